@@ -1,0 +1,29 @@
+# Build options shared by every target: warnings, exact floating point, sanitizers, fuzzing.
+option(TESSERA_BENCH "Build the benchmarks" OFF)
+option(TESSERA_FUZZ "Build fuzz targets with libFuzzer (clang only)" OFF)
+set(TESSERA_SANITIZE "" CACHE STRING "Sanitizers: empty, 'address;undefined' or 'thread'")
+
+add_compile_options(-Wall -Wextra -ffp-contract=off -fno-fast-math)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64")
+  add_compile_options(-msse2)
+endif()
+
+if(TESSERA_SANITIZE)
+  list(JOIN TESSERA_SANITIZE "," sanitizers)
+  add_compile_options(-fsanitize=${sanitizers} -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${sanitizers})
+  if("undefined" IN_LIST TESSERA_SANITIZE)
+    add_compile_options(-fno-sanitize-recover=all)
+  endif()
+endif()
+
+if(TESSERA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "TESSERA_FUZZ needs clang (scripts/fuzz sets it up)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Where the shared reference data lives (beside the checkout); tests read fixtures from it.
+get_filename_component(TESSERA_SHARED_DIR "${CMAKE_SOURCE_DIR}/../shared" ABSOLUTE)
