@@ -1,5 +1,7 @@
 #include "foundation/DDebug.h"
 
+#include <mutex>
+
 
 #include "platform/os/cp932.h"
 #include "platform/os/debug_output.h"
@@ -16,6 +18,7 @@ void DDebug::Print(const char* text) {
     platform::os::outputDebugString(text);
     if (!fileEnabled_) return;
 
+    std::lock_guard lock(printing_);
     char chunk[264];
     int used = 0;
     for (const char* p = text; *p != '\0';) {

@@ -1,11 +1,15 @@
 #pragma once
+#include <atomic>
+
 #include "foundation/DFile.h"
 #include "foundation/DObject.h"
+#include "platform/os/critical_section.h"
 
 namespace mirel {
 
 // The library's debug log: every text goes to the debugger output and, while the file is
-// enabled, to the file in CR LF lines (Shift-JIS bytes as given).
+// enabled, to the file in CR LF lines (Shift-JIS bytes as given). Texts printed from several
+// threads reach the file one after another, never mixed.
 class DDebug : public DObject {
 public:
     // The one log of the process. Never destroyed, so it can be used until the process ends.
@@ -22,7 +26,10 @@ public:
     static constexpr int ChunkLimit = 254;
 
 private:
-    bool fileEnabled_ = false;
+    std::atomic<bool> fileEnabled_ {false};
+    // Held while one text goes to the file; recursive, because the file may be a stream whose
+    // own errors are printed here again.
+    platform::os::CriticalSection printing_;
     DFile file_;
 };
 

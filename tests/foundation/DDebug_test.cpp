@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include "tests/support/temp_dir.h"
 
@@ -56,6 +57,23 @@ TEST_F(DDebugFile, DisabledFileGetsNothing) {
     debug.Print("hidden");
     debug.Print(nullptr);
     EXPECT_EQ(Written(), "");
+}
+
+TEST_F(DDebugFile, TextsFromSeveralThreadsAreNotMixed) {
+    // Each text is longer than one chunk, so unserialised writers would interleave chunks.
+    const std::string a(600, 'a');
+    const std::string b(600, 'b');
+    std::thread other([&] {
+        for (int i = 0; i < 20; ++i) debug.Print((a + "\n").c_str());
+    });
+    for (int i = 0; i < 20; ++i) debug.Print((b + "\n").c_str());
+    other.join();
+    const std::string written = Written();
+    ASSERT_EQ(written.size(), 40u * 602);
+    for (size_t line = 0; line < 40; ++line) {
+        const std::string text = written.substr(line * 602, 600);
+        EXPECT_TRUE(text == a || text == b) << "line " << line;
+    }
 }
 
 }  // namespace
