@@ -27,46 +27,46 @@ void NoAlphaRow(uint8_t*, const uint8_t*, uint32_t) {}
 
 // The frame every merge shares: clip to both images, then one row operation per row, the two
 // row addresses advanced by each image's own NextRow.
-void MergeRows(void (*row)(uint8_t*, const uint8_t*, uint32_t), DimgRowAddress dstTop,
-               DImage& dst, DimgRowAddress srcTop, DImage& src, uint32_t width,
+void MergeRows(void (*row)(uint8_t*, const uint8_t*, uint32_t), uint8_t* dstTop,
+               DImage& dst, uint8_t* srcTop, DImage& src, uint32_t width,
                uint32_t height) {
     DimgClipRect(DimgWidthOf(dst), DimgHeightOf(dst), DimgWidthOf(src), DimgHeightOf(src), width,
                  height);
     if (width == 0) return;
-    uint8_t* d = DimgBytes(dstTop);
-    uint8_t* s = DimgBytes(srcTop);
+    uint8_t* d = dstTop;
+    uint8_t* s = srcTop;
     for (uint32_t y = 0; y < height; ++y) {
         row(d, s, width);
         if (y + 1 < height) {
-            d = DimgNextRow(dst, d);
-            s = DimgNextRow(src, s);
+            d = dst.NextRow(d);
+            s = src.NextRow(s);
         }
     }
 }
 
 }  // namespace
 
-void l3dMergeAlpha32(DimgRowAddress dstTop, DImage& dst, DimgRowAddress srcTop, DImage& src,
+void l3dMergeAlpha32(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
                      uint32_t width, uint32_t height) {
     MergeRows(l3dMergeAlphaRow32, dstTop, dst, srcTop, src, width, height);
 }
 
-void l3dMergeAlpha1555(DimgRowAddress dstTop, DImage& dst, DimgRowAddress srcTop, DImage& src,
+void l3dMergeAlpha1555(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
                        uint32_t width, uint32_t height) {
     MergeRows(l3dMergeAlphaRow1555, dstTop, dst, srcTop, src, width, height);
 }
 
-void l3dMergeAlpha4444(DimgRowAddress dstTop, DImage& dst, DimgRowAddress srcTop, DImage& src,
+void l3dMergeAlpha4444(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
                        uint32_t width, uint32_t height) {
     MergeRows(l3dMergeAlphaRow4444, dstTop, dst, srcTop, src, width, height);
 }
 
-void l3dMergeAlphaNone24(DimgRowAddress dstTop, DImage& dst, DimgRowAddress srcTop,
+void l3dMergeAlphaNone24(uint8_t* dstTop, DImage& dst, uint8_t* srcTop,
                          DImage& src, uint32_t width, uint32_t height) {
     MergeRows(NoAlphaRow, dstTop, dst, srcTop, src, width, height);
 }
 
-void l3dMergeAlphaNone565(DimgRowAddress dstTop, DImage& dst, DimgRowAddress srcTop,
+void l3dMergeAlphaNone565(uint8_t* dstTop, DImage& dst, uint8_t* srcTop,
                           DImage& src, uint32_t width, uint32_t height) {
     MergeRows(NoAlphaRow, dstTop, dst, srcTop, src, width, height);
 }

@@ -8,9 +8,9 @@ namespace mirel {
 
 namespace {
 
-template <template <uint32_t, uint32_t> class Policy>
+template <template <DImageKind, DImageKind> class Policy>
 struct BlitOf {
-    template <uint32_t D, uint32_t S>
+    template <DImageKind D, DImageKind S>
     struct Pair {
         static void Run(uint8_t* dstTop, DImage& dst, uint32_t dstWidth, uint32_t dstHeight,
                         uint8_t* srcTop, DImage& src, uint32_t srcWidth, uint32_t srcHeight,

@@ -11,7 +11,7 @@ namespace mirel {
 
 // The blit machinery shared by the four policies and the texture conversions. Policy is one
 // of the pixel-step templates of blit_policies.h; D and S are the destination and source kinds.
-template <template <uint32_t, uint32_t> class Policy, uint32_t D, uint32_t S>
+template <template <DImageKind, DImageKind> class Policy, DImageKind D, DImageKind S>
 void DimgConvertRows(uint32_t rows, uint8_t* dst, DImage& dstImage, uint8_t* src,
                      DImage& srcImage, uint32_t width, uint8_t alpha) {
     using Step = Policy<D, S>;
@@ -28,14 +28,14 @@ void DimgConvertRows(uint32_t rows, uint8_t* dst, DImage& dstImage, uint8_t* src
             }
         }
         if (y + 1 < rows) {
-            dst = DimgNextRow(dstImage, dst);
-            src = DimgNextRow(srcImage, src);
+            dst = dstImage.NextRow(dst);
+            src = srcImage.NextRow(src);
         }
     }
 }
 
 // Same-size driver: both rectangles have one size, clipped again against both images.
-template <template <uint32_t, uint32_t> class Policy, uint32_t D, uint32_t S>
+template <template <DImageKind, DImageKind> class Policy, DImageKind D, DImageKind S>
 void DimgBlitDirect(uint8_t* dstTop, DImage& dstImage, uint32_t dstX, uint32_t dstY,
                     uint8_t* srcTop, uint32_t srcX, uint32_t srcY, uint32_t width,
                     uint32_t height, uint8_t alpha, DImage& srcImage) {
@@ -48,7 +48,7 @@ void DimgBlitDirect(uint8_t* dstTop, DImage& dstImage, uint32_t dstX, uint32_t d
 }
 
 // Fills one destination row from one source row by nearest-neighbour stepping.
-template <template <uint32_t, uint32_t> class Policy, uint32_t D, uint32_t S>
+template <template <DImageKind, DImageKind> class Policy, DImageKind D, DImageKind S>
 void DimgScaleRow(uint8_t* dst, uint32_t dstWidth, const uint8_t* src, uint32_t srcWidth,
                   uint8_t alpha) {
     constexpr uint32_t dBytes = DimgBytesPerPixel(D);
@@ -61,7 +61,7 @@ void DimgScaleRow(uint8_t* dst, uint32_t dstWidth, const uint8_t* src, uint32_t 
 }
 
 // Nearest-neighbour driver: rectangles of different sizes, already clipped.
-template <template <uint32_t, uint32_t> class Policy, uint32_t D, uint32_t S>
+template <template <DImageKind, DImageKind> class Policy, DImageKind D, DImageKind S>
 void DimgBlitNearest(uint8_t* dst, DImage& dstImage, uint32_t dstWidth, uint32_t dstHeight,
                      uint8_t* src, DImage& srcImage, uint32_t srcWidth, uint32_t srcHeight,
                      uint8_t alpha) {
@@ -75,7 +75,7 @@ void DimgBlitNearest(uint8_t* dst, DImage& dstImage, uint32_t dstWidth, uint32_t
 }
 
 // Pair entry: clip with the scale kept, then the same-size or the nearest-neighbour path.
-template <template <uint32_t, uint32_t> class Policy, uint32_t D, uint32_t S>
+template <template <DImageKind, DImageKind> class Policy, DImageKind D, DImageKind S>
 void DimgBlitPair(uint8_t* dstTop, DImage& dstImage, uint32_t dstWidth, uint32_t dstHeight,
                   uint8_t* srcTop, DImage& srcImage, uint32_t srcWidth, uint32_t srcHeight,
                   uint8_t alpha) {

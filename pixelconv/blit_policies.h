@@ -10,23 +10,23 @@ namespace mirel {
 // pairs whose rows are plain byte copies.
 
 // Copy: every channel converted by the rule, alpha included.
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 struct DimgCopyPolicy {
-    static constexpr bool kByteCopy = D == S && D != YCbCr24;
+    static constexpr bool kByteCopy = D == S && D != DImageKind::YCbCr24;
     static void Pixel(uint8_t* d, const uint8_t* s, uint8_t) { DimgConvertPixel<D, S>(d, s); }
 };
 
 // Colour only: the destination keeps its alpha field; the source alpha is never used.
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 struct DimgColorPolicy {
-    static constexpr bool kByteCopy = D == S && !DimgHasAlpha(D) && D != YCbCr24;
+    static constexpr bool kByteCopy = D == S && !DimgHasAlpha(D) && D != DImageKind::YCbCr24;
     static void Pixel(uint8_t* d, const uint8_t* s, uint8_t) {
-        if constexpr (D == RGBA32 || D == BGRA32) {
+        if constexpr (D == DImageKind::RGBA32 || D == DImageKind::BGRA32) {
             const uint8_t keptAlpha = d[3];
             DimgConvertPixel<D, S>(d, s);
             d[3] = keptAlpha;
-        } else if constexpr (D == A1R5G5B5 || D == A4R4G4B4) {
-            constexpr uint32_t alphaBits = D == A1R5G5B5 ? 0x8000 : 0xF000;
+        } else if constexpr (D == DImageKind::A1R5G5B5 || D == DImageKind::A4R4G4B4) {
+            constexpr uint32_t alphaBits = D == DImageKind::A1R5G5B5 ? 0x8000 : 0xF000;
             const uint32_t kept = DimgLoadWord(d) & alphaBits;
             uint8_t colour[2];
             DimgConvertPixel<D, S>(colour, s);
@@ -38,7 +38,7 @@ struct DimgColorPolicy {
 };
 
 // Fixed alpha: colour by the rule, alpha from the given byte; the destination is not read.
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 struct DimgFixedAlphaPolicy {
     static constexpr bool kByteCopy = DimgCopyPolicy<D, S>::kByteCopy && !DimgHasAlpha(D);
     static void Pixel(uint8_t* d, const uint8_t* s, uint8_t alpha) {
@@ -54,20 +54,20 @@ struct DimgFixedAlphaPolicy {
 
 // Alpha from green: the source's green as read by the rule becomes the destination's alpha;
 // colour bits are kept, and a destination without alpha is left alone.
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 struct DimgAlphaPolicy {
     static constexpr bool kByteCopy = false;
     static void Pixel(uint8_t* d, const uint8_t* s, uint8_t) {
         if constexpr (DimgHasAlpha(D)) {
             uint8_t green;
-            if constexpr (S == YCbCr24) {
+            if constexpr (S == DImageKind::YCbCr24) {
                 green = DimgYCbCrToG(s[1], s[2], s[0]);
             } else {
                 green = DimgGetPixel<S>(s).g;
             }
-            if constexpr (D == RGBA32 || D == BGRA32) {
+            if constexpr (D == DImageKind::RGBA32 || D == DImageKind::BGRA32) {
                 d[3] = green;
-            } else if constexpr (D == A1R5G5B5) {
+            } else if constexpr (D == DImageKind::A1R5G5B5) {
                 DimgStoreWord(d, (DimgLoadWord(d) & 0x7FFF) | ((green >> 7) << 15));
             } else {
                 DimgStoreWord(d, (DimgLoadWord(d) & 0x0FFF) | ((green >> 4) << 12));

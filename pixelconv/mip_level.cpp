@@ -9,7 +9,7 @@ namespace mirel {
 
 namespace {
 
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 void l3dConvertMipLevelPair(uint8_t* dstTop, DImage& dst, uint32_t dstWidth,
                             uint32_t dstHeight, uint8_t* srcTop, DImage& src, uint32_t srcWidth,
                             uint32_t srcHeight) {
@@ -25,7 +25,7 @@ void l3dConvertMipLevelPair(uint8_t* dstTop, DImage& dst, uint32_t dstWidth,
     }
 }
 
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 struct MipLevelPair {
     static constexpr auto Run = &l3dConvertMipLevelPair<D, S>;
 };

@@ -21,14 +21,14 @@ inline DimgRgba DimgMeanOf4(DimgRgba p, DimgRgba q, DimgRgba s, DimgRgba t) {
 
 // Destination pixel (x, y) is the mean of source pixels (2x, 2y) to (2x + 1, 2y + 1). With
 // odd source sizes the last column or row is never read.
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 void l3dReduceMipBoxes(uint8_t* dst, DImage& dstImage, uint32_t dstWidth, uint32_t dstHeight,
                        uint8_t* src, DImage& srcImage) {
     constexpr uint32_t dBytes = DimgBytesPerPixel(D);
     constexpr uint32_t sBytes = DimgBytesPerPixel(S);
     for (uint32_t y = 0; y < dstHeight; ++y) {
         const uint8_t* upper = src;
-        uint8_t* lower = DimgNextRow(srcImage, src);
+        uint8_t* lower = srcImage.NextRow(src);
         uint8_t* out = dst;
         for (uint32_t x = 0; x < dstWidth; ++x, out += dBytes) {
             const size_t at = size_t(2 * x) * sBytes;
@@ -39,14 +39,14 @@ void l3dReduceMipBoxes(uint8_t* dst, DImage& dstImage, uint32_t dstWidth, uint32
                             out);
         }
         if (y + 1 < dstHeight) {
-            dst = DimgNextRow(dstImage, dst);
-            src = DimgNextRow(srcImage, lower);
+            dst = dstImage.NextRow(dst);
+            src = srcImage.NextRow(lower);
         }
     }
 }
 
 // One-pixel-high levels: destination pixel x is the mean of source pixels 2x and 2x + 1.
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 void l3dReduceMipRowPairs(uint8_t* dst, uint32_t dstWidth, const uint8_t* src) {
     constexpr uint32_t dBytes = DimgBytesPerPixel(D);
     constexpr uint32_t sBytes = DimgBytesPerPixel(S);
@@ -56,21 +56,21 @@ void l3dReduceMipRowPairs(uint8_t* dst, uint32_t dstWidth, const uint8_t* src) {
 }
 
 // One-pixel-wide levels: destination row y is the mean of source rows 2y and 2y + 1.
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 void l3dReduceMipColumnPairs(uint8_t* dst, DImage& dstImage, uint32_t dstHeight, uint8_t* src,
                              DImage& srcImage) {
     for (uint32_t y = 0; y < dstHeight; ++y) {
-        uint8_t* lower = DimgNextRow(srcImage, src);
+        uint8_t* lower = srcImage.NextRow(src);
         DimgPutPixel<D>(DimgMeanOf2(DimgGetPixel<S>(src), DimgGetPixel<S>(lower)), dst);
         if (y + 1 < dstHeight) {
-            dst = DimgNextRow(dstImage, dst);
-            src = DimgNextRow(srcImage, lower);
+            dst = dstImage.NextRow(dst);
+            src = srcImage.NextRow(lower);
         }
     }
 }
 
 // The 2:1 reducer of one pair; sizes that are not an exact halving go to the resampler.
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 void l3dReduceMipLevel(uint8_t* dst, DImage& dstImage, uint32_t dstWidth, uint32_t dstHeight,
                        uint8_t* src, DImage& srcImage, uint32_t srcWidth, uint32_t srcHeight) {
     if (dstWidth == 1 && srcWidth == 1) {

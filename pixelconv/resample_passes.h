@@ -13,7 +13,12 @@ namespace mirel {
 // kind S into the temporary RGBA32 image (as wide as the destination, as high as the source);
 // the vertical passes read the temporary image into destination rows of kind D.
 
-template <uint32_t S>
+// Pixel x of a row of the temporary image.
+inline DimgRgba TmpPixel(const uint8_t* row, uint32_t x) {
+    return DimgGetPixel<DImageKind::RGBA32>(row + size_t(x) * 4);
+}
+
+template <DImageKind S>
 void l3dResampleEnlargeH(uint8_t* tmpFirst, DImage& tmp, uint32_t dstWidth, uint8_t* srcFirst,
                          DImage& src, uint32_t srcWidth, uint32_t srcHeight) {
     constexpr uint32_t sBytes = DimgBytesPerPixel(S);
@@ -24,11 +29,11 @@ void l3dResampleEnlargeH(uint8_t* tmpFirst, DImage& tmp, uint32_t dstWidth, uint
             const DimgLinearSample at = walk.Next();
             const DimgRgba x0 = DimgGetPixel<S>(srcFirst + size_t(at.i0) * sBytes);
             const DimgRgba x1 = DimgGetPixel<S>(srcFirst + size_t(at.i1) * sBytes);
-            DimgPutPixel<RGBA32>(DimgLerp(x0, x1, at.f), out);
+            DimgPutPixel<DImageKind::RGBA32>(DimgLerp(x0, x1, at.f), out);
         }
         if (y + 1 < srcHeight) {
-            tmpFirst = DimgNextRow(tmp, tmpFirst);
-            srcFirst = DimgNextRow(src, srcFirst);
+            tmpFirst = tmp.NextRow(tmpFirst);
+            srcFirst = src.NextRow(srcFirst);
         }
     }
 }
@@ -48,7 +53,7 @@ struct DimgChannelSums {
     }
 };
 
-template <uint32_t S>
+template <DImageKind S>
 void l3dResampleReduceH(uint8_t* tmpFirst, DImage& tmp, uint32_t dstWidth, uint8_t* srcFirst,
                         DImage& src, uint32_t srcWidth, uint32_t srcHeight) {
     constexpr uint32_t sBytes = DimgBytesPerPixel(S);
@@ -59,7 +64,7 @@ void l3dResampleReduceH(uint8_t* tmpFirst, DImage& tmp, uint32_t dstWidth, uint8
             const uint32_t first = spans.First(x);
             const DimgRgba head = DimgGetPixel<S>(srcFirst + size_t(first) * sBytes);
             if (spans.Single(x)) {
-                DimgPutPixel<RGBA32>(head, out);
+                DimgPutPixel<DImageKind::RGBA32>(head, out);
                 continue;
             }
             const uint32_t last = spans.Last(x);
@@ -70,16 +75,16 @@ void l3dResampleReduceH(uint8_t* tmpFirst, DImage& tmp, uint32_t dstWidth, uint8
             }
             sums.AddPartial(DimgGetPixel<S>(srcFirst + size_t(last) * sBytes),
                             spans.TailWeight(x));
-            DimgPutPixel<RGBA32>(sums.Quotient(spans), out);
+            DimgPutPixel<DImageKind::RGBA32>(sums.Quotient(spans), out);
         }
         if (y + 1 < srcHeight) {
-            tmpFirst = DimgNextRow(tmp, tmpFirst);
-            srcFirst = DimgNextRow(src, srcFirst);
+            tmpFirst = tmp.NextRow(tmpFirst);
+            srcFirst = src.NextRow(srcFirst);
         }
     }
 }
 
-template <uint32_t D>
+template <DImageKind D>
 void l3dResampleEnlargeV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uint8_t* tmpTop,
                          DImage& tmp, uint32_t srcHeight, uint32_t dstWidth) {
     constexpr uint32_t dBytes = DimgBytesPerPixel(D);
@@ -90,17 +95,17 @@ void l3dResampleEnlargeV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uin
         const uint8_t* row1 = DimgRowAt(tmp, tmpTop, at.i1);
         uint8_t* out = dstFirst;
         for (uint32_t x = 0; x < dstWidth; ++x, out += dBytes) {
-            DimgPutPixel<D>(DimgLerp(DimgGetPixel<RGBA32>(row0 + size_t(x) * 4),
-                                     DimgGetPixel<RGBA32>(row1 + size_t(x) * 4), at.f),
+            DimgPutPixel<D>(DimgLerp(TmpPixel(row0, x),
+                                     TmpPixel(row1, x), at.f),
                             out);
         }
-        if (y + 1 < dstHeight) dstFirst = DimgNextRow(dst, dstFirst);
+        if (y + 1 < dstHeight) dstFirst = dst.NextRow(dstFirst);
     }
 }
 
 // The vertical reduction sums a band of columns at a time, walking the covered rows once per
 // band, so the temporary image is read row by row and nothing is allocated per band.
-template <uint32_t D>
+template <DImageKind D>
 void l3dResampleReduceV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uint8_t* tmpTop,
                         DImage& tmp, uint32_t srcHeight, uint32_t dstWidth) {
     constexpr uint32_t dBytes = DimgBytesPerPixel(D);
@@ -111,7 +116,7 @@ void l3dResampleReduceV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uint
         uint8_t* headRow = DimgRowAt(tmp, tmpTop, first);
         if (spans.Single(y)) {
             for (uint32_t x = 0; x < dstWidth; ++x) {
-                DimgPutPixel<D>(DimgGetPixel<RGBA32>(headRow + size_t(x) * 4),
+                DimgPutPixel<D>(TmpPixel(headRow, x),
                                 dstFirst + size_t(x) * dBytes);
             }
         } else {
@@ -121,24 +126,24 @@ void l3dResampleReduceV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uint
                 DimgChannelSums sums[band];
                 uint8_t* row = headRow;
                 for (uint32_t i = 0; i < n; ++i) {
-                    sums[i].AddPartial(DimgGetPixel<RGBA32>(row + size_t(x0 + i) * 4),
+                    sums[i].AddPartial(TmpPixel(row, x0 + i),
                                        spans.HeadWeight(y));
                 }
                 for (uint32_t r = first + 1; r < last; ++r) {
-                    row = DimgNextRow(tmp, row);
+                    row = tmp.NextRow(row);
                     for (uint32_t i = 0; i < n; ++i) {
-                        sums[i].AddWhole(DimgGetPixel<RGBA32>(row + size_t(x0 + i) * 4));
+                        sums[i].AddWhole(TmpPixel(row, x0 + i));
                     }
                 }
-                row = DimgNextRow(tmp, row);
+                row = tmp.NextRow(row);
                 for (uint32_t i = 0; i < n; ++i) {
-                    sums[i].AddPartial(DimgGetPixel<RGBA32>(row + size_t(x0 + i) * 4),
+                    sums[i].AddPartial(TmpPixel(row, x0 + i),
                                        spans.TailWeight(y));
                     DimgPutPixel<D>(sums[i].Quotient(spans), dstFirst + size_t(x0 + i) * dBytes);
                 }
             }
         }
-        if (y + 1 < dstHeight) dstFirst = DimgNextRow(dst, dstFirst);
+        if (y + 1 < dstHeight) dstFirst = dst.NextRow(dstFirst);
     }
 }
 

@@ -9,7 +9,7 @@ namespace mirel {
 
 namespace {
 
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 void l3dConvertToTexLevelPair(uint8_t* dstTop, DImage& dst, uint32_t dstWidth,
                               uint32_t dstHeight, uint8_t* srcTop, DImage& src,
                               uint32_t srcWidth, uint32_t srcHeight) {
@@ -24,7 +24,7 @@ void l3dConvertToTexLevelPair(uint8_t* dstTop, DImage& dst, uint32_t dstWidth,
     }
 }
 
-template <uint32_t D, uint32_t S>
+template <DImageKind D, DImageKind S>
 struct TexLevelPair {
     static constexpr auto Run = &l3dConvertToTexLevelPair<D, S>;
 };
