@@ -14,7 +14,7 @@ namespace mirel {
 // the vertical passes read the temporary image into destination rows of kind D.
 
 // Pixel x of a row of the temporary image.
-inline DimgRgba TmpPixel(const uint8_t* row, uint32_t x) {
+inline DimgRgba DimgTemporaryPixel(const uint8_t* row, uint32_t x) {
     return DimgGetPixel<DImageKind::RGBA32>(row + size_t(x) * 4);
 }
 
@@ -95,8 +95,8 @@ void l3dResampleEnlargeV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uin
         const uint8_t* row1 = DimgRowAt(tmp, tmpTop, at.i1);
         uint8_t* out = dstFirst;
         for (uint32_t x = 0; x < dstWidth; ++x, out += dBytes) {
-            DimgPutPixel<D>(DimgLerp(TmpPixel(row0, x),
-                                     TmpPixel(row1, x), at.f),
+            DimgPutPixel<D>(DimgLerp(DimgTemporaryPixel(row0, x),
+                                     DimgTemporaryPixel(row1, x), at.f),
                             out);
         }
         if (y + 1 < dstHeight) dstFirst = dst.NextRow(dstFirst);
@@ -116,7 +116,7 @@ void l3dResampleReduceV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uint
         uint8_t* headRow = DimgRowAt(tmp, tmpTop, first);
         if (spans.Single(y)) {
             for (uint32_t x = 0; x < dstWidth; ++x) {
-                DimgPutPixel<D>(TmpPixel(headRow, x),
+                DimgPutPixel<D>(DimgTemporaryPixel(headRow, x),
                                 dstFirst + size_t(x) * dBytes);
             }
         } else {
@@ -126,18 +126,18 @@ void l3dResampleReduceV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uint
                 DimgChannelSums sums[band];
                 uint8_t* row = headRow;
                 for (uint32_t i = 0; i < n; ++i) {
-                    sums[i].AddPartial(TmpPixel(row, x0 + i),
+                    sums[i].AddPartial(DimgTemporaryPixel(row, x0 + i),
                                        spans.HeadWeight(y));
                 }
                 for (uint32_t r = first + 1; r < last; ++r) {
                     row = tmp.NextRow(row);
                     for (uint32_t i = 0; i < n; ++i) {
-                        sums[i].AddWhole(TmpPixel(row, x0 + i));
+                        sums[i].AddWhole(DimgTemporaryPixel(row, x0 + i));
                     }
                 }
                 row = tmp.NextRow(row);
                 for (uint32_t i = 0; i < n; ++i) {
-                    sums[i].AddPartial(TmpPixel(row, x0 + i),
+                    sums[i].AddPartial(DimgTemporaryPixel(row, x0 + i),
                                        spans.TailWeight(y));
                     DimgPutPixel<D>(sums[i].Quotient(spans), dstFirst + size_t(x0 + i) * dBytes);
                 }
