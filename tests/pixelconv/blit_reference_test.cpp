@@ -15,8 +15,7 @@ using namespace mirel;
 
 enum class Policy { Copy, Color, FixedAlpha, Alpha };
 
-using BlitFn = void (*)(DImage&, DImage&, uint32_t, uint32_t, uint32_t, uint32_t, uint8_t,
-                        uint8_t);
+using BlitFn = void (*)(DImage&, DImage&, uint32_t, uint32_t, uint32_t, uint32_t, uint8_t, uint8_t);
 
 BlitFn BlitOf(Policy policy) {
     switch (policy) {
@@ -29,8 +28,8 @@ BlitFn BlitOf(Policy policy) {
 }
 
 // One destination pixel as the policy forms it, from the source pixel and the old pixel.
-void ReferencePixel(Policy policy, DImageKind d, DImageKind s, uint8_t* out,
-                    const uint8_t* in, uint8_t alpha) {
+void ReferencePixel(Policy policy, DImageKind d, DImageKind s, uint8_t* out, const uint8_t* in,
+                    uint8_t alpha) {
     const uint32_t bytes = DimgBytesPerPixel(d);
     const bool byteCopy = d == s && d != DImageKind::YCbCr24;
     const DimgRgba old = GetAny(d, out);
@@ -127,10 +126,10 @@ TEST(DimgBlitReference, AllPoliciesMatchTheSlowModel) {
         BlitOf(t.policy)(dst.image(), src.image(), t.reqDstW, t.reqDstH, t.reqSrcW, t.reqSrcH,
                          t.alpha, uint8_t(rng()));
         ASSERT_EQ(dst.bytes(), expected)
-            << "trial " << i << " policy " << int(t.policy) << " kinds " << int(t.dstKind)
-            << "<-" << int(t.srcKind) << " images " << t.dstW << "x" << t.dstH << " <- "
-            << t.srcW << "x" << t.srcH << " requested " << t.reqDstW << "x" << t.reqDstH
-            << " <- " << t.reqSrcW << "x" << t.reqSrcH;
+            << "trial " << i << " policy " << int(t.policy) << " kinds " << int(t.dstKind) << "<-"
+            << int(t.srcKind) << " images " << t.dstW << "x" << t.dstH << " <- " << t.srcW << "x"
+            << t.srcH << " requested " << t.reqDstW << "x" << t.reqDstH << " <- " << t.reqSrcW
+            << "x" << t.reqSrcH;
         ASSERT_EQ(src.bytes(), srcBefore) << "trial " << i;
     }
 }

@@ -42,8 +42,8 @@ DimgRgba ReferenceRead16(DImageKind kind, uint32_t w) {
             return {uint8_t(field(10, 5) * 8), uint8_t(field(5, 5) * 8), uint8_t(field(0, 5) * 8),
                     uint8_t(field(15, 1) * 255)};
         case DImageKind::A4R4G4B4:
-            return {uint8_t(field(8, 4) * 16), uint8_t(field(4, 4) * 16),
-                    uint8_t(field(0, 4) * 16), uint8_t(field(12, 4) * 16)};
+            return {uint8_t(field(8, 4) * 16), uint8_t(field(4, 4) * 16), uint8_t(field(0, 4) * 16),
+                    uint8_t(field(12, 4) * 16)};
         default:
             return {uint8_t(field(11, 5) * 8), uint8_t(field(6, 5) * 8), uint8_t(field(0, 5) * 8),
                     255};
@@ -62,8 +62,7 @@ std::vector<uint8_t> ReferenceWrite(DImageKind kind, DimgRgba c) {
             return word((c.a / 128) * 0x8000 + (c.r / 8) * 0x400 + (c.g / 8) * 0x20 + c.b / 8);
         case DImageKind::A4R4G4B4:
             return word((c.a / 16) * 0x1000 + (c.r / 16) * 0x100 + (c.g / 16) * 0x10 + c.b / 16);
-        case DImageKind::R5G6B5:
-            return word((c.r / 8) * 0x800 + (c.g / 8) * 0x40 + c.b / 8);
+        case DImageKind::R5G6B5: return word((c.r / 8) * 0x800 + (c.g / 8) * 0x40 + c.b / 8);
         case DImageKind::YCbCr24: {
             const Ycc v = ReferenceYcc(c.r, c.g, c.b);
             return {uint8_t(v.y), uint8_t(v.cr), uint8_t(v.cb)};
@@ -160,8 +159,7 @@ TEST(DimgPixelRule, SixteenBitSamples) {
     EXPECT_EQ((Convert<DImageKind::A1R5G5B5, RGBA>({255, 255, 255, 127})), (V{0xFF, 0x7F}));
     EXPECT_EQ((Convert<DImageKind::A1R5G5B5, RGBA>({255, 255, 255, 128})), (V{0xFF, 0xFF}));
     EXPECT_EQ((Convert<DImageKind::R5G6B5, RGBA>({255, 255, 255, 255})), (V{0xDF, 0xFF}));
-    EXPECT_EQ((ConvertWord<DImageKind::A4R4G4B4, DImageKind::A1R5G5B5>(0x8000)),
-              (V{0x00, 0xF0}));
+    EXPECT_EQ((ConvertWord<DImageKind::A4R4G4B4, DImageKind::A1R5G5B5>(0x8000)), (V{0x00, 0xF0}));
     // R5G6B5 into itself keeps green bit 5; through BGRA32 and back it is cleared.
     EXPECT_EQ((ConvertWord<DImageKind::R5G6B5, DImageKind::R5G6B5>(0x0020)), (V{0x20, 0x00}));
     const V bgra = ConvertWord<DImageKind::BGRA32, DImageKind::R5G6B5>(0xFFFF);
