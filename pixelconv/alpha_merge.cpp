@@ -27,9 +27,8 @@ void NoAlphaRow(uint8_t*, const uint8_t*, uint32_t) {}
 
 // The frame every merge shares: clip to both images, then one row operation per row, the two
 // row addresses advanced by each image's own NextRow.
-void MergeRows(void (*row)(uint8_t*, const uint8_t*, uint32_t), uint8_t* dstTop,
-               DImage& dst, uint8_t* srcTop, DImage& src, uint32_t width,
-               uint32_t height) {
+void MergeRows(void (*row)(uint8_t*, const uint8_t*, uint32_t), uint8_t* dstTop, DImage& dst,
+               uint8_t* srcTop, DImage& src, uint32_t width, uint32_t height) {
     DimgClipRect(DimgWidthOf(dst), DimgHeightOf(dst), DimgWidthOf(src), DimgHeightOf(src), width,
                  height);
     if (width == 0) return;
@@ -46,28 +45,28 @@ void MergeRows(void (*row)(uint8_t*, const uint8_t*, uint32_t), uint8_t* dstTop,
 
 }  // namespace
 
-void l3dMergeAlpha32(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
-                     uint32_t width, uint32_t height) {
+void l3dMergeAlpha32(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src, uint32_t width,
+                     uint32_t height) {
     MergeRows(l3dMergeAlphaRow32, dstTop, dst, srcTop, src, width, height);
 }
 
-void l3dMergeAlpha1555(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
-                       uint32_t width, uint32_t height) {
+void l3dMergeAlpha1555(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src, uint32_t width,
+                       uint32_t height) {
     MergeRows(l3dMergeAlphaRow1555, dstTop, dst, srcTop, src, width, height);
 }
 
-void l3dMergeAlpha4444(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
-                       uint32_t width, uint32_t height) {
+void l3dMergeAlpha4444(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src, uint32_t width,
+                       uint32_t height) {
     MergeRows(l3dMergeAlphaRow4444, dstTop, dst, srcTop, src, width, height);
 }
 
-void l3dMergeAlphaNone24(uint8_t* dstTop, DImage& dst, uint8_t* srcTop,
-                         DImage& src, uint32_t width, uint32_t height) {
+void l3dMergeAlphaNone24(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src, uint32_t width,
+                         uint32_t height) {
     MergeRows(NoAlphaRow, dstTop, dst, srcTop, src, width, height);
 }
 
-void l3dMergeAlphaNone565(uint8_t* dstTop, DImage& dst, uint8_t* srcTop,
-                          DImage& src, uint32_t width, uint32_t height) {
+void l3dMergeAlphaNone565(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
+                          uint32_t width, uint32_t height) {
     MergeRows(NoAlphaRow, dstTop, dst, srcTop, src, width, height);
 }
 

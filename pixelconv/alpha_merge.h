@@ -14,15 +14,15 @@ namespace mirel {
 //   A4R4G4B4                  l3dMergeAlpha4444    alpha = 15 - alpha
 //   RGB24, BGR24, YCbCr24     l3dMergeAlphaNone24  nothing written
 //   R5G6B5                    l3dMergeAlphaNone565 nothing written
-void l3dMergeAlpha32(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
-                     uint32_t width, uint32_t height);
-void l3dMergeAlpha1555(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
-                       uint32_t width, uint32_t height);
-void l3dMergeAlpha4444(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
-                       uint32_t width, uint32_t height);
-void l3dMergeAlphaNone24(uint8_t* dstTop, DImage& dst, uint8_t* srcTop,
-                         DImage& src, uint32_t width, uint32_t height);
-void l3dMergeAlphaNone565(uint8_t* dstTop, DImage& dst, uint8_t* srcTop,
-                          DImage& src, uint32_t width, uint32_t height);
+void l3dMergeAlpha32(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src, uint32_t width,
+                     uint32_t height);
+void l3dMergeAlpha1555(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src, uint32_t width,
+                       uint32_t height);
+void l3dMergeAlpha4444(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src, uint32_t width,
+                       uint32_t height);
+void l3dMergeAlphaNone24(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src, uint32_t width,
+                         uint32_t height);
+void l3dMergeAlphaNone565(uint8_t* dstTop, DImage& dst, uint8_t* srcTop, DImage& src,
+                          uint32_t width, uint32_t height);
 
 }  // namespace mirel

@@ -23,8 +23,8 @@ struct BlitOf {
 
 }  // namespace
 
-void DimgBlit(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeight,
-              uint32_t srcWidth, uint32_t srcHeight, uint8_t alpha, uint8_t) {
+void DimgBlit(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeight, uint32_t srcWidth,
+              uint32_t srcHeight, uint8_t alpha, uint8_t) {
     DimgDispatchPair<BlitOf<DimgCopyPolicy>::Pair>(dst, src, dstWidth, dstHeight, srcWidth,
                                                    srcHeight, alpha);
 }
@@ -37,8 +37,8 @@ void DimgBlitColor(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeig
 
 void DimgBlitColorFixedAlpha(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeight,
                              uint32_t srcWidth, uint32_t srcHeight, uint8_t alpha, uint8_t) {
-    DimgDispatchPair<BlitOf<DimgFixedAlphaPolicy>::Pair>(dst, src, dstWidth, dstHeight,
-                                                         srcWidth, srcHeight, alpha);
+    DimgDispatchPair<BlitOf<DimgFixedAlphaPolicy>::Pair>(dst, src, dstWidth, dstHeight, srcWidth,
+                                                         srcHeight, alpha);
 }
 
 void DimgBlitAlpha(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeight,

@@ -12,8 +12,8 @@ namespace mirel {
 // source and then the destination. The spare byte is read by no policy.
 
 // Copy: colour converted, alpha copied (255 from a source without alpha).
-void DimgBlit(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeight,
-              uint32_t srcWidth, uint32_t srcHeight, uint8_t alpha, uint8_t spare);
+void DimgBlit(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeight, uint32_t srcWidth,
+              uint32_t srcHeight, uint8_t alpha, uint8_t spare);
 
 // Colour only: the destination's alpha is kept.
 void DimgBlitColor(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeight,
@@ -21,8 +21,7 @@ void DimgBlitColor(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeig
 
 // Colour converted, alpha set to the given byte wherever the destination kind has alpha.
 void DimgBlitColorFixedAlpha(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeight,
-                             uint32_t srcWidth, uint32_t srcHeight, uint8_t alpha,
-                             uint8_t spare);
+                             uint32_t srcWidth, uint32_t srcHeight, uint8_t alpha, uint8_t spare);
 
 // Alpha only, taken from the source's green channel; colour is kept.
 void DimgBlitAlpha(DImage& dst, DImage& src, uint32_t dstWidth, uint32_t dstHeight,

@@ -13,8 +13,7 @@ uint32_t RoundToSize(float v) { return DimgFloatToUint32(std::nearbyint(v)); }
 
 // One axis of the scaled clip: d and s are the destination and source extents, ratio = d / s
 // as passed in.
-void ClipAxisScaled(uint32_t dstImage, uint32_t srcImage, float ratio, uint32_t& d,
-                    uint32_t& s) {
+void ClipAxisScaled(uint32_t dstImage, uint32_t srcImage, float ratio, uint32_t& d, uint32_t& s) {
     if (d > dstImage) d = dstImage;
     uint32_t t = RoundToSize(static_cast<float>(d) / ratio);
     if (s >= t) {
@@ -36,9 +35,8 @@ void ClipAxisScaled(uint32_t dstImage, uint32_t srcImage, float ratio, uint32_t&
 
 }  // namespace
 
-void DimgClipRectScaled(uint32_t dstImageWidth, uint32_t dstImageHeight,
-                        uint32_t srcImageWidth, uint32_t srcImageHeight,
-                        uint32_t& dstWidth, uint32_t& dstHeight,
+void DimgClipRectScaled(uint32_t dstImageWidth, uint32_t dstImageHeight, uint32_t srcImageWidth,
+                        uint32_t srcImageHeight, uint32_t& dstWidth, uint32_t& dstHeight,
                         uint32_t& srcWidth, uint32_t& srcHeight) {
     if (srcWidth == 0 || srcHeight == 0) return;
     const float rx = static_cast<float>(dstWidth) / static_cast<float>(srcWidth);
@@ -47,9 +45,8 @@ void DimgClipRectScaled(uint32_t dstImageWidth, uint32_t dstImageHeight,
     ClipAxisScaled(dstImageHeight, srcImageHeight, ry, dstHeight, srcHeight);
 }
 
-void DimgClipRect(uint32_t dstImageWidth, uint32_t dstImageHeight,
-                  uint32_t srcImageWidth, uint32_t srcImageHeight,
-                  uint32_t& width, uint32_t& height) {
+void DimgClipRect(uint32_t dstImageWidth, uint32_t dstImageHeight, uint32_t srcImageWidth,
+                  uint32_t srcImageHeight, uint32_t& width, uint32_t& height) {
     width = std::min(width, dstImageWidth);
     height = std::min(height, dstImageHeight);
     width = std::min(width, srcImageWidth);

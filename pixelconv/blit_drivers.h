@@ -12,8 +12,8 @@ namespace mirel {
 // The blit machinery shared by the four policies and the texture conversions. Policy is one
 // of the pixel-step templates of blit_policies.h; D and S are the destination and source kinds.
 template <template <DImageKind, DImageKind> class Policy, DImageKind D, DImageKind S>
-void DimgConvertRows(uint32_t rows, uint8_t* dst, DImage& dstImage, uint8_t* src,
-                     DImage& srcImage, uint32_t width, uint8_t alpha) {
+void DimgConvertRows(uint32_t rows, uint8_t* dst, DImage& dstImage, uint8_t* src, DImage& srcImage,
+                     uint32_t width, uint8_t alpha) {
     using Step = Policy<D, S>;
     constexpr uint32_t dBytes = DimgBytesPerPixel(D);
     constexpr uint32_t sBytes = DimgBytesPerPixel(S);
@@ -37,8 +37,8 @@ void DimgConvertRows(uint32_t rows, uint8_t* dst, DImage& dstImage, uint8_t* src
 // Same-size driver: both rectangles have one size, clipped again against both images.
 template <template <DImageKind, DImageKind> class Policy, DImageKind D, DImageKind S>
 void DimgBlitDirect(uint8_t* dstTop, DImage& dstImage, uint32_t dstX, uint32_t dstY,
-                    uint8_t* srcTop, uint32_t srcX, uint32_t srcY, uint32_t width,
-                    uint32_t height, uint8_t alpha, DImage& srcImage) {
+                    uint8_t* srcTop, uint32_t srcX, uint32_t srcY, uint32_t width, uint32_t height,
+                    uint8_t alpha, DImage& srcImage) {
     DimgClipRect(DimgWidthOf(dstImage), DimgHeightOf(dstImage), DimgWidthOf(srcImage),
                  DimgHeightOf(srcImage), width, height);
     if (width == 0 || height == 0) return;

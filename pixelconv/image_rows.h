@@ -10,9 +10,7 @@ namespace mirel {
 // take the converters' unsigned sizes.
 
 inline uint32_t DimgWidthOf(const DImage& image) { return static_cast<uint32_t>(image.Width()); }
-inline uint32_t DimgHeightOf(const DImage& image) {
-    return static_cast<uint32_t>(image.Height());
-}
+inline uint32_t DimgHeightOf(const DImage& image) { return static_cast<uint32_t>(image.Height()); }
 
 // The address n picture rows below `row`.
 inline uint8_t* DimgRowsDown(const DImage& image, uint8_t* row, uint32_t n) {

@@ -10,18 +10,16 @@ namespace mirel {
 namespace {
 
 template <DImageKind D, DImageKind S>
-void l3dConvertMipLevelPair(uint8_t* dstTop, DImage& dst, uint32_t dstWidth,
-                            uint32_t dstHeight, uint8_t* srcTop, DImage& src, uint32_t srcWidth,
-                            uint32_t srcHeight) {
+void l3dConvertMipLevelPair(uint8_t* dstTop, DImage& dst, uint32_t dstWidth, uint32_t dstHeight,
+                            uint8_t* srcTop, DImage& src, uint32_t srcWidth, uint32_t srcHeight) {
     if (dstWidth == 0 || dstHeight == 0 || srcWidth == 0 || srcHeight == 0) return;
     DimgClipRectScaled(DimgWidthOf(dst), DimgHeightOf(dst), DimgWidthOf(src), DimgHeightOf(src),
                        dstWidth, dstHeight, srcWidth, srcHeight);
     if (dstWidth == srcWidth && dstHeight == srcHeight) {
-        DimgBlitDirect<DimgCopyPolicy, D, S>(dstTop, dst, 0, 0, srcTop, 0, 0, srcWidth,
-                                             srcHeight, 0, src);
+        DimgBlitDirect<DimgCopyPolicy, D, S>(dstTop, dst, 0, 0, srcTop, 0, 0, srcWidth, srcHeight,
+                                             0, src);
     } else {
-        l3dReduceMipLevel<D, S>(dstTop, dst, dstWidth, dstHeight, srcTop, src, srcWidth,
-                                srcHeight);
+        l3dReduceMipLevel<D, S>(dstTop, dst, dstWidth, dstHeight, srcTop, src, srcWidth, srcHeight);
     }
 }
 

@@ -32,11 +32,10 @@ void l3dReduceMipBoxes(uint8_t* dst, DImage& dstImage, uint32_t dstWidth, uint32
         uint8_t* out = dst;
         for (uint32_t x = 0; x < dstWidth; ++x, out += dBytes) {
             const size_t at = size_t(2 * x) * sBytes;
-            DimgPutPixel<D>(DimgMeanOf4(DimgGetPixel<S>(upper + at),
-                                        DimgGetPixel<S>(upper + at + sBytes),
-                                        DimgGetPixel<S>(lower + at),
-                                        DimgGetPixel<S>(lower + at + sBytes)),
-                            out);
+            DimgPutPixel<D>(
+                DimgMeanOf4(DimgGetPixel<S>(upper + at), DimgGetPixel<S>(upper + at + sBytes),
+                            DimgGetPixel<S>(lower + at), DimgGetPixel<S>(lower + at + sBytes)),
+                out);
         }
         if (y + 1 < dstHeight) {
             dst = dstImage.NextRow(dst);

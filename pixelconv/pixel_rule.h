@@ -23,9 +23,7 @@ constexpr bool DimgHasAlpha(DImageKind kind) {
            kind == DImageKind::A1R5G5B5 || kind == DImageKind::A4R4G4B4;
 }
 
-inline uint16_t DimgLoadWord(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
+inline uint16_t DimgLoadWord(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 inline void DimgStoreWord(uint8_t* p, uint32_t w) {
     p[0] = static_cast<uint8_t>(w);

@@ -73,8 +73,7 @@ void l3dResampleReduceH(uint8_t* tmpFirst, DImage& tmp, uint32_t dstWidth, uint8
             for (uint32_t i = first + 1; i < last; ++i) {
                 sums.AddWhole(DimgGetPixel<S>(srcFirst + size_t(i) * sBytes));
             }
-            sums.AddPartial(DimgGetPixel<S>(srcFirst + size_t(last) * sBytes),
-                            spans.TailWeight(x));
+            sums.AddPartial(DimgGetPixel<S>(srcFirst + size_t(last) * sBytes), spans.TailWeight(x));
             DimgPutPixel<DImageKind::RGBA32>(sums.Quotient(spans), out);
         }
         if (y + 1 < srcHeight) {
@@ -95,9 +94,8 @@ void l3dResampleEnlargeV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uin
         const uint8_t* row1 = DimgRowAt(tmp, tmpTop, at.i1);
         uint8_t* out = dstFirst;
         for (uint32_t x = 0; x < dstWidth; ++x, out += dBytes) {
-            DimgPutPixel<D>(DimgLerp(DimgTemporaryPixel(row0, x),
-                                     DimgTemporaryPixel(row1, x), at.f),
-                            out);
+            DimgPutPixel<D>(
+                DimgLerp(DimgTemporaryPixel(row0, x), DimgTemporaryPixel(row1, x), at.f), out);
         }
         if (y + 1 < dstHeight) dstFirst = dst.NextRow(dstFirst);
     }
@@ -116,8 +114,7 @@ void l3dResampleReduceV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uint
         uint8_t* headRow = DimgRowAt(tmp, tmpTop, first);
         if (spans.Single(y)) {
             for (uint32_t x = 0; x < dstWidth; ++x) {
-                DimgPutPixel<D>(DimgTemporaryPixel(headRow, x),
-                                dstFirst + size_t(x) * dBytes);
+                DimgPutPixel<D>(DimgTemporaryPixel(headRow, x), dstFirst + size_t(x) * dBytes);
             }
         } else {
             const uint32_t last = spans.Last(y);
@@ -126,8 +123,7 @@ void l3dResampleReduceV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uint
                 DimgChannelSums sums[band];
                 uint8_t* row = headRow;
                 for (uint32_t i = 0; i < n; ++i) {
-                    sums[i].AddPartial(DimgTemporaryPixel(row, x0 + i),
-                                       spans.HeadWeight(y));
+                    sums[i].AddPartial(DimgTemporaryPixel(row, x0 + i), spans.HeadWeight(y));
                 }
                 for (uint32_t r = first + 1; r < last; ++r) {
                     row = tmp.NextRow(row);
@@ -137,8 +133,7 @@ void l3dResampleReduceV(uint8_t* dstFirst, DImage& dst, uint32_t dstHeight, uint
                 }
                 row = tmp.NextRow(row);
                 for (uint32_t i = 0; i < n; ++i) {
-                    sums[i].AddPartial(DimgTemporaryPixel(row, x0 + i),
-                                       spans.TailWeight(y));
+                    sums[i].AddPartial(DimgTemporaryPixel(row, x0 + i), spans.TailWeight(y));
                     DimgPutPixel<D>(sums[i].Quotient(spans), dstFirst + size_t(x0 + i) * dBytes);
                 }
             }
