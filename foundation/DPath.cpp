@@ -32,7 +32,9 @@ void CopyOut(char* out, const char* text, size_t length) {
 }
 
 // A drive: a first byte that is not a lead byte, followed by ':'.
-bool HasDrive(const char* path) { return path[0] != '\0' && !DIsLeadByte(path[0]) && path[1] == ':'; }
+bool HasDrive(const char* path) {
+    return path[0] != '\0' && !DIsLeadByte(path[0]) && path[1] == ':';
+}
 
 }  // namespace
 
@@ -68,7 +70,8 @@ void DPathMake(char* buffer, const char* directory, const char* name, const char
     size_t length = std::strlen(path);
     if (length > 0 && length + 3 <= DPATH_SIZE) {
         const size_t last = CharacterStarts(path).back();
-        if (DIsDoubleByte(path + last) || !IsSeparator(path[last])) AppendBounded(path, length, "/");
+        if (DIsDoubleByte(path + last) || !IsSeparator(path[last]))
+            AppendBounded(path, length, "/");
     }
     if (name && name[0] != '\0') AppendBounded(path, length, name);
     if (extension && extension[0] != '\0') {
@@ -102,7 +105,8 @@ void DPathNormalize(const char* relative, DString& result, const char* base) {
     if (relativeHasDrive) relative += 2;
     if (baseHasDrive) base += 2;
 
-    if (IsSeparator(relative[0]) || !IsSeparator(base[0])) return result.Assign((drive + relative).c_str());
+    if (IsSeparator(relative[0]) || !IsSeparator(base[0]))
+        return result.Assign((drive + relative).c_str());
 
     char directory[DPATH_SIZE], name[DPATH_SIZE], extension[DPATH_SIZE];
     DPathSplit(relative, directory, name, extension);

@@ -100,7 +100,8 @@ size_t DStrToCodeUnits(uint16_t* units, const char* text, size_t n) {
         const auto lead = static_cast<unsigned char>(text[i]);
         if (DIsDoubleByte(text + i)) {
             if (n - i < 2) break;
-            units[count++] = static_cast<uint16_t>(lead * 256u + static_cast<unsigned char>(text[i + 1]));
+            const auto trail = static_cast<unsigned char>(text[i + 1]);
+            units[count++] = static_cast<uint16_t>(lead * 256u + trail);
             i += 2;
         } else {
             units[count++] = lead;

@@ -13,7 +13,9 @@ namespace mirel {
 //
 // The comparisons return 0 when the texts are equal and 1 otherwise.
 
-inline bool DIsLeadByte(char c) { return platform::os::isCp932LeadByte(static_cast<unsigned char>(c)); }
+inline bool DIsLeadByte(char c) {
+    return platform::os::isCp932LeadByte(static_cast<unsigned char>(c));
+}
 
 // True when a double-byte character starts at p.
 inline bool DIsDoubleByte(const char* p) { return DIsLeadByte(p[0]) && p[1] != '\0'; }
