@@ -37,7 +37,12 @@ void pelInitialize() {
     pelHashStartNodePool();
     if (core.fileSystemStart) core.fileSystemStart();
     pelJobsStart(core.processorCount);
-    if (std::atexit(pelFinalize) != 0) pelReportText(PEL_REPORT_ERROR, u"Error: Can't initialized.");
+    // One registration serves every later start as well.
+    static bool registered = false;
+    if (!registered) {
+        registered = std::atexit(pelFinalize) == 0;
+        if (!registered) pelReportText(PEL_REPORT_ERROR, u"Error: Can't initialized.");
+    }
 }
 
 void pelFinalize() {

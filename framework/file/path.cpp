@@ -80,7 +80,7 @@ std::u16string pelPathResolveString(const std::u16string& base, const std::u16st
         }
         tail = tail.substr(end < tail.size() ? end + 1 : end);
     }
-    std::u16string result = base.substr(0, root);
+    std::u16string result = withSlashes(std::u16string_view(base).substr(0, root));
     for (std::u16string_view segment : segments) {
         result += segment;
         result += u'/';
