@@ -12,7 +12,7 @@
 #include "framework/core/wide_string.h"
 #include "framework/file/file_module.h"
 #include "framework/file/path.h"
-#include "platform/os/critical_section.h"
+#include "framework/core/lock.h"
 #include "platform/os/large_file.h"
 #include "platform/os/module_path.h"
 #include "platform/os/utf8.h"
@@ -34,7 +34,7 @@ constexpr int kWritable = 2;
 constexpr unsigned char kByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
 
 struct FileModule {
-    platform::os::CriticalSection lock;
+    PEL_LOCK lock;
     bool running = false;
     std::u16string executableFolder;
     std::u16string appDirectory;
