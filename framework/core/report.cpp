@@ -7,7 +7,7 @@
 
 #include "framework/core/format.h"
 #include "framework/core/spinlock.h"
-#include "framework/core/wide_string.h"
+#include "platform/os/utf8.h"
 
 namespace {
 
@@ -58,10 +58,8 @@ void pelReportSetExitHook(PEL_REPORT_EXIT_HOOK hook) {
 }
 
 void pelReportDefaultSink(int32_t, const char16_t* text) {
-    const size_t needed = pelStrToUtf8(nullptr, 0, nullptr, text);
-    std::string utf8(needed + 1, '\0');
-    pelStrToUtf8(utf8.data(), utf8.size(), nullptr, text);
-    utf8.back() = '\n';
+    std::string utf8 = platform::os::utf16ToUtf8(text);
+    utf8 += '\n';
     std::fwrite(utf8.data(), 1, utf8.size(), stderr);
     std::fflush(stderr);
 }

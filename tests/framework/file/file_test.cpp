@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -34,6 +35,22 @@ TEST_F(FileApi, ReadsLooseFilesInAnyLetterCase) {
     EXPECT_EQ(pelFileExists(PEL_FILE_MODE_READ, u"SYS/BASE.cnut"), PEL_OK);
     EXPECT_EQ(pelFileExists(PEL_FILE_MODE_READ, u"sys"), PEL_E_NOTFOUND);  // a directory
     EXPECT_EQ(pelFileExists(PEL_FILE_MODE_READ, u"sys/missing"), PEL_E_NOTFOUND);
+}
+
+TEST_F(FileApi, WritesAndDirectoriesFollowTheCaseOnDisk) {
+    writeBesideExecutable("Save/Old.BIN", "old");
+    PEL_FILE* file = pelFileOpen(PEL_FILE_MODE_WRITE, u"save/new.bin", PEL_FILE_CREATE);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(pelFileWriteU32(0x6E657721u, file), PEL_OK);
+    pelFileClose(file);
+    EXPECT_EQ(readFileBytes(executableFolder() + "/Save/new.bin"), "new!");
+    file = pelFileOpen(PEL_FILE_MODE_WRITE, u"SAVE/old.bin", 0);  // no truncation without the flag
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(pelFileWriteU32(0x4F4C4421u, file), PEL_OK);
+    pelFileClose(file);
+    EXPECT_EQ(readFileBytes(executableFolder() + "/Save/Old.BIN"), "OLD!");
+    EXPECT_EQ(pelFileCreateDirectory(u"save/slots"), PEL_OK);
+    EXPECT_TRUE(std::filesystem::is_directory(executableFolder() + "/Save/slots"));
 }
 
 TEST_F(FileApi, PathEndingInSlashIsNeverOpened) {
