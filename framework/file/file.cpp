@@ -177,6 +177,15 @@ bool systemLength(PEL_FILE* file, uint64_t* length) {
     return platform::os::largeFileSize(file->descriptor->system, length);
 }
 
+// The target of a seek from the start (0), the current position (1) or the end (2); false
+// when the origin is unknown or the target lies outside 0..end.
+bool seekTarget(int64_t position, uint64_t end, int64_t offset, int32_t origin, int64_t* target) {
+    if (origin < 0 || origin > 2 || end > static_cast<uint64_t>(INT64_MAX)) return false;
+    const int64_t from = origin == 0 ? 0 : origin == 1 ? position : static_cast<int64_t>(end);
+    if (__builtin_add_overflow(from, offset, target)) return false;
+    return *target >= 0 && static_cast<uint64_t>(*target) <= end;
+}
+
 PEL_STATUS failSeek(PEL_FILE* file) {
     file->position = 0;
     emptyBuffer(file);
@@ -239,6 +248,7 @@ PEL_FILE* pelFileOpenImage(const char16_t* path, int32_t mode) {
 }
 
 void pelFileClose(PEL_FILE* file) {
+    if (!file) return;
     std::lock_guard guard(module().lock);
     if (isWritable(file)) pelFileFlush(file);
     PEL_FILE_DESC* descriptor = file->descriptor;
@@ -307,18 +317,13 @@ PEL_STATUS pelFileSeek(PEL_FILE* file, int64_t offset, int32_t origin) {
     if (isWritable(file)) {
         uint64_t length = 0;
         if (!systemLength(file, &length)) return failSeek(file);
-        const int64_t from = origin == 0 ? 0 : origin == 1 ? file->position : static_cast<int64_t>(length);
-        if (origin < 0 || origin > 2) return failSeek(file);
-        const int64_t target = from + offset;
-        if (target < 0 || static_cast<uint64_t>(target) > length) return failSeek(file);
+        int64_t target = 0;
+        if (!seekTarget(file->position, length, offset, origin, &target)) return failSeek(file);
         file->position = target;
         return PEL_OK;
     }
-    if (origin < 0 || origin > 2) return failSeek(file);
-    const int64_t from = origin == 0 ? 0 : origin == 1 ? file->position : static_cast<int64_t>(file->size);
-    if ((offset > 0 && from > INT64_MAX - offset) || (offset < 0 && from < INT64_MIN - offset)) return failSeek(file);
-    const int64_t target = from + offset;
-    if (target < 0 || static_cast<uint64_t>(target) > file->size) return failSeek(file);
+    int64_t target = 0;
+    if (!seekTarget(file->position, file->size, offset, origin, &target)) return failSeek(file);
     const int64_t ahead = target - file->position;
     const uint32_t buffered = file->bufferCount - file->bufferIndex;
     if (ahead >= 0 && static_cast<uint64_t>(ahead) < buffered) {

@@ -89,6 +89,9 @@ TEST_F(FileApi, ShortReadsSeeksAndBigEndianValues) {
     EXPECT_EQ(pelFileReadU32(&u32, file), PEL_OK);
     EXPECT_EQ(u32, 0x12345678u);
     EXPECT_EQ(pelFileSeek(file, 0, 7), PEL_E_IO);
+    EXPECT_EQ(pelFileSeek(file, 8, 0), PEL_OK);
+    EXPECT_EQ(pelFileSeek(file, INT64_MAX, 1), PEL_E_IO);
+    EXPECT_EQ(pelFileSeek(file, INT64_MIN, 2), PEL_E_IO);
     pelFileClose(file);
 }
 
@@ -135,6 +138,7 @@ TEST_F(FileApi, WritesBigEndianValuesAndKeepsPositions) {
     EXPECT_EQ(pelFileSeek(file, 4, 0), PEL_OK);
     EXPECT_EQ(pelFileWriteU32(0xFFFFFFFFu, file), PEL_OK);
     EXPECT_EQ(pelFileSeek(file, 21, 0), PEL_E_IO);
+    EXPECT_EQ(pelFileSeek(file, INT64_MAX, 2), PEL_E_IO);
     EXPECT_EQ(pelFileSeek(file, 16, 0), PEL_OK);
     EXPECT_EQ(pelFileTruncate(file), PEL_OK);
     EXPECT_EQ(pelFileCommit(file), PEL_OK);
