@@ -42,7 +42,7 @@ private:
     size_t length_ = 0;
 };
 
-struct Spec {
+struct Directive {
     bool left = false;
     bool plus = false;
     bool space = false;
@@ -54,58 +54,58 @@ struct Spec {
 };
 
 // Pads a finished field to the width. Zero padding goes after the sign and the "0x" prefix.
-void emitField(Output& out, const Spec& spec, std::u16string_view prefix, std::u16string_view body, bool zeroPad) {
+void emitField(Output& out, const Directive& directive, std::u16string_view prefix, std::u16string_view body, bool zeroPad) {
     const size_t length = prefix.size() + body.size();
-    const size_t pad = spec.width > 0 && static_cast<size_t>(spec.width) > length ? spec.width - length : 0;
-    if (!spec.left && !zeroPad) out.repeat(u' ', pad);
+    const size_t pad = directive.width > 0 && static_cast<size_t>(directive.width) > length ? directive.width - length : 0;
+    if (!directive.left && !zeroPad) out.repeat(u' ', pad);
     out.put(prefix);
-    if (!spec.left && zeroPad) out.repeat(u'0', pad);
+    if (!directive.left && zeroPad) out.repeat(u'0', pad);
     out.put(body);
-    if (spec.left) out.repeat(u' ', pad);
+    if (directive.left) out.repeat(u' ', pad);
 }
 
 std::u16string widen(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
-uint64_t readUnsigned(const Spec& spec, va_list& args) {
-    switch (spec.length) {
-    case Spec::Length::Char: return static_cast<unsigned char>(va_arg(args, unsigned));
-    case Spec::Length::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
-    case Spec::Length::Long: return va_arg(args, unsigned long);
-    case Spec::Length::LongLong: return va_arg(args, unsigned long long);
-    case Spec::Length::Size: return va_arg(args, size_t);
-    case Spec::Length::None: break;
+uint64_t readUnsigned(const Directive& directive, va_list& args) {
+    switch (directive.length) {
+    case Directive::Length::Char: return static_cast<unsigned char>(va_arg(args, unsigned));
+    case Directive::Length::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
+    case Directive::Length::Long: return va_arg(args, unsigned long);
+    case Directive::Length::LongLong: return va_arg(args, unsigned long long);
+    case Directive::Length::Size: return va_arg(args, size_t);
+    case Directive::Length::None: break;
     }
     return va_arg(args, unsigned);
 }
 
-int64_t readSigned(const Spec& spec, va_list& args) {
-    switch (spec.length) {
-    case Spec::Length::Char: return static_cast<signed char>(va_arg(args, int));
-    case Spec::Length::Short: return static_cast<short>(va_arg(args, int));
-    case Spec::Length::Long: return va_arg(args, long);
-    case Spec::Length::LongLong: return va_arg(args, long long);
-    case Spec::Length::Size: return static_cast<int64_t>(va_arg(args, size_t));
-    case Spec::Length::None: break;
+int64_t readSigned(const Directive& directive, va_list& args) {
+    switch (directive.length) {
+    case Directive::Length::Char: return static_cast<signed char>(va_arg(args, int));
+    case Directive::Length::Short: return static_cast<short>(va_arg(args, int));
+    case Directive::Length::Long: return va_arg(args, long);
+    case Directive::Length::LongLong: return va_arg(args, long long);
+    case Directive::Length::Size: return static_cast<int64_t>(va_arg(args, size_t));
+    case Directive::Length::None: break;
     }
     return va_arg(args, int);
 }
 
-void formatInteger(Output& out, const Spec& spec, char conversion, va_list& args) {
+void formatInteger(Output& out, const Directive& directive, char conversion, va_list& args) {
     const bool isSigned = conversion == 'd' || conversion == 'i';
     uint64_t magnitude;
     std::u16string prefix;
     if (isSigned) {
-        const int64_t value = readSigned(spec, args);
+        const int64_t value = readSigned(directive, args);
         magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
         if (value < 0) {
             prefix = u"-";
-        } else if (spec.plus) {
+        } else if (directive.plus) {
             prefix = u"+";
-        } else if (spec.space) {
+        } else if (directive.space) {
             prefix = u" ";
         }
     } else {
-        magnitude = readUnsigned(spec, args);
+        magnitude = readUnsigned(directive, args);
     }
     const int base = conversion == 'x' || conversion == 'X' ? 16 : 10;
     char digits[32];
@@ -116,17 +116,17 @@ void formatInteger(Output& out, const Spec& spec, char conversion, va_list& args
             if (unit >= u'a' && unit <= u'f') unit = static_cast<char16_t>(unit - 32);
         }
     }
-    if (spec.precision >= 0) {
-        if (spec.precision == 0 && magnitude == 0) body.clear();
-        if (body.size() < static_cast<size_t>(spec.precision)) body.insert(0, spec.precision - body.size(), u'0');
+    if (directive.precision >= 0) {
+        if (directive.precision == 0 && magnitude == 0) body.clear();
+        if (body.size() < static_cast<size_t>(directive.precision)) body.insert(0, directive.precision - body.size(), u'0');
     }
-    if (spec.alternate && base == 16 && magnitude != 0) prefix = conversion == 'X' ? u"0X" : u"0x";
-    emitField(out, spec, prefix, body, spec.zero && !spec.left && spec.precision < 0);
+    if (directive.alternate && base == 16 && magnitude != 0) prefix = conversion == 'X' ? u"0X" : u"0x";
+    emitField(out, directive, prefix, body, directive.zero && !directive.left && directive.precision < 0);
 }
 
-void formatFloat(Output& out, const Spec& spec, char conversion, va_list& args) {
+void formatFloat(Output& out, const Directive& directive, char conversion, va_list& args) {
     const double value = va_arg(args, double);
-    const int precision = spec.precision >= 0 ? spec.precision : 6;
+    const int precision = directive.precision >= 0 ? directive.precision : 6;
     std::chars_format format = std::chars_format::general;
     const char lower = static_cast<char>(conversion | 0x20);
     if (lower == 'f') format = std::chars_format::fixed;
@@ -143,34 +143,34 @@ void formatFloat(Output& out, const Spec& spec, char conversion, va_list& args) 
     std::u16string prefix;
     if (std::signbit(value) && value == value) {
         prefix = u"-";
-    } else if (spec.plus) {
+    } else if (directive.plus) {
         prefix = u"+";
-    } else if (spec.space) {
+    } else if (directive.space) {
         prefix = u" ";
     }
     const bool finite = value - value == 0;
-    emitField(out, spec, prefix, body, spec.zero && !spec.left && finite);
+    emitField(out, directive, prefix, body, directive.zero && !directive.left && finite);
 }
 
-void formatText(Output& out, const Spec& spec, bool wide, va_list& args) {
+void formatText(Output& out, const Directive& directive, bool wide, va_list& args) {
     std::u16string body;
     if (wide) {
         const char16_t* text = va_arg(args, const char16_t*);
         if (!text) text = u"(null)";
         size_t length = 0;
-        while (text[length] && (spec.precision < 0 || length < static_cast<size_t>(spec.precision))) ++length;
+        while (text[length] && (directive.precision < 0 || length < static_cast<size_t>(directive.precision))) ++length;
         body.assign(text, length);
     } else {
         const char* text = va_arg(args, const char*);
         if (!text) text = "(null)";
         size_t length = 0;
-        while (text[length] && (spec.precision < 0 || length < static_cast<size_t>(spec.precision))) ++length;
+        while (text[length] && (directive.precision < 0 || length < static_cast<size_t>(directive.precision))) ++length;
         body = platform::os::cp932ToUtf16(std::string_view(text, length));
     }
-    emitField(out, spec, u"", body, false);
+    emitField(out, directive, u"", body, false);
 }
 
-void formatChar(Output& out, const Spec& spec, bool wide, va_list& args) {
+void formatChar(Output& out, const Directive& directive, bool wide, va_list& args) {
     const int value = va_arg(args, int);
     std::u16string body;
     if (wide) {
@@ -179,7 +179,7 @@ void formatChar(Output& out, const Spec& spec, bool wide, va_list& args) {
         const char byte = static_cast<char>(value);
         body = platform::os::cp932ToUtf16(std::string_view(&byte, 1));
     }
-    emitField(out, spec, u"", body, false);
+    emitField(out, directive, u"", body, false);
 }
 
 int readNumber(const char16_t*& at) {
@@ -194,52 +194,52 @@ int readNumber(const char16_t*& at) {
 // Reads one conversion after its '%'; returns the position after it.
 const char16_t* convert(Output& out, const char16_t* at, va_list& args) {
     const char16_t* const start = at - 1;
-    Spec spec;
+    Directive directive;
     for (;; ++at) {
-        if (*at == u'-') spec.left = true;
-        else if (*at == u'+') spec.plus = true;
-        else if (*at == u' ') spec.space = true;
-        else if (*at == u'#') spec.alternate = true;
-        else if (*at == u'0') spec.zero = true;
+        if (*at == u'-') directive.left = true;
+        else if (*at == u'+') directive.plus = true;
+        else if (*at == u' ') directive.space = true;
+        else if (*at == u'#') directive.alternate = true;
+        else if (*at == u'0') directive.zero = true;
         else break;
     }
     if (*at == u'*') {
         ++at;
-        spec.width = va_arg(args, int);
-        if (spec.width < 0) {
-            spec.left = true;
-            spec.width = spec.width == INT32_MIN ? 0 : -spec.width;
+        directive.width = va_arg(args, int);
+        if (directive.width < 0) {
+            directive.left = true;
+            directive.width = directive.width == INT32_MIN ? 0 : -directive.width;
         }
     } else {
-        spec.width = readNumber(at);
+        directive.width = readNumber(at);
     }
     if (*at == u'.') {
         ++at;
         if (*at == u'*') {
             ++at;
-            spec.precision = va_arg(args, int);
-            if (spec.precision < 0) spec.precision = -1;
+            directive.precision = va_arg(args, int);
+            if (directive.precision < 0) directive.precision = -1;
         } else {
-            spec.precision = readNumber(at);
+            directive.precision = readNumber(at);
         }
     }
     if (at[0] == u'h' && at[1] == u'h') {
-        spec.length = Spec::Length::Char;
+        directive.length = Directive::Length::Char;
         at += 2;
     } else if (at[0] == u'h') {
-        spec.length = Spec::Length::Short;
+        directive.length = Directive::Length::Short;
         ++at;
     } else if (at[0] == u'l' && at[1] == u'l') {
-        spec.length = Spec::Length::LongLong;
+        directive.length = Directive::Length::LongLong;
         at += 2;
     } else if (at[0] == u'l') {
-        spec.length = Spec::Length::Long;
+        directive.length = Directive::Length::Long;
         ++at;
     } else if (at[0] == u'z') {
-        spec.length = Spec::Length::Size;
+        directive.length = Directive::Length::Size;
         ++at;
     } else if (at[0] == u'I' && at[1] == u'6' && at[2] == u'4') {
-        spec.length = Spec::Length::LongLong;
+        directive.length = Directive::Length::LongLong;
         at += 3;
     } else if (at[0] == u'I' && at[1] == u'3' && at[2] == u'2') {
         at += 3;
@@ -247,16 +247,16 @@ const char16_t* convert(Output& out, const char16_t* at, va_list& args) {
     const char16_t conversion = *at;
     switch (conversion) {
     case u'd': case u'i': case u'u': case u'x': case u'X':
-        formatInteger(out, spec, static_cast<char>(conversion), args);
+        formatInteger(out, directive, static_cast<char>(conversion), args);
         break;
     case u'f': case u'F': case u'e': case u'E': case u'g': case u'G':
-        formatFloat(out, spec, static_cast<char>(conversion), args);
+        formatFloat(out, directive, static_cast<char>(conversion), args);
         break;
     case u's':
-        formatText(out, spec, spec.length == Spec::Length::Long, args);
+        formatText(out, directive, directive.length == Directive::Length::Long, args);
         break;
     case u'c':
-        formatChar(out, spec, spec.length == Spec::Length::Long, args);
+        formatChar(out, directive, directive.length == Directive::Length::Long, args);
         break;
     case u'%':
         out.put(u'%');
