@@ -16,7 +16,8 @@ void pelAllocatorFree(const PEL_ALLOCATOR* allocator, void* block) {
 }
 
 bool pelAllocatorResizeInPlace(const PEL_ALLOCATOR* allocator, void* block, size_t size) {
-    if (allocator && allocator->resizeInPlace) return allocator->resizeInPlace(allocator->user, block, size) != 0;
+    if (allocator && allocator->resizeInPlace)
+        return allocator->resizeInPlace(allocator->user, block, size) != 0;
     return false;
 }
 

@@ -14,7 +14,8 @@ struct PEL_ARRAY {
     uint32_t capacity;  // in elements
 };
 
-void pelArrayInit(PEL_ARRAY* array, size_t elementSize, uint32_t growthStep, const PEL_ALLOCATOR* allocator = nullptr);
+void pelArrayInit(PEL_ARRAY* array, size_t elementSize, uint32_t growthStep,
+                  const PEL_ALLOCATOR* allocator = nullptr);
 void pelArrayDestroy(PEL_ARRAY* array);
 // Sets the count, growing the storage to the smallest multiple of the growth step that holds
 // it (kept in place when the allocator can resize, else moved). Returns the data; heap

@@ -31,7 +31,9 @@ public:
     size_t finish() {
         if (size_ == 0) return length_;
         size_t end = length_ < size_ ? length_ : size_ - 1;
-        if (end < length_ && end > 0 && destination_[end - 1] >= 0xD800 && destination_[end - 1] <= 0xDBFF) --end;
+        if (end < length_ && end > 0 && destination_[end - 1] >= 0xD800 &&
+            destination_[end - 1] <= 0xDBFF)
+            --end;
         destination_[end] = 0;
         return length_;
     }
@@ -54,9 +56,12 @@ struct Directive {
 };
 
 // Pads a finished field to the width. Zero padding goes after the sign and the "0x" prefix.
-void emitField(Output& out, const Directive& directive, std::u16string_view prefix, std::u16string_view body, bool zeroPad) {
+void emitField(Output& out, const Directive& directive, std::u16string_view prefix,
+               std::u16string_view body, bool zeroPad) {
     const size_t length = prefix.size() + body.size();
-    const size_t pad = directive.width > 0 && static_cast<size_t>(directive.width) > length ? directive.width - length : 0;
+    const size_t pad = directive.width > 0 && static_cast<size_t>(directive.width) > length
+                           ? directive.width - length
+                           : 0;
     if (!directive.left && !zeroPad) out.repeat(u' ', pad);
     out.put(prefix);
     if (!directive.left && zeroPad) out.repeat(u'0', pad);
@@ -68,24 +73,24 @@ std::u16string widen(std::string_view ascii) { return std::u16string(ascii.begin
 
 uint64_t readUnsigned(const Directive& directive, va_list& args) {
     switch (directive.length) {
-    case Directive::Length::Char: return static_cast<unsigned char>(va_arg(args, unsigned));
-    case Directive::Length::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
-    case Directive::Length::Long: return va_arg(args, unsigned long);
-    case Directive::Length::LongLong: return va_arg(args, unsigned long long);
-    case Directive::Length::Size: return va_arg(args, size_t);
-    case Directive::Length::None: break;
+        case Directive::Length::Char: return static_cast<unsigned char>(va_arg(args, unsigned));
+        case Directive::Length::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
+        case Directive::Length::Long: return va_arg(args, unsigned long);
+        case Directive::Length::LongLong: return va_arg(args, unsigned long long);
+        case Directive::Length::Size: return va_arg(args, size_t);
+        case Directive::Length::None: break;
     }
     return va_arg(args, unsigned);
 }
 
 int64_t readSigned(const Directive& directive, va_list& args) {
     switch (directive.length) {
-    case Directive::Length::Char: return static_cast<signed char>(va_arg(args, int));
-    case Directive::Length::Short: return static_cast<short>(va_arg(args, int));
-    case Directive::Length::Long: return va_arg(args, long);
-    case Directive::Length::LongLong: return va_arg(args, long long);
-    case Directive::Length::Size: return static_cast<int64_t>(va_arg(args, size_t));
-    case Directive::Length::None: break;
+        case Directive::Length::Char: return static_cast<signed char>(va_arg(args, int));
+        case Directive::Length::Short: return static_cast<short>(va_arg(args, int));
+        case Directive::Length::Long: return va_arg(args, long);
+        case Directive::Length::LongLong: return va_arg(args, long long);
+        case Directive::Length::Size: return static_cast<int64_t>(va_arg(args, size_t));
+        case Directive::Length::None: break;
     }
     return va_arg(args, int);
 }
@@ -118,10 +123,13 @@ void formatInteger(Output& out, const Directive& directive, char conversion, va_
     }
     if (directive.precision >= 0) {
         if (directive.precision == 0 && magnitude == 0) body.clear();
-        if (body.size() < static_cast<size_t>(directive.precision)) body.insert(0, directive.precision - body.size(), u'0');
+        if (body.size() < static_cast<size_t>(directive.precision))
+            body.insert(0, directive.precision - body.size(), u'0');
     }
-    if (directive.alternate && base == 16 && magnitude != 0) prefix = conversion == 'X' ? u"0X" : u"0x";
-    emitField(out, directive, prefix, body, directive.zero && !directive.left && directive.precision < 0);
+    if (directive.alternate && base == 16 && magnitude != 0)
+        prefix = conversion == 'X' ? u"0X" : u"0x";
+    emitField(out, directive, prefix, body,
+              directive.zero && !directive.left && directive.precision < 0);
 }
 
 void formatFloat(Output& out, const Directive& directive, char conversion, va_list& args) {
@@ -158,13 +166,17 @@ void formatText(Output& out, const Directive& directive, bool wide, va_list& arg
         const char16_t* text = va_arg(args, const char16_t*);
         if (!text) text = u"(null)";
         size_t length = 0;
-        while (text[length] && (directive.precision < 0 || length < static_cast<size_t>(directive.precision))) ++length;
+        while (text[length] &&
+               (directive.precision < 0 || length < static_cast<size_t>(directive.precision)))
+            ++length;
         body.assign(text, length);
     } else {
         const char* text = va_arg(args, const char*);
         if (!text) text = "(null)";
         size_t length = 0;
-        while (text[length] && (directive.precision < 0 || length < static_cast<size_t>(directive.precision))) ++length;
+        while (text[length] &&
+               (directive.precision < 0 || length < static_cast<size_t>(directive.precision)))
+            ++length;
         body = platform::os::cp932ToUtf16(std::string_view(text, length));
     }
     emitField(out, directive, u"", body, false);
@@ -196,12 +208,18 @@ const char16_t* convert(Output& out, const char16_t* at, va_list& args) {
     const char16_t* const start = at - 1;
     Directive directive;
     for (;; ++at) {
-        if (*at == u'-') directive.left = true;
-        else if (*at == u'+') directive.plus = true;
-        else if (*at == u' ') directive.space = true;
-        else if (*at == u'#') directive.alternate = true;
-        else if (*at == u'0') directive.zero = true;
-        else break;
+        if (*at == u'-')
+            directive.left = true;
+        else if (*at == u'+')
+            directive.plus = true;
+        else if (*at == u' ')
+            directive.space = true;
+        else if (*at == u'#')
+            directive.alternate = true;
+        else if (*at == u'0')
+            directive.zero = true;
+        else
+            break;
     }
     if (*at == u'*') {
         ++at;
@@ -246,26 +264,26 @@ const char16_t* convert(Output& out, const char16_t* at, va_list& args) {
     }
     const char16_t conversion = *at;
     switch (conversion) {
-    case u'd': case u'i': case u'u': case u'x': case u'X':
-        formatInteger(out, directive, static_cast<char>(conversion), args);
-        break;
-    case u'f': case u'F': case u'e': case u'E': case u'g': case u'G':
-        formatFloat(out, directive, static_cast<char>(conversion), args);
-        break;
-    case u's':
-        formatText(out, directive, directive.length == Directive::Length::Long, args);
-        break;
-    case u'c':
-        formatChar(out, directive, directive.length == Directive::Length::Long, args);
-        break;
-    case u'%':
-        out.put(u'%');
-        break;
-    case 0:
-        return at;  // a '%' cut off by the end of the format prints nothing
-    default:
-        out.put(std::u16string_view(start, at + 1 - start));
-        break;
+        case u'd':
+        case u'i':
+        case u'u':
+        case u'x':
+        case u'X': formatInteger(out, directive, static_cast<char>(conversion), args); break;
+        case u'f':
+        case u'F':
+        case u'e':
+        case u'E':
+        case u'g':
+        case u'G': formatFloat(out, directive, static_cast<char>(conversion), args); break;
+        case u's':
+            formatText(out, directive, directive.length == Directive::Length::Long, args);
+            break;
+        case u'c':
+            formatChar(out, directive, directive.length == Directive::Length::Long, args);
+            break;
+        case u'%': out.put(u'%'); break;
+        case 0: return at;  // a '%' cut off by the end of the format prints nothing
+        default: out.put(std::u16string_view(start, at + 1 - start)); break;
     }
     return at + 1;
 }

@@ -26,7 +26,9 @@ struct NodePool {
 };
 NodePool nodes;
 
-bool defaultEqual(void*, const char16_t* storedKey, const char16_t* key) { return pelStrEqual(storedKey, key); }
+bool defaultEqual(void*, const char16_t* storedKey, const char16_t* key) {
+    return pelStrEqual(storedKey, key);
+}
 
 PEL_HASH_NODE* newNode() {
     PelSpinGuard guard(&nodes.lock);
@@ -40,7 +42,9 @@ void freeNode(PEL_HASH_NODE* node) {
 
 }  // namespace
 
-void pelHashStartNodePool() { pelMempoolInit(&nodes.pool, 128, sizeof(PEL_HASH_NODE), PEL_MEMPOOL_GROWABLE); }
+void pelHashStartNodePool() {
+    pelMempoolInit(&nodes.pool, 128, sizeof(PEL_HASH_NODE), PEL_MEMPOOL_GROWABLE);
+}
 
 void pelHashStopNodePool() { pelMempoolDestroy(&nodes.pool); }
 
@@ -60,7 +64,8 @@ uint32_t pelHashDefault(void*, const char16_t* key) {
 
 void pelHashInit(PEL_HASH* table, uint32_t bucketCount, PEL_HASH_RELEASE valueRelease) {
     if (bucketCount == 0) bucketCount = 1;
-    table->buckets = pelCheckAlloc(static_cast<PEL_HASH_NODE**>(std::calloc(bucketCount, sizeof(PEL_HASH_NODE*))));
+    table->buckets = pelCheckAlloc(
+        static_cast<PEL_HASH_NODE**>(std::calloc(bucketCount, sizeof(PEL_HASH_NODE*))));
     table->bucketCount = table->buckets ? bucketCount : 0;
     table->hash = pelHashDefault;
     table->equal = defaultEqual;
@@ -76,7 +81,8 @@ void pelHashDestroy(PEL_HASH* table) {
         }
     }
     for (uint32_t b = 0; b < table->bucketCount && table->valueRelease; ++b) {
-        for (PEL_HASH_NODE* node = table->buckets[b]; node; node = node->next) table->valueRelease(table->user, node->value);
+        for (PEL_HASH_NODE* node = table->buckets[b]; node; node = node->next)
+            table->valueRelease(table->user, node->value);
     }
     for (uint32_t b = 0; b < table->bucketCount; ++b) {
         for (PEL_HASH_NODE* node = table->buckets[b]; node;) {
@@ -116,7 +122,8 @@ PEL_STATUS pelHashInsert(PEL_HASH* table, const char16_t* key, void* value) {
 PEL_STATUS pelHashRemove(PEL_HASH* table, const char16_t* key) {
     if (table->bucketCount == 0) return PEL_E_EXISTS;
     const uint32_t hash = table->hash(table->user, key);
-    for (PEL_HASH_NODE** link = &table->buckets[hash % table->bucketCount]; *link; link = &(*link)->next) {
+    for (PEL_HASH_NODE** link = &table->buckets[hash % table->bucketCount]; *link;
+         link = &(*link)->next) {
         PEL_HASH_NODE* node = *link;
         if (node->hash != hash || !table->equal(table->user, node->key, key)) continue;
         *link = node->next;

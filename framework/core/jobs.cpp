@@ -44,8 +44,10 @@ void pelJobsStart(uint32_t processorCount) {
     pelListInit(&jobs.freeJobs, offsetof(JobRecord, link), nullptr, nullptr);
     jobs.posted = std::make_unique<std::counting_semaphore<2147483647>>(0);
     jobs.signal = std::make_unique<std::binary_semaphore>(0);
-    jobs.processors = pelCheckAlloc(static_cast<ProcessorRecord*>(std::calloc(processorCount, sizeof(ProcessorRecord))));
-    for (uint32_t i = 0; jobs.processors && i < processorCount; ++i) jobs.processors[i] = {i, 0, nullptr};
+    jobs.processors = pelCheckAlloc(
+        static_cast<ProcessorRecord*>(std::calloc(processorCount, sizeof(ProcessorRecord))));
+    for (uint32_t i = 0; jobs.processors && i < processorCount; ++i)
+        jobs.processors[i] = {i, 0, nullptr};
     jobs.running = true;
 }
 

@@ -11,7 +11,8 @@ void linkBetween(PEL_LIST_LINK* link, PEL_LIST_LINK* prev, PEL_LIST_LINK* next) 
 
 }  // namespace
 
-void pelListInit(PEL_LIST* list, size_t linkOffset, PEL_LIST_REMOVE_CALLBACK removeCallback, void* user) {
+void pelListInit(PEL_LIST* list, size_t linkOffset, PEL_LIST_REMOVE_CALLBACK removeCallback,
+                 void* user) {
     list->head.next = &list->head;
     list->head.prev = &list->head;
     list->linkOffset = linkOffset;

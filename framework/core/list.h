@@ -16,11 +16,13 @@ struct PEL_LIST {
     PEL_LIST_LINK head;
     size_t linkOffset;  // where the PEL_LIST_LINK lies inside each element
     uint32_t count;
-    PEL_LIST_REMOVE_CALLBACK removeCallback;  // called for every element the remove operations take out
+    PEL_LIST_REMOVE_CALLBACK
+        removeCallback;  // called for every element the remove operations take out
     void* user;
 };
 
-void pelListInit(PEL_LIST* list, size_t linkOffset, PEL_LIST_REMOVE_CALLBACK removeCallback, void* user);
+void pelListInit(PEL_LIST* list, size_t linkOffset, PEL_LIST_REMOVE_CALLBACK removeCallback,
+                 void* user);
 
 inline PEL_LIST_LINK* pelListEnd(PEL_LIST* list) { return &list->head; }
 inline void* pelListElement(const PEL_LIST* list, PEL_LIST_LINK* link) {

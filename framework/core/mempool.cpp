@@ -16,7 +16,8 @@ bool isListable(const PEL_MEMPOOL* pool, const char* operation) {
 }
 
 bool addBlock(PEL_MEMPOOL* pool) {
-    auto* block = static_cast<char*>(pelAllocatorAllocateAligned(pool->allocator, pool->blockSize, pool->alignment));
+    auto* block = static_cast<char*>(
+        pelAllocatorAllocateAligned(pool->allocator, pool->blockSize, pool->alignment));
     if (!pelCheckAlloc(block)) return false;
     pelListAppend(&pool->blocks, block);
     char* element = block + pool->blockHeaderSize;
@@ -28,11 +29,12 @@ bool addBlock(PEL_MEMPOOL* pool) {
 
 }  // namespace
 
-PEL_MEMPOOL* pelMempoolInit(PEL_MEMPOOL* pool, uint32_t elementsPerBlock, size_t elementSize, uint32_t flags,
-                            const PEL_ALLOCATOR* allocator) {
+PEL_MEMPOOL* pelMempoolInit(PEL_MEMPOOL* pool, uint32_t elementsPerBlock, size_t elementSize,
+                            uint32_t flags, const PEL_ALLOCATOR* allocator) {
     const bool listable = (flags & PEL_MEMPOOL_LISTABLE) != 0;
     pool->elementHeaderSize = listable ? kHeader : 0;
-    pool->stride = listable ? roundUp16(elementSize + kHeader) : roundUp16(elementSize < 16 ? 16 : elementSize);
+    pool->stride = listable ? roundUp16(elementSize + kHeader)
+                            : roundUp16(elementSize < 16 ? 16 : elementSize);
     pool->blockHeaderSize = kHeader;
     pool->alignment = 16;
     pool->elementsPerBlock = elementsPerBlock;
@@ -59,7 +61,8 @@ void pelMempoolDestroy(PEL_MEMPOOL* pool) {
 void* pelMempoolAllocateBlock(PEL_MEMPOOL* pool) {
     if (pool->freeElements.count == 0) {
         if (pool->blocks.count > 0 && !(pool->flags & PEL_MEMPOOL_GROWABLE)) {
-            pelReport(PEL_REPORT_ERROR, u"Error: [%s] メモリプールの空きが無くなった", "pelMempoolAllocateBlock");
+            pelReport(PEL_REPORT_ERROR, u"Error: [%s] メモリプールの空きが無くなった",
+                      "pelMempoolAllocateBlock");
             return nullptr;
         }
         if (!addBlock(pool)) return nullptr;
@@ -72,7 +75,8 @@ void* pelMempoolAllocateBlock(PEL_MEMPOOL* pool) {
 
 void pelMempoolFreeBlock(void* element, PEL_MEMPOOL* pool) {
     char* slot = static_cast<char*>(element) - pool->elementHeaderSize;
-    if (pool->flags & PEL_MEMPOOL_LISTABLE) pelListRemove(&pool->liveElements, pelListLink(&pool->liveElements, slot));
+    if (pool->flags & PEL_MEMPOOL_LISTABLE)
+        pelListRemove(&pool->liveElements, pelListLink(&pool->liveElements, slot));
     pelListPushFront(&pool->freeElements, slot);
 }
 

@@ -27,8 +27,8 @@ struct PEL_MEMPOOL {
     PEL_LIST liveElements;
 };
 
-PEL_MEMPOOL* pelMempoolInit(PEL_MEMPOOL* pool, uint32_t elementsPerBlock, size_t elementSize, uint32_t flags,
-                            const PEL_ALLOCATOR* allocator = nullptr);
+PEL_MEMPOOL* pelMempoolInit(PEL_MEMPOOL* pool, uint32_t elementsPerBlock, size_t elementSize,
+                            uint32_t flags, const PEL_ALLOCATOR* allocator = nullptr);
 void pelMempoolDestroy(PEL_MEMPOOL* pool);
 // One element. When none is free and the pool may not grow, the fatal report "メモリプールの空き
 // が無くなった" is made and NULL returned (should the exit hook return); heap exhaustion is the
@@ -44,4 +44,6 @@ uint32_t pelMempoolGetFreeCount(const PEL_MEMPOOL* pool);
 uint32_t pelMempoolGetListCount(PEL_MEMPOOL* pool);
 PEL_LIST_LINK* pelMempoolGetListBegin(PEL_MEMPOOL* pool);
 PEL_LIST_LINK* pelMempoolGetListEnd(PEL_MEMPOOL* pool);
-inline void* pelMempoolListElement(PEL_LIST_LINK* link) { return reinterpret_cast<char*>(link) + 16; }
+inline void* pelMempoolListElement(PEL_LIST_LINK* link) {
+    return reinterpret_cast<char*>(link) + 16;
+}

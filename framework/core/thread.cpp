@@ -46,7 +46,9 @@ uint32_t startRoutine(void* argument) {
 
 }  // namespace
 
-void pelThreadStartPool() { pelMempoolInit(&records.pool, 4, sizeof(ThreadRecord), PEL_MEMPOOL_GROWABLE); }
+void pelThreadStartPool() {
+    pelMempoolInit(&records.pool, 4, sizeof(ThreadRecord), PEL_MEMPOOL_GROWABLE);
+}
 
 void pelThreadStopPool() { pelMempoolDestroy(&records.pool); }
 
@@ -55,7 +57,8 @@ uint32_t pelThreadGetFreeRecordCount() {
     return pelMempoolGetFreeCount(&records.pool);
 }
 
-PEL_STATUS pelThreadCreate(PEL_THREAD** handle, PEL_THREAD_ENTRY entry, void* user, int32_t priorityIndex, size_t) {
+PEL_STATUS pelThreadCreate(PEL_THREAD** handle, PEL_THREAD_ENTRY entry, void* user,
+                           int32_t priorityIndex, size_t) {
     if (handle) *handle = nullptr;
     ThreadRecord* record = takeRecord();
     if (!record) return PEL_E_CREATE;

@@ -14,8 +14,8 @@ using PEL_THREAD_ENTRY = uint32_t (*)(void* user);
 // The stack size is a wish; the thread gets at least the system's default stack.
 // With `handle` the caller receives the thread and must pass it to pelThreadClose (after
 // pelThreadJoin when it waits for it); without one it runs on unwatched.
-PEL_STATUS pelThreadCreate(PEL_THREAD** handle, PEL_THREAD_ENTRY entry, void* user, int32_t priorityIndex,
-                           size_t stackSize);
+PEL_STATUS pelThreadCreate(PEL_THREAD** handle, PEL_THREAD_ENTRY entry, void* user,
+                           int32_t priorityIndex, size_t stackSize);
 // Waits for the thread to end; false when it was not running.
 bool pelThreadJoin(PEL_THREAD* thread, uint32_t* exitCode);
 // Releases the handle; a thread still running goes on unwatched.

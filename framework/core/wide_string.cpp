@@ -37,7 +37,8 @@ bool pelCharIsControl(char16_t unit) {
 }
 
 char16_t pelCharToLower(char16_t unit) {
-    if ((unit >= u'A' && unit <= u'Z') || (unit >= 0xFF21 && unit <= 0xFF3A)) return static_cast<char16_t>(unit + 32);
+    if ((unit >= u'A' && unit <= u'Z') || (unit >= 0xFF21 && unit <= 0xFF3A))
+        return static_cast<char16_t>(unit + 32);
     return unit;
 }
 
@@ -116,8 +117,8 @@ const char16_t* pelStrSkipBlank(const char16_t* position) {
     return position;
 }
 
-const char16_t* pelStrReadToken(const char16_t* position, const char16_t* terminators, char16_t* output,
-                                size_t outputSize, bool stopAtEquals) {
+const char16_t* pelStrReadToken(const char16_t* position, const char16_t* terminators,
+                                char16_t* output, size_t outputSize, bool stopAtEquals) {
     position = pelStrSkipBlank(position);
     bool escape = false;
     bool quoted = false;
@@ -161,7 +162,8 @@ const char16_t* pelStrSkipItem(const char16_t* position, const char16_t* termina
     return pelStrSkipBlank(pelStrReadKey(0, nullptr, position, terminators));
 }
 
-size_t pelStrToUtf8(char* destination, size_t destinationSize, size_t* unitsConverted, const char16_t* source) {
+size_t pelStrToUtf8(char* destination, size_t destinationSize, size_t* unitsConverted,
+                    const char16_t* source) {
     size_t needed = 0;
     size_t written = 0;
     size_t units = 0;
@@ -197,7 +199,8 @@ size_t pelStrToUtf8(char* destination, size_t destinationSize, size_t* unitsConv
     return needed;
 }
 
-size_t pelStrFromUtf8(char16_t* destination, size_t destinationSize, size_t* bytesConsumed, const char* source) {
+size_t pelStrFromUtf8(char16_t* destination, size_t destinationSize, size_t* bytesConsumed,
+                      const char* source) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(source);
     size_t needed = 0;
     size_t written = 0;
@@ -223,10 +226,15 @@ size_t pelStrFromUtf8(char16_t* destination, size_t destinationSize, size_t* byt
         if (!complete) break;
         char16_t unit;
         switch (length) {
-        case 4: unit = u'?'; break;
-        case 3: unit = static_cast<char16_t>((lead & 0x0F) << 12 | (bytes[at + 1] & 0x3F) << 6 | (bytes[at + 2] & 0x3F)); break;
-        case 2: unit = static_cast<char16_t>((lead & 0x1F) << 6 | (bytes[at + 1] & 0x3F)); break;
-        default: unit = static_cast<char16_t>(lead); break;
+            case 4: unit = u'?'; break;
+            case 3:
+                unit = static_cast<char16_t>((lead & 0x0F) << 12 | (bytes[at + 1] & 0x3F) << 6 |
+                                             (bytes[at + 2] & 0x3F));
+                break;
+            case 2:
+                unit = static_cast<char16_t>((lead & 0x1F) << 6 | (bytes[at + 1] & 0x3F));
+                break;
+            default: unit = static_cast<char16_t>(lead); break;
         }
         if (destination && written + 1 < destinationSize) {
             destination[written++] = unit;

@@ -42,8 +42,8 @@ const char16_t* pelStrSkipBlank(const char16_t* position);
 // blank or control unit, at any unit of `terminators`, and at '=' or U+FF1D when stopAtEquals
 // is set; NUL, LF and CR always end it. Stores what fits in the output (may be NULL) and
 // returns the unit that ended the token.
-const char16_t* pelStrReadToken(const char16_t* position, const char16_t* terminators, char16_t* output,
-                                size_t outputSize, bool stopAtEquals);
+const char16_t* pelStrReadToken(const char16_t* position, const char16_t* terminators,
+                                char16_t* output, size_t outputSize, bool stopAtEquals);
 // Reads a key token; when '=' or U+FF1D follows, skips it and the value token too. Returns the
 // position after the key (or after its value).
 const char16_t* pelStrReadKey(size_t outputSize, char16_t* output, const char16_t* position,
@@ -55,12 +55,14 @@ const char16_t* pelStrSkipItem(const char16_t* position, const char16_t* termina
 // whole encodings while they fit with room for the terminator and stops at the first that does
 // not; the destination (when its size is not 0) is terminated. `unitsConverted` (may be NULL)
 // receives the units written. Returns the bytes the whole source needs, without terminator.
-size_t pelStrToUtf8(char* destination, size_t destinationSize, size_t* unitsConverted, const char16_t* source);
+size_t pelStrToUtf8(char* destination, size_t destinationSize, size_t* unitsConverted,
+                    const char16_t* source);
 // Decodes NUL-terminated UTF-8: 4-byte sequences become '?', a sequence cut by the end stops
 // the decoding, bytes that start no sequence become units of the same value. `bytesConsumed`
 // (may be NULL) receives the source bytes of the units written. Returns the units the whole
 // source needs, without terminator.
-size_t pelStrFromUtf8(char16_t* destination, size_t destinationSize, size_t* bytesConsumed, const char* source);
+size_t pelStrFromUtf8(char16_t* destination, size_t destinationSize, size_t* bytesConsumed,
+                      const char* source);
 
 // The 64-bit value with its byte order reversed.
 uint64_t pelSwapU64(uint64_t value);

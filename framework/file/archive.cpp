@@ -66,7 +66,8 @@ PEL_STATUS readIndex(PEL_ARCHIVE* archive) {
     if (pelFileReadU32(&count, file) < 0) return PEL_E_IO;
     if (count > bytesLeft() / kSmallestEntry) return PEL_E_IO;
 
-    auto* members = pelCheckAlloc(static_cast<Member*>(std::calloc(count > 0 ? count : 1, sizeof(Member))));
+    auto* members =
+        pelCheckAlloc(static_cast<Member*>(std::calloc(count > 0 ? count : 1, sizeof(Member))));
     if (!members) return PEL_E_IO;
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t length = 0;
@@ -74,7 +75,8 @@ PEL_STATUS readIndex(PEL_ARCHIVE* archive) {
             freeMembers(members, i);
             return PEL_E_IO;
         }
-        auto* name = pelCheckAlloc(static_cast<char16_t*>(std::malloc((static_cast<size_t>(length) + 1) * sizeof(char16_t))));
+        auto* name = pelCheckAlloc(static_cast<char16_t*>(
+            std::malloc((static_cast<size_t>(length) + 1) * sizeof(char16_t))));
         members[i].name = name;
         if (!name || pelFileReadU16Array(file, reinterpret_cast<uint16_t*>(name), length) < 0 ||
             pelFileReadU64(&members[i].size, file) < 0) {
@@ -133,7 +135,8 @@ PEL_STATUS pelFileMountArchive(const char16_t* path) {
     }
     // Of two members with one name, the first in the index is the one found.
     pelHashInit(&archive->names, 256, nullptr);
-    for (uint32_t i = 0; i < archive->count; ++i) pelHashInsert(&archive->names, archive->members[i].name, &archive->members[i]);
+    for (uint32_t i = 0; i < archive->count; ++i)
+        pelHashInsert(&archive->names, archive->members[i].name, &archive->members[i]);
     pelListAppend(&mountList(), archive);
     return PEL_OK;
 }
@@ -142,8 +145,8 @@ PEL_FILE* pelArchiveOpenMember(const char16_t* lowerName, uint32_t flags) {
     PEL_ARCHIVE* archive = nullptr;
     const Member* member = findMember(lowerName, &archive);
     if (!member) return nullptr;
-    return pelFileOpenView(archive->file->descriptor, member->offset, member->size, flags | PEL_FILE_SCRAMBLED,
-                           member->name);
+    return pelFileOpenView(archive->file->descriptor, member->offset, member->size,
+                           flags | PEL_FILE_SCRAMBLED, member->name);
 }
 
 bool pelArchiveHasMember(const char16_t* lowerName) {

@@ -68,7 +68,8 @@ std::string nativeUtf8(const std::u16string& resolved) {
 
 bool isWritable(const PEL_FILE* file) { return file->descriptor->mode == kWritable; }
 
-PEL_FILE* newRecord(PEL_FILE_DESC* descriptor, uint64_t base, uint64_t size, uint32_t flags, const char16_t* name) {
+PEL_FILE* newRecord(PEL_FILE_DESC* descriptor, uint64_t base, uint64_t size, uint32_t flags,
+                    const char16_t* name) {
     auto* file = static_cast<PEL_FILE*>(pelMempoolAllocateBlock(&module().filePool));
     if (!file) return nullptr;
     file->flags = static_cast<uint8_t>(flags & ~PEL_FILE_HAS_BOM);
@@ -99,25 +100,31 @@ void emptyBuffer(PEL_FILE* file) {
 // Reads system-file bytes at base + position, unscrambling them when the file is scrambled.
 int64_t readData(PEL_FILE* file, uint64_t position, void* destination, size_t count) {
     const uint64_t offset = file->base + position;
-    const int64_t got = platform::os::largeFileReadAt(file->descriptor->system, offset, destination, count);
-    if (got > 0 && (file->flags & PEL_FILE_SCRAMBLED)) scramble(static_cast<uint8_t*>(destination), got, offset);
+    const int64_t got =
+        platform::os::largeFileReadAt(file->descriptor->system, offset, destination, count);
+    if (got > 0 && (file->flags & PEL_FILE_SCRAMBLED))
+        scramble(static_cast<uint8_t*>(destination), got, offset);
     return got;
 }
 
 void testByteOrderMark(PEL_FILE* file) {
     uint8_t head[3];
-    if (file->size >= 3 && readData(file, 0, head, 3) == 3 && std::memcmp(head, kByteOrderMark, 3) == 0) {
+    if (file->size >= 3 && readData(file, 0, head, 3) == 3 &&
+        std::memcmp(head, kByteOrderMark, 3) == 0) {
         file->flags |= PEL_FILE_HAS_BOM;
     }
 }
 
-PEL_FILE_DESC* openDescriptor(const std::u16string& resolved, const std::u16string& key, int32_t mode, uint32_t flags) {
+PEL_FILE_DESC* openDescriptor(const std::u16string& resolved, const std::u16string& key,
+                              int32_t mode, uint32_t flags) {
     const std::string native = nativeUtf8(resolved);
     if (native.empty()) return nullptr;
-    auto* descriptor = pelCheckAlloc(static_cast<PEL_FILE_DESC*>(std::calloc(1, sizeof(PEL_FILE_DESC))));
+    auto* descriptor =
+        pelCheckAlloc(static_cast<PEL_FILE_DESC*>(std::calloc(1, sizeof(PEL_FILE_DESC))));
     if (!descriptor) return nullptr;
     if (mode >= PEL_FILE_MODE_WRITE) {
-        descriptor->system = platform::os::largeFileOpenWrite(native, (flags & PEL_FILE_CREATE) != 0);
+        descriptor->system =
+            platform::os::largeFileOpenWrite(native, (flags & PEL_FILE_CREATE) != 0);
         descriptor->mode = kWritable;
     } else {
         descriptor->system = platform::os::largeFileOpenRead(native);
@@ -144,8 +151,9 @@ void startModule() {
     std::lock_guard guard(m.lock);
     const std::string executable = platform::os::moduleFileName();
     const size_t slash = executable.find_last_of('/');
-    m.executableFolder = slash == std::string::npos ? std::u16string()
-                                                    : platform::os::utf8ToUtf16(executable.substr(0, slash + 1));
+    m.executableFolder = slash == std::string::npos
+                             ? std::u16string()
+                             : platform::os::utf8ToUtf16(executable.substr(0, slash + 1));
     m.appDirectory.clear();
     pelHashInit(&m.openFiles, 256, nullptr);
     pelListInit(&m.descriptors, offsetof(PEL_FILE_DESC, link), nullptr, nullptr);
@@ -209,7 +217,8 @@ void pelFileSetAppDirectory(const char16_t* subDirectory) {
     if (!directory.empty() && directory.back() != u'/') directory += u'/';
 }
 
-PEL_FILE* pelFileOpenView(PEL_FILE_DESC* descriptor, uint64_t base, uint64_t size, uint32_t flags, const char16_t* name) {
+PEL_FILE* pelFileOpenView(PEL_FILE_DESC* descriptor, uint64_t base, uint64_t size, uint32_t flags,
+                          const char16_t* name) {
     PEL_FILE* file = newRecord(descriptor, base, size, flags, name);
     if (file && (flags & PEL_FILE_TEST_BOM)) testByteOrderMark(file);
     return file;
@@ -231,7 +240,8 @@ PEL_FILE* pelFileOpen(int32_t mode, const char16_t* path, uint32_t flags) {
         descriptor = openDescriptor(resolved, key, mode, flags);
         if (!descriptor) return nullptr;
     }
-    PEL_FILE* file = newRecord(descriptor, 0, descriptor->size, flags & ~PEL_FILE_CREATE, descriptor->key);
+    PEL_FILE* file =
+        newRecord(descriptor, 0, descriptor->size, flags & ~PEL_FILE_CREATE, descriptor->key);
     if (!file) {
         if (descriptor->files.count == 0) closeDescriptor(descriptor);
         return nullptr;
@@ -291,7 +301,8 @@ PEL_STATUS pelFileFlush(PEL_FILE* file) {
     if (file->bufferCount == 0) return PEL_OK;
     const uint64_t offset = file->base + file->position;
     if (file->flags & PEL_FILE_SCRAMBLED) scramble(file->buffer, file->bufferCount, offset);
-    const int64_t put = platform::os::largeFileWriteAt(file->descriptor->system, offset, file->buffer, file->bufferCount);
+    const int64_t put = platform::os::largeFileWriteAt(file->descriptor->system, offset,
+                                                       file->buffer, file->bufferCount);
     const uint32_t pending = file->bufferCount;
     file->bufferCount = 0;
     if (put < 0) return PEL_E_IO;
@@ -301,7 +312,8 @@ PEL_STATUS pelFileFlush(PEL_FILE* file) {
 
 PEL_STATUS pelFileCommit(PEL_FILE* file) {
     std::lock_guard guard(module().lock);
-    if (pelFileFlush(file) < 0 || !platform::os::largeFileSync(file->descriptor->system)) return PEL_E_FULL;
+    if (pelFileFlush(file) < 0 || !platform::os::largeFileSync(file->descriptor->system))
+        return PEL_E_FULL;
     return PEL_OK;
 }
 
@@ -373,7 +385,8 @@ PEL_STATUS pelFileReadRaw(size_t count, PEL_FILE* file, size_t* bytesRead, void*
         delivered += static_cast<size_t>(got);
     } else if (rest > 0) {
         const uint64_t left = file->size - static_cast<uint64_t>(file->position);
-        const size_t fill = left < kPelFileBufferSize ? static_cast<size_t>(left) : kPelFileBufferSize;
+        const size_t fill =
+            left < kPelFileBufferSize ? static_cast<size_t>(left) : kPelFileBufferSize;
         emptyBuffer(file);
         const int64_t got = readData(file, file->position, file->buffer, fill);
         if (got < 0) return PEL_E_IO;
@@ -505,14 +518,16 @@ PEL_STATUS pelFileWriteText(PEL_FILE* file, size_t* written, const char16_t* tex
     for (size_t i = 0; i < count; ++i) {
         const char16_t unit = text[i];
         if (unit == u'\r' || unit == u'\n') {
-            if (writeExactly(file, reinterpret_cast<const uint8_t*>("\r\n"), 2) < 0) return PEL_E_IO;
+            if (writeExactly(file, reinterpret_cast<const uint8_t*>("\r\n"), 2) < 0)
+                return PEL_E_IO;
             const char16_t partner = unit == u'\r' ? u'\n' : u'\r';
             if (i + 1 < count && text[i + 1] == partner) ++i;
         } else {
             const char16_t single[2] = {unit, 0};
             char bytes[5];
             const size_t length = pelStrToUtf8(bytes, sizeof bytes, nullptr, single);
-            if (writeExactly(file, reinterpret_cast<const uint8_t*>(bytes), length) < 0) return PEL_E_IO;
+            if (writeExactly(file, reinterpret_cast<const uint8_t*>(bytes), length) < 0)
+                return PEL_E_IO;
         }
         ++characters;
         if (written) *written = characters;

@@ -23,10 +23,10 @@ enum : int32_t {
 
 // Open flags, and the record's flags.
 enum : uint8_t {
-    PEL_FILE_CREATE = 1,      // open flag: when writing, create the file or cut it to length 0
-    PEL_FILE_TEST_BOM = 2,    // open flag: test for the UTF-8 byte-order mark
-    PEL_FILE_HAS_BOM = 2,     // record flag: the data begins with EF BB BF (position not moved)
-    PEL_FILE_SCRAMBLED = 4,   // every byte XOR the low 8 bits of its offset in the system file
+    PEL_FILE_CREATE = 1,     // open flag: when writing, create the file or cut it to length 0
+    PEL_FILE_TEST_BOM = 2,   // open flag: test for the UTF-8 byte-order mark
+    PEL_FILE_HAS_BOM = 2,    // record flag: the data begins with EF BB BF (position not moved)
+    PEL_FILE_SCRAMBLED = 4,  // every byte XOR the low 8 bits of its offset in the system file
 };
 
 // One open file.

@@ -94,7 +94,8 @@ std::u16string pelPathToNativeString(const std::u16string& path) {
     if (root < 2 || path.size() < 2 || !isSeparator(path[1])) return withSlashes(path);
     const size_t nameEnd = isSeparator(path[root - 1]) ? root - 1 : root;
     const std::u16string_view name = std::u16string_view(path).substr(2, nameEnd - 2);
-    if (name.size() < 2 || name.front() != u'<' || name.back() != u'>') return {};  // drive or server
+    if (name.size() < 2 || name.front() != u'<' || name.back() != u'>')
+        return {};  // drive or server
     std::u16string native = bracketedFolder(name);
     if (native.empty()) return {};
     const std::u16string appDirectory = pelFileModuleAppDirectory();
@@ -120,8 +121,9 @@ size_t pelPathToNative(char16_t* output, size_t size, const char16_t* path) {
 
 size_t pelPathFromNative(char16_t* output, size_t size, const char16_t* nativePath) {
     std::u16string result = withSlashes(nativePath);
-    const bool drive = result.size() >= 2 && result[1] == u':' &&
-                       ((result[0] >= u'A' && result[0] <= u'Z') || (result[0] >= u'a' && result[0] <= u'z'));
+    const bool drive =
+        result.size() >= 2 && result[1] == u':' &&
+        ((result[0] >= u'A' && result[0] <= u'Z') || (result[0] >= u'a' && result[0] <= u'z'));
     if (drive) {
         std::u16string rest = result.substr(2);
         if (!rest.empty() && rest[0] == u'/') rest.erase(0, 1);
@@ -145,15 +147,18 @@ size_t pelPathJoin(size_t size, char16_t* output, const char16_t* directory, con
 size_t pelPathGetDirectory(char16_t* output, const char16_t* path) {
     const std::u16string_view text = path;
     const size_t slash = text.find_last_of(u'/');
-    const std::u16string directory(slash == std::u16string_view::npos ? std::u16string_view() : text.substr(0, slash + 1));
+    const std::u16string directory(slash == std::u16string_view::npos ? std::u16string_view()
+                                                                      : text.substr(0, slash + 1));
     return copyOut(directory, output, kPelPathDirectorySize);
 }
 
-size_t pelPathReplaceExtension(const char16_t* path, char16_t* output, size_t size, const char16_t* extension) {
+size_t pelPathReplaceExtension(const char16_t* path, char16_t* output, size_t size,
+                               const char16_t* extension) {
     std::u16string result = path;
     const size_t segment = result.find_last_of(u"/\\");
     const size_t dot = result.find_last_of(u'.');
-    if (dot != std::u16string::npos && (segment == std::u16string::npos || dot > segment)) result.erase(dot);
+    if (dot != std::u16string::npos && (segment == std::u16string::npos || dot > segment))
+        result.erase(dot);
     if (extension && extension[0] == u'.') ++extension;
     if (extension && extension[0]) {
         result += u'.';

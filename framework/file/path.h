@@ -33,7 +33,8 @@ inline constexpr size_t kPelPathDirectorySize = 128;
 size_t pelPathGetDirectory(char16_t* output, const char16_t* path);
 // The path with the extension of its last segment replaced; a leading '.' of the extension is
 // skipped, and an empty or NULL extension removes it.
-size_t pelPathReplaceExtension(const char16_t* path, char16_t* output, size_t size, const char16_t* extension);
+size_t pelPathReplaceExtension(const char16_t* path, char16_t* output, size_t size,
+                               const char16_t* extension);
 
 // The same operations on strings, for the file module (no length limit).
 std::u16string pelPathResolveString(const std::u16string& base, const std::u16string& path);

@@ -48,7 +48,8 @@ void largeFileClose(LargeFile file) {
 int64_t largeFileReadAt(LargeFile file, uint64_t offset, void* buffer, size_t count) {
     size_t done = 0;
     while (done < count) {
-        const ssize_t got = pread(file, static_cast<char*>(buffer) + done, count - done, static_cast<off_t>(offset + done));
+        const ssize_t got = pread(file, static_cast<char*>(buffer) + done, count - done,
+                                  static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return -1;
         if (got == 0) break;
@@ -60,7 +61,8 @@ int64_t largeFileReadAt(LargeFile file, uint64_t offset, void* buffer, size_t co
 int64_t largeFileWriteAt(LargeFile file, uint64_t offset, const void* bytes, size_t count) {
     size_t done = 0;
     while (done < count) {
-        const ssize_t put = pwrite(file, static_cast<const char*>(bytes) + done, count - done, static_cast<off_t>(offset + done));
+        const ssize_t put = pwrite(file, static_cast<const char*>(bytes) + done, count - done,
+                                   static_cast<off_t>(offset + done));
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) return done > 0 ? static_cast<int64_t>(done) : -1;
         if (put == 0) break;
@@ -78,7 +80,9 @@ bool largeFileSize(LargeFile file, uint64_t* size) {
 
 bool largeFileSync(LargeFile file) { return fsync(file) == 0; }
 
-bool largeFileTruncate(LargeFile file, uint64_t length) { return ftruncate(file, static_cast<off_t>(length)) == 0; }
+bool largeFileTruncate(LargeFile file, uint64_t length) {
+    return ftruncate(file, static_cast<off_t>(length)) == 0;
+}
 
 bool largeFileIsRegular(const std::string& utf8Path) {
     struct stat status {};

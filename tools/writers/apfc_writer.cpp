@@ -8,7 +8,8 @@ namespace tools::writers {
 namespace {
 
 void putBigEndian(std::string& out, uint64_t value, int bytes) {
-    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8)
+        out.push_back(static_cast<char>((value >> shift) & 0xFF));
 }
 
 }  // namespace
@@ -24,7 +25,8 @@ std::string buildApfc(const std::vector<ApfcMember>& members) {
         putBigEndian(out, member.bytes.size(), 8);
     }
     for (const ApfcMember& member : members) out += member.bytes;
-    for (size_t offset = 0; offset < out.size(); ++offset) out[offset] = static_cast<char>(out[offset] ^ (offset & 0xFF));
+    for (size_t offset = 0; offset < out.size(); ++offset)
+        out[offset] = static_cast<char>(out[offset] ^ (offset & 0xFF));
     return out;
 }
 

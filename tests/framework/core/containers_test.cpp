@@ -33,9 +33,12 @@ std::vector<int> values(PEL_LIST* list) {
 TEST(List, LinksRemovesAndCallsTheRemoveCallback) {
     std::vector<int> removed;
     PEL_LIST list;
-    pelListInit(&list, offsetof(Item, link),
-                [](void* user, void* element) { static_cast<std::vector<int>*>(user)->push_back(static_cast<Item*>(element)->value); },
-                &removed);
+    pelListInit(
+        &list, offsetof(Item, link),
+        [](void* user, void* element) {
+            static_cast<std::vector<int>*>(user)->push_back(static_cast<Item*>(element)->value);
+        },
+        &removed);
     Item a{1, {}}, b{2, {}}, c{3, {}};
     EXPECT_EQ(pelListFirst(&list), nullptr);
     pelListAppend(&list, &b);
@@ -60,7 +63,11 @@ TEST(Mempool, StridesFollowTheElementSizeAndListability) {
         uint32_t flags;
         size_t stride;
     } cases[] = {
-        {1, 0, 16}, {16, 0, 16}, {17, 0, 32}, {20, PEL_MEMPOOL_LISTABLE, 48}, {1, PEL_MEMPOOL_LISTABLE, 32},
+        {1, 0, 16},
+        {16, 0, 16},
+        {17, 0, 32},
+        {20, PEL_MEMPOOL_LISTABLE, 48},
+        {1, PEL_MEMPOOL_LISTABLE, 32},
     };
     for (const auto& c : cases) {
         PEL_MEMPOOL pool;
@@ -81,7 +88,8 @@ TEST(Mempool, FixedPoolOfFourReportsWhenEmptyAndReusesTheFreedElement) {
     for (void*& element : elements) element = pelMempoolAllocateBlock(&pool);
     EXPECT_THROW(pelMempoolAllocateBlock(&pool), FatalReport);
     ASSERT_EQ(ReportCapture::entries().size(), 1u);
-    EXPECT_EQ(ReportCapture::entries()[0].text, u"Error: [pelMempoolAllocateBlock] メモリプールの空きが無くなった");
+    EXPECT_EQ(ReportCapture::entries()[0].text,
+              u"Error: [pelMempoolAllocateBlock] メモリプールの空きが無くなった");
     pelMempoolFreeBlock(elements[2], &pool);
     EXPECT_EQ(pelMempoolAllocateBlock(&pool), elements[2]);
     pelMempoolDestroy(&pool);
@@ -97,7 +105,8 @@ TEST(Mempool, ListablePoolWalksInAllocationOrder) {
     }
     pelMempoolFreeBlock(elements[1], &pool);
     std::vector<int> walked;
-    for (PEL_LIST_LINK* link = pelMempoolGetListBegin(&pool); link != pelMempoolGetListEnd(&pool); link = link->next) {
+    for (PEL_LIST_LINK* link = pelMempoolGetListBegin(&pool); link != pelMempoolGetListEnd(&pool);
+         link = link->next) {
         walked.push_back(*static_cast<int*>(pelMempoolListElement(link)));
     }
     EXPECT_EQ(walked, (std::vector<int>{0, 2, 3, 4}));
@@ -110,7 +119,8 @@ TEST(Mempool, WalkingAPoolThatIsNotListableIsFatal) {
     PEL_MEMPOOL pool;
     pelMempoolInit(&pool, 4, 8, PEL_MEMPOOL_GROWABLE);
     EXPECT_THROW(pelMempoolGetListBegin(&pool), FatalReport);
-    EXPECT_EQ(ReportCapture::entries()[0].text, u"Error: [pelMempoolGetListBegin] リスト化可能なメモリプールではない");
+    EXPECT_EQ(ReportCapture::entries()[0].text,
+              u"Error: [pelMempoolGetListBegin] リスト化可能なメモリプールではない");
     pelMempoolDestroy(&pool);
 }
 
@@ -143,7 +153,8 @@ TEST(Hash, InsertFindRemoveAndRelease) {
     static std::vector<intptr_t> released;
     released.clear();
     PEL_HASH table;
-    pelHashInit(&table, 4, [](void*, void* value) { released.push_back(reinterpret_cast<intptr_t>(value)); });
+    pelHashInit(&table, 4,
+                [](void*, void* value) { released.push_back(reinterpret_cast<intptr_t>(value)); });
     const std::u16string keys[] = {u"alpha", u"beta", u"gamma", u"delta", u"epsilon", u"zeta"};
     for (size_t i = 0; i < std::size(keys); ++i) {
         EXPECT_EQ(pelHashInsert(&table, keys[i].c_str(), reinterpret_cast<void*>(i + 1)), PEL_OK);

@@ -15,7 +15,8 @@ std::u16string format(const char16_t* pattern, Args... args) {
 }
 
 TEST(Format, Conversions) {
-    EXPECT_EQ(format(u"%d|%i|%u|%x|%X", -12, 7, 4000000000u, 0xBEEFu, 0xBEEFu), u"-12|7|4000000000|beef|BEEF");
+    EXPECT_EQ(format(u"%d|%i|%u|%x|%X", -12, 7, 4000000000u, 0xBEEFu, 0xBEEFu),
+              u"-12|7|4000000000|beef|BEEF");
     EXPECT_EQ(format(u"%5d|%-5d|%05d|%+d|% d", 42, 42, -42, 42, 42), u"   42|42   |-0042|+42| 42");
     EXPECT_EQ(format(u"%.3d|%#x|%08X", 7, 255u, 0xABu), u"007|0xff|000000AB");
     EXPECT_EQ(format(u"%lu|%llu|%I64d", 123ul, 18446744073709551615ull, -9000000000ll),
@@ -23,8 +24,9 @@ TEST(Format, Conversions) {
     EXPECT_EQ(format(u"%*d|%-*d|", 4, 1, 3, 2), u"   1|2  |");
     EXPECT_EQ(format(u"%ls|%5ls|%-4ls|%.2ls", u"wide", u"ab", u"c", u"xyz"), u"wide|   ab|c   |xy");
     EXPECT_EQ(format(u"%lc%c%%", char16_t(0x3042), 'z'), u"\u3042z%");
-    EXPECT_EQ(format(u"%ls %s", static_cast<const char16_t*>(nullptr), static_cast<const char*>(nullptr)),
-              u"(null) (null)");
+    EXPECT_EQ(
+        format(u"%ls %s", static_cast<const char16_t*>(nullptr), static_cast<const char*>(nullptr)),
+        u"(null) (null)");
     EXPECT_EQ(format(u"%.14g|%g|%.2f|%e", 0.1, 1e20, 2.345, 1.5), u"0.1|1e+20|2.35|1.500000e+00");
     EXPECT_EQ(format(u"%d%%", INT32_MIN), u"-2147483648%");
     EXPECT_EQ(format(u"%q|%"), u"%q|");

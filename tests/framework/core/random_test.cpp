@@ -26,7 +26,8 @@ TEST(Random, SequencesMatchTheReferenceVectors) {
         EXPECT_EQ(generator->i0, 1u);
         EXPECT_EQ(generator->i1, 490u);
         EXPECT_EQ(generator->i2, 1u);
-        for (uint32_t expected : c.values) EXPECT_EQ(pelRandNext(generator.get()), expected) << "seed " << c.seed;
+        for (uint32_t expected : c.values)
+            EXPECT_EQ(pelRandNext(generator.get()), expected) << "seed " << c.seed;
     }
 }
 

@@ -22,7 +22,9 @@ public:
 
     ReportCapture() {
         entries().clear();
-        pelReportSetSink([](int32_t level, const char16_t* text) { entries().push_back({level, text}); });
+        pelReportSetSink([](int32_t level, const char16_t* text) {
+            entries().push_back({level, text});
+        });
         pelReportSetExitHook([](int32_t level) {
             if (level == PEL_REPORT_ERROR) throw FatalReport{level};
         });

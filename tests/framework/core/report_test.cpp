@@ -34,7 +34,8 @@ TEST(Report, LevelZeroRunsTheExitHookAfterTheSink) {
 TEST(Report, OverlongMessageIsCutAt1024Units) {
     ReportCapture capture;
     const std::u16string path(2000, u'p');
-    EXPECT_THROW(pelReport(PEL_REPORT_ERROR, u"Error: [%s] %ls", "open", path.c_str()), FatalReport);
+    EXPECT_THROW(pelReport(PEL_REPORT_ERROR, u"Error: [%s] %ls", "open", path.c_str()),
+                 FatalReport);
     ASSERT_EQ(ReportCapture::entries().size(), 1u);
     const std::u16string& text = ReportCapture::entries()[0].text;
     EXPECT_EQ(text.size(), 1024u);
@@ -42,9 +43,7 @@ TEST(Report, OverlongMessageIsCutAt1024Units) {
 }
 
 TEST(Report, NullSinkRestoresStandardError) {
-    {
-        ReportCapture capture;
-    }
+    { ReportCapture capture; }
     testing::internal::CaptureStderr();
     pelReportText(PEL_REPORT_DEBUG, u"Debug: [t] \u3042");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Debug: [t] \xE3\x81\x82\n");

@@ -62,10 +62,14 @@ TEST(Thread, RunsTheEntryAndGivesTheRecordBack) {
     std::atomic<int> ran{0};
     const uint32_t freeBefore = pelThreadGetFreeRecordCount();
     PEL_THREAD* thread = nullptr;
-    ASSERT_EQ(pelThreadCreate(&thread, [](void* user) -> uint32_t {
-                  static_cast<std::atomic<int>*>(user)->fetch_add(1);
-                  return 7;
-              }, &ran, 5, 1024), PEL_OK);
+    ASSERT_EQ(pelThreadCreate(
+                  &thread,
+                  [](void* user) -> uint32_t {
+                      static_cast<std::atomic<int>*>(user)->fetch_add(1);
+                      return 7;
+                  },
+                  &ran, 5, 1024),
+              PEL_OK);
     uint32_t exitCode = 0;
     EXPECT_TRUE(pelThreadJoin(thread, &exitCode));
     EXPECT_EQ(exitCode, 7u);
@@ -78,10 +82,14 @@ TEST(Thread, RunsTheEntryAndGivesTheRecordBack) {
 TEST(Thread, WithoutAHandleTheThreadRunsUnwatched) {
     pelInitialize();
     std::atomic<bool> done{false};
-    ASSERT_EQ(pelThreadCreate(nullptr, [](void* user) -> uint32_t {
-                  static_cast<std::atomic<bool>*>(user)->store(true);
-                  return 0;
-              }, &done, 2, 0), PEL_OK);
+    ASSERT_EQ(pelThreadCreate(
+                  nullptr,
+                  [](void* user) -> uint32_t {
+                      static_cast<std::atomic<bool>*>(user)->store(true);
+                      return 0;
+                  },
+                  &done, 2, 0),
+              PEL_OK);
     while (!done.load()) std::this_thread::yield();
 }
 

@@ -12,16 +12,16 @@ TEST(WideString, CharacterClassBoundaries) {
         char16_t unit;
         bool digit, blank, control;
     } cases[] = {
-        {u'0', true, false, false},     {u'9', true, false, false},     {0xFF10, true, false, false},
-        {0xFF19, true, false, false},   {0xFF1A, false, false, false},  {u' ', false, true, false},
-        {u'\t', false, true, false},    {0x3000, false, true, false},   {0, false, false, true},
-        {8, false, false, true},        {u'\n', false, false, false},   {11, false, false, true},
-        {u'\r', false, false, false},   {14, false, false, true},       {31, false, false, true},
-        {126, false, false, false},     {127, false, false, true},      {160, false, false, true},
-        {161, false, false, false},     {173, false, false, true},      {0x2000, false, false, true},
-        {0x200F, false, false, true},   {0x2010, false, false, false},  {0x2011, false, false, true},
-        {0x2028, false, false, true},   {0x202F, false, false, true},   {0x2030, false, false, false},
-        {0x205F, false, false, true},   {0x206F, false, false, true},   {0x2070, false, false, false},
+        {u'0', true, false, false},   {u'9', true, false, false},    {0xFF10, true, false, false},
+        {0xFF19, true, false, false}, {0xFF1A, false, false, false}, {u' ', false, true, false},
+        {u'\t', false, true, false},  {0x3000, false, true, false},  {0, false, false, true},
+        {8, false, false, true},      {u'\n', false, false, false},  {11, false, false, true},
+        {u'\r', false, false, false}, {14, false, false, true},      {31, false, false, true},
+        {126, false, false, false},   {127, false, false, true},     {160, false, false, true},
+        {161, false, false, false},   {173, false, false, true},     {0x2000, false, false, true},
+        {0x200F, false, false, true}, {0x2010, false, false, false}, {0x2011, false, false, true},
+        {0x2028, false, false, true}, {0x202F, false, false, true},  {0x2030, false, false, false},
+        {0x205F, false, false, true}, {0x206F, false, false, true},  {0x2070, false, false, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(pelCharIsDigit(c.unit), c.digit) << std::hex << int(c.unit);
@@ -96,7 +96,8 @@ TEST(WideString, TokensHonourQuotesEscapesAndTerminators) {
     };
     for (const auto& c : cases) {
         char16_t output[32] = {u'#'};
-        const char16_t* end = pelStrReadToken(c.text, c.terminators, output, c.outputSize, c.stopAtEquals);
+        const char16_t* end =
+            pelStrReadToken(c.text, c.terminators, output, c.outputSize, c.stopAtEquals);
         EXPECT_EQ(std::u16string(output), c.token);
         EXPECT_EQ(std::u16string(end), c.rest);
     }
@@ -147,10 +148,8 @@ TEST(WideString, Utf8Decoding) {
         std::string bytes;
         std::u16string text;
     } cases[] = {
-        {"abc", u"abc"},
-        {"\xE3\x81\x82", u"\u3042"},
-        {"\xC3\xA9", u"\u00E9"},
-        {"\xF0\x9F\x98\x80!", u"?!"},
+        {"abc", u"abc"},         {"\xE3\x81\x82", u"\u3042"},
+        {"\xC3\xA9", u"\u00E9"}, {"\xF0\x9F\x98\x80!", u"?!"},
         {"x\xE3\x81", u"x"},  // cut by the end
         {"\x80", u"\u0080"},
     };

@@ -96,11 +96,17 @@ TEST_F(Packs, CorruptHeadersAndIndexesAreRefused) {
         {"version", scrambled(std::string("APFC\0\0\0\1", 8) + std::string(12, '\0'))},
         {"short header", good.substr(0, 10)},
         {"huge count", scrambled(header + "\x7F\xFF\xFF\xFF")},
-        {"name length wraps", scrambled(header + std::string("\0\0\0\1\xFF\xFF\xFF\xFF", 8) + "abcdefgh")},
+        {"name length wraps",
+         scrambled(header + std::string("\0\0\0\1\xFF\xFF\xFF\xFF", 8) + "abcdefgh")},
         {"name past the end", scrambled(header + std::string("\0\0\0\1\0\0\0\x10", 8) + "ab")},
         {"cut index", good.substr(0, good.size() - 12)},
         {"member past the end", good.substr(0, good.size() - 1)},
-        {"size overflows", scrambled(header + std::string("\0\0\0\2\0\0\0\0\0\0\0\0\0\0\0\1\0\0\0\0\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 28) + "x")},
+        {"size overflows",
+         scrambled(
+             header +
+             std::string("\0\0\0\2\0\0\0\0\0\0\0\0\0\0\0\1\0\0\0\0\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF",
+                         28) +
+             "x")},
     };
     for (const auto& c : cases) {
         writeBesideExecutable("bad.dat", c.bytes);

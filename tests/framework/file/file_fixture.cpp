@@ -27,7 +27,8 @@ void FrameworkFiles::TearDown() {
     unsetenv("TMPDIR");
 }
 
-std::string FrameworkFiles::writeBesideExecutable(const std::string& name, const std::string& bytes) const {
+std::string FrameworkFiles::writeBesideExecutable(const std::string& name,
+                                                  const std::string& bytes) const {
     return temp_.write("Bin/" + name, bytes);
 }
 

@@ -29,7 +29,8 @@ TEST_F(FileApi, ReadsLooseFilesInAnyLetterCase) {
         PEL_FILE* file = pelFileOpen(mode, u"sys/base.cnut", 0);
         ASSERT_NE(file, nullptr) << mode;
         EXPECT_EQ(readAll(file), "loose");
-        EXPECT_EQ(std::u16string(file->name).find(u"/bin/sys/base.cnut") != std::u16string::npos, true);
+        EXPECT_EQ(std::u16string(file->name).find(u"/bin/sys/base.cnut") != std::u16string::npos,
+                  true);
         pelFileClose(file);
     }
     EXPECT_EQ(pelFileExists(PEL_FILE_MODE_READ, u"SYS/BASE.cnut"), PEL_OK);
@@ -61,7 +62,8 @@ TEST_F(FileApi, PathEndingInSlashIsNeverOpened) {
 }
 
 TEST_F(FileApi, ShortReadsSeeksAndBigEndianValues) {
-    writeBesideExecutable("v.bin", std::string("\x12\x34\x56\x78\x01\x02\x03\x04\x05\x06\x07\x08\xAB\xCD\xEF", 15));
+    writeBesideExecutable(
+        "v.bin", std::string("\x12\x34\x56\x78\x01\x02\x03\x04\x05\x06\x07\x08\xAB\xCD\xEF", 15));
     PEL_FILE* file = pelFileOpen(PEL_FILE_MODE_READ, u"v.bin", 0);
     ASSERT_NE(file, nullptr);
     uint32_t u32 = 0;
@@ -151,7 +153,8 @@ TEST_F(FileApi, WritesBigEndianValuesAndKeepsPositions) {
 
 TEST_F(FileApi, LargeWritesCrossTheBuffer) {
     const std::string bytes = pattern(5000);
-    PEL_FILE* file = pelFileOpen(PEL_FILE_MODE_WRITE, u"big.bin", PEL_FILE_CREATE | PEL_FILE_SCRAMBLED);
+    PEL_FILE* file =
+        pelFileOpen(PEL_FILE_MODE_WRITE, u"big.bin", PEL_FILE_CREATE | PEL_FILE_SCRAMBLED);
     ASSERT_NE(file, nullptr);
     size_t put = 0;
     EXPECT_EQ(pelFileWrite(&put, bytes.data(), 700, file), PEL_OK);
@@ -160,7 +163,8 @@ TEST_F(FileApi, LargeWritesCrossTheBuffer) {
     pelFileClose(file);
     const std::string stored = readFileBytes(executableFolder() + "/big.bin");
     ASSERT_EQ(stored.size(), bytes.size());
-    for (size_t i = 0; i < stored.size(); ++i) ASSERT_EQ(static_cast<uint8_t>(stored[i] ^ bytes[i]), i & 0xFF) << i;
+    for (size_t i = 0; i < stored.size(); ++i)
+        ASSERT_EQ(static_cast<uint8_t>(stored[i] ^ bytes[i]), i & 0xFF) << i;
 }
 
 TEST_F(FileApi, TextIsUtf8WithMarkAndCrLf) {
@@ -169,9 +173,18 @@ TEST_F(FileApi, TextIsUtf8WithMarkAndCrLf) {
         std::string bytes;
         size_t characters;
     } cases[] = {
-        {u"a\r\nb", "\xEF\xBB\xBF" "a\r\nb", 3},
-        {u"a\nb", "\xEF\xBB\xBF" "a\r\nb", 3},
-        {u"a\n\rb\r", "\xEF\xBB\xBF" "a\r\nb\r\n", 4},
+        {u"a\r\nb",
+         "\xEF\xBB\xBF"
+         "a\r\nb",
+         3},
+        {u"a\nb",
+         "\xEF\xBB\xBF"
+         "a\r\nb",
+         3},
+        {u"a\n\rb\r",
+         "\xEF\xBB\xBF"
+         "a\r\nb\r\n",
+         4},
         {u"\n\n", "\xEF\xBB\xBF\r\n\r\n", 2},
         {u"\u3042\u00E9", "\xEF\xBB\xBF\xE3\x81\x82\xC3\xA9", 2},
     };

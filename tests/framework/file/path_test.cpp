@@ -40,7 +40,8 @@ TEST(Path, ResolutionConsumesLeadingDotSegments) {
         {u"rel/dir/", u"../f", u"rel/f"},
         {u"//C:\\game\\data\\", u"..\\x", u"//C:/game/x"},
     };
-    for (const auto& c : cases) EXPECT_EQ(resolve(c.base, c.path), c.expected) << std::string(c.path, c.path + 3);
+    for (const auto& c : cases)
+        EXPECT_EQ(resolve(c.base, c.path), c.expected) << std::string(c.path, c.path + 3);
 }
 
 TEST(Path, BuildersReportTheLengthTheyNeed) {
@@ -59,10 +60,8 @@ TEST(Path, BuildersReportTheLengthTheyNeed) {
         const char16_t* extension;
         std::u16string expected;
     } replacements[] = {
-        {u"a/b.c/d.png", u"pib", u"a/b.c/d.pib"},
-        {u"a/b.c/d", u"pib", u"a/b.c/d.pib"},
-        {u"a/b.c/d.png", u".pib", u"a/b.c/d.pib"},
-        {u"a/b.c/d.png", u"", u"a/b.c/d"},
+        {u"a/b.c/d.png", u"pib", u"a/b.c/d.pib"},  {u"a/b.c/d", u"pib", u"a/b.c/d.pib"},
+        {u"a/b.c/d.png", u".pib", u"a/b.c/d.pib"}, {u"a/b.c/d.png", u"", u"a/b.c/d"},
         {u"a/b.c/d.png", nullptr, u"a/b.c/d"},
     };
     for (const auto& c : replacements) {

@@ -11,7 +11,8 @@ namespace {
 TEST(LargeFile, ReadsAndWritesAtOffsetsAndFindsNamesInAnyCase) {
     tessera::test::TempDir temp;
     temp.write("Dir/Data.BIN", "0123456789");
-    const platform::os::LargeFile reader = platform::os::largeFileOpenRead(temp.path() + "/dir/data.bin");
+    const platform::os::LargeFile reader =
+        platform::os::largeFileOpenRead(temp.path() + "/dir/data.bin");
     ASSERT_NE(reader, platform::os::kInvalidLargeFile);
     char bytes[4] = {};
     EXPECT_EQ(platform::os::largeFileReadAt(reader, 6, bytes, 4), 4);
@@ -22,18 +23,21 @@ TEST(LargeFile, ReadsAndWritesAtOffsetsAndFindsNamesInAnyCase) {
     EXPECT_EQ(size, 10u);
     platform::os::largeFileClose(reader);
 
-    EXPECT_EQ(platform::os::largeFileOpenRead(temp.path() + "/dir"), platform::os::kInvalidLargeFile);
+    EXPECT_EQ(platform::os::largeFileOpenRead(temp.path() + "/dir"),
+              platform::os::kInvalidLargeFile);
     EXPECT_TRUE(platform::os::largeFileIsRegular(temp.path() + "/DIR/DATA.bin"));
     EXPECT_FALSE(platform::os::largeFileIsRegular(temp.path() + "/Dir"));
 
-    const platform::os::LargeFile writer = platform::os::largeFileOpenWrite(temp.path() + "/dir/new.bin", true);
+    const platform::os::LargeFile writer =
+        platform::os::largeFileOpenWrite(temp.path() + "/dir/new.bin", true);
     ASSERT_NE(writer, platform::os::kInvalidLargeFile);
     EXPECT_EQ(platform::os::largeFileWriteAt(writer, 2, "ab", 2), 2);
     EXPECT_TRUE(platform::os::largeFileTruncate(writer, 3));
     EXPECT_TRUE(platform::os::largeFileSync(writer));
     platform::os::largeFileClose(writer);
     EXPECT_EQ(tessera::test::readFileBytes(temp.path() + "/Dir/new.bin"), std::string("\0\0a", 3));
-    EXPECT_EQ(platform::os::largeFileOpenWrite(temp.path() + "/dir/missing.bin", false), platform::os::kInvalidLargeFile);
+    EXPECT_EQ(platform::os::largeFileOpenWrite(temp.path() + "/dir/missing.bin", false),
+              platform::os::kInvalidLargeFile);
 
     EXPECT_TRUE(platform::os::largeFileMakeDirectory(temp.path() + "/dir/sub"));
     EXPECT_TRUE(platform::os::largeFileMakeDirectory(temp.path() + "/DIR/SUB"));
