@@ -34,9 +34,9 @@ double BestMemcpy(size_t bytes) {
     double best = 1e9;
     for (int i = 0; i < 50; ++i) {
         best = std::min(best, Seconds([&] {
-            std::memcpy(to.data(), from.data(), bytes);
-            benchmark::DoNotOptimize(to.data());
-        }));
+                            std::memcpy(to.data(), from.data(), bytes);
+                            benchmark::DoNotOptimize(to.data());
+                        }));
     }
     return best;
 }

@@ -31,8 +31,8 @@ TEST(l3dConvertMipLevel, ChainsOfBoxesAndPairs) {
     std::mt19937 rng(17);
     for (auto [w, h, kind] :
          {std::tuple{256, 64, DImageKind::BGRA32}, std::tuple{100, 60, DImageKind::A1R5G5B5},
-                              std::tuple{100, 60, DImageKind::RGBA32},
-          std::tuple{100, 60, DImageKind::YCbCr24}, std::tuple{1, 5, DImageKind::R5G6B5}}) {
+          std::tuple{100, 60, DImageKind::RGBA32}, std::tuple{100, 60, DImageKind::YCbCr24},
+          std::tuple{1, 5, DImageKind::R5G6B5}}) {
         auto level = std::make_unique<FixtureImage>(kind, w, h, 2, false, rng);
         while (w > 1 || h > 1) {
             const int nw = std::max(w / 2, 1), nh = std::max(h / 2, 1);
