@@ -4,6 +4,7 @@
 
 #include "foundation/DImage.h"
 #include "pixelconv/blit_clip.h"
+#include "pixelconv/nearest_step.h"
 #include "pixelconv/image_rows.h"
 #include "pixelconv/pixel_rule.h"
 
