@@ -222,5 +222,16 @@ TEST(l3dConvertToTexLevel, UnknownKindsAndZeroSizesLeaveTheLevel) {
     EXPECT_EQ(level.bytes(), before);
 }
 
+// A level wider than the temporary image may be: the resampler's allocation failure reaches
+// the caller as std::bad_alloc, with nothing written.
+TEST(l3dConvertToTexLevel, TemporaryImageBeyondItsLimitsThrows) {
+    const int wide = DImage::kMaxSide + 1;
+    FixtureImage level(DImageKind::BGRA32, wide, 1, Bytes(size_t(wide) * 4, 7));
+    FixtureImage src(DImageKind::BGRA32, 2, 1, Bytes(8, 1));
+    EXPECT_THROW(l3dConvertToTexLevel(level.image(), src.image(), wide, 1, 2, 1, 0, 0),
+                 std::bad_alloc);
+    EXPECT_EQ(level.bytes(), Bytes(size_t(wide) * 4, 7));
+}
+
 }  // namespace
 }  // namespace pixeltest
