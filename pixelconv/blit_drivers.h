@@ -4,6 +4,7 @@
 
 #include "foundation/DImage.h"
 #include "pixelconv/blit_clip.h"
+#include "pixelconv/nearest_step.h"
 #include "pixelconv/image_rows.h"
 #include "pixelconv/pixel_rule.h"
 
@@ -14,19 +15,8 @@ namespace mirel {
 template <template <DImageKind, DImageKind> class Policy, DImageKind D, DImageKind S>
 void DimgConvertRows(uint32_t rows, uint8_t* dst, DImage& dstImage, uint8_t* src, DImage& srcImage,
                      uint32_t width, uint8_t alpha) {
-    using Step = Policy<D, S>;
-    constexpr uint32_t dBytes = DimgBytesPerPixel(D);
-    constexpr uint32_t sBytes = DimgBytesPerPixel(S);
     for (uint32_t y = 0; y < rows; ++y) {
-        if constexpr (Step::kByteCopy) {
-            std::memcpy(dst, src, size_t(width) * dBytes);
-        } else {
-            uint8_t* d = dst;
-            const uint8_t* s = src;
-            for (uint32_t x = 0; x < width; ++x, d += dBytes, s += sBytes) {
-                Step::Pixel(d, s, alpha);
-            }
-        }
+        Policy<D, S>::Row(dst, src, width, alpha);
         if (y + 1 < rows) {
             dst = dstImage.NextRow(dst);
             src = srcImage.NextRow(src);

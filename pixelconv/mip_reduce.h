@@ -5,6 +5,7 @@
 #include "pixelconv/image_rows.h"
 #include "pixelconv/pixel_rule.h"
 #include "pixelconv/resample.h"
+#include "pixelconv/row_kernels.h"
 
 namespace mirel {
 
@@ -19,24 +20,34 @@ inline DimgRgba DimgMeanOf4(DimgRgba p, DimgRgba q, DimgRgba s, DimgRgba t) {
             uint8_t((p.b + q.b + s.b + t.b) >> 2), uint8_t((p.a + q.a + s.a + t.a) >> 2)};
 }
 
+// One row of boxes: destination pixel x from pixels 2x and 2x + 1 of two source rows. The
+// 32-bit kinds into themselves average byte by byte, which a row kernel does.
+template <DImageKind D, DImageKind S>
+void l3dReduceMipBoxRow(uint8_t* dst, uint32_t dstWidth, const uint8_t* upper,
+                        const uint8_t* lower) {
+    constexpr uint32_t dBytes = DimgBytesPerPixel(D);
+    constexpr uint32_t sBytes = DimgBytesPerPixel(S);
+    if constexpr (D == S && dBytes == 4) {
+        DimgBoxRow32(dst, upper, lower, dstWidth);
+    } else {
+        for (uint32_t x = 0; x < dstWidth; ++x, dst += dBytes) {
+            const size_t at = size_t(2 * x) * sBytes;
+            DimgPutPixel<D>(
+                DimgMeanOf4(DimgGetPixel<S>(upper + at), DimgGetPixel<S>(upper + at + sBytes),
+                            DimgGetPixel<S>(lower + at), DimgGetPixel<S>(lower + at + sBytes)),
+                dst);
+        }
+    }
+}
+
 // Destination pixel (x, y) is the mean of source pixels (2x, 2y) to (2x + 1, 2y + 1). With
 // odd source sizes the last column or row is never read.
 template <DImageKind D, DImageKind S>
 void l3dReduceMipBoxes(uint8_t* dst, DImage& dstImage, uint32_t dstWidth, uint32_t dstHeight,
                        uint8_t* src, DImage& srcImage) {
-    constexpr uint32_t dBytes = DimgBytesPerPixel(D);
-    constexpr uint32_t sBytes = DimgBytesPerPixel(S);
     for (uint32_t y = 0; y < dstHeight; ++y) {
-        const uint8_t* upper = src;
         uint8_t* lower = srcImage.NextRow(src);
-        uint8_t* out = dst;
-        for (uint32_t x = 0; x < dstWidth; ++x, out += dBytes) {
-            const size_t at = size_t(2 * x) * sBytes;
-            DimgPutPixel<D>(
-                DimgMeanOf4(DimgGetPixel<S>(upper + at), DimgGetPixel<S>(upper + at + sBytes),
-                            DimgGetPixel<S>(lower + at), DimgGetPixel<S>(lower + at + sBytes)),
-                out);
-        }
+        l3dReduceMipBoxRow<D, S>(dst, dstWidth, src, lower);
         if (y + 1 < dstHeight) {
             dst = dstImage.NextRow(dst);
             src = srcImage.NextRow(lower);

@@ -12,8 +12,8 @@ namespace mirel {
 
 // Every converter family has one member per (destination kind, source kind) pair; Pair<D, S>
 // is a struct whose static Run (a function or a function pointer) converts between the
-// top-row addresses of two images. The
-// dispatch picks the member once per call from a table of all 64.
+// top-row addresses of two images. The dispatch picks the member once per call from a table
+// of all 64.
 template <template <DImageKind, DImageKind> class Pair, size_t... I>
 constexpr auto DimgMakePairTable(std::index_sequence<I...>) {
     return std::array{Pair<DImageKind(I / DimgKindCount), DImageKind(I % DimgKindCount)>::Run...};

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <new>
 
 #include "foundation/DImage.h"
 #include "pixelconv/image_rows.h"
@@ -11,8 +12,9 @@ namespace mirel {
 // RGBA32 image as wide as the destination and as high as the source, then a vertical pass
 // into the destination. Each pass enlarges linearly when its extent does not shrink (equal
 // extents copy) and reduces by a box filter otherwise. Every pixel goes through the reading
-// and writing rules, also for one kind into itself. A zero size converts nothing, and so
-// does a temporary image beyond what DImage::Create accepts.
+// and writing rules, also for one kind into itself. A zero size converts nothing. A
+// temporary image that DImage::Create refuses (beyond its size limits) throws std::bad_alloc,
+// as an allocation failure does.
 template <DImageKind D, DImageKind S>
 void l3dResample(uint8_t* dstFirst, DImage& dst, uint32_t dstWidth, uint32_t dstHeight,
                  uint8_t* srcFirst, DImage& src, uint32_t srcWidth, uint32_t srcHeight) {
@@ -20,7 +22,7 @@ void l3dResample(uint8_t* dstFirst, DImage& dst, uint32_t dstWidth, uint32_t dst
     DImage tmp;
     if (!tmp.Create(static_cast<int32_t>(dstWidth), static_cast<int32_t>(srcHeight), 0,
                     DImageKind::RGBA32)) {
-        return;
+        throw std::bad_alloc();
     }
     uint8_t* tmpTop = tmp.FirstRow();
     if (dstWidth >= srcWidth) {

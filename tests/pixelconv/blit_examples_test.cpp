@@ -7,6 +7,7 @@
 #include "foundation/DImageReverse.h"
 #include "pixelconv/blit.h"
 #include "pixelconv/blit_clip.h"
+#include "pixelconv/nearest_step.h"
 #include "tests/pixelconv/fixture_image.h"
 
 namespace pixeltest {

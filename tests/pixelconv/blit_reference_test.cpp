@@ -85,15 +85,16 @@ Trial RandomTrial(std::mt19937& rng) {
     t.policy = Policy(pick(0, 3));
     t.dstKind = DImageKind(pick(0, 7));
     t.srcKind = DImageKind(pick(0, 7));
-    t.dstW = pick(1, 9), t.dstH = pick(1, 7), t.srcW = pick(1, 9), t.srcH = pick(1, 7);
+    // Widths up to 40 take the row kernels through their wide steps and their tails.
+    t.dstW = pick(1, 40), t.dstH = pick(1, 5), t.srcW = pick(1, 40), t.srcH = pick(1, 5);
     t.dstPad = pick(0, 5), t.srcPad = pick(0, 5);
     t.dstReverse = pick(0, 1), t.srcReverse = pick(0, 1);
     // Mostly the images' own sizes (the callers' case), else anything up to twice as large.
     if (pick(0, 2) == 0) {
         t.reqDstW = t.dstW, t.reqDstH = t.dstH, t.reqSrcW = t.dstW, t.reqSrcH = t.dstH;
     } else {
-        t.reqDstW = pick(0, 18), t.reqDstH = pick(0, 14);
-        t.reqSrcW = pick(0, 18), t.reqSrcH = pick(0, 14);
+        t.reqDstW = pick(0, 80), t.reqDstH = pick(0, 10);
+        t.reqSrcW = pick(0, 80), t.reqSrcH = pick(0, 10);
     }
     t.alpha = uint8_t(pick(0, 255));
     return t;
