@@ -22,10 +22,21 @@ using tessera::test::attachMemory;
 using tessera::test::DebugCapture;
 using tessera::writers::ScrambledFieldWriter;
 
+// Fatal errors are kept, not shown, and forgotten afterwards.
 class FieldReaders : public testing::Test {
 protected:
-    void TearDown() override { l3dTermDiag(); }
+    void SetUp() override {
+        savedMode_ = l3dDiagMode;
+        l3dDiagMode = l3dDiagDefer;
+    }
+    void TearDown() override {
+        l3dTermDiag();
+        l3dDiagMode = savedMode_;
+    }
     DebugCapture log_;
+
+private:
+    uint32_t savedMode_ = 0;
 };
 
 TEST_F(FieldReaders, AValueAt0x1FEIsXoredWithItsPositions) {

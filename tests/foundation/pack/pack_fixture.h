@@ -4,6 +4,7 @@
 #include "foundation/DApplication.h"
 #include "foundation/pack/pack_registry.h"
 #include "platform/os/cp932.h"
+#include "render3d/diagnostics/diagnostics.h"
 #include "platform/os/module_path.h"
 #include "tests/foundation/support/debug_capture.h"
 #include "tests/support/temp_dir.h"
@@ -19,8 +20,13 @@ protected:
         ASSERT_TRUE(application_.Init(nullptr, 10));
         DApplication::SetCurrent(&application_);
         lfmReleasePacks();
+        // Fatal errors are kept, not shown, and forgotten afterwards.
+        savedMode_ = l3dDiagMode;
+        l3dDiagMode = l3dDiagDefer;
     }
     void TearDown() override {
+        l3dTermDiag();
+        l3dDiagMode = savedMode_;
         lfmReleasePacks();
         DApplication::SetCurrent(nullptr);
         platform::os::overrideModuleFileName(std::nullopt);
@@ -34,6 +40,7 @@ protected:
 
 private:
     DApplication application_;
+    uint32_t savedMode_ = 0;
 };
 
 // The CP932 form of a UTF-8 text (the library logs CP932).

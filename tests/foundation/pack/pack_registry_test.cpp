@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/DPath.h"
+#include "foundation/pack/pack_diagnostics.h"
 #include "render3d/diagnostics/diagnostics.h"
 #include "tests/foundation/pack/pack_fixture.h"
 #include "tests/foundation/support/memory_stream.h"
@@ -84,7 +85,6 @@ TEST_F(PackRegistryTest, AMemberMissingFromTheArchiveIsFatal) {
     DFile file;
     EXPECT_THROW(lfmOpenPackData(pack, file, "none.bin"), LExceptGame);
     EXPECT_EQ(log_.text(), Sjis("[lfmOpenPackData] 指定パック\"data\"にファイル\"none.bin\"は存在しません\n"));
-    l3dTermDiag();
 }
 
 TEST_F(PackRegistryTest, AnUnreadableArchiveIsFatalAndNotRegistered) {
@@ -93,7 +93,6 @@ TEST_F(PackRegistryTest, AnUnreadableArchiveIsFatalAndNotRegistered) {
     const std::string path = programDir() + "broken.dmf";
     EXPECT_EQ(log_.text(), Sjis("[lfmRegistPack] パックファイル\"" + path + "\"が異常です\n"));
     EXPECT_EQ(lfmRegistPack("other"), 0u);
-    l3dTermDiag();
 }
 
 TEST_F(PackRegistryTest, LoosePacksAreFoldersBesideTheProgram) {
@@ -117,7 +116,6 @@ TEST_F(PackRegistryTest, LoosePacksAreFoldersBesideTheProgram) {
 
     EXPECT_THROW(lfmOpenPackData(loose, file, "missing.txt"), LExceptGame);
     EXPECT_EQ(log_.text(), Sjis("ファイル \"" + programDir() + "loose/missing.txt\" を開けませんでした。\n"));
-    l3dTermDiag();
 }
 
 TEST_F(PackRegistryTest, BadPackIndicesAreFatal) {
@@ -130,7 +128,6 @@ TEST_F(PackRegistryTest, BadPackIndicesAreFatal) {
     EXPECT_EQ(log_.text(), Sjis("[lfmGetPackFileName] パック番号が異常(1)\n"
                                 "[lfmIsPackDataExist] パック番号が異常(7)\n"
                                 "[lfmOpenPackData] パック番号が異常(-1)\n"));
-    l3dTermDiag();
 }
 
 TEST_F(PackRegistryTest, TheProviderGetsBareNamesToTestAndPackPathsToOpen) {
@@ -187,7 +184,6 @@ TEST_F(PackRegistryTest, ASecondProviderIsFatalWhileNullReplacesIt) {
     EXPECT_EQ(log_.text(), Sjis("[lfmRegistOverride] すでにoverrideされている\n"));
     lfmRegistOverride(nullptr);
     InstallProvider();
-    l3dTermDiag();
 }
 
 TEST_F(PackRegistryTest, ReleasingForgetsPacksAndProvider) {
@@ -198,6 +194,23 @@ TEST_F(PackRegistryTest, ReleasingForgetsPacksAndProvider) {
     const uint32_t plain = lfmRegistPack("");
     EXPECT_EQ(plain, 0u);
     EXPECT_TRUE(lfmIsPackDataExist(plain, "a.txt"));  // no provider any more
+}
+
+}  // namespace
+}  // namespace mirel
+
+namespace mirel {
+namespace {
+
+TEST_F(PackRegistryTest, DiagnosticsNameAFileByItsPackPath) {
+    dir_.write("data.dmf", tessera::writers::writeDmf({}));
+    const uint32_t pack = lfmRegistPack("data");
+    const int32_t savedThreshold = l3dLogThreshold;
+    l3dLogThreshold = 3;
+    l3dLogPack("tex/a.png", 3, "[loader] load \"%s\"", pack);
+    EXPECT_THROW(l3dErrorPack("tex/b.png", "[loader] cannot read %s", pack), LExceptGame);
+    l3dLogThreshold = savedThreshold;
+    EXPECT_EQ(log_.text(), "[loader] load \"data/tex/a.png\"\n[loader] cannot read data/tex/b.png\n");
 }
 
 }  // namespace
