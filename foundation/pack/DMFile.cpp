@@ -13,6 +13,7 @@ namespace {
 
 // Reads exactly n bytes or throws.
 void ReadExactly(DFile& file, void* buffer, uint32_t n) {
+    if (n == 0) return;  // an empty name needs no read (one at a view's end would fail)
     if (file.Read(buffer, n) != static_cast<int32_t>(n)) throw DExceptFile();
 }
 
