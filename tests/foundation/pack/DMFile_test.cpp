@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "foundation/DExceptFile.h"
 #include "tests/foundation/support/memory_stream.h"
@@ -187,6 +189,35 @@ TEST(DMFile, OpenFileReadsAnArchiveOnDisk) {
     ASSERT_TRUE(archive.OpenFile(path.c_str()));
     EXPECT_EQ(Member(archive, "M"), "member");
     EXPECT_FALSE(DMFile().OpenFile(dir.file("missing.dmf").c_str()));
+}
+
+}  // namespace
+}  // namespace mirel
+
+namespace mirel {
+namespace {
+
+// Members share the archive file's lock: threads reading different members each see their own.
+TEST(DMFile, MembersAreReadFromSeveralThreads) {
+    std::vector<tessera::writers::DmfMember> members;
+    for (int i = 0; i < 4; ++i) members.push_back({"m" + std::to_string(i), std::string(5000, static_cast<char>('a' + i))});
+    DFile file;
+    tessera::test::attachMemory(file, tessera::writers::writeDmf(members));
+    DMFile archive;
+    ASSERT_TRUE(archive.Open(file));
+    std::vector<std::thread> threads;
+    std::vector<std::string> read(4);
+    for (int i = 0; i < 4; ++i) {
+        threads.emplace_back([&archive, &read, i] {
+            DFile member;
+            if (!archive.OpenData(member, ("M" + std::to_string(i)).c_str())) return;
+            char chunk[100];
+            int32_t n;
+            while ((n = member.Read(chunk, sizeof chunk)) > 0) read[i].append(chunk, static_cast<size_t>(n));
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(read[i], members[i].bytes) << i;
 }
 
 }  // namespace
