@@ -1,0 +1,22 @@
+#pragma once
+// Hands every presented frame to a callback and never waits for a vertical blank.
+#include <functional>
+
+#include "platform/d3d9/presenter.h"
+
+namespace platform::d3d9 {
+
+class MemoryPresenter final : public Presenter {
+public:
+    using Callback = std::function<void(const PresentedFrame&)>;
+
+    explicit MemoryPresenter(Callback callback = {}) : callback_(std::move(callback)) {}
+    HRESULT present(const PresentedFrame& frame) override;
+    UINT framesPresented() const { return frames_; }
+
+private:
+    Callback callback_;
+    UINT frames_ = 0;
+};
+
+}  // namespace platform::d3d9
