@@ -40,11 +40,11 @@ protected:
 };
 
 TEST_F(Rasterization, TrianglesSharingAnEdgeCoverEachPixelOnce) {
-    // Fans of triangles around an off-grid centre, with edges through pixel centres and
-    // between them: every pixel of the covered area is hit exactly once.
-    const float cx = 7.0f, cy = 7.5f;
-    const float ring[][2] = {{-0.5f, -0.5f}, {8.0f, -0.5f}, {15.5f, -0.5f}, {15.5f, 7.0f}, {15.5f, 15.5f},
-                             {7.25f, 15.5f}, {-0.5f, 15.5f}, {-0.5f, 8.0f}};
+    // A fan of eight triangles around a pixel centre: the shared edges run along a row, a
+    // column and both diagonals through pixel centres. Every pixel is hit exactly once.
+    const float cx = 7.0f, cy = 7.0f;
+    const float ring[][2] = {{-0.5f, -0.5f}, {7.0f, -0.5f}, {15.5f, -0.5f}, {15.5f, 7.0f}, {15.5f, 15.5f},
+                             {7.0f, 15.5f}, {-0.5f, 15.5f}, {-0.5f, 7.0f}};
     for (int i = 0; i < 8; ++i) {
         const float (&a)[2] = ring[i];
         const float (&b)[2] = ring[(i + 1) % 8];
