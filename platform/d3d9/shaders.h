@@ -1,7 +1,9 @@
 #pragma once
 // IDirect3DVertexShader9 and IDirect3DPixelShader9: validated copies of shader token streams.
-// A stream starts with its version token and ends with the end token 0x0000FFFF; it is read
-// only up to that end and never beyond kMaxShaderTokens.
+// A stream starts with its version token and ends with the end token 0x0000FFFF. The
+// creation calls take a bare pointer, as Direct3D does, and read no further than the end
+// token or kMaxShaderTokens; a loader that knows the size of its data checks the stream with
+// measureShaderTokens and that size first.
 #include <vector>
 
 #include "platform/d3d9/com_object.h"
@@ -13,8 +15,8 @@ constexpr DWORD kShaderEndToken = 0x0000FFFF;
 
 // Number of tokens of a stream including its end token, or 0 when the stream has the wrong
 // version kind (`kind` 0xFFFE vertex, 0xFFFF pixel), a version above 2.0, or no end token
-// within the bound.
-UINT measureShaderTokens(const DWORD* tokens, DWORD kind);
+// within the first `available` tokens.
+UINT measureShaderTokens(const DWORD* tokens, DWORD kind, UINT available = kMaxShaderTokens);
 
 class ShaderObject : public ComObject {
 public:
