@@ -1,6 +1,6 @@
 #include "platform/d3d9/device.h"
 
-#include <cmath>
+#include <chrono>
 
 #include "platform/d3d9/format_info.h"
 
@@ -170,9 +170,17 @@ HRESULT IDirect3DDevice9::GetDeviceCaps(D3DCAPS9* caps) {
 HRESULT IDirect3DDevice9::GetRasterStatus(UINT swapChain, D3DRASTER_STATUS* status) {
     recorder_.record("GetRasterStatus", swapChain, status);
     if (!status || swapChain != 0) return D3DERR_INVALIDCALL;
-    // Without D3DCAPS_READ_SCANLINE there is no raster position to report.
+    // Without D3DCAPS_READ_SCANLINE there is no raster position to report. With it, the
+    // raster follows a virtual 60 Hz display whose frame has 5% more lines than the back
+    // buffer, the extra ones being the vertical blank.
     if (!(profile_.caps.Caps & D3DCAPS_READ_SCANLINE)) return D3DERR_INVALIDCALL;
-    *status = {FALSE, 0};
+    using namespace std::chrono;
+    constexpr std::int64_t kFrameNanoseconds = 1'000'000'000 / 60;
+    const std::int64_t now = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+    const std::int64_t visible = backBuffer_->height();
+    const std::int64_t lines = visible + visible / 20 + 1;
+    const std::int64_t line = (now % kFrameNanoseconds) * lines / kFrameNanoseconds;
+    *status = {line >= visible ? TRUE : FALSE, static_cast<UINT>(line >= visible ? 0 : line)};
     return D3D_OK;
 }
 

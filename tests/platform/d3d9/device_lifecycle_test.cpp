@@ -231,6 +231,33 @@ TEST_F(DeviceLifecycle, CreationParametersAndVertexProcessingAreReported) {
     EXPECT_EQ(device_->EvictManagedResources(), D3D_OK);
 }
 
+// An adapter that reports D3DCAPS_READ_SCANLINE.
+class ScanLineDevice : public DeviceTest {
+protected:
+    void SetUp() override {
+        AdapterProfile profile = softwareAdapterProfile();
+        profile.caps.Caps |= D3DCAPS_READ_SCANLINE;
+        createDevice(8, 40, {profile});
+    }
+};
+
+TEST_F(ScanLineDevice, RasterStatusFollowsAVirtual60HzDisplay) {
+    // A vertical-blank wait polls while InVBlank is set, then while it is clear: both states
+    // come round.
+    bool sawBlank = false, sawScan = false;
+    for (int i = 0; i < 100000000 && !(sawBlank && sawScan); ++i) {
+        D3DRASTER_STATUS status;
+        ASSERT_EQ(device_->GetRasterStatus(0, &status), D3D_OK);
+        if (status.InVBlank) sawBlank = true;
+        else {
+            sawScan = true;
+            EXPECT_LT(status.ScanLine, 40u);
+        }
+    }
+    EXPECT_TRUE(sawBlank);
+    EXPECT_TRUE(sawScan);
+}
+
 TEST_F(DeviceLifecycle, StatesAreStoredAndUnknownOnesRefused) {
     for (DWORD state : {161u, 206u, 207u, 208u, 209u, 7u, 154u, 165u}) {
         ASSERT_EQ(device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), 0x1234), D3D_OK) << state;
