@@ -38,6 +38,8 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
     if ((count > 0 && !rects) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) || flags == 0)
         return D3DERR_INVALIDCALL;
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthStencil_) return D3DERR_INVALIDCALL;
+    // Stencil is never drawn with, but clearing it is only valid where the format has it.
+    if ((flags & D3DCLEAR_STENCIL) && !hasStencilBits(depthStencil_->desc().Format)) return D3DERR_INVALIDCALL;
     if ((flags & D3DCLEAR_ZBUFFER) && !(z >= 0.0f && z <= 1.0f)) return D3DERR_INVALIDCALL;
     if (cooperativeState() != D3D_OK) return D3D_OK;
     // Only the viewport is cleared, limited further by the rectangles when given.

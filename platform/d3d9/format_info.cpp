@@ -26,6 +26,10 @@ UINT depthBits(D3DFORMAT format) {
     }
 }
 
+bool hasStencilBits(D3DFORMAT format) {
+    return format == D3DFMT_D15S1 || format == D3DFMT_D24S8 || format == D3DFMT_D24X4S4;
+}
+
 UINT formatUnitBytes(D3DFORMAT format) {
     switch (format) {
     case D3DFMT_DXT1: return 8;

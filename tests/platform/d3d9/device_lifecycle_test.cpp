@@ -69,6 +69,7 @@ TEST_F(DeviceLifecycle, ClearTouchesOnlyTheViewport) {
     EXPECT_EQ(device_->SetViewport(&outside), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.5f, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0), D3DERR_INVALIDCALL);  // D24X8
 }
 
 TEST_F(DeviceLifecycle, BoundResourcesStayAliveUntilUnbound) {

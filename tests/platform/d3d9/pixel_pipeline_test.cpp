@@ -137,6 +137,11 @@ TEST_F(PixelPipeline, MipLevelsAreChosenPerQuad) {
     device_->SetSamplerState(0, D3DSAMP_MIPMAPLODBIAS, floatBits(-1.5f));
     drawRect(-0.5f, -0.5f, 3.5f, 3.5f, 0xFFFFFFFF);
     EXPECT_EQ(readTarget()[0], 0xFF0000FFu);
+    // A LINEAR mip filter halfway between levels 0 and 1 mixes them equally.
+    device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    device_->SetSamplerState(0, D3DSAMP_MIPMAPLODBIAS, floatBits(0.5f));
+    drawRect(-0.5f, -0.5f, 7.5f, 7.5f, 0xFFFFFFFF);
+    EXPECT_EQ(readTarget()[0], 0xFF008080u);
     // Without a mip filter only the top level is read.
     device_->SetSamplerState(0, D3DSAMP_MIPMAPLODBIAS, 0);
     device_->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
