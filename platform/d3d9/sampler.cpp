@@ -19,10 +19,14 @@ float limitCoordinate(float t, DWORD address) {
     return std::clamp(t, -2.0f, 3.0f);
 }
 
-// Texel index for `address`, or -1 for a BORDER texel.
+// Texel index for `address`, or -1 for a BORDER texel. Coordinates were limited before, so
+// `i` lies within a few sizes of the texture and wrapping needs no division.
 int addressTexel(int i, int size, DWORD address) {
     switch (address) {
-    case D3DTADDRESS_WRAP: return ((i % size) + size) % size;
+    case D3DTADDRESS_WRAP:
+        while (i < 0) i += size;
+        while (i >= size) i -= size;
+        return i;
     case D3DTADDRESS_BORDER: return i < 0 || i >= size ? -1 : i;
     default: return std::clamp(i, 0, size - 1);
     }
@@ -37,8 +41,9 @@ Colour mix(const Colour& a, const Colour& b, float t) {
 }  // namespace
 
 Colour colourFromArgb(DWORD argb) {
-    return {static_cast<float>((argb >> 16) & 0xFF) / 255.0f, static_cast<float>((argb >> 8) & 0xFF) / 255.0f,
-            static_cast<float>(argb & 0xFF) / 255.0f, static_cast<float>(argb >> 24) / 255.0f};
+    constexpr float kScale = 1.0f / 255.0f;
+    return {static_cast<float>((argb >> 16) & 0xFF) * kScale, static_cast<float>((argb >> 8) & 0xFF) * kScale,
+            static_cast<float>(argb & 0xFF) * kScale, static_cast<float>(argb >> 24) * kScale};
 }
 
 TextureSampler::TextureSampler(const IDirect3DTexture9& texture, const std::array<DWORD, kSamplerStateLimit>& states)

@@ -26,20 +26,6 @@ bool operationReads(DWORD op, int argument) {
     }
 }
 
-Colour argumentValue(DWORD arg, UINT stage, const Colour& current, const StageInputs& in, const StateStore& states) {
-    Colour c;
-    switch (arg & D3DTA_SELECTMASK) {
-    case D3DTA_DIFFUSE: c = in.diffuse; break;
-    case D3DTA_CURRENT: c = stage == 0 ? in.diffuse : current; break;
-    case D3DTA_TEXTURE: c = in.texture[stage]; break;
-    case D3DTA_TFACTOR: c = colourFromArgb(states.render[D3DRS_TEXTUREFACTOR]); break;
-    default: c = in.specular; break;
-    }
-    if (arg & D3DTA_COMPLEMENT) c = {1.0f - c.r, 1.0f - c.g, 1.0f - c.b, 1.0f - c.a};
-    if (arg & D3DTA_ALPHAREPLICATE) c = {c.a, c.a, c.a, c.a};
-    return c;
-}
-
 float combine(DWORD op, float a, float b) {
     switch (op) {
     case D3DTOP_SELECTARG1: return a;
@@ -87,25 +73,40 @@ bool stageReadsTexture(const StateStore& states, UINT stage) {
     return false;
 }
 
-Colour runTextureStages(const StateStore& states, const StageInputs& in) {
-    Colour current = in.diffuse;
-    const UINT active = activeStageCount(states);
-    for (UINT i = 0; i < active; ++i) {
+TextureStages::TextureStages(const StateStore& states)
+    : count_(activeStageCount(states)), textureFactor_(colourFromArgb(states.render[D3DRS_TEXTUREFACTOR])) {
+    for (UINT i = 0; i < count_; ++i) {
         const auto& s = states.stage[i];
-        const DWORD colourOp = s[D3DTSS_COLOROP];
-        const Colour c1 = argumentValue(s[D3DTSS_COLORARG1], i, current, in, states);
-        const Colour c2 = argumentValue(s[D3DTSS_COLORARG2], i, current, in, states);
-        Colour next{combine(colourOp, c1.r, c2.r), combine(colourOp, c1.g, c2.g), combine(colourOp, c1.b, c2.b),
+        stages_[i] = {s[D3DTSS_COLOROP], s[D3DTSS_COLORARG1], s[D3DTSS_COLORARG2],
+                      s[D3DTSS_ALPHAOP], s[D3DTSS_ALPHAARG1], s[D3DTSS_ALPHAARG2]};
+    }
+}
+
+Colour TextureStages::argument(DWORD arg, UINT stage, const Colour& current, const StageInputs& in) const {
+    Colour c;
+    switch (arg & D3DTA_SELECTMASK) {
+    case D3DTA_DIFFUSE: c = in.diffuse; break;
+    case D3DTA_CURRENT: c = stage == 0 ? in.diffuse : current; break;
+    case D3DTA_TEXTURE: c = in.texture[stage]; break;
+    case D3DTA_TFACTOR: c = textureFactor_; break;
+    default: c = in.specular; break;
+    }
+    if (arg & D3DTA_COMPLEMENT) c = {1.0f - c.r, 1.0f - c.g, 1.0f - c.b, 1.0f - c.a};
+    if (arg & D3DTA_ALPHAREPLICATE) c = {c.a, c.a, c.a, c.a};
+    return c;
+}
+
+Colour TextureStages::run(const StageInputs& in) const {
+    Colour current = in.diffuse;
+    for (UINT i = 0; i < count_; ++i) {
+        const Stage& s = stages_[i];
+        const Colour c1 = argument(s.colourArg1, i, current, in);
+        const Colour c2 = argument(s.colourArg2, i, current, in);
+        Colour next{combine(s.colourOp, c1.r, c2.r), combine(s.colourOp, c1.g, c2.g), combine(s.colourOp, c1.b, c2.b),
                     current.a};
         // An alpha operation of DISABLE passes the current alpha on.
-        const DWORD alphaOp = s[D3DTSS_ALPHAOP];
-        if (alphaOp != D3DTOP_DISABLE) {
-            const float a1 = argumentValue(s[D3DTSS_ALPHAARG1], i, current, in, states).a;
-            const float a2 = argumentValue(s[D3DTSS_ALPHAARG2], i, current, in, states).a;
-            next.a = combine(alphaOp, a1, a2);
-        } else if (i == 0) {
-            next.a = in.diffuse.a;
-        }
+        if (s.alphaOp != D3DTOP_DISABLE)
+            next.a = combine(s.alphaOp, argument(s.alphaArg1, i, current, in).a, argument(s.alphaArg2, i, current, in).a);
         current = next;
     }
     return current;

@@ -25,6 +25,22 @@ struct StageInputs {
     Colour texture[kStageCount];  // the sampled texels (white for unbound stages)
 };
 
-Colour runTextureStages(const StateStore& states, const StageInputs& inputs);
+// The stages of one draw, decoded once from the states.
+class TextureStages {
+public:
+    explicit TextureStages(const StateStore& states);
+    Colour run(const StageInputs& inputs) const;
+
+private:
+    struct Stage {
+        DWORD colourOp, colourArg1, colourArg2;
+        DWORD alphaOp, alphaArg1, alphaArg2;
+    };
+    Colour argument(DWORD arg, UINT stage, const Colour& current, const StageInputs& in) const;
+
+    UINT count_;
+    Stage stages_[kStageCount];
+    Colour textureFactor_;
+};
 
 }  // namespace platform::d3d9

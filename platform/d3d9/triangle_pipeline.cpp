@@ -45,12 +45,11 @@ HRESULT validatePipelineStates(const StateStore& states) {
 
 TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& targets,
                                    const IDirect3DTexture9* const textures[kStageCount], bool pretransformed)
-    : states_(states),
-      targets_(targets),
+    : targets_(targets),
+      stages_(states),
       pretransformed_(pretransformed),
       output_(states),
       cull_(static_cast<D3DCULL>(states.render[D3DRS_CULLMODE])),
-      stageCount_(activeStageCount(states)),
       targetOpaque_(targets.colour->desc().Format == D3DFMT_X8R8G8B8) {
     const D3DVIEWPORT9& vp = targets.viewport;
     clip_ = {static_cast<int>(vp.X), static_cast<int>(vp.Y), static_cast<int>(vp.X + vp.Width),
@@ -140,7 +139,7 @@ void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texe
     inputs.diffuse = {attr[0], attr[1], attr[2], attr[3]};
     inputs.specular = {attr[4], attr[5], attr[6], attr[7]};
     for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
-    const Colour colour = applyFog(output_, runTextureStages(states_, inputs), attr[kFogAttribute]);
+    const Colour colour = applyFog(output_, stages_.run(inputs), attr[kFogAttribute]);
 
     if (output_.alphaTest && !compareValues(output_.alphaFunction, colourByte(colour.a), output_.alphaReference))
         return;

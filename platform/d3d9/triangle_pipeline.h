@@ -7,6 +7,7 @@
 #include "platform/d3d9/rasterizer.h"
 #include "platform/d3d9/sampler.h"
 #include "platform/d3d9/shaded_vertex.h"
+#include "platform/d3d9/texture_stages.h"
 
 #include <optional>
 
@@ -37,15 +38,14 @@ private:
     RasterVertex toRaster(const ShadedVertex& v, bool project) const;
     void shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]);
 
-    const StateStore& states_;
     DrawTargets targets_;
+    TextureStages stages_;
     bool pretransformed_;
     OutputState output_;
     D3DCULL cull_;
     PixelRect clip_;
     int attributeCount_;
     UINT depthBits_ = 0;
-    UINT stageCount_;
     std::optional<TextureSampler> samplers_[kStageCount];
     int texCoordSet_[kStageCount];
     bool targetOpaque_;
