@@ -41,7 +41,7 @@ FvfLayout describeFvf(DWORD fvf) {
     case D3DFVF_XYZB4:
     case D3DFVF_XYZB5:
         offset = 12;
-        betas = (position - D3DFVF_XYZ) / 2;
+        betas = (position - D3DFVF_XYZRHW) / 2;  // XYZB1 (0x6) has one beta, XYZB5 (0xE) five
         break;
     default: return layout;  // none, or XYZW
     }

@@ -221,6 +221,57 @@ TEST_F(DeviceLifecycle, RenderTargetsAndDepthSurfacesSwitch) {
     autoDepth->Release();
 }
 
+TEST_F(DeviceLifecycle, SurfaceCopiesCheckTheirSurfaces) {
+    IDirect3DSurface9* back = nullptr;
+    ASSERT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+    IDirect3DSurface9* small = nullptr;
+    ASSERT_EQ(device_->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &small, nullptr), D3D_OK);
+    EXPECT_EQ(device_->GetRenderTargetData(back, small), D3DERR_INVALIDCALL);  // size differs
+    IDirect3DSurface9* plain = nullptr;
+    EXPECT_EQ(device_->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &plain, nullptr),
+              D3DERR_INVALIDCALL);
+    ASSERT_EQ(device_->CreateOffscreenPlainSurface(2, 1, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &plain, nullptr), D3D_OK);
+    // Two source pixels stretched over the 8 x 4 back buffer by nearest texel; X8R8G8B8
+    // copies arrive opaque.
+    ASSERT_EQ(device_->ColorFill(plain, nullptr, 0x00112233), D3D_OK);
+    const RECT right{1, 0, 2, 1};
+    ASSERT_EQ(device_->ColorFill(plain, &right, 0x00445566), D3D_OK);
+    ASSERT_EQ(device_->StretchRect(plain, nullptr, back, nullptr, D3DTEXF_NONE), D3D_OK);
+    const std::vector<std::uint32_t> out = readTarget();
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(out[y * 8 + x], x < 4 ? 0xFF112233u : 0xFF445566u) << x << "," << y;
+    EXPECT_EQ(device_->StretchRect(plain, nullptr, back, nullptr, D3DTEXF_LINEAR), D3DERR_INVALIDCALL);
+    const RECT beyond{0, 0, 9, 4};
+    EXPECT_EQ(device_->StretchRect(plain, nullptr, back, &beyond, D3DTEXF_NONE), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->StretchRect(back, nullptr, back, nullptr, D3DTEXF_NONE), D3DERR_INVALIDCALL);
+    plain->Release();
+    small->Release();
+    back->Release();
+}
+
+TEST_F(DeviceLifecycle, VertexFormatsAndPrioritiesAreKept) {
+    for (DWORD fvf : {0x815Eu, 0x835Eu, 0x842u, 0x244u}) {
+        ASSERT_EQ(device_->SetFVF(fvf), D3D_OK);
+        DWORD back = 0;
+        device_->GetFVF(&back);
+        EXPECT_EQ(back, fvf);
+    }
+    EXPECT_EQ(describeFvf(0x815E).stride, 56u);
+    EXPECT_EQ(describeFvf(0x835E).stride, 72u);
+    EXPECT_EQ(describeFvf(0x842).stride, 80u);
+    EXPECT_EQ(describeFvf(0x244).stride, 36u);
+    EXPECT_EQ(describeFvf(0x815E).blendIndicesOffset, 28);
+    EXPECT_EQ(describeFvf(0x815E).diffuseOffset, 44);
+    EXPECT_EQ(device_->SetFVF(D3DFVF_DIFFUSE), D3DERR_INVALIDCALL);       // no position
+    EXPECT_EQ(device_->SetFVF(D3DFVF_XYZW | D3DFVF_DIFFUSE), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->SetFVF(0x244 | 0x2000), D3DERR_INVALIDCALL);       // unknown bit
+    IDirect3DTexture9* texture = makeTexture(1, 1, {0});
+    EXPECT_EQ(texture->SetPriority(0), 0u);
+    EXPECT_EQ(texture->SetPriority(7), 0u);
+    EXPECT_EQ(texture->GetPriority(), 7u);
+    texture->Release();
+}
+
 TEST_F(DeviceLifecycle, CreationParametersAndVertexProcessingAreReported) {
     D3DDEVICE_CREATION_PARAMETERS created;
     ASSERT_EQ(device_->GetCreationParameters(&created), D3D_OK);
