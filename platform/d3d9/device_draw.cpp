@@ -81,11 +81,14 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
     }
     if (cooperativeState() != D3D_OK) return D3D_OK;
 
-    std::vector<ShadedVertex> processed(static_cast<std::size_t>(high - low + 1));
+    // Indexed draws reuse vertices, so each is processed once into a cache spanning the
+    // indices' range (at most 65536 vertices); other draws process vertices as they come.
+    std::vector<ShadedVertex> processed(source.indices ? static_cast<std::size_t>(high - low + 1) : 3);
     std::vector<bool> done(processed.size(), false);
+    int nextSlot = 0;
     auto vertex = [&](std::int64_t n) -> const ShadedVertex& {
-        const std::size_t slot = static_cast<std::size_t>(n - low);
-        if (!done[slot]) {
+        const std::size_t slot = source.indices ? static_cast<std::size_t>(n - low) : nextSlot++ % 3;
+        if (!source.indices || !done[slot]) {
             fetchFixedFunctionVertex(source.vertices + static_cast<std::size_t>(n) * source.stride, layout,
                                      processed[slot]);
             done[slot] = true;
