@@ -336,6 +336,27 @@ TEST_F(PixelPipeline, DepthTestOrdersSurfaces) {
     EXPECT_EQ(pixel(0, 0), 0xFF123456u);
 }
 
+TEST_F(PixelPipeline, AttributesInterpolateWithPerspective) {
+    // A row whose right end is three times as far (rhw 1/3): halfway across the screen the
+    // colour has covered a quarter of its range, not half.
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    const float rhw[2] = {1.0f, 1.0f / 3.0f};
+    const SpriteVertex v[4] = {{-0.5f, -0.5f, 0, rhw[0], 0xFF000000, 0, 0, 0, 0},
+                               {7.5f, -0.5f, 0, rhw[1], 0xFFFFFFFF, 0, 0, 0, 0},
+                               {-0.5f, 0.5f, 0, rhw[0], 0xFF000000, 0, 0, 0, 0},
+                               {7.5f, 0.5f, 0, rhw[1], 0xFFFFFFFF, 0, 0, 0, 0}};
+    const std::uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+    ASSERT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, v,
+                                              sizeof(SpriteVertex)),
+              D3D_OK);
+    const std::vector<std::uint32_t> out = readTarget();
+    for (int x = 0; x < 8; ++x) {
+        const double s = (x + 0.5) / 8.0;
+        const double t = s * rhw[1] / ((1 - s) * rhw[0] + s * rhw[1]);
+        EXPECT_NEAR(static_cast<int>(out[x] & 0xFF), t * 255.0, 1.0) << "pixel " << x;
+    }
+}
+
 TEST_F(PixelPipeline, ColourWriteMaskKeepsMaskedChannels) {
     device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
     device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
