@@ -357,6 +357,26 @@ TEST_F(PixelPipeline, AttributesInterpolateWithPerspective) {
     }
 }
 
+TEST_F(PixelPipeline, ViewportDepthRangeMapsClipSpaceDepth) {
+    // Clip-space z = 0.5 in a viewport with MinZ 0.2 and MaxZ 0.6 lands at depth 0.4.
+    struct V {
+        float x, y, z;
+        D3DCOLOR c;
+    };
+    device_->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    const D3DVIEWPORT9 vp{0, 0, 32, 32, 0.2f, 0.6f};
+    ASSERT_EQ(device_->SetViewport(&vp), D3D_OK);
+    const V tri[3] = {{-1, 1, 0.5f, 0xFFFFFFFF}, {3, 1, 0.5f, 0xFFFFFFFF}, {-1, -3, 0.5f, 0xFFFFFFFF}};
+    for (const float cleared : {0.41f, 0.39f}) {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, cleared, 0);
+        ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(V)), D3D_OK);
+        EXPECT_EQ(pixel(5, 5), cleared > 0.4f ? 0xFFFFFFFFu : 0u) << "depth cleared to " << cleared;
+    }
+}
+
 TEST_F(PixelPipeline, ColourWriteMaskKeepsMaskedChannels) {
     device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
     device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
