@@ -66,6 +66,9 @@ HRESULT IDirect3DDevice9::checkDrawable(D3DPRIMITIVETYPE type, UINT primitiveCou
     if (!layout.valid) return D3DERR_INVALIDCALL;
     // Programmable vertex and pixel processing is not part of this device yet.
     if (vertexShader_ || pixelShader_) return D3DERR_NOTAVAILABLE;
+    // Fixed-function transform and lighting is not either: untransformed vertices pass
+    // through as clip space, which is only right with lighting off.
+    if (!layout.pretransformed && states_.render[D3DRS_LIGHTING]) return D3DERR_CONFLICTINGRENDERSTATE;
     return validatePipelineStates(states_);
 }
 

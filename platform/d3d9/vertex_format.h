@@ -29,7 +29,8 @@ FvfLayout describeFvf(DWORD fvf);
 // D3DCOLOR bytes (B, G, R, A in memory) as (r, g, b, a) in 0..1.
 void unpackColour(std::uint32_t argb, float out[4]);
 
-// Fixed-function vertex processing with the default identity transforms and lighting off:
+// Fixed-function vertex processing with the default identity transforms and lighting off (a
+// draw with lighting on is refused):
 // the position passes through as clip space (w = 1) or, pretransformed, as screen position
 // and rhw; a missing diffuse is opaque white, a missing specular (0, 0, 0, 1); the fog factor
 // is the specular alpha. Missing texture-coordinate components read (0, 0, 0, 1).

@@ -44,7 +44,8 @@ void DeviceTest::createDevice(UINT width, UINT height, std::vector<AdapterProfil
     ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_),
               D3D_OK);
     ASSERT_EQ(device_->SetFVF(kSpriteFvf), D3D_OK);
-    // Pretransformed sprites: no culling or depth unless a test asks.
+    // No culling or depth unless a test asks; lighting off as the runtime's state cache has it.
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
     device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
 }

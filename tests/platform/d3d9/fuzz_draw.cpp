@@ -39,6 +39,7 @@ void applyStates(IDirect3DDevice9& device, Input& in) {
     device.SetSamplerState(0, D3DSAMP_MIPFILTER, in.byte() % 3);
     D3DVIEWPORT9 vp{static_cast<DWORD>(in.byte() % 16), static_cast<DWORD>(in.byte() % 16), 16, 16, 0.0f, 1.0f};
     device.SetViewport(&vp);
+    device.SetRenderState(D3DRS_LIGHTING, in.byte() % 4 == 3);
 }
 
 }  // namespace

@@ -370,6 +370,9 @@ TEST_F(PixelPipeline, ViewportDepthRangeMapsClipSpaceDepth) {
     const D3DVIEWPORT9 vp{0, 0, 32, 32, 0.2f, 0.6f};
     ASSERT_EQ(device_->SetViewport(&vp), D3D_OK);
     const V tri[3] = {{-1, 1, 0.5f, 0xFFFFFFFF}, {3, 1, 0.5f, 0xFFFFFFFF}, {-1, -3, 0.5f, 0xFFFFFFFF}};
+    device_->SetRenderState(D3DRS_LIGHTING, TRUE);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(V)), D3DERR_CONFLICTINGRENDERSTATE);
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
     for (const float cleared : {0.41f, 0.39f}) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, cleared, 0);
         ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(V)), D3D_OK);
