@@ -89,25 +89,26 @@ Colour TextureSampler::sample(float u, float v, float lod) const {
 
 Colour TextureSampler::sampleLevel(UINT level, float u, float v, DWORD filter) const {
     const IDirect3DSurface9& surface = texture_.level(level);
-    const float tu = u * static_cast<float>(surface.width());
-    const float tv = v * static_cast<float>(surface.height());
+    const int width = static_cast<int>(surface.width()), height = static_cast<int>(surface.height());
+    const float tu = u * static_cast<float>(width);
+    const float tv = v * static_cast<float>(height);
     if (filter != D3DTEXF_LINEAR)
-        return texel(level, static_cast<int>(std::floor(tu)), static_cast<int>(std::floor(tv)));
+        return fetch(surface, addressTexel(static_cast<int>(std::floor(tu)), width, addressU_),
+                     addressTexel(static_cast<int>(std::floor(tv)), height, addressV_));
     const float fu = tu - 0.5f, fv = tv - 0.5f;
     const int x = static_cast<int>(std::floor(fu)), y = static_cast<int>(std::floor(fv));
     const float wx = quantiseWeight(fu - static_cast<float>(x));
     const float wy = quantiseWeight(fv - static_cast<float>(y));
-    const Colour top = mix(texel(level, x, y), texel(level, x + 1, y), wx);
-    const Colour bottom = mix(texel(level, x, y + 1), texel(level, x + 1, y + 1), wx);
+    const int x0 = addressTexel(x, width, addressU_), x1 = addressTexel(x + 1, width, addressU_);
+    const int y0 = addressTexel(y, height, addressV_), y1 = addressTexel(y + 1, height, addressV_);
+    const Colour top = mix(fetch(surface, x0, y0), fetch(surface, x1, y0), wx);
+    const Colour bottom = mix(fetch(surface, x0, y1), fetch(surface, x1, y1), wx);
     return mix(top, bottom, wy);
 }
 
-Colour TextureSampler::texel(UINT level, int x, int y) const {
-    const IDirect3DSurface9& surface = texture_.level(level);
-    const int width = static_cast<int>(surface.width()), height = static_cast<int>(surface.height());
-    const int ix = addressTexel(x, width, addressU_), iy = addressTexel(y, height, addressV_);
-    if (ix < 0 || iy < 0) return border_;
-    Colour c = colourFromArgb(surface.texels()[static_cast<std::size_t>(iy) * surface.width() + ix]);
+Colour TextureSampler::fetch(const IDirect3DSurface9& surface, int x, int y) const {
+    if (x < 0 || y < 0) return border_;
+    Colour c = colourFromArgb(surface.texels()[static_cast<std::size_t>(y) * surface.width() + x]);
     if (opaque_) c.a = 1.0f;
     return c;
 }

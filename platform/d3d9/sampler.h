@@ -9,6 +9,7 @@
 
 namespace platform::d3d9 {
 
+class IDirect3DSurface9;
 class IDirect3DTexture9;
 
 struct Colour {
@@ -27,7 +28,8 @@ public:
 
 private:
     Colour sampleLevel(UINT level, float u, float v, DWORD filter) const;
-    Colour texel(UINT level, int x, int y) const;
+    // The texel at addressed coordinates; -1 in either stands for the border colour.
+    Colour fetch(const IDirect3DSurface9& surface, int x, int y) const;
 
     const IDirect3DTexture9& texture_;
     DWORD addressU_, addressV_;
