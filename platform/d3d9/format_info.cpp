@@ -10,10 +10,6 @@ bool isColourTargetFormat(D3DFORMAT format) {
     return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
 }
 
-bool hasAlphaChannel(D3DFORMAT format) {
-    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_DXT1 || format == D3DFMT_DXT3;
-}
-
 UINT depthBits(D3DFORMAT format) {
     switch (format) {
     case D3DFMT_D16: return 16;

@@ -10,7 +10,6 @@ namespace platform::d3d9 {
 bool isBlockCompressed(D3DFORMAT format);        // DXT1, DXT3
 bool isDepthFormat(D3DFORMAT format);            // D16 .. D32
 bool isColourTargetFormat(D3DFORMAT format);     // A8R8G8B8, X8R8G8B8: what the device renders to
-bool hasAlphaChannel(D3DFORMAT format);          // A8R8G8B8 and the DXT formats
 UINT depthBits(D3DFORMAT format);                // 0 for colour formats
 bool hasStencilBits(D3DFORMAT format);           // D15S1, D24S8, D24X4S4
 

@@ -3,7 +3,6 @@
 namespace platform::d3d9 {
 
 HRESULT MemoryPresenter::present(const PresentedFrame& frame) {
-    ++frames_;
     if (callback_) callback_(frame);
     return D3D_OK;
 }

@@ -12,11 +12,9 @@ public:
 
     explicit MemoryPresenter(Callback callback = {}) : callback_(std::move(callback)) {}
     HRESULT present(const PresentedFrame& frame) override;
-    UINT framesPresented() const { return frames_; }
 
 private:
     Callback callback_;
-    UINT frames_ = 0;
 };
 
 }  // namespace platform::d3d9

@@ -88,12 +88,6 @@ void StateStore::setDefaults(bool autoDepthStencil) {
     }
 }
 
-float StateStore::renderFloat(D3DRENDERSTATETYPE state) const { return bitsFloat(render[state]); }
-
-float StateStore::samplerFloat(UINT index, D3DSAMPLERSTATETYPE state) const {
-    return bitsFloat(sampler[index][state]);
-}
-
 DWORD floatBits(float value) {
     DWORD bits;
     std::memcpy(&bits, &value, sizeof bits);

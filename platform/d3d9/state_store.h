@@ -22,9 +22,6 @@ struct StateStore {
 
     // D3D9's defaults; ZENABLE is TRUE only with an automatic depth-stencil surface.
     void setDefaults(bool autoDepthStencil);
-
-    float renderFloat(D3DRENDERSTATETYPE state) const;
-    float samplerFloat(UINT sampler, D3DSAMPLERSTATETYPE state) const;
 };
 
 DWORD floatBits(float value);
