@@ -139,7 +139,8 @@ void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texe
     inputs.diffuse = {attr[0], attr[1], attr[2], attr[3]};
     inputs.specular = {attr[4], attr[5], attr[6], attr[7]};
     for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
-    const Colour colour = applyFog(output_, stages_.run(inputs), attr[kFogAttribute]);
+    Colour colour = stages_.run(inputs);
+    if (output_.fog) colour = applyFog(output_, colour, attr[kFogAttribute]);
 
     if (output_.alphaTest && !compareValues(output_.alphaFunction, colourByte(colour.a), output_.alphaReference))
         return;
