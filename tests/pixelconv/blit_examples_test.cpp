@@ -7,6 +7,8 @@
 #include "foundation/DImageReverse.h"
 #include "pixelconv/blit.h"
 #include "pixelconv/blit_clip.h"
+#include "pixelconv/mip_level.h"
+#include "pixelconv/tex_level.h"
 #include "pixelconv/nearest_step.h"
 #include "tests/pixelconv/fixture_image.h"
 
@@ -178,8 +180,10 @@ private:
     uint32_t claimed_ = 0;
 };
 
-TEST(DimgBlitPolicies, EndAccessOnSourceThenDestinationUnlessAKindIsUnknown) {
-    for (BlitFn blit : {DimgBlit, DimgBlitColor, DimgBlitColorFixedAlpha, DimgBlitAlpha}) {
+TEST(DimgDispatch, EndAccessOnSourceThenDestinationUnlessAKindIsUnknown) {
+    // The texture conversions share the dispatch.
+    for (BlitFn blit : {DimgBlit, DimgBlitColor, DimgBlitColorFixedAlpha, DimgBlitAlpha,
+                        l3dConvertToTexLevel, l3dConvertMipLevel}) {
         std::string log;
         SpyImage dst("dst", log, DImageKind::BGRA32), src("src", log, DImageKind::RGB24);
         blit(dst, src, 3, 2, 3, 2, 0, 0);
