@@ -55,6 +55,15 @@ __attribute__((target("ssse3"))) inline void ExpandFour(uint8_t* __restrict d,
     _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * size_t(x)), out);
 }
 
+// Source pixels x to x + 3 into destination pixels x to x + 3; writes 16 destination bytes,
+// the last 4 of them zero, which the next pixels overwrite.
+__attribute__((target("ssse3"))) inline void ShrinkFour(uint8_t* __restrict d,
+                                                        const uint8_t* __restrict s, uint32_t x,
+                                                        __m128i order) {
+    const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * size_t(x)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 3 * size_t(x)), _mm_shuffle_epi8(in, order));
+}
+
 }  // namespace
 
 bool DimgHasSsse3() {
@@ -80,6 +89,25 @@ __attribute__((target("ssse3"))) uint32_t DimgExpandRowSsse3(uint8_t* __restrict
         ExpandFour(d, s, x + 12, order, alphas);
     }
     for (; x + 6 <= n; x += 4) ExpandFour(d, s, x, order, alphas);
+    return x;
+}
+
+__attribute__((target("ssse3"))) uint32_t DimgShrinkRowSsse3(uint8_t* __restrict d,
+                                                             const uint8_t* __restrict s,
+                                                             uint32_t n, bool swapRedBlue) {
+    // The 16-byte store of four pixels reaches 4 bytes into the pixels after them: the loop
+    // stops while it still ends inside the row.
+    const __m128i order =
+        swapRedBlue ? _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1)
+                    : _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    uint32_t x = 0;
+    for (; x + 18 <= n; x += 16) {
+        ShrinkFour(d, s, x, order);
+        ShrinkFour(d, s, x + 4, order);
+        ShrinkFour(d, s, x + 8, order);
+        ShrinkFour(d, s, x + 12, order);
+    }
+    for (; x + 6 <= n; x += 4) ShrinkFour(d, s, x, order);
     return x;
 }
 

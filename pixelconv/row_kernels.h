@@ -19,6 +19,10 @@ bool DimgHasSsse3();
 uint32_t DimgExpandRowSsse3(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha,
                             bool swapRedBlue);
 
+// 32-bit pixels into 24-bit pixels, alpha dropped, bytes 0 and 2 exchanged or not. Needs
+// SSSE3 and converts a leading part of the row, as above.
+uint32_t DimgShrinkRowSsse3(uint8_t* d, const uint8_t* s, uint32_t n, bool swapRedBlue);
+
 // The 2:1 box of 32-bit pixels of one kind: pixel x of d is the truncated mean of pixels 2x
 // and 2x + 1 of the rows upper and lower, byte by byte.
 void DimgBoxRow32(uint8_t* d, const uint8_t* upper, const uint8_t* lower, uint32_t n);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "foundation/DImage.h"
+#include "foundation/DImageReverse.h"
 #include "pixelconv/blit.h"
 #include "pixelconv/math_tables.h"
 #include "pixelconv/mip_level.h"
@@ -109,9 +110,22 @@ void MipBoxBgra(benchmark::State& state) {
             [&] { l3dConvertMipLevel(dst, src, side / 2, side / 2, side, side, 0, 0); });
 }
 
+// A frame capture: back-buffer pixels into the bottom-up image of a bitmap file.
+void CaptureBgraToBgr24(benchmark::State& state) {
+    StartupTables();
+    const int width = int(state.range(0)), height = int(state.range(1));
+    DImage src;
+    Fill(src, width, height, DImageKind::BGRA32);
+    DImageReverse dst;
+    Fill(dst, width, height, DImageKind::BGR24);
+    Measure(state, size_t(width) * height * 3,
+            [&] { DimgBlit(dst, src, width, height, width, height, 0, 0); });
+}
+
 BENCHMARK(SameKindBlit)->Arg(256)->Arg(2048)->UseManualTime();
 BENCHMARK(TexLevelRgbaToBgra)->Arg(256)->Arg(2048)->UseManualTime();
 BENCHMARK(TextureLoadRgbToBgra)->Arg(256)->Arg(2048)->UseManualTime();
 BENCHMARK(MipBoxBgra)->Arg(256)->Arg(2048)->UseManualTime();
+BENCHMARK(CaptureBgraToBgr24)->Args({1280, 720})->UseManualTime();
 
 }  // namespace
