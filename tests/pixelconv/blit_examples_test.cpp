@@ -203,16 +203,25 @@ TEST(DimgDispatch, EndAccessOnSourceThenDestinationUnlessAKindIsUnknown) {
     }
 }
 
-TEST(DimgBlitPolicies, ZeroSizesWriteNothing) {
+// Zero sizes, and images that hold no pixels, convert nothing.
+TEST(DimgDispatch, ZeroSizesWriteNothing) {
     std::mt19937 rng(5);
     FixtureImage dst(DImageKind::BGRA32, 4, 3, 2, false, rng);
     FixtureImage src(DImageKind::RGB24, 4, 3, 1, true, rng);
+    DImage empty;
+    ASSERT_TRUE(empty.Create(4, 3, 0, DImageKind::RGBA32));
+    ASSERT_TRUE(empty.ReleasePixels());
     const Bytes before = dst.bytes();
-    for (BlitFn blit : {DimgBlit, DimgBlitColor, DimgBlitColorFixedAlpha, DimgBlitAlpha}) {
+    for (BlitFn blit : {DimgBlit, DimgBlitColor, DimgBlitColorFixedAlpha, DimgBlitAlpha,
+                        l3dConvertToTexLevel, l3dConvertMipLevel}) {
         blit(dst.image(), src.image(), 0, 3, 4, 3, 9, 0);
         blit(dst.image(), src.image(), 4, 0, 4, 3, 9, 0);
         blit(dst.image(), src.image(), 4, 3, 0, 3, 9, 0);
         blit(dst.image(), src.image(), 40, 30, 4, 0, 9, 0);
+        blit(dst.image(), empty, 4, 3, 4, 3, 9, 0);
+        blit(dst.image(), empty, 4, 3, 2, 2, 9, 0);
+        blit(empty, src.image(), 4, 3, 4, 3, 9, 0);
+        blit(empty, src.image(), 2, 1, 4, 3, 9, 0);
     }
     EXPECT_EQ(dst.bytes(), before);
 }
