@@ -16,8 +16,7 @@ template <class Step, DImageKind D, DImageKind S>
 inline void DimgEachPixel(uint8_t* __restrict d, const uint8_t* __restrict s, uint32_t n,
                           uint8_t alpha) {
     for (size_t x = 0; x < n; ++x) {
-        Step::Pixel(d + size_t(x) * DimgBytesPerPixel(D), s + size_t(x) * DimgBytesPerPixel(S),
-                    alpha);
+        Step::Pixel(d + x * DimgBytesPerPixel(D), s + x * DimgBytesPerPixel(S), alpha);
     }
 }
 

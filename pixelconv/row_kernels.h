@@ -8,7 +8,7 @@ namespace mirel {
 
 // 32-bit pixels with bytes 0 and 2 exchanged (RGBA32 <-> BGRA32); alpha copied.
 void DimgSwapRedBlueRow(uint8_t* d, const uint8_t* s, uint32_t n);
-// 32-bit pixels with bytes 0 and 2 exchanged or not, every alpha byte replaced.
+// 32-bit pixels with bytes 0 and 2 exchanged, or copied, every alpha byte replaced.
 void DimgSwapRedBlueRowWithAlpha(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha);
 void DimgCopyRowWithAlpha(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha);
 
