@@ -16,18 +16,17 @@ template <class Step, DImageKind D, DImageKind S>
 inline void DimgEachPixel(uint8_t* __restrict d, const uint8_t* __restrict s, uint32_t n,
                           uint8_t alpha) {
     for (size_t x = 0; x < n; ++x) {
-        Step::Pixel(d + size_t(x) * DimgBytesPerPixel(D), s + size_t(x) * DimgBytesPerPixel(S),
-                    alpha);
+        Step::Pixel(d + x * DimgBytesPerPixel(D), s + x * DimgBytesPerPixel(S), alpha);
     }
 }
 
 constexpr bool DimgIs32(DImageKind k) { return k == DImageKind::RGBA32 || k == DImageKind::BGRA32; }
 constexpr bool DimgIs24(DImageKind k) { return k == DImageKind::RGB24 || k == DImageKind::BGR24; }
 
-// 24-bit into 32-bit kinds: red and blue change places unless both are in R, G, B order or
-// both in B, G, R order.
-constexpr bool DimgExpandSwaps(DImageKind d, DImageKind s) {
-    return (d == DImageKind::RGBA32) != (s == DImageKind::RGB24);
+// Between a 32-bit kind k32 and a 24-bit kind k24, red and blue change places unless both
+// are in R, G, B order or both in B, G, R order.
+constexpr bool DimgSwapsRedBlue(DImageKind k32, DImageKind k24) {
+    return (k32 == DImageKind::RGBA32) != (k24 == DImageKind::RGB24);
 }
 
 // The rows of the 24-bit to 32-bit pairs: the SSSE3 kernel where the processor has it, the
@@ -35,8 +34,15 @@ constexpr bool DimgExpandSwaps(DImageKind d, DImageKind s) {
 template <class Step, DImageKind D, DImageKind S>
 inline void DimgExpandRow(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha) {
     const uint32_t done =
-        DimgHasSsse3() ? DimgExpandRowSsse3(d, s, n, alpha, DimgExpandSwaps(D, S)) : 0;
+        DimgHasSsse3() ? DimgExpandRowSsse3(d, s, n, alpha, DimgSwapsRedBlue(D, S)) : 0;
     DimgEachPixel<Step, D, S>(d + size_t(done) * 4, s + size_t(done) * 3, n - done, alpha);
+}
+
+// The rows of the 32-bit to 24-bit pairs, likewise.
+template <class Step, DImageKind D, DImageKind S>
+inline void DimgShrinkRow(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha) {
+    const uint32_t done = DimgHasSsse3() ? DimgShrinkRowSsse3(d, s, n, DimgSwapsRedBlue(S, D)) : 0;
+    DimgEachPixel<Step, D, S>(d + size_t(done) * 3, s + size_t(done) * 4, n - done, alpha);
 }
 
 // Copy: every channel converted by the rule, alpha included.
@@ -51,6 +57,8 @@ struct DimgCopyPolicy {
             DimgSwapRedBlueRow(d, s, n);
         } else if constexpr (DimgIs32(D) && DimgIs24(S)) {
             DimgExpandRow<DimgCopyPolicy, D, S>(d, s, n, 255);
+        } else if constexpr (DimgIs24(D) && DimgIs32(S)) {
+            DimgShrinkRow<DimgCopyPolicy, D, S>(d, s, n, alpha);
         } else {
             DimgEachPixel<DimgCopyPolicy, D, S>(d, s, n, alpha);
         }

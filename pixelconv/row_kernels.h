@@ -8,7 +8,7 @@ namespace mirel {
 
 // 32-bit pixels with bytes 0 and 2 exchanged (RGBA32 <-> BGRA32); alpha copied.
 void DimgSwapRedBlueRow(uint8_t* d, const uint8_t* s, uint32_t n);
-// 32-bit pixels with bytes 0 and 2 exchanged or not, every alpha byte replaced.
+// 32-bit pixels with bytes 0 and 2 exchanged, or copied, every alpha byte replaced.
 void DimgSwapRedBlueRowWithAlpha(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha);
 void DimgCopyRowWithAlpha(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha);
 
@@ -18,6 +18,10 @@ void DimgCopyRowWithAlpha(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alph
 bool DimgHasSsse3();
 uint32_t DimgExpandRowSsse3(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha,
                             bool swapRedBlue);
+
+// 32-bit pixels into 24-bit pixels, alpha dropped, bytes 0 and 2 exchanged or not. Needs
+// SSSE3 and converts a leading part of the row, as above.
+uint32_t DimgShrinkRowSsse3(uint8_t* d, const uint8_t* s, uint32_t n, bool swapRedBlue);
 
 // The 2:1 box of 32-bit pixels of one kind: pixel x of d is the truncated mean of pixels 2x
 // and 2x + 1 of the rows upper and lower, byte by byte.

@@ -7,6 +7,8 @@
 #include "foundation/DImageReverse.h"
 #include "pixelconv/blit.h"
 #include "pixelconv/blit_clip.h"
+#include "pixelconv/mip_level.h"
+#include "pixelconv/tex_level.h"
 #include "pixelconv/nearest_step.h"
 #include "tests/pixelconv/fixture_image.h"
 
@@ -178,8 +180,10 @@ private:
     uint32_t claimed_ = 0;
 };
 
-TEST(DimgBlitPolicies, EndAccessOnSourceThenDestinationUnlessAKindIsUnknown) {
-    for (BlitFn blit : {DimgBlit, DimgBlitColor, DimgBlitColorFixedAlpha, DimgBlitAlpha}) {
+TEST(DimgDispatch, EndAccessOnSourceThenDestinationUnlessAKindIsUnknown) {
+    // The texture conversions share the dispatch.
+    for (BlitFn blit : {DimgBlit, DimgBlitColor, DimgBlitColorFixedAlpha, DimgBlitAlpha,
+                        l3dConvertToTexLevel, l3dConvertMipLevel}) {
         std::string log;
         SpyImage dst("dst", log, DImageKind::BGRA32), src("src", log, DImageKind::RGB24);
         blit(dst, src, 3, 2, 3, 2, 0, 0);
@@ -199,16 +203,25 @@ TEST(DimgBlitPolicies, EndAccessOnSourceThenDestinationUnlessAKindIsUnknown) {
     }
 }
 
-TEST(DimgBlitPolicies, ZeroSizesWriteNothing) {
+// Zero sizes, and images that hold no pixels, convert nothing.
+TEST(DimgDispatch, ZeroSizesWriteNothing) {
     std::mt19937 rng(5);
     FixtureImage dst(DImageKind::BGRA32, 4, 3, 2, false, rng);
     FixtureImage src(DImageKind::RGB24, 4, 3, 1, true, rng);
+    DImage empty;
+    ASSERT_TRUE(empty.Create(4, 3, 0, DImageKind::RGBA32));
+    ASSERT_TRUE(empty.ReleasePixels());
     const Bytes before = dst.bytes();
-    for (BlitFn blit : {DimgBlit, DimgBlitColor, DimgBlitColorFixedAlpha, DimgBlitAlpha}) {
+    for (BlitFn blit : {DimgBlit, DimgBlitColor, DimgBlitColorFixedAlpha, DimgBlitAlpha,
+                        l3dConvertToTexLevel, l3dConvertMipLevel}) {
         blit(dst.image(), src.image(), 0, 3, 4, 3, 9, 0);
         blit(dst.image(), src.image(), 4, 0, 4, 3, 9, 0);
         blit(dst.image(), src.image(), 4, 3, 0, 3, 9, 0);
         blit(dst.image(), src.image(), 40, 30, 4, 0, 9, 0);
+        blit(dst.image(), empty, 4, 3, 4, 3, 9, 0);
+        blit(dst.image(), empty, 4, 3, 2, 2, 9, 0);
+        blit(empty, src.image(), 4, 3, 4, 3, 9, 0);
+        blit(empty, src.image(), 2, 1, 4, 3, 9, 0);
     }
     EXPECT_EQ(dst.bytes(), before);
 }
