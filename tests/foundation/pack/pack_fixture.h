@@ -1,11 +1,14 @@
 #pragma once
+#include <gtest/gtest.h>
+
+#include <optional>
 #include <string>
 
 #include "foundation/DApplication.h"
 #include "foundation/pack/pack_registry.h"
 #include "platform/os/cp932.h"
-#include "render3d/diagnostics/diagnostics.h"
 #include "platform/os/module_path.h"
+#include "render3d/diagnostics/diagnostics.h"
 #include "tests/foundation/support/debug_capture.h"
 #include "tests/support/temp_dir.h"
 
