@@ -48,7 +48,8 @@ TEST(ImageLoad, BytesThatAreNoImageGiveTheLoadError) {
 }
 
 // The program directory holds the plug-ins: the toy reader, one of another interface version,
-// one without GetPicture, a file that is no library, a directory and a file of another kind.
+// one without GetPicture, one without GetPluginInfo, a file that is no library, a directory and
+// a library with another extension.
 class Plugins : public testing::Test {
 protected:
     void SetUp() override {
@@ -56,6 +57,7 @@ protected:
         fs::copy_file(TOY_PLUGIN, dir_.file("toy.spi"));
         fs::copy_file(TOY_PLUGIN_OLD_VERSION, dir_.file("Old.SPI"));
         fs::copy_file(TOY_PLUGIN_INCOMPLETE, dir_.file("incomplete.Spi"));
+        fs::copy_file(TOY_PLUGIN_NO_INFO, dir_.file("noinfo.spi"));
         fs::copy_file(TOY_PLUGIN, dir_.file("toy.so"));
         dir_.write("junk.spi", "not a library");
         fs::create_directory(dir_.file("folder.spi"));
@@ -85,6 +87,7 @@ TEST_F(Plugins, ScanLoadsOnlyCompleteReadersInNameOrder) {
     const std::string d = dir_.path() + "/";
     EXPECT_EQ(log_.text(), "[_DSusieInit] \"" + d + "Old.SPI\": version error.\n"
                            "[_DSusieInit] \"" + d + "incomplete.Spi\": can't find functions.\n"
+                           "[_DSusieInit] can't get \"GetPluginInfo\" in \"" + d + "noinfo.spi\"\n"
                            "[_DSusieInit] \"" + d + "toy.spi\": loaded.\n");
 }
 

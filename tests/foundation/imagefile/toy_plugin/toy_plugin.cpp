@@ -2,8 +2,9 @@
 // per pixel, rows top-down. Index i has the colour R = 2i, G = 255 - i, B = i. The picture is
 // returned as an 8-bit bottom-up DIB with a 256-entry palette.
 //
-// Built three times: as it is; with TOY_VERSION set to another interface version; and with
-// TOY_INCOMPLETE, which leaves GetPicture out.
+// Built four times: as it is; with TOY_VERSION set to another interface version; with
+// TOY_INCOMPLETE, which leaves GetPicture out; and with TOY_NO_INFO, which leaves
+// GetPluginInfo out.
 #include <cstdint>
 #include <cstring>
 
@@ -16,11 +17,13 @@
 
 extern "C" {
 
+#ifndef TOY_NO_INFO
 __attribute__((visibility("default"))) int GetPluginInfo(int infoNumber, char* buffer, int bufferLength) {
     if (infoNumber != 0 || bufferLength < 5) return 0;
     std::strcpy(buffer, TOY_VERSION);
     return 4;
 }
+#endif
 
 __attribute__((visibility("default"))) int IsSupported(const char*, const void* header) {
     return std::memcmp(header, "TOY1", 4) == 0 ? 1 : 0;
