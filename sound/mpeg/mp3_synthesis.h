@@ -1,0 +1,50 @@
+#pragma once
+#include <cstdint>
+
+namespace sound::mpeg {
+
+inline constexpr int kSynthesisRingSize = 512;
+inline constexpr int kSynthesisWindowSize = 264;  // 16 rows of 16 taps, then 8 middle taps
+
+struct Mp3SynthesisState;
+
+// Layers I and II: `count` rows of 64 floats (one channel: subband s at s; two channels:
+// subband s of channel c at 2s + c), 32 samples per row and channel.
+using Mp3Layer12Synthesis = void (*)(Mp3SynthesisState& state, const float* rows, uint8_t* output, int count);
+// Layer III: 18 rows of 32 floats of one channel's granule (row t, subband s at 32t + s).
+using Mp3Layer3Synthesis = void (*)(Mp3SynthesisState& state, const float* hybrid, uint8_t* output, int channel);
+
+// The polyphase synthesis filterbank: a fast 32-point DCT into a ring of 512 floats per
+// channel and a 16-tap window per output sample, in single precision.
+struct Mp3SynthesisState {
+    float cosines[31];  // 1 / (2 cos(pi (2k + 1) / (4n))) for n = 16, 8, 4, 2, 1
+    float window[kSynthesisWindowSize];
+    int32_t position[2];
+    float ring[2][kSynthesisRingSize];
+    Mp3Layer12Synthesis layer12Routine;
+    Mp3Layer3Synthesis layer3Routine;
+
+    // Builds the cosine and window tables.
+    void buildTables();
+    // Clears both rings and positions.
+    void clear();
+    // Chooses the routines for a stream with one or two output channels.
+    void chooseRoutines(int channels);
+};
+
+// Truncates toward zero and saturates to 16 bits; not-a-number gives 0.
+inline int16_t convertSampleToPcm16(float value) {
+    if (!(value == value)) return 0;
+    if (value >= 32767.0f) return 32767;
+    if (value <= -32768.0f) return -32768;
+    return static_cast<int16_t>(static_cast<int32_t>(value));
+}
+
+// The unnormalised DCT-II X[m] = sum over k of S[k] cos((2k + 1) m pi / 64) of 32 samples
+// read `stride` floats apart.
+void mp3Dct32(const float* samples, int stride, const float* cosines, float* out);
+
+// The synthesis window value D[i] of the standard (i = 0 to 511).
+double mp3SynthesisWindowValue(int index);
+
+}  // namespace sound::mpeg
