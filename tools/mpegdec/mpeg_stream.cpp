@@ -1,5 +1,6 @@
 #include "tools/mpegdec/mpeg_stream.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "sound/mpeg/mp3_decoder.h"
@@ -52,6 +53,10 @@ DecodedStream decodeMpegStream(const uint8_t* data, size_t size) {
     result.sampleRate = info.sampleRate;
     result.vbrFrames = info.vbrFrames;
     std::vector<uint8_t> pcm(static_cast<size_t>(decoder->pcmBytesPerFrame));
+    // Room for every frame the stream can hold, so that the samples are not copied again.
+    const size_t frameEstimate = info.vbrFrames > 0 ? static_cast<size_t>(info.vbrFrames) + 1
+                                                    : left / static_cast<size_t>(std::max(info.minFrameBytes, 1)) + 1;
+    result.samples.reserve(std::min<size_t>(frameEstimate, 1u << 20) * pcm.size() / 2);
     while (left > 4) {
         Mp3FrameRequest request;
         request.input = input;
@@ -59,10 +64,8 @@ DecodedStream decodeMpegStream(const uint8_t* data, size_t size) {
         request.output = pcm.data();
         request.outputBytes = static_cast<int32_t>(pcm.size());
         if (!decoder->decodeFrame(request)) break;
-        const size_t count = static_cast<size_t>(request.outputBytes) / 2;
-        const size_t at = result.samples.size();
-        result.samples.resize(at + count);
-        std::memcpy(result.samples.data() + at, pcm.data(), count * 2);
+        const int16_t* samples = reinterpret_cast<const int16_t*>(pcm.data());
+        result.samples.insert(result.samples.end(), samples, samples + request.outputBytes / 2);
         ++result.frames;
         input += request.inputBytes;
         left -= static_cast<size_t>(request.inputBytes);
