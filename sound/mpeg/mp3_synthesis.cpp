@@ -43,32 +43,41 @@ struct Dct<1> {
 };
 
 // Transforms one row of one channel into the ring at `position` and writes its 32 samples
-// `outputStride` samples apart.
+// `outputStride` samples apart. Each sample's sum runs over k = 0 to 7 in order; the loops
+// over samples inside are independent, so they may run side by side.
 void synthesizeRow(const Mp3SynthesisState& state, float* ring, int position, const float* samples,
                    int inputStride, int16_t* out, int outputStride) {
-    mp3Dct32(samples, inputStride, state.cosines, ring + position);
-    const float* w = state.window;
-    for (int j = 0; j < 16; ++j) {
-        const float* taps = w + 16 * j;
-        float sum = 0.0f;
-        for (int k = 0; k < 8; ++k) {
-            sum += ring[(position + 16 + j + 64 * k) & kRingMask] * taps[2 * k];
-            sum -= ring[(position + 48 - j + 64 * k) & kRingMask] * taps[2 * k + 1];
-        }
-        out[j * outputStride] = convertSampleToPcm16(sum);
+    float transformed[32];
+    mp3Dct32(samples, inputStride, state.cosines, transformed);
+    for (int m = 0; m < 32; ++m) {
+        ring[position + m] = transformed[m];
+        ring[position + m + kSynthesisRingSize] = transformed[m];
     }
+    float first[16] = {};
+    float last[15] = {};
     float middle = 0.0f;
-    for (int k = 0; k < 8; ++k) middle += ring[(position + 32 + 64 * k) & kRingMask] * w[kMiddleRow + k];
-    out[16 * outputStride] = convertSampleToPcm16(middle);
-    for (int i = 0; i < 15; ++i) {
-        const float* taps = w + 16 * (15 - i);
-        float sum = 0.0f;
-        for (int k = 0; k < 8; ++k) {
-            sum += ring[(position + 31 - i + 64 * k) & kRingMask] * taps[15 - 2 * k];
-            sum += ring[(position + 33 + i + 64 * k) & kRingMask] * taps[14 - 2 * k];
+    for (int k = 0; k < 8; ++k) {
+        const float* forward = ring + position + 16 + 64 * k;   // sample j reads forward[j]
+        const float* backward = ring + position + 48 + 64 * k;  // sample j reads backward[-j]
+        const float* even = state.firstTaps[2 * k];
+        const float* odd = state.firstTaps[2 * k + 1];
+        for (int j = 0; j < 16; ++j) {
+            first[j] += forward[j] * even[j];
+            first[j] -= backward[-j] * odd[j];
         }
-        out[(17 + i) * outputStride] = convertSampleToPcm16(sum);
+        middle += ring[position + 32 + 64 * k] * state.window[kMiddleRow + k];
+        const float* down = ring + position + 31 + 64 * k;  // sample 17 + i reads down[-i]
+        const float* up = ring + position + 33 + 64 * k;    // ... and up[i]
+        const float* downTaps = state.lastTaps[15 - 2 * k];
+        const float* upTaps = state.lastTaps[14 - 2 * k];
+        for (int i = 0; i < 15; ++i) {
+            last[i] += down[-i] * downTaps[i];
+            last[i] += up[i] * upTaps[i];
+        }
     }
+    for (int j = 0; j < 16; ++j) out[j * outputStride] = convertSampleToPcm16(first[j]);
+    out[16 * outputStride] = convertSampleToPcm16(middle);
+    for (int i = 0; i < 15; ++i) out[(17 + i) * outputStride] = convertSampleToPcm16(last[i]);
 }
 
 int advance(int position) { return (position - 32) & kRingMask; }
@@ -131,6 +140,12 @@ void Mp3SynthesisState::buildTables() {
         for (int m = 0; m < 16; ++m) window[16 * j + m] = static_cast<float>(mp3SynthesisWindowValue(32 * m + j));
     }
     for (int k = 0; k < 8; ++k) window[kMiddleRow + k] = static_cast<float>(-mp3SynthesisWindowValue(64 * k + 48));
+    for (int m = 0; m < 16; ++m) {
+        for (int j = 0; j < 16; ++j) {
+            firstTaps[m][j] = window[16 * j + m];
+            lastTaps[m][j] = j < 15 ? window[16 * (15 - j) + m] : 0.0f;
+        }
+    }
 }
 
 void Mp3SynthesisState::clear() {

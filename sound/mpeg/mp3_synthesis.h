@@ -19,8 +19,14 @@ using Mp3Layer3Synthesis = void (*)(Mp3SynthesisState& state, const float* hybri
 struct Mp3SynthesisState {
     float cosines[31];  // 1 / (2 cos(pi (2k + 1) / (4n))) for n = 16, 8, 4, 2, 1
     float window[kSynthesisWindowSize];
+    // The window again, arranged per tap so that one tap serves 16 (or 15) samples at once:
+    // firstTaps[m][j] = window[j][m]; lastTaps[m][i] = window[15 - i][m] for samples 17 + i.
+    float firstTaps[16][16];
+    float lastTaps[16][16];
     int32_t position[2];
-    float ring[2][kSynthesisRingSize];
+    // Each ring is kept twice over (entry n also at n + 512), so that a window pass reads
+    // contiguous floats without wrapping.
+    float ring[2][2 * kSynthesisRingSize];
     Mp3Layer12Synthesis layer12Routine;
     Mp3Layer3Synthesis layer3Routine;
 
@@ -34,10 +40,10 @@ struct Mp3SynthesisState {
 
 // Truncates toward zero and saturates to 16 bits; not-a-number gives 0.
 inline int16_t convertSampleToPcm16(float value) {
-    if (!(value == value)) return 0;
-    if (value >= 32767.0f) return 32767;
-    if (value <= -32768.0f) return -32768;
-    return static_cast<int16_t>(static_cast<int32_t>(value));
+    float x = value == value ? value : 0.0f;
+    x = x < -32768.0f ? -32768.0f : x;
+    x = x > 32767.0f ? 32767.0f : x;
+    return static_cast<int16_t>(static_cast<int32_t>(x));
 }
 
 // The unnormalised DCT-II X[m] = sum over k of S[k] cos((2k + 1) m pi / 64) of 32 samples
