@@ -31,7 +31,6 @@ void mp3Requantize(Mp3Decoder& decoder, int channel, int slot) {
     Mp3GranuleChannel& gc = state.granules[slot][channel];
     const int32_t* values = state.huffmanValues[channel];
     float* out = state.spectra[channel][slot];
-    std::memset(out, 0, sizeof(float) * kGranuleLines);
 
     const bool shortBlock = isShortBlock(gc);
     gc.shortBlock = shortBlock ? 1 : 0;
@@ -49,17 +48,19 @@ void mp3Requantize(Mp3Decoder& decoder, int channel, int slot) {
         const int pretab = gc.preflag ? kPretab[band] : 0;
         const float factor = gain * tables.scaleMultipliers[scale][pretab][gc.scalefactors[band]];
         const int end = state.longBandEnd[band];
-        bool nonzero = false;
+        int32_t any = 0;
         for (int i = longBandStart(state, band); i < end; ++i) {
             const int32_t x = values[i];
-            if (x == 0) continue;
-            out[i] = powerOf(tables.power, x) * factor;
-            nonzero = true;
+            out[i] = powerOf(tables.power, x) * factor;  // zero stays zero
+            any |= x;
         }
-        if (nonzero) gc.lastNonzeroBand = band;
+        if (any) gc.lastNonzeroBand = band;
         handled = end;
     }
-    if (!shortBlock) return;
+    if (!shortBlock) {
+        std::memset(out + handled, 0, sizeof(float) * static_cast<size_t>(kGranuleLines - handled));
+        return;
+    }
 
     const int shortStart = handled;
     for (int band = gc.firstShortBand; band < 13 && handled < nonzeroLines; ++band) {
@@ -81,6 +82,7 @@ void mp3Requantize(Mp3Decoder& decoder, int channel, int slot) {
         handled = state.shortBandEnd[band];
     }
     std::memcpy(out + shortStart, state.scratch + shortStart, sizeof(float) * static_cast<size_t>(handled - shortStart));
+    std::memset(out + handled, 0, sizeof(float) * static_cast<size_t>(kGranuleLines - handled));
     gc.nonzeroLines = handled;
     gc.lastNonzeroBand = std::max({gc.lastNonzeroShort[0], gc.lastNonzeroShort[1], gc.lastNonzeroShort[2]});
 }

@@ -53,10 +53,11 @@ DecodedStream decodeMpegStream(const uint8_t* data, size_t size) {
     result.sampleRate = info.sampleRate;
     result.vbrFrames = info.vbrFrames;
     std::vector<uint8_t> pcm(static_cast<size_t>(decoder->pcmBytesPerFrame));
-    // Room for every frame the stream can hold, so that the samples are not copied again.
-    const size_t frameEstimate = info.vbrFrames > 0 ? static_cast<size_t>(info.vbrFrames) + 1
-                                                    : left / static_cast<size_t>(std::max(info.minFrameBytes, 1)) + 1;
-    result.samples.reserve(std::min<size_t>(frameEstimate, 1u << 20) * pcm.size() / 2);
+    // Room for the frames the data can hold (a VBR header's count, when the data can hold that
+    // many), so that the samples are not copied again.
+    const size_t mostFrames = left / static_cast<size_t>(std::max(info.minFrameBytes, 1)) + 1;
+    const size_t vbrFrames = static_cast<size_t>(std::max(info.vbrFrames, 0)) + 1;
+    result.samples.reserve((info.vbrFrames > 0 ? std::min(vbrFrames, mostFrames) : mostFrames) * pcm.size() / 2);
     while (left > 4) {
         Mp3FrameRequest request;
         request.input = input;
