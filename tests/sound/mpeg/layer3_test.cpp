@@ -166,6 +166,23 @@ TEST(Mp3Layer3, IntensityStartsAfterTheRightChannelsLastBand) {
     EXPECT_FLOAT_EQ(decoder->layer3.spectra[1][0][band1], 500.0f);
 }
 
+TEST(Mp3Layer3, MidSideOnlyGivesSumAndDifference) {
+    auto decoder = intensityDecoder(true, 0);
+    Mp3Layer3State& state = decoder->layer3;
+    state.spectra[1][0][1] = -250.0f;
+    state.granules[0][1].nonzeroLines = 30;
+    mp3ProcessStereo(*decoder, 0, true, false);
+    EXPECT_EQ(state.spectra[0][0][0], 1500.0f);
+    EXPECT_EQ(state.spectra[1][0][0], 500.0f);
+    EXPECT_EQ(state.spectra[0][0][1], 750.0f);
+    EXPECT_EQ(state.spectra[1][0][1], 1250.0f);
+    // Up to the larger channel's lines: the left's (band 20's end).
+    const int last = state.longBandEnd[20] - 1;
+    EXPECT_EQ(state.spectra[0][0][last], 1000.0f);
+    EXPECT_EQ(state.spectra[1][0][last], 1000.0f);
+    EXPECT_EQ(state.granules[0][1].nonzeroLines, state.longBandEnd[20]);
+}
+
 TEST(Mp3Layer3, TruncatedAndDamagedStreamsDecodeSafely) {
     REQUIRE_TOOL("sox");
     REQUIRE_TOOL("lame");
