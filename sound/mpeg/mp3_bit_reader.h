@@ -36,12 +36,12 @@ struct Mp3BitReader {
     }
 
     // Makes at least n bits (n <= 25) available.
-    void ensureBits(int n) {
+    void EnsureBits(int n) {
         if (bitCount < n) refill();
     }
 
     // Takes n bits, 0 <= n <= 24.
-    uint32_t getBits(int n) {
+    uint32_t GetBits(int n) {
         if (n == 0) return 0;
         if (bitCount < n) refill();
         bitCount -= n;
@@ -51,7 +51,7 @@ struct Mp3BitReader {
     }
 
     // Takes n bits and makes sure one more (a sign bit) is held without another refill.
-    uint32_t getLinbits(int n) {
+    uint32_t GetLinbits(int n) {
         if (bitCount < n + 2) refill();
         bitCount -= n;
         uint32_t value = bitAcc >> bitCount;
@@ -60,7 +60,7 @@ struct Mp3BitReader {
     }
 
     // The next n bits (n <= 24) without consuming them.
-    uint32_t peekBits(int n) {
+    uint32_t PeekBits(int n) {
         if (bitCount < n) refill();
         return bitAcc >> (bitCount - n);
     }
@@ -81,7 +81,7 @@ struct Mp3BitReader {
         bitAcc = 0;
         bitCount = 0;
         readPos += n / 8;
-        getBits(static_cast<int>(n % 8));
+        GetBits(static_cast<int>(n % 8));
     }
 
     // Bits consumed since startPos.

@@ -45,20 +45,20 @@ int32_t mp3SideInfoBytes(int version, int channels) {
     return channels == 1 ? 9 : 17;
 }
 
-std::unique_ptr<Mp3Decoder> Mp3Decoder::create() {
+std::unique_ptr<Mp3Decoder> Mp3Decoder::Create() {
     auto decoder = std::make_unique<Mp3Decoder>();
-    decoder->reset();
+    decoder->Reset();
     return decoder;
 }
 
-void Mp3Decoder::reset() {
+void Mp3Decoder::Reset() {
     maxOutputRate = 24000;
     mp3BuildLayer12Tables(layer12Tables);
     mp3BuildLayer3Tables(layer3Tables);
     synthesis.buildTables();
 }
 
-int Mp3Decoder::parseHeader(const uint8_t* bytes, Mp3FrameHeader& header) {
+int Mp3Decoder::ParseHeader(const uint8_t* bytes, Mp3FrameHeader& header) {
     const uint8_t b1 = bytes[1], b2 = bytes[2], b3 = bytes[3];
     const int highNibble = b1 >> 4;
     if (bytes[0] != 0xFF || (highNibble != 0xF && highNibble != 0xE)) {
@@ -91,13 +91,13 @@ int Mp3Decoder::parseHeader(const uint8_t* bytes, Mp3FrameHeader& header) {
     return 1;
 }
 
-int Mp3Decoder::getFrameInfo(Mp3FrameInfo& info, const uint8_t* bytes, int32_t length, int first) {
+int Mp3Decoder::GetFrameInfo(Mp3FrameInfo& info, const uint8_t* bytes, int32_t length, int first) {
     if (length < 4) {
         lastError = kMp3ErrorData;
         return 0;
     }
     info = Mp3FrameInfo{};
-    if (!parseHeader(bytes, info)) return 0;
+    if (!ParseHeader(bytes, info)) return 0;
     const int channels = info.mode == kModeSingleChannel ? 1 : 2;
 
     int32_t tag = 4 + 2 * info.crc;
@@ -150,28 +150,28 @@ int Mp3Decoder::getFrameInfo(Mp3FrameInfo& info, const uint8_t* bytes, int32_t l
     return 1;
 }
 
-int Mp3Decoder::start(const uint8_t* bytes, int32_t length) {
+int Mp3Decoder::Start(const uint8_t* bytes, int32_t length) {
     if (length < kMp3StartBytes) {
         lastError = kMp3ErrorData;
         return 0;
     }
     Mp3FrameInfo info;
-    if (!getFrameInfo(info, bytes, length, 1)) return 0;
+    if (!GetFrameInfo(info, bytes, length, 1)) return 0;
     synthesis.clear();
     synthesis.chooseRoutines(info.channels);
     bool ready = false;
     switch (info.layer) {
         case 1:
             ready = mp3SetUpLayer1(*this, info);
-            layerRoutine = mp3DecodeLayer1;
+            layerRoutine = DecodeLayer1;
             break;
         case 2:
             ready = mp3SetUpLayer2(*this, info);
-            layerRoutine = mp3DecodeLayer2;
+            layerRoutine = DecodeLayer2;
             break;
         default:
             ready = mp3SetUpLayer3(*this, info);
-            layerRoutine = mp3DecodeLayer3;
+            layerRoutine = DecodeLayer3;
             break;
     }
     if (!ready) {
@@ -184,13 +184,13 @@ int Mp3Decoder::start(const uint8_t* bytes, int32_t length) {
     return 1;
 }
 
-int Mp3Decoder::decodeFrame(Mp3FrameRequest& request) {
+int Mp3Decoder::DecodeFrame(Mp3FrameRequest& request) {
     if (request.inputBytes <= 4) {
         lastError = kMp3ErrorData;
         return 0;
     }
     Mp3FrameHeader header;
-    if (!parseHeader(request.input, header)) return 0;
+    if (!ParseHeader(request.input, header)) return 0;
     // Lengths and layouts follow the first frame: a frame of another version, layer or rate
     // is damaged (its length would not fit the reservoir's bounds).
     if (layerRoutine == nullptr || header.version != streamVersion || header.layer != streamLayer ||

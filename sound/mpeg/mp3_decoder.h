@@ -15,25 +15,31 @@ namespace sound::mpeg {
 // and leave a code in lastError; the stream state is left as it was, so the same frame may be
 // offered again with more bytes. Output is 16-bit PCM at the stream's rate and channels.
 //
-// Calling order: create(), optionally getFrameInfo() to learn the format, set maxOutputRate,
-// start() with the first frame, then decodeFrame() for each frame in order.
+// Calling order: Create(), optionally GetFrameInfo() to learn the format, set maxOutputRate,
+// Start() with the first frame, then DecodeFrame() for each frame in order.
 struct Mp3Decoder {
     using LayerRoutine = void (*)(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output);
 
     // A zero-filled block with its tables built (Reset done).
-    static std::unique_ptr<Mp3Decoder> create();
+    static std::unique_ptr<Mp3Decoder> Create();
 
     // Sets the options to their defaults and builds the constant tables.
-    void reset();
+    void Reset();
     // Splits 4 header bytes into `header`: 1, or 0 with lastError 3 or 4.
-    int parseHeader(const uint8_t* bytes, Mp3FrameHeader& header);
+    int ParseHeader(const uint8_t* bytes, Mp3FrameHeader& header);
     // Parses the frame at `bytes` (`length` bytes held) and looks for a VBR header in it.
     // With first = 1 it also fixes the stream's rate and PCM bytes per frame.
-    int getFrameInfo(Mp3FrameInfo& info, const uint8_t* bytes, int32_t length, int first);
+    int GetFrameInfo(Mp3FrameInfo& info, const uint8_t* bytes, int32_t length, int first);
     // Prepares decoding from the first frame (at least 156 bytes).
-    int start(const uint8_t* bytes, int32_t length);
+    int Start(const uint8_t* bytes, int32_t length);
     // Decodes the one frame that begins at request.input.
-    int decodeFrame(Mp3FrameRequest& request);
+    int DecodeFrame(Mp3FrameRequest& request);
+
+    // The frame routines of the three layers (layerRoutine): each decodes the frame at
+    // request.input and writes exactly pcmBytesPerFrame bytes at output.
+    static void DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output);
+    static void DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output);
+    static void DecodeLayer3(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output);
 
     Mp3BitReader reader;
     Mp3SynthesisState synthesis;
@@ -58,7 +64,7 @@ struct Mp3Decoder {
 
 // PCM bytes of the longest frame any stream can produce (1152 samples, two channels).
 inline constexpr int32_t kMp3MaxPcmBytesPerFrame = 1152 * 2 * 2;
-// Bytes that start() needs to see of the first frame.
+// Bytes that Start() needs to see of the first frame.
 inline constexpr int32_t kMp3StartBytes = 156;
 
 }  // namespace sound::mpeg

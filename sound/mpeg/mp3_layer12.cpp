@@ -78,7 +78,7 @@ bool mp3SetUpLayer2(Mp3Decoder& decoder, const Mp3FrameInfo& info) {
     return true;
 }
 
-void mp3DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output) {
+void Mp3Decoder::DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output) {
     Mp3Layer12State& state = decoder.layer12;
     const Mp3Layer12Tables& tables = decoder.layer12Tables;
     Mp3BitReader& reader = decoder.reader;
@@ -88,16 +88,16 @@ void mp3DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_
 
     for (int sb = 0; sb < 32; ++sb) {
         if (sb < bound) {
-            for (int ch = 0; ch < channels; ++ch) state.allocation[sb][ch] = static_cast<uint8_t>(reader.getBits(4));
+            for (int ch = 0; ch < channels; ++ch) state.allocation[sb][ch] = static_cast<uint8_t>(reader.GetBits(4));
         } else {
-            state.allocation[sb][0] = state.allocation[sb][1] = static_cast<uint8_t>(reader.getBits(4));
+            state.allocation[sb][0] = state.allocation[sb][1] = static_cast<uint8_t>(reader.GetBits(4));
         }
     }
     for (int sb = 0; sb < 32; ++sb) {
         for (int ch = 0; ch < channels; ++ch) {
             const int a = state.allocation[sb][ch];
             if (a == 0) continue;
-            const float scale = tables.scaleFactors[reader.getBits(6)];
+            const float scale = tables.scaleFactors[reader.GetBits(6)];
             // The forbidden allocation 15 reads its scale factor but no samples: zeros.
             state.multipliers[sb][ch][0] = a == 15 ? 0.0f : scale * tables.layer1Factors[a + 1];
         }
@@ -111,7 +111,7 @@ void mp3DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_
                 const int a = state.allocation[sb][ch];
                 if (!shared || ch == 0) {
                     value = (a == 0 || a == 15) ? 0
-                                                : static_cast<int32_t>(reader.getBits(a + 1)) - ((1 << a) - 1);
+                                                : static_cast<int32_t>(reader.GetBits(a + 1)) - ((1 << a) - 1);
                 }
                 float sample = 0.0f;
                 if (a != 0 && sb < state.subbandLimit) sample = static_cast<float>(value) * state.multipliers[sb][ch][0];
@@ -122,7 +122,7 @@ void mp3DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_
     decoder.synthesis.layer12Routine(decoder.synthesis, state.rows, output, kLayer1Rows);
 }
 
-void mp3DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output) {
+void Mp3Decoder::DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output) {
     Mp3Layer12State& state = decoder.layer12;
     const Mp3Layer12Tables& tables = decoder.layer12Tables;
     Mp3BitReader& reader = decoder.reader;
@@ -137,17 +137,17 @@ void mp3DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_
         for (int i = 0; i < group.subbands; ++i, ++sb) {
             if (sb < bound) {
                 for (int ch = 0; ch < channels; ++ch) {
-                    state.allocation[sb][ch] = group.classes[reader.getBits(group.allocationBits)];
+                    state.allocation[sb][ch] = group.classes[reader.GetBits(group.allocationBits)];
                 }
             } else {
                 state.allocation[sb][0] = state.allocation[sb][1] =
-                    group.classes[reader.getBits(group.allocationBits)];
+                    group.classes[reader.GetBits(group.allocationBits)];
             }
         }
     }
     for (sb = 0; sb < subbands; ++sb) {
         for (int ch = 0; ch < channels; ++ch) {
-            state.scaleSelection[sb][ch] = state.allocation[sb][ch] ? static_cast<uint8_t>(reader.getBits(2)) : 4;
+            state.scaleSelection[sb][ch] = state.allocation[sb][ch] ? static_cast<uint8_t>(reader.GetBits(2)) : 4;
         }
     }
     for (sb = 0; sb < subbands; ++sb) {
@@ -158,20 +158,20 @@ void mp3DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_
             float* m = state.multipliers[sb][ch];
             switch (state.scaleSelection[sb][ch]) {
                 case 0:
-                    m[0] = tables.scaleFactors[reader.getBits(6)] * factor;
-                    m[1] = tables.scaleFactors[reader.getBits(6)] * factor;
-                    m[2] = tables.scaleFactors[reader.getBits(6)] * factor;
+                    m[0] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                    m[1] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                    m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
                     break;
                 case 1:
-                    m[0] = m[1] = tables.scaleFactors[reader.getBits(6)] * factor;
-                    m[2] = tables.scaleFactors[reader.getBits(6)] * factor;
+                    m[0] = m[1] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                    m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
                     break;
                 case 2:
-                    m[0] = m[1] = m[2] = tables.scaleFactors[reader.getBits(6)] * factor;
+                    m[0] = m[1] = m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
                     break;
                 default:
-                    m[0] = tables.scaleFactors[reader.getBits(6)] * factor;
-                    m[1] = m[2] = tables.scaleFactors[reader.getBits(6)] * factor;
+                    m[0] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                    m[1] = m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
                     break;
             }
         }
@@ -188,7 +188,7 @@ void mp3DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_
                 if (c != 0 && (!shared || ch == 0)) {
                     const int bits = kLayer2ClassBits[c];
                     if (c == 1 || c == 2 || c == 4) {
-                        const uint32_t code = reader.getBits(bits);
+                        const uint32_t code = reader.GetBits(bits);
                         for (int i = 0; i < 3; ++i) {
                             values[i] = c == 1 ? tables.group3[code][i]
                                         : c == 2 ? tables.group5[code][i]
@@ -196,7 +196,7 @@ void mp3DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_
                         }
                     } else {
                         const int32_t middle = (kLayer2ClassLevels[c] - 1) / 2;
-                        for (int i = 0; i < 3; ++i) values[i] = static_cast<int32_t>(reader.getBits(bits)) - middle;
+                        for (int i = 0; i < 3; ++i) values[i] = static_cast<int32_t>(reader.GetBits(bits)) - middle;
                     }
                 }
                 const bool decoded = c != 0 && sb < state.subbandLimit;

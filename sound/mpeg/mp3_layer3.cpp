@@ -19,47 +19,47 @@ void readSideInfo(Mp3Decoder& decoder, const Mp3FrameRequest& request, bool midS
     reader.setPosition(request.input, static_cast<uint32_t>(decoder.frameBytes), 4 + 2 * static_cast<uint32_t>(request.crc));
     int granules;
     if (!state.lsf) {
-        mainDataBegin = static_cast<int>(reader.getBits(9));
-        reader.getBits(channels == 1 ? 5 : 3);
-        for (int ch = 0; ch < channels; ++ch) state.scfsi[ch] = static_cast<int32_t>(reader.getBits(4));
+        mainDataBegin = static_cast<int>(reader.GetBits(9));
+        reader.GetBits(channels == 1 ? 5 : 3);
+        for (int ch = 0; ch < channels; ++ch) state.scfsi[ch] = static_cast<int32_t>(reader.GetBits(4));
         granules = 2;
     } else {
-        mainDataBegin = static_cast<int>(reader.getBits(8));
-        reader.getBits(channels == 1 ? 1 : 2);
+        mainDataBegin = static_cast<int>(reader.GetBits(8));
+        reader.GetBits(channels == 1 ? 1 : 2);
         granules = 1;
     }
     for (int gr = 0; gr < granules; ++gr) {
         const int slot = state.lsf ? state.granuleSlot : gr;
         for (int ch = 0; ch < channels; ++ch) {
             Mp3GranuleChannel& gc = state.granules[slot][ch];
-            gc.part23Length = static_cast<int32_t>(reader.getBits(12));
-            gc.bigValues = static_cast<int32_t>(reader.getBits(9));
-            gc.globalGain = static_cast<int32_t>(reader.getBits(8));
+            gc.part23Length = static_cast<int32_t>(reader.GetBits(12));
+            gc.bigValues = static_cast<int32_t>(reader.GetBits(9));
+            gc.globalGain = static_cast<int32_t>(reader.GetBits(8));
             // The 1/sqrt(2) of M/S is carried by the gain.
             if (midSide) gc.globalGain -= 2;
-            gc.scalefacCompress = static_cast<int32_t>(reader.getBits(state.lsf ? 9 : 4));
-            gc.windowSwitching = static_cast<int32_t>(reader.getBits(1));
+            gc.scalefacCompress = static_cast<int32_t>(reader.GetBits(state.lsf ? 9 : 4));
+            gc.windowSwitching = static_cast<int32_t>(reader.GetBits(1));
             if (gc.windowSwitching) {
-                gc.blockType = static_cast<int32_t>(reader.getBits(2));
-                gc.mixedBlock = static_cast<int32_t>(reader.getBits(1));
-                gc.tableSelect[0] = static_cast<int32_t>(reader.getBits(5));
-                gc.tableSelect[1] = static_cast<int32_t>(reader.getBits(5));
+                gc.blockType = static_cast<int32_t>(reader.GetBits(2));
+                gc.mixedBlock = static_cast<int32_t>(reader.GetBits(1));
+                gc.tableSelect[0] = static_cast<int32_t>(reader.GetBits(5));
+                gc.tableSelect[1] = static_cast<int32_t>(reader.GetBits(5));
                 gc.tableSelect[2] = 0;
-                for (int w = 0; w < 3; ++w) gc.subblockGain[w] = static_cast<int32_t>(reader.getBits(3));
+                for (int w = 0; w < 3; ++w) gc.subblockGain[w] = static_cast<int32_t>(reader.GetBits(3));
                 const bool lsfShort = state.lsf && gc.blockType == 2;
                 gc.region0Count = lsfShort ? 5 : 7;
                 gc.region1Count = lsfShort ? 15 : 13;
             } else {
                 gc.blockType = 0;
                 gc.mixedBlock = 0;
-                for (int r = 0; r < 3; ++r) gc.tableSelect[r] = static_cast<int32_t>(reader.getBits(5));
+                for (int r = 0; r < 3; ++r) gc.tableSelect[r] = static_cast<int32_t>(reader.GetBits(5));
                 for (int w = 0; w < 3; ++w) gc.subblockGain[w] = 0;
-                gc.region0Count = static_cast<int32_t>(reader.getBits(4));
-                gc.region1Count = static_cast<int32_t>(reader.getBits(3));
+                gc.region0Count = static_cast<int32_t>(reader.GetBits(4));
+                gc.region1Count = static_cast<int32_t>(reader.GetBits(3));
             }
-            gc.preflag = state.lsf ? 0 : static_cast<int32_t>(reader.getBits(1));
-            gc.scalefacScale = static_cast<int32_t>(reader.getBits(1));
-            gc.count1Table = static_cast<int32_t>(reader.getBits(1));
+            gc.preflag = state.lsf ? 0 : static_cast<int32_t>(reader.GetBits(1));
+            gc.scalefacScale = static_cast<int32_t>(reader.GetBits(1));
+            gc.count1Table = static_cast<int32_t>(reader.GetBits(1));
         }
     }
 }
@@ -77,12 +77,12 @@ void readMpeg1Scalefactors(Mp3Decoder& decoder, int gr, int ch) {
     if (isShortBlock(gc)) {
         int band = 0;
         if (gc.mixedBlock) {
-            for (; band < 8; ++band) sf[band] = static_cast<uint8_t>(reader.getBits(slen1));
+            for (; band < 8; ++band) sf[band] = static_cast<uint8_t>(reader.GetBits(slen1));
             band = 3;
         }
         for (; band < 12; ++band) {
             const int slen = band < 6 ? slen1 : slen2;
-            for (int w = 0; w < 3; ++w) sf[23 + 13 * w + band] = static_cast<uint8_t>(reader.getBits(slen));
+            for (int w = 0; w < 3; ++w) sf[23 + 13 * w + band] = static_cast<uint8_t>(reader.GetBits(slen));
         }
         return;
     }
@@ -91,7 +91,7 @@ void readMpeg1Scalefactors(Mp3Decoder& decoder, int gr, int ch) {
         const bool reuse = gr == 1 && (state.scfsi[ch] & (8 >> group));
         for (int band = kGroupStart[group]; band < kGroupStart[group + 1]; ++band) {
             sf[band] = reuse ? state.granules[0][ch].scalefactors[band]
-                             : static_cast<uint8_t>(reader.getBits(group < 2 ? slen1 : slen2));
+                             : static_cast<uint8_t>(reader.GetBits(group < 2 ? slen1 : slen2));
         }
     }
 }
@@ -167,7 +167,7 @@ void readLsfScalefactors(Mp3Decoder& decoder, int slot, int ch, bool intensityRi
     int next = 0;
     for (int partition = 0; partition < 4; ++partition) {
         for (int i = 0; i < counts[partition] && next < slotCount; ++i, ++next) {
-            gc.scalefactors[slots[next]] = static_cast<uint8_t>(reader.getBits(slen[partition]));
+            gc.scalefactors[slots[next]] = static_cast<uint8_t>(reader.GetBits(slen[partition]));
             gc.intensityBlockStart[slots[next]] = static_cast<uint8_t>((1 << slen[partition]) - 1);
         }
     }
@@ -200,10 +200,10 @@ void readSpectrum(Mp3Decoder& decoder, Mp3GranuleChannel& gc, int32_t* values, i
             const uint32_t pair = mp3DecodeHuffman(reader, tables.huffmanEntries, lookup);
             int32_t x = static_cast<int32_t>(pair >> 4);
             int32_t y = static_cast<int32_t>(pair & 15);
-            if (x == 15 && linbits) x += static_cast<int32_t>(reader.getLinbits(linbits));
-            if (x && reader.getBits(1)) x = -x;
-            if (y == 15 && linbits) y += static_cast<int32_t>(reader.getLinbits(linbits));
-            if (y && reader.getBits(1)) y = -y;
+            if (x == 15 && linbits) x += static_cast<int32_t>(reader.GetLinbits(linbits));
+            if (x && reader.GetBits(1)) x = -x;
+            if (y == 15 && linbits) y += static_cast<int32_t>(reader.GetLinbits(linbits));
+            if (y && reader.GetBits(1)) y = -y;
             values[line] = x;
             values[line + 1] = y;
             if (reader.readPos > reader.limitPos) {
@@ -219,11 +219,11 @@ void readSpectrum(Mp3Decoder& decoder, Mp3GranuleChannel& gc, int32_t* values, i
         const bool tableB = gc.count1Table != 0;
         const int32_t minimumBits = tableB ? 3 : 0;
         while (line < lineLimit && gc.part23Length - (reader.bitsUsed() - partStart) > minimumBits) {
-            const uint32_t quad = tableB ? (reader.getBits(4) ^ 15u)
+            const uint32_t quad = tableB ? (reader.GetBits(4) ^ 15u)
                                          : mp3DecodeHuffman(reader, tables.huffmanEntries, tables.count1Lookup);
             for (int i = 0; i < 4; ++i) {
                 int32_t v = static_cast<int32_t>((quad >> (3 - i)) & 1);
-                if (v && reader.getBits(1)) v = -v;
+                if (v && reader.GetBits(1)) v = -v;
                 values[line + i] = v;
             }
             line += 4;
@@ -259,7 +259,7 @@ void decodeGranule(Mp3Decoder& decoder, const Mp3FrameRequest& request, int gr, 
         Mp3GranuleChannel& gc = state.granules[slot][ch];
         reader.setPosition(state.reservoir, static_cast<uint32_t>(state.reservoirHeld),
                            static_cast<uint32_t>(state.mainDataBit / 8));
-        reader.getBits(state.mainDataBit % 8);
+        reader.GetBits(state.mainDataBit % 8);
         const int32_t partStart = reader.bitsUsed();
         state.mainDataBit += gc.part23Length;
         reader.limitPos = static_cast<uint32_t>((state.mainDataBit + 39) / 8);
@@ -313,7 +313,7 @@ bool mp3SetUpLayer3(Mp3Decoder& decoder, const Mp3FrameInfo& info) {
     return true;
 }
 
-void mp3DecodeLayer3(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output) {
+void Mp3Decoder::DecodeLayer3(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output) {
     Mp3Layer3State& state = decoder.layer3;
     const bool joint = state.channelCount == 2 && request.mode == kModeJointStereo;
     const bool midSide = joint && (request.modeExtension & 2);

@@ -20,7 +20,7 @@ inline uint32_t mp3DecodeHuffman(Mp3BitReader& reader, const uint32_t* entries, 
     const uint32_t* table = entries + lookup.offset;
     int bits = lookup.rootBits;
     for (;;) {
-        const uint32_t entry = table[reader.peekBits(bits)];
+        const uint32_t entry = table[reader.PeekBits(bits)];
         if (!(entry & kHuffmanLinkFlag)) {
             reader.skipPeeked(static_cast<int>((entry >> 8) & 31));
             return entry & 0xFF;

@@ -9,15 +9,10 @@ struct Mp3Decoder;
 struct Mp3Layer12Tables;
 struct Mp3Layer3Tables;
 
-// The layer routines behind Mp3Decoder: a set-up run by start() on the first frame (false
-// refuses the stream) and a frame routine that decodes the frame at request.input and writes
-// exactly pcmBytesPerFrame bytes at output.
+// The set-up of each layer, run by Start() on the first frame (false refuses the stream).
 bool mp3SetUpLayer1(Mp3Decoder& decoder, const Mp3FrameInfo& info);
 bool mp3SetUpLayer2(Mp3Decoder& decoder, const Mp3FrameInfo& info);
 bool mp3SetUpLayer3(Mp3Decoder& decoder, const Mp3FrameInfo& info);
-void mp3DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output);
-void mp3DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output);
-void mp3DecodeLayer3(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output);
 
 void mp3BuildLayer12Tables(Mp3Layer12Tables& tables);
 void mp3BuildLayer3Tables(Mp3Layer3Tables& tables);

@@ -87,8 +87,8 @@ int16_t* samplesAt(uint8_t* output) { return reinterpret_cast<int16_t*>(output);
 void layer12Mono(Mp3SynthesisState& state, const float* rows, uint8_t* output, int count) {
     int16_t* out = samplesAt(output);
     for (int row = 0; row < count; ++row) {
-        synthesizeRow(state, state.ring[0], state.position[0], rows + 64 * row, 1, out + 32 * row, 1);
-        state.position[0] = advance(state.position[0]);
+        synthesizeRow(state, state.synthRing[0], state.synthPos[0], rows + 64 * row, 1, out + 32 * row, 1);
+        state.synthPos[0] = advance(state.synthPos[0]);
     }
 }
 
@@ -96,27 +96,27 @@ void layer12Stereo(Mp3SynthesisState& state, const float* rows, uint8_t* output,
     int16_t* out = samplesAt(output);
     for (int row = 0; row < count; ++row) {
         for (int channel = 0; channel < 2; ++channel) {
-            synthesizeRow(state, state.ring[channel], state.position[0], rows + 64 * row + channel, 2,
+            synthesizeRow(state, state.synthRing[channel], state.synthPos[0], rows + 64 * row + channel, 2,
                           out + 64 * row + channel, 2);
         }
-        state.position[0] = advance(state.position[0]);
+        state.synthPos[0] = advance(state.synthPos[0]);
     }
 }
 
 void layer3Mono(Mp3SynthesisState& state, const float* hybrid, uint8_t* output, int) {
     int16_t* out = samplesAt(output);
     for (int row = 0; row < 18; ++row) {
-        synthesizeRow(state, state.ring[0], state.position[0], hybrid + 32 * row, 1, out + 32 * row, 1);
-        state.position[0] = advance(state.position[0]);
+        synthesizeRow(state, state.synthRing[0], state.synthPos[0], hybrid + 32 * row, 1, out + 32 * row, 1);
+        state.synthPos[0] = advance(state.synthPos[0]);
     }
 }
 
 void layer3Stereo(Mp3SynthesisState& state, const float* hybrid, uint8_t* output, int channel) {
     int16_t* out = samplesAt(output) + channel;
     for (int row = 0; row < 18; ++row) {
-        synthesizeRow(state, state.ring[channel], state.position[channel], hybrid + 32 * row, 1,
+        synthesizeRow(state, state.synthRing[channel], state.synthPos[channel], hybrid + 32 * row, 1,
                       out + 64 * row, 2);
-        state.position[channel] = advance(state.position[channel]);
+        state.synthPos[channel] = advance(state.synthPos[channel]);
     }
 }
 
@@ -149,9 +149,9 @@ void Mp3SynthesisState::buildTables() {
 }
 
 void Mp3SynthesisState::clear() {
-    std::memset(ring, 0, sizeof(ring));
-    position[0] = 0;
-    position[1] = 0;
+    std::memset(synthRing, 0, sizeof(synthRing));
+    synthPos[0] = 0;
+    synthPos[1] = 0;
 }
 
 void Mp3SynthesisState::chooseRoutines(int channels) {

@@ -23,10 +23,10 @@ struct Mp3SynthesisState {
     // firstTaps[m][j] = window[j][m]; lastTaps[m][i] = window[15 - i][m] for samples 17 + i.
     float firstTaps[16][16];
     float lastTaps[16][16];
-    int32_t position[2];
+    int32_t synthPos[2];
     // Each ring is kept twice over (entry n also at n + 512), so that a window pass reads
     // contiguous floats without wrapping.
-    float ring[2][2 * kSynthesisRingSize];
+    float synthRing[2][2 * kSynthesisRingSize];
     Mp3Layer12Synthesis layer12Routine;
     Mp3Layer3Synthesis layer3Routine;
 

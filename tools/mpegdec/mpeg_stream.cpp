@@ -37,15 +37,15 @@ DecodedStream decodeMpegStream(const uint8_t* data, size_t size) {
         result.error = "no MPEG audio frames";
         return result;
     }
-    auto decoder = Mp3Decoder::create();
+    auto decoder = Mp3Decoder::Create();
     Mp3FrameInfo info;
     const int32_t available = left > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int32_t>(left);
-    if (!decoder->getFrameInfo(info, input, available, 0)) {
+    if (!decoder->GetFrameInfo(info, input, available, 0)) {
         result.error = "first frame rejected, error " + std::to_string(decoder->lastError);
         return result;
     }
     decoder->maxOutputRate = info.sampleRate;
-    if (!decoder->start(input, available)) {
+    if (!decoder->Start(input, available)) {
         result.error = "cannot start decoding, error " + std::to_string(decoder->lastError);
         return result;
     }
@@ -64,7 +64,7 @@ DecodedStream decodeMpegStream(const uint8_t* data, size_t size) {
         request.inputBytes = left > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int32_t>(left);
         request.output = pcm.data();
         request.outputBytes = static_cast<int32_t>(pcm.size());
-        if (!decoder->decodeFrame(request)) break;
+        if (!decoder->DecodeFrame(request)) break;
         const int16_t* samples = reinterpret_cast<const int16_t*>(pcm.data());
         result.samples.insert(result.samples.end(), samples, samples + request.outputBytes / 2);
         ++result.frames;

@@ -42,11 +42,11 @@ TEST(Mp3BitReader, MatchesANaiveReaderOnRandomData) {
             const int n = static_cast<int>(random() % 25);
             switch (random() % 5) {
                 case 0:
-                case 1: ASSERT_EQ(reader.getBits(n), naive.get(n)) << naive.bit; break;
-                case 2: ASSERT_EQ(reader.getLinbits(n % 14), naive.get(n % 14)) << naive.bit; break;
+                case 1: ASSERT_EQ(reader.GetBits(n), naive.get(n)) << naive.bit; break;
+                case 2: ASSERT_EQ(reader.GetLinbits(n % 14), naive.get(n % 14)) << naive.bit; break;
                 case 3: {
                     const int peek = n % 20 + 1;
-                    ASSERT_EQ(reader.peekBits(peek), naive.peek(peek)) << naive.bit;
+                    ASSERT_EQ(reader.PeekBits(peek), naive.peek(peek)) << naive.bit;
                     const int drop = static_cast<int>(random() % (peek + 1));
                     reader.skipPeeked(drop);
                     naive.bit += static_cast<size_t>(drop);
@@ -68,9 +68,9 @@ TEST(Mp3BitReader, ReadsPastTheEndAsZerosAndKeepsCounting) {
     const std::vector<uint8_t> data = {0xFF, 0xFF};
     Mp3BitReader reader;
     reader.setPosition(data.data(), 2, 0);
-    EXPECT_EQ(reader.getBits(12), 0xFFFu);
-    EXPECT_EQ(reader.getBits(8), 0xF0u);
-    EXPECT_EQ(reader.getBits(24), 0u);
+    EXPECT_EQ(reader.GetBits(12), 0xFFFu);
+    EXPECT_EQ(reader.GetBits(8), 0xF0u);
+    EXPECT_EQ(reader.GetBits(24), 0u);
     EXPECT_GT(reader.readPos, 2u);
     EXPECT_EQ(reader.bitsUsed(), 44);
 }

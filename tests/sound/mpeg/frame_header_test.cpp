@@ -19,12 +19,12 @@ std::vector<uint8_t> frameBytes(uint8_t b1, uint8_t b2, uint8_t b3, size_t size 
 }
 
 TEST(Mp3FrameHeader, SplitsTheFieldsAndTheVersion) {
-    auto decoder = Mp3Decoder::create();
+    auto decoder = Mp3Decoder::Create();
     Mp3FrameHeader header;
     // MPEG-1 layer III, no CRC, 128 kbit/s, 44.1 kHz, padding, private, joint stereo (M/S),
     // copyright, original, emphasis 1.
     const uint8_t bytes[4] = {0xFF, 0xFB, 0x93, 0x6D};
-    ASSERT_EQ(decoder->parseHeader(bytes, header), 1);
+    ASSERT_EQ(decoder->ParseHeader(bytes, header), 1);
     EXPECT_EQ(header.version, 1);
     EXPECT_EQ(header.layer, 3);
     EXPECT_EQ(header.crc, 0);
@@ -49,7 +49,7 @@ TEST(Mp3FrameHeader, SplitsTheFieldsAndTheVersion) {
                                  {0xE3, 3, 3, 0}, {0xEB, 3, 3, 0}, {0xEA, 3, 3, 1}};
     for (const VersionCase& c : cases) {
         const uint8_t b[4] = {0xFF, c.b1, 0x90, 0x00};
-        ASSERT_EQ(decoder->parseHeader(b, header), 1) << int(c.b1);
+        ASSERT_EQ(decoder->ParseHeader(b, header), 1) << int(c.b1);
         EXPECT_EQ(header.version, c.version) << int(c.b1);
         EXPECT_EQ(header.layer, c.layer) << int(c.b1);
         EXPECT_EQ(header.crc, c.crc) << int(c.b1);
@@ -71,10 +71,10 @@ TEST(Mp3FrameHeader, RefusesBadSyncAndFieldsWithTheirCodes) {
         {0xFF, 0xE8, 0x90, kMp3ErrorField},  // MPEG-2.5 sync, ID set, layer bits 0
     };
     for (const BadCase& c : cases) {
-        auto decoder = Mp3Decoder::create();
+        auto decoder = Mp3Decoder::Create();
         Mp3FrameHeader header;
         const uint8_t b[4] = {c.b0, c.b1, c.b2, 0};
-        EXPECT_EQ(decoder->parseHeader(b, header), 0);
+        EXPECT_EQ(decoder->ParseHeader(b, header), 0);
         EXPECT_EQ(decoder->lastError, c.error) << int(c.b0) << " " << int(c.b1) << " " << int(c.b2);
     }
 }
@@ -92,10 +92,10 @@ TEST(Mp3FrameInfo, FrameLengthsSamplesAndFormat) {
         {0xFF, 0x10, 0xC0, 32, 36, 768, 44100, 1},     // MPEG-1 I 32 kbit/s 44.1 kHz mono
     };
     for (const LengthCase& c : cases) {
-        auto decoder = Mp3Decoder::create();
+        auto decoder = Mp3Decoder::Create();
         const std::vector<uint8_t> bytes = frameBytes(c.b1, c.b2, c.b3);
         Mp3FrameInfo info;
-        ASSERT_EQ(decoder->getFrameInfo(info, bytes.data(), static_cast<int32_t>(bytes.size()), 1), 1);
+        ASSERT_EQ(decoder->GetFrameInfo(info, bytes.data(), static_cast<int32_t>(bytes.size()), 1), 1);
         EXPECT_EQ(info.minFrameBytes, c.minBytes) << int(c.b1) << " " << int(c.b2);
         EXPECT_EQ(info.maxFrameBytes, c.maxBytes) << int(c.b1) << " " << int(c.b2);
         EXPECT_EQ(info.pcmBytesPerFrame, c.pcmBytes);
@@ -119,9 +119,9 @@ TEST(Mp3FrameInfo, XingHeader) {
     putBigEndian(bytes, 40, 0x01);  // frames only: the byte count is read all the same
     putBigEndian(bytes, 44, 1234);
     putBigEndian(bytes, 48, 567890);
-    auto decoder = Mp3Decoder::create();
+    auto decoder = Mp3Decoder::Create();
     Mp3FrameInfo info;
-    ASSERT_EQ(decoder->getFrameInfo(info, bytes.data(), 2048, 0), 1);
+    ASSERT_EQ(decoder->GetFrameInfo(info, bytes.data(), 2048, 0), 1);
     EXPECT_EQ(info.bitrate, 0);
     EXPECT_EQ(info.vbrFrames, 1234);
     EXPECT_EQ(info.vbrBytes, 567890);
@@ -130,7 +130,7 @@ TEST(Mp3FrameInfo, XingHeader) {
     EXPECT_EQ(info.maxFrameBytes, 1045);  // 320 kbit/s, padded
 
     putBigEndian(bytes, 40, 0x0C);  // table of contents and quality only
-    EXPECT_EQ(decoder->getFrameInfo(info, bytes.data(), 2048, 0), 0);
+    EXPECT_EQ(decoder->GetFrameInfo(info, bytes.data(), 2048, 0), 0);
     EXPECT_EQ(decoder->lastError, kMp3ErrorField);
 }
 
@@ -142,9 +142,9 @@ TEST(Mp3FrameInfo, VbriHeaderIsLookedForBehindTheSideInformation) {
         std::memcpy(bytes.data() + at, "VBRI", 4);
         putBigEndian(bytes, at + 10, 99999);
         putBigEndian(bytes, at + 14, 321);
-        auto decoder = Mp3Decoder::create();
+        auto decoder = Mp3Decoder::Create();
         Mp3FrameInfo info;
-        ASSERT_EQ(decoder->getFrameInfo(info, bytes.data(), 2048, 0), 1);
+        ASSERT_EQ(decoder->GetFrameInfo(info, bytes.data(), 2048, 0), 1);
         const bool found = at == 21;
         EXPECT_EQ(info.vbrFrames, found ? 321 : 0) << at;
         EXPECT_EQ(info.vbrBytes, found ? 99999 : 0) << at;
@@ -154,10 +154,10 @@ TEST(Mp3FrameInfo, VbriHeaderIsLookedForBehindTheSideInformation) {
 
 TEST(Mp3Decoder, StartNeeds156BytesAndMayBeRepeated) {
     const std::vector<uint8_t> bytes = frameBytes(0xFB, 0x90, 0x00);
-    auto decoder = Mp3Decoder::create();
-    EXPECT_EQ(decoder->start(bytes.data(), 155), 0);
+    auto decoder = Mp3Decoder::Create();
+    EXPECT_EQ(decoder->Start(bytes.data(), 155), 0);
     EXPECT_EQ(decoder->lastError, kMp3ErrorData);
-    EXPECT_EQ(decoder->start(bytes.data(), 156), 1);
+    EXPECT_EQ(decoder->Start(bytes.data(), 156), 1);
     EXPECT_EQ(decoder->lastError, kMp3ErrorData);  // never cleared
 }
 
@@ -169,23 +169,23 @@ TEST(Mp3Decoder, FrameRequestsTakeExactlyTheFrame) {
         stream[at + 1] = 0xFB;
         stream[at + 2] = 0x90;
     }
-    auto decoder = Mp3Decoder::create();
+    auto decoder = Mp3Decoder::Create();
     decoder->maxOutputRate = 44100;
-    ASSERT_EQ(decoder->start(stream.data(), 834), 1);
+    ASSERT_EQ(decoder->Start(stream.data(), 834), 1);
     std::vector<uint8_t> pcm(4608, 0x55);
     Mp3FrameRequest request;
     request.input = stream.data();
     request.inputBytes = 416;
     request.output = pcm.data();
     request.outputBytes = 4608;
-    EXPECT_EQ(decoder->decodeFrame(request), 0);
+    EXPECT_EQ(decoder->DecodeFrame(request), 0);
     EXPECT_EQ(decoder->lastError, kMp3ErrorData);
     request.inputBytes = 4;
-    EXPECT_EQ(decoder->decodeFrame(request), 0);
+    EXPECT_EQ(decoder->DecodeFrame(request), 0);
     EXPECT_EQ(decoder->lastError, kMp3ErrorData);
 
     request.inputBytes = 417;
-    ASSERT_EQ(decoder->decodeFrame(request), 1);
+    ASSERT_EQ(decoder->DecodeFrame(request), 1);
     EXPECT_EQ(request.inputBytes, 417);
     EXPECT_EQ(request.outputBytes, 4608);
     EXPECT_EQ(decoder->frameBytes, 417);
@@ -199,9 +199,9 @@ TEST(Mp3Decoder, RefusesFramesThatDisagreeWithTheStream) {
     stream[0] = 0xFF;
     stream[1] = 0xE3;
     stream[2] = 0x18;  // 8 kbit/s, 8 kHz
-    auto decoder = Mp3Decoder::create();
+    auto decoder = Mp3Decoder::Create();
     decoder->maxOutputRate = 8000;
-    ASSERT_EQ(decoder->start(stream.data(), 8192), 1);
+    ASSERT_EQ(decoder->Start(stream.data(), 8192), 1);
     const int32_t held = decoder->layer3.reservoirHeld;
     stream[1] = 0xFB;
     stream[2] = 0xE0;  // MPEG-1, 320 kbit/s
@@ -212,15 +212,15 @@ TEST(Mp3Decoder, RefusesFramesThatDisagreeWithTheStream) {
     request.output = pcm.data();
     request.outputBytes = static_cast<int32_t>(pcm.size());
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(decoder->decodeFrame(request), 0);
+        EXPECT_EQ(decoder->DecodeFrame(request), 0);
         EXPECT_EQ(decoder->lastError, kMp3ErrorField);
     }
     EXPECT_EQ(decoder->layer3.reservoirHeld, held);
     stream[1] = 0xE5;  // layer II
-    EXPECT_EQ(decoder->decodeFrame(request), 0);
+    EXPECT_EQ(decoder->DecodeFrame(request), 0);
     stream[1] = 0xE3;
     stream[2] = 0x14;  // 12 kHz
-    EXPECT_EQ(decoder->decodeFrame(request), 0);
+    EXPECT_EQ(decoder->DecodeFrame(request), 0);
     EXPECT_EQ(decoder->lastError, kMp3ErrorField);
 }
 

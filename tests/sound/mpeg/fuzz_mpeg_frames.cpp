@@ -11,18 +11,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tools::mpegdec::decodeMpegStream(data, size);
 
-    auto decoder = sound::mpeg::Mp3Decoder::create();
+    auto decoder = sound::mpeg::Mp3Decoder::Create();
     sound::mpeg::Mp3FrameInfo info;
     const int32_t length = size > 4096 ? 4096 : static_cast<int32_t>(size);
-    decoder->getFrameInfo(info, data, length, 0);
-    if (decoder->start(data, length)) {
+    decoder->GetFrameInfo(info, data, length, 0);
+    if (decoder->Start(data, length)) {
         std::vector<uint8_t> pcm(sound::mpeg::kMp3MaxPcmBytesPerFrame);
         sound::mpeg::Mp3FrameRequest request;
         request.input = data;
         request.inputBytes = length;
         request.output = pcm.data();
         request.outputBytes = static_cast<int32_t>(pcm.size());
-        decoder->decodeFrame(request);
+        decoder->DecodeFrame(request);
     }
     return 0;
 }

@@ -43,7 +43,7 @@ TEST(Mp3HuffmanTables, EveryTableIsACompletePrefixCode) {
 }
 
 TEST(Mp3HuffmanTables, LookupsDecodeEveryCodeWord) {
-    auto decoder = Mp3Decoder::create();
+    auto decoder = Mp3Decoder::Create();
     const Mp3Layer3Tables& tables = decoder->layer3Tables;
     for (const CodeList& table : allTables()) {
         const Mp3HuffmanLookup lookup =

@@ -150,10 +150,10 @@ TEST(Mp3Layer2, TableChoiceFollowsRateModeAndBitrate) {
     frame[0] = 0xFF;
     frame[1] = 0xFD;
     frame[2] = 0x30;  // 56 kbit/s, 44.1 kHz, stereo
-    auto decoder = Mp3Decoder::create();
-    EXPECT_EQ(decoder->start(frame.data(), 1024), 0);
+    auto decoder = Mp3Decoder::Create();
+    EXPECT_EQ(decoder->Start(frame.data(), 1024), 0);
     frame[2] = 0x90;  // 128 kbit/s
-    EXPECT_EQ(decoder->start(frame.data(), 1024), 1);
+    EXPECT_EQ(decoder->Start(frame.data(), 1024), 1);
 }
 
 TEST(Mp3Layer2, AllClassZeroGivesSilenceAndReadsOnlyTheAllocation) {
@@ -161,16 +161,16 @@ TEST(Mp3Layer2, AllClassZeroGivesSilenceAndReadsOnlyTheAllocation) {
     frame[0] = 0xFF;
     frame[1] = 0xFD;
     frame[2] = 0xA0;  // 192 kbit/s, 44.1 kHz, stereo: table b
-    auto decoder = Mp3Decoder::create();
+    auto decoder = Mp3Decoder::Create();
     decoder->maxOutputRate = 44100;
-    ASSERT_EQ(decoder->start(frame.data(), 626), 1);
+    ASSERT_EQ(decoder->Start(frame.data(), 626), 1);
     std::vector<uint8_t> pcm(4608, 0x33);
     Mp3FrameRequest request;
     request.input = frame.data();
     request.inputBytes = 626;
     request.output = pcm.data();
     request.outputBytes = 4608;
-    ASSERT_EQ(decoder->decodeFrame(request), 1);
+    ASSERT_EQ(decoder->DecodeFrame(request), 1);
     for (uint8_t byte : pcm) ASSERT_EQ(byte, 0);
     // Table b, two channels: 3 x 4, 8 x 4, 12 x 3 and 7 x 2 allocation bits per channel.
     EXPECT_EQ(decoder->reader.bitsUsed(), 2 * (12 + 32 + 36 + 14));

@@ -34,9 +34,9 @@ std::vector<uint8_t> encodeNoise(int rate, const char* options) {
 template <typename Check>
 int decodeFrames(const std::vector<uint8_t>& stream, Mp3Decoder& decoder, Check check) {
     Mp3FrameInfo info;
-    EXPECT_EQ(decoder.getFrameInfo(info, stream.data(), static_cast<int32_t>(stream.size()), 0), 1);
+    EXPECT_EQ(decoder.GetFrameInfo(info, stream.data(), static_cast<int32_t>(stream.size()), 0), 1);
     decoder.maxOutputRate = info.sampleRate;
-    EXPECT_EQ(decoder.start(stream.data(), static_cast<int32_t>(stream.size())), 1);
+    EXPECT_EQ(decoder.Start(stream.data(), static_cast<int32_t>(stream.size())), 1);
     std::vector<uint8_t> pcm(static_cast<size_t>(decoder.pcmBytesPerFrame));
     size_t at = 0;
     int frames = 0;
@@ -47,7 +47,7 @@ int decodeFrames(const std::vector<uint8_t>& stream, Mp3Decoder& decoder, Check 
         request.inputBytes = static_cast<int32_t>(stream.size() - at);
         request.output = pcm.data();
         request.outputBytes = static_cast<int32_t>(pcm.size());
-        if (!decoder.decodeFrame(request)) break;
+        if (!decoder.DecodeFrame(request)) break;
         check(frames, request.input, pcm);
         at += static_cast<size_t>(request.inputBytes);
         ++frames;
@@ -61,7 +61,7 @@ TEST(Mp3Layer3, StreamCutFromALongerOneStartsWithSilence) {
     const std::vector<uint8_t> whole = encodeNoise(44100, "-b 128");
     ASSERT_FALSE(whole.empty());
     // Find the start of a frame whose main data begins in earlier frames.
-    auto finder = Mp3Decoder::create();
+    auto finder = Mp3Decoder::Create();
     size_t cut = 0;
     decodeFrames(whole, *finder, [&](int frame, const uint8_t* input, const std::vector<uint8_t>&) {
         const int mainDataBegin = input[4] << 1 | input[5] >> 7;
@@ -69,7 +69,7 @@ TEST(Mp3Layer3, StreamCutFromALongerOneStartsWithSilence) {
     });
     ASSERT_GT(cut, 0u);
     const std::vector<uint8_t> tail(whole.begin() + static_cast<long>(cut), whole.end());
-    auto decoder = Mp3Decoder::create();
+    auto decoder = Mp3Decoder::Create();
     bool sawSound = false;
     const int frames = decodeFrames(tail, *decoder, [&](int frame, const uint8_t*, const std::vector<uint8_t>& pcm) {
         if (frame == 0) {
@@ -95,7 +95,7 @@ TEST(Mp3Layer3, LinesAboveTheDecodedBandAreZero) {
     for (const LimitCase& c : cases) {
         const std::vector<uint8_t> stream = encodeNoise(c.rate, c.options);
         ASSERT_FALSE(stream.empty());
-        auto decoder = Mp3Decoder::create();
+        auto decoder = Mp3Decoder::Create();
         int highest = 0;
         const int frames = decodeFrames(stream, *decoder, [&](int, const uint8_t*, const std::vector<uint8_t>&) {
             for (int ch = 0; ch < 2; ++ch) {
@@ -118,9 +118,9 @@ std::unique_ptr<Mp3Decoder> intensityDecoder(bool rightHasBandZero, int isPositi
     frame[1] = 0xFB;
     frame[2] = 0x90;
     frame[3] = 0x40;  // joint stereo
-    auto decoder = Mp3Decoder::create();
+    auto decoder = Mp3Decoder::Create();
     decoder->maxOutputRate = 44100;
-    EXPECT_EQ(decoder->start(frame.data(), 1024), 1);
+    EXPECT_EQ(decoder->Start(frame.data(), 1024), 1);
     Mp3Layer3State& state = decoder->layer3;
     for (int ch = 0; ch < 2; ++ch) {
         Mp3GranuleChannel& gc = state.granules[0][ch];
