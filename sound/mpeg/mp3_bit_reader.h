@@ -35,7 +35,7 @@ struct Mp3BitReader {
         }
     }
 
-    // Makes at least n bits (n <= 25) available.
+    // Makes at least n bits (n <= 24) available without consuming them.
     void EnsureBits(int n) {
         if (bitCount < n) refill();
     }

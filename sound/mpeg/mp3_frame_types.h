@@ -44,8 +44,9 @@ struct Mp3FrameInfo : Mp3FrameHeader {
     int32_t pcmBytesPerFrame = 0;
 };
 
-// One frame to decode: `input` holds `inputBytes` bytes starting at the frame's header.
-// On success inputBytes becomes the frame's length and outputBytes the PCM bytes written.
+// One frame to decode: `input` holds `inputBytes` bytes starting at the frame's header, and
+// `output` has room for `outputBytes` (at least the stream's PCM bytes per frame). On success
+// inputBytes becomes the frame's length and outputBytes the PCM bytes written.
 struct Mp3FrameRequest : Mp3FrameHeader {
     int32_t bitrate = 0;
     const uint8_t* input = nullptr;

@@ -195,6 +195,8 @@ void Mp3Decoder::DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& reques
                                                  : tables.group9[code][i];
                         }
                     } else {
+                        // The three values in one refill when they fit in 24 bits.
+                        if (3 * bits <= 24) reader.EnsureBits(3 * bits);
                         const int32_t middle = (kLayer2ClassLevels[c] - 1) / 2;
                         for (int i = 0; i < 3; ++i) values[i] = static_cast<int32_t>(reader.GetBits(bits)) - middle;
                     }

@@ -12,31 +12,21 @@ const int32_t kLayer2ClassBits[kLayer2ClassCount] = {
 
 namespace {
 
-#define MP3_CLASSES_HIGH_A {0, 1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17}
-#define MP3_CLASSES_MIDDLE_A {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 17}
-#define MP3_CLASSES_LOW_A {0, 1, 2, 3, 4, 5, 6, 17}
-#define MP3_CLASSES_TOP_A {0, 1, 2, 17}
-#define MP3_CLASSES_HIGH_C {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}
-#define MP3_CLASSES_LOW_C {0, 1, 2, 4, 5, 6, 7, 8}
+const uint8_t kHighA[16] = {0, 1, 3, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
+const uint8_t kMiddleA[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 17};
+const uint8_t kLowA[8] = {0, 1, 2, 3, 4, 5, 6, 17};
+const uint8_t kTopA[4] = {0, 1, 2, 17};
+const uint8_t kHighC[16] = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+const uint8_t kLowC[8] = {0, 1, 2, 4, 5, 6, 7, 8};
+const uint8_t kHighLowRates[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
+const uint8_t kTopLowRates[4] = {0, 1, 2, 4};
 
-const Mp3Layer2AllocationTable kTableA = {
-    27, {{3, 4, MP3_CLASSES_HIGH_A}, {8, 4, MP3_CLASSES_MIDDLE_A}, {12, 3, MP3_CLASSES_LOW_A}, {4, 2, MP3_CLASSES_TOP_A}}};
-const Mp3Layer2AllocationTable kTableB = {
-    30, {{3, 4, MP3_CLASSES_HIGH_A}, {8, 4, MP3_CLASSES_MIDDLE_A}, {12, 3, MP3_CLASSES_LOW_A}, {7, 2, MP3_CLASSES_TOP_A}}};
-const Mp3Layer2AllocationTable kTableC = {
-    8, {{2, 4, MP3_CLASSES_HIGH_C}, {0, 4, {}}, {6, 3, MP3_CLASSES_LOW_C}, {0, 2, {}}}};
-const Mp3Layer2AllocationTable kTableD = {
-    12, {{2, 4, MP3_CLASSES_HIGH_C}, {0, 4, {}}, {10, 3, MP3_CLASSES_LOW_C}, {0, 2, {}}}};
+const Mp3Layer2AllocationTable kTableA = {27, {{3, 4, kHighA}, {8, 4, kMiddleA}, {12, 3, kLowA}, {4, 2, kTopA}}};
+const Mp3Layer2AllocationTable kTableB = {30, {{3, 4, kHighA}, {8, 4, kMiddleA}, {12, 3, kLowA}, {7, 2, kTopA}}};
+const Mp3Layer2AllocationTable kTableC = {8, {{2, 4, kHighC}, {0, 4, nullptr}, {6, 3, kLowC}, {0, 2, nullptr}}};
+const Mp3Layer2AllocationTable kTableD = {12, {{2, 4, kHighC}, {0, 4, nullptr}, {10, 3, kLowC}, {0, 2, nullptr}}};
 const Mp3Layer2AllocationTable kTableLowRates = {
-    30, {{4, 4, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}}, {0, 4, {}}, {7, 3, MP3_CLASSES_LOW_C},
-         {19, 2, {0, 1, 2, 4}}}};
-
-#undef MP3_CLASSES_HIGH_A
-#undef MP3_CLASSES_MIDDLE_A
-#undef MP3_CLASSES_LOW_A
-#undef MP3_CLASSES_TOP_A
-#undef MP3_CLASSES_HIGH_C
-#undef MP3_CLASSES_LOW_C
+    30, {{4, 4, kHighLowRates}, {0, 4, nullptr}, {7, 3, kLowC}, {19, 2, kTopLowRates}}};
 
 // Table choice by rate index (44100, 48000, 32000 Hz), two-channel (0) or single-channel
 // (1) mode, and bitrate index: 'a' to 'd', or '-' where the combination is not allowed.

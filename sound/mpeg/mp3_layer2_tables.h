@@ -9,7 +9,7 @@ namespace sound::mpeg {
 struct Mp3Layer2Group {
     int subbands;
     int allocationBits;
-    uint8_t classes[16];
+    const uint8_t* classes;  // 2^allocationBits entries; null for an empty group
 };
 
 struct Mp3Layer2AllocationTable {
