@@ -2,6 +2,7 @@
 // decoder and by libmpg123: at most 2 LSB apart per sample, and close to the source signal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -19,7 +20,7 @@ struct EncodedCase {
     const char* name;
     int rate;
     int channels;
-    const char* signal;   // sox synth arguments (band-limited below the decoder's top band)
+    const char* signal;   // sox synth arguments and effects (band-limited below the top band)
     const char* encoder;  // "lame ..." or "twolame ..." options before the file names
     double minimumSnr;    // dB against the source
 };
@@ -28,28 +29,30 @@ std::ostream& operator<<(std::ostream& out, const EncodedCase& c) { return out <
 
 const EncodedCase kCases[] = {
     // Layer III, MPEG-1.
-    {"l3_44k_stereo_cbr", 44100, 2, "sine 440 sine 1000", "lame --quiet -b 128 -m s", 20},
-    {"l3_44k_joint_ms", 44100, 2, "sine 300 sine 300", "lame --quiet -b 96 -m j", 15},
-    {"l3_44k_mono_no_tag", 44100, 1, "sine 2500", "lame --quiet -t -b 64 -m m", 20},
-    {"l3_48k_vbr_xing", 48000, 2, "sine 700-7000 sine 5000", "lame --quiet -V 2", 12},
-    {"l3_32k_noise", 32000, 2, "pinknoise lowpass 9000", "lame --quiet -b 160 -m s", 6},
-    {"l3_44k_transients", 44100, 2, "square 3 sine 900 tremolo 8 100", "lame --quiet -b 192 -m j", 10},
+    {"l3_44k_stereo_cbr", 44100, 2, "sine 440 sine 1000 gain -3", "lame --quiet -b 128 -m s", 20},
+    {"l3_44k_joint_ms", 44100, 2, "sine 300 sine 300 gain -3", "lame --quiet -b 96 -m j", 15},
+    {"l3_44k_mono_no_tag", 44100, 1, "sine 2500 gain -3", "lame --quiet -t -b 64 -m m", 20},
+    {"l3_48k_vbr_xing", 48000, 2, "sine 700-7000 sine 5000 gain -3", "lame --quiet -V 2", 12},
+    {"l3_32k_noise", 32000, 2, "pinknoise lowpass 9000 gain -3", "lame --quiet -b 160 -m s", 6},
+    {"l3_44k_transients", 44100, 2, "square 3 sine 900 tremolo 8 100 gain -3", "lame --quiet -b 192 -m j", 10},
+    // Full scale: the decoded overshoot saturates at both ends.
+    {"l3_44k_full_scale_square", 44100, 1, "square 441 norm 0", "lame --quiet -b 128 -m m", 5},
     // Layer III, MPEG-2.
-    {"l3_22k_stereo", 22050, 2, "sine 500 sine 1500", "lame --quiet -b 64 -m s", 15},
-    {"l3_24k_joint", 24000, 2, "sine 800 sine 820", "lame --quiet -b 48 -m j", 4},
-    {"l3_16k_mono_vbr", 16000, 1, "sine 300-3000", "lame --quiet -V 4", 8},
+    {"l3_22k_stereo", 22050, 2, "sine 500 sine 1500 gain -3", "lame --quiet -b 64 -m s", 15},
+    {"l3_24k_joint", 24000, 2, "sine 800 sine 820 gain -3", "lame --quiet -b 48 -m j", 4},
+    {"l3_16k_mono_vbr", 16000, 1, "sine 300-3000 gain -3", "lame --quiet -V 4", 8},
     // Layer III, MPEG-2.5.
-    {"l3_11k_mono", 11025, 1, "sine 400 sine 1200", "lame --quiet -b 24 -m m", 8},
-    {"l3_12k_stereo", 12000, 2, "sine 600", "lame --quiet -b 32 -m s", 8},
-    {"l3_8k_joint", 8000, 2, "sine 250 sine 2000", "lame --quiet -b 16 -m j", 6},
+    {"l3_11k_mono", 11025, 1, "sine 400 sine 1200 gain -3", "lame --quiet -b 24 -m m", 8},
+    {"l3_12k_stereo", 12000, 2, "sine 600 gain -3", "lame --quiet -b 32 -m s", 8},
+    {"l3_8k_joint", 8000, 2, "sine 250 sine 2000 gain -3", "lame --quiet -b 16 -m j", 6},
     // Layer II.
-    {"l2_44k_stereo", 44100, 2, "sine 440 sine 1000", "twolame --quiet -b 192 -m s", 20},
-    {"l2_48k_joint", 48000, 2, "sine 1200 sine 1200", "twolame --quiet -b 128 -m j", 12},
-    {"l2_32k_mono", 32000, 1, "sine 700", "twolame --quiet -b 64 -m m", 15},
-    {"l2_48k_mono_table_c", 48000, 1, "sine 500", "twolame --quiet -b 32 -m m", 8},
-    {"l2_22k_stereo", 22050, 2, "sine 350 sine 900", "twolame --quiet -b 96 -m s", 12},
-    {"l2_24k_joint", 24000, 2, "sine 900", "twolame --quiet -b 80 -m j", 12},
-    {"l2_16k_mono", 16000, 1, "sine 1000", "twolame --quiet -b 32 -m m", 10},
+    {"l2_44k_stereo", 44100, 2, "sine 440 sine 1000 gain -3", "twolame --quiet -b 192 -m s", 20},
+    {"l2_48k_joint", 48000, 2, "sine 1200 sine 1200 gain -3", "twolame --quiet -b 128 -m j", 12},
+    {"l2_32k_mono", 32000, 1, "sine 700 gain -3", "twolame --quiet -b 64 -m m", 15},
+    {"l2_48k_mono_table_c", 48000, 1, "sine 500 gain -3", "twolame --quiet -b 32 -m m", 8},
+    {"l2_22k_stereo", 22050, 2, "sine 350 sine 900 gain -3", "twolame --quiet -b 96 -m s", 12},
+    {"l2_24k_joint", 24000, 2, "sine 900 gain -3", "twolame --quiet -b 80 -m j", 12},
+    {"l2_16k_mono", 16000, 1, "sine 1000 gain -3", "twolame --quiet -b 32 -m m", 10},
 };
 
 class EncodedFixture : public ::testing::TestWithParam<EncodedCase> {};
@@ -88,7 +91,7 @@ TEST_P(EncodedFixture, MatchesReferenceDecoderAndSource) {
     const std::string rate = std::to_string(c.rate);
     const std::string channels = std::to_string(c.channels);
     ASSERT_TRUE(runCommand("sox -n -r " + rate + " -c " + channels + " -b 16 -e signed -t raw " + source +
-                           " synth 2.5 " + c.signal + " gain -3"));
+                           " synth 2.5 " + c.signal));
     const std::string rawInput = layer2 ? " --raw-input -s " + rate + " -N " + channels + " "
                                         : " -r -s " + std::to_string(c.rate / 1000.0) + " --resample " + std::to_string(c.rate / 1000.0) + " --signed --little-endian --bitwidth 16 " +
                                               (c.channels == 1 ? "-m m " : "");
@@ -106,6 +109,10 @@ TEST_P(EncodedFixture, MatchesReferenceDecoderAndSource) {
         EXPECT_EQ(ours.frames, ours.vbrFrames + 1);
     }
     EXPECT_EQ(ours.samples.size() % static_cast<size_t>(c.channels), 0u);
+    if (std::strstr(c.name, "full_scale")) {
+        EXPECT_NE(std::find(ours.samples.begin(), ours.samples.end(), 32767), ours.samples.end());
+        EXPECT_NE(std::find(ours.samples.begin(), ours.samples.end(), -32768), ours.samples.end());
+    }
 
     const ReferenceDecoding reference = decodeWithMpg123(encoded);
     if (!reference.available) {
