@@ -64,8 +64,6 @@ void readSideInfo(Mp3Decoder& decoder, const Mp3FrameRequest& request, bool midS
     }
 }
 
-bool isShortBlock(const Mp3GranuleChannel& gc) { return gc.windowSwitching && gc.blockType == 2; }
-
 void readMpeg1Scalefactors(Mp3Decoder& decoder, int gr, int ch) {
     Mp3Layer3State& state = decoder.layer3;
     Mp3BitReader& reader = decoder.reader;
@@ -74,7 +72,7 @@ void readMpeg1Scalefactors(Mp3Decoder& decoder, int gr, int ch) {
     const int slen2 = kMpeg1Slen[gc.scalefacCompress][1];
     uint8_t* sf = gc.scalefactors;
     std::memset(sf, 0, kScalefactorSlots);
-    if (isShortBlock(gc)) {
+    if (gc.isShortBlock()) {
         int band = 0;
         if (gc.mixedBlock) {
             for (; band < 8; ++band) sf[band] = static_cast<uint8_t>(reader.GetBits(slen1));
@@ -143,7 +141,7 @@ void readLsfScalefactors(Mp3Decoder& decoder, int slot, int ch, bool intensityRi
         gc.preflag = 1;
         row = 2;
     }
-    const bool shortBlock = isShortBlock(gc);
+    const bool shortBlock = gc.isShortBlock();
     const int column = shortBlock ? (gc.mixedBlock ? 2 : 1) : 0;
     const uint8_t* counts = kLsfScalefactorCounts[row][column];
 
@@ -239,7 +237,7 @@ void readSpectrum(Mp3Decoder& decoder, Mp3GranuleChannel& gc, int32_t* values, i
             }
         }
     }
-    const int zeroLimit = isShortBlock(gc) ? state.shortZeroLimit : state.longZeroLimit;
+    const int zeroLimit = gc.isShortBlock() ? state.shortZeroLimit : state.longZeroLimit;
     for (int i = std::min(nonzeroLines, zeroLimit); i < kGranuleLines; ++i) values[i] = 0;
     gc.nonzeroLines = nonzeroLines;
     if (damaged || reader.readPos > reader.limitPos) {
@@ -248,12 +246,22 @@ void readSpectrum(Mp3Decoder& decoder, Mp3GranuleChannel& gc, int32_t* values, i
     }
 }
 
-void decodeGranule(Mp3Decoder& decoder, const Mp3FrameRequest& request, int gr, int slot, uint8_t* output) {
+// M/S and intensity stereo of a frame: joint stereo, mode extension bits 1 and 0.
+struct StereoModes {
+    bool midSide;
+    bool intensity;
+};
+
+StereoModes stereoModesOf(const Mp3Layer3State& state, const Mp3FrameRequest& request) {
+    const bool joint = state.channelCount == 2 && request.mode == kModeJointStereo;
+    return {joint && (request.modeExtension & 2) != 0, joint && (request.modeExtension & 1) != 0};
+}
+
+void decodeGranule(Mp3Decoder& decoder, StereoModes modes, int gr, int slot, uint8_t* output) {
     Mp3Layer3State& state = decoder.layer3;
     Mp3BitReader& reader = decoder.reader;
-    const bool joint = state.channelCount == 2 && request.mode == kModeJointStereo;
-    const bool midSide = joint && (request.modeExtension & 2);
-    const bool intensity = joint && (request.modeExtension & 1);
+    const bool midSide = modes.midSide;
+    const bool intensity = modes.intensity;
 
     for (int ch = 0; ch < state.channelCount; ++ch) {
         Mp3GranuleChannel& gc = state.granules[slot][ch];
@@ -315,10 +323,9 @@ bool mp3SetUpLayer3(Mp3Decoder& decoder, const Mp3FrameInfo& info) {
 
 void Mp3Decoder::DecodeLayer3(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output) {
     Mp3Layer3State& state = decoder.layer3;
-    const bool joint = state.channelCount == 2 && request.mode == kModeJointStereo;
-    const bool midSide = joint && (request.modeExtension & 2);
+    const StereoModes modes = stereoModesOf(state, request);
     int mainDataBegin = 0;
-    readSideInfo(decoder, request, midSide, mainDataBegin);
+    readSideInfo(decoder, request, modes.midSide, mainDataBegin);
 
     if (state.reservoirHeld > kReservoirCompactAbove) {
         std::memmove(state.reservoir, state.reservoir + state.reservoirHeld - mainDataBegin,
@@ -340,10 +347,10 @@ void Mp3Decoder::DecodeLayer3(Mp3Decoder& decoder, const Mp3FrameRequest& reques
     }
     state.mainDataBit = state.mainDataStart * 8;
     if (!state.lsf) {
-        decodeGranule(decoder, request, 0, 0, output);
-        decodeGranule(decoder, request, 1, 1, output + decoder.pcmBytesPerFrame / 2);
+        decodeGranule(decoder, modes, 0, 0, output);
+        decodeGranule(decoder, modes, 1, 1, output + decoder.pcmBytesPerFrame / 2);
     } else {
-        decodeGranule(decoder, request, 0, state.granuleSlot, output);
+        decodeGranule(decoder, modes, 0, state.granuleSlot, output);
         state.granuleSlot ^= 1;
     }
 }

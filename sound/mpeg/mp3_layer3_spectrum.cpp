@@ -12,8 +12,6 @@
 namespace sound::mpeg {
 namespace {
 
-bool isShortBlock(const Mp3GranuleChannel& gc) { return gc.windowSwitching && gc.blockType == 2; }
-
 float powerOf(const float* table, int32_t x) {
     if (x >= -32 && x < 32) return table[x + 32];
     const long double magnitude = std::cbrt(static_cast<long double>(std::abs(x)));
@@ -32,7 +30,7 @@ void mp3Requantize(Mp3Decoder& decoder, int channel, int slot) {
     const int32_t* values = state.huffmanValues[channel];
     float* out = state.spectra[channel][slot];
 
-    const bool shortBlock = isShortBlock(gc);
+    const bool shortBlock = gc.isShortBlock();
     gc.shortBlock = shortBlock ? 1 : 0;
     gc.blockType = gc.windowSwitching ? gc.blockType : 0;
     gc.longBandCount = shortBlock ? (gc.mixedBlock ? state.mixedLongBands : 0) : 22;

@@ -68,6 +68,8 @@ struct Mp3GranuleChannel {
     int32_t firstShortBand;       // 0, 3 for mixed blocks, 12 for long blocks
     int32_t longBandCount;        // 22, mixedLongBands or 0
     int32_t lastNonzeroShort[3];  // per window
+
+    bool isShortBlock() const { return windowSwitching && blockType == 2; }
 };
 
 // Per-stream set-up and the state that carries from frame to frame.
