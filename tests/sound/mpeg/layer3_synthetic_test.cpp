@@ -29,6 +29,7 @@ struct ChannelPlan {
     int groupCounts[4] = {0, 0, 0, 0};
     std::vector<int> scalefactors;  // in sending order
     bool mixedBlock = false;        // window switching, block type 2, mixed
+    bool shortBlock = false;        // window switching, block type 2, not mixed
     int subblockGain[3] = {0, 0, 0};
     int values[576] = {};
     int bigValues = 0;  // pairs
@@ -62,10 +63,10 @@ void writeSideInfoChannel(test::BitWriter& side, const ChannelPlan& plan, size_t
     side.put(plan.bigValues, 9);
     side.put(plan.globalGain, 8);
     side.put(plan.scalefacCompress, lsf ? 9 : 4);
-    if (plan.mixedBlock) {
+    if (plan.mixedBlock || plan.shortBlock) {
         side.put(1, 1);  // window switching
         side.put(2, 2);  // short blocks
-        side.put(1, 1);  // mixed
+        side.put(plan.mixedBlock ? 1 : 0, 1);
         side.put(15, 5);
         side.put(15, 5);
         for (int w = 0; w < 3; ++w) side.put(plan.subblockGain[w], 3);
@@ -107,10 +108,10 @@ std::vector<uint8_t> layer3Frame(bool lsf, int modeExtension, const std::vector<
     return frame.finish(frameSize);
 }
 
-// Random values on the lines below `end` (by pairs), zero above.
-void fillValues(ChannelPlan& plan, int end, std::mt19937& random) {
+// Random values on the lines below `end` (by pairs), zero above; none zero with `dense`.
+void fillValues(ChannelPlan& plan, int end, std::mt19937& random, bool dense = false) {
     for (int i = 0; i < end; ++i) {
-        const int magnitude = static_cast<int>(random() % 16);
+        const int magnitude = static_cast<int>(dense ? 1 + random() % 15 : random() % 16);
         plan.values[i] = random() % 2 ? magnitude : -magnitude;
     }
     plan.values[0] = 9;  // the channel is never all zero
@@ -218,6 +219,49 @@ TEST(Mp3Layer3Synthetic, LsfIntensityStereoMatchesTheReference) {
             stream.insert(stream.end(), frame.begin(), frame.end());
         }
         SCOPED_TRACE(intensityScale);
+        expectMatchesReference(stream, frames);
+    }
+}
+
+// Short blocks: the right channel carries short bands 0 and 1 in every window (lines 0 to 23
+// in sending order) and intensity positions above; the left channel reaches band 11.
+TEST(Mp3Layer3Synthetic, ShortBlockIntensityStereoMatchesTheReference) {
+    struct ShortCase {
+        bool lsf;
+        int modeExtension;
+        int leftLines;  // three times the end of short band 11
+    };
+    const ShortCase cases[] = {{false, 1, 3 * 136}, {false, 3, 3 * 136}, {true, 1, 3 * 174}};
+    for (const ShortCase& c : cases) {
+        std::mt19937 random(static_cast<unsigned>(60 + c.modeExtension + 10 * c.lsf));
+        std::vector<uint8_t> stream;
+        const int frames = 10;
+        for (int f = 0; f < frames; ++f) {
+            std::vector<std::vector<ChannelPlan>> granules;
+            for (int gr = 0; gr < (c.lsf ? 1 : 2); ++gr) {
+                ChannelPlan left;
+                left.shortBlock = true;
+                fillValues(left, c.leftLines, random);
+                ChannelPlan right;
+                right.shortBlock = true;
+                for (int w = 0; w < 3; ++w) right.subblockGain[w] = static_cast<int>(random() % 2);
+                // MPEG-1: slen1 = slen2 = 3 over 18 + 18 values; LSF: 3, 3, 3 over 12 each.
+                right.scalefacCompress = c.lsf ? 129 * 2 : 13;
+                right.slen[0] = right.slen[1] = right.slen[2] = 3;
+                right.groupCounts[0] = right.groupCounts[1] = c.lsf ? 12 : 18;
+                right.groupCounts[2] = c.lsf ? 12 : 0;
+                for (int band = 0; band < 12; ++band) {
+                    for (int w = 0; w < 3; ++w) {
+                        right.scalefactors.push_back(band < 2 ? 0 : static_cast<int>(random() % 8));
+                    }
+                }
+                fillValues(right, 24, random, true);
+                granules.push_back({left, right});
+            }
+            const std::vector<uint8_t> frame = layer3Frame(c.lsf, c.modeExtension, granules);
+            stream.insert(stream.end(), frame.begin(), frame.end());
+        }
+        SCOPED_TRACE(testing::Message() << "lsf " << c.lsf << " mode extension " << c.modeExtension);
         expectMatchesReference(stream, frames);
     }
 }
