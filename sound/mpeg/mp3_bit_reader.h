@@ -52,6 +52,7 @@ struct Mp3BitReader {
 
     // Takes n bits and makes sure one more (a sign bit) is held without another refill.
     uint32_t GetLinbits(int n) {
+        if (n == 0) return 0;
         if (bitCount < n + 2) refill();
         bitCount -= n;
         uint32_t value = bitAcc >> bitCount;
@@ -67,21 +68,9 @@ struct Mp3BitReader {
 
     // Drops n bits that were peeked (n <= bitCount).
     void skipPeeked(int n) {
+        if (n == 0) return;
         bitCount -= n;
         bitAcc &= (1u << bitCount) - 1;
-    }
-
-    // Skips any number of bits.
-    void skipBits(uint32_t n) {
-        if (n <= static_cast<uint32_t>(bitCount)) {
-            skipPeeked(static_cast<int>(n));
-            return;
-        }
-        n -= static_cast<uint32_t>(bitCount);
-        bitAcc = 0;
-        bitCount = 0;
-        readPos += n / 8;
-        GetBits(static_cast<int>(n % 8));
     }
 
     // Bits consumed since startPos.

@@ -300,10 +300,7 @@ bool mp3SetUpLayer3(Mp3Decoder& decoder, const Mp3FrameInfo& info) {
     state.channelCount = info.channels;
 
     const Mp3BandStarts& bands = mp3BandStarts(info.version, info.rateIndex);
-    for (int b = 0; b < 22; ++b) {
-        state.longBandEnd[b] = bands.longStart[b + 1];
-        state.longBandWidth[b] = bands.longStart[b + 1] - bands.longStart[b];
-    }
+    for (int b = 0; b < 22; ++b) state.longBandEnd[b] = bands.longStart[b + 1];
     for (int b = 0; b < 13; ++b) {
         state.shortBandEnd[b] = 3 * bands.shortStart[b + 1];
         state.shortBandWidth[b] = bands.shortStart[b + 1] - bands.shortStart[b];

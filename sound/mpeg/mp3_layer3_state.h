@@ -75,7 +75,6 @@ struct Mp3GranuleChannel {
 // Per-stream set-up and the state that carries from frame to frame.
 struct Mp3Layer3State {
     int32_t longBandEnd[22];
-    int32_t longBandWidth[22];
     int32_t shortBandEnd[13];    // three times the end line (short lines interleave by window)
     int32_t shortBandWidth[13];  // lines of one window
     int32_t channelCount;
