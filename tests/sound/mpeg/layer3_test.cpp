@@ -192,13 +192,13 @@ TEST(Mp3Layer3, TruncatedAndDamagedStreamsDecodeSafely) {
         ASSERT_FALSE(stream.empty());
         const tools::mpegdec::DecodedStream whole = tools::mpegdec::decodeMpegStream(stream.data(), stream.size());
         ASSERT_EQ(whole.error, "");
-        // Every cut decodes the whole frames before it and stops.
-        for (size_t size = 0; size < stream.size(); size += 97) {
+        // Every cut decodes the whole frames before it and stops (sixty cuts at odd places).
+        for (size_t size = 0; size < stream.size(); size += stream.size() / 60 + 1) {
             const tools::mpegdec::DecodedStream part = tools::mpegdec::decodeMpegStream(stream.data(), size);
             ASSERT_LE(part.samples.size(), whole.samples.size());
         }
         std::mt19937 random(static_cast<unsigned>(rate));
-        for (int variant = 0; variant < 60; ++variant) {
+        for (int variant = 0; variant < 40; ++variant) {
             std::vector<uint8_t> damaged = stream;
             for (int flip = 0; flip < 12; ++flip) damaged[random() % damaged.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
             const tools::mpegdec::DecodedStream part = tools::mpegdec::decodeMpegStream(damaged.data(), damaged.size());
