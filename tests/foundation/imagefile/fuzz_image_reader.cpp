@@ -1,4 +1,5 @@
-// Fuzz target: the BMP reader over arbitrary bytes, as a whole file and as an archive
+// Fuzz target for one image reader (IMAGE_READER, set by the build: DimgLoadBitmap,
+// DimgLoadPng or DimgLoadJpeg) over arbitrary bytes, as a whole file and as an archive
 // member's view; it must fail cleanly or give an image of sane size.
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     view.OpenView(0, static_cast<int32_t>(size), file);
     for (DFile* source : {&file, &view}) {
         DImage image;
-        if (DimgLoadBitmap(*source, image) && (image.Width() < 1 || image.Height() < 1 || image.Pixels() == nullptr))
+        if (IMAGE_READER(*source, image) && (image.Width() < 1 || image.Height() < 1 || image.Pixels() == nullptr))
             __builtin_trap();
     }
     return 0;
