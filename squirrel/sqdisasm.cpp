@@ -1,6 +1,7 @@
 #include "squirrel/sqdisasm.h"
 
 #include "squirrel/sqstring.h"
+#include "squirrel/squtf.h"
 
 #include <cstdio>
 #include <cstdarg>
@@ -86,35 +87,6 @@ void Disassemble(const SQFunctionProto* f, const std::string& path, std::string&
 
 const char* sq_opname(unsigned op) {
   return op < kOpcodeCount ? kOpNames[op] : nullptr;
-}
-
-std::string sq_utf16_to_utf8(std::u16string_view s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); i++) {
-    uint32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      i++;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
 }
 
 std::string sq_disassemble(const SQFunctionProto* proto) {

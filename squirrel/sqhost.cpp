@@ -1,6 +1,7 @@
 #include "squirrel/sqhost.h"
 
 #include "squirrel/sqdisasm.h"
+#include "squirrel/squtf.h"
 #include "squirrel/sqfuncproto.h"
 #include "squirrel/squirrel.h"
 
@@ -80,8 +81,8 @@ bool LoadMain(HSQUIRRELVM v, const std::string& name, const std::string& data, s
   }
   std::string source = data;
   if (source.compare(0, 3, "\xEF\xBB\xBF") == 0) source.erase(0, 3);
-  const std::u16string text = Utf8ToUtf16(source);
-  const std::u16string srcname = Utf8ToUtf16(name);
+  const std::u16string text = sq_utf8_to_utf16(source);
+  const std::u16string srcname = sq_utf8_to_utf16(name);
   if (SQ_FAILED(sq_compilebuffer(v, text.data(), static_cast<SQInteger>(text.size()),
                                  srcname.c_str(), SQTrue))) {
     err << "compile failed: " << LastErrorText(v) << "\n";
@@ -91,39 +92,6 @@ bool LoadMain(HSQUIRRELVM v, const std::string& name, const std::string& data, s
 }
 
 }  // namespace
-
-std::u16string Utf8ToUtf16(const std::string& s) {
-  std::u16string out;
-  for (size_t i = 0; i < s.size();) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    uint32_t cp = 0xFFFD;
-    size_t len = 1;
-    if (c < 0x80) {
-      cp = c;
-    } else if ((c >> 5) == 6 && i + 1 < s.size()) {
-      cp = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3Fu);
-      len = 2;
-    } else if ((c >> 4) == 14 && i + 2 < s.size()) {
-      cp = ((c & 0x0Fu) << 12) | ((static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 6) |
-           (static_cast<unsigned char>(s[i + 2]) & 0x3Fu);
-      len = 3;
-    } else if ((c >> 3) == 30 && i + 3 < s.size()) {
-      cp = ((c & 0x07u) << 18) | ((static_cast<unsigned char>(s[i + 1]) & 0x3Fu) << 12) |
-           ((static_cast<unsigned char>(s[i + 2]) & 0x3Fu) << 6) |
-           (static_cast<unsigned char>(s[i + 3]) & 0x3Fu);
-      len = 4;
-    }
-    if (cp >= 0x10000 && cp <= 0x10FFFF) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp > 0xFFFF ? 0xFFFD : cp));
-    }
-    i += len;
-  }
-  return out;
-}
 
 int RunScript(const std::string& name, const std::string& data, std::ostream& out,
               std::ostream& err) {

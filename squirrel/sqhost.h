@@ -22,7 +22,4 @@ bool CompileToStream(const std::string& name, const std::string& source, std::st
 int Disassemble(const std::string& name, const std::string& data, std::ostream& out,
                 std::ostream& err);
 
-// UTF-8 to 16-bit units (invalid bytes become U+FFFD).
-std::u16string Utf8ToUtf16(const std::string& s);
-
 }  // namespace sqhost
