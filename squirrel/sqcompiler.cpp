@@ -248,8 +248,8 @@ class SQCompiler {
       _fs->AddInstruction(_OP_COMPARITH, _fs->PushTarget(), (src << 16) | val, key, oper);
     } else {
       const SQInteger src = _fs->PopTarget();
-      const SQInteger dst = _fs->TopTarget();
-      _fs->AddInstruction(_OP_COMPARITHL, dst, dst, src, oper);
+      const SQInteger dst = _fs->PopTarget();
+      _fs->AddInstruction(_OP_COMPARITHL, _fs->PushTarget(), dst, src, oper);
     }
   }
 
