@@ -1,4 +1,5 @@
 // The base library's global functions and the parameter type masks of native functions.
+#include "squirrel/sqarray.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
@@ -37,6 +38,71 @@ SQInteger base_print(HSQUIRRELVM v) {
   if (SQPRINTFUNCTION pf = sq_getprintfunc(v)) pf(v, u"%s", str);
   return 0;
 }
+
+SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) { return v->GetAt(v->_stackbase + n - 1); }
+
+SQInteger base_seterrorhandler(HSQUIRRELVM v) {
+  const SQObjectType t = sq_gettype(v, 2);
+  if (t == OT_CLOSURE || t == OT_NATIVECLOSURE || t == OT_NULL) v->_errorhandler = Arg(v, 2);
+  return 0;
+}
+
+SQInteger base_enabledebuginfo(HSQUIRRELVM v) {
+  sq_enabledebuginfo(v, sq_gettype(v, 2) != OT_NULL);
+  return 0;
+}
+
+SQInteger base_getroottable(HSQUIRRELVM v) {
+  v->Push(v->_roottable);
+  return 1;
+}
+
+SQInteger base_setroottable(HSQUIRRELVM v) {
+  v->Push(Arg(v, 2));
+  return SQ_FAILED(sq_setroottable(v)) ? SQ_ERROR : 0;
+}
+
+SQInteger base_getconsttable(HSQUIRRELVM v) {
+  v->Push(v->_ss->_consts);
+  return 1;
+}
+
+SQInteger base_setconsttable(HSQUIRRELVM v) {
+  v->Push(Arg(v, 2));
+  return SQ_FAILED(sq_setconsttable(v)) ? SQ_ERROR : 0;
+}
+
+SQInteger base_assert(HSQUIRRELVM v) {
+  if (!sq_istrue(Arg(v, 2))) return sq_throwerror(v, u"assertion failed");
+  return 0;
+}
+
+SQInteger base_compilestring(HSQUIRRELVM v) {
+  SQObjectPtr src = Arg(v, 2);
+  SQObjectPtr name = sq_gettop(v) > 2 ? Arg(v, 3) : sq_str(v->_ss, "unnamedbuffer");
+  if (SQ_FAILED(sq_compilebuffer(v, _string(src)->_val, _string(src)->_len, _string(name)->_val,
+                                 SQFalse))) {
+    return SQ_ERROR;
+  }
+  return 1;
+}
+
+SQInteger base_array(HSQUIRRELVM v) {
+  const SQInteger size = sq_toint(Arg(v, 2));
+  if (size < 0) return sq_throwerror(v, u"negative size");
+  SQArray* a = SQArray::Create(v->_ss, 0);
+  SQObjectPtr holder(a);
+  a->Resize(size, sq_gettop(v) > 2 ? static_cast<const SQObject&>(Arg(v, 3)) : _null_);
+  v->Push(holder);
+  return 1;
+}
+
+SQInteger base_type(HSQUIRRELVM v) {
+  v->Push(sq_str(v->_ss, sq_typename(sq_gettype(v, 2))));
+  return 1;
+}
+
+SQInteger base_dummy(HSQUIRRELVM) { return 0; }
 
 }  // namespace
 
@@ -78,7 +144,18 @@ void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs) {
 
 void sq_register_base_library(HSQUIRRELVM v) {
   static const SQRegFunction funcs[] = {
+      {u"seterrorhandler", base_seterrorhandler, 2, nullptr},
+      {u"enabledebuginfo", base_enabledebuginfo, 2, nullptr},
+      {u"getroottable", base_getroottable, 1, nullptr},
+      {u"setroottable", base_setroottable, 2, nullptr},
+      {u"getconsttable", base_getconsttable, 1, nullptr},
+      {u"setconsttable", base_setconsttable, 2, nullptr},
+      {u"assert", base_assert, 2, nullptr},
       {u"print", base_print, 2, nullptr},
+      {u"compilestring", base_compilestring, -2, u".ss"},
+      {u"array", base_array, -2, u".n"},
+      {u"type", base_type, 2, nullptr},
+      {u"dummy", base_dummy, 0, nullptr},
       {nullptr, nullptr, 0, nullptr},
   };
   SQTable* root = _table(v->_roottable);

@@ -319,6 +319,37 @@ SQInteger closure_bindenv(HSQUIRRELVM v) {
   return 1;
 }
 
+// A table describing a function: its kind, name, source and parameters.
+SQInteger closure_getinfos(HSQUIRRELVM v) {
+  SQSharedState* ss = v->_ss;
+  SQObjectPtr f = Arg(v, 1);
+  SQObjectPtr res(SQTable::Create(ss, 0));
+  SQTable* t = _table(res);
+  if (sq_type(f) == OT_CLOSURE) {
+    SQFunctionProto* p = _closure(f)->proto();
+    SQObjectPtr params(SQArray::Create(ss, 0));
+    for (const SQObjectPtr& name : p->_parameters) _array(params)->Append(name);
+    if (p->_varparams) _array(params)->Append(sq_str(ss, "..."));
+    t->NewSlot(sq_str(ss, "native"), SQObjectPtr(false));
+    t->NewSlot(sq_str(ss, "name"), p->_name);
+    t->NewSlot(sq_str(ss, "src"), p->_sourcename);
+    t->NewSlot(sq_str(ss, "parameters"), params);
+    t->NewSlot(sq_str(ss, "varargs"), SQObjectPtr(p->_varparams));
+  } else {
+    SQNativeClosure* nc = _nativeclosure(f);
+    SQObjectPtr typecheck;
+    if (!nc->_typecheck.empty()) {
+      typecheck = SQObjectPtr(SQArray::Create(ss, 0));
+      for (SQInteger mask : nc->_typecheck) _array(typecheck)->Append(SQObjectPtr(mask));
+    }
+    t->NewSlot(sq_str(ss, "native"), SQObjectPtr(true));
+    t->NewSlot(sq_str(ss, "name"), nc->_name);
+    t->NewSlot(sq_str(ss, "paramscheck"), SQObjectPtr(nc->_nparamscheck));
+    t->NewSlot(sq_str(ss, "typecheck"), typecheck);
+  }
+  return Return(v, res);
+}
+
 SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
   SQObjectPtr t(SQTable::Create(v->_ss, 0));
   sq_register_functions(v, _table(t), funcs);
@@ -375,6 +406,7 @@ void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
       {u"acall", closure_acall, 2, u"ca"},
       {u"pacall", closure_pacall, 2, u"ca"},
       {u"bindenv", closure_bindenv, 2, u"c x|y|t"},
+      {u"getinfos", closure_getinfos, 1, u"c"},
       {u"tostring", default_tostring, 1, u"."},
       {nullptr, nullptr, 0, nullptr}};
   ss->_table_default_delegate = MakeDelegate(v, table_funcs);
