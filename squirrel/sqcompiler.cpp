@@ -48,7 +48,7 @@ class SQCompiler {
       Lex();
       while (_token > 0) {
         Statement();
-        if (_lex._prevtoken != '}') OptionalSemicolon();
+        if (_lex._prevtoken != '}' && _lex._prevtoken != ';') OptionalSemicolon();
       }
       CleanStack(stacksize);
       _fs->AddLineInfos(_lex._currentline, _lineinfo, true);
