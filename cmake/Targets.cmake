@@ -53,10 +53,16 @@ function(tessera_test)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} test_support GTest::gtest GTest::gmock
     GTest::gtest_main Threads::Threads)
-  set(env TESSERA_HEADLESS=1 TESSERA_SHARED_DIR=${TESSERA_SHARED_DIR} ${ARG_ENV})
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 120
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${env}" TIMEOUT 600)
+  # The environment reaches both test discovery and every test run through the target's
+  # launcher (a plain ENVIRONMENT property would be split apart by gtest_discover_tests).
+  set(launcher ${CMAKE_COMMAND} -E env TESSERA_HEADLESS=1
+    TESSERA_SHARED_DIR=${TESSERA_SHARED_DIR} ${ARG_ENV})
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${launcher}")
+  set(properties TIMEOUT 600)
+  if(ARG_LABELS)
+    list(APPEND properties LABELS ${ARG_LABELS})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES ${properties})
 endfunction()
 
 # tessera_fuzz(NAME name SOURCE file DEPS ...)

@@ -1,0 +1,12 @@
+#pragma once
+#include "foundation/DExcept.h"
+
+namespace mirel {
+
+// Thrown by value for every file, archive and image-file error of the library.
+class DExceptFile : public DExcept {
+public:
+    DExceptFile() : DExcept("DExceptFile") {}
+};
+
+}  // namespace mirel

@@ -1,0 +1,59 @@
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+
+#include "platform/os/wait_result.h"
+
+namespace platform::os {
+
+// A Win32-style event. A manual-reset event stays signalled until reset and releases every
+// waiter; an auto-reset event releases one waiter and falls back to non-signalled. Shared by
+// handle (EventHandle), so any layer holding the handle (a sound buffer's position
+// notifications, say) can signal it while its owner waits. All operations are thread-safe.
+class Event {
+public:
+    Event(bool manualReset, bool initiallySignalled);
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+
+    // Signals: a manual-reset event releases all waiters and stays signalled; an auto-reset event
+    // releases the longest waiter, or stays signalled until one arrives.
+    void set();
+    void reset();
+    // Releases the threads waiting now (all of them, or one for an auto-reset event) and leaves
+    // the event non-signalled.
+    void pulse();
+    // kWaitObject0 when signalled within `milliseconds` (kInfinite: no limit), else kWaitTimeout.
+    uint32_t wait(uint32_t milliseconds);
+
+    bool manualReset() const { return manualReset_; }
+
+private:
+    struct Waiter {
+        bool released = false;
+    };
+    void releaseFirstWaiter();
+    void releaseAllWaiters();
+
+    const bool manualReset_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool signalled_;
+    std::deque<Waiter*> waiters_;  // in arrival order
+};
+
+using EventHandle = std::shared_ptr<Event>;
+
+inline EventHandle createEvent(bool manualReset, bool initiallySignalled) {
+    return std::make_shared<Event>(manualReset, initiallySignalled);
+}
+
+// The Win32 wait on an event handle: kWaitFailed for a null handle.
+inline uint32_t waitForSingleObject(const EventHandle& event, uint32_t milliseconds) {
+    return event ? event->wait(milliseconds) : kWaitFailed;
+}
+
+}  // namespace platform::os

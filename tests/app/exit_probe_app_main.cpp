@@ -1,0 +1,3 @@
+#include "app/app_main.h"
+
+int AppMain() { return 3; }
