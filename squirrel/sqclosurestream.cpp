@@ -13,7 +13,7 @@ namespace {
 constexpr uint32_t kTagHead = 0x53514952;  // 'SQIR'
 constexpr uint32_t kTagPart = 0x50415254;  // 'PART'
 constexpr uint32_t kTagTail = 0x5441494C;  // 'TAIL'
-constexpr SQInteger kMaxNesting = 200;
+constexpr SQInteger kMaxNesting = 300;
 constexpr const char* kCorrupted = "invalid or corrupted closure stream";
 
 class StreamReader {

@@ -17,6 +17,9 @@ namespace {
 
 constexpr SQInteger DEREF_NO_DEREF = -1;
 constexpr SQInteger DEREF_FIELD = -2;
+// Deepest nesting of statements and sub-expressions accepted, so that hostile or generated
+// text cannot exhaust the native stack of the recursive parser.
+constexpr SQInteger kMaxNesting = 300;
 
 struct ExpState {
   SQInteger _deref = DEREF_NO_DEREF;
@@ -26,6 +29,18 @@ struct ExpState {
 };
 
 struct CompileFailure {};
+
+// Counts one level of parser recursion for as long as it lives.
+class NestingGuard {
+ public:
+  explicit NestingGuard(SQInteger& depth) : depth_(depth) { depth_++; }
+  ~NestingGuard() { depth_--; }
+  NestingGuard(const NestingGuard&) = delete;
+  NestingGuard& operator=(const NestingGuard&) = delete;
+
+ private:
+  SQInteger& depth_;
+};
 
 class SQCompiler {
  public:
@@ -130,6 +145,8 @@ class SQCompiler {
   }
 
   void Statement() {
+    NestingGuard guard(_nesting);
+    if (_nesting > kMaxNesting) Error("expression too deeply nested");
     _fs->AddLineInfos(_lex._currentline, _lineinfo);
     switch (_token) {
       case ';': Lex(); break;
@@ -503,6 +520,8 @@ class SQCompiler {
   }
 
   SQInteger Factor() {
+    NestingGuard guard(_nesting);
+    if (_nesting > kMaxNesting) Error("expression too deeply nested");
     _exst._deref = DEREF_NO_DEREF;
     switch (_token) {
       case TK_STRING_LITERAL:
@@ -1223,6 +1242,7 @@ class SQCompiler {
   SQObjectPtr _sourcename;
   ExpState _exst;
   SQCompileError _error;
+  SQInteger _nesting = 0;
 };
 
 }  // namespace

@@ -84,6 +84,10 @@ bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQIn
     _stack[static_cast<size_t>(i)].Null();
   }
   if (!tailcall) {
+    if (static_cast<SQInteger>(_callsstack.size()) >= MAX_CALL_DEPTH) {
+      Raise_Error("stack overflow");
+      return false;
+    }
     _callsstack.emplace_back();
     CallInfo& c = _callsstack.back();
     c._prevstkbase = _stackbase;

@@ -121,6 +121,8 @@ struct SQVM : SQCollectable {
 };
 
 constexpr SQInteger MAX_NATIVE_CALLS = 100;
+// Deepest chain of script calls; deeper recursion raises "stack overflow".
+constexpr SQInteger MAX_CALL_DEPTH = 50000;
 constexpr SQInteger MIN_STACK_OVERHEAD = 10;
 
 // ASCII text as a UTF-16 string.

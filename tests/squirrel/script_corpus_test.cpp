@@ -105,3 +105,27 @@ INSTANTIATE_TEST_SUITE_P(Squirrel, ScriptCorpus, ::testing::ValuesIn(kScripts),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+TEST(ScriptLimits, DeepNestingIsACompileErrorNotACrash) {
+  const std::string deep = "local x = " + std::string(5000, '(') + "1" + std::string(5000, ')') + ";";
+  const sqtest::RunResult r = sqtest::Run("deep.nut", deep);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("compile failed: expression too deeply nested"), std::string::npos);
+  // ordinary nesting still compiles
+  const std::string fine = "print(" + std::string(100, '(') + "1" + std::string(100, ')') + ");";
+  EXPECT_EQ(sqtest::Run("fine.nut", fine).out, "1");
+}
+
+TEST(ScriptLimits, EndlessRecursionRaisesStackOverflow) {
+  const sqtest::RunResult r =
+      sqtest::Run("rec.nut", "function f(n) { return 1 + f(n + 1); }\n"
+                             "try { f(0); } catch (e) { print(e); }\n"
+                             "function g(n) { if (n == 0) return 0; return g(n - 1); }\n"
+                             "print(\" \" + g(200000));");
+  EXPECT_EQ(r.out, "stack overflow 0");  // tail calls do not count
+  EXPECT_EQ(r.status, 0);
+}
+
+}  // namespace
