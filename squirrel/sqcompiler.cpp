@@ -513,6 +513,9 @@ class SQCompiler {
           }
           Lex();
           FunctionCallArgs();
+          // A call's result is a value: `f()++`, `++f()` or `f() = 1` must not address it
+          // as a field (that would take operands that are not there).
+          _exst._deref = DEREF_NO_DEREF;
           break;
         default: return;
       }
@@ -686,11 +689,16 @@ class SQCompiler {
     _fs->AddInstruction(op, _fs->PushTarget(), src);
   }
 
+  // `++x` / `--x`: a field is left unread (like `delete`) so that INC can address it.
   void PrefixIncDec(SQInteger token) {
     const SQInteger diff = token == TK_MINUSMINUS ? -1 : 1;
     Lex();
+    ExpState saved = PushExpState();
+    _exst._class_or_delete = true;
     PrefixedExp();
-    if (_exst._deref == DEREF_FIELD) {
+    const ExpState es = _exst;
+    _exst = saved;
+    if (es._deref == DEREF_FIELD) {
       Emit2ArgsOP(_OP_INC, diff);
     } else {
       const SQInteger src = _fs->PopTarget();

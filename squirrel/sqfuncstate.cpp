@@ -70,6 +70,7 @@ SQInteger SQFuncState::PushTarget(SQInteger n) {
 }
 
 SQInteger SQFuncState::PopTarget() {
+  if (_targetstack.empty()) _error("internal compiler error: no target");
   const SQInteger npos = _targetstack.back();
   if (sq_type(_vlocals[static_cast<size_t>(npos)]._name) == OT_NULL) _vlocals.pop_back();
   _targetstack.pop_back();

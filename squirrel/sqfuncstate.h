@@ -43,7 +43,10 @@ class SQFuncState {
   SQInteger AllocStackPos();
   SQInteger PushTarget(SQInteger n = -1);
   SQInteger PopTarget();
-  SQInteger TopTarget() const { return _targetstack.back(); }
+  SQInteger TopTarget() const {
+    if (_targetstack.empty()) _error("internal compiler error: no target");
+    return _targetstack.back();
+  }
   bool IsLocal(SQUnsignedInteger stkpos) const;
   SQObjectPtr CreateString(std::u16string_view s);
   SQInteger GetConstant(const SQObject& cons);
