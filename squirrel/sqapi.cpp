@@ -79,7 +79,6 @@ SQUserPointer sq_getforeignptr(HSQUIRRELVM v) { return v->_foreignptr; }
 void sq_setprintfunc(HSQUIRRELVM v, SQPRINTFUNCTION printfunc) { v->_ss->_printfunc = printfunc; }
 SQPRINTFUNCTION sq_getprintfunc(HSQUIRRELVM v) { return v->_ss->_printfunc; }
 SQInteger sq_getvmstate(HSQUIRRELVM v) {
-  if (v->_suspended) return SQ_VMSTATE_SUSPENDED;
   return v->_callsstack.empty() ? SQ_VMSTATE_IDLE : SQ_VMSTATE_RUNNING;
 }
 

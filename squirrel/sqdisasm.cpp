@@ -85,10 +85,6 @@ void Disassemble(const SQFunctionProto* f, const std::string& path, std::string&
 
 }  // namespace
 
-const char* sq_opname(unsigned op) {
-  return op < kOpcodeCount ? kOpNames[op] : nullptr;
-}
-
 std::string sq_disassemble(const SQFunctionProto* proto) {
   std::string out;
   Disassemble(proto, "main", out);

@@ -299,7 +299,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           goto exception_trap;
         case _OP_FOREACH: {
           bool finished = false;
-          THROW_IF(!FOREACH_OP(STK(arg0), STK(arg2), STK(arg2 + 1), STK(arg2 + 2), arg2, finished));
+          THROW_IF(!FOREACH_OP(STK(arg0), STK(arg2), STK(arg2 + 1), STK(arg2 + 2), finished));
           c->_ip += finished ? arg1 : 1;
           continue;
         }

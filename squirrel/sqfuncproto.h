@@ -27,9 +27,6 @@ struct SQLineInfo {
 struct SQFunctionProto : SQRefCounted {
   static SQFunctionProto* Create() { return new SQFunctionProto(); }
   void Release() override { delete this; }
-  // The line of the instruction at `curr` (the last line entry at or before it).
-  SQInteger GetLine(const SQInstruction* curr) const;
-
   SQObjectPtr _sourcename;
   SQObjectPtr _name;
   std::vector<SQObjectPtr> _literals;

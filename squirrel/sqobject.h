@@ -8,8 +8,6 @@
 
 struct SQSharedState;
 
-typedef std::u16string SQString16;
-
 struct SQRefCounted {
   SQUnsignedInteger _uiRef = 0;
   virtual ~SQRefCounted() = default;

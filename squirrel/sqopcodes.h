@@ -95,6 +95,3 @@ struct SQInstruction {
   unsigned char _arg3 = 0;
 };
 static_assert(sizeof(SQInstruction) == 8);
-
-// The opcode's name without the prefix ("LOAD", "GETK", ...).
-const char* sq_opname(unsigned op);

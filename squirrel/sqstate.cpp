@@ -6,12 +6,6 @@
 
 void sq_register_default_delegates(SQVM* vm, SQSharedState* ss);
 
-namespace {
-const char* const kMetaMethodNames[MT_LAST] = {
-    "_add", "_sub", "_mul", "_div", "_unm", "_modulo", "_set", "_get", "_typeof", "_nexti",
-    "_cmp", "_call", "_cloned", "_newslot", "_delslot", "_tostring", "_newmember", "_inherited"};
-}
-
 SQObjectPtr sq_str(SQSharedState* ss, const char* ascii) {
   return SQObjectPtr(SQString::CreateAscii(ss, ascii));
 }
@@ -23,13 +17,6 @@ SQSharedState::SQSharedState() {
 void SQSharedState::Init(SQVM* vm) {
   _registry = SQObjectPtr(SQTable::Create(this, 0));
   _consts = SQObjectPtr(SQTable::Create(this, 0));
-  _constructoridx = sq_str(this, "constructor");
-  _metamethodsmap = SQObjectPtr(SQTable::Create(this, MT_LAST - 1));
-  for (SQInteger i = 0; i < MT_LAST; i++) {
-    SQObjectPtr name = sq_str(this, kMetaMethodNames[i]);
-    _metamethods.push_back(name);
-    _table(_metamethodsmap)->NewSlot(name, SQObjectPtr(i));
-  }
   sq_register_default_delegates(vm, this);
 }
 
@@ -46,9 +33,6 @@ void SQSharedState::Finalize() {
   }
   _registry.Null();
   _consts.Null();
-  _constructoridx.Null();
-  _metamethodsmap.Null();
-  _metamethods.clear();
   _table_default_delegate.Null();
   _array_default_delegate.Null();
   _string_default_delegate.Null();

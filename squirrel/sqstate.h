@@ -20,9 +20,6 @@ struct SQSharedState {
   SQCollectable* _gc_chain = nullptr;
   SQObjectPtr _registry;
   SQObjectPtr _consts;
-  SQObjectPtr _constructoridx;  // the string "constructor"
-  SQObjectPtr _metamethodsmap;  // metamethod name -> index
-  std::vector<SQObjectPtr> _metamethods;
 
   SQObjectPtr _table_default_delegate;
   SQObjectPtr _array_default_delegate;
@@ -37,13 +34,6 @@ struct SQSharedState {
 
  private:
   std::vector<SQChar> _scratchpad;
-};
-
-// Metamethod indices, in 2.2's order.
-enum SQMetaMethod {
-  MT_ADD = 0, MT_SUB, MT_MUL, MT_DIV, MT_UNM, MT_MODULO, MT_SET, MT_GET, MT_TYPEOF, MT_NEXTI,
-  MT_CMP, MT_CALL, MT_CLONED, MT_NEWSLOT, MT_DELSLOT, MT_TOSTRING, MT_NEWMEMBER, MT_INHERITED,
-  MT_LAST
 };
 
 // A string object for ASCII text, interned in `ss`.

@@ -40,7 +40,6 @@ struct SQTable : SQDelegable {
   // Iterator step: from node index `refpos`, the next used node; returns its index + 1, or -1.
   SQInteger Next(SQInteger refpos, SQObjectPtr& outkey, SQObjectPtr& outval) const;
   SQInteger CountUsed() const { return _usednodes; }
-  SQInteger NodeCount() const { return _numofnodes; }
   void Clear();
 
  private:

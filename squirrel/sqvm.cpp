@@ -15,7 +15,6 @@ void SQVM::Finalize() {
   _roottable.Null();
   _lasterror.Null();
   _errorhandler.Null();
-  _debughook.Null();
   temp_reg.Null();
   _callsstack.clear();
   _etraps.clear();
@@ -288,7 +287,7 @@ bool SQVM::DerefInc(SQInteger op, SQObjectPtr& target, const SQObjectPtr& self,
 }
 
 bool SQVM::FOREACH_OP(SQObjectPtr& o1, SQObjectPtr& o2, SQObjectPtr& o3, SQObjectPtr& o4,
-                      SQInteger, bool& finished) {
+                      bool& finished) {
   const SQInteger idx = sq_type(o4) == OT_NULL ? 0 : _integer(o4);
   SQInteger next = -1;
   switch (sq_type(o1)) {

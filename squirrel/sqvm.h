@@ -54,15 +54,15 @@ struct SQVM : SQCollectable {
   bool ArithOp(SQInteger op, SQObjectPtr& trg, const SQObjectPtr& o1, const SQObjectPtr& o2);
   bool StringCat(const SQObjectPtr& str, const SQObjectPtr& obj, SQObjectPtr& dest);
   void TypeOf(const SQObjectPtr& obj, SQObjectPtr& dest);
-  // One step of iteration over o1 from iterator o4; `exitpos` tells whether the loop is over.
+  // One step of iteration over o1 from iterator o4 (null: start): key into o2, value into
+  // o3, next iterator into o4; `finished` when nothing is left.
   bool FOREACH_OP(SQObjectPtr& o1, SQObjectPtr& o2, SQObjectPtr& o3, SQObjectPtr& o4,
-                  SQInteger arg_2, bool& finished);
+                  bool& finished);
   bool CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newbase,
                   SQObjectPtr& retval);
 
   void Raise_Error(const std::u16string& msg);
   void Raise_Error(const char* fmt, ...);
-  void Raise_Error(const SQObjectPtr& desc) { _lasterror = desc; }
   void Raise_IdxError(const SQObject& o);
   void Raise_CompareError(const SQObject& o1, const SQObject& o2);
   void Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger type);
@@ -77,7 +77,6 @@ struct SQVM : SQCollectable {
   }
   void Remove(SQInteger n);
   SQObjectPtr& Top() { return _stack[static_cast<size_t>(_top - 1)]; }
-  SQObjectPtr& PopGet() { return _stack[static_cast<size_t>(--_top)]; }
   SQObjectPtr& GetUp(SQInteger n) { return _stack[static_cast<size_t>(_top + n)]; }
   SQObjectPtr& GetAt(SQInteger n) { return _stack[static_cast<size_t>(n)]; }
   // Makes sure absolute slot `size - 1` exists (plus some room for natives).
@@ -93,12 +92,10 @@ struct SQVM : SQCollectable {
   SQObjectPtr _roottable;
   SQObjectPtr _lasterror;
   SQObjectPtr _errorhandler;
-  SQObjectPtr _debughook;
   SQObjectPtr temp_reg;
   SQInteger _nnativecalls = 0;
   SQUserPointer _foreignptr = nullptr;
   SQSharedState* _ss;
-  SQInteger _suspended = 0;
 
  private:
   bool Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
