@@ -197,6 +197,11 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           continue;
         }
         case _OP_APPENDARRAY:
+          // Only a loaded stream can aim this at something that is not an array.
+          if (sq_type(STK(arg0)) != OT_ARRAY) {
+            Raise_Error("internal vm error: appending to a %s", sq_typename(sq_type(STK(arg0))));
+            goto exception_trap;
+          }
           _array(STK(arg0))->Append(arg3 ? K(arg1) : STK(arg1));
           continue;
         case _OP_GETPARENT: {
