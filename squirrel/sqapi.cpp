@@ -227,9 +227,8 @@ void sq_tobool(HSQUIRRELVM v, SQInteger idx, SQBool* b) {
 }
 
 SQRESULT sq_getstring(HSQUIRRELVM v, SQInteger idx, const SQChar** c) {
-  SQObjectPtr& o = stack_get(v, idx);
-  if (sq_type(o) != OT_STRING) return SQ_ERROR;
-  *c = _string(o)->_val;
+  _GETSAFE_OBJ(v, idx, OT_STRING, o);
+  *c = _string(*o)->_val;
   return SQ_OK;
 }
 
