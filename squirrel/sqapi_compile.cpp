@@ -3,6 +3,7 @@
 #include "squirrel/sqfuncproto.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/squtf.h"
+#include "squirrel/sqverify.h"
 #include "squirrel/sqvm.h"
 
 namespace {
@@ -31,6 +32,12 @@ SQRESULT sq_compile(HSQUIRRELVM v, SQLEXREADFUNC read, SQUserPointer p, const SQ
       v->_ss->_compilererrorhandler(v, msg.c_str(), sourcename, err.line, err.column);
     }
     v->Raise_Error(msg);
+    return SQ_ERROR;
+  }
+  // Our own output gets the same bounds check as a loaded stream: a compiler fault becomes an
+  // error here instead of a wild access later.
+  if (!sq_verify_proto(_funcproto(proto), nullptr)) {
+    v->Raise_Error("internal compiler error: invalid code");
     return SQ_ERROR;
   }
   v->Push(SQObjectPtr(SQClosure::Create(v->_ss, _funcproto(proto))));
