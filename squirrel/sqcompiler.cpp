@@ -499,6 +499,7 @@ class SQCompiler {
               const SQInteger src = _fs->PopTarget();
               _fs->AddInstruction(_OP_PINCL, _fs->PushTarget(), src, 0, tok == TK_MINUSMINUS ? -1 : 1);
             }
+            _exst._deref = DEREF_NO_DEREF;  // `t.x++ = 1` is not an assignment target
           }
           return;
         case '(':
@@ -687,6 +688,7 @@ class SQCompiler {
     PrefixedExp();
     const SQInteger src = _fs->PopTarget();
     _fs->AddInstruction(op, _fs->PushTarget(), src);
+    _exst._deref = DEREF_NO_DEREF;  // `-t.x--`: the result is a value, not the field
   }
 
   // `++x` / `--x`: a field is left unread (like `delete`) so that INC can address it.
