@@ -355,6 +355,7 @@ class SQCompiler {
     const SQInteger op1 = _fs->PopTarget();
     const SQInteger op2 = _fs->PopTarget();
     _fs->AddInstruction(op, _fs->PushTarget(), op1, op2, op3);
+    _exst._deref = DEREF_NO_DEREF;  // `t & x <- 1`: an operator's result is not a field
   }
 
   void ShortCircuit(SQOpcode op, void (SQCompiler::*f)()) {
@@ -370,6 +371,7 @@ class SQCompiler {
     if (trg != second_exp) _fs->AddInstruction(_OP_MOVE, trg, second_exp);
     _fs->SnoozeOpt();
     _fs->SetIntructionParam(jpos, 1, _fs->GetCurrentPos() - jpos);
+    _exst._deref = DEREF_NO_DEREF;
   }
 
   void LogicalOrExp() {
