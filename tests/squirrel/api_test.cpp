@@ -276,4 +276,64 @@ TEST_F(Api, CompileErrorsReachTheHandlerOnlyWhenAsked) {
   EXPECT_EQ(sq_gettop(v), 0);
 }
 
+TEST_F(Api, ArrayFunctionsKeepTheStackBalanced) {
+  sq_newarray(v, 0);
+  for (SQInteger i = 1; i <= 4; i++) {
+    sq_pushinteger(v, i);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_arrayappend(v, -2)));
+  }
+  sq_pushinteger(v, 9);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_arrayinsert(v, -2, 0)));          // 9 1 2 3 4
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_arrayremove(v, -1, 2)));          // 9 1 3 4
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_arrayreverse(v, -1)));            // 4 3 1 9
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_arraypop(v, -1, SQTrue)));        // 4 3 1, pushed 9
+  SQInteger popped = 0;
+  sq_getinteger(v, -1, &popped);
+  EXPECT_EQ(popped, 9);
+  sq_pop(v, 1);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_arrayresize(v, -1, 5)));          // 4 3 1 null null
+  EXPECT_TRUE(SQ_FAILED(sq_arrayresize(v, -1, -1)));
+  EXPECT_EQ(LastError(), "negative size");
+  EXPECT_TRUE(SQ_FAILED(sq_arrayremove(v, -1, 7)));
+  EXPECT_EQ(LastError(), "index out of range");
+  EXPECT_EQ(sq_gettop(v), 1);
+  std::string listing;
+  sq_pushnull(v);
+  while (SQ_SUCCEEDED(sq_next(v, -2))) {
+    SQInteger key = 0, val = -1;
+    sq_getinteger(v, -2, &key);
+    sq_getinteger(v, -1, &val);
+    listing += std::to_string(key) + ":" + (sq_gettype(v, -1) == OT_NULL ? "n" : std::to_string(val)) + " ";
+    sq_pop(v, 2);
+  }
+  sq_pop(v, 1);
+  EXPECT_EQ(listing, "0:4 1:3 2:1 3:n 4:n ");
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_clone(v, -1)));
+  EXPECT_EQ(sq_getsize(v, -1), 5);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_clear(v, -1)));
+  EXPECT_EQ(sq_getsize(v, -1), 0);
+  EXPECT_EQ(sq_getsize(v, -2), 5);  // the clone is a separate array
+  EXPECT_EQ(sq_gettop(v), 2);
+}
+
+TEST_F(Api, DeleteSlotReturnsTheValue) {
+  sq_newtable(v);
+  sq_pushstring(v, u"k", -1);
+  sq_pushstring(v, u"v", -1);
+  sq_newslot(v, -3, SQFalse);
+  sq_pushstring(v, u"k", -1);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_deleteslot(v, -2, SQTrue)));
+  EXPECT_EQ(StringAt(-1), "v");
+  sq_pop(v, 1);
+  EXPECT_EQ(sq_getsize(v, -1), 0);
+  sq_pushstring(v, u"k", -1);
+  EXPECT_TRUE(SQ_FAILED(sq_deleteslot(v, -2, SQFalse)));
+  EXPECT_EQ(LastError(), "the index 'k' does not exist");
+  sq_pop(v, 1);
+  sq_pushstring(v, u"k", -1);
+  EXPECT_TRUE(SQ_SUCCEEDED(sq_rawdeleteslot(v, -2, SQTrue)));  // missing: pushes null
+  EXPECT_EQ(sq_gettype(v, -1), OT_NULL);
+  EXPECT_EQ(sq_gettop(v), 2);
+}
+
 }  // namespace
