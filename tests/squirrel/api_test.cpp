@@ -336,4 +336,43 @@ TEST_F(Api, DeleteSlotReturnsTheValue) {
   EXPECT_EQ(sq_gettop(v), 2);
 }
 
+std::vector<std::string> g_handled;
+
+SQInteger RecordError(HSQUIRRELVM v) {
+  // called with (root table, error value)
+  EXPECT_EQ(sq_gettop(v), 2);
+  EXPECT_EQ(sq_gettype(v, 1), OT_TABLE);
+  const SQChar* msg = u"?";
+  sq_getstring(v, 2, &msg);
+  g_handled.push_back(sq_utf16_to_utf8(msg));
+  return 0;
+}
+
+TEST_F(Api, ErrorHandlerRunsWhenAnErrorLeavesAnInvocationWithoutTrap) {
+  sq_newclosure(v, RecordError, 0);
+  sq_seterrorhandler(v);
+  EXPECT_EQ(sq_gettop(v), 0);
+  struct Case {
+    const char16_t* src;
+    std::vector<std::string> handled;
+    bool fails;
+  };
+  const Case cases[] = {
+      {u"throw \"plain\";", {"plain"}, true},
+      {u"try { throw \"caught\"; } catch (e) {}", {}, false},
+      {u"function f() { throw \"in pcall\"; } try { f.pcall(this); } catch (e) {}", {}, false},
+      {u"function f() { throw \"in call\"; } try { f.call(this); } catch (e) {}", {"in call"}, false},
+  };
+  for (const Case& c : cases) {
+    g_handled.clear();
+    const std::u16string src = c.src;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, src.data(), static_cast<SQInteger>(src.size()), u"t", SQFalse)));
+    sq_pushroottable(v);
+    EXPECT_EQ(SQ_FAILED(sq_call(v, 1, SQFalse, SQTrue)), c.fails);
+    sq_pop(v, 1);
+    EXPECT_EQ(g_handled, c.handled);
+    EXPECT_EQ(sq_gettop(v), 0);
+  }
+}
+
 }  // namespace
