@@ -188,15 +188,20 @@ bool SortCompare(HSQUIRRELVM v, const SQObjectPtr& a, const SQObjectPtr& b, SQIn
   return true;
 }
 
+SQInteger QsortDefect(HSQUIRRELVM v) {
+  return sq_throwerror(v, u"Invalid qsort, probably compare function defect");
+}
+
 // Quicksort with the first element as pivot. Ranges are kept on an explicit stack (left part
-// first) so that the order of comparisons is that of the recursive formulation.
+// first) so that the order of comparisons is that of the recursive formulation. A comparator
+// that contradicts itself or shrinks the array ends the sort with an error.
 bool QuickSort(HSQUIRRELVM v, SQArray* arr, SQInteger func) {
   std::vector<std::pair<SQInteger, SQInteger>> ranges{{0, arr->Size() - 1}};
   while (!ranges.empty()) {
     const auto [l, r] = ranges.back();
     ranges.pop_back();
     if (l >= r) continue;
-    if (r >= arr->Size()) return sq_throwerror(v, u"Invalid qsort, probably compare function defect"), false;
+    if (r >= arr->Size()) return QsortDefect(v), false;
     const SQObjectPtr pivot = arr->_values[static_cast<size_t>(l)];
     SQInteger i = l, j = r + 1, c = 0;
     for (;;) {
@@ -204,16 +209,14 @@ bool QuickSort(HSQUIRRELVM v, SQArray* arr, SQInteger func) {
         if (++i > r) break;
         const SQObjectPtr e = arr->_values[static_cast<size_t>(i)];
         if (!SortCompare(v, e, pivot, func, c)) return false;
-        if (r >= arr->Size()) return sq_throwerror(v, u"Invalid qsort, probably compare function defect"), false;
+        if (r >= arr->Size()) return QsortDefect(v), false;
       } while (c <= 0);
       do {
-        if (--j < 0) {
-          sq_throwerror(v, u"Invalid qsort, probably compare function defect");
-          return false;
-        }
+        // The pivot itself stops this scan unless the comparator contradicts itself.
+        if (--j < l) return QsortDefect(v), false;
         const SQObjectPtr e = arr->_values[static_cast<size_t>(j)];
         if (!SortCompare(v, e, pivot, func, c)) return false;
-        if (r >= arr->Size()) return sq_throwerror(v, u"Invalid qsort, probably compare function defect"), false;
+        if (r >= arr->Size()) return QsortDefect(v), false;
       } while (c > 0);
       if (i >= j) break;
       std::swap(arr->_values[static_cast<size_t>(i)], arr->_values[static_cast<size_t>(j)]);
