@@ -99,9 +99,9 @@ void DPathNormalize(const char* relative, DString& result, const char* base) {
     const bool relativeHasDrive = HasDrive(relative);
     const bool baseHasDrive = HasDrive(base);
     if (relativeHasDrive && baseHasDrive && relative[0] != base[0]) return result.Assign(relative);
-    std::string drive;
-    if (relativeHasDrive) drive.assign(relative, 2);
-    else if (baseHasDrive) drive.assign(base, 2);
+    const std::string drive = relativeHasDrive ? std::string(relative, 2)
+                              : baseHasDrive   ? std::string(base, 2)
+                                               : std::string();
     if (relativeHasDrive) relative += 2;
     if (baseHasDrive) base += 2;
 

@@ -17,11 +17,15 @@ DRefCount* DRefCountNew(void* object, void (*destroy)(void*)) {
     return rc;
 }
 
+void DRefCountDiscard(DRefCount* rc) {
+    rc->~DRefCount();
+    DRefCountPool().Free(rc);
+}
+
 void DRefCountRelease(DRefCount* rc) {
     if (rc->count.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
     rc->destroy(rc->object);
-    rc->~DRefCount();
-    DRefCountPool().Free(rc);
+    DRefCountDiscard(rc);
 }
 
 }  // namespace mirel

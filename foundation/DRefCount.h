@@ -28,6 +28,9 @@ inline void DRefCountAdd(DRefCount* rc) {
     rc->count.fetch_add(1, std::memory_order_relaxed);
 }
 
+// Returns a block whose allocation never came about to the pool.
+void DRefCountDiscard(DRefCount* rc);
+
 // Drops one reference; the last one destroys the array and returns the block to the pool.
 void DRefCountRelease(DRefCount* rc);
 

@@ -1,7 +1,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <type_traits>
 
 #include "foundation/DRefCount.h"
@@ -79,7 +78,7 @@ public:
         requires(!std::is_void_v<T>)
     {
         Reset();
-        Own(new Element[1]());
+        Own([] { return new Element[1](); });
     }
 
     // Drops the old allocation, then owns an array of n default-initialised T (uninitialised
@@ -88,7 +87,7 @@ public:
         requires(!std::is_void_v<T>)
     {
         Reset();
-        if (n > 0) Own(new Element[n]);
+        if (n > 0) Own([n] { return new Element[n]; });
     }
 
     // A counted handle into the same allocation, advanced by n elements.
@@ -142,10 +141,19 @@ private:
 
     static void DestroyArray(void* object) { delete[] static_cast<Element*>(object); }
 
-    void Own(Element* array) {
-        std::unique_ptr<Element[]> guard(array);
-        rc_ = DRefCountNew(array, &DestroyArray);
-        p_ = guard.release();
+    // Owns the array that makeArray returns. The count block is taken first, so a failure
+    // of either allocation leaves nothing behind.
+    template <class MakeArray>
+    void Own(MakeArray makeArray) {
+        DRefCount* rc = DRefCountNew(nullptr, &DestroyArray);
+        try {
+            p_ = makeArray();
+        } catch (...) {
+            DRefCountDiscard(rc);
+            throw;
+        }
+        rc->object = p_;
+        rc_ = rc;
     }
 
     void AddRef() const noexcept {

@@ -48,7 +48,9 @@ uint32_t waitForEvent(void* argument) {
 }
 
 TEST(Thread, DetachedThreadRunsOnAndCanBeRestarted) {
-    Event release(true, false);
+    // The detached thread may still be returning from its wait after the test ends: the
+    // event must outlive the test.
+    static Event release(true, false);
     Thread thread;
     thread.setPriority(2);
     ASSERT_TRUE(thread.start(waitForEvent, &release));

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace platform::os {
+
+// Processors online, at least 1.
+unsigned processorCount();
+
+}  // namespace platform::os
