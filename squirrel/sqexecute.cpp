@@ -1,0 +1,400 @@
+// The interpreter: runs script frames until the entry frame returns or an error escapes it.
+#include "squirrel/sqarray.h"
+#include "squirrel/sqstring.h"
+#include "squirrel/sqtable.h"
+#include "squirrel/sqvm.h"
+
+#include <cstring>
+
+#define STK(n) (_stack[static_cast<size_t>(_stackbase + (n))])
+#define TARGET STK(arg0)
+#define K(n) (literals[static_cast<size_t>(n)])
+#define THROW_IF(cond) \
+  do {                 \
+    if (cond) goto exception_trap; \
+  } while (0)
+
+bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
+                   SQBool raiseerror) {
+  if (_nnativecalls + 1 > MAX_NATIVE_CALLS) {
+    Raise_Error("Native stack overflow");
+    return false;
+  }
+  const size_t entrytraps = _etraps.size();
+  SQObjectPtr entryclosure = closure;
+  if (!StartCall(_closure(entryclosure), -1, nargs, stackbase, false)) return false;
+  _nnativecalls++;
+  _callsstack.back()._root = true;
+
+  for (;;) {
+    {
+      CallInfo* c = &_callsstack.back();
+      SQClosure* cl = _closure(c->_closure);
+      SQFunctionProto* func = cl->proto();
+      const std::vector<SQObjectPtr>& literals = func->_literals;
+      const SQInstruction& inst = *c->_ip++;
+      const SQInteger arg0 = inst._arg0;
+      const SQInteger arg1 = inst._arg1;
+      const SQInteger arg2 = inst._arg2;
+      const SQInteger arg3 = inst._arg3;
+      const SQInteger sarg3 = static_cast<signed char>(inst._arg3);
+      switch (inst.op) {
+        case _OP_LINE: continue;
+        case _OP_LOAD: TARGET = K(arg1); continue;
+        case _OP_LOADINT: TARGET = arg1; continue;
+        case _OP_LOADFLOAT: {
+          SQFloat f;
+          memcpy(&f, &inst._arg1, sizeof(f));
+          TARGET = f;
+          continue;
+        }
+        case _OP_DLOAD:
+          TARGET = K(arg1);
+          STK(arg2) = K(arg3);
+          continue;
+        case _OP_TAILCALL: {
+          SQObjectPtr t = STK(arg1);
+          if (sq_type(t) == OT_CLOSURE && !_closure(t)->proto()->_bgenerator) {
+            for (SQInteger i = 0; i < arg3; i++) STK(i) = STK(arg2 + i);
+            THROW_IF(!StartCall(_closure(t), c->_target, arg3, _stackbase, true));
+            continue;
+          }
+        }
+          [[fallthrough]];
+        case _OP_CALL: {
+          SQObjectPtr clo = STK(arg1);
+          switch (sq_type(clo)) {
+            case OT_CLOSURE:
+              THROW_IF(!StartCall(_closure(clo), arg0, arg3, _stackbase + arg2, false));
+              continue;
+            case OT_NATIVECLOSURE: {
+              SQObjectPtr ret;
+              THROW_IF(!CallNative(_nativeclosure(clo), arg3, _stackbase + arg2, ret));
+              TARGET = ret;
+              continue;
+            }
+            default:
+              Raise_Error("attempt to call '%s'", sq_typename(sq_type(clo)));
+              goto exception_trap;
+          }
+        }
+        case _OP_PREPCALL:
+        case _OP_PREPCALLK: {
+          SQObjectPtr key = inst.op == _OP_PREPCALLK ? K(arg1) : STK(arg1);
+          SQObjectPtr o = STK(arg2);
+          if (!Get(o, key, temp_reg, false, true)) {
+            Raise_IdxError(key);
+            goto exception_trap;
+          }
+          STK(arg3) = o;
+          TARGET = temp_reg;
+          continue;
+        }
+        case _OP_GETK: {
+          SQObjectPtr o = STK(arg2);
+          if (!Get(o, K(arg1), temp_reg, false, true)) {
+            Raise_IdxError(K(arg1));
+            goto exception_trap;
+          }
+          TARGET = temp_reg;
+          continue;
+        }
+        case _OP_MOVE: TARGET = STK(arg1); continue;
+        case _OP_NEWSLOT:
+          THROW_IF(!NewSlot(STK(arg1), STK(arg2), STK(arg3), false));
+          if (arg0 != arg3) TARGET = STK(arg3);
+          continue;
+        case _OP_DELETE: {
+          SQObjectPtr res;
+          THROW_IF(!DeleteSlot(STK(arg1), STK(arg2), res));
+          TARGET = res;
+          continue;
+        }
+        case _OP_SET:
+          if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
+            Raise_IdxError(STK(arg2));
+            goto exception_trap;
+          }
+          if (arg0 != arg3) TARGET = STK(arg3);
+          continue;
+        case _OP_GET: {
+          SQObjectPtr o = STK(arg1);
+          if (!Get(o, STK(arg2), temp_reg, false, true)) {
+            Raise_IdxError(STK(arg2));
+            goto exception_trap;
+          }
+          TARGET = temp_reg;
+          continue;
+        }
+        case _OP_EQ:
+        case _OP_NE: {
+          const bool eq = ObjEqual(STK(arg2), arg3 ? K(arg1) : STK(arg1));
+          TARGET = inst.op == _OP_EQ ? eq : !eq;
+          continue;
+        }
+        case _OP_ARITH: {
+          SQObjectPtr res;
+          THROW_IF(!ArithOp(arg3, res, STK(arg2), STK(arg1)));
+          TARGET = res;
+          continue;
+        }
+        case _OP_BITW: {
+          SQObjectPtr res;
+          THROW_IF(!BW_OP(arg3, res, STK(arg2), STK(arg1)));
+          TARGET = res;
+          continue;
+        }
+        case _OP_RETURN: {
+          SQObjectPtr ret;
+          if (Return(arg0, arg1, ret)) {
+            outres = ret;
+            _nnativecalls--;
+            return true;
+          }
+          continue;
+        }
+        case _OP_LOADNULLS:
+          for (SQInteger n = 0; n < arg1; n++) STK(arg0 + n).Null();
+          continue;
+        case _OP_LOADROOTTABLE: TARGET = _roottable; continue;
+        case _OP_LOADBOOL: TARGET = arg1 != 0; continue;
+        case _OP_DMOVE:
+          TARGET = STK(arg1);
+          STK(arg2) = STK(arg3);
+          continue;
+        case _OP_JMP: c->_ip += arg1; continue;
+        case _OP_JNZ:
+          if (sq_istrue(STK(arg0))) c->_ip += arg1;
+          continue;
+        case _OP_JZ:
+          if (!sq_istrue(STK(arg0))) c->_ip += arg1;
+          continue;
+        case _OP_LOADFREEVAR: TARGET = cl->_outervalues[static_cast<size_t>(arg1)]; continue;
+        case _OP_VARGC: TARGET = c->_vargs_size; continue;
+        case _OP_GETVARGV: {
+          const SQObjectPtr& idx = STK(arg1);
+          if (!(sq_type(idx) & SQOBJECT_NUMERIC)) {
+            Raise_Error("indexing 'vargv' with %s", sq_typename(sq_type(idx)));
+            goto exception_trap;
+          }
+          if (c->_vargs_size == 0) {
+            Raise_Error("the function doesn't have var args");
+            goto exception_trap;
+          }
+          const SQInteger n = sq_toint(idx);
+          if (n < 0 || n >= c->_vargs_size) {
+            Raise_Error("vargv index out of range");
+            goto exception_trap;
+          }
+          TARGET = _vargsstack[static_cast<size_t>(c->_vargs_base + n)];
+          continue;
+        }
+        case _OP_NEWTABLE: TARGET = SQObjectPtr(SQTable::Create(_ss, arg1)); continue;
+        case _OP_NEWARRAY: {
+          SQArray* a = SQArray::Create(_ss, 0);
+          TARGET = SQObjectPtr(a);
+          a->_values.reserve(static_cast<size_t>(arg1 < 0 ? 0 : (arg1 > 4096 ? 4096 : arg1)));
+          continue;
+        }
+        case _OP_APPENDARRAY:
+          // Only a loaded stream can aim this at something that is not an array.
+          if (sq_type(STK(arg0)) != OT_ARRAY) {
+            Raise_Error("internal vm error: appending to a %s", sq_typename(sq_type(STK(arg0))));
+            goto exception_trap;
+          }
+          _array(STK(arg0))->Append(arg3 ? K(arg1) : STK(arg1));
+          continue;
+        case _OP_GETPARENT: {
+          const SQObjectPtr& o = STK(arg1);
+          if (sq_type(o) != OT_TABLE) {
+            Raise_Error("the %s type doesn't have a parent slot", sq_typename(sq_type(o)));
+            goto exception_trap;
+          }
+          SQTable* d = _table(o)->_delegate;
+          if (d) {
+            TARGET = SQObjectPtr(d);
+          } else {
+            TARGET.Null();
+          }
+          continue;
+        }
+        case _OP_COMPARITH: {
+          const SQInteger selfidx = static_cast<SQInteger>((static_cast<uint32_t>(arg1) & 0xFFFF0000u) >> 16);
+          SQObjectPtr res;
+          THROW_IF(!DerefInc(arg3, res, STK(selfidx), STK(arg2), STK(arg1 & 0xFFFF), false));
+          TARGET = res;
+          continue;
+        }
+        case _OP_COMPARITHL: {
+          SQObjectPtr res;
+          THROW_IF(!ArithOp(arg3, res, STK(arg1), STK(arg2)));
+          STK(arg1) = res;
+          TARGET = res;
+          continue;
+        }
+        case _OP_INC:
+        case _OP_PINC: {
+          SQObjectPtr res;
+          THROW_IF(!DerefInc('+', res, STK(arg1), STK(arg2), SQObjectPtr(sarg3),
+                             inst.op == _OP_PINC));
+          TARGET = res;
+          continue;
+        }
+        case _OP_INCL:
+        case _OP_PINCL: {
+          SQObjectPtr old = STK(arg1), res;
+          THROW_IF(!ArithOp('+', res, old, SQObjectPtr(sarg3)));
+          STK(arg1) = res;
+          TARGET = inst.op == _OP_PINCL ? old : res;
+          continue;
+        }
+        case _OP_CMP: {
+          SQObjectPtr res;
+          THROW_IF(!CMP_OP(arg3, STK(arg2), STK(arg1), res));
+          TARGET = res;
+          continue;
+        }
+        case _OP_EXISTS: {
+          SQObjectPtr ignored;
+          TARGET = Get(STK(arg1), STK(arg2), ignored, true, false);
+          continue;
+        }
+        case _OP_INSTANCEOF:
+          Raise_Error("cannot apply instanceof between a %s and a %s",
+                      sq_typename(sq_type(STK(arg1))), sq_typename(sq_type(STK(arg2))));
+          goto exception_trap;
+        case _OP_AND:
+          if (!sq_istrue(STK(arg2))) {
+            TARGET = STK(arg2);
+            c->_ip += arg1;
+          }
+          continue;
+        case _OP_OR:
+          if (sq_istrue(STK(arg2))) {
+            TARGET = STK(arg2);
+            c->_ip += arg1;
+          }
+          continue;
+        case _OP_NEG: {
+          SQObjectPtr res;
+          THROW_IF(!NEG_OP(res, STK(arg1)));
+          TARGET = res;
+          continue;
+        }
+        case _OP_NOT: TARGET = !sq_istrue(STK(arg1)); continue;
+        case _OP_BWNOT:
+          if (sq_type(STK(arg1)) != OT_INTEGER) {
+            Raise_Error("attempt to perform a bitwise op on a %s", sq_typename(sq_type(STK(arg1))));
+            goto exception_trap;
+          }
+          TARGET = ~_integer(STK(arg1));
+          continue;
+        case _OP_CLOSURE: {
+          SQObjectPtr res;
+          THROW_IF(!CLOSURE_OP(res, _funcproto(func->_functions[static_cast<size_t>(arg1)])));
+          TARGET = res;
+          continue;
+        }
+        case _OP_YIELD:
+          Raise_Error("trying to yield a '%s',only genenerator can be yielded", "function");
+          goto exception_trap;
+        case _OP_RESUME:
+          Raise_Error("trying to resume a '%s',only genenerator can be resumed",
+                      sq_typename(sq_type(STK(arg1))));
+          goto exception_trap;
+        case _OP_FOREACH: {
+          bool finished = false;
+          THROW_IF(!FOREACH_OP(STK(arg0), STK(arg2), STK(arg2 + 1), STK(arg2 + 2), finished));
+          c->_ip += finished ? arg1 : 1;
+          continue;
+        }
+        case _OP_POSTFOREACH: continue;
+        case _OP_DELEGATE: {
+          const SQObjectPtr& t = STK(arg1);
+          const SQObjectPtr& d = STK(arg2);
+          if (sq_type(t) != OT_TABLE) {
+            Raise_Error("delegating a '%s'", sq_typename(sq_type(t)));
+            goto exception_trap;
+          }
+          if (sq_type(d) != OT_TABLE && sq_type(d) != OT_NULL) {
+            Raise_Error("using '%s' as delegate", sq_typename(sq_type(d)));
+            goto exception_trap;
+          }
+          if (!_table(t)->SetDelegate(sq_type(d) == OT_TABLE ? _table(d) : nullptr)) {
+            Raise_Error("delegate cycle detected");
+            goto exception_trap;
+          }
+          TARGET = STK(arg1);
+          continue;
+        }
+        case _OP_CLONE: {
+          SQObjectPtr res;
+          THROW_IF(!Clone(STK(arg1), res));
+          TARGET = res;
+          continue;
+        }
+        case _OP_TYPEOF: {
+          SQObjectPtr res;
+          TypeOf(STK(arg1), res);
+          TARGET = res;
+          continue;
+        }
+        case _OP_PUSHTRAP:
+          _etraps.push_back({_stackbase, _top, c->_ip + arg1, arg0});
+          c->_etraps++;
+          continue;
+        case _OP_POPTRAP:
+          if (arg0 > c->_etraps) {
+            Raise_Error("internal vm error: trap underflow");
+            goto exception_trap;
+          }
+          for (SQInteger i = 0; i < arg0; i++) {
+            _etraps.pop_back();
+            c->_etraps--;
+          }
+          continue;
+        case _OP_THROW: _lasterror = STK(arg0); goto exception_trap;
+        case _OP_NEWSLOTA:
+          // Table literals with computed keys use this form too.
+          if (sq_type(STK(arg1)) != OT_CLASS) {
+            THROW_IF(!NewSlot(STK(arg1), STK(arg2), STK(arg3), (arg0 & NEW_SLOT_STATIC_FLAG) != 0));
+            continue;
+          }
+          [[fallthrough]];
+        case _OP_CLASS:
+          Raise_Error("classes are not supported");
+          goto exception_trap;
+        default:
+          Raise_Error("internal vm error: invalid opcode");
+          goto exception_trap;
+      }
+    }
+  exception_trap: {
+    SQObjectPtr currerror = _lasterror;
+    if (raiseerror && (_etraps.size() == entrytraps || _ss->_notifyallexceptions)) {
+      CallErrorHandler(currerror);
+    }
+    for (;;) {
+      CallInfo& c = _callsstack.back();
+      if (c._etraps > 0) {
+        const SQExceptionTrap et = _etraps.back();
+        _etraps.pop_back();
+        c._etraps--;
+        c._ip = et._ip;
+        for (SQInteger i = et._stacksize; i < _top; i++) _stack[static_cast<size_t>(i)].Null();
+        _top = et._stacksize;
+        _stackbase = et._stackbase;
+        STK(et._extarget) = currerror;
+        break;
+      }
+      const bool root = c._root;
+      LeaveFrame();
+      if (root) {
+        _lasterror = currerror;
+        _nnativecalls--;
+        return false;
+      }
+    }
+  }
+  }
+}

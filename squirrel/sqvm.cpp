@@ -1,0 +1,310 @@
+// The interpreter loop and the call machinery.
+#include "squirrel/sqvm.h"
+
+#include "squirrel/sqarray.h"
+#include "squirrel/sqstring.h"
+#include "squirrel/sqtable.h"
+
+SQVM::SQVM(SQSharedState* ss) : _ss(ss) {}
+
+SQVM::~SQVM() {
+  RemoveFromChain();
+}
+
+void SQVM::Finalize() {
+  _roottable.Null();
+  _lasterror.Null();
+  _errorhandler.Null();
+  temp_reg.Null();
+  _callsstack.clear();
+  _etraps.clear();
+  _vargsstack.clear();
+  for (auto& o : _stack) o.Null();
+  _top = _stackbase = 0;
+}
+
+bool SQVM::Init(SQInteger stacksize) {
+  _stack.resize(static_cast<size_t>(stacksize < 16 ? 16 : stacksize));
+  _roottable = SQObjectPtr(SQTable::Create(_ss, 0));
+  return true;
+}
+
+void SQVM::GrowStack(SQInteger size) {
+  if (static_cast<size_t>(size + MIN_STACK_OVERHEAD) > _stack.size()) {
+    size_t n = _stack.size();
+    while (n < static_cast<size_t>(size + MIN_STACK_OVERHEAD)) n *= 2;
+    _stack.resize(n);
+  }
+}
+
+void SQVM::Remove(SQInteger n) {
+  for (SQInteger i = n; i < _top - 1; i++) _stack[static_cast<size_t>(i)] = _stack[static_cast<size_t>(i + 1)];
+  _stack[static_cast<size_t>(--_top)].Null();
+}
+
+bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQInteger stackbase,
+                     bool tailcall) {
+  SQFunctionProto* func = closure->proto();
+  const SQInteger paramssize = static_cast<SQInteger>(func->_parameters.size());
+  const SQInteger newtop = stackbase + func->_stacksize;
+  GrowStack(newtop);
+  SQInteger nvargs = 0;
+  if (func->_varparams) {
+    if (nargs < paramssize) {
+      Raise_Error("wrong number of parameters");
+      return false;
+    }
+    nvargs = nargs - paramssize;
+  } else if (paramssize != nargs) {
+    const SQInteger ndef = static_cast<SQInteger>(closure->_defaultparams.size());
+    if (ndef && nargs < paramssize && paramssize - nargs <= ndef) {
+      for (SQInteger n = nargs; n < paramssize; n++) {
+        _stack[static_cast<size_t>(stackbase + n)] =
+            closure->_defaultparams[static_cast<size_t>(n - (paramssize - ndef))];
+      }
+    } else {
+      Raise_Error("wrong number of parameters");
+      return false;
+    }
+  }
+  if (func->_bgenerator) {
+    Raise_Error("generator functions are not supported");
+    return false;
+  }
+  if (tailcall) _vargsstack.resize(static_cast<size_t>(ci()->_vargs_base));
+  const SQInteger vargsbase = static_cast<SQInteger>(_vargsstack.size());
+  for (SQInteger n = 0; n < nvargs; n++) {
+    SQObjectPtr& arg = _stack[static_cast<size_t>(stackbase + paramssize + n)];
+    _vargsstack.push_back(arg);
+    arg.Null();
+  }
+  if (sq_type(closure->_env) != OT_NULL) _stack[static_cast<size_t>(stackbase)] = closure->_env;
+  for (SQInteger i = stackbase + (nargs < paramssize ? paramssize : nargs); i < newtop; i++) {
+    _stack[static_cast<size_t>(i)].Null();
+  }
+  if (!tailcall) {
+    if (static_cast<SQInteger>(_callsstack.size()) >= MAX_CALL_DEPTH) {
+      Raise_Error("stack overflow");
+      return false;
+    }
+    _callsstack.emplace_back();
+    CallInfo& c = _callsstack.back();
+    c._prevstkbase = _stackbase;
+    c._prevtop = _top;
+    c._target = target;
+  } else {
+    ci()->_ncalls++;
+  }
+  CallInfo& c = _callsstack.back();
+  c._closure = SQObjectPtr(closure);
+  c._ip = func->_instructions.data();
+  c._etraps = 0;
+  c._vargs_base = vargsbase;
+  c._vargs_size = nvargs;
+  _stackbase = stackbase;
+  _top = newtop;
+  return true;
+}
+
+void SQVM::LeaveFrame() {
+  CallInfo& c = _callsstack.back();
+  for (SQInteger i = 0; i < c._etraps; i++) _etraps.pop_back();
+  _vargsstack.resize(static_cast<size_t>(c._vargs_base));
+  for (SQInteger i = _stackbase; i < _top; i++) _stack[static_cast<size_t>(i)].Null();
+  _stackbase = c._prevstkbase;
+  _top = c._prevtop;
+  _callsstack.pop_back();
+}
+
+bool SQVM::Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr& retval) {
+  const bool root = _callsstack.back()._root;
+  const SQInteger target = _callsstack.back()._target;
+  if (_arg0 != MAX_FUNC_STACKSIZE) {
+    retval = _stack[static_cast<size_t>(_stackbase + _arg1)];
+  } else {
+    retval.Null();
+  }
+  LeaveFrame();
+  if (!root && target != -1) _stack[static_cast<size_t>(_stackbase + target)] = retval;
+  return root;
+}
+
+bool SQVM::CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newbase,
+                      SQObjectPtr& retval) {
+  if (_nnativecalls + 1 > MAX_NATIVE_CALLS) {
+    Raise_Error("Native stack overflow");
+    return false;
+  }
+  const SQInteger nparamscheck = nclosure->_nparamscheck;
+  if ((nparamscheck > 0 && nparamscheck != nargs) || (nparamscheck < 0 && nargs < -nparamscheck)) {
+    Raise_Error("wrong number of parameters");
+    return false;
+  }
+  const SQInteger tcs = static_cast<SQInteger>(nclosure->_typecheck.size());
+  for (SQInteger i = 0; i < nargs && i < tcs; i++) {
+    const SQInteger mask = nclosure->_typecheck[static_cast<size_t>(i)];
+    const SQObjectType t = sq_type(_stack[static_cast<size_t>(newbase + i)]);
+    if (mask != -1 && !(_RAW_TYPE(t) & static_cast<SQUnsignedInteger>(mask))) {
+      Raise_ParamTypeError(i, mask, _RAW_TYPE(t));
+      return false;
+    }
+  }
+  const SQInteger nouters = static_cast<SQInteger>(nclosure->_outervalues.size());
+  const SQInteger newtop = newbase + nargs + nouters;
+  GrowStack(newtop);
+  for (SQInteger i = 0; i < nouters; i++) {
+    _stack[static_cast<size_t>(newbase + nargs + i)] = nclosure->_outervalues[static_cast<size_t>(i)];
+  }
+  if (sq_type(nclosure->_env) != OT_NULL) _stack[static_cast<size_t>(newbase)] = nclosure->_env;
+  _callsstack.emplace_back();
+  CallInfo& c = _callsstack.back();
+  c._prevstkbase = _stackbase;
+  c._prevtop = _top;
+  c._closure = SQObjectPtr(nclosure);
+  c._vargs_base = static_cast<SQInteger>(_vargsstack.size());
+  const SQInteger oldtop = _top;
+  _stackbase = newbase;
+  _top = newtop;
+  _nnativecalls++;
+  const SQInteger ret = nclosure->_function(this);
+  _nnativecalls--;
+  if (ret < 0) {
+    retval.Null();
+  } else if (ret) {
+    retval = _stack[static_cast<size_t>(_top - 1)];
+  } else {
+    retval.Null();
+  }
+  const SQInteger top = _top;
+  _stackbase = _callsstack.back()._prevstkbase;
+  _top = _callsstack.back()._prevtop;
+  _callsstack.pop_back();
+  for (SQInteger i = oldtop; i < top; i++) _stack[static_cast<size_t>(i)].Null();
+  if (ret < 0) {
+    if (sq_type(_lasterror) == OT_NULL) Raise_Error("call failed");
+    return false;
+  }
+  return true;
+}
+
+bool SQVM::Call(SQObjectPtr& closure, SQInteger nparams, SQInteger stackbase, SQObjectPtr& outres,
+                SQBool raiseerror) {
+  switch (sq_type(closure)) {
+    case OT_CLOSURE: return Execute(closure, nparams, stackbase, outres, raiseerror);
+    case OT_NATIVECLOSURE: return CallNative(_nativeclosure(closure), nparams, stackbase, outres);
+    default:
+      Raise_Error("attempt to call '%s'", sq_typename(sq_type(closure)));
+      return false;
+  }
+}
+
+void SQVM::CallErrorHandler(const SQObjectPtr& error) {
+  if (sq_type(_errorhandler) != OT_CLOSURE && sq_type(_errorhandler) != OT_NATIVECLOSURE) return;
+  SQObjectPtr handler = _errorhandler;
+  SQObjectPtr saved = error;
+  Push(_roottable);
+  Push(error);
+  SQObjectPtr ignored;
+  Call(handler, 2, _top - 2, ignored, SQFalse);
+  Pop(2);
+  _lasterror = saved;
+}
+
+bool SQVM::CLOSURE_OP(SQObjectPtr& target, SQFunctionProto* func) {
+  SQClosure* closure = SQClosure::Create(_ss, func);
+  SQObjectPtr holder(closure);
+  SQClosure* current = _closure(ci()->_closure);
+  for (const SQOuterVar& v : func->_outervalues) {
+    switch (v._type) {
+      case otLOCAL:
+        closure->_outervalues.push_back(_stack[static_cast<size_t>(_stackbase + _integer(v._src))]);
+        break;
+      case otOUTER:
+        closure->_outervalues.push_back(current->_outervalues[static_cast<size_t>(_integer(v._src))]);
+        break;
+      case otSYMBOL: {
+        SQObjectPtr val;
+        if (!Get(_stack[static_cast<size_t>(_stackbase)], v._src, val, false, true)) {
+          Raise_IdxError(v._src);
+          return false;
+        }
+        closure->_outervalues.push_back(val);
+        break;
+      }
+    }
+  }
+  for (SQInteger pos : func->_defaultparams) {
+    closure->_defaultparams.push_back(_stack[static_cast<size_t>(_stackbase + pos)]);
+  }
+  target = holder;
+  return true;
+}
+
+bool SQVM::BW_OP(SQUnsignedInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
+                 const SQObjectPtr& o2) {
+  if (sq_type(o1) != OT_INTEGER || sq_type(o2) != OT_INTEGER) {
+    Raise_Error("bitwise op between '%s' and '%s'", sq_typename(sq_type(o1)),
+                sq_typename(sq_type(o2)));
+    return false;
+  }
+  const SQInteger i1 = _integer(o1), i2 = _integer(o2);
+  const uint32_t u1 = static_cast<uint32_t>(i1);
+  const unsigned shift = static_cast<uint32_t>(i2) & 31u;
+  switch (op) {
+    case BW_AND: trg = i1 & i2; return true;
+    case BW_OR: trg = i1 | i2; return true;
+    case BW_XOR: trg = i1 ^ i2; return true;
+    case BW_SHIFTL: trg = static_cast<SQInteger>(u1 << shift); return true;
+    case BW_SHIFTR: trg = static_cast<SQInteger>(i1 >> shift); return true;
+    case BW_USHIFTR: trg = static_cast<SQInteger>(u1 >> shift); return true;
+    default:
+      Raise_Error("internal vm error bitwise op failed");
+      return false;
+  }
+}
+
+bool SQVM::NEG_OP(SQObjectPtr& trg, const SQObjectPtr& o) {
+  switch (sq_type(o)) {
+    case OT_INTEGER: trg = static_cast<SQInteger>(0u - static_cast<uint32_t>(_integer(o))); return true;
+    case OT_FLOAT: trg = -_float(o); return true;
+    default:
+      Raise_Error("attempt to negate a %s", sq_typename(sq_type(o)));
+      return false;
+  }
+}
+
+bool SQVM::DerefInc(SQInteger op, SQObjectPtr& target, const SQObjectPtr& self,
+                    const SQObjectPtr& key, const SQObjectPtr& incr, bool postfix) {
+  SQObjectPtr tmp, tself = self, tkey = key, tincr = incr, result;
+  if (!Get(tself, tkey, tmp, false, true)) {
+    Raise_IdxError(tkey);
+    return false;
+  }
+  if (!ArithOp(op, result, tmp, tincr)) return false;
+  Set(tself, tkey, result, true);
+  target = postfix ? tmp : result;
+  return true;
+}
+
+bool SQVM::FOREACH_OP(SQObjectPtr& o1, SQObjectPtr& o2, SQObjectPtr& o3, SQObjectPtr& o4,
+                      bool& finished) {
+  const SQInteger idx = sq_type(o4) == OT_NULL ? 0 : _integer(o4);
+  SQInteger next = -1;
+  switch (sq_type(o1)) {
+    case OT_TABLE: next = _table(o1)->Next(idx, o2, o3); break;
+    case OT_ARRAY: next = _array(o1)->Next(idx, o2, o3); break;
+    case OT_STRING:
+      if (idx >= 0 && idx < _string(o1)->_len) {
+        o2 = idx;
+        o3 = static_cast<SQInteger>(_string(o1)->_val[idx]);
+        next = idx + 1;
+      }
+      break;
+    default:
+      Raise_Error("cannot iterate %s", sq_typename(sq_type(o1)));
+      return false;
+  }
+  finished = next == -1;
+  if (!finished) o4 = next;
+  return true;
+}

@@ -1,0 +1,126 @@
+#pragma once
+// The virtual machine: a value stack, a call stack, exception traps and the interpreter.
+
+#include "squirrel/sqfuncproto.h"
+#include "squirrel/sqobject.h"
+#include "squirrel/sqstate.h"
+
+#include <string>
+#include <vector>
+
+struct SQExceptionTrap {
+  SQInteger _stackbase;
+  SQInteger _stacksize;  // the stack top when the trap was set
+  const SQInstruction* _ip;
+  SQInteger _extarget;
+};
+
+struct CallInfo {
+  const SQInstruction* _ip = nullptr;  // null for native frames
+  SQObjectPtr _closure;
+  SQInteger _prevstkbase = 0;
+  SQInteger _prevtop = 0;
+  SQInteger _target = -1;  // caller register receiving the result
+  SQInteger _etraps = 0;
+  SQInteger _ncalls = 1;
+  SQInteger _vargs_base = 0;
+  SQInteger _vargs_size = 0;
+  bool _root = false;  // the first frame of an interpreter invocation
+};
+
+struct SQVM : SQCollectable {
+  SQVM(SQSharedState* ss);
+  ~SQVM() override;
+  void Release() override { delete this; }
+  void Finalize() override;
+  bool Init(SQInteger stacksize);
+
+  // Calls `closure` with nparams arguments already at the stack top (`this` first).
+  bool Call(SQObjectPtr& closure, SQInteger nparams, SQInteger stackbase, SQObjectPtr& outres,
+            SQBool raiseerror);
+  bool Get(const SQObjectPtr& self, const SQObjectPtr& key, SQObjectPtr& dest, bool raw,
+           bool fetchroot);
+  bool Set(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPtr& val,
+           bool fetchroot);
+  bool NewSlot(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPtr& val,
+               bool bstatic);
+  bool DeleteSlot(const SQObjectPtr& self, const SQObjectPtr& key, SQObjectPtr& res);
+  bool Clone(const SQObjectPtr& self, SQObjectPtr& target);
+  // Three-way comparison (-1, 0, 1); false with an error for incomparable values.
+  bool ObjCmp(const SQObjectPtr& o1, const SQObjectPtr& o2, SQInteger& res);
+  bool ObjEqual(const SQObjectPtr& o1, const SQObjectPtr& o2);
+  void ToString(const SQObjectPtr& o, SQObjectPtr& res);
+  SQString* PrintObjVal(const SQObject& o);
+  bool ArithOp(SQInteger op, SQObjectPtr& trg, const SQObjectPtr& o1, const SQObjectPtr& o2);
+  bool StringCat(const SQObjectPtr& str, const SQObjectPtr& obj, SQObjectPtr& dest);
+  void TypeOf(const SQObjectPtr& obj, SQObjectPtr& dest);
+  // One step of iteration over o1 from iterator o4 (null: start): key into o2, value into
+  // o3, next iterator into o4; `finished` when nothing is left.
+  bool FOREACH_OP(SQObjectPtr& o1, SQObjectPtr& o2, SQObjectPtr& o3, SQObjectPtr& o4,
+                  bool& finished);
+  bool CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newbase,
+                  SQObjectPtr& retval);
+
+  void Raise_Error(const std::u16string& msg);
+  void Raise_Error(const char* fmt, ...);
+  void Raise_IdxError(const SQObject& o);
+  void Raise_CompareError(const SQObject& o1, const SQObject& o2);
+  void Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger type);
+
+  void Push(const SQObjectPtr& o) {
+    GrowStack(_top + 1);
+    _stack[static_cast<size_t>(_top++)] = o;
+  }
+  void Pop() { _stack[static_cast<size_t>(--_top)].Null(); }
+  void Pop(SQInteger n) {
+    for (SQInteger i = 0; i < n; i++) Pop();
+  }
+  void Remove(SQInteger n);
+  SQObjectPtr& Top() { return _stack[static_cast<size_t>(_top - 1)]; }
+  SQObjectPtr& GetUp(SQInteger n) { return _stack[static_cast<size_t>(_top + n)]; }
+  SQObjectPtr& GetAt(SQInteger n) { return _stack[static_cast<size_t>(n)]; }
+  // Makes sure absolute slot `size - 1` exists (plus some room for natives).
+  void GrowStack(SQInteger size);
+  CallInfo* ci() { return _callsstack.empty() ? nullptr : &_callsstack.back(); }
+
+  std::vector<SQObjectPtr> _stack;
+  std::vector<SQObjectPtr> _vargsstack;
+  std::vector<CallInfo> _callsstack;
+  std::vector<SQExceptionTrap> _etraps;
+  SQInteger _top = 0;
+  SQInteger _stackbase = 0;
+  SQObjectPtr _roottable;
+  SQObjectPtr _lasterror;
+  SQObjectPtr _errorhandler;
+  SQObjectPtr temp_reg;
+  SQInteger _nnativecalls = 0;
+  SQUserPointer _foreignptr = nullptr;
+  SQSharedState* _ss;
+
+ private:
+  bool Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
+               SQBool raiseerror);
+  bool StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQInteger stackbase,
+                 bool tailcall);
+  // Leaves the current script frame; true when it was the invocation's entry frame.
+  bool Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr& retval);
+  void LeaveFrame();
+  bool CLOSURE_OP(SQObjectPtr& target, SQFunctionProto* func);
+  bool BW_OP(SQUnsignedInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
+             const SQObjectPtr& o2);
+  bool CMP_OP(SQInteger op, const SQObjectPtr& o1, const SQObjectPtr& o2, SQObjectPtr& res);
+  bool NEG_OP(SQObjectPtr& trg, const SQObjectPtr& o1);
+  bool DerefInc(SQInteger op, SQObjectPtr& target, const SQObjectPtr& self,
+                const SQObjectPtr& key, const SQObjectPtr& incr, bool postfix);
+  bool FallBackGet(const SQObjectPtr& self, const SQObjectPtr& key, SQObjectPtr& dest, bool raw);
+  bool FallBackSet(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPtr& val);
+  void CallErrorHandler(const SQObjectPtr& error);
+};
+
+constexpr SQInteger MAX_NATIVE_CALLS = 100;
+// Deepest chain of script calls; deeper recursion raises "stack overflow".
+constexpr SQInteger MAX_CALL_DEPTH = 50000;
+constexpr SQInteger MIN_STACK_OVERHEAD = 10;
+
+// ASCII text as a UTF-16 string.
+std::u16string sq_u16(const char* ascii);

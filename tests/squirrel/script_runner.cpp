@@ -1,0 +1,52 @@
+#include "tests/squirrel/script_runner.h"
+
+#include "squirrel/sqhost.h"
+#include "squirrel/squirrel.h"
+#include "squirrel/squtf.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace sqtest {
+
+RunResult Run(const std::string& name, const std::string& data) {
+  std::ostringstream out, err;
+  RunResult r;
+  r.status = sqhost::RunScript(name, data, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+namespace {
+SQInteger AppendBytes(SQUserPointer up, SQUserPointer src, SQInteger size) {
+  static_cast<std::string*>(up)->append(static_cast<const char*>(src), static_cast<size_t>(size));
+  return size;
+}
+}  // namespace
+
+std::string Compile(const std::string& name, const std::string& source, bool debuginfo) {
+  HSQUIRRELVM v = sq_open(1024);
+  sq_enabledebuginfo(v, debuginfo ? SQTrue : SQFalse);
+  const std::u16string text = sq_utf8_to_utf16(source);
+  const std::u16string srcname = sq_utf8_to_utf16(name);
+  std::string cnut;
+  if (SQ_SUCCEEDED(sq_compilebuffer(v, text.data(), static_cast<SQInteger>(text.size()),
+                                    srcname.c_str(), SQFalse))) {
+    if (SQ_FAILED(sq_writeclosure(v, AppendBytes, &cnut))) cnut.clear();
+  }
+  sq_close(v);
+  return cnut;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& path) {
+  return std::ifstream(path).good();
+}
+
+}  // namespace sqtest
