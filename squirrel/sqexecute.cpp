@@ -1,5 +1,6 @@
 // The interpreter: runs script frames until the entry frame returns or an error escapes it.
 #include "squirrel/sqarray.h"
+#include "squirrel/sqgenerator.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
@@ -23,6 +24,11 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
   const size_t entrytraps = _etraps.size();
   SQObjectPtr entryclosure = closure;
   if (!StartCall(_closure(entryclosure), -1, nargs, stackbase, false)) return false;
+  if (_closure(entryclosure)->proto()->_bgenerator) {
+    outres = temp_reg;
+    temp_reg.Null();
+    return true;
+  }
   _nnativecalls++;
   _callsstack.back()._root = true;
 
@@ -295,20 +301,62 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           TARGET = res;
           continue;
         }
-        case _OP_YIELD:
-          Raise_Error("trying to yield a '%s',only genenerator can be yielded", "function");
-          goto exception_trap;
-        case _OP_RESUME:
-          Raise_Error("trying to resume a '%s',only genenerator can be resumed",
-                      sq_typename(sq_type(STK(arg1))));
-          goto exception_trap;
+        case _OP_YIELD: {
+          if (sq_type(c->_generator) != OT_GENERATOR) {
+            Raise_Error("trying to yield a '%s',only genenerator can be yielded",
+                        sq_typename(sq_type(c->_closure)));
+            goto exception_trap;
+          }
+          SQObjectPtr gen = c->_generator, value;
+          if (arg0 != 0xFF) value = STK(arg1);
+          _generator(gen)->Save(this);
+          c->_generator.Null();
+          const SQInteger target = c->_target;
+          LeaveFrame();
+          if (target != -1) STK(target) = value;
+          continue;
+        }
+        case _OP_RESUME: {
+          SQObjectPtr gen = STK(arg1);
+          if (sq_type(gen) != OT_GENERATOR) {
+            Raise_Error("trying to resume a '%s',only genenerator can be resumed",
+                        sq_typename(sq_type(gen)));
+            goto exception_trap;
+          }
+          THROW_IF(!_generator(gen)->Resume(this, arg0));
+          continue;
+        }
         case _OP_FOREACH: {
+          if (sq_type(STK(arg0)) == OT_GENERATOR) {
+            // The generator runs until its next yield, which lands in the value register and
+            // returns to POSTFOREACH; the key counts the steps.
+            SQObjectPtr gen = STK(arg0);
+            SQGenerator* g = _generator(gen);
+            if (g->_state == SQGenerator::eDead) {
+              c->_ip += arg1;
+              continue;
+            }
+            if (g->_state == SQGenerator::eSuspended) {
+              SQObjectPtr& iter = STK(arg2 + 2);
+              iter = sq_type(iter) == OT_NULL ? SQInteger(0) : SQInteger(_integer(iter) + 1);
+              STK(arg2) = iter;
+              THROW_IF(!g->Resume(this, arg2 + 1));
+              continue;
+            }
+            Raise_Error("cannot iterate %s", sq_typename(OT_GENERATOR));
+            goto exception_trap;
+          }
           bool finished = false;
           THROW_IF(!FOREACH_OP(STK(arg0), STK(arg2), STK(arg2 + 1), STK(arg2 + 2), finished));
           c->_ip += finished ? arg1 : 1;
           continue;
         }
-        case _OP_POSTFOREACH: continue;
+        case _OP_POSTFOREACH:
+          if (sq_type(STK(arg0)) == OT_GENERATOR &&
+              _generator(STK(arg0))->_state == SQGenerator::eDead) {
+            c->_ip += arg1 - 1;
+          }
+          continue;
         case _OP_DELEGATE: {
           const SQObjectPtr& t = STK(arg1);
           const SQObjectPtr& d = STK(arg2);

@@ -5,6 +5,7 @@
 #include <vector>
 
 void sq_register_default_delegates(SQVM* vm, SQSharedState* ss);
+void sq_register_coroutine_delegates(SQVM* vm, SQSharedState* ss);
 
 SQObjectPtr sq_str(SQSharedState* ss, const char* ascii) {
   return SQObjectPtr(SQString::CreateAscii(ss, ascii));
@@ -18,6 +19,7 @@ void SQSharedState::Init(SQVM* vm) {
   _registry = SQObjectPtr(SQTable::Create(this, 0));
   _consts = SQObjectPtr(SQTable::Create(this, 0));
   sq_register_default_delegates(vm, this);
+  sq_register_coroutine_delegates(vm, this);
 }
 
 void SQSharedState::Finalize() {
@@ -38,6 +40,9 @@ void SQSharedState::Finalize() {
   _string_default_delegate.Null();
   _number_default_delegate.Null();
   _closure_default_delegate.Null();
+  _generator_default_delegate.Null();
+  _thread_default_delegate.Null();
+  _weakref_default_delegate.Null();
 }
 
 SQSharedState::~SQSharedState() {

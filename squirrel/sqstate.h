@@ -26,6 +26,9 @@ struct SQSharedState {
   SQObjectPtr _string_default_delegate;
   SQObjectPtr _number_default_delegate;
   SQObjectPtr _closure_default_delegate;
+  SQObjectPtr _generator_default_delegate;
+  SQObjectPtr _thread_default_delegate;
+  SQObjectPtr _weakref_default_delegate;
 
   SQPRINTFUNCTION _printfunc = nullptr;
   SQCOMPILERERROR _compilererrorhandler = nullptr;

@@ -2,6 +2,7 @@
 #include "squirrel/sqvm.h"
 
 #include "squirrel/sqarray.h"
+#include "squirrel/sqgenerator.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 
@@ -67,10 +68,6 @@ bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQIn
       return false;
     }
   }
-  if (func->_bgenerator) {
-    Raise_Error("generator functions are not supported");
-    return false;
-  }
   if (tailcall) _vargsstack.resize(static_cast<size_t>(ci()->_vargs_base));
   const SQInteger vargsbase = static_cast<SQInteger>(_vargsstack.size());
   for (SQInteger n = 0; n < nvargs; n++) {
@@ -103,11 +100,24 @@ bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQIn
   c._vargs_size = nvargs;
   _stackbase = stackbase;
   _top = newtop;
+  if (func->_bgenerator) {
+    // Calling a generator function runs no code: the new frame becomes the generator.
+    SQGenerator* g = SQGenerator::Create(_ss, closure);
+    SQObjectPtr gen = sq_generator_object(g);
+    g->Save(this);
+    LeaveFrame();
+    if (target != -1) {
+      _stack[static_cast<size_t>(_stackbase + target)] = gen;
+    } else {
+      temp_reg = gen;
+    }
+  }
   return true;
 }
 
 void SQVM::LeaveFrame() {
   CallInfo& c = _callsstack.back();
+  if (sq_type(c._generator) == OT_GENERATOR) _generator(c._generator)->Kill();
   for (SQInteger i = 0; i < c._etraps; i++) _etraps.pop_back();
   _vargsstack.resize(static_cast<size_t>(c._vargs_base));
   for (SQInteger i = _stackbase; i < _top; i++) _stack[static_cast<size_t>(i)].Null();

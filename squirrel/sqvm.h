@@ -26,6 +26,7 @@ struct CallInfo {
   SQInteger _vargs_base = 0;
   SQInteger _vargs_size = 0;
   bool _root = false;  // the first frame of an interpreter invocation
+  SQObjectPtr _generator;  // the generator running this frame, if any
 };
 
 struct SQVM : SQCollectable {

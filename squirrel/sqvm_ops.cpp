@@ -279,6 +279,14 @@ bool SQVM::FallBackGet(const SQObjectPtr& self, const SQObjectPtr& key, SQObject
     case OT_CLOSURE:
     case OT_NATIVECLOSURE:
       return !raw && _table(_ss->_closure_default_delegate)->Get(key, dest);
+    case OT_GENERATOR:
+    case OT_THREAD:
+    case OT_WEAKREF: {
+      const SQObjectPtr& d = sq_type(self) == OT_GENERATOR ? _ss->_generator_default_delegate
+                             : sq_type(self) == OT_THREAD  ? _ss->_thread_default_delegate
+                                                           : _ss->_weakref_default_delegate;
+      return !raw && sq_type(d) == OT_TABLE && _table(d)->Get(key, dest);
+    }
     default:
       return false;
   }

@@ -1,0 +1,57 @@
+// Generators, threads and weak references driven from scripts, each run from source and from a
+// compiled stream.
+#include "tests/squirrel/script_runner.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CoroutineCase {
+  const char* name;
+  const char* source;
+  const char* out;
+};
+
+const CoroutineCase kCases[] = {
+    {"try_spanning_yield_under_foreach",
+     R"(function g() { try { yield 1; throw "boom"; } catch (e) { yield "caught " + e; } yield 3; }
+local s = ""; foreach (i, v in g()) s += i + "=" + v + " "; print(s);)",
+     "0=1 1=caught boom 2=3 "},
+    {"error_escaping_generator_kills_it",
+     R"(function g() { yield 1; throw "out"; } local x = g(); resume x;
+try { resume x; } catch (e) { print(e + " " + x.getstatus()); })",
+     "out dead"},
+    {"generator_resumed_inside_itself",
+     R"(::me <- null; function g() { yield resume ::me; } ::me = g();
+try { resume ::me; } catch (e) { print(e + " " + ::me.getstatus()); })",
+     "resuming active generator dead"},
+    {"nested_generators_under_foreach",
+     R"(function inner(n) { for (local i = 0; i < n; i++) yield i; }
+function outer() { foreach (a in inner(3)) foreach (b in inner(a)) yield a * 10 + b; }
+local s = ""; foreach (v in outer()) s += v + " "; print(s);)",
+     "10 20 21 "},
+    {"resume_non_generator",
+     R"(try { resume 5; } catch (e) { print(e); })",
+     "trying to resume a 'integer',only genenerator can be resumed"},
+};
+
+class CoroutineScripts : public ::testing::TestWithParam<CoroutineCase> {};
+
+TEST_P(CoroutineScripts, SourceAndStreamGiveTheExpectedOutput) {
+  const CoroutineCase& c = GetParam();
+  const std::string name = std::string(c.name) + ".nut";
+  const sqtest::RunResult src = sqtest::Run(name, c.source);
+  EXPECT_EQ(src.out, c.out) << src.err;
+  EXPECT_EQ(src.status, 0) << src.err;
+  const std::string cnut = sqtest::Compile(name, c.source, true);
+  ASSERT_FALSE(cnut.empty());
+  const sqtest::RunResult bin = sqtest::Run(name, cnut);
+  EXPECT_EQ(bin.out, c.out) << bin.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Squirrel, CoroutineScripts, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<CoroutineCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
