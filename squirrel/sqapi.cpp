@@ -41,9 +41,6 @@ void sq_setforeignptr(HSQUIRRELVM v, SQUserPointer p) { v->_foreignptr = p; }
 SQUserPointer sq_getforeignptr(HSQUIRRELVM v) { return v->_foreignptr; }
 void sq_setprintfunc(HSQUIRRELVM v, SQPRINTFUNCTION printfunc) { v->_ss->_printfunc = printfunc; }
 SQPRINTFUNCTION sq_getprintfunc(HSQUIRRELVM v) { return v->_ss->_printfunc; }
-SQInteger sq_getvmstate(HSQUIRRELVM v) {
-  return v->_callsstack.empty() ? SQ_VMSTATE_IDLE : SQ_VMSTATE_RUNNING;
-}
 
 void sq_enabledebuginfo(HSQUIRRELVM v, SQBool enable) { v->_ss->_debuginfo = enable != 0; }
 void sq_notifyallexceptions(HSQUIRRELVM v, SQBool enable) {
@@ -319,8 +316,10 @@ SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerr
   }
   SQObjectPtr res;
   SQObjectPtr closure = v->GetUp(-(params + 1));
+  const bool wassuspended = v->_suspended;
   if (v->Call(closure, params, v->_top - params, res, raiseerror)) {
-    v->Pop(params);
+    // A call that suspended the VM leaves its frames, arguments included, on the stack.
+    if (wassuspended || !v->_suspended) v->Pop(params);
     if (retval) v->Push(res);
     return SQ_OK;
   }

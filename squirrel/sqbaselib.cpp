@@ -1,5 +1,6 @@
 // The base library's global functions and the parameter type masks of native functions.
 #include "squirrel/sqarray.h"
+#include "squirrel/sqbaselib_threads.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
@@ -153,6 +154,8 @@ void sq_register_base_library(HSQUIRRELVM v) {
       {u"assert", base_assert, 2, nullptr},
       {u"print", base_print, 2, nullptr},
       {u"compilestring", base_compilestring, -2, u".ss"},
+      {u"newthread", base_newthread, 2, u".c"},
+      {u"suspend", base_suspend, -1, nullptr},
       {u"array", base_array, -2, u".n"},
       {u"type", base_type, 2, nullptr},
       {u"dummy", base_dummy, 0, nullptr},

@@ -26,6 +26,48 @@ SQInteger generator_getstatus(HSQUIRRELVM v) {
   return Return(v, sq_str(v->_ss, names[_generator(Arg(v, 1))->_state]));
 }
 
+// `thread.call(args...)`: runs the thread's function with its root table as `this`.
+SQInteger thread_call(HSQUIRRELVM v) {
+  SQVM* thread = _thread(Arg(v, 1));
+  const SQInteger nparams = sq_gettop(v);
+  thread->Push(thread->_roottable);
+  for (SQInteger i = 2; i <= nparams; i++) thread->Push(Arg(v, i));
+  if (SQ_SUCCEEDED(sq_call(thread, nparams, SQTrue, SQFalse))) {
+    SQObjectPtr res = thread->Top();
+    thread->Pop();
+    return Return(v, res);
+  }
+  v->_lasterror = thread->_lasterror;
+  return SQ_ERROR;
+}
+
+// `thread.wakeup([value])`: continues a suspended thread; `value` becomes its suspend() result.
+SQInteger thread_wakeup(HSQUIRRELVM v) {
+  SQObjectPtr self = Arg(v, 1);
+  SQVM* thread = _thread(self);
+  switch (thread->VMState()) {
+    case SQ_VMSTATE_IDLE: return sq_throwerror(v, u"cannot wakeup a idle thread");
+    case SQ_VMSTATE_RUNNING: return sq_throwerror(v, u"cannot wakeup a running thread");
+    default: break;
+  }
+  const bool wakeupret = sq_gettop(v) > 1;
+  if (wakeupret) thread->Push(Arg(v, 2));
+  if (SQ_SUCCEEDED(sq_wakeupvm(thread, wakeupret, SQTrue, SQTrue))) {
+    SQObjectPtr res = thread->Top();
+    thread->Pop();
+    if (thread->VMState() == SQ_VMSTATE_IDLE) sq_settop(thread, 1);
+    return Return(v, res);
+  }
+  sq_settop(thread, 1);
+  v->_lasterror = thread->_lasterror;
+  return SQ_ERROR;
+}
+
+SQInteger thread_getstatus(HSQUIRRELVM v) {
+  static const char* const names[] = {"idle", "running", "suspended"};
+  return Return(v, sq_str(v->_ss, names[_thread(Arg(v, 1))->VMState()]));
+}
+
 SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
   SQObjectPtr t(SQTable::Create(v->_ss, 0));
   sq_register_functions(v, _table(t), funcs);
@@ -39,5 +81,12 @@ void sq_register_coroutine_delegates(SQVM* v, SQSharedState* ss) {
       {u"getstatus", generator_getstatus, 1, u"g"},
       {u"tostring", any_tostring, 1, u"."},
       {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction thread_funcs[] = {
+      {u"call", thread_call, -1, u"v"},
+      {u"wakeup", thread_wakeup, -1, u"v"},
+      {u"getstatus", thread_getstatus, 1, u"v"},
+      {u"tostring", any_tostring, 1, u"."},
+      {nullptr, nullptr, 0, nullptr}};
   ss->_generator_default_delegate = MakeDelegate(v, generator_funcs);
+  ss->_thread_default_delegate = MakeDelegate(v, thread_funcs);
 }

@@ -16,21 +16,25 @@
   } while (0)
 
 bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
-                   SQBool raiseerror) {
+                   SQBool raiseerror, bool resume) {
   if (_nnativecalls + 1 > MAX_NATIVE_CALLS) {
     Raise_Error("Native stack overflow");
     return false;
   }
-  const size_t entrytraps = _etraps.size();
-  SQObjectPtr entryclosure = closure;
-  if (!StartCall(_closure(entryclosure), -1, nargs, stackbase, false)) return false;
-  if (_closure(entryclosure)->proto()->_bgenerator) {
-    outres = temp_reg;
-    temp_reg.Null();
-    return true;
+  const size_t entrytraps = resume ? _suspended_entrytraps : _etraps.size();
+  if (resume) {
+    _suspended = false;
+  } else {
+    SQObjectPtr entryclosure = closure;
+    if (!StartCall(_closure(entryclosure), -1, nargs, stackbase, false)) return false;
+    if (_closure(entryclosure)->proto()->_bgenerator) {
+      outres = temp_reg;
+      temp_reg.Null();
+      return true;
+    }
+    _callsstack.back()._root = true;
   }
   _nnativecalls++;
-  _callsstack.back()._root = true;
 
   for (;;) {
     {
@@ -76,6 +80,14 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
             case OT_NATIVECLOSURE: {
               SQObjectPtr ret;
               THROW_IF(!CallNative(_nativeclosure(clo), arg3, _stackbase + arg2, ret));
+              if (_suspended) {
+                // The thread stops here with all its frames; WakeUp continues after this call.
+                _suspended_target = arg0;
+                _suspended_entrytraps = entrytraps;
+                outres = ret;
+                _nnativecalls--;
+                return true;
+              }
               TARGET = ret;
               continue;
             }

@@ -153,6 +153,9 @@ SQUserPointer sq_getforeignptr(HSQUIRRELVM v);
 void sq_setprintfunc(HSQUIRRELVM v, SQPRINTFUNCTION printfunc);
 SQPRINTFUNCTION sq_getprintfunc(HSQUIRRELVM v);
 SQInteger sq_getvmstate(HSQUIRRELVM v);
+HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize);
+SQRESULT sq_suspendvm(HSQUIRRELVM v);
+SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool raiseerror);
 
 // compiler
 SQRESULT sq_compile(HSQUIRRELVM v, SQLEXREADFUNC read, SQUserPointer p, const SQChar* sourcename,

@@ -178,7 +178,9 @@ bool SQVM::CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newb
   _nnativecalls++;
   const SQInteger ret = nclosure->_function(this);
   _nnativecalls--;
-  if (ret < 0) {
+  if (ret == SQ_SUSPEND_FLAG && _suspended) {
+    retval = _stack[static_cast<size_t>(_top - 1)];
+  } else if (ret < 0) {
     retval.Null();
   } else if (ret) {
     retval = _stack[static_cast<size_t>(_top - 1)];
@@ -190,7 +192,7 @@ bool SQVM::CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newb
   _top = _callsstack.back()._prevtop;
   _callsstack.pop_back();
   for (SQInteger i = oldtop; i < top; i++) _stack[static_cast<size_t>(i)].Null();
-  if (ret < 0) {
+  if (ret < 0 && !(ret == SQ_SUSPEND_FLAG && _suspended)) {
     if (sq_type(_lasterror) == OT_NULL) Raise_Error("call failed");
     return false;
   }

@@ -61,6 +61,11 @@ struct SQVM : SQCollectable {
                   bool& finished);
   bool CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newbase,
                   SQObjectPtr& retval);
+  // Thread support: a native returning SQ_SUSPEND_FLAG leaves the interpreter with every frame
+  // kept; WakeUp continues it, the suspend call's result already stored in its register.
+  SQInteger Suspend();
+  bool WakeUp(SQObjectPtr& outres, SQBool raiseerror);
+  SQInteger VMState() const;
 
   void Raise_Error(const std::u16string& msg);
   void Raise_Error(const char* fmt, ...);
@@ -93,14 +98,19 @@ struct SQVM : SQCollectable {
   SQObjectPtr _roottable;
   SQObjectPtr _lasterror;
   SQObjectPtr _errorhandler;
+  SQObjectPtr _debughook;
   SQObjectPtr temp_reg;
   SQInteger _nnativecalls = 0;
   SQUserPointer _foreignptr = nullptr;
+  bool _suspended = false;
+  SQInteger _suspended_target = -1;  // register of the suspending call, -1 for none
+  size_t _suspended_entrytraps = 0;
   SQSharedState* _ss;
 
  private:
+  // Runs `closure` as a new invocation, or with `resume` continues a suspended one.
   bool Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
-               SQBool raiseerror);
+               SQBool raiseerror, bool resume = false);
   bool StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQInteger stackbase,
                  bool tailcall);
   // Leaves the current script frame; true when it was the invocation's entry frame.
@@ -119,6 +129,8 @@ struct SQVM : SQCollectable {
 };
 
 constexpr SQInteger MAX_NATIVE_CALLS = 100;
+// What a native returns to suspend its thread.
+constexpr SQInteger SQ_SUSPEND_FLAG = -666;
 // Deepest chain of script calls; deeper recursion raises "stack overflow".
 constexpr SQInteger MAX_CALL_DEPTH = 50000;
 constexpr SQInteger MIN_STACK_OVERHEAD = 10;

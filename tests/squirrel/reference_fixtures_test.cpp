@@ -23,7 +23,6 @@ const std::vector<std::string> kFixtures = {
 const std::map<std::string, std::string> kExpectedFailures = {
     {"class_native", "classes and instances are not implemented yet"},
     {"delegates", "metamethods (_get, _set, _call, ...) are not implemented yet"},
-    {"thread", "threads (newthread, suspend, wakeup) are not implemented yet"},
 };
 
 std::string RefPath(const std::string& file) {

@@ -1,0 +1,27 @@
+// Threads: suspending the running VM, waking it up and reporting its state.
+#include "squirrel/sqvm.h"
+
+SQInteger SQVM::Suspend() {
+  if (_suspended) {
+    Raise_Error("cannot suspend an already suspended vm");
+    return SQ_ERROR;
+  }
+  // Exactly one interpreter invocation below the suspending native: anything deeper (natives
+  // calling back into scripts, metamethods) could not be continued later.
+  if (_nnativecalls != 2) {
+    Raise_Error("cannot suspend through native calls/metamethods");
+    return SQ_ERROR;
+  }
+  _suspended = true;
+  return SQ_SUSPEND_FLAG;
+}
+
+bool SQVM::WakeUp(SQObjectPtr& outres, SQBool raiseerror) {
+  SQObjectPtr none;
+  return Execute(none, 0, _stackbase, outres, raiseerror, true);
+}
+
+SQInteger SQVM::VMState() const {
+  if (_suspended) return SQ_VMSTATE_SUSPENDED;
+  return _callsstack.empty() ? SQ_VMSTATE_IDLE : SQ_VMSTATE_RUNNING;
+}
