@@ -4,6 +4,7 @@
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
+#include "squirrel/sqweakref.h"
 
 #include <cerrno>
 #include <climits>
@@ -368,6 +369,7 @@ void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
       {u"rawset", table_rawset, 3, u"t"},
       {u"rawdelete", table_rawdelete, 2, u"t"},
       {u"rawin", table_rawin, 2, u"t"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr},
       {u"tostring", default_tostring, 1, u"."},
       {u"clear", container_clear, 1, u"."},
       {nullptr, nullptr, 0, nullptr}};
@@ -384,6 +386,7 @@ void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
       {u"reverse", array_reverse, 1, u"a"},
       {u"sort", array_sort, -1, u"ac"},
       {u"slice", array_slice, -1, u"ann"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr},
       {u"tostring", default_tostring, 1, u"."},
       {u"clear", container_clear, 1, u"."},
       {nullptr, nullptr, 0, nullptr}};
@@ -396,12 +399,14 @@ void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
       {u"find", string_find, -2, u"s s n "},
       {u"tolower", string_tolower, 1, u"s"},
       {u"toupper", string_toupper, 1, u"s"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr},
       {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction number_funcs[] = {
       {u"tointeger", number_tointeger, 1, u"n|b"},
       {u"tofloat", number_tofloat, 1, u"n|b"},
       {u"tostring", default_tostring, 1, u"."},
       {u"tochar", number_tochar, 1, u"n|b"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr},
       {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction closure_funcs[] = {
       {u"call", closure_call, -1, u"c"},
@@ -410,6 +415,7 @@ void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
       {u"pacall", closure_pacall, 2, u"ca"},
       {u"bindenv", closure_bindenv, 2, u"c x|y|t"},
       {u"getinfos", closure_getinfos, 1, u"c"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr},
       {u"tostring", default_tostring, 1, u"."},
       {nullptr, nullptr, 0, nullptr}};
   ss->_table_default_delegate = MakeDelegate(v, table_funcs);

@@ -3,6 +3,7 @@
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
+#include "squirrel/sqweakref.h"
 
 void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs);
 
@@ -68,6 +69,8 @@ SQInteger thread_getstatus(HSQUIRRELVM v) {
   return Return(v, sq_str(v->_ss, names[_thread(Arg(v, 1))->VMState()]));
 }
 
+SQInteger weakref_ref(HSQUIRRELVM v) { return Return(v, sq_weakrefval(Arg(v, 1))); }
+
 SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
   SQObjectPtr t(SQTable::Create(v->_ss, 0));
   sq_register_functions(v, _table(t), funcs);
@@ -76,17 +79,27 @@ SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
 
 }  // namespace
 
+SQInteger sq_delegate_weakref(HSQUIRRELVM v) { return Return(v, sq_getweakref(Arg(v, 1))); }
+
 void sq_register_coroutine_delegates(SQVM* v, SQSharedState* ss) {
   static const SQRegFunction generator_funcs[] = {
       {u"getstatus", generator_getstatus, 1, u"g"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr},
       {u"tostring", any_tostring, 1, u"."},
       {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction thread_funcs[] = {
       {u"call", thread_call, -1, u"v"},
       {u"wakeup", thread_wakeup, -1, u"v"},
       {u"getstatus", thread_getstatus, 1, u"v"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr},
+      {u"tostring", any_tostring, 1, u"."},
+      {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction weakref_funcs[] = {
+      {u"ref", weakref_ref, 1, u"r"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr},
       {u"tostring", any_tostring, 1, u"."},
       {nullptr, nullptr, 0, nullptr}};
   ss->_generator_default_delegate = MakeDelegate(v, generator_funcs);
+  ss->_weakref_default_delegate = MakeDelegate(v, weakref_funcs);
   ss->_thread_default_delegate = MakeDelegate(v, thread_funcs);
 }

@@ -8,9 +8,13 @@
 
 struct SQSharedState;
 
+struct SQWeakRef;
+
 struct SQRefCounted {
   SQUnsignedInteger _uiRef = 0;
-  virtual ~SQRefCounted() = default;
+  SQWeakRef* _weakref = nullptr;  // the object's weak reference, if one was made
+  // Clears the weak reference, which then reads as null.
+  virtual ~SQRefCounted();
   // Frees the object; called when the last reference goes away.
   virtual void Release() = 0;
 };

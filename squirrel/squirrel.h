@@ -234,6 +234,8 @@ SQRESULT sq_setfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval
 SQRESULT sq_next(HSQUIRRELVM v, SQInteger idx);
 SQRESULT sq_clear(HSQUIRRELVM v, SQInteger idx);
 SQRESULT sq_getdefaultdelegate(HSQUIRRELVM v, SQObjectType t);
+void sq_weakref(HSQUIRRELVM v, SQInteger idx);
+SQRESULT sq_getweakrefval(HSQUIRRELVM v, SQInteger idx);
 
 // calls
 SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerror);

@@ -30,6 +30,10 @@ try { resume ::me; } catch (e) { print(e + " " + ::me.getstatus()); })",
 function outer() { foreach (a in inner(3)) foreach (b in inner(a)) yield a * 10 + b; }
 local s = ""; foreach (v in outer()) s += v + " "; print(s);)",
      "10 20 21 "},
+    {"weak_reference_follows_the_object",
+     R"(local t = {}; local w = t.weakref(); print(typeof w + " " + (w.ref() == t) + " " + (w == t.weakref()));
+t = null; print(" " + (w.ref() == null) + " " + (5).weakref() + " " + typeof [].weakref().ref());)",
+     "weakref true true true 5 null"},
     {"resume_non_generator",
      R"(try { resume 5; } catch (e) { print(e); })",
      "trying to resume a 'integer',only genenerator can be resumed"},
