@@ -1,5 +1,6 @@
-// C API for weak references.
+// C API for weak references and the cycle collector.
 #include "squirrel/sqapi_internal.h"
+#include "squirrel/sqgc.h"
 #include "squirrel/sqweakref.h"
 
 void sq_weakref(HSQUIRRELVM v, SQInteger idx) {
@@ -17,3 +18,5 @@ SQRESULT sq_getweakrefval(HSQUIRRELVM v, SQInteger idx) {
   v->Push(val);
   return SQ_OK;
 }
+
+SQInteger sq_collectgarbage(HSQUIRRELVM v) { return sq_collect_cycles(v->_ss); }

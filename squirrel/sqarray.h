@@ -15,6 +15,9 @@ struct SQArray : SQCollectable {
   ~SQArray() override { RemoveFromChain(); }
   void Release() override { delete this; }
   void Finalize() override { _values.clear(); }
+  void EnumRefs(SQRefVisitor& v) override {
+    for (const SQObjectPtr& o : _values) v.Visit(o);
+  }
 
   SQInteger Size() const { return static_cast<SQInteger>(_values.size()); }
   bool Get(SQInteger idx, SQObjectPtr& val) const {

@@ -1,6 +1,6 @@
 // The base library's global functions and the parameter type masks of native functions.
 #include "squirrel/sqarray.h"
-#include "squirrel/sqbaselib_threads.h"
+#include "squirrel/sqbaselib_extra.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
@@ -159,6 +159,7 @@ void sq_register_base_library(HSQUIRRELVM v) {
       {u"array", base_array, -2, u".n"},
       {u"type", base_type, 2, nullptr},
       {u"dummy", base_dummy, 0, nullptr},
+      {u"collectgarbage", base_collectgarbage, 1, u"t"},
       {nullptr, nullptr, 0, nullptr},
   };
   SQTable* root = _table(v->_roottable);

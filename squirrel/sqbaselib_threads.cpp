@@ -1,5 +1,5 @@
 // Base library functions for threads: newthread and suspend.
-#include "squirrel/sqbaselib_threads.h"
+#include "squirrel/sqbaselib_extra.h"
 
 #include "squirrel/sqvm.h"
 

@@ -59,6 +59,11 @@ struct SQClosure : SQCollectable {
     _defaultparams.clear();
     _env.Null();
   }
+  void EnumRefs(SQRefVisitor& v) override {
+    v.Visit(_env);
+    for (const SQObjectPtr& o : _outervalues) v.Visit(o);
+    for (const SQObjectPtr& o : _defaultparams) v.Visit(o);
+  }
   SQClosure* Clone() {
     SQClosure* c = Create(_sharedstate, _funcproto(_function));
     c->_env = _env;
@@ -89,6 +94,10 @@ struct SQNativeClosure : SQCollectable {
   void Finalize() override {
     _outervalues.clear();
     _env.Null();
+  }
+  void EnumRefs(SQRefVisitor& v) override {
+    v.Visit(_env);
+    for (const SQObjectPtr& o : _outervalues) v.Visit(o);
   }
   SQNativeClosure* Clone() {
     SQNativeClosure* c = Create(_sharedstate, _function);

@@ -75,6 +75,12 @@ bool SQGenerator::Resume(SQVM* v, SQInteger target) {
   return true;
 }
 
+void SQGenerator::EnumRefs(SQRefVisitor& v) {
+  v.Visit(_closure);
+  for (const SQObjectPtr& o : _stack) v.Visit(o);
+  for (const SQObjectPtr& o : _vargs) v.Visit(o);
+}
+
 void SQGenerator::Kill() {
   _state = eDead;
   _stack.clear();

@@ -16,6 +16,7 @@ struct SQGenerator : SQCollectable {
   ~SQGenerator() override { RemoveFromChain(); }
   void Release() override { delete this; }
   void Finalize() override { Kill(); }
+  void EnumRefs(SQRefVisitor& v) override;
   // Moves the VM's current frame into the generator; the frame stays on the call stack for
   // the caller to leave.
   void Save(SQVM* v);

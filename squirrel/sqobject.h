@@ -19,6 +19,14 @@ struct SQRefCounted {
   virtual void Release() = 0;
 };
 
+// Receives the counted references an object holds, for the cycle collector.
+struct SQRefVisitor {
+  virtual void Visit(const SQObject& o) = 0;
+
+ protected:
+  ~SQRefVisitor() = default;
+};
+
 // Objects that can take part in reference cycles (tables, arrays, closures, ...). They are
 // linked into their shared state's chain so that closing the VM can empty them all, which
 // breaks any cycle left behind.
@@ -28,6 +36,9 @@ struct SQCollectable : SQRefCounted {
   SQSharedState* _sharedstate = nullptr;
   // Drops every reference the object holds.
   virtual void Finalize() = 0;
+  // Reports every reference the object holds. An object reporting none keeps whatever it
+  // references alive until the VM is closed.
+  virtual void EnumRefs(SQRefVisitor&) {}
   void AddToChain(SQSharedState* ss);
   void RemoveFromChain();
 };

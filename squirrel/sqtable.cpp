@@ -24,6 +24,23 @@ bool SQDelegable::SetDelegate(SQTable* t) {
   return true;
 }
 
+void SQDelegable::EnumRefs(SQRefVisitor& v) {
+  if (!_delegate) return;
+  SQObject o;
+  o._type = OT_TABLE;
+  o._unVal.raw = 0;
+  o._unVal.pTable = _delegate;
+  v.Visit(o);
+}
+
+void SQTable::EnumRefs(SQRefVisitor& v) {
+  SQDelegable::EnumRefs(v);
+  for (SQInteger i = 0; i < _numofnodes; i++) {
+    v.Visit(_nodes[i].key);
+    v.Visit(_nodes[i].val);
+  }
+}
+
 SQDelegable::~SQDelegable() {
   SetDelegate(nullptr);
 }

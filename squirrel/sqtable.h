@@ -10,6 +10,7 @@ struct SQDelegable : SQCollectable {
   SQTable* _delegate = nullptr;
   // Sets the delegate (null removes it); false when that would create a delegation cycle.
   bool SetDelegate(SQTable* t);
+  void EnumRefs(SQRefVisitor& v) override;
   ~SQDelegable() override;
 };
 
@@ -28,6 +29,7 @@ struct SQTable : SQDelegable {
   ~SQTable() override;
   void Release() override;
   void Finalize() override;
+  void EnumRefs(SQRefVisitor& v) override;
 
   SQTable* Clone();
   // The value of an own key; false when absent.

@@ -25,3 +25,17 @@ SQInteger SQVM::VMState() const {
   if (_suspended) return SQ_VMSTATE_SUSPENDED;
   return _callsstack.empty() ? SQ_VMSTATE_IDLE : SQ_VMSTATE_RUNNING;
 }
+
+void SQVM::EnumRefs(SQRefVisitor& v) {
+  for (const SQObjectPtr& o : _stack) v.Visit(o);
+  for (const SQObjectPtr& o : _vargsstack) v.Visit(o);
+  for (const CallInfo& c : _callsstack) {
+    v.Visit(c._closure);
+    v.Visit(c._generator);
+  }
+  v.Visit(_roottable);
+  v.Visit(_lasterror);
+  v.Visit(_errorhandler);
+  v.Visit(_debughook);
+  v.Visit(temp_reg);
+}

@@ -235,6 +235,7 @@ SQRESULT sq_next(HSQUIRRELVM v, SQInteger idx);
 SQRESULT sq_clear(HSQUIRRELVM v, SQInteger idx);
 SQRESULT sq_getdefaultdelegate(HSQUIRRELVM v, SQObjectType t);
 void sq_weakref(HSQUIRRELVM v, SQInteger idx);
+SQInteger sq_collectgarbage(HSQUIRRELVM v);
 SQRESULT sq_getweakrefval(HSQUIRRELVM v, SQInteger idx);
 
 // calls

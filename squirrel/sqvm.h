@@ -34,6 +34,7 @@ struct SQVM : SQCollectable {
   ~SQVM() override;
   void Release() override { delete this; }
   void Finalize() override;
+  void EnumRefs(SQRefVisitor& v) override;
   bool Init(SQInteger stacksize);
 
   // Calls `closure` with nparams arguments already at the stack top (`this` first).

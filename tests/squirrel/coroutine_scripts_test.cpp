@@ -34,6 +34,15 @@ local s = ""; foreach (v in outer()) s += v + " "; print(s);)",
      R"(local t = {}; local w = t.weakref(); print(typeof w + " " + (w.ref() == t) + " " + (w == t.weakref()));
 t = null; print(" " + (w.ref() == null) + " " + (5).weakref() + " " + typeof [].weakref().ref());)",
      "weakref true true true 5 null"},
+    {"suspended_generator_in_a_cycle",
+     R"(function g(t) { local keep = t; yield 1; yield 2; }
+local t = {}; local w = t.weakref(); t.gen <- g(t); resume t.gen; t = null;
+print(collectgarbage() + " " + (w.ref() == null));)",
+     "2 true"},
+    {"suspended_thread_in_a_cycle",
+     R"(function make() { local t = {}; t.th <- newthread(function(x) { suspend(x); }); t.th.call(t); }
+make(); print(collectgarbage() + " " + collectgarbage());)",
+     "3 0"},
     {"resume_non_generator",
      R"(try { resume 5; } catch (e) { print(e); })",
      "trying to resume a 'integer',only genenerator can be resumed"},
