@@ -146,7 +146,9 @@ void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs) {
 void sq_register_base_library(HSQUIRRELVM v) {
   static const SQRegFunction funcs[] = {
       {u"seterrorhandler", base_seterrorhandler, 2, nullptr},
+      {u"setdebughook", base_setdebughook, 2, nullptr},
       {u"enabledebuginfo", base_enabledebuginfo, 2, nullptr},
+      {u"getstackinfos", base_getstackinfos, 2, u".n"},
       {u"getroottable", base_getroottable, 1, nullptr},
       {u"setroottable", base_setroottable, 2, nullptr},
       {u"getconsttable", base_getconsttable, 1, nullptr},

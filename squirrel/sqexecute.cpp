@@ -49,7 +49,9 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
       const SQInteger arg3 = inst._arg3;
       const SQInteger sarg3 = static_cast<signed char>(inst._arg3);
       switch (inst.op) {
-        case _OP_LINE: continue;
+        case _OP_LINE:
+          if (sq_type(_debughook) != OT_NULL) CallDebugHook('l', arg1);
+          continue;
         case _OP_LOAD: TARGET = K(arg1); continue;
         case _OP_LOADINT: TARGET = arg1; continue;
         case _OP_LOADFLOAT: {

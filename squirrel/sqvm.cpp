@@ -100,6 +100,7 @@ bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQIn
   c._vargs_size = nvargs;
   _stackbase = stackbase;
   _top = newtop;
+  if (sq_type(_debughook) != OT_NULL && !func->_bgenerator) CallDebugHook('c');
   if (func->_bgenerator) {
     // Calling a generator function runs no code: the new frame becomes the generator.
     SQGenerator* g = SQGenerator::Create(_ss, closure);
@@ -129,6 +130,9 @@ void SQVM::LeaveFrame() {
 bool SQVM::Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr& retval) {
   const bool root = _callsstack.back()._root;
   const SQInteger target = _callsstack.back()._target;
+  if (sq_type(_debughook) != OT_NULL) {
+    for (SQInteger i = 0; i < _callsstack.back()._ncalls; i++) CallDebugHook('r');
+  }
   if (_arg0 != MAX_FUNC_STACKSIZE) {
     retval = _stack[static_cast<size_t>(_stackbase + _arg1)];
   } else {

@@ -67,6 +67,8 @@ struct SQVM : SQCollectable {
   SQInteger Suspend();
   bool WakeUp(SQObjectPtr& outres, SQBool raiseerror);
   SQInteger VMState() const;
+  // Calls the debug hook with an event ('l' line, 'c' call, 'r' return) for the current frame.
+  void CallDebugHook(SQInteger type, SQInteger forcedline = 0);
 
   void Raise_Error(const std::u16string& msg);
   void Raise_Error(const char* fmt, ...);
@@ -103,6 +105,7 @@ struct SQVM : SQCollectable {
   SQObjectPtr temp_reg;
   SQInteger _nnativecalls = 0;
   SQUserPointer _foreignptr = nullptr;
+  bool _inside_debughook = false;
   bool _suspended = false;
   SQInteger _suspended_target = -1;  // register of the suspending call, -1 for none
   size_t _suspended_entrytraps = 0;
