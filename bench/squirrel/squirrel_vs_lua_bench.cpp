@@ -1,0 +1,96 @@
+// Runs the same programs in our Squirrel VM and in the lua5.4 interpreter and reports the
+// ratio of their times (counter "x_lua": our time divided by Lua's; the target is 2.5 or less).
+// Lua times its program with os.clock inside the interpreter, so its start-up is not counted.
+#include <benchmark/benchmark.h>
+
+#include "squirrel/squirrel.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+struct Program {
+  const char16_t* squirrel;
+  const char* lua;
+};
+
+const Program kFib = {
+    uR"(function fib(n) { if (n < 2) return n; return fib(n - 1) + fib(n - 2); }
+fib(30);)",
+    R"(function fib(n) if n < 2 then return n end return fib(n - 1) + fib(n - 2) end
+fib(30))"};
+
+// Builds, looks up and iterates 100,000 string keys, then concatenates.
+const Program kTables = {
+    uR"(local t = {};
+for (local i = 0; i < 100000; i++) t["k" + i] <- i;
+local sum = 0;
+for (local i = 0; i < 100000; i++) sum += t["k" + i];
+foreach (k, v in t) sum += v;
+local s = "";
+for (local i = 0; i < 2000; i++) s += i;)",
+    R"(local t = {}
+for i = 0, 99999 do t["k" .. i] = i end
+local sum = 0
+for i = 0, 99999 do sum = sum + t["k" .. i] end
+for k, v in pairs(t) do sum = sum + v end
+local s = ""
+for i = 0, 1999 do s = s .. i end)"};
+
+// Seconds Lua takes for one run of `source`, or a negative value when lua5.4 is missing.
+double LuaSeconds(const char* source) {
+  char path[] = "/tmp/tessera_lua_bench_XXXXXX";
+  const int fd = mkstemp(path);
+  if (fd < 0) return -1;
+  const std::string program = std::string("local t0 = os.clock()\nlocal function run()\n") + source +
+                              "\nend\nfor i = 1, 5 do run() end\nio.write((os.clock() - t0) / 5)\n";
+  const bool written = write(fd, program.data(), program.size()) == static_cast<ssize_t>(program.size());
+  close(fd);
+  double seconds = -1;
+  if (written) {
+    const std::string command = std::string("lua5.4 ") + path + " 2>/dev/null";
+    if (FILE* p = popen(command.c_str(), "r")) {
+      if (std::fscanf(p, "%lf", &seconds) != 1) seconds = -1;
+      pclose(p);
+    }
+  }
+  std::remove(path);
+  return seconds;
+}
+
+void RunSquirrel(benchmark::State& state, const Program& program) {
+  const double lua = LuaSeconds(program.lua);
+  HSQUIRRELVM v = sq_open(1024);
+  const std::u16string src(program.squirrel);
+  if (SQ_FAILED(sq_compilebuffer(v, src.c_str(), static_cast<SQInteger>(src.size()), u"bench.nut",
+                                 SQFalse))) {
+    state.SkipWithError("the program does not compile");
+    sq_close(v);
+    return;
+  }
+  double total = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    sq_push(v, -1);
+    sq_pushroottable(v);
+    if (SQ_FAILED(sq_call(v, 1, SQFalse, SQFalse))) state.SkipWithError("the program failed");
+    sq_pop(v, 1);
+    total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  }
+  sq_close(v);
+  const double ours = total / static_cast<double>(state.iterations());
+  state.counters["lua_ms"] = lua * 1000.0;
+  if (lua > 0) state.counters["x_lua"] = ours / lua;
+}
+
+void BM_Fib30(benchmark::State& state) { RunSquirrel(state, kFib); }
+void BM_TablesAndStrings(benchmark::State& state) { RunSquirrel(state, kTables); }
+
+BENCHMARK(BM_Fib30)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TablesAndStrings)->Unit(benchmark::kMillisecond);
+
+}  // namespace
