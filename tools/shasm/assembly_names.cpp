@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::array<std::string_view, platform::d3d9::shader::kDeclUsageCount> kUsageNames{
     "position", "blendweight", "blendindices", "normal", "psize", "texcoord", "tangent",
-    "binormal", "tessfactor", "positiont", "color", "fog", "depth", "sample"};
+    "binormal", "tessfactor",  "positiont",    "color",  "fog",   "depth",    "sample"};
 
 struct NamedRegister {
     std::string_view name;  // the exact name, or the prefix of a numbered register
@@ -20,24 +20,17 @@ struct NamedRegister {
 
 // Longer names first so that "ofog" is not read as "o" + something.
 constexpr NamedRegister kVertexRegisters[] = {
-    {"opos", RegisterType::RastOut, false, 0},
-    {"ofog", RegisterType::RastOut, false, 1},
-    {"opts", RegisterType::RastOut, false, 2},
-    {"od", RegisterType::AttrOut, true, 0},
-    {"ot", RegisterType::TexCrdOut, true, 0},
-    {"a0", RegisterType::Address, false, 0},
-    {"r", RegisterType::Temp, true, 0},
-    {"v", RegisterType::Input, true, 0},
+    {"opos", RegisterType::RastOut, false, 0}, {"ofog", RegisterType::RastOut, false, 1},
+    {"opts", RegisterType::RastOut, false, 2}, {"od", RegisterType::AttrOut, true, 0},
+    {"ot", RegisterType::TexCrdOut, true, 0},  {"a0", RegisterType::Address, false, 0},
+    {"r", RegisterType::Temp, true, 0},        {"v", RegisterType::Input, true, 0},
     {"c", RegisterType::Const, true, 0},
 };
 
 constexpr NamedRegister kPixelRegisters[] = {
-    {"odepth", RegisterType::DepthOut, false, 0},
-    {"oc", RegisterType::ColorOut, true, 0},
-    {"r", RegisterType::Temp, true, 0},
-    {"v", RegisterType::Input, true, 0},
-    {"c", RegisterType::Const, true, 0},
-    {"t", RegisterType::Texture, true, 0},
+    {"odepth", RegisterType::DepthOut, false, 0}, {"oc", RegisterType::ColorOut, true, 0},
+    {"r", RegisterType::Temp, true, 0},           {"v", RegisterType::Input, true, 0},
+    {"c", RegisterType::Const, true, 0},          {"t", RegisterType::Texture, true, 0},
     {"s", RegisterType::Sampler, true, 0},
 };
 
@@ -45,16 +38,20 @@ constexpr NamedRegister kPixelRegisters[] = {
 
 std::optional<RegisterName> parseRegister(std::string_view name, ShaderKind kind) {
     const std::span<const NamedRegister> table =
-        kind == ShaderKind::Vertex ? std::span<const NamedRegister>(kVertexRegisters) : kPixelRegisters;
+        kind == ShaderKind::Vertex ? std::span<const NamedRegister>(kVertexRegisters)
+                                   : kPixelRegisters;
     for (const NamedRegister& entry : table) {
         if (!entry.numbered) {
-            if (name == entry.name) return RegisterName{entry.type, static_cast<uint32_t>(entry.fixedNumber)};
+            if (name == entry.name)
+                return RegisterName{entry.type, static_cast<uint32_t>(entry.fixedNumber)};
             continue;
         }
-        if (name.size() <= entry.name.size() || name.substr(0, entry.name.size()) != entry.name) continue;
+        if (name.size() <= entry.name.size() || name.substr(0, entry.name.size()) != entry.name)
+            continue;
         const std::string_view digits = name.substr(entry.name.size());
         uint32_t number = 0;
-        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), number);
         if (error != std::errc() || end != digits.data() + digits.size() ||
             number > platform::d3d9::shader::kRegisterNumberMask)
             return std::nullopt;
@@ -92,10 +89,14 @@ std::string_view usageName(DeclUsage usage) {
 
 std::optional<uint32_t> parseComponent(char letter) {
     switch (letter) {
-    case 'x': case 'r': return 0;
-    case 'y': case 'g': return 1;
-    case 'z': case 'b': return 2;
-    case 'w': case 'a': return 3;
+    case 'x':
+    case 'r': return 0;
+    case 'y':
+    case 'g': return 1;
+    case 'z':
+    case 'b': return 2;
+    case 'w':
+    case 'a': return 3;
     default: return std::nullopt;
     }
 }

@@ -22,8 +22,10 @@ std::string lowered(std::string_view text) {
 }
 
 std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -54,10 +56,11 @@ public:
         if (!kind_) return version(lowered(text));
         const size_t space = text.find_first_of(" \t");
         const std::string mnemonic = lowered(text.substr(0, space));
-        const std::vector<std::string_view> operands =
-            splitOperands(space == std::string_view::npos ? std::string_view() : text.substr(space));
+        const std::vector<std::string_view> operands = splitOperands(
+            space == std::string_view::npos ? std::string_view() : text.substr(space));
         if (mnemonic == "def") return def(operands);
-        if (mnemonic == "nop") return operands.empty() ? (emit(Opcode::Nop, {}), "") : "nop takes no operands";
+        if (mnemonic == "nop")
+            return operands.empty() ? (emit(Opcode::Nop, {}), "") : "nop takes no operands";
         if (mnemonic == "dcl" || mnemonic.starts_with("dcl_")) return dcl(mnemonic, operands);
         return instruction(mnemonic, operands);
     }
@@ -73,36 +76,46 @@ private:
         } else {
             return "expected vs_2_0 or ps_2_0 first";
         }
-        tokens_.push_back(sh::versionToken(
-            *kind_ == ShaderKind::Vertex ? sh::kVertexShaderVersionKind : sh::kPixelShaderVersionKind, 2, 0));
+        tokens_.push_back(sh::versionToken(*kind_ == ShaderKind::Vertex
+                                               ? sh::kVertexShaderVersionKind
+                                               : sh::kPixelShaderVersionKind,
+                                           2, 0));
         return "";
     }
 
     void emit(Opcode opcode, const std::vector<uint32_t>& parameters) {
-        tokens_.push_back(static_cast<uint32_t>(opcode) | (static_cast<uint32_t>(parameters.size()) << sh::kLengthShift));
+        tokens_.push_back(static_cast<uint32_t>(opcode) |
+                          (static_cast<uint32_t>(parameters.size()) << sh::kLengthShift));
         tokens_.insert(tokens_.end(), parameters.begin(), parameters.end());
     }
 
-    std::string instruction(const std::string& mnemonic, const std::vector<std::string_view>& operands) {
+    std::string instruction(const std::string& mnemonic,
+                            const std::vector<std::string_view>& operands) {
         const size_t underscore = mnemonic.find('_');
-        const sh::InstructionInfo* info = sh::findInstruction(std::string_view(mnemonic).substr(0, underscore));
+        const sh::InstructionInfo* info =
+            sh::findInstruction(std::string_view(mnemonic).substr(0, underscore));
         if (!info) return "unknown instruction '" + mnemonic + "'";
         uint32_t modifiers = 0;
-        if (std::string error = resultModifiers(mnemonic, underscore, modifiers); !error.empty()) return error;
+        if (std::string error = resultModifiers(mnemonic, underscore, modifiers); !error.empty())
+            return error;
         if (operands.size() != 1u + info->sourceCount)
-            return info->name.data() + std::string(" takes ") + std::to_string(1 + info->sourceCount) + " operands";
+            return info->name.data() + std::string(" takes ") +
+                   std::to_string(1 + info->sourceCount) + " operands";
         std::vector<uint32_t> parameters;
-        if (std::string error = destination(operands[0], modifiers, parameters); !error.empty()) return error;
+        if (std::string error = destination(operands[0], modifiers, parameters); !error.empty())
+            return error;
         for (size_t s = 1; s < operands.size(); ++s)
             if (std::string error = source(operands[s], parameters); !error.empty()) return error;
         emit(info->opcode, parameters);
         return "";
     }
 
-    std::string resultModifiers(const std::string& mnemonic, size_t underscore, uint32_t& modifiers) {
+    std::string resultModifiers(const std::string& mnemonic, size_t underscore,
+                                uint32_t& modifiers) {
         while (underscore != std::string::npos) {
             const size_t next = mnemonic.find('_', underscore + 1);
-            const std::string_view suffix = std::string_view(mnemonic).substr(underscore + 1, next - underscore - 1);
+            const std::string_view suffix =
+                std::string_view(mnemonic).substr(underscore + 1, next - underscore - 1);
             if (suffix == "sat") {
                 modifiers |= sh::kModifierSaturate;
             } else if (suffix == "pp") {
@@ -132,12 +145,14 @@ private:
             const auto usage = parseUsage(suffix.substr(0, digits));
             uint32_t usageIndex = 0;
             if (!usage) return "unknown dcl usage '" + std::string(suffix) + "'";
-            if (digits != std::string_view::npos && (!parseUnsigned(suffix.substr(digits), usageIndex) || usageIndex > 15))
+            if (digits != std::string_view::npos &&
+                (!parseUnsigned(suffix.substr(digits), usageIndex) || usageIndex > 15))
                 return "bad usage index in '" + mnemonic + "'";
             declaration |= static_cast<uint32_t>(*usage) | (usageIndex << sh::kDclUsageIndexShift);
         }
         std::vector<uint32_t> parameters{declaration};
-        if (std::string error = destination(operands[0], modifiers, parameters); !error.empty()) return error;
+        if (std::string error = destination(operands[0], modifiers, parameters); !error.empty())
+            return error;
         emit(Opcode::Dcl, parameters);
         return "";
     }
@@ -145,14 +160,16 @@ private:
     std::string def(const std::vector<std::string_view>& operands) {
         if (operands.size() != 5) return "def takes a constant register and four values";
         const auto target = parseRegister(lowered(operands[0]), *kind_);
-        if (!target || target->type != RegisterType::Const) return "def defines a constant register c#";
+        if (!target || target->type != RegisterType::Const)
+            return "def defines a constant register c#";
         std::vector<uint32_t> parameters{sh::registerBits(RegisterType::Const, target->number) |
                                          (sh::kFullWriteMask << sh::kWriteMaskShift)};
         for (size_t i = 1; i < operands.size(); ++i) {
             std::string_view text = operands[i];
             if (text.starts_with('+')) text.remove_prefix(1);
             float value = 0;
-            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            const auto [end, error] =
+                std::from_chars(text.data(), text.data() + text.size(), value);
             if (error != std::errc() || end != text.data() + text.size())
                 return "bad number '" + std::string(operands[i]) + "'";
             parameters.push_back(std::bit_cast<uint32_t>(value));
@@ -161,25 +178,29 @@ private:
         return "";
     }
 
-    std::string destination(std::string_view text, uint32_t modifiers, std::vector<uint32_t>& parameters) {
+    std::string destination(std::string_view text, uint32_t modifiers,
+                            std::vector<uint32_t>& parameters) {
         const std::string name = lowered(text);
         const size_t dot = name.find('.');
         const auto reg = parseRegister(std::string_view(name).substr(0, dot), *kind_);
         if (!reg) return "bad destination register '" + std::string(text) + "'";
-        const bool scalar = reg->type == RegisterType::RastOut && reg->number != sh::kRastOutPosition;
+        const bool scalar =
+            reg->type == RegisterType::RastOut && reg->number != sh::kRastOutPosition;
         uint32_t mask = scalar ? 0x1 : sh::kFullWriteMask;
         if (dot != std::string::npos) {
             mask = 0;
             int last = -1;
             for (char letter : std::string_view(name).substr(dot + 1)) {
                 const auto component = parseComponent(letter);
-                if (!component || static_cast<int>(*component) <= last) return "bad write mask in '" + std::string(text) + "'";
+                if (!component || static_cast<int>(*component) <= last)
+                    return "bad write mask in '" + std::string(text) + "'";
                 last = static_cast<int>(*component);
                 mask |= 1u << *component;
             }
             if (mask == 0) return "empty write mask in '" + std::string(text) + "'";
         }
-        parameters.push_back(sh::registerBits(reg->type, reg->number) | (mask << sh::kWriteMaskShift) |
+        parameters.push_back(sh::registerBits(reg->type, reg->number) |
+                             (mask << sh::kWriteMaskShift) |
                              (modifiers << sh::kResultModifierShift));
         return "";
     }
@@ -197,10 +218,12 @@ private:
         std::string_view swizzle;
         if (const size_t open = rest.find('['); open != std::string_view::npos) {
             const size_t close = rest.find(']', open);
-            if (close == std::string_view::npos) return "missing ']' in '" + std::string(text) + "'";
+            if (close == std::string_view::npos)
+                return "missing ']' in '" + std::string(text) + "'";
             relative = rest.substr(open + 1, close - open - 1);
             const std::string_view after = rest.substr(close + 1);
-            if (!after.empty() && after.front() != '.') return "bad source '" + std::string(text) + "'";
+            if (!after.empty() && after.front() != '.')
+                return "bad source '" + std::string(text) + "'";
             if (!after.empty()) swizzle = after.substr(1);
             rest = rest.substr(0, open);
         } else if (const size_t dot = rest.find('.'); dot != std::string_view::npos) {
@@ -215,7 +238,8 @@ private:
             // "c[a0.x + 8]" or "c8[a0.x]".
             if (rest != "c") {
                 const auto base = parseRegister(rest, *kind_);
-                if (!base || base->type != RegisterType::Const) return "relative addressing applies to constants only";
+                if (!base || base->type != RegisterType::Const)
+                    return "relative addressing applies to constants only";
                 number = base->number;
             }
             bool sawAddress = false;
@@ -225,10 +249,12 @@ private:
                 const std::string_view term = trimmed(relative.substr(start, i - start));
                 start = i + 1;
                 uint32_t offset = 0;
-                if (term.size() == 4 && term.starts_with("a0.") && !sawAddress && parseComponent(term[3])) {
+                if (term.size() == 4 && term.starts_with("a0.") && !sawAddress &&
+                    parseComponent(term[3])) {
                     relativeComponent = *parseComponent(term[3]);
                     sawAddress = true;
-                } else if (parseUnsigned(term, offset) && number + offset <= sh::kRegisterNumberMask) {
+                } else if (parseUnsigned(term, offset) &&
+                           number + offset <= sh::kRegisterNumberMask) {
                     number += offset;
                 } else {
                     return "bad relative address in '" + std::string(text) + "'";

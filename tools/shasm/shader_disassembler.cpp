@@ -46,10 +46,13 @@ public:
         const auto type = static_cast<RegisterType>(sh::registerTypeOf(token));
         const uint32_t registerNumber = token & sh::kRegisterNumberMask;
         std::string text;
-        if (((token & sh::kSourceModifierMask) >> sh::kSourceModifierShift) == sh::kSourceModifierNegate) text = "-";
+        if (((token & sh::kSourceModifierMask) >> sh::kSourceModifierShift) ==
+            sh::kSourceModifierNegate)
+            text = "-";
         if (token & sh::kRelativeBit) {
             const uint32_t address = parameters[i++];
-            const uint32_t component = sh::swizzleComponent((address & sh::kSwizzleMask) >> sh::kSwizzleShift, 0);
+            const uint32_t component =
+                sh::swizzleComponent((address & sh::kSwizzleMask) >> sh::kSwizzleShift, 0);
             text += "c[a0.";
             text += componentLetter(component);
             if (registerNumber != 0) text += " + " + std::to_string(registerNumber);
@@ -72,21 +75,24 @@ public:
         } else if (kind_ == ShaderKind::Vertex) {
             text += "_";
             text += usageName(static_cast<DeclUsage>(declaration & sh::kDclUsageMask));
-            const uint32_t usageIndex = (declaration & sh::kDclUsageIndexMask) >> sh::kDclUsageIndexShift;
+            const uint32_t usageIndex =
+                (declaration & sh::kDclUsageIndexMask) >> sh::kDclUsageIndexShift;
             if (usageIndex != 0) text += std::to_string(usageIndex);
         }
         return text + modifiers(target) + " " + destination(target);
     }
 
     std::string def(std::span<const uint32_t> parameters) const {
-        std::string text = "def " + registerName(RegisterType::Const, parameters[0] & sh::kRegisterNumberMask, kind_);
+        std::string text = "def " + registerName(RegisterType::Const,
+                                                 parameters[0] & sh::kRegisterNumberMask, kind_);
         for (size_t i = 1; i < 5; ++i) text += ", " + number(std::bit_cast<float>(parameters[i]));
         return text;
     }
 
     std::string instruction(Opcode opcode, std::span<const uint32_t> parameters) const {
         const sh::InstructionInfo* info = sh::findInstruction(opcode);
-        std::string text = std::string(info->name) + modifiers(parameters[0]) + " " + destination(parameters[0]);
+        std::string text =
+            std::string(info->name) + modifiers(parameters[0]) + " " + destination(parameters[0]);
         size_t i = 1;
         for (uint32_t s = 0; s < info->sourceCount; ++s) text += ", " + source(parameters, i);
         return text;

@@ -38,7 +38,8 @@ int assemble(const char* input, const char* output) {
     }
     std::string bytes;
     for (uint32_t token : result.tokens)
-        for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>((token >> shift) & 0xFF));
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(static_cast<char>((token >> shift) & 0xFF));
     if (!writeFile(output, bytes)) {
         std::fprintf(stderr, "shasm: cannot write %s\n", output);
         return 1;
@@ -58,7 +59,8 @@ int disassemble(const char* input, const char* output) {
     }
     std::vector<uint32_t> tokens(bytes.size() / 4);
     for (size_t i = 0; i < tokens.size(); ++i)
-        for (int b = 0; b < 4; ++b) tokens[i] |= uint32_t{static_cast<unsigned char>(bytes[4 * i + b])} << (8 * b);
+        for (int b = 0; b < 4; ++b)
+            tokens[i] |= uint32_t{static_cast<unsigned char>(bytes[4 * i + b])} << (8 * b);
     const tools::shasm::DisassembleResult result = tools::shasm::disassembleShader(tokens);
     if (!result.error.empty()) {
         std::fprintf(stderr, "%s: %s\n", input, result.error.c_str());
@@ -79,10 +81,12 @@ int disassemble(const char* input, const char* output) {
 
 int main(int argc, char** argv) {
     const std::string first = argc > 1 ? argv[1] : "";
-    if (first == "-d" && (argc == 3 || argc == 4)) return disassemble(argv[2], argc == 4 ? argv[3] : nullptr);
+    if (first == "-d" && (argc == 3 || argc == 4))
+        return disassemble(argv[2], argc == 4 ? argv[3] : nullptr);
     if (argc == 3 && first != "-d") return assemble(argv[1], argv[2]);
-    std::fprintf(stderr,
-                 "usage: shasm INPUT.asm OUTPUT      assemble vs_2_0 / ps_2_0 text into tokens\n"
-                 "       shasm -d INPUT [OUTPUT]     disassemble tokens (to stdout without OUTPUT)\n");
+    std::fprintf(
+        stderr,
+        "usage: shasm INPUT.asm OUTPUT      assemble vs_2_0 / ps_2_0 text into tokens\n"
+        "       shasm -d INPUT [OUTPUT]     disassemble tokens (to stdout without OUTPUT)\n");
     return 2;
 }

@@ -30,7 +30,7 @@ struct SourceOperand {
     uint16_t index = 0;
     uint8_t swizzle = kIdentitySwizzle;
     bool negate = false;
-    bool relative = false;          // index + a0[relativeComponent] (constants only)
+    bool relative = false;  // index + a0[relativeComponent] (constants only)
     uint8_t relativeComponent = 0;
 };
 
@@ -72,7 +72,7 @@ struct ConstantDefinition {
 // Bits of DecodedShader::writtenOutputs. oC0 of a pixel shader is kOutputColour0.
 constexpr uint32_t kOutputPosition = 1u << 0;
 constexpr uint32_t kOutputFog = 1u << 1;
-constexpr uint32_t kOutputColour0 = 1u << 2;  // oD0 (oD1 is the next bit)
+constexpr uint32_t kOutputColour0 = 1u << 2;    // oD0 (oD1 is the next bit)
 constexpr uint32_t kOutputTexcoord0 = 1u << 4;  // oT0 (oT1..oT7 follow)
 
 struct DecodedShader {

@@ -13,7 +13,8 @@ constexpr float kAddressLimit = 1 << 20;
 
 int32_t toAddress(float value) {
     const float rounded = std::round(value);  // nearest, halves away from zero
-    if (!(rounded >= -kAddressLimit && rounded <= kAddressLimit)) return static_cast<int32_t>(kAddressLimit);
+    if (!(rounded >= -kAddressLimit && rounded <= kAddressLimit))
+        return static_cast<int32_t>(kAddressLimit);
     return static_cast<int32_t>(rounded);
 }
 
@@ -32,7 +33,8 @@ const LaneVector* varyingSource(const LaneRegisterFiles& files, RegisterType typ
 LaneVector* destinationRegister(LaneRegisterFiles& files, const DestinationOperand& destination) {
     switch (destination.type) {
     case RegisterType::Temp: return &files.temps[destination.index];
-    case RegisterType::RastOut: return destination.index == kRastOutPosition ? files.position : files.fog;
+    case RegisterType::RastOut:
+        return destination.index == kRastOutPosition ? files.position : files.fog;
     case RegisterType::AttrOut:
     case RegisterType::ColorOut: return &files.colours[destination.index];
     default: return &files.texcoords[destination.index];  // oT#
@@ -41,8 +43,8 @@ LaneVector* destinationRegister(LaneRegisterFiles& files, const DestinationOpera
 
 // Reads a source (row `row` of a matrix source) with its swizzle and negation. Returns the
 // register itself when it needs neither, else `scratch` filled with the value.
-const LaneVector* fetch(const LaneRegisterFiles& files, const SourceOperand& source, uint32_t row, uint32_t n,
-                        LaneVector& scratch) {
+const LaneVector* fetch(const LaneRegisterFiles& files, const SourceOperand& source, uint32_t row,
+                        uint32_t n, LaneVector& scratch) {
     if (source.type == RegisterType::Const) {
         if (source.relative) {
             const int32_t* offsets = files.address[source.relativeComponent];
@@ -50,16 +52,20 @@ const LaneVector* fetch(const LaneRegisterFiles& files, const SourceOperand& sou
                 const int64_t index = int64_t{source.index} + row + offsets[l];
                 const bool inside = index >= 0 && index < int64_t{files.constantCount};
                 for (uint32_t k = 0; k < 4; ++k)
-                    scratch.c[k][l] = inside ? files.constants[index][swizzleComponent(source.swizzle, k)] : 0.0f;
+                    scratch.c[k][l] =
+                        inside ? files.constants[index][swizzleComponent(source.swizzle, k)] : 0.0f;
             }
         } else {
             const Float4& value = files.constants[source.index + row];
-            for (uint32_t k = 0; k < 4; ++k) std::fill_n(scratch.c[k], n, value[swizzleComponent(source.swizzle, k)]);
+            for (uint32_t k = 0; k < 4; ++k)
+                std::fill_n(scratch.c[k], n, value[swizzleComponent(source.swizzle, k)]);
         }
     } else {
         const LaneVector* reg = varyingSource(files, source.type, source.index + row);
         if (source.swizzle == kIdentitySwizzle && !source.negate) return reg;
-        for (uint32_t k = 0; k < 4; ++k) std::memcpy(scratch.c[k], reg->c[swizzleComponent(source.swizzle, k)], n * sizeof(float));
+        for (uint32_t k = 0; k < 4; ++k)
+            std::memcpy(scratch.c[k], reg->c[swizzleComponent(source.swizzle, k)],
+                        n * sizeof(float));
     }
     if (source.negate)
         for (uint32_t k = 0; k < 4; ++k)
@@ -89,7 +95,8 @@ void replicated(LaneVector& r, uint32_t n, Op op) {
     for (uint32_t k = 1; k < 4; ++k) std::memcpy(r.c[k], r.c[0], n * sizeof(float));
 }
 
-void store(LaneRegisterFiles& files, const DestinationOperand& destination, const LaneVector& value, uint32_t n) {
+void store(LaneRegisterFiles& files, const DestinationOperand& destination, const LaneVector& value,
+           uint32_t n) {
     LaneVector* target = destinationRegister(files, destination);
     for (uint32_t k = 0; k < 4; ++k) {
         if (!(destination.writeMask & (1u << k))) continue;
@@ -119,9 +126,15 @@ void execute(const Instruction& in, LaneRegisterFiles& files, uint32_t n) {
     LaneVector r;
     switch (in.opcode) {
     case Opcode::Mov: componentwise(r, n, [&](uint32_t k, uint32_t l) { return a.c[k][l]; }); break;
-    case Opcode::Add: componentwise(r, n, [&](uint32_t k, uint32_t l) { return a.c[k][l] + src[1]->c[k][l]; }); break;
-    case Opcode::Sub: componentwise(r, n, [&](uint32_t k, uint32_t l) { return a.c[k][l] - src[1]->c[k][l]; }); break;
-    case Opcode::Mul: componentwise(r, n, [&](uint32_t k, uint32_t l) { return a.c[k][l] * src[1]->c[k][l]; }); break;
+    case Opcode::Add:
+        componentwise(r, n, [&](uint32_t k, uint32_t l) { return a.c[k][l] + src[1]->c[k][l]; });
+        break;
+    case Opcode::Sub:
+        componentwise(r, n, [&](uint32_t k, uint32_t l) { return a.c[k][l] - src[1]->c[k][l]; });
+        break;
+    case Opcode::Mul:
+        componentwise(r, n, [&](uint32_t k, uint32_t l) { return a.c[k][l] * src[1]->c[k][l]; });
+        break;
     case Opcode::Mad:
         componentwise(r, n, [&](uint32_t k, uint32_t l) {
             const float product = a.c[k][l] * src[1]->c[k][l];
@@ -136,7 +149,8 @@ void execute(const Instruction& in, LaneRegisterFiles& files, uint32_t n) {
         const uint32_t rows = matrixRows(in.opcode);
         for (uint32_t row = 0; row < rows; ++row) {
             const LaneVector& m = *fetch(files, in.sources[1], row, n, scratch[1]);
-            for (uint32_t l = 0; l < n; ++l) r.c[row][l] = in.opcode == Opcode::M3x3 ? dot3(a, m, l) : dot4(a, m, l);
+            for (uint32_t l = 0; l < n; ++l)
+                r.c[row][l] = in.opcode == Opcode::M3x3 ? dot3(a, m, l) : dot4(a, m, l);
         }
         break;
     }
@@ -162,10 +176,23 @@ void execute(const Instruction& in, LaneRegisterFiles& files, uint32_t n) {
             return a.c[k][l] > src[1]->c[k][l] ? a.c[k][l] : src[1]->c[k][l];
         });
         break;
-    case Opcode::Slt: componentwise(r, n, [&](uint32_t k, uint32_t l) { return a.c[k][l] < src[1]->c[k][l] ? 1.0f : 0.0f; }); break;
-    case Opcode::Sge: componentwise(r, n, [&](uint32_t k, uint32_t l) { return a.c[k][l] >= src[1]->c[k][l] ? 1.0f : 0.0f; }); break;
-    case Opcode::Frc: componentwise(r, n, [&](uint32_t k, uint32_t l) { return a.c[k][l] - std::floor(a.c[k][l]); }); break;
-    case Opcode::Abs: componentwise(r, n, [&](uint32_t k, uint32_t l) { return std::fabs(a.c[k][l]); }); break;
+    case Opcode::Slt:
+        componentwise(r, n, [&](uint32_t k, uint32_t l) {
+            return a.c[k][l] < src[1]->c[k][l] ? 1.0f : 0.0f;
+        });
+        break;
+    case Opcode::Sge:
+        componentwise(r, n, [&](uint32_t k, uint32_t l) {
+            return a.c[k][l] >= src[1]->c[k][l] ? 1.0f : 0.0f;
+        });
+        break;
+    case Opcode::Frc:
+        componentwise(r, n,
+                      [&](uint32_t k, uint32_t l) { return a.c[k][l] - std::floor(a.c[k][l]); });
+        break;
+    case Opcode::Abs:
+        componentwise(r, n, [&](uint32_t k, uint32_t l) { return std::fabs(a.c[k][l]); });
+        break;
     case Opcode::Nrm:
         for (uint32_t l = 0; l < n; ++l) {
             const float squared = dot3(a, a, l);
@@ -173,7 +200,10 @@ void execute(const Instruction& in, LaneRegisterFiles& files, uint32_t n) {
             for (uint32_t k = 0; k < 4; ++k) r.c[k][l] = a.c[k][l] * scale;
         }
         break;
-    case Opcode::Pow: replicated(r, n, [&](uint32_t l) { return std::pow(std::fabs(a.c[0][l]), src[1]->c[0][l]); }); break;
+    case Opcode::Pow:
+        replicated(r, n,
+                   [&](uint32_t l) { return std::pow(std::fabs(a.c[0][l]), src[1]->c[0][l]); });
+        break;
     case Opcode::Lrp:
         componentwise(r, n, [&](uint32_t k, uint32_t l) {
             const float span = src[1]->c[k][l] - src[2]->c[k][l];
@@ -216,15 +246,17 @@ void resetLaneRegisters(const DecodedShader& shader, LaneRegisterFiles& files, u
         if (written & (kOutputTexcoord0 << i)) reset(files.texcoords[i]);
 }
 
-void executeLanes(const std::vector<Instruction>& instructions, LaneRegisterFiles& files, uint32_t laneCount) {
+void executeLanes(const std::vector<Instruction>& instructions, LaneRegisterFiles& files,
+                  uint32_t laneCount) {
     for (const Instruction& instruction : instructions) execute(instruction, files, laneCount);
 }
 
-std::vector<Float4> mergeConstants(const DecodedShader& shader, const Float4* values, uint32_t valueCount,
-                                   uint32_t count) {
+std::vector<Float4> mergeConstants(const DecodedShader& shader, const Float4* values,
+                                   uint32_t valueCount, uint32_t count) {
     std::vector<Float4> constants(count, Float4{});
     std::copy_n(values, std::min(valueCount, count), constants.begin());
-    for (const ConstantDefinition& definition : shader.definitions) constants[definition.index] = definition.value;
+    for (const ConstantDefinition& definition : shader.definitions)
+        constants[definition.index] = definition.value;
     return constants;
 }
 

@@ -30,11 +30,12 @@ struct LaneRegisterFiles {
 // that components outside its write masks are defined.
 void resetLaneRegisters(const DecodedShader& shader, LaneRegisterFiles& files, uint32_t laneCount);
 
-void executeLanes(const std::vector<Instruction>& instructions, LaneRegisterFiles& files, uint32_t laneCount);
+void executeLanes(const std::vector<Instruction>& instructions, LaneRegisterFiles& files,
+                  uint32_t laneCount);
 
 // The constant file a shader sees: `count` registers from the caller (missing ones read 0),
 // then the shader's own definitions over them.
-std::vector<Float4> mergeConstants(const DecodedShader& shader, const Float4* values, uint32_t valueCount,
-                                   uint32_t count);
+std::vector<Float4> mergeConstants(const DecodedShader& shader, const Float4* values,
+                                   uint32_t valueCount, uint32_t count);
 
 }  // namespace platform::d3d9::shader

@@ -13,11 +13,14 @@ PixelShaderInterpreter::PixelShaderInterpreter(const DecodedShader& shader) : sh
 }
 
 void PixelShaderInterpreter::setConstants(std::span<const Float4> constants) {
-    constants_ = mergeConstants(shader_, constants.data(), static_cast<uint32_t>(std::min<size_t>(constants.size(), kPixelConstantRegisters)),
-                                kPixelConstantRegisters);
+    constants_ = mergeConstants(
+        shader_, constants.data(),
+        static_cast<uint32_t>(std::min<size_t>(constants.size(), kPixelConstantRegisters)),
+        kPixelConstantRegisters);
 }
 
-void PixelShaderInterpreter::run(PixelLanes& lanes, uint32_t laneCount, ShaderSampler& sampler) const {
+void PixelShaderInterpreter::run(PixelLanes& lanes, uint32_t laneCount,
+                                 ShaderSampler& sampler) const {
     laneCount = std::min(laneCount, kLanes);
     LaneRegisterFiles files;
     files.inputs = lanes.colours;

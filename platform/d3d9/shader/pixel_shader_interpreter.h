@@ -13,7 +13,7 @@ namespace platform::d3d9::shader {
 // One batch: the caller fills the declared colour and texture-coordinate inputs; the shader
 // writes oC0, which starts the batch at (0, 0, 0, 1).
 struct PixelLanes {
-    LaneVector colours[kPixelColourInputs];     // v0, v1
+    LaneVector colours[kPixelColourInputs];      // v0, v1
     LaneVector texcoords[kPixelTexcoordInputs];  // t0..t7
     LaneVector colour;                           // oC0
 };

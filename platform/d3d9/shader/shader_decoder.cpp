@@ -10,8 +10,8 @@ constexpr uint32_t raw(RegisterType type) {
 }
 
 // The instruction-token bits that must be clear: controls, predication, bit 29, co-issue, 31.
-constexpr uint32_t kInstructionReservedMask = kControlMask | kPredicatedBit | 0x20000000 |
-                                              kCoissueBit | 0x80000000;
+constexpr uint32_t kInstructionReservedMask =
+    kControlMask | kPredicatedBit | 0x20000000 | kCoissueBit | 0x80000000;
 
 class Decoder {
 public:
@@ -56,14 +56,16 @@ private:
             if (opcode == Opcode::Comment) {
                 if (token & 0x80000000) return fail(at, "malformed comment token");
                 const size_t length = (token & kCommentLengthMask) >> kCommentLengthShift;
-                if (length > tokens_.size() - at - 1) return fail(at, "comment runs past the end of the stream");
+                if (length > tokens_.size() - at - 1)
+                    return fail(at, "comment runs past the end of the stream");
                 at += 1 + length;
                 continue;
             }
             if (token & kInstructionReservedMask)
                 return fail(at, "instruction token has controls, predication or reserved bits set");
             const size_t length = (token & kLengthMask) >> kLengthShift;
-            if (length > tokens_.size() - at - 1) return fail(at, "instruction runs past the end of the stream");
+            if (length > tokens_.size() - at - 1)
+                return fail(at, "instruction runs past the end of the stream");
             if (!decodeInstruction(at, opcode, tokens_.subspan(at + 1, length))) return false;
             at += 1 + length;
         }
@@ -72,14 +74,10 @@ private:
 
     bool decodeInstruction(size_t at, Opcode opcode, std::span<const uint32_t> parameters) {
         switch (opcode) {
-        case Opcode::Nop:
-            return parameters.empty() || fail(at, "nop takes no parameters");
-        case Opcode::Dcl:
-            return decodeDcl(at, parameters);
-        case Opcode::Def:
-            return decodeDef(at, parameters);
-        default:
-            return decodeArithmetic(at, opcode, parameters);
+        case Opcode::Nop: return parameters.empty() || fail(at, "nop takes no parameters");
+        case Opcode::Dcl: return decodeDcl(at, parameters);
+        case Opcode::Def: return decodeDef(at, parameters);
+        default: return decodeArithmetic(at, opcode, parameters);
         }
     }
 
@@ -107,34 +105,40 @@ private:
                 return fail(at, "vertex shaders declare only input registers v0..v15");
             const uint32_t usage = declaration & kDclUsageMask;
             if (usage >= kDeclUsageCount) return fail(at, "unknown dcl usage");
-            const uint8_t usageIndex = static_cast<uint8_t>((declaration & kDclUsageIndexMask) >> kDclUsageIndexShift);
+            const uint8_t usageIndex =
+                static_cast<uint8_t>((declaration & kDclUsageIndexMask) >> kDclUsageIndexShift);
             for (const InputDeclaration& input : shader_.inputs)
                 if (static_cast<uint32_t>(input.usage) == usage && input.usageIndex == usageIndex)
                     return fail(at, "usage declared twice");
-            return declareInput(at, RegisterType::Input, number, static_cast<DeclUsage>(usage), usageIndex, mask);
+            return declareInput(at, RegisterType::Input, number, static_cast<DeclUsage>(usage),
+                                usageIndex, mask);
         }
 
         if (type == raw(RegisterType::Sampler)) {
             if (declaration & ~(0x80000000 | kDclTextureTypeMask))
                 return fail(at, "dcl token has reserved bits set");
-            const uint32_t textureType = (declaration & kDclTextureTypeMask) >> kDclTextureTypeShift;
+            const uint32_t textureType =
+                (declaration & kDclTextureTypeMask) >> kDclTextureTypeShift;
             if (textureType != kTextureType2d) return fail(at, "only 2d samplers are supported");
             if (number >= kPixelSamplers) return fail(at, "sampler register out of range");
             if (declaredSamplers_ & (1u << number)) return fail(at, "sampler declared twice");
             declaredSamplers_ |= 1u << number;
-            shader_.samplers.push_back({static_cast<uint8_t>(number), static_cast<uint8_t>(textureType)});
+            shader_.samplers.push_back(
+                {static_cast<uint8_t>(number), static_cast<uint8_t>(textureType)});
             return true;
         }
         if (declaration != 0x80000000) return fail(at, "dcl token has reserved bits set");
         if (type == raw(RegisterType::Input) && number < kPixelColourInputs)
-            return declareInput(at, RegisterType::Input, number, DeclUsage::Color, static_cast<uint8_t>(number), mask);
+            return declareInput(at, RegisterType::Input, number, DeclUsage::Color,
+                                static_cast<uint8_t>(number), mask);
         if (type == raw(RegisterType::Texture) && number < kPixelTexcoordInputs)
-            return declareInput(at, RegisterType::Texture, number, DeclUsage::Texcoord, static_cast<uint8_t>(number), mask);
+            return declareInput(at, RegisterType::Texture, number, DeclUsage::Texcoord,
+                                static_cast<uint8_t>(number), mask);
         return fail(at, "pixel shaders declare only v0..v1, t0..t7 and s0..s15");
     }
 
-    bool declareInput(size_t at, RegisterType type, uint32_t number, DeclUsage usage, uint8_t usageIndex,
-                      uint8_t mask) {
+    bool declareInput(size_t at, RegisterType type, uint32_t number, DeclUsage usage,
+                      uint8_t usageIndex, uint8_t mask) {
         uint32_t& declared = type == RegisterType::Input ? declaredInputs_ : declaredTextures_;
         if (declared & (1u << number)) return fail(at, "register declared twice");
         declared |= 1u << number;
@@ -147,7 +151,8 @@ private:
         const uint32_t target = parameters[0];
         if (!(target & kParameterBit) || registerTypeOf(target) != raw(RegisterType::Const))
             return fail(at, "def defines only constant registers");
-        if ((target & ~(kParameterBit | 0x70000000 | 0x1800 | kRegisterNumberMask | kWriteMaskMask)) ||
+        if ((target &
+             ~(kParameterBit | 0x70000000 | 0x1800 | kRegisterNumberMask | kWriteMaskMask)) ||
             ((target & kWriteMaskMask) >> kWriteMaskShift) != kFullWriteMask)
             return fail(at, "def register has modifiers or a partial mask");
         const uint32_t number = target & kRegisterNumberMask;
@@ -161,7 +166,8 @@ private:
 
     bool decodeArithmetic(size_t at, Opcode opcode, std::span<const uint32_t> parameters) {
         const InstructionInfo* info = findInstruction(opcode);
-        if (!info || !allowedIn(*info, shader_.kind)) return fail(at, "instruction not supported in this shader model");
+        if (!info || !allowedIn(*info, shader_.kind))
+            return fail(at, "instruction not supported in this shader model");
         Instruction instruction;
         instruction.opcode = opcode;
         instruction.sourceCount = info->sourceCount;
@@ -171,13 +177,15 @@ private:
         for (uint32_t s = 0; s < info->sourceCount; ++s) {
             if (!readSource(at, parameters, next, instruction.sources[s])) return false;
         }
-        if (next != parameters.size()) return fail(at, "instruction length does not match its parameters");
+        if (next != parameters.size())
+            return fail(at, "instruction length does not match its parameters");
         if (!checkOperands(at, instruction)) return false;
         shader_.instructions.push_back(instruction);
         return true;
     }
 
-    bool readDestination(size_t at, Opcode opcode, uint32_t token, DestinationOperand& destination) {
+    bool readDestination(size_t at, Opcode opcode, uint32_t token,
+                         DestinationOperand& destination) {
         if (!(token & kParameterBit)) return fail(at, "malformed destination token");
         if (token & (kRelativeBit | kParameterReservedMask | kShiftScaleMask))
             return fail(at, "destination has relative addressing, a shift or reserved bits");
@@ -197,7 +205,8 @@ private:
         const bool mova = opcode == Opcode::Mova;
         if (mova != (!pixel && type == raw(RegisterType::Address)))
             return fail(at, "mova writes the address register a0 and nothing else writes it");
-        if (type == raw(RegisterType::Temp)) return number < kTempRegisters || fail(at, "temporary register out of range");
+        if (type == raw(RegisterType::Temp))
+            return number < kTempRegisters || fail(at, "temporary register out of range");
         if (pixel) {
             if (type == raw(RegisterType::ColorOut) && number == 0) {
                 shader_.writtenOutputs |= kOutputColour0;
@@ -205,7 +214,8 @@ private:
             }
             return fail(at, "pixel shaders write only r0..r11 and oC0");
         }
-        if (type == raw(RegisterType::Address)) return number == 0 || fail(at, "address register out of range");
+        if (type == raw(RegisterType::Address))
+            return number == 0 || fail(at, "address register out of range");
         if (type == raw(RegisterType::RastOut) && number == kRastOutPosition) {
             shader_.writtenOutputs |= kOutputPosition;
             return true;
@@ -226,10 +236,13 @@ private:
         return fail(at, "vertex shaders write only r0..r11, a0, oPos, oFog, oD0..oD1 and oT0..oT7");
     }
 
-    bool readSource(size_t at, std::span<const uint32_t> parameters, size_t& next, SourceOperand& source) {
-        if (next >= parameters.size()) return fail(at, "instruction length does not match its parameters");
+    bool readSource(size_t at, std::span<const uint32_t> parameters, size_t& next,
+                    SourceOperand& source) {
+        if (next >= parameters.size())
+            return fail(at, "instruction length does not match its parameters");
         const uint32_t token = parameters[next++];
-        if (!(token & kParameterBit) || (token & kParameterReservedMask)) return fail(at, "malformed source token");
+        if (!(token & kParameterBit) || (token & kParameterReservedMask))
+            return fail(at, "malformed source token");
         const uint32_t modifier = (token & kSourceModifierMask) >> kSourceModifierShift;
         if (modifier != kSourceModifierNone && modifier != kSourceModifierNegate)
             return fail(at, "unsupported source modifier");
@@ -246,12 +259,13 @@ private:
                 return fail(at, "relative addressing applies only to vertex shader constants");
             if (next >= parameters.size()) return fail(at, "relative addressing token missing");
             const uint32_t address = parameters[next++];
-            if (!(address & kParameterBit) || registerTypeOf(address) != raw(RegisterType::Address) ||
+            if (!(address & kParameterBit) ||
+                registerTypeOf(address) != raw(RegisterType::Address) ||
                 (address & kRegisterNumberMask) != 0)
                 return fail(at, "relative addressing goes through a0 only");
             source.relative = true;
-            source.relativeComponent =
-                static_cast<uint8_t>(swizzleComponent((address & kSwizzleMask) >> kSwizzleShift, 0));
+            source.relativeComponent = static_cast<uint8_t>(
+                swizzleComponent((address & kSwizzleMask) >> kSwizzleShift, 0));
         }
 
         switch (type) {
@@ -260,17 +274,20 @@ private:
         case raw(RegisterType::Const):
             return number < constantCount() || fail(at, "constant register out of range");
         case raw(RegisterType::Input):
-            if (number >= (pixel ? kPixelColourInputs : kVertexInputRegisters)) return fail(at, "input register out of range");
-            return (declaredInputs_ & (1u << number)) || fail(at, "input register read before its dcl");
+            if (number >= (pixel ? kPixelColourInputs : kVertexInputRegisters))
+                return fail(at, "input register out of range");
+            return (declaredInputs_ & (1u << number)) ||
+                   fail(at, "input register read before its dcl");
         case raw(RegisterType::Texture):  // t# in pixel shaders, a0 in vertex shaders
             if (!pixel) return fail(at, "a0 is read only through relative addressing");
             if (number >= kPixelTexcoordInputs) return fail(at, "texture register out of range");
-            return (declaredTextures_ & (1u << number)) || fail(at, "texture register read before its dcl");
+            return (declaredTextures_ & (1u << number)) ||
+                   fail(at, "texture register read before its dcl");
         case raw(RegisterType::Sampler):
-            if (!pixel || number >= kPixelSamplers) return fail(at, "sampler register out of range");
+            if (!pixel) return fail(at, "register type cannot be read");
+            if (number >= kPixelSamplers) return fail(at, "sampler register out of range");
             return (declaredSamplers_ & (1u << number)) || fail(at, "sampler read before its dcl");
-        default:
-            return fail(at, "register type cannot be read");
+        default: return fail(at, "register type cannot be read");
         }
     }
 
@@ -285,30 +302,36 @@ private:
         if (opcode == Opcode::Tex) {
             const SourceOperand& coordinates = instruction.sources[0];
             const SourceOperand& sampler = instruction.sources[1];
-            if (instruction.destination.type != RegisterType::Temp) return fail(at, "texld writes a temporary register");
+            if (instruction.destination.type != RegisterType::Temp)
+                return fail(at, "texld writes a temporary register");
             if (coordinates.type != RegisterType::Temp && coordinates.type != RegisterType::Texture)
                 return fail(at, "texld reads its coordinates from r# or t#");
-            if (sampler.swizzle != kIdentitySwizzle || sampler.negate) return fail(at, "texld sampler takes no swizzle or modifier");
+            if (sampler.swizzle != kIdentitySwizzle || sampler.negate)
+                return fail(at, "texld sampler takes no swizzle or modifier");
         }
         if (const uint32_t rows = matrixRows(opcode)) {
             const SourceOperand& matrix = instruction.sources[1];
             if (matrix.swizzle != kIdentitySwizzle || matrix.negate)
                 return fail(at, "matrix source takes no swizzle or negation");
             const uint8_t requiredMask = opcode == Opcode::M4x4 ? 0xF : 0x7;
-            if (instruction.destination.writeMask != requiredMask) return fail(at, "matrix instruction needs its full mask");
+            if (instruction.destination.writeMask != requiredMask)
+                return fail(at, "matrix instruction needs its full mask");
             if (!matrix.relative && matrix.index + rows > registerCount(matrix.type))
                 return fail(at, "matrix rows run past the register file");
             if (matrix.type == RegisterType::Input || matrix.type == RegisterType::Texture) {
-                const uint32_t declared = matrix.type == RegisterType::Input ? declaredInputs_ : declaredTextures_;
+                const uint32_t declared =
+                    matrix.type == RegisterType::Input ? declaredInputs_ : declaredTextures_;
                 for (uint32_t row = 0; row < rows; ++row)
-                    if (!(declared & (1u << (matrix.index + row)))) return fail(at, "matrix row read before its dcl");
+                    if (!(declared & (1u << (matrix.index + row))))
+                        return fail(at, "matrix row read before its dcl");
             }
         }
         return true;
     }
 
     uint32_t constantCount() const {
-        return shader_.kind == ShaderKind::Vertex ? kVertexConstantRegisters : kPixelConstantRegisters;
+        return shader_.kind == ShaderKind::Vertex ? kVertexConstantRegisters
+                                                  : kPixelConstantRegisters;
     }
 
     uint32_t registerCount(RegisterType type) const {

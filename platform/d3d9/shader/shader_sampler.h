@@ -15,7 +15,8 @@ public:
     // c[2], c[3] as the shader computed them) and writes red, green, blue, alpha to c[0..3] of
     // `texels`. Lanes arrive in the caller's order, so a caller that batches whole 2x2 quads
     // finds quad q in lanes 4q..4q+3 for its level-of-detail choice.
-    virtual void sample(uint32_t sampler, const LaneVector& coordinates, uint32_t laneCount, LaneVector& texels) = 0;
+    virtual void sample(uint32_t sampler, const LaneVector& coordinates, uint32_t laneCount,
+                        LaneVector& texels) = 0;
 };
 
 }  // namespace platform::d3d9::shader

@@ -51,12 +51,12 @@ enum class Opcode : uint16_t {
 
 // Instruction token fields.
 constexpr uint32_t kOpcodeMask = 0x0000FFFF;
-constexpr uint32_t kControlMask = 0x00FF0000;      // opcode-specific controls
-constexpr uint32_t kLengthShift = 24;              // tokens after the instruction token
+constexpr uint32_t kControlMask = 0x00FF0000;  // opcode-specific controls
+constexpr uint32_t kLengthShift = 24;          // tokens after the instruction token
 constexpr uint32_t kLengthMask = 0x0F000000;
 constexpr uint32_t kPredicatedBit = 0x10000000;
 constexpr uint32_t kCoissueBit = 0x40000000;
-constexpr uint32_t kCommentLengthShift = 16;       // comment size in tokens, bits 16..30
+constexpr uint32_t kCommentLengthShift = 16;  // comment size in tokens, bits 16..30
 constexpr uint32_t kCommentLengthMask = 0x7FFF0000;
 
 // Register types: bits 28..30 of a parameter token give bits 0..2, bits 11..12 give bits 3..4.
@@ -70,7 +70,7 @@ enum class RegisterType : uint8_t {
     AttrOut = 5,    // oD#
     TexCrdOut = 6,  // oT#
     ConstInt = 7,
-    ColorOut = 8,   // oC#
+    ColorOut = 8,  // oC#
     DepthOut = 9,
     Sampler = 10,
 };
@@ -80,7 +80,7 @@ constexpr uint32_t kRastOutFog = 1;
 constexpr uint32_t kRastOutPointSize = 2;
 
 // Parameter token fields shared by destinations and sources.
-constexpr uint32_t kParameterBit = 0x80000000;     // always set in a parameter token
+constexpr uint32_t kParameterBit = 0x80000000;  // always set in a parameter token
 constexpr uint32_t kRegisterNumberMask = 0x000007FF;
 constexpr uint32_t kRelativeBit = 0x00002000;
 constexpr uint32_t kParameterReservedMask = 0x0000C000;

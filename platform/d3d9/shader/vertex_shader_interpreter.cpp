@@ -13,8 +13,10 @@ VertexShaderInterpreter::VertexShaderInterpreter(const DecodedShader& shader) : 
 }
 
 void VertexShaderInterpreter::setConstants(std::span<const Float4> constants) {
-    constants_ = mergeConstants(shader_, constants.data(), static_cast<uint32_t>(std::min<size_t>(constants.size(), kVertexConstantRegisters)),
-                                kVertexConstantRegisters);
+    constants_ = mergeConstants(
+        shader_, constants.data(),
+        static_cast<uint32_t>(std::min<size_t>(constants.size(), kVertexConstantRegisters)),
+        kVertexConstantRegisters);
 }
 
 void VertexShaderInterpreter::run(VertexLanes& lanes, uint32_t laneCount) const {

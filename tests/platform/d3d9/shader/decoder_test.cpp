@@ -47,7 +47,8 @@ TEST(ShaderDecoder, DecodesDeclarationsDefinitionsAndInstructions) {
 }
 
 TEST(ShaderDecoder, PixelShaderInputsAreRecordedAsColoursAndTexcoords) {
-    const DecodedShader shader = decoded("ps_2_0\ndcl v1\ndcl t2.xy\ndcl_2d s3\ntexld r0, t2, s3\nmov oC0, r0\n");
+    const DecodedShader shader =
+        decoded("ps_2_0\ndcl v1\ndcl t2.xy\ndcl_2d s3\ntexld r0, t2, s3\nmov oC0, r0\n");
     ASSERT_EQ(shader.inputs.size(), 2u);
     EXPECT_EQ(shader.inputs[0].usage, DeclUsage::Color);
     EXPECT_EQ(shader.inputs[0].usageIndex, 1);
@@ -59,8 +60,8 @@ TEST(ShaderDecoder, PixelShaderInputsAreRecordedAsColoursAndTexcoords) {
 }
 
 TEST(ShaderDecoder, SkipsCommentsAndStopsAtTheEndToken) {
-    const std::vector<uint32_t> tokens{kVs, 0x0002FFFE, 0x12345678, kEnd, kMovInstruction, kR0, kC0, kEnd,
-                                       0xDEADBEEF};
+    const std::vector<uint32_t> tokens{kVs, 0x0002FFFE, 0x12345678, kEnd,      kMovInstruction,
+                                       kR0, kC0,        kEnd,       0xDEADBEEF};
     const DecodeResult result = decodeShader(tokens);
     ASSERT_TRUE(result.shader) << result.error;
     EXPECT_EQ(result.shader->tokenCount, 8u);
@@ -105,7 +106,9 @@ TEST(ShaderDecoder, RefusesInvalidStreams) {
         {"oFog through .y", {kVs, kMovInstruction, 0xC0020001, kC0, kEnd}, 1},
         {"def of a temp", {kVs, 0x05000051, kR0, 0, 0, 0, 0, kEnd}, 1},
         {"cube sampler", {kPs, 0x0200001F, 0x98000000, 0xA80F0000, kEnd}, 1},
-        {"usage declared twice", {kVs, 0x0200001F, 0x80000000, 0x900F0000, 0x0200001F, 0x80000000, 0x900F0001, kEnd}, 4},
+        {"usage declared twice",
+         {kVs, 0x0200001F, 0x80000000, 0x900F0000, 0x0200001F, 0x80000000, 0x900F0001, kEnd},
+         4},
         {"end in the middle of a comment length", {kVs, 0x0001FFFE}, 1},
     };
     for (const RefusedStream& c : cases) {
@@ -130,7 +133,8 @@ TEST(ShaderDecoder, EveryTruncationOfAValidStreamIsRefused) {
     ASSERT_TRUE(decodeShader(tokens).shader);
     for (size_t length = 0; length < tokens.size(); ++length) {
         // A copy of exactly `length` tokens, so that a read past it is caught by ASan.
-        const std::vector<uint32_t> prefix(tokens.begin(), tokens.begin() + static_cast<std::ptrdiff_t>(length));
+        const std::vector<uint32_t> prefix(tokens.begin(),
+                                           tokens.begin() + static_cast<std::ptrdiff_t>(length));
         EXPECT_FALSE(decodeShader(prefix).shader) << length;
     }
 }

@@ -42,7 +42,10 @@ float dot4(const Float4& a, const Float4& b) {
 // Lane values: a few hand-picked vectors with the edge cases, then a fixed pseudo-random fill.
 Float4 laneValue(uint32_t lane, uint32_t input) {
     static const Float4 special[] = {
-        {0, 0, 0, 0}, {1, 1, 1, 1}, {-0.5f, 0.5f, 2.5f, -2.5f}, {-4, 3, -0.25f, 8},
+        {0, 0, 0, 0},
+        {1, 1, 1, 1},
+        {-0.5f, 0.5f, 2.5f, -2.5f},
+        {-4, 3, -0.25f, 8},
     };
     if (lane < 4) return special[(lane + input) % 4];
     uint32_t state = lane * 2654435761u + input * 40503u + 12345u;
@@ -56,17 +59,22 @@ Float4 laneValue(uint32_t lane, uint32_t input) {
 
 void expectBitEqual(const Float4& actual, const Float4& expected, const std::string& what) {
     for (uint32_t k = 0; k < 4; ++k) {
-        const bool same = std::bit_cast<uint32_t>(actual[k]) == std::bit_cast<uint32_t>(expected[k]) ||
-                          (std::isnan(actual[k]) && std::isnan(expected[k]));
-        EXPECT_TRUE(same) << what << " component " << k << ": " << actual[k] << " expected " << expected[k];
+        const bool same =
+            std::bit_cast<uint32_t>(actual[k]) == std::bit_cast<uint32_t>(expected[k]) ||
+            (std::isnan(actual[k]) && std::isnan(expected[k]));
+        EXPECT_TRUE(same) << what << " component " << k << ": " << actual[k] << " expected "
+                          << expected[k];
     }
 }
 
 const InstructionCase kArithmetic[] = {
     {"mov OUT, A", [](auto& a, auto&, auto&) { return a; }},
-    {"add OUT, A, B", [](auto& a, auto& b, auto&) { return each(a, b, [](float x, float y) { return x + y; }); }},
-    {"sub OUT, A, B", [](auto& a, auto& b, auto&) { return each(a, b, [](float x, float y) { return x - y; }); }},
-    {"mul OUT, A, B", [](auto& a, auto& b, auto&) { return each(a, b, [](float x, float y) { return x * y; }); }},
+    {"add OUT, A, B",
+     [](auto& a, auto& b, auto&) { return each(a, b, [](float x, float y) { return x + y; }); }},
+    {"sub OUT, A, B",
+     [](auto& a, auto& b, auto&) { return each(a, b, [](float x, float y) { return x - y; }); }},
+    {"mul OUT, A, B",
+     [](auto& a, auto& b, auto&) { return each(a, b, [](float x, float y) { return x * y; }); }},
     {"mad OUT, A, B, C",
      [](auto& a, auto& b, auto& c) {
          Float4 r;
@@ -78,21 +86,31 @@ const InstructionCase kArithmetic[] = {
      }},
     {"dp3 OUT, A, B", [](auto& a, auto& b, auto&) { return all(dot3(a, b)); }},
     {"dp4 OUT, A, B", [](auto& a, auto& b, auto&) { return all(dot4(a, b)); }},
-    {"rcp OUT, A.y",
-     [](auto& a, auto&, auto&) { return all(a[1] == 0 ? FLT_MAX : 1.0f / a[1]); }},
+    {"rcp OUT, A.y", [](auto& a, auto&, auto&) { return all(a[1] == 0 ? FLT_MAX : 1.0f / a[1]); }},
     {"rsq OUT, A.z",
-     [](auto& a, auto&, auto&) { return all(a[2] == 0 ? FLT_MAX : 1.0f / std::sqrt(std::fabs(a[2]))); }},
-    {"min OUT, A, B", [](auto& a, auto& b, auto&) { return each(a, b, [](float x, float y) { return x < y ? x : y; }); }},
-    {"max OUT, A, B", [](auto& a, auto& b, auto&) { return each(a, b, [](float x, float y) { return x > y ? x : y; }); }},
-    {"frc OUT, A", [](auto& a, auto&, auto&) { return each(a, [](float x) { return x - std::floor(x); }); }},
-    {"abs OUT, A", [](auto& a, auto&, auto&) { return each(a, [](float x) { return std::fabs(x); }); }},
+     [](auto& a, auto&, auto&) {
+         return all(a[2] == 0 ? FLT_MAX : 1.0f / std::sqrt(std::fabs(a[2])));
+     }},
+    {"min OUT, A, B",
+     [](auto& a, auto& b, auto&) {
+         return each(a, b, [](float x, float y) { return x < y ? x : y; });
+     }},
+    {"max OUT, A, B",
+     [](auto& a, auto& b, auto&) {
+         return each(a, b, [](float x, float y) { return x > y ? x : y; });
+     }},
+    {"frc OUT, A",
+     [](auto& a, auto&, auto&) { return each(a, [](float x) { return x - std::floor(x); }); }},
+    {"abs OUT, A",
+     [](auto& a, auto&, auto&) { return each(a, [](float x) { return std::fabs(x); }); }},
     {"nrm OUT, A",
      [](auto& a, auto&, auto&) {
          const float squared = dot3(a, a);
          const float scale = squared != 0 ? 1.0f / std::sqrt(squared) : FLT_MAX;
          return each(a, [&](float x) { return x * scale; });
      }},
-    {"pow OUT, A.x, B.w", [](auto& a, auto& b, auto&) { return all(std::pow(std::fabs(a[0]), b[3])); }},
+    {"pow OUT, A.x, B.w",
+     [](auto& a, auto& b, auto&) { return all(std::pow(std::fabs(a[0]), b[3])); }},
     {"lrp OUT, A, B, C",
      [](auto& a, auto& b, auto& c) {
          Float4 r;
@@ -108,8 +126,14 @@ const InstructionCase kArithmetic[] = {
 };
 
 const InstructionCase kVertexOnly[] = {
-    {"slt OUT, A, B", [](auto& a, auto& b, auto&) { return each(a, b, [](float x, float y) { return x < y ? 1.f : 0.f; }); }},
-    {"sge OUT, A, B", [](auto& a, auto& b, auto&) { return each(a, b, [](float x, float y) { return x >= y ? 1.f : 0.f; }); }},
+    {"slt OUT, A, B",
+     [](auto& a, auto& b, auto&) {
+         return each(a, b, [](float x, float y) { return x < y ? 1.f : 0.f; });
+     }},
+    {"sge OUT, A, B",
+     [](auto& a, auto& b, auto&) {
+         return each(a, b, [](float x, float y) { return x >= y ? 1.f : 0.f; });
+     }},
 };
 
 const InstructionCase kPixelOnly[] = {
@@ -121,31 +145,36 @@ const InstructionCase kPixelOnly[] = {
      }},
 };
 
-std::string substituted(std::string statement, const char* out, const char* a, const char* b, const char* c) {
-    const std::pair<const char*, const char*> names[] = {{"OUT", out}, {"A", a}, {"B", b}, {"C", c}};
+std::string substituted(std::string statement, const char* out, const char* a, const char* b,
+                        const char* c) {
+    const std::pair<const char*, const char*> names[] = {
+        {"OUT", out}, {"A", a}, {"B", b}, {"C", c}};
     for (const auto& [from, to] : names)
-        for (size_t at = statement.find(from); at != std::string::npos; at = statement.find(from, at + 1))
+        for (size_t at = statement.find(from); at != std::string::npos;
+             at = statement.find(from, at + 1))
             statement.replace(at, std::strlen(from), to);
     return statement;
 }
 
 void checkVertex(const InstructionCase& c) {
     const std::string statement = substituted(c.statement, "oT0", "v0", "v1", "v2");
-    const DecodedShader shader =
-        decoded("vs_2_0\ndcl_texcoord0 v0\ndcl_texcoord1 v1\ndcl_texcoord2 v2\n" + statement + "\n");
+    const DecodedShader shader = decoded(
+        "vs_2_0\ndcl_texcoord0 v0\ndcl_texcoord1 v1\ndcl_texcoord2 v2\n" + statement + "\n");
     VertexShaderInterpreter interpreter(shader);
     auto lanes = zeroedLanes<VertexLanes>();
     for (uint32_t l = 0; l < kLanes; ++l)
         for (uint32_t i = 0; i < 3; ++i) setLane(lanes->inputs[i], l, laneValue(l, i));
     interpreter.run(*lanes, kLanes);
     for (uint32_t l = 0; l < kLanes; ++l)
-        expectBitEqual(lane(lanes->texcoords[0], l), c.reference(laneValue(l, 0), laneValue(l, 1), laneValue(l, 2)),
+        expectBitEqual(lane(lanes->texcoords[0], l),
+                       c.reference(laneValue(l, 0), laneValue(l, 1), laneValue(l, 2)),
                        statement + " lane " + std::to_string(l));
 }
 
 void checkPixel(const InstructionCase& c) {
     const std::string statement = substituted(c.statement, "r0", "t0", "t1", "t2");
-    const DecodedShader shader = decoded("ps_2_0\ndcl t0\ndcl t1\ndcl t2\n" + statement + "\nmov oC0, r0\n");
+    const DecodedShader shader =
+        decoded("ps_2_0\ndcl t0\ndcl t1\ndcl t2\n" + statement + "\nmov oC0, r0\n");
     PixelShaderInterpreter interpreter(shader);
     auto lanes = zeroedLanes<PixelLanes>();
     for (uint32_t l = 0; l < kLanes; ++l)
@@ -153,7 +182,8 @@ void checkPixel(const InstructionCase& c) {
     EchoSampler sampler;
     interpreter.run(*lanes, kLanes, sampler);
     for (uint32_t l = 0; l < kLanes; ++l)
-        expectBitEqual(lane(lanes->colour, l), c.reference(laneValue(l, 0), laneValue(l, 1), laneValue(l, 2)),
+        expectBitEqual(lane(lanes->colour, l),
+                       c.reference(laneValue(l, 0), laneValue(l, 1), laneValue(l, 2)),
                        statement + " lane " + std::to_string(l));
 }
 
@@ -186,10 +216,10 @@ TEST(ShaderInstructions, ScalarSpecialCases) {
     setLane(lanes->inputs[0], 1, {1, -1, 0, 0});
     setLane(lanes->inputs[0], 2, {-4, 3, 0, 0});
     interpreter.run(*lanes, 3);
-    EXPECT_EQ(lane(lanes->texcoords[0], 0), all(FLT_MAX));   // rcp 0
-    EXPECT_EQ(lane(lanes->texcoords[0], 1), all(1));         // rcp 1 is exactly 1
+    EXPECT_EQ(lane(lanes->texcoords[0], 0), all(FLT_MAX));  // rcp 0
+    EXPECT_EQ(lane(lanes->texcoords[0], 1), all(1));        // rcp 1 is exactly 1
     EXPECT_EQ(lane(lanes->texcoords[0], 2), all(-0.25f));
-    EXPECT_EQ(lane(lanes->texcoords[1], 0), all(FLT_MAX));   // rsq 0
+    EXPECT_EQ(lane(lanes->texcoords[1], 0), all(FLT_MAX));  // rsq 0
     EXPECT_EQ(lane(lanes->texcoords[1], 1), all(1));
     EXPECT_EQ(lane(lanes->texcoords[1], 2), all(0.5f));      // of |-4|
     EXPECT_EQ(lane(lanes->texcoords[2], 0), all(-FLT_MAX));  // log 0
@@ -217,7 +247,8 @@ TEST(ShaderInstructions, MatrixInstructionsUseConsecutiveRows) {
     const Float4 v{1.5f, -2, 0.25f, 3};
     setLane(lanes->inputs[0], 0, v);
     interpreter.run(*lanes, 1);
-    const Float4 m4x4{dot4(v, constants[4]), dot4(v, constants[5]), dot4(v, constants[6]), dot4(v, constants[7])};
+    const Float4 m4x4{dot4(v, constants[4]), dot4(v, constants[5]), dot4(v, constants[6]),
+                      dot4(v, constants[7])};
     EXPECT_EQ(lane(lanes->texcoords[0], 0), m4x4);
     EXPECT_EQ(lane(lanes->texcoords[1], 0), (Float4{m4x4[0], m4x4[1], m4x4[2], 1}));
     EXPECT_EQ(lane(lanes->texcoords[2], 0),
@@ -244,7 +275,8 @@ TEST(ShaderInstructions, MovaRoundsToNearest) {
     interpreter.run(*lanes, 2);
     const float expected[2][4] = {{13, 7, 10, 9}, {12, 13, 15, 8}};
     for (uint32_t l = 0; l < 2; ++l)
-        for (uint32_t k = 0; k < 4; ++k) EXPECT_EQ(lanes->texcoords[k].c[0][l], expected[l][k]) << l << " " << k;
+        for (uint32_t k = 0; k < 4; ++k)
+            EXPECT_EQ(lanes->texcoords[k].c[0][l], expected[l][k]) << l << " " << k;
 }
 
 TEST(ShaderInstructions, TexldSamplesThroughTheSamplerWithItsCoordinates) {
@@ -267,7 +299,8 @@ TEST(ShaderInstructions, TexldSamplesThroughTheSamplerWithItsCoordinates) {
     interpreter.run(*lanes, 8, sampler);
     EXPECT_EQ(sampler.samplers, (std::vector<uint32_t>{2, 5}));
     for (uint32_t l = 0; l < 8; ++l)
-        EXPECT_EQ(lane(lanes->colour, l), (Float4{float(l) + 2 + float(l) * 2 + 5, 0.5f + 2 + 1.5f + 5, 2 + 5, 2 + 5}));
+        EXPECT_EQ(lane(lanes->colour, l),
+                  (Float4{float(l) + 2 + float(l) * 2 + 5, 0.5f + 2 + 1.5f + 5, 2 + 5, 2 + 5}));
 }
 
 }  // namespace

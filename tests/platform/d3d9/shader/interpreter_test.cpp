@@ -34,9 +34,11 @@ TEST(ShaderInterpreter, SwizzlesNegationAndWriteMasks) {
     interpreter.run(*lanes, 1);
     EXPECT_EQ(lane(lanes->texcoords[0], 0), (Float4{4, 3, 2, 1}));
     EXPECT_EQ(lane(lanes->texcoords[1], 0), (Float4{-2, -2, -2, -2}));
-    EXPECT_EQ(lane(lanes->texcoords[2], 0), (Float4{0, -2, 0, -4}));  // unwritten: (0, 0, 0, 1) except .w
+    EXPECT_EQ(lane(lanes->texcoords[2], 0),
+              (Float4{0, -2, 0, -4}));  // unwritten: (0, 0, 0, 1) except .w
     EXPECT_EQ(lane(lanes->texcoords[3], 0), (Float4{3, 20, 1, 40}));
-    EXPECT_EQ(lane(lanes->texcoords[4], 0), (Float4{1, 2, 2, 2}));    // short swizzles repeat the last letter
+    EXPECT_EQ(lane(lanes->texcoords[4], 0),
+              (Float4{1, 2, 2, 2}));  // short swizzles repeat the last letter
     EXPECT_EQ(lane(lanes->texcoords[5], 0), (Float4{8, 0, 7, 1}));
 }
 
@@ -67,15 +69,21 @@ TEST(ShaderInterpreter, RelativeConstantReadsOutOfRangeGiveZero) {
     interpreter.setConstants(constants);
     auto lanes = zeroedLanes<VertexLanes>();
     const Float4 addresses[] = {
-        {3, 5, 0, 0}, {-1, 6, 0, 0}, {255, -251, 0, 0}, {256, -250, 0, 0}, {kNaN, kNaN, 0, 0},
-        {1e30f, -1e30f, 0, 0}, {2147483648.0f, 0, 0, 0}, {0, 0, 0, 0},
+        {3, 5, 0, 0},       {-1, 6, 0, 0},         {255, -251, 0, 0},        {256, -250, 0, 0},
+        {kNaN, kNaN, 0, 0}, {1e30f, -1e30f, 0, 0}, {2147483648.0f, 0, 0, 0}, {0, 0, 0, 0},
     };
     for (uint32_t l = 0; l < 8; ++l) setLane(lanes->inputs[0], l, addresses[l]);
     interpreter.run(*lanes, 8);
-    const auto constant = [&](int index) { return index >= 0 && index < 256 ? constants[index] : Float4{}; };
+    const auto constant = [&](int index) {
+        return index >= 0 && index < 256 ? constants[index] : Float4{};
+    };
     for (uint32_t l = 0; l < 8; ++l) {
-        const int x = std::isfinite(addresses[l][0]) && std::fabs(addresses[l][0]) < 1e6f ? int(addresses[l][0]) : 1 << 20;
-        const int y = std::isfinite(addresses[l][1]) && std::fabs(addresses[l][1]) < 1e6f ? int(addresses[l][1]) : 1 << 20;
+        const int x = std::isfinite(addresses[l][0]) && std::fabs(addresses[l][0]) < 1e6f
+                          ? int(addresses[l][0])
+                          : 1 << 20;
+        const int y = std::isfinite(addresses[l][1]) && std::fabs(addresses[l][1]) < 1e6f
+                          ? int(addresses[l][1])
+                          : 1 << 20;
         EXPECT_EQ(lane(lanes->texcoords[0], l), constant(x)) << l;
         const Float4 row = constant(y + 250);
         EXPECT_EQ(lane(lanes->texcoords[1], l), (Float4{row[1], row[0], row[2], row[3]})) << l;
@@ -90,7 +98,8 @@ TEST(ShaderInterpreter, RelativeConstantReadsOutOfRangeGiveZero) {
 }
 
 TEST(ShaderInterpreter, DefinitionsTakePrecedenceOverDeviceConstants) {
-    const DecodedShader shader = decoded("vs_2_0\ndef c1, 7, 8, 9, 10\nmov oT0, c0\nmov oT1, c1\nmov oT2, c255\n");
+    const DecodedShader shader =
+        decoded("vs_2_0\ndef c1, 7, 8, 9, 10\nmov oT0, c0\nmov oT1, c1\nmov oT2, c255\n");
     VertexShaderInterpreter interpreter(shader);
     auto lanes = zeroedLanes<VertexLanes>();
     interpreter.run(*lanes, 1);
@@ -146,7 +155,8 @@ TEST(ShaderInterpreter, ResultsDoNotDependOnTheBatch) {
     const DecodedShader shader = decoded(text);
     VertexShaderInterpreter interpreter(shader);
     std::vector<Float4> constants(8);
-    for (uint32_t i = 1; i < 8; ++i) constants[i] = {0.1f * float(i), -0.7f, 1.3f / float(i), 0.25f};
+    for (uint32_t i = 1; i < 8; ++i)
+        constants[i] = {0.1f * float(i), -0.7f, 1.3f / float(i), 0.25f};
     interpreter.setConstants(constants);
 
     constexpr uint32_t kVertices = 37;
@@ -160,7 +170,8 @@ TEST(ShaderInterpreter, ResultsDoNotDependOnTheBatch) {
         for (uint32_t first = 0; first < kVertices; first += batch) {
             const uint32_t count = std::min(batch, kVertices - first);
             for (uint32_t l = 0; l < count; ++l)
-                for (uint32_t reg = 0; reg < 2; ++reg) setLane(lanes->inputs[reg], l, input(first + l, reg));
+                for (uint32_t reg = 0; reg < 2; ++reg)
+                    setLane(lanes->inputs[reg], l, input(first + l, reg));
             interpreter.run(*lanes, count);
             for (uint32_t l = 0; l < count; ++l) {
                 results.push_back(lane(lanes->position, l));
@@ -177,7 +188,8 @@ TEST(ShaderInterpreter, ResultsDoNotDependOnTheBatch) {
         ASSERT_EQ(results.size(), reference.size());
         for (size_t i = 0; i < results.size(); ++i)
             for (uint32_t k = 0; k < 4; ++k)
-                EXPECT_EQ(std::bit_cast<uint32_t>(results[i][k]), std::bit_cast<uint32_t>(reference[i][k]))
+                EXPECT_EQ(std::bit_cast<uint32_t>(results[i][k]),
+                          std::bit_cast<uint32_t>(reference[i][k]))
                     << "batch " << batch << " value " << i;
     }
 }
@@ -204,7 +216,9 @@ TEST(ShaderInterpreter, SkinnedVertexFollowsItsBoneMatrices) {
     VertexShaderInterpreter interpreter(shader);
     std::vector<Float4> constants(8 + 3 * 4);
     constants[0] = {1, 0, 0, 765.01f};
-    for (uint32_t r = 0; r < 4; ++r) constants[4 + r] = {r == 0 ? 1.f : 0.f, r == 1 ? 1.f : 0.f, r == 2 ? 1.f : 0.f, r == 3 ? 1.f : 0.f};
+    for (uint32_t r = 0; r < 4; ++r)
+        constants[4 + r] = {r == 0 ? 1.f : 0.f, r == 1 ? 1.f : 0.f, r == 2 ? 1.f : 0.f,
+                            r == 3 ? 1.f : 0.f};
     const auto translation = [&](uint32_t bone, float x, float y, float z) {
         constants[8 + 3 * bone + 0] = {1, 0, 0, x};
         constants[8 + 3 * bone + 1] = {0, 1, 0, y};

@@ -48,10 +48,12 @@ inline Float4 lane(const LaneVector& vector, uint32_t lane) {
 // A sampler that returns its coordinates as the colour, so tests can see what texld asked.
 class EchoSampler final : public ShaderSampler {
 public:
-    void sample(uint32_t sampler, const LaneVector& coordinates, uint32_t laneCount, LaneVector& texels) override {
+    void sample(uint32_t sampler, const LaneVector& coordinates, uint32_t laneCount,
+                LaneVector& texels) override {
         samplers.push_back(sampler);
         for (uint32_t k = 0; k < 4; ++k)
-            for (uint32_t l = 0; l < laneCount; ++l) texels.c[k][l] = coordinates.c[k][l] + float(sampler);
+            for (uint32_t l = 0; l < laneCount; ++l)
+                texels.c[k][l] = coordinates.c[k][l] + float(sampler);
     }
     std::vector<uint32_t> samplers;
 };
