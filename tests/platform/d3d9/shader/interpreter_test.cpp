@@ -2,6 +2,7 @@
 // and batches of the vertex and pixel shader interpreters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -249,6 +250,62 @@ TEST(ShaderInterpreter, SkinnedVertexFollowsItsBoneMatrices) {
     interpreter.setConstants(constants);
     interpreter.run(*lanes, 1);
     EXPECT_EQ(lane(lanes->position, 0), (Float4{-4, 2, 3, 1}));
+}
+
+// A point-sampled 16x1 texture with clamped addressing; texel x is at u = (x + 0.5) / 16.
+class RampSampler final : public ShaderSampler {
+public:
+    static Float4 texel(int x) {
+        x = std::clamp(x, 0, 15);
+        return {float(x) / 15.0f, float(x * x) / 225.0f, 1.0f - float(x) / 15.0f, 0.5f};
+    }
+
+    void sample(uint32_t, const LaneVector& coordinates, uint32_t laneCount,
+                LaneVector& texels) override {
+        for (uint32_t l = 0; l < laneCount; ++l) {
+            const Float4 value = texel(int(std::floor(coordinates.c[0][l] * 16.0f)));
+            for (uint32_t k = 0; k < 4; ++k) texels.c[k][l] = value[k];
+        }
+    }
+};
+
+TEST(ShaderInterpreter, EightTapBlurMatchesAReferenceComputedHere) {
+    // Offsets (in u) in c0..c7.x, weights in c8 and c9.
+    std::string text = "ps_2_0\ndcl t0.xy\ndcl_2d s0\n";
+    for (int tap = 0; tap < 8; ++tap) {
+        const std::string n = std::to_string(tap);
+        text += "add r" + n + ", t0, c" + n + "\ntexld r" + n + ", r" + n + ", s0\n";
+    }
+    text += "mul r8, r0, c8.x\nmad r8, r1, c8.y, r8\nmad r8, r2, c8.z, r8\nmad r8, r3, c8.w, r8\n";
+    text += "mad r8, r4, c9.x, r8\nmad r8, r5, c9.y, r8\nmad r8, r6, c9.z, r8\n";
+    text += "mad r8, r7, c9.w, r8\nmov oC0, r8\n";
+    const DecodedShader shader = decoded(text);
+    PixelShaderInterpreter interpreter(shader);
+
+    const float weights[8] = {0.05f, 0.09f, 0.12f, 0.24f, 0.24f, 0.12f, 0.09f, 0.05f};
+    std::vector<Float4> constants(10);
+    for (int tap = 0; tap < 8; ++tap) constants[tap] = {float(tap - 4) / 16.0f, 0, 0, 0};
+    constants[8] = {weights[0], weights[1], weights[2], weights[3]};
+    constants[9] = {weights[4], weights[5], weights[6], weights[7]};
+    interpreter.setConstants(constants);
+
+    auto lanes = zeroedLanes<PixelLanes>();
+    for (uint32_t x = 0; x < kLanes; ++x)
+        setLane(lanes->texcoords[0], x, {(float(x) + 0.5f) / 16.0f, 0.5f, 0, 0});
+    RampSampler sampler;
+    interpreter.run(*lanes, kLanes, sampler);
+
+    for (uint32_t x = 0; x < kLanes; ++x) {
+        Float4 expected{};
+        for (int tap = 0; tap < 8; ++tap) {
+            const Float4 t = RampSampler::texel(int(x) + tap - 4);
+            for (uint32_t k = 0; k < 4; ++k) {
+                const float product = t[k] * weights[tap];
+                expected[k] = tap == 0 ? product : product + expected[k];
+            }
+        }
+        EXPECT_EQ(lane(lanes->colour, x), expected) << x;
+    }
 }
 
 TEST(ShaderInterpreter, InterpretersRefuseTheOtherShaderKind) {
