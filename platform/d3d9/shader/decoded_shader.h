@@ -84,7 +84,8 @@ struct DecodedShader {
     std::vector<ConstantDefinition> definitions;
     std::vector<Instruction> instructions;
     uint32_t writtenOutputs = 0;
-    size_t tokenCount = 0;  // tokens up to and including the end token
+    uint32_t tempsReadBeforeWritten = 0;  // bit i: some component of r_i is read unwritten
+    size_t tokenCount = 0;                // tokens up to and including the end token
 };
 
 }  // namespace platform::d3d9::shader

@@ -2,7 +2,7 @@
 // Runs decoded instructions over a batch of lanes; the vertex and pixel shader interpreters
 // differ only in the register files they hand it. Every operation is done lane by lane in
 // float with the same sequence of roundings, so a lane's result does not depend on the batch
-// it runs in.
+// it runs in. Loops always cover all kLanes lanes so that the compiler can vectorise them.
 #include <cstdint>
 #include <vector>
 
@@ -26,10 +26,12 @@ struct LaneRegisterFiles {
     ShaderSampler* sampler = nullptr;
 };
 
-// Clears the temporaries and a0, and sets every output the shader writes to (0, 0, 0, 1) so
-// that components outside its write masks are defined.
-void resetLaneRegisters(const DecodedShader& shader, LaneRegisterFiles& files, uint32_t laneCount);
+// Clears the temporaries the shader reads before writing them and a0, and sets every output
+// the shader writes to (0, 0, 0, 1) so that components outside its write masks are defined.
+void resetLaneRegisters(const DecodedShader& shader, LaneRegisterFiles& files);
 
+// Runs every lane of the batch (lanes past laneCount compute on whatever they hold; every
+// operation is safe on any value); texld samples lanes 0..laneCount-1 only.
 void executeLanes(const std::vector<Instruction>& instructions, LaneRegisterFiles& files,
                   uint32_t laneCount);
 

@@ -29,7 +29,7 @@ void PixelShaderInterpreter::run(PixelLanes& lanes, uint32_t laneCount,
     files.constantCount = kPixelConstantRegisters;
     files.colours = &lanes.colour;
     files.sampler = &sampler;
-    resetLaneRegisters(shader_, files, laneCount);
+    resetLaneRegisters(shader_, files);
     executeLanes(shader_.instructions, files, laneCount);
 }
 

@@ -180,6 +180,7 @@ private:
         if (next != parameters.size())
             return fail(at, "instruction length does not match its parameters");
         if (!checkOperands(at, instruction)) return false;
+        trackTemporaries(instruction);
         shader_.instructions.push_back(instruction);
         return true;
     }
@@ -329,6 +330,25 @@ private:
         return true;
     }
 
+    // Notes the temporaries that are read in a component no earlier instruction wrote: those
+    // start each run at zero, the others need no clearing.
+    void trackTemporaries(const Instruction& instruction) {
+        const uint32_t rows = matrixRows(instruction.opcode);
+        for (uint32_t s = 0; s < instruction.sourceCount; ++s) {
+            const SourceOperand& source = instruction.sources[s];
+            if (source.type != RegisterType::Temp) continue;
+            uint32_t read = 0;
+            for (uint32_t k = 0; k < 4; ++k) read |= 1u << swizzleComponent(source.swizzle, k);
+            const uint32_t count = s == 1 && rows ? rows : 1;
+            for (uint32_t row = 0; row < count; ++row)
+                if (read & ~writtenTempComponents_[source.index + row])
+                    shader_.tempsReadBeforeWritten |= 1u << (source.index + row);
+        }
+        const DestinationOperand& destination = instruction.destination;
+        if (destination.type == RegisterType::Temp)
+            writtenTempComponents_[destination.index] |= destination.writeMask;
+    }
+
     uint32_t constantCount() const {
         return shader_.kind == ShaderKind::Vertex ? kVertexConstantRegisters
                                                   : kPixelConstantRegisters;
@@ -358,6 +378,7 @@ private:
     uint32_t declaredInputs_ = 0;
     uint32_t declaredTextures_ = 0;
     uint32_t declaredSamplers_ = 0;
+    uint8_t writtenTempComponents_[kTempRegisters] = {};
 };
 
 }  // namespace

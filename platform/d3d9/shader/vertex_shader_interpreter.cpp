@@ -29,7 +29,7 @@ void VertexShaderInterpreter::run(VertexLanes& lanes, uint32_t laneCount) const 
     files.fog = &lanes.fog;
     files.colours = lanes.colours;
     files.texcoords = lanes.texcoords;
-    resetLaneRegisters(shader_, files, laneCount);
+    resetLaneRegisters(shader_, files);
     executeLanes(shader_.instructions, files, laneCount);
 }
 
