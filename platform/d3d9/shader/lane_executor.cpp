@@ -219,7 +219,10 @@ void execute(const Instruction& in, LaneRegisterFiles& files, uint32_t laneCount
             return a.c[k][l] >= 0.0f ? src[1]->c[k][l] : src[2]->c[k][l];
         });
         break;
-    case Opcode::Tex: files.sampler->sample(in.sources[1].index, a, laneCount, r); break;
+    case Opcode::Tex:
+        r = LaneVector{};  // the sampler fills only the live lanes
+        files.sampler->sample(in.sources[1].index, a, laneCount, r);
+        break;
     default: return;  // the decoder admits no other opcode
     }
     store(files, in.destination, r);

@@ -11,7 +11,8 @@
 namespace platform::d3d9::shader {
 
 // One batch: the caller fills the declared colour and texture-coordinate inputs; the shader
-// writes oC0, which starts the batch at (0, 0, 0, 1).
+// writes oC0, which starts the batch at (0, 0, 0, 1). The interpreter computes every lane, so
+// lanes past the live count must hold some value too: allocate the struct value-initialised.
 struct PixelLanes {
     LaneVector colours[kPixelColourInputs];      // v0, v1
     LaneVector texcoords[kPixelTexcoordInputs];  // t0..t7
@@ -27,7 +28,8 @@ public:
     // The device's constant registers c0.. (at most 32 are used); def values take precedence.
     void setConstants(std::span<const Float4> constants);
 
-    // Runs lanes 0..laneCount-1 (at most kLanes), sampling through `sampler`. Safe to call
+    // Runs the batch, sampling lanes 0..laneCount-1 (at most kLanes) through `sampler`; the
+    // outputs of the other lanes are unspecified. Safe to call
     // from several threads at once when each passes a sampler it may use.
     void run(PixelLanes& lanes, uint32_t laneCount, ShaderSampler& sampler) const;
 

@@ -11,7 +11,8 @@ namespace platform::d3d9::shader {
 
 // One batch: the caller fills the declared inputs, the shader fills the outputs it writes.
 // Outputs the shader writes start the batch at (0, 0, 0, 1); the others are left as they are
-// (DecodedShader::writtenOutputs tells which).
+// (DecodedShader::writtenOutputs tells which). The interpreter computes every lane, so lanes
+// past the live count must hold some value too: allocate the struct value-initialised.
 struct VertexLanes {
     LaneVector inputs[kVertexInputRegisters];
     LaneVector position;
@@ -30,7 +31,8 @@ public:
     // take precedence over them.
     void setConstants(std::span<const Float4> constants);
 
-    // Runs lanes 0..laneCount-1 (at most kLanes). Safe to call from several threads at once.
+    // Runs the batch; lanes 0..laneCount-1 (at most kLanes) are the live ones, the outputs of
+    // the others are unspecified. Safe to call from several threads at once.
     void run(VertexLanes& lanes, uint32_t laneCount) const;
 
 private:
