@@ -29,8 +29,8 @@ public:
     void setConstants(std::span<const Float4> constants);
 
     // Runs the batch, sampling lanes 0..laneCount-1 (at most kLanes) through `sampler`; the
-    // outputs of the other lanes are unspecified. Safe to call
-    // from several threads at once when each passes a sampler it may use.
+    // outputs of the other lanes are unspecified. Safe to call from several threads at once
+    // when each passes a sampler it may use.
     void run(PixelLanes& lanes, uint32_t laneCount, ShaderSampler& sampler) const;
 
 private:
