@@ -47,6 +47,43 @@ bool parseUnsigned(std::string_view text, uint32_t& value) {
     return error == std::errc() && end == text.data() + text.size();
 }
 
+// "a0.x + 8", "2 + a0.w + 3": one a0 component and any number of offsets added to `number`.
+bool parseRelativeAddress(std::string_view inside, uint32_t& number, uint32_t& component) {
+    bool sawAddress = false;
+    size_t start = 0;
+    for (size_t i = 0; i <= inside.size(); ++i) {
+        if (i != inside.size() && inside[i] != '+') continue;
+        const std::string_view term = trimmed(inside.substr(start, i - start));
+        start = i + 1;
+        uint32_t offset = 0;
+        if (term.size() == 4 && term.starts_with("a0.") && !sawAddress && parseComponent(term[3])) {
+            component = *parseComponent(term[3]);
+            sawAddress = true;
+        } else if (parseUnsigned(term, offset) && number + offset <= sh::kRegisterNumberMask) {
+            number += offset;
+        } else {
+            return false;
+        }
+    }
+    return sawAddress;
+}
+
+// One to four component letters; fewer than four repeat the last one.
+bool parseSwizzle(std::string_view letters, uint32_t& bits) {
+    if (letters.size() > 4) return false;
+    bits = 0;
+    uint32_t component = 0;
+    for (uint32_t k = 0; k < 4; ++k) {
+        if (k < letters.size()) {
+            const auto parsed = parseComponent(letters[k]);
+            if (!parsed) return false;
+            component = *parsed;
+        }
+        bits |= component << (2 * k);
+    }
+    return true;
+}
+
 class LineAssembler {
 public:
     explicit LineAssembler(std::vector<uint32_t>& tokens) : tokens_(tokens) {}
@@ -59,8 +96,11 @@ public:
         const std::vector<std::string_view> operands = splitOperands(
             space == std::string_view::npos ? std::string_view() : text.substr(space));
         if (mnemonic == "def") return def(operands);
-        if (mnemonic == "nop")
-            return operands.empty() ? (emit(Opcode::Nop, {}), "") : "nop takes no operands";
+        if (mnemonic == "nop") {
+            if (!operands.empty()) return "nop takes no operands";
+            emit(Opcode::Nop, {});
+            return "";
+        }
         if (mnemonic == "dcl" || mnemonic.starts_with("dcl_")) return dcl(mnemonic, operands);
         return instruction(mnemonic, operands);
     }
@@ -242,25 +282,8 @@ private:
                     return "relative addressing applies to constants only";
                 number = base->number;
             }
-            bool sawAddress = false;
-            size_t start = 0;
-            for (size_t i = 0; i <= relative.size(); ++i) {
-                if (i != relative.size() && relative[i] != '+') continue;
-                const std::string_view term = trimmed(relative.substr(start, i - start));
-                start = i + 1;
-                uint32_t offset = 0;
-                if (term.size() == 4 && term.starts_with("a0.") && !sawAddress &&
-                    parseComponent(term[3])) {
-                    relativeComponent = *parseComponent(term[3]);
-                    sawAddress = true;
-                } else if (parseUnsigned(term, offset) &&
-                           number + offset <= sh::kRegisterNumberMask) {
-                    number += offset;
-                } else {
-                    return "bad relative address in '" + std::string(text) + "'";
-                }
-            }
-            if (!sawAddress) return "relative address lacks a0 in '" + std::string(text) + "'";
+            if (!parseRelativeAddress(relative, number, relativeComponent))
+                return "bad relative address in '" + std::string(text) + "'";
             type = RegisterType::Const;
         } else {
             const auto reg = parseRegister(rest, *kind_);
@@ -270,19 +293,8 @@ private:
         }
 
         uint32_t swizzleBits = sh::kIdentitySwizzle;
-        if (!swizzle.empty()) {
-            if (swizzle.size() > 4) return "bad swizzle in '" + std::string(text) + "'";
-            swizzleBits = 0;
-            uint32_t component = 0;
-            for (uint32_t k = 0; k < 4; ++k) {
-                if (k < swizzle.size()) {
-                    const auto parsed = parseComponent(swizzle[k]);
-                    if (!parsed) return "bad swizzle in '" + std::string(text) + "'";
-                    component = *parsed;
-                }
-                swizzleBits |= component << (2 * k);
-            }
-        }
+        if (!swizzle.empty() && !parseSwizzle(swizzle, swizzleBits))
+            return "bad swizzle in '" + std::string(text) + "'";
         uint32_t token = sh::registerBits(type, number) | (swizzleBits << sh::kSwizzleShift);
         if (negate) token |= sh::kSourceModifierNegate << sh::kSourceModifierShift;
         if (!relative.empty()) token |= sh::kRelativeBit;

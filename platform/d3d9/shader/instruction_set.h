@@ -2,7 +2,6 @@
 // The instructions the interpreters run, with their assembly names and operand shapes. The
 // decoder refuses every other opcode; the assembler and disassembler share the names.
 #include <cstdint>
-#include <optional>
 #include <string_view>
 
 #include "platform/d3d9/shader/shader_tokens.h"

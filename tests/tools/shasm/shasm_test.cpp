@@ -121,7 +121,7 @@ TEST(Shasm, ReportsTheLineOfAnError) {
         {"vs_2_0\nmov r0, q0\n", "line 2: bad source register 'q0'"},
         {"vs_2_0\nmov r0, r1[a0.x]\n", "line 2: relative addressing applies to constants only"},
         {"vs_2_0\nmov r0, c[a0.x + a0.y]\n", "line 2: bad relative address in 'c[a0.x + a0.y]'"},
-        {"vs_2_0\nmov r0, c[4]\n", "line 2: relative address lacks a0 in 'c[4]'"},
+        {"vs_2_0\nmov r0, c[4]\n", "line 2: bad relative address in 'c[4]'"},
         {"vs_2_0\ndef c0, 1, 2, 3\n", "line 2: def takes a constant register and four values"},
         {"vs_2_0\ndef c0, 1, 2, x, 4\n", "line 2: bad number 'x'"},
         {"vs_2_0\ndcl_banana v0\n", "line 2: unknown dcl usage 'banana'"},
