@@ -36,7 +36,8 @@ public:
         const uint32_t mask = (token & sh::kWriteMaskMask) >> sh::kWriteMaskShift;
         const bool scalar = type == RegisterType::RastOut && registerNumber != sh::kRastOutPosition;
         std::string text = registerName(type, registerNumber, kind_);
-        if (mask != (scalar ? 0x1u : sh::kFullWriteMask)) text += "." + writeMaskText(mask);
+        if (mask != (scalar ? 0x1u : sh::kFullWriteMask))
+            text.append(".").append(writeMaskText(mask));
         return text;
     }
 
@@ -61,7 +62,7 @@ public:
             text += registerName(type, registerNumber, kind_);
         }
         const std::string swizzle = swizzleText((token & sh::kSwizzleMask) >> sh::kSwizzleShift);
-        if (!swizzle.empty()) text += "." + swizzle;
+        if (!swizzle.empty()) text.append(".").append(swizzle);
         return text;
     }
 
