@@ -220,8 +220,9 @@ void execute(const Instruction& in, LaneRegisterFiles& files, uint32_t laneCount
         });
         break;
     case Opcode::Tex:
-        r = LaneVector{};  // the sampler fills only the live lanes
         files.sampler->sample(in.sources[1].index, a, laneCount, r);
+        for (uint32_t k = 0; k < 4; ++k)  // the sampler fills only the live lanes
+            std::fill(r.c[k] + laneCount, r.c[k] + kLanes, 0.0f);
         break;
     default: return;  // the decoder admits no other opcode
     }
