@@ -120,7 +120,8 @@ bool DFile::Close() {
     return true;
 }
 
-int32_t DFile::Read(void* buffer, uint32_t count) {
+template <class StreamTransfer, class FileTransfer>
+int32_t DFile::Transfer(uint32_t count, StreamTransfer onStream, FileTransfer onFile) {
     int32_t result = -1;
     {
         Locked locked(lock_);
@@ -129,43 +130,28 @@ int32_t DFile::Read(void* buffer, uint32_t count) {
         if (limit_ >= 0 && !pastLimit) n = std::min(n, limit_ - position_);
         if (IsOpen() && !pastLimit && SeekLocked(0, DDataOverride::SeekCurrent)) {
             if (stream_) {
-                result = stream_->Read(buffer, n);
-                if (result > 0) position_ += result;
+                result = onStream(*stream_, n);
             } else {
                 uint32_t done = 0;
-                if (os::readFile(handle_->file, buffer, static_cast<uint32_t>(n), done)) {
-                    result = static_cast<int32_t>(done);
-                    position_ += result;
-                }
+                if (onFile(handle_->file, static_cast<uint32_t>(n), done)) result = static_cast<int32_t>(done);
             }
+            if (result > 0) position_ += result;
         }
     }
     if (result < 0) RaiseError();
     return result;
 }
 
+int32_t DFile::Read(void* buffer, uint32_t count) {
+    return Transfer(
+        count, [&](DDataOverride& stream, int32_t n) { return stream.Read(buffer, n); },
+        [&](os::FileHandle file, uint32_t n, uint32_t& done) { return os::readFile(file, buffer, n, done); });
+}
+
 int32_t DFile::Write(const void* bytes, uint32_t count) {
-    int32_t result = -1;
-    {
-        Locked locked(lock_);
-        int32_t n = static_cast<int32_t>(std::min<uint32_t>(count, INT32_MAX));
-        const bool pastLimit = limit_ >= 0 && position_ >= limit_;
-        if (limit_ >= 0 && !pastLimit) n = std::min(n, limit_ - position_);
-        if (IsOpen() && !pastLimit && SeekLocked(0, DDataOverride::SeekCurrent)) {
-            if (stream_) {
-                result = stream_->Write(bytes, n);
-                if (result > 0) position_ += result;
-            } else {
-                uint32_t done = 0;
-                if (os::writeFile(handle_->file, bytes, static_cast<uint32_t>(n), done)) {
-                    result = static_cast<int32_t>(done);
-                    position_ += result;
-                }
-            }
-        }
-    }
-    if (result < 0) RaiseError();
-    return result;
+    return Transfer(
+        count, [&](DDataOverride& stream, int32_t n) { return stream.Write(bytes, n); },
+        [&](os::FileHandle file, uint32_t n, uint32_t& done) { return os::writeFile(file, bytes, n, done); });
 }
 
 bool DFile::Seek(int32_t offset, int32_t whence) {

@@ -77,6 +77,11 @@ private:
 
     void RaiseError();
 
+    // Read and Write: clamps the count to the view's limit, moves the shared handle to this
+    // object's position and runs the transfer on the stream or the file, under the lock.
+    template <class StreamTransfer, class FileTransfer>
+    int32_t Transfer(uint32_t count, StreamTransfer onStream, FileTransfer onFile);
+
     int32_t position_ = 0;
     int32_t base_ = 0;
     int32_t limit_ = -1;

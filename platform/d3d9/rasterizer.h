@@ -1,0 +1,43 @@
+#pragma once
+// Triangle rasterisation with the rules of Direct3D 9: pixel centres at integer coordinates,
+// the top-left fill rule, positions snapped to 1/256 pixel, attributes interpolated with
+// perspective correction (linear in rhw), z linear in screen space. Pixels are produced in 2x2
+// quads so that texture level selection can look at neighbouring pixels.
+#include "platform/d3d9/d3d9_enums.h"
+#include "platform/d3d9/shaded_vertex.h"
+
+namespace platform::d3d9 {
+
+// Screen positions beyond this many pixels from the origin are refused.
+constexpr float kMaxScreenCoordinate = 32768.0f;
+
+struct RasterVertex {
+    float x, y, z, rhw;
+    float attr[kMaxAttributes];
+};
+
+// Pixels [left, right) x [top, bottom).
+struct PixelRect {
+    int left, top, right, bottom;
+};
+
+struct Quad {
+    int x, y;       // the top-left pixel; x and y are even
+    unsigned mask;  // bit i set: pixel i is covered; 0 (x, y), 1 (x+1, y), 2 (x, y+1), 3 (x+1, y+1)
+    float z[4];
+    float attr[4][kMaxAttributes];  // also for uncovered pixels (for derivatives)
+};
+
+class QuadSink {
+public:
+    virtual ~QuadSink() = default;
+    virtual void shadeQuad(const Quad& quad) = 0;
+};
+
+// Rasterises one triangle inside `clip`. D3DCULL_CW drops triangles whose vertices run
+// clockwise on screen, D3DCULL_CCW counter-clockwise ones. Degenerate triangles and vertices
+// with non-finite or out-of-range positions or a non-positive rhw draw nothing.
+void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c, int attributeCount,
+                       D3DCULL cull, const PixelRect& clip, QuadSink& sink);
+
+}  // namespace platform::d3d9

@@ -1,0 +1,44 @@
+#pragma once
+// Texture sampling: POINT and LINEAR filtering, WRAP, CLAMP and BORDER addressing, and mip
+// levels chosen from the texel-space derivatives of a 2x2 quad (POINT and LINEAR mip filters).
+// Texels are read as ARGB (X8R8G8B8 with alpha 1; DXT levels as decoded at unlock). Filter
+// weights are quantised to 1/256, so a sample at a texel centre returns that texel exactly.
+#include <array>
+
+#include "platform/d3d9/state_store.h"
+
+namespace platform::d3d9 {
+
+class IDirect3DSurface9;
+class IDirect3DTexture9;
+
+struct Colour {
+    float r, g, b, a;
+};
+
+Colour colourFromArgb(DWORD argb);
+
+class TextureSampler {
+public:
+    TextureSampler(const IDirect3DTexture9& texture, const std::array<DWORD, kSamplerStateLimit>& states);
+
+    // Level of detail for a quad from its four (u, v) pairs (pixels 0..3 as in Quad).
+    float levelOfDetail(const float u[4], const float v[4]) const;
+    Colour sample(float u, float v, float lod) const;
+
+private:
+    Colour sampleLevel(UINT level, float u, float v, DWORD filter) const;
+    // The texel at addressed coordinates; -1 in either stands for the border colour.
+    Colour fetch(const IDirect3DSurface9& surface, int x, int y) const;
+
+    const IDirect3DTexture9& texture_;
+    DWORD addressU_, addressV_;
+    DWORD magFilter_, minFilter_, mipFilter_;
+    float lodBias_;
+    UINT firstLevel_;  // MAXMIPLEVEL, limited to the chain
+    UINT levels_;
+    Colour border_;
+    bool opaque_;  // X8R8G8B8: alpha reads 1
+};
+
+}  // namespace platform::d3d9

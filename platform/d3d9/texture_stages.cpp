@@ -1,0 +1,115 @@
+#include "platform/d3d9/texture_stages.h"
+
+#include <algorithm>
+
+namespace platform::d3d9 {
+namespace {
+
+bool supportedOperation(DWORD op) {
+    return op == D3DTOP_DISABLE || op == D3DTOP_SELECTARG1 || op == D3DTOP_SELECTARG2 || op == D3DTOP_MODULATE ||
+           op == D3DTOP_ADD;
+}
+
+bool supportedArgument(DWORD arg) {
+    if (arg & ~(D3DTA_SELECTMASK | D3DTA_COMPLEMENT | D3DTA_ALPHAREPLICATE)) return false;
+    const DWORD source = arg & D3DTA_SELECTMASK;
+    return source <= D3DTA_SPECULAR;
+}
+
+bool operationReads(DWORD op, int argument) {
+    switch (op) {
+    case D3DTOP_SELECTARG1: return argument == 1;
+    case D3DTOP_SELECTARG2: return argument == 2;
+    case D3DTOP_MODULATE:
+    case D3DTOP_ADD: return true;
+    default: return false;
+    }
+}
+
+float combine(DWORD op, float a, float b) {
+    switch (op) {
+    case D3DTOP_SELECTARG1: return a;
+    case D3DTOP_SELECTARG2: return b;
+    case D3DTOP_MODULATE: return a * b;
+    default: return std::min(a + b, 1.0f);  // ADD
+    }
+}
+
+}  // namespace
+
+UINT activeStageCount(const StateStore& states) {
+    UINT count = 0;
+    while (count < kStageCount && states.stage[count][D3DTSS_COLOROP] != D3DTOP_DISABLE) ++count;
+    return count;
+}
+
+HRESULT validateTextureStages(const StateStore& states) {
+    const UINT active = activeStageCount(states);
+    for (UINT i = 0; i < active; ++i) {
+        const auto& s = states.stage[i];
+        if (!supportedOperation(s[D3DTSS_COLOROP])) return D3DERR_UNSUPPORTEDCOLOROPERATION;
+        if (!supportedOperation(s[D3DTSS_ALPHAOP])) return D3DERR_UNSUPPORTEDALPHAOPERATION;
+        for (int arg = 1; arg <= 2; ++arg) {
+            const DWORD colourArg = s[arg == 1 ? D3DTSS_COLORARG1 : D3DTSS_COLORARG2];
+            const DWORD alphaArg = s[arg == 1 ? D3DTSS_ALPHAARG1 : D3DTSS_ALPHAARG2];
+            if (operationReads(s[D3DTSS_COLOROP], arg) && !supportedArgument(colourArg))
+                return D3DERR_UNSUPPORTEDCOLORARG;
+            if (operationReads(s[D3DTSS_ALPHAOP], arg) && !supportedArgument(alphaArg))
+                return D3DERR_UNSUPPORTEDALPHAARG;
+        }
+    }
+    return D3D_OK;
+}
+
+bool stageReadsTexture(const StateStore& states, UINT stage) {
+    if (stage >= activeStageCount(states)) return false;
+    const auto& s = states.stage[stage];
+    for (int arg = 1; arg <= 2; ++arg) {
+        const DWORD colourArg = s[arg == 1 ? D3DTSS_COLORARG1 : D3DTSS_COLORARG2];
+        const DWORD alphaArg = s[arg == 1 ? D3DTSS_ALPHAARG1 : D3DTSS_ALPHAARG2];
+        if (operationReads(s[D3DTSS_COLOROP], arg) && (colourArg & D3DTA_SELECTMASK) == D3DTA_TEXTURE) return true;
+        if (operationReads(s[D3DTSS_ALPHAOP], arg) && (alphaArg & D3DTA_SELECTMASK) == D3DTA_TEXTURE) return true;
+    }
+    return false;
+}
+
+TextureStages::TextureStages(const StateStore& states)
+    : count_(activeStageCount(states)), textureFactor_(colourFromArgb(states.render[D3DRS_TEXTUREFACTOR])) {
+    for (UINT i = 0; i < count_; ++i) {
+        const auto& s = states.stage[i];
+        stages_[i] = {s[D3DTSS_COLOROP], s[D3DTSS_COLORARG1], s[D3DTSS_COLORARG2],
+                      s[D3DTSS_ALPHAOP], s[D3DTSS_ALPHAARG1], s[D3DTSS_ALPHAARG2]};
+    }
+}
+
+Colour TextureStages::argument(DWORD arg, UINT stage, const Colour& current, const StageInputs& in) const {
+    Colour c;
+    switch (arg & D3DTA_SELECTMASK) {
+    case D3DTA_DIFFUSE: c = in.diffuse; break;
+    case D3DTA_CURRENT: c = stage == 0 ? in.diffuse : current; break;
+    case D3DTA_TEXTURE: c = in.texture[stage]; break;
+    case D3DTA_TFACTOR: c = textureFactor_; break;
+    default: c = in.specular; break;
+    }
+    if (arg & D3DTA_COMPLEMENT) c = {1.0f - c.r, 1.0f - c.g, 1.0f - c.b, 1.0f - c.a};
+    if (arg & D3DTA_ALPHAREPLICATE) c = {c.a, c.a, c.a, c.a};
+    return c;
+}
+
+Colour TextureStages::run(const StageInputs& in) const {
+    Colour current = in.diffuse;
+    for (UINT i = 0; i < count_; ++i) {
+        const Stage& s = stages_[i];
+        const Colour c1 = argument(s.colourArg1, i, current, in);
+        const Colour c2 = argument(s.colourArg2, i, current, in);
+        Colour next{combine(s.colourOp, c1.r, c2.r), combine(s.colourOp, c1.g, c2.g), combine(s.colourOp, c1.b, c2.b),
+                    current.a};
+        // An alpha operation of DISABLE passes the current alpha on.
+        if (s.alphaOp != D3DTOP_DISABLE)
+            next.a = combine(s.alphaOp, argument(s.alphaArg1, i, current, in).a, argument(s.alphaArg2, i, current, in).a);
+        current = next;
+    }
+    return current;
+}
+
+}  // namespace platform::d3d9

@@ -1,0 +1,46 @@
+#pragma once
+// The fixed-function texture stages: DISABLE, SELECTARG1, SELECTARG2, MODULATE and ADD over
+// the arguments DIFFUSE, CURRENT, TEXTURE, TFACTOR and SPECULAR (with COMPLEMENT and
+// ALPHAREPLICATE). Stages run from 0 until the first whose colour operation is DISABLE;
+// CURRENT on stage 0 is the diffuse colour. A stage whose texture is unbound reads opaque
+// white for TEXTURE, so MODULATE passes the current colour through and ADD saturates it.
+#include "platform/d3d9/sampler.h"
+#include "platform/d3d9/state_store.h"
+
+namespace platform::d3d9 {
+
+// Checks that every active stage uses operations and arguments the device implements:
+// D3D_OK or the matching D3DERR_UNSUPPORTED... code.
+HRESULT validateTextureStages(const StateStore& states);
+
+// Number of stages that run (before the first DISABLE colour operation).
+UINT activeStageCount(const StateStore& states);
+
+// True when an active stage reads its texture.
+bool stageReadsTexture(const StateStore& states, UINT stage);
+
+struct StageInputs {
+    Colour diffuse;
+    Colour specular;
+    Colour texture[kStageCount];  // the sampled texels (white for unbound stages)
+};
+
+// The stages of one draw, decoded once from the states.
+class TextureStages {
+public:
+    explicit TextureStages(const StateStore& states);
+    Colour run(const StageInputs& inputs) const;
+
+private:
+    struct Stage {
+        DWORD colourOp, colourArg1, colourArg2;
+        DWORD alphaOp, alphaArg1, alphaArg2;
+    };
+    Colour argument(DWORD arg, UINT stage, const Colour& current, const StageInputs& in) const;
+
+    UINT count_;
+    Stage stages_[kStageCount];
+    Colour textureFactor_;
+};
+
+}  // namespace platform::d3d9

@@ -1,0 +1,160 @@
+#include "platform/d3d9/triangle_pipeline.h"
+
+#include <algorithm>
+
+#include "platform/d3d9/clipper.h"
+#include "platform/d3d9/format_info.h"
+#include "platform/d3d9/texture.h"
+#include "platform/d3d9/texture_stages.h"
+
+namespace platform::d3d9 {
+namespace {
+
+constexpr int kFogAttribute = 8;
+constexpr int kTexAttribute = kColourAttributes;
+
+bool supportedAddress(DWORD mode) {
+    return mode == D3DTADDRESS_WRAP || mode == D3DTADDRESS_CLAMP || mode == D3DTADDRESS_BORDER;
+}
+
+bool supportedFilter(DWORD filter) { return filter == D3DTEXF_POINT || filter == D3DTEXF_LINEAR; }
+
+HRESULT validateSamplers(const StateStore& states) {
+    for (UINT i = 0; i < kStageCount; ++i) {
+        if (!stageReadsTexture(states, i)) continue;
+        const auto& s = states.sampler[i];
+        if (!supportedAddress(s[D3DSAMP_ADDRESSU]) || !supportedAddress(s[D3DSAMP_ADDRESSV]))
+            return D3DERR_CONFLICTINGRENDERSTATE;
+        if (!supportedFilter(s[D3DSAMP_MAGFILTER]) || !supportedFilter(s[D3DSAMP_MINFILTER]) ||
+            (s[D3DSAMP_MIPFILTER] != D3DTEXF_NONE && !supportedFilter(s[D3DSAMP_MIPFILTER])))
+            return D3DERR_UNSUPPORTEDTEXTUREFILTER;
+        if ((states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF0000u) != 0 ||
+            states.stage[i][D3DTSS_TEXCOORDINDEX] >= static_cast<DWORD>(kTexCoordSets))
+            return D3DERR_CONFLICTINGRENDERSTATE;
+    }
+    return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT validatePipelineStates(const StateStore& states) {
+    if (const HRESULT hr = validateOutputStates(states); FAILED(hr)) return hr;
+    if (const HRESULT hr = validateTextureStages(states); FAILED(hr)) return hr;
+    return validateSamplers(states);
+}
+
+TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& targets,
+                                   const IDirect3DTexture9* const textures[kStageCount], bool pretransformed)
+    : targets_(targets),
+      stages_(states),
+      pretransformed_(pretransformed),
+      output_(states),
+      cull_(static_cast<D3DCULL>(states.render[D3DRS_CULLMODE])),
+      targetOpaque_(targets.colour->desc().Format == D3DFMT_X8R8G8B8) {
+    const D3DVIEWPORT9& vp = targets.viewport;
+    clip_ = {static_cast<int>(vp.X), static_cast<int>(vp.Y), static_cast<int>(vp.X + vp.Width),
+             static_cast<int>(vp.Y + vp.Height)};
+    clip_.right = std::min(clip_.right, static_cast<int>(targets.colour->width()));
+    clip_.bottom = std::min(clip_.bottom, static_cast<int>(targets.colour->height()));
+    if (!targets.depth) {
+        output_.depthTest = output_.depthWrite = false;
+    } else if (output_.depthTest) {
+        depthBits_ = depthBits(targets.depth->desc().Format);
+        clip_.right = std::min(clip_.right, static_cast<int>(targets.depth->width()));
+        clip_.bottom = std::min(clip_.bottom, static_cast<int>(targets.depth->height()));
+    }
+
+    int texSets = 0;
+    for (UINT i = 0; i < kStageCount; ++i) {
+        texCoordSet_[i] = static_cast<int>(states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF);
+        if (!stageReadsTexture(states, i) || !textures[i]) continue;
+        samplers_[i].emplace(*textures[i], states.sampler[i]);
+        texSets = std::max(texSets, texCoordSet_[i] + 1);
+    }
+    attributeCount_ = attributeCount(texSets);
+}
+
+RasterVertex TrianglePipeline::toRaster(const ShadedVertex& v, bool project) const {
+    RasterVertex r;
+    if (project) {
+        const D3DVIEWPORT9& vp = targets_.viewport;
+        const float rhw = 1.0f / v.position[3];
+        r.x = static_cast<float>(vp.X) + (1.0f + v.position[0] * rhw) * static_cast<float>(vp.Width) * 0.5f;
+        r.y = static_cast<float>(vp.Y) + (1.0f - v.position[1] * rhw) * static_cast<float>(vp.Height) * 0.5f;
+        r.z = vp.MinZ + v.position[2] * rhw * (vp.MaxZ - vp.MinZ);
+        r.rhw = rhw;
+    } else {
+        r.x = v.position[0];
+        r.y = v.position[1];
+        r.z = v.position[2];
+        r.rhw = v.position[3];
+    }
+    for (int c = 0; c < 4; ++c) {
+        r.attr[c] = v.colour[0][c];
+        r.attr[4 + c] = v.colour[1][c];
+    }
+    r.attr[kFogAttribute] = v.fog;
+    for (int k = kTexAttribute; k < attributeCount_; ++k) r.attr[k] = v.tex[(k - kTexAttribute) / 4][(k - kTexAttribute) % 4];
+    return r;
+}
+
+void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c) {
+    if (pretransformed_) {
+        rasterizeTriangle(toRaster(a, false), toRaster(b, false), toRaster(c, false), attributeCount_, cull_, clip_, *this);
+        return;
+    }
+    ShadedVertex polygon[kMaxClippedVertices];
+    const int count = clipTriangle(a, b, c, polygon);
+    if (count < 3) return;
+    RasterVertex projected[kMaxClippedVertices];
+    for (int i = 0; i < count; ++i) projected[i] = toRaster(polygon[i], true);
+    for (int i = 1; i + 1 < count; ++i)
+        rasterizeTriangle(projected[0], projected[i], projected[i + 1], attributeCount_, cull_, clip_, *this);
+}
+
+void TrianglePipeline::shadeQuad(const Quad& quad) {
+    Colour texels[4][kStageCount];
+    for (UINT s = 0; s < kStageCount; ++s) {
+        if (!samplers_[s]) {
+            for (auto& pixel : texels) pixel[s] = {1.0f, 1.0f, 1.0f, 1.0f};
+            continue;
+        }
+        const int base = kTexAttribute + 4 * texCoordSet_[s];
+        float u[4], v[4];
+        for (int p = 0; p < 4; ++p) {
+            u[p] = quad.attr[p][base];
+            v[p] = quad.attr[p][base + 1];
+        }
+        const float lod = samplers_[s]->levelOfDetail(u, v);
+        for (int p = 0; p < 4; ++p)
+            if (quad.mask & (1u << p)) texels[p][s] = samplers_[s]->sample(u[p], v[p], lod);
+    }
+    for (int p = 0; p < 4; ++p)
+        if (quad.mask & (1u << p)) shadePixel(quad, p, texels[p]);
+}
+
+void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]) {
+    const float* attr = quad.attr[pixel];
+    StageInputs inputs;
+    inputs.diffuse = {attr[0], attr[1], attr[2], attr[3]};
+    inputs.specular = {attr[4], attr[5], attr[6], attr[7]};
+    for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
+    Colour colour = stages_.run(inputs);
+    if (output_.fog) colour = applyFog(output_, colour, attr[kFogAttribute]);
+
+    if (output_.alphaTest && !compareValues(output_.alphaFunction, colourByte(colour.a), output_.alphaReference))
+        return;
+
+    const std::size_t x = static_cast<std::size_t>(quad.x + (pixel & 1));
+    const std::size_t y = static_cast<std::size_t>(quad.y + (pixel >> 1));
+    if (output_.depthTest) {
+        std::uint32_t& stored = targets_.depth->texels()[y * targets_.depth->width() + x];
+        const std::uint32_t depth = quantiseDepth(quad.z[pixel], depthBits_);
+        if (!compareValues(output_.depthFunction, depth, stored)) return;
+        if (output_.depthWrite) stored = depth;
+    }
+    std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
+    target = blendAndMask(output_, colour, target, targetOpaque_);
+}
+
+}  // namespace platform::d3d9

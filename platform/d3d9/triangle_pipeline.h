@@ -1,0 +1,54 @@
+#pragma once
+// Draws processed triangles into the bound targets: clipping (or the pretransformed path),
+// viewport transform, culling, rasterisation, the fixed-function texture stages, fog, alpha
+// test, depth and blending. One object serves one draw call with fixed states.
+#include "platform/d3d9/d3d9_structs.h"
+#include "platform/d3d9/pixel_output.h"
+#include "platform/d3d9/rasterizer.h"
+#include "platform/d3d9/sampler.h"
+#include "platform/d3d9/shaded_vertex.h"
+#include "platform/d3d9/texture_stages.h"
+
+#include <optional>
+
+namespace platform::d3d9 {
+
+class IDirect3DSurface9;
+class IDirect3DTexture9;
+
+struct DrawTargets {
+    IDirect3DSurface9* colour;
+    IDirect3DSurface9* depth;  // may be null
+    D3DVIEWPORT9 viewport;
+};
+
+// Checks every state the pipeline interprets; D3D_OK or the code a draw fails with.
+HRESULT validatePipelineStates(const StateStore& states);
+
+class TrianglePipeline final : public QuadSink {
+public:
+    // `textures[i]` is the texture bound to stage i or null.
+    TrianglePipeline(const StateStore& states, const DrawTargets& targets,
+                     const IDirect3DTexture9* const textures[kStageCount], bool pretransformed);
+
+    void drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c);
+    void shadeQuad(const Quad& quad) override;
+
+private:
+    RasterVertex toRaster(const ShadedVertex& v, bool project) const;
+    void shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]);
+
+    DrawTargets targets_;
+    TextureStages stages_;
+    bool pretransformed_;
+    OutputState output_;
+    D3DCULL cull_;
+    PixelRect clip_;
+    int attributeCount_;
+    UINT depthBits_ = 0;
+    std::optional<TextureSampler> samplers_[kStageCount];
+    int texCoordSet_[kStageCount];
+    bool targetOpaque_;
+};
+
+}  // namespace platform::d3d9

@@ -1,0 +1,25 @@
+#include "tests/sound/mpeg/fixture_tools.h"
+
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/fixture_paths.h"
+
+namespace sound::mpeg::test {
+
+bool toolAvailable(const std::string& tool) {
+    const std::string probe = "command -v " + tool + " > /dev/null 2>&1";
+    if (std::system(probe.c_str()) == 0) return true;
+    if (tessera::test::runningInCi()) ADD_FAILURE() << tool << " is missing (install it with scripts/deps)";
+    return false;
+}
+
+bool runCommand(const std::string& commandLine) {
+    const std::string quiet = commandLine + " > /dev/null 2>&1";
+    const int status = std::system(quiet.c_str());
+    if (status != 0) ADD_FAILURE() << "command failed (" << status << "): " << commandLine;
+    return status == 0;
+}
+
+}  // namespace sound::mpeg::test

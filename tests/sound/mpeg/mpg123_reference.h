@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sound::mpeg::test {
+
+// The reference decoding of an MPEG audio file by libmpg123 (the test oracle): float output
+// times 32768, truncated toward zero and clamped to 16 bits, interleaved. An "Info" or
+// "Xing" frame is decoded as an ordinary (silent) frame, and no encoder delay is removed.
+struct ReferenceDecoding {
+    bool available = false;  // false when the suite was built without libmpg123
+    std::string error;
+    int channels = 0;
+    int sampleRate = 0;
+    std::vector<int16_t> samples;
+};
+
+ReferenceDecoding decodeWithMpg123(const std::string& path);
+
+}  // namespace sound::mpeg::test

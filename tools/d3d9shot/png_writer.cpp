@@ -1,0 +1,43 @@
+#include "tools/d3d9shot/png_writer.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace d3d9shot {
+
+bool writePng(const std::string& path, std::uint32_t width, std::uint32_t height,
+              const std::vector<std::uint32_t>& argb) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), &std::fclose);
+    if (!file) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file.get());
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        for (std::uint32_t x = 0; x < width; ++x) {
+            const std::uint32_t p = argb[static_cast<std::size_t>(y) * width + x];
+            row[3 * x] = static_cast<png_byte>(p >> 16);
+            row[3 * x + 1] = static_cast<png_byte>(p >> 8);
+            row[3 * x + 2] = static_cast<png_byte>(p);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+}  // namespace d3d9shot
