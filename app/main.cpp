@@ -5,6 +5,9 @@
 #include "app/app_main.h"
 #include "foundation/DApplication.h"
 #include "foundation/DDebug.h"
+#include "foundation/imagefile/image_file.h"
+#include "pixelconv/math_tables.h"
+#include "pixelconv/ycbcr_tables.h"
 #include "platform/os/broken_pipe.h"
 #include "platform/os/command_line.h"
 #include "platform/os/cp932.h"
@@ -28,8 +31,10 @@ int main(int argc, char** argv) {
     platform::os::ignoreBrokenPipeSignal();
     std::set_new_handler(&ThrowBadAlloc);
 
-    // Process-wide tables and the image plug-ins are prepared here, before the application
-    // object: the sine and square-root tables, then the YCbCr tables, then the plug-ins.
+    // Process-wide tables and the image plug-ins are prepared before the application object.
+    mirel::DMathInitTables();
+    mirel::DimgInitYCbCrTables();
+    mirel::_DSusieInit();
 
     int exitCode;
     {
@@ -38,6 +43,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "tessera: cannot use the program directory of %s "
                                  "(unknown, or its path is longer than 263 bytes)\n",
                          platform::os::moduleFileName().c_str());
+            mirel::DSusieTerm();
             return 1;
         }
         mirel::DApplication::SetCurrent(&application);
@@ -49,7 +55,8 @@ int main(int argc, char** argv) {
     debug.File().Close();
     debug.EnableFile(false);
 
-    // The image plug-ins are freed here, after the debug log is closed.
+    // The image plug-ins are freed after the debug log is closed.
+    mirel::DSusieTerm();
 
     return exitCode;
 }
