@@ -49,7 +49,8 @@ HRESULT IDirect3DDevice9::validatePresentParameters(const AdapterProfile& profil
 IDirect3DDevice9::IDirect3DDevice9(DeviceCreation creation, const D3DPRESENT_PARAMETERS& pp)
     : profile_(std::move(creation.profile)),
       creation_(creation.parameters),
-      presenter_(std::move(creation.presenter)) {
+      presenter_(std::move(creation.presenter)),
+      workers_(std::make_unique<TileWorkers>(creation.rasterThreads)) {
     createSwapChain(pp);
 }
 

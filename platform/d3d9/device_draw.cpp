@@ -109,6 +109,7 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
                               vertex(vertexNumber(source.indices, source.baseVertex, at[1])),
                               vertex(vertexNumber(source.indices, source.baseVertex, at[2])));
     }
+    pipeline.draw(*workers_);
     return D3D_OK;
 }
 

@@ -141,7 +141,7 @@ HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow
     if (FAILED(p->failures->createDevice)) return p->failures->createDevice;
     if (const HRESULT hr = IDirect3DDevice9::validatePresentParameters(*p, *parameters); FAILED(hr)) return hr;
 
-    DeviceCreation creation{*p, {adapter, type, focusWindow, behaviorFlags}, nullptr};
+    DeviceCreation creation{*p, {adapter, type, focusWindow, behaviorFlags}, nullptr, config_.rasterThreads};
     creation.presenter = config_.makePresenter ? config_.makePresenter(focusWindow) : nullptr;
     if (!creation.presenter) creation.presenter = std::make_unique<MemoryPresenter>();
     *device = new IDirect3DDevice9(std::move(creation), *parameters);

@@ -72,6 +72,7 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
         texSets = std::max(texSets, texCoordSet_[i] + 1);
     }
     attributeCount_ = attributeCount(texSets);
+    raster_.emplace(attributeCount_, cull_, clip_);
 }
 
 RasterVertex TrianglePipeline::toRaster(const ShadedVertex& v, bool project) const {
@@ -100,7 +101,7 @@ RasterVertex TrianglePipeline::toRaster(const ShadedVertex& v, bool project) con
 
 void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c) {
     if (pretransformed_) {
-        rasterizeTriangle(toRaster(a, false), toRaster(b, false), toRaster(c, false), attributeCount_, cull_, clip_, *this);
+        raster_->add(toRaster(a, false), toRaster(b, false), toRaster(c, false));
         return;
     }
     ShadedVertex polygon[kMaxClippedVertices];
@@ -109,8 +110,10 @@ void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b
     RasterVertex projected[kMaxClippedVertices];
     for (int i = 0; i < count; ++i) projected[i] = toRaster(polygon[i], true);
     for (int i = 1; i + 1 < count; ++i)
-        rasterizeTriangle(projected[0], projected[i], projected[i + 1], attributeCount_, cull_, clip_, *this);
+        raster_->add(projected[0], projected[i], projected[i + 1]);
 }
+
+void TrianglePipeline::draw(TileWorkers& workers) { raster_->draw(*this, workers); }
 
 void TrianglePipeline::shadeQuad(const Quad& quad) {
     Colour texels[4][kStageCount];

@@ -11,6 +11,8 @@
 
 #include <optional>
 
+#include "platform/d3d9/tiled_raster.h"
+
 namespace platform::d3d9 {
 
 class IDirect3DSurface9;
@@ -31,7 +33,11 @@ public:
     TrianglePipeline(const StateStore& states, const DrawTargets& targets,
                      const IDirect3DTexture9* const textures[kStageCount], bool pretransformed);
 
+    // Queues a triangle; draw() rasterises and shades the queue on the tile workers.
     void drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c);
+    void draw(TileWorkers& workers);
+    // Called from several threads at once, for quads of different tiles: reads the pipeline's
+    // state and writes only the quad's pixels.
     void shadeQuad(const Quad& quad) override;
 
 private:
@@ -49,6 +55,7 @@ private:
     std::optional<TextureSampler> samplers_[kStageCount];
     int texCoordSet_[kStageCount];
     bool targetOpaque_;
+    std::optional<TiledRaster> raster_;
 };
 
 }  // namespace platform::d3d9
