@@ -56,6 +56,7 @@ TextureSampler::TextureSampler(const IDirect3DTexture9& texture, const std::arra
       lodBias_(bitsFloat(states[D3DSAMP_MIPMAPLODBIAS])),
       levels_(texture.GetLevelCount()),
       border_(colourFromArgb(states[D3DSAMP_BORDERCOLOR])),
+      borderBits_(states[D3DSAMP_BORDERCOLOR]),
       opaque_(texture.format() == D3DFMT_X8R8G8B8) {
     firstLevel_ = std::min<UINT>(states[D3DSAMP_MAXMIPLEVEL], levels_ - 1);
     if (!std::isfinite(lodBias_)) lodBias_ = 0.0f;
@@ -85,6 +86,22 @@ Colour TextureSampler::sample(float u, float v, float lod) const {
     const Colour near = sampleLevel(lower, u, v, minFilter_);
     if (fraction == 0.0f || lower + 1 >= levels_) return near;
     return mix(near, sampleLevel(lower + 1, u, v, minFilter_), fraction);
+}
+
+bool TextureSampler::readsSingleTexels() const {
+    return magFilter_ != D3DTEXF_LINEAR && minFilter_ != D3DTEXF_LINEAR && (mipFilter_ == D3DTEXF_NONE || levels_ == 1);
+}
+
+std::uint32_t TextureSampler::texelBits(float u, float v) const {
+    const IDirect3DSurface9& surface = texture_.level(firstLevel_);
+    const int width = static_cast<int>(surface.width()), height = static_cast<int>(surface.height());
+    const int x = addressTexel(static_cast<int>(std::floor(limitCoordinate(u, addressU_) * static_cast<float>(width))),
+                               width, addressU_);
+    const int y = addressTexel(static_cast<int>(std::floor(limitCoordinate(v, addressV_) * static_cast<float>(height))),
+                               height, addressV_);
+    if (x < 0 || y < 0) return borderBits_;
+    const std::uint32_t texel = surface.texels()[static_cast<std::size_t>(y) * surface.width() + x];
+    return opaque_ ? texel | 0xFF000000u : texel;
 }
 
 Colour TextureSampler::sampleLevel(UINT level, float u, float v, DWORD filter) const {

@@ -72,7 +72,32 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
         texSets = std::max(texSets, texCoordSet_[i] + 1);
     }
     attributeCount_ = attributeCount(texSets);
+    fastPath_ = chooseFastPath(states);
     raster_.emplace(attributeCount_, cull_, clip_);
+}
+
+TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& states) const {
+    if (activeStageCount(states) != 1 || !samplers_[0]) return FastPath::none;
+    const auto& stage = states.stage[0];
+    const bool modulate = stage[D3DTSS_COLOROP] == D3DTOP_MODULATE && stage[D3DTSS_ALPHAOP] == D3DTOP_MODULATE;
+    const bool select = stage[D3DTSS_COLOROP] == D3DTOP_SELECTARG1 && stage[D3DTSS_ALPHAOP] == D3DTOP_SELECTARG1 &&
+                        stage[D3DTSS_COLORARG1] == D3DTA_TEXTURE && stage[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE;
+    if (modulate) {
+        const auto pairs = [](DWORD a, DWORD b) {
+            return (a == D3DTA_TEXTURE && b == D3DTA_DIFFUSE) || (a == D3DTA_DIFFUSE && b == D3DTA_TEXTURE);
+        };
+        const bool sprite = pairs(stage[D3DTSS_COLORARG1], stage[D3DTSS_COLORARG2]) &&
+                            pairs(stage[D3DTSS_ALPHAARG1], stage[D3DTSS_ALPHAARG2]);
+        return sprite ? FastPath::modulate : FastPath::none;
+    }
+    if (!select || !samplers_[0]->readsSingleTexels() || output_.fog || output_.alphaTest || output_.depthTest ||
+        output_.writeMask != 0xF)
+        return FastPath::none;
+    if (!output_.blend) return FastPath::copy;
+    const bool addsOne = output_.srcBlend == D3DBLEND_ONE && output_.destBlend == D3DBLEND_ONE &&
+                         output_.blendOp == D3DBLENDOP_ADD && output_.srcBlendAlpha == D3DBLEND_ONE &&
+                         output_.destBlendAlpha == D3DBLEND_ONE && output_.blendOpAlpha == D3DBLENDOP_ADD;
+    return addsOne ? FastPath::add : FastPath::none;
 }
 
 RasterVertex TrianglePipeline::toRaster(const ShadedVertex& v, bool project) const {
@@ -115,7 +140,33 @@ void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b
 
 void TrianglePipeline::draw(TileWorkers& workers) { raster_->draw(*this, workers); }
 
+void TrianglePipeline::copyQuad(const Quad& quad, bool add) {
+    const int base = kTexAttribute + 4 * texCoordSet_[0];
+    const std::size_t width = targets_.colour->width();
+    std::uint32_t* texels = targets_.colour->texels();
+    for (int p = 0; p < 4; ++p) {
+        if (!(quad.mask & (1u << p))) continue;
+        const std::uint32_t source = samplers_[0]->texelBits(quad.attr[p][base], quad.attr[p][base + 1]);
+        std::uint32_t& target =
+            texels[static_cast<std::size_t>(quad.y + (p >> 1)) * width + static_cast<std::size_t>(quad.x + (p & 1))];
+        std::uint32_t result = source;
+        if (add) {
+            // Channel sums saturate at 255, as the blend's clamp to 1 does.
+            result = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                const std::uint32_t sum = ((source >> shift) & 0xFF) + ((target >> shift) & 0xFF);
+                result |= std::min<std::uint32_t>(sum, 0xFF) << shift;
+            }
+        }
+        target = targetOpaque_ ? result | 0xFF000000u : result;
+    }
+}
+
 void TrianglePipeline::shadeQuad(const Quad& quad) {
+    if (fastPath_ == FastPath::copy || fastPath_ == FastPath::add) {
+        copyQuad(quad, fastPath_ == FastPath::add);
+        return;
+    }
     Colour texels[4][kStageCount];
     for (UINT s = 0; s < kStageCount; ++s) {
         if (!samplers_[s]) {
@@ -138,11 +189,17 @@ void TrianglePipeline::shadeQuad(const Quad& quad) {
 
 void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]) {
     const float* attr = quad.attr[pixel];
-    StageInputs inputs;
-    inputs.diffuse = {attr[0], attr[1], attr[2], attr[3]};
-    inputs.specular = {attr[4], attr[5], attr[6], attr[7]};
-    for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
-    Colour colour = stages_.run(inputs);
+    Colour colour;
+    if (fastPath_ == FastPath::modulate) {
+        const Colour& t = texels[0];
+        colour = {t.r * attr[0], t.g * attr[1], t.b * attr[2], t.a * attr[3]};
+    } else {
+        StageInputs inputs;
+        inputs.diffuse = {attr[0], attr[1], attr[2], attr[3]};
+        inputs.specular = {attr[4], attr[5], attr[6], attr[7]};
+        for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
+        colour = stages_.run(inputs);
+    }
     if (output_.fog) colour = applyFog(output_, colour, attr[kFogAttribute]);
 
     if (output_.alphaTest && !compareValues(output_.alphaFunction, colourByte(colour.a), output_.alphaReference))

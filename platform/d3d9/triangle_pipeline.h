@@ -41,6 +41,14 @@ public:
     void shadeQuad(const Quad& quad) override;
 
 private:
+    // Shortcuts for the most frequent draws, each giving exactly what the general path gives:
+    // a single-texel texture copy (stage 0 selects the texture, no blending, tests or fog), the
+    // same added onto the target (blending ONE + ONE), and a sprite (stage 0 modulates texture
+    // and diffuse; any output states).
+    enum class FastPath { none, copy, add, modulate };
+    FastPath chooseFastPath(const StateStore& states) const;
+    void copyQuad(const Quad& quad, bool add);
+
     RasterVertex toRaster(const ShadedVertex& v, bool project) const;
     void shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]);
 
@@ -55,6 +63,7 @@ private:
     std::optional<TextureSampler> samplers_[kStageCount];
     int texCoordSet_[kStageCount];
     bool targetOpaque_;
+    FastPath fastPath_ = FastPath::none;
     std::optional<TiledRaster> raster_;
 };
 
