@@ -69,8 +69,10 @@ public:
                                HANDLE* shared);
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DIndexBuffer9** buffer, HANDLE* shared);
-    HRESULT CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader);
-    HRESULT CreatePixelShader(const DWORD* function, IDirect3DPixelShader9** shader);
+    // Shader token streams come with their length in tokens: a stream that does not end
+    // within it, or fails validation, is refused.
+    HRESULT CreateVertexShader(const DWORD* function, UINT tokenCount, IDirect3DVertexShader9** shader);
+    HRESULT CreatePixelShader(const DWORD* function, UINT tokenCount, IDirect3DPixelShader9** shader);
 
     // States and bindings.
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);

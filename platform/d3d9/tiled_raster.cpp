@@ -60,10 +60,12 @@ void TiledRaster::draw(QuadSink& sink, TileWorkers& workers) {
         const PixelRect clip{std::max(clip_.left, column * kTileSize), std::max(clip_.top, row * kTileSize),
                              std::min(clip_.right, (column + 1) * kTileSize),
                              std::min(clip_.bottom, (row + 1) * kTileSize)};
-        for (const std::uint32_t i : bins[tile]) {
-            const RasterVertex* v = triangles_[i].vertex;
-            rasterizeTriangle(v[0], v[1], v[2], attributeCount_, cull_, clip, sink);
-        }
+        sink.drawTile([&](QuadSink& tileSink) {
+            for (const std::uint32_t i : bins[tile]) {
+                const RasterVertex* v = triangles_[i].vertex;
+                rasterizeTriangle(v[0], v[1], v[2], attributeCount_, cull_, clip, tileSink);
+            }
+        });
     });
     triangles_.clear();
 }

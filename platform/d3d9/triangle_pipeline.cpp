@@ -1,6 +1,7 @@
 #include "platform/d3d9/triangle_pipeline.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/d3d9/clipper.h"
 #include "platform/d3d9/format_info.h"
@@ -19,15 +20,20 @@ bool supportedAddress(DWORD mode) {
 
 bool supportedFilter(DWORD filter) { return filter == D3DTEXF_POINT || filter == D3DTEXF_LINEAR; }
 
+HRESULT validateSampler(const StateStore& states, UINT i) {
+    const auto& s = states.sampler[i];
+    if (!supportedAddress(s[D3DSAMP_ADDRESSU]) || !supportedAddress(s[D3DSAMP_ADDRESSV]))
+        return D3DERR_CONFLICTINGRENDERSTATE;
+    if (!supportedFilter(s[D3DSAMP_MAGFILTER]) || !supportedFilter(s[D3DSAMP_MINFILTER]) ||
+        (s[D3DSAMP_MIPFILTER] != D3DTEXF_NONE && !supportedFilter(s[D3DSAMP_MIPFILTER])))
+        return D3DERR_UNSUPPORTEDTEXTUREFILTER;
+    return D3D_OK;
+}
+
 HRESULT validateSamplers(const StateStore& states) {
     for (UINT i = 0; i < kStageCount; ++i) {
         if (!stageReadsTexture(states, i)) continue;
-        const auto& s = states.sampler[i];
-        if (!supportedAddress(s[D3DSAMP_ADDRESSU]) || !supportedAddress(s[D3DSAMP_ADDRESSV]))
-            return D3DERR_CONFLICTINGRENDERSTATE;
-        if (!supportedFilter(s[D3DSAMP_MAGFILTER]) || !supportedFilter(s[D3DSAMP_MINFILTER]) ||
-            (s[D3DSAMP_MIPFILTER] != D3DTEXF_NONE && !supportedFilter(s[D3DSAMP_MIPFILTER])))
-            return D3DERR_UNSUPPORTEDTEXTUREFILTER;
+        if (const HRESULT hr = validateSampler(states, i); FAILED(hr)) return hr;
         if ((states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF0000u) != 0 ||
             states.stage[i][D3DTSS_TEXCOORDINDEX] >= static_cast<DWORD>(kTexCoordSets))
             return D3DERR_CONFLICTINGRENDERSTATE;
@@ -37,14 +43,23 @@ HRESULT validateSamplers(const StateStore& states) {
 
 }  // namespace
 
-HRESULT validatePipelineStates(const StateStore& states) {
+HRESULT validatePipelineStates(const StateStore& states, const shader::DecodedShader* pixelShader) {
     if (const HRESULT hr = validateOutputStates(states); FAILED(hr)) return hr;
+    if (pixelShader) {
+        for (const shader::SamplerDeclaration& declared : pixelShader->samplers) {
+            if (declared.index >= kStageCount) continue;
+            if (const HRESULT hr = validateSampler(states, declared.index); FAILED(hr)) return hr;
+        }
+        return D3D_OK;
+    }
     if (const HRESULT hr = validateTextureStages(states); FAILED(hr)) return hr;
     return validateSamplers(states);
 }
 
 TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& targets,
-                                   const IDirect3DTexture9* const textures[kStageCount], bool pretransformed)
+                                   const IDirect3DTexture9* const textures[kStageCount], bool pretransformed,
+                                   const shader::DecodedShader* pixelShader,
+                                   std::span<const shader::Float4> pixelConstants)
     : targets_(targets),
       stages_(states),
       pretransformed_(pretransformed),
@@ -65,14 +80,24 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
     }
 
     int texSets = 0;
-    for (UINT i = 0; i < kStageCount; ++i) {
-        texCoordSet_[i] = static_cast<int>(states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF);
-        if (!stageReadsTexture(states, i) || !textures[i]) continue;
-        samplers_[i].emplace(*textures[i], states.sampler[i]);
-        texSets = std::max(texSets, texCoordSet_[i] + 1);
+    if (pixelShader) {
+        pixelShader_.emplace(*pixelShader);
+        pixelShader_->setConstants(pixelConstants);
+        for (const shader::SamplerDeclaration& declared : pixelShader->samplers)
+            if (declared.index < kStageCount && textures[declared.index])
+                samplers_[declared.index].emplace(*textures[declared.index], states.sampler[declared.index]);
+        for (const shader::InputDeclaration& input : pixelShader->inputs)
+            if (input.type == shader::RegisterType::Texture) texSets = std::max(texSets, input.index + 1);
+    } else {
+        for (UINT i = 0; i < kStageCount; ++i) {
+            texCoordSet_[i] = static_cast<int>(states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF);
+            if (!stageReadsTexture(states, i) || !textures[i]) continue;
+            samplers_[i].emplace(*textures[i], states.sampler[i]);
+            texSets = std::max(texSets, texCoordSet_[i] + 1);
+        }
+        fastPath_ = chooseFastPath(states);
     }
     attributeCount_ = attributeCount(texSets);
-    fastPath_ = chooseFastPath(states);
     raster_.emplace(attributeCount_, cull_, clip_);
 }
 
@@ -200,6 +225,11 @@ void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texe
         for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
         colour = stages_.run(inputs);
     }
+    writePixel(quad, pixel, colour);
+}
+
+void TrianglePipeline::writePixel(const Quad& quad, int pixel, Colour colour) {
+    const float* attr = quad.attr[pixel];
     if (output_.fog) colour = applyFog(output_, colour, attr[kFogAttribute]);
 
     if (output_.alphaTest && !compareValues(output_.alphaFunction, colourByte(colour.a), output_.alphaReference))
@@ -215,6 +245,96 @@ void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texe
     }
     std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
     target = blendAndMask(output_, colour, target, targetOpaque_);
+}
+
+namespace {
+
+// texld over the draw's samplers: lanes come in whole quads, four lanes each, and each quad
+// picks its level of detail from its own four coordinates.
+class QuadSamplers final : public shader::ShaderSampler {
+public:
+    explicit QuadSamplers(const std::optional<TextureSampler> (&samplers)[kStageCount]) : samplers_(samplers) {}
+
+    void sample(std::uint32_t sampler, const shader::LaneVector& coordinates, std::uint32_t laneCount,
+                shader::LaneVector& texels) override {
+        const TextureSampler* source = sampler < kStageCount && samplers_[sampler] ? &*samplers_[sampler] : nullptr;
+        for (std::uint32_t first = 0; first < laneCount; first += 4) {
+            const float* u = &coordinates.c[0][first];
+            const float* v = &coordinates.c[1][first];
+            const float lod = source ? source->levelOfDetail(u, v) : 0.0f;
+            for (std::uint32_t lane = first; lane < first + 4 && lane < laneCount; ++lane) {
+                const Colour t = source ? source->sample(u[lane - first], v[lane - first], lod)
+                                        : Colour{0.0f, 0.0f, 0.0f, 1.0f};
+                texels.c[0][lane] = t.r;
+                texels.c[1][lane] = t.g;
+                texels.c[2][lane] = t.b;
+                texels.c[3][lane] = t.a;
+            }
+        }
+    }
+
+private:
+    const std::optional<TextureSampler> (&samplers_)[kStageCount];
+};
+
+// Collects the quads of one triangle for the pixel shader, four at a time (a full batch of
+// lanes). The quads of one triangle never share a pixel, so shading them together changes
+// nothing in the order each pixel sees.
+class PixelShaderBatch final : public QuadSink {
+public:
+    explicit PixelShaderBatch(TrianglePipeline& pipeline) : pipeline_(pipeline) {}
+    void shadeQuad(const Quad& quad) override {
+        quads_[count_++] = quad;
+        if (count_ == kQuads) endTriangle();
+    }
+    void endTriangle() override {
+        if (count_ > 0) pipeline_.shadeQuadsWithPixelShader(quads_, count_);
+        count_ = 0;
+    }
+
+private:
+    static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);
+    TrianglePipeline& pipeline_;
+    Quad quads_[kQuads];
+    int count_ = 0;
+};
+
+}  // namespace
+
+void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize) {
+    if (!pixelShader_) {
+        rasterize(*this);
+        return;
+    }
+    auto batch = std::make_unique<PixelShaderBatch>(*this);
+    rasterize(*batch);
+    batch->endTriangle();
+}
+
+void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count) {
+    auto lanes = std::make_unique<shader::PixelLanes>();
+    for (int q = 0; q < count; ++q) {
+        for (int p = 0; p < 4; ++p) {
+            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
+            const float* attr = quads[q].attr[p];
+            for (int c = 0; c < 4; ++c) {
+                lanes->colours[0].c[c][lane] = attr[c];
+                lanes->colours[1].c[c][lane] = attr[4 + c];
+            }
+            for (int t = 0; kTexAttribute + 4 * t < attributeCount_; ++t)
+                for (int c = 0; c < 4; ++c) lanes->texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
+        }
+    }
+    QuadSamplers samplers(samplers_);
+    pixelShader_->run(*lanes, static_cast<std::uint32_t>(4 * count), samplers);
+    for (int q = 0; q < count; ++q) {
+        for (int p = 0; p < 4; ++p) {
+            if (!(quads[q].mask & (1u << p))) continue;
+            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
+            const shader::LaneVector& out = lanes->colour;
+            writePixel(quads[q], p, {out.c[0][lane], out.c[1][lane], out.c[2][lane], out.c[3][lane]});
+        }
+    }
 }
 
 }  // namespace platform::d3d9
