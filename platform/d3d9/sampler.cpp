@@ -32,6 +32,13 @@ int addressTexel(int i, int size, DWORD address) {
     }
 }
 
+// floor() as an int for the texel coordinates here, which limitCoordinate keeps within a few
+// texture sizes; the same value as std::floor without a library call on baseline x86-64.
+int floorToInt(float x) {
+    const int truncated = static_cast<int>(x);
+    return x < static_cast<float>(truncated) ? truncated - 1 : truncated;
+}
+
 float quantiseWeight(float f) { return std::floor(f * 256.0f + 0.5f) / 256.0f; }
 
 Colour mix(const Colour& a, const Colour& b, float t) {
@@ -95,9 +102,9 @@ bool TextureSampler::readsSingleTexels() const {
 std::uint32_t TextureSampler::texelBits(float u, float v) const {
     const IDirect3DSurface9& surface = texture_.level(firstLevel_);
     const int width = static_cast<int>(surface.width()), height = static_cast<int>(surface.height());
-    const int x = addressTexel(static_cast<int>(std::floor(limitCoordinate(u, addressU_) * static_cast<float>(width))),
+    const int x = addressTexel(floorToInt(limitCoordinate(u, addressU_) * static_cast<float>(width)),
                                width, addressU_);
-    const int y = addressTexel(static_cast<int>(std::floor(limitCoordinate(v, addressV_) * static_cast<float>(height))),
+    const int y = addressTexel(floorToInt(limitCoordinate(v, addressV_) * static_cast<float>(height)),
                                height, addressV_);
     if (x < 0 || y < 0) return borderBits_;
     const std::uint32_t texel = surface.texels()[static_cast<std::size_t>(y) * surface.width() + x];
@@ -110,10 +117,10 @@ Colour TextureSampler::sampleLevel(UINT level, float u, float v, DWORD filter) c
     const float tu = u * static_cast<float>(width);
     const float tv = v * static_cast<float>(height);
     if (filter != D3DTEXF_LINEAR)
-        return fetch(surface, addressTexel(static_cast<int>(std::floor(tu)), width, addressU_),
-                     addressTexel(static_cast<int>(std::floor(tv)), height, addressV_));
+        return fetch(surface, addressTexel(floorToInt(tu), width, addressU_),
+                     addressTexel(floorToInt(tv), height, addressV_));
     const float fu = tu - 0.5f, fv = tv - 0.5f;
-    const int x = static_cast<int>(std::floor(fu)), y = static_cast<int>(std::floor(fv));
+    const int x = floorToInt(fu), y = floorToInt(fv);
     const float wx = quantiseWeight(fu - static_cast<float>(x));
     const float wy = quantiseWeight(fv - static_cast<float>(y));
     const int x0 = addressTexel(x, width, addressU_), x1 = addressTexel(x + 1, width, addressU_);

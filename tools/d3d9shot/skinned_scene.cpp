@@ -310,6 +310,7 @@ bool SkinnedScene::blurPass(const Target& source, const Target& destination, flo
 
 bool SkinnedScene::copyToBackBuffer() {
     device_.SetPixelShader(nullptr);
+    device_.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
     device_.SetTexture(0, scene_.texture);
     device_.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
     device_.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
