@@ -39,7 +39,8 @@ int floorToInt(float x) {
     return x < static_cast<float>(truncated) ? truncated - 1 : truncated;
 }
 
-float quantiseWeight(float f) { return std::floor(f * 256.0f + 0.5f) / 256.0f; }
+// Weights are never negative, so truncation rounds them as floor would.
+float quantiseWeight(float f) { return static_cast<float>(static_cast<int>(f * 256.0f + 0.5f)) / 256.0f; }
 
 Colour mix(const Colour& a, const Colour& b, float t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};

@@ -288,7 +288,7 @@ public:
         if (count_ == kQuads) endTriangle();
     }
     void endTriangle() override {
-        if (count_ > 0) pipeline_.shadeQuadsWithPixelShader(quads_, count_);
+        if (count_ > 0) pipeline_.shadeQuadsWithPixelShader(quads_, count_, lanes_);
         count_ = 0;
     }
 
@@ -297,6 +297,7 @@ private:
     TrianglePipeline& pipeline_;
     Quad quads_[kQuads];
     int count_ = 0;
+    shader::PixelLanes lanes_{};  // reused by every batch of the tile
 };
 
 }  // namespace
@@ -311,27 +312,26 @@ void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize)
     batch->endTriangle();
 }
 
-void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count) {
-    auto lanes = std::make_unique<shader::PixelLanes>();
+void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes) {
     for (int q = 0; q < count; ++q) {
         for (int p = 0; p < 4; ++p) {
             const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
             const float* attr = quads[q].attr[p];
             for (int c = 0; c < 4; ++c) {
-                lanes->colours[0].c[c][lane] = attr[c];
-                lanes->colours[1].c[c][lane] = attr[4 + c];
+                lanes.colours[0].c[c][lane] = attr[c];
+                lanes.colours[1].c[c][lane] = attr[4 + c];
             }
             for (int t = 0; kTexAttribute + 4 * t < attributeCount_; ++t)
-                for (int c = 0; c < 4; ++c) lanes->texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
+                for (int c = 0; c < 4; ++c) lanes.texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
         }
     }
     QuadSamplers samplers(samplers_);
-    pixelShader_->run(*lanes, static_cast<std::uint32_t>(4 * count), samplers);
+    pixelShader_->run(lanes, static_cast<std::uint32_t>(4 * count), samplers);
     for (int q = 0; q < count; ++q) {
         for (int p = 0; p < 4; ++p) {
             if (!(quads[q].mask & (1u << p))) continue;
             const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
-            const shader::LaneVector& out = lanes->colour;
+            const shader::LaneVector& out = lanes.colour;
             writePixel(quads[q], p, {out.c[0][lane], out.c[1][lane], out.c[2][lane], out.c[3][lane]});
         }
     }

@@ -46,8 +46,9 @@ public:
     // state and writes only the quad's pixels.
     void shadeQuad(const Quad& quad) override;
     void drawTile(const std::function<void(QuadSink&)>& rasterize) override;
-    // Runs the pixel shader over up to four quads of one triangle and writes their pixels.
-    void shadeQuadsWithPixelShader(const Quad* quads, int count);
+    // Runs the pixel shader over up to four quads of one triangle, in `lanes` (whose lanes
+    // past the quads may hold anything finite), and writes their pixels.
+    void shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes);
 
 private:
     // Shortcuts for the most frequent draws, each giving exactly what the general path gives:
