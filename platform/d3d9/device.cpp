@@ -49,7 +49,8 @@ HRESULT IDirect3DDevice9::validatePresentParameters(const AdapterProfile& profil
 IDirect3DDevice9::IDirect3DDevice9(DeviceCreation creation, const D3DPRESENT_PARAMETERS& pp)
     : profile_(std::move(creation.profile)),
       creation_(creation.parameters),
-      presenter_(std::move(creation.presenter)) {
+      presenter_(std::move(creation.presenter)),
+      workers_(std::make_unique<TileWorkers>(creation.rasterThreads)) {
     createSwapChain(pp);
 }
 
@@ -149,7 +150,7 @@ HRESULT IDirect3DDevice9::Present(const RECT* sourceRect, const RECT* destRect, 
     if (sourceRect || destRect || dirtyRegion || inScene_) return D3DERR_INVALIDCALL;
     if (const HRESULT state = cooperativeState(); state != D3D_OK) return D3DERR_DEVICELOST;
     const PresentedFrame frame{backBuffer_->width(), backBuffer_->height(), backBuffer_->width() * 4,
-                               backBuffer_->texels()};
+                               backBuffer_->texels(), presentParameters_.PresentationInterval};
     return presenter_->present(frame);
 }
 

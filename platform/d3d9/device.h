@@ -13,6 +13,7 @@
 #include "platform/d3d9/shaders.h"
 #include "platform/d3d9/state_store.h"
 #include "platform/d3d9/texture.h"
+#include "platform/d3d9/tile_workers.h"
 #include "platform/d3d9/vertex_format.h"
 
 namespace platform::d3d9 {
@@ -21,6 +22,7 @@ struct DeviceCreation {
     AdapterProfile profile;
     D3DDEVICE_CREATION_PARAMETERS parameters;
     std::unique_ptr<Presenter> presenter;
+    unsigned rasterThreads = 0;  // threads that draw tiles, the caller included; 0: one per processor
 };
 
 class IDirect3DDevice9 final : public ComObject {
@@ -67,8 +69,10 @@ public:
                                HANDLE* shared);
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DIndexBuffer9** buffer, HANDLE* shared);
-    HRESULT CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader);
-    HRESULT CreatePixelShader(const DWORD* function, IDirect3DPixelShader9** shader);
+    // Shader token streams come with their length in tokens: a stream that does not end
+    // within it, or fails validation, is refused.
+    HRESULT CreateVertexShader(const DWORD* function, UINT tokenCount, IDirect3DVertexShader9** shader);
+    HRESULT CreatePixelShader(const DWORD* function, UINT tokenCount, IDirect3DPixelShader9** shader);
 
     // States and bindings.
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
@@ -104,8 +108,9 @@ public:
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex, UINT vertexCount,
                                  UINT startIndex, UINT primitiveCount);
 
-    // For tests: the call log.
+    // For tests: the call log, and how many threads drew tiles in the last draw.
     CallRecorder& recorder() { return recorder_; }
+    unsigned rasterThreadsUsedLastDraw() const { return workers_->threadsUsedLastRun(); }
 
 private:
     ~IDirect3DDevice9() override;
@@ -126,6 +131,7 @@ private:
     std::unique_ptr<Presenter> presenter_;
     std::shared_ptr<DefaultPoolTally> tally_ = std::make_shared<DefaultPoolTally>();
     CallRecorder recorder_;
+    std::unique_ptr<TileWorkers> workers_;
 
     D3DPRESENT_PARAMETERS presentParameters_{};
     IDirect3DSurface9* backBuffer_ = nullptr;

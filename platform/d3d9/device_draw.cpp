@@ -2,9 +2,11 @@
 // data it comes from before anything is drawn; a draw that would read outside is refused.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "platform/d3d9/device.h"
+#include "platform/d3d9/shader_vertices.h"
 #include "platform/d3d9/triangle_pipeline.h"
 
 namespace platform::d3d9 {
@@ -64,51 +66,66 @@ HRESULT IDirect3DDevice9::checkDrawable(D3DPRIMITIVETYPE type, UINT primitiveCou
     if (primitiveCount == 0 || primitiveCount > profile_.caps.MaxPrimitiveCount) return D3DERR_INVALIDCALL;
     layout = describeFvf(fvf_);
     if (!layout.valid) return D3DERR_INVALIDCALL;
-    // Programmable vertex and pixel processing is not part of this device yet.
-    if (vertexShader_ || pixelShader_) return D3DERR_NOTAVAILABLE;
-    // Fixed-function transform and lighting is not either: untransformed vertices pass
-    // through as clip space, which is only right with lighting off.
-    if (!layout.pretransformed && states_.render[D3DRS_LIGHTING]) return D3DERR_CONFLICTINGRENDERSTATE;
-    return validatePipelineStates(states_);
+    // Fixed-function transform and lighting is not part of this device: untransformed
+    // vertices pass through as clip space, which is only right with lighting off.
+    if (!vertexShader_ && !layout.pretransformed && states_.render[D3DRS_LIGHTING])
+        return D3DERR_CONFLICTINGRENDERSTATE;
+    return validatePipelineStates(states_, pixelShader_ ? &pixelShader_->decoded() : nullptr);
 }
 
 HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const FvfLayout& layout,
                                         const VertexSource& source) {
     const UINT positions = vertexCountFor(type, primitiveCount);
-    std::int64_t low = source.limit, high = source.first - 1;
     for (UINT p = 0; p < positions; ++p) {
         const std::int64_t n = vertexNumber(source.indices, source.baseVertex, p);
         if (n < source.first || n >= source.limit) return D3DERR_INVALIDCALL;
-        low = std::min(low, n);
-        high = std::max(high, n);
     }
     if (cooperativeState() != D3D_OK) return D3D_OK;
 
-    // Indexed draws reuse vertices, so each is processed once into a cache spanning the
-    // indices' range (at most 65536 vertices); other draws process vertices as they come.
-    std::vector<ShadedVertex> processed(source.indices ? static_cast<std::size_t>(high - low + 1) : 3);
-    std::vector<bool> done(processed.size(), false);
-    int nextSlot = 0;
-    auto vertex = [&](std::int64_t n) -> const ShadedVertex& {
-        const std::size_t slot = source.indices ? static_cast<std::size_t>(n - low) : nextSlot++ % 3;
-        if (!source.indices || !done[slot]) {
-            fetchFixedFunctionVertex(source.vertices + static_cast<std::size_t>(n) * source.stride, layout,
-                                     processed[slot]);
-            done[slot] = true;
-        }
-        return processed[slot];
-    };
-
     const IDirect3DTexture9* textures[kStageCount];
     for (UINT s = 0; s < kStageCount; ++s) textures[s] = textures_[s];
-    TrianglePipeline pipeline(states_, {renderTarget_, depthStencil_, viewport_}, textures, layout.pretransformed);
-    for (UINT t = 0; t < primitiveCount; ++t) {
-        UINT at[3];
-        trianglePositions(type, t, at);
-        pipeline.drawTriangle(vertex(vertexNumber(source.indices, source.baseVertex, at[0])),
-                              vertex(vertexNumber(source.indices, source.baseVertex, at[1])),
-                              vertex(vertexNumber(source.indices, source.baseVertex, at[2])));
+    TrianglePipeline pipeline(states_, {renderTarget_, depthStencil_, viewport_}, textures,
+                              layout.pretransformed && !vertexShader_,
+                              pixelShader_ ? &pixelShader_->decoded() : nullptr, pixelConstants_);
+    std::optional<ShaderVertexProcessor> shaderVertices;
+    if (vertexShader_) shaderVertices.emplace(vertexShader_->decoded(), vertexConstants_, layout);
+
+    // Triangles go in chunks: the distinct vertices of a chunk are shaded once, in batches,
+    // then its triangles are queued; the whole draw is rasterised at the end.
+    constexpr UINT kChunkTriangles = 1024;
+    std::vector<std::int64_t> numbers;
+    std::vector<const std::uint8_t*> addresses;
+    std::vector<ShadedVertex> shaded;
+    for (UINT chunk = 0; chunk < primitiveCount; chunk += kChunkTriangles) {
+        const UINT end = std::min(primitiveCount, chunk + kChunkTriangles);
+        numbers.clear();
+        for (UINT t = chunk; t < end; ++t) {
+            UINT at[3];
+            trianglePositions(type, t, at);
+            for (UINT p : at) numbers.push_back(vertexNumber(source.indices, source.baseVertex, p));
+        }
+        std::sort(numbers.begin(), numbers.end());
+        numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+        addresses.resize(numbers.size());
+        for (std::size_t i = 0; i < numbers.size(); ++i)
+            addresses[i] = source.vertices + static_cast<std::size_t>(numbers[i]) * source.stride;
+        shaded.resize(numbers.size());
+        if (shaderVertices) {
+            shaderVertices->process(addresses.data(), addresses.size(), shaded.data());
+        } else {
+            for (std::size_t i = 0; i < addresses.size(); ++i) fetchFixedFunctionVertex(addresses[i], layout, shaded[i]);
+        }
+        auto vertex = [&](UINT position) -> const ShadedVertex& {
+            const std::int64_t n = vertexNumber(source.indices, source.baseVertex, position);
+            return shaded[static_cast<std::size_t>(std::lower_bound(numbers.begin(), numbers.end(), n) - numbers.begin())];
+        };
+        for (UINT t = chunk; t < end; ++t) {
+            UINT at[3];
+            trianglePositions(type, t, at);
+            pipeline.drawTriangle(vertex(at[0]), vertex(at[1]), vertex(at[2]));
+        }
     }
+    pipeline.draw(*workers_);
     return D3D_OK;
 }
 

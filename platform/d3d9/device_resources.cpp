@@ -1,8 +1,11 @@
 // IDirect3DDevice9: creation of textures, buffers and shaders.
 #include <algorithm>
+#include <optional>
+#include <span>
 
 #include "platform/d3d9/device.h"
 #include "platform/d3d9/format_info.h"
+#include "platform/d3d9/shader/shader_decoder.h"
 
 namespace platform::d3d9 {
 namespace {
@@ -79,23 +82,39 @@ HRESULT IDirect3DDevice9::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT 
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader) {
-    recorder_.record("CreateVertexShader", function, shader);
+namespace {
+
+// Decodes a token stream of `tokenCount` tokens as a shader of `kind` no newer than the
+// adapter's `maxVersion` (the caps' version token); nothing when it is refused.
+std::optional<shader::DecodedShader> decodeForDevice(const DWORD* function, UINT tokenCount,
+                                                     shader::ShaderKind kind, DWORD maxVersion) {
+    if (!function || tokenCount == 0) return std::nullopt;
+    shader::DecodeResult result = shader::decodeShader(std::span<const std::uint32_t>(function, tokenCount));
+    if (!result.shader || result.shader->kind != kind) return std::nullopt;
+    const DWORD version = (DWORD{result.shader->majorVersion} << 8) | result.shader->minorVersion;
+    if (version > (maxVersion & 0xFFFF)) return std::nullopt;
+    return std::move(result.shader);
+}
+
+}  // namespace
+
+HRESULT IDirect3DDevice9::CreateVertexShader(const DWORD* function, UINT tokenCount, IDirect3DVertexShader9** shader) {
+    recorder_.record("CreateVertexShader", function, tokenCount, shader);
     if (!shader) return D3DERR_INVALIDCALL;
     *shader = nullptr;
-    const UINT count = measureShaderTokens(function, 0xFFFE);
-    if (count == 0 || (function[0] & 0xFFFF) > (profile_.caps.VertexShaderVersion & 0xFFFF)) return D3DERR_INVALIDCALL;
-    *shader = new IDirect3DVertexShader9(function, count);
+    auto decoded = decodeForDevice(function, tokenCount, shader::ShaderKind::Vertex, profile_.caps.VertexShaderVersion);
+    if (!decoded) return D3DERR_INVALIDCALL;
+    *shader = new IDirect3DVertexShader9(function, std::move(*decoded));
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::CreatePixelShader(const DWORD* function, IDirect3DPixelShader9** shader) {
-    recorder_.record("CreatePixelShader", function, shader);
+HRESULT IDirect3DDevice9::CreatePixelShader(const DWORD* function, UINT tokenCount, IDirect3DPixelShader9** shader) {
+    recorder_.record("CreatePixelShader", function, tokenCount, shader);
     if (!shader) return D3DERR_INVALIDCALL;
     *shader = nullptr;
-    const UINT count = measureShaderTokens(function, 0xFFFF);
-    if (count == 0 || (function[0] & 0xFFFF) > (profile_.caps.PixelShaderVersion & 0xFFFF)) return D3DERR_INVALIDCALL;
-    *shader = new IDirect3DPixelShader9(function, count);
+    auto decoded = decodeForDevice(function, tokenCount, shader::ShaderKind::Pixel, profile_.caps.PixelShaderVersion);
+    if (!decoded) return D3DERR_INVALIDCALL;
+    *shader = new IDirect3DPixelShader9(function, std::move(*decoded));
     return D3D_OK;
 }
 

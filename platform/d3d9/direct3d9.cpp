@@ -5,6 +5,9 @@
 
 #include "platform/d3d9/device.h"
 #include "platform/d3d9/memory_presenter.h"
+#include "platform/d3d9/sdl_presenter.h"
+#include "platform/os/headless.h"
+#include "platform/window/sdl_window.h"
 
 namespace platform::d3d9 {
 namespace {
@@ -141,7 +144,7 @@ HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow
     if (FAILED(p->failures->createDevice)) return p->failures->createDevice;
     if (const HRESULT hr = IDirect3DDevice9::validatePresentParameters(*p, *parameters); FAILED(hr)) return hr;
 
-    DeviceCreation creation{*p, {adapter, type, focusWindow, behaviorFlags}, nullptr};
+    DeviceCreation creation{*p, {adapter, type, focusWindow, behaviorFlags}, nullptr, config_.rasterThreads};
     creation.presenter = config_.makePresenter ? config_.makePresenter(focusWindow) : nullptr;
     if (!creation.presenter) creation.presenter = std::make_unique<MemoryPresenter>();
     *device = new IDirect3DDevice9(std::move(creation), *parameters);
@@ -161,6 +164,12 @@ IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
     if (sdkVersion != D3D_SDK_VERSION) return nullptr;
     Direct3DConfig config;
     config.adapters.push_back(softwareAdapterProfile());
+    // A device shows its frames in its focus window, whose handle is the SdlWindow's address;
+    // without a window (headless runs, no display) frames go to a memory presenter.
+    config.makePresenter = [](HWND window) -> std::unique_ptr<Presenter> {
+        if (!window || platform::os::headlessRun()) return nullptr;
+        return std::make_unique<SdlPresenter>(*static_cast<platform::window::SdlWindow*>(window));
+    };
     return new IDirect3D9(std::move(config));
 }
 

@@ -18,6 +18,7 @@ using PresenterFactory = std::function<std::unique_ptr<Presenter>(HWND window)>;
 struct Direct3DConfig {
     std::vector<AdapterProfile> adapters;
     PresenterFactory makePresenter;  // empty: frames go to a memory presenter without callback
+    unsigned rasterThreads = 0;      // threads per device drawing tiles; 0: one per processor
 };
 
 class IDirect3D9 final : public ComObject {

@@ -13,6 +13,7 @@ struct PresentedFrame {
     UINT height;
     UINT pitch;  // bytes between rows
     const std::uint32_t* pixels;
+    UINT interval;  // the device's presentation interval (D3DPRESENT_INTERVAL_...)
 };
 
 class Presenter {

@@ -76,6 +76,7 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
     const double inverseArea = 1.0 / static_cast<double>(area);
 
     Quad quad;
+    bool emitted = false;
     for (std::int64_t qy = top; qy < bottom; qy += 2) {
         for (std::int64_t qx = left; qx < right; qx += 2) {
             std::int64_t values[4][3];
@@ -105,8 +106,10 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
                     quad.attr[p][k] = (w0 * weighted[0][k] + w1 * weighted[1][k] + w2 * weighted[2][k]) * w;
             }
             sink.shadeQuad(quad);
+            emitted = true;
         }
     }
+    if (emitted) sink.endTriangle();
 }
 
 }  // namespace platform::d3d9

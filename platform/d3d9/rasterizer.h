@@ -3,6 +3,8 @@
 // the top-left fill rule, positions snapped to 1/256 pixel, attributes interpolated with
 // perspective correction (linear in rhw), z linear in screen space. Pixels are produced in 2x2
 // quads so that texture level selection can look at neighbouring pixels.
+#include <functional>
+
 #include "platform/d3d9/d3d9_enums.h"
 #include "platform/d3d9/shaded_vertex.h"
 
@@ -32,6 +34,11 @@ class QuadSink {
 public:
     virtual ~QuadSink() = default;
     virtual void shadeQuad(const Quad& quad) = 0;
+    // Called after the last quad of each triangle that produced quads.
+    virtual void endTriangle() {}
+    // Runs `rasterize` for one tile with the sink its quads go to (this one, or one that
+    // gathers them); called on the tile's thread.
+    virtual void drawTile(const std::function<void(QuadSink&)>& rasterize) { rasterize(*this); }
 };
 
 // Rasterises one triangle inside `clip`. D3DCULL_CW drops triangles whose vertices run

@@ -32,7 +32,15 @@ int addressTexel(int i, int size, DWORD address) {
     }
 }
 
-float quantiseWeight(float f) { return std::floor(f * 256.0f + 0.5f) / 256.0f; }
+// floor() as an int for the texel coordinates here, which limitCoordinate keeps within a few
+// texture sizes; the same value as std::floor without a library call on baseline x86-64.
+int floorToInt(float x) {
+    const int truncated = static_cast<int>(x);
+    return x < static_cast<float>(truncated) ? truncated - 1 : truncated;
+}
+
+// Weights are never negative, so truncation rounds them as floor would.
+float quantiseWeight(float f) { return static_cast<float>(static_cast<int>(f * 256.0f + 0.5f)) / 256.0f; }
 
 Colour mix(const Colour& a, const Colour& b, float t) {
     return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
@@ -56,6 +64,7 @@ TextureSampler::TextureSampler(const IDirect3DTexture9& texture, const std::arra
       lodBias_(bitsFloat(states[D3DSAMP_MIPMAPLODBIAS])),
       levels_(texture.GetLevelCount()),
       border_(colourFromArgb(states[D3DSAMP_BORDERCOLOR])),
+      borderBits_(states[D3DSAMP_BORDERCOLOR]),
       opaque_(texture.format() == D3DFMT_X8R8G8B8) {
     firstLevel_ = std::min<UINT>(states[D3DSAMP_MAXMIPLEVEL], levels_ - 1);
     if (!std::isfinite(lodBias_)) lodBias_ = 0.0f;
@@ -87,16 +96,32 @@ Colour TextureSampler::sample(float u, float v, float lod) const {
     return mix(near, sampleLevel(lower + 1, u, v, minFilter_), fraction);
 }
 
+bool TextureSampler::readsSingleTexels() const {
+    return magFilter_ != D3DTEXF_LINEAR && minFilter_ != D3DTEXF_LINEAR && (mipFilter_ == D3DTEXF_NONE || levels_ == 1);
+}
+
+std::uint32_t TextureSampler::texelBits(float u, float v) const {
+    const IDirect3DSurface9& surface = texture_.level(firstLevel_);
+    const int width = static_cast<int>(surface.width()), height = static_cast<int>(surface.height());
+    const int x = addressTexel(floorToInt(limitCoordinate(u, addressU_) * static_cast<float>(width)),
+                               width, addressU_);
+    const int y = addressTexel(floorToInt(limitCoordinate(v, addressV_) * static_cast<float>(height)),
+                               height, addressV_);
+    if (x < 0 || y < 0) return borderBits_;
+    const std::uint32_t texel = surface.texels()[static_cast<std::size_t>(y) * surface.width() + x];
+    return opaque_ ? texel | 0xFF000000u : texel;
+}
+
 Colour TextureSampler::sampleLevel(UINT level, float u, float v, DWORD filter) const {
     const IDirect3DSurface9& surface = texture_.level(level);
     const int width = static_cast<int>(surface.width()), height = static_cast<int>(surface.height());
     const float tu = u * static_cast<float>(width);
     const float tv = v * static_cast<float>(height);
     if (filter != D3DTEXF_LINEAR)
-        return fetch(surface, addressTexel(static_cast<int>(std::floor(tu)), width, addressU_),
-                     addressTexel(static_cast<int>(std::floor(tv)), height, addressV_));
+        return fetch(surface, addressTexel(floorToInt(tu), width, addressU_),
+                     addressTexel(floorToInt(tv), height, addressV_));
     const float fu = tu - 0.5f, fv = tv - 0.5f;
-    const int x = static_cast<int>(std::floor(fu)), y = static_cast<int>(std::floor(fv));
+    const int x = floorToInt(fu), y = floorToInt(fv);
     const float wx = quantiseWeight(fu - static_cast<float>(x));
     const float wy = quantiseWeight(fv - static_cast<float>(y));
     const int x0 = addressTexel(x, width, addressU_), x1 = addressTexel(x + 1, width, addressU_);

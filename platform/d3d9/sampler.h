@@ -4,6 +4,7 @@
 // Texels are read as ARGB (X8R8G8B8 with alpha 1; DXT levels as decoded at unlock). Filter
 // weights are quantised to 1/256, so a sample at a texel centre returns that texel exactly.
 #include <array>
+#include <cstdint>
 
 #include "platform/d3d9/state_store.h"
 
@@ -26,6 +27,13 @@ public:
     float levelOfDetail(const float u[4], const float v[4]) const;
     Colour sample(float u, float v, float lod) const;
 
+    // True when every sample reads exactly one texel of one level (POINT magnification and
+    // minification without mip filtering, or a single level): the level of detail is moot.
+    bool readsSingleTexels() const;
+    // For such a sampler: the texel sample() would read, as ARGB bits (alpha 0xFF for
+    // X8R8G8B8, the border colour's bits for a BORDER texel).
+    std::uint32_t texelBits(float u, float v) const;
+
 private:
     Colour sampleLevel(UINT level, float u, float v, DWORD filter) const;
     // The texel at addressed coordinates; -1 in either stands for the border colour.
@@ -38,6 +46,7 @@ private:
     UINT firstLevel_;  // MAXMIPLEVEL, limited to the chain
     UINT levels_;
     Colour border_;
+    DWORD borderBits_;
     bool opaque_;  // X8R8G8B8: alpha reads 1
 };
 

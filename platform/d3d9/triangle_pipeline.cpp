@@ -1,6 +1,7 @@
 #include "platform/d3d9/triangle_pipeline.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "platform/d3d9/clipper.h"
 #include "platform/d3d9/format_info.h"
@@ -19,15 +20,20 @@ bool supportedAddress(DWORD mode) {
 
 bool supportedFilter(DWORD filter) { return filter == D3DTEXF_POINT || filter == D3DTEXF_LINEAR; }
 
+HRESULT validateSampler(const StateStore& states, UINT i) {
+    const auto& s = states.sampler[i];
+    if (!supportedAddress(s[D3DSAMP_ADDRESSU]) || !supportedAddress(s[D3DSAMP_ADDRESSV]))
+        return D3DERR_CONFLICTINGRENDERSTATE;
+    if (!supportedFilter(s[D3DSAMP_MAGFILTER]) || !supportedFilter(s[D3DSAMP_MINFILTER]) ||
+        (s[D3DSAMP_MIPFILTER] != D3DTEXF_NONE && !supportedFilter(s[D3DSAMP_MIPFILTER])))
+        return D3DERR_UNSUPPORTEDTEXTUREFILTER;
+    return D3D_OK;
+}
+
 HRESULT validateSamplers(const StateStore& states) {
     for (UINT i = 0; i < kStageCount; ++i) {
         if (!stageReadsTexture(states, i)) continue;
-        const auto& s = states.sampler[i];
-        if (!supportedAddress(s[D3DSAMP_ADDRESSU]) || !supportedAddress(s[D3DSAMP_ADDRESSV]))
-            return D3DERR_CONFLICTINGRENDERSTATE;
-        if (!supportedFilter(s[D3DSAMP_MAGFILTER]) || !supportedFilter(s[D3DSAMP_MINFILTER]) ||
-            (s[D3DSAMP_MIPFILTER] != D3DTEXF_NONE && !supportedFilter(s[D3DSAMP_MIPFILTER])))
-            return D3DERR_UNSUPPORTEDTEXTUREFILTER;
+        if (const HRESULT hr = validateSampler(states, i); FAILED(hr)) return hr;
         if ((states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF0000u) != 0 ||
             states.stage[i][D3DTSS_TEXCOORDINDEX] >= static_cast<DWORD>(kTexCoordSets))
             return D3DERR_CONFLICTINGRENDERSTATE;
@@ -37,14 +43,23 @@ HRESULT validateSamplers(const StateStore& states) {
 
 }  // namespace
 
-HRESULT validatePipelineStates(const StateStore& states) {
+HRESULT validatePipelineStates(const StateStore& states, const shader::DecodedShader* pixelShader) {
     if (const HRESULT hr = validateOutputStates(states); FAILED(hr)) return hr;
+    if (pixelShader) {
+        for (const shader::SamplerDeclaration& declared : pixelShader->samplers) {
+            if (declared.index >= kStageCount) continue;
+            if (const HRESULT hr = validateSampler(states, declared.index); FAILED(hr)) return hr;
+        }
+        return D3D_OK;
+    }
     if (const HRESULT hr = validateTextureStages(states); FAILED(hr)) return hr;
     return validateSamplers(states);
 }
 
 TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& targets,
-                                   const IDirect3DTexture9* const textures[kStageCount], bool pretransformed)
+                                   const IDirect3DTexture9* const textures[kStageCount], bool pretransformed,
+                                   const shader::DecodedShader* pixelShader,
+                                   std::span<const shader::Float4> pixelConstants)
     : targets_(targets),
       stages_(states),
       pretransformed_(pretransformed),
@@ -65,13 +80,49 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
     }
 
     int texSets = 0;
-    for (UINT i = 0; i < kStageCount; ++i) {
-        texCoordSet_[i] = static_cast<int>(states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF);
-        if (!stageReadsTexture(states, i) || !textures[i]) continue;
-        samplers_[i].emplace(*textures[i], states.sampler[i]);
-        texSets = std::max(texSets, texCoordSet_[i] + 1);
+    if (pixelShader) {
+        pixelShader_.emplace(*pixelShader);
+        pixelShader_->setConstants(pixelConstants);
+        for (const shader::SamplerDeclaration& declared : pixelShader->samplers)
+            if (declared.index < kStageCount && textures[declared.index])
+                samplers_[declared.index].emplace(*textures[declared.index], states.sampler[declared.index]);
+        for (const shader::InputDeclaration& input : pixelShader->inputs)
+            if (input.type == shader::RegisterType::Texture) texSets = std::max(texSets, input.index + 1);
+    } else {
+        for (UINT i = 0; i < kStageCount; ++i) {
+            texCoordSet_[i] = static_cast<int>(states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF);
+            if (!stageReadsTexture(states, i) || !textures[i]) continue;
+            samplers_[i].emplace(*textures[i], states.sampler[i]);
+            texSets = std::max(texSets, texCoordSet_[i] + 1);
+        }
+        fastPath_ = chooseFastPath(states);
     }
     attributeCount_ = attributeCount(texSets);
+    raster_.emplace(attributeCount_, cull_, clip_);
+}
+
+TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& states) const {
+    if (activeStageCount(states) != 1 || !samplers_[0]) return FastPath::none;
+    const auto& stage = states.stage[0];
+    const bool modulate = stage[D3DTSS_COLOROP] == D3DTOP_MODULATE && stage[D3DTSS_ALPHAOP] == D3DTOP_MODULATE;
+    const bool select = stage[D3DTSS_COLOROP] == D3DTOP_SELECTARG1 && stage[D3DTSS_ALPHAOP] == D3DTOP_SELECTARG1 &&
+                        stage[D3DTSS_COLORARG1] == D3DTA_TEXTURE && stage[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE;
+    if (modulate) {
+        const auto pairs = [](DWORD a, DWORD b) {
+            return (a == D3DTA_TEXTURE && b == D3DTA_DIFFUSE) || (a == D3DTA_DIFFUSE && b == D3DTA_TEXTURE);
+        };
+        const bool sprite = pairs(stage[D3DTSS_COLORARG1], stage[D3DTSS_COLORARG2]) &&
+                            pairs(stage[D3DTSS_ALPHAARG1], stage[D3DTSS_ALPHAARG2]);
+        return sprite ? FastPath::modulate : FastPath::none;
+    }
+    if (!select || !samplers_[0]->readsSingleTexels() || output_.fog || output_.alphaTest || output_.depthTest ||
+        output_.writeMask != 0xF)
+        return FastPath::none;
+    if (!output_.blend) return FastPath::copy;
+    const bool addsOne = output_.srcBlend == D3DBLEND_ONE && output_.destBlend == D3DBLEND_ONE &&
+                         output_.blendOp == D3DBLENDOP_ADD && output_.srcBlendAlpha == D3DBLEND_ONE &&
+                         output_.destBlendAlpha == D3DBLEND_ONE && output_.blendOpAlpha == D3DBLENDOP_ADD;
+    return addsOne ? FastPath::add : FastPath::none;
 }
 
 RasterVertex TrianglePipeline::toRaster(const ShadedVertex& v, bool project) const {
@@ -100,7 +151,7 @@ RasterVertex TrianglePipeline::toRaster(const ShadedVertex& v, bool project) con
 
 void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c) {
     if (pretransformed_) {
-        rasterizeTriangle(toRaster(a, false), toRaster(b, false), toRaster(c, false), attributeCount_, cull_, clip_, *this);
+        raster_->add(toRaster(a, false), toRaster(b, false), toRaster(c, false));
         return;
     }
     ShadedVertex polygon[kMaxClippedVertices];
@@ -109,10 +160,38 @@ void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b
     RasterVertex projected[kMaxClippedVertices];
     for (int i = 0; i < count; ++i) projected[i] = toRaster(polygon[i], true);
     for (int i = 1; i + 1 < count; ++i)
-        rasterizeTriangle(projected[0], projected[i], projected[i + 1], attributeCount_, cull_, clip_, *this);
+        raster_->add(projected[0], projected[i], projected[i + 1]);
+}
+
+void TrianglePipeline::draw(TileWorkers& workers) { raster_->draw(*this, workers); }
+
+void TrianglePipeline::copyQuad(const Quad& quad, bool add) {
+    const int base = kTexAttribute + 4 * texCoordSet_[0];
+    const std::size_t width = targets_.colour->width();
+    std::uint32_t* texels = targets_.colour->texels();
+    for (int p = 0; p < 4; ++p) {
+        if (!(quad.mask & (1u << p))) continue;
+        const std::uint32_t source = samplers_[0]->texelBits(quad.attr[p][base], quad.attr[p][base + 1]);
+        std::uint32_t& target =
+            texels[static_cast<std::size_t>(quad.y + (p >> 1)) * width + static_cast<std::size_t>(quad.x + (p & 1))];
+        std::uint32_t result = source;
+        if (add) {
+            // Channel sums saturate at 255, as the blend's clamp to 1 does.
+            result = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                const std::uint32_t sum = ((source >> shift) & 0xFF) + ((target >> shift) & 0xFF);
+                result |= std::min<std::uint32_t>(sum, 0xFF) << shift;
+            }
+        }
+        target = targetOpaque_ ? result | 0xFF000000u : result;
+    }
 }
 
 void TrianglePipeline::shadeQuad(const Quad& quad) {
+    if (fastPath_ == FastPath::copy || fastPath_ == FastPath::add) {
+        copyQuad(quad, fastPath_ == FastPath::add);
+        return;
+    }
     Colour texels[4][kStageCount];
     for (UINT s = 0; s < kStageCount; ++s) {
         if (!samplers_[s]) {
@@ -135,11 +214,22 @@ void TrianglePipeline::shadeQuad(const Quad& quad) {
 
 void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]) {
     const float* attr = quad.attr[pixel];
-    StageInputs inputs;
-    inputs.diffuse = {attr[0], attr[1], attr[2], attr[3]};
-    inputs.specular = {attr[4], attr[5], attr[6], attr[7]};
-    for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
-    Colour colour = stages_.run(inputs);
+    Colour colour;
+    if (fastPath_ == FastPath::modulate) {
+        const Colour& t = texels[0];
+        colour = {t.r * attr[0], t.g * attr[1], t.b * attr[2], t.a * attr[3]};
+    } else {
+        StageInputs inputs;
+        inputs.diffuse = {attr[0], attr[1], attr[2], attr[3]};
+        inputs.specular = {attr[4], attr[5], attr[6], attr[7]};
+        for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
+        colour = stages_.run(inputs);
+    }
+    writePixel(quad, pixel, colour);
+}
+
+void TrianglePipeline::writePixel(const Quad& quad, int pixel, Colour colour) {
+    const float* attr = quad.attr[pixel];
     if (output_.fog) colour = applyFog(output_, colour, attr[kFogAttribute]);
 
     if (output_.alphaTest && !compareValues(output_.alphaFunction, colourByte(colour.a), output_.alphaReference))
@@ -155,6 +245,96 @@ void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texe
     }
     std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
     target = blendAndMask(output_, colour, target, targetOpaque_);
+}
+
+namespace {
+
+// texld over the draw's samplers: lanes come in whole quads, four lanes each, and each quad
+// picks its level of detail from its own four coordinates.
+class QuadSamplers final : public shader::ShaderSampler {
+public:
+    explicit QuadSamplers(const std::optional<TextureSampler> (&samplers)[kStageCount]) : samplers_(samplers) {}
+
+    void sample(std::uint32_t sampler, const shader::LaneVector& coordinates, std::uint32_t laneCount,
+                shader::LaneVector& texels) override {
+        const TextureSampler* source = sampler < kStageCount && samplers_[sampler] ? &*samplers_[sampler] : nullptr;
+        for (std::uint32_t first = 0; first < laneCount; first += 4) {
+            const float* u = &coordinates.c[0][first];
+            const float* v = &coordinates.c[1][first];
+            const float lod = source ? source->levelOfDetail(u, v) : 0.0f;
+            for (std::uint32_t lane = first; lane < first + 4 && lane < laneCount; ++lane) {
+                const Colour t = source ? source->sample(u[lane - first], v[lane - first], lod)
+                                        : Colour{0.0f, 0.0f, 0.0f, 1.0f};
+                texels.c[0][lane] = t.r;
+                texels.c[1][lane] = t.g;
+                texels.c[2][lane] = t.b;
+                texels.c[3][lane] = t.a;
+            }
+        }
+    }
+
+private:
+    const std::optional<TextureSampler> (&samplers_)[kStageCount];
+};
+
+// Collects the quads of one triangle for the pixel shader, four at a time (a full batch of
+// lanes). The quads of one triangle never share a pixel, so shading them together changes
+// nothing in the order each pixel sees.
+class PixelShaderBatch final : public QuadSink {
+public:
+    explicit PixelShaderBatch(TrianglePipeline& pipeline) : pipeline_(pipeline) {}
+    void shadeQuad(const Quad& quad) override {
+        quads_[count_++] = quad;
+        if (count_ == kQuads) endTriangle();
+    }
+    void endTriangle() override {
+        if (count_ > 0) pipeline_.shadeQuadsWithPixelShader(quads_, count_, lanes_);
+        count_ = 0;
+    }
+
+private:
+    static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);
+    TrianglePipeline& pipeline_;
+    Quad quads_[kQuads];
+    int count_ = 0;
+    shader::PixelLanes lanes_{};  // reused by every batch of the tile
+};
+
+}  // namespace
+
+void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize) {
+    if (!pixelShader_) {
+        rasterize(*this);
+        return;
+    }
+    auto batch = std::make_unique<PixelShaderBatch>(*this);
+    rasterize(*batch);
+    batch->endTriangle();
+}
+
+void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes) {
+    for (int q = 0; q < count; ++q) {
+        for (int p = 0; p < 4; ++p) {
+            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
+            const float* attr = quads[q].attr[p];
+            for (int c = 0; c < 4; ++c) {
+                lanes.colours[0].c[c][lane] = attr[c];
+                lanes.colours[1].c[c][lane] = attr[4 + c];
+            }
+            for (int t = 0; kTexAttribute + 4 * t < attributeCount_; ++t)
+                for (int c = 0; c < 4; ++c) lanes.texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
+        }
+    }
+    QuadSamplers samplers(samplers_);
+    pixelShader_->run(lanes, static_cast<std::uint32_t>(4 * count), samplers);
+    for (int q = 0; q < count; ++q) {
+        for (int p = 0; p < 4; ++p) {
+            if (!(quads[q].mask & (1u << p))) continue;
+            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
+            const shader::LaneVector& out = lanes.colour;
+            writePixel(quads[q], p, {out.c[0][lane], out.c[1][lane], out.c[2][lane], out.c[3][lane]});
+        }
+    }
 }
 
 }  // namespace platform::d3d9

@@ -8,8 +8,12 @@
 #include "platform/d3d9/sampler.h"
 #include "platform/d3d9/shaded_vertex.h"
 #include "platform/d3d9/texture_stages.h"
+#include "platform/d3d9/tiled_raster.h"
+#include "platform/d3d9/shader/pixel_shader_interpreter.h"
 
+#include <functional>
 #include <optional>
+#include <span>
 
 namespace platform::d3d9 {
 
@@ -22,21 +26,43 @@ struct DrawTargets {
     D3DVIEWPORT9 viewport;
 };
 
-// Checks every state the pipeline interprets; D3D_OK or the code a draw fails with.
-HRESULT validatePipelineStates(const StateStore& states);
+// Checks every state the pipeline interprets (with a pixel shader, the output states and the
+// samplers it declares); D3D_OK or the code a draw fails with.
+HRESULT validatePipelineStates(const StateStore& states, const shader::DecodedShader* pixelShader);
 
 class TrianglePipeline final : public QuadSink {
 public:
     // `textures[i]` is the texture bound to stage i or null.
+    // With `pixelShader` (which must outlive the pipeline) pixels are coloured by it instead
+    // of the texture stages.
     TrianglePipeline(const StateStore& states, const DrawTargets& targets,
-                     const IDirect3DTexture9* const textures[kStageCount], bool pretransformed);
+                     const IDirect3DTexture9* const textures[kStageCount], bool pretransformed,
+                     const shader::DecodedShader* pixelShader, std::span<const shader::Float4> pixelConstants);
 
+    // Queues a triangle; draw() rasterises and shades the queue on the tile workers.
     void drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c);
+    void draw(TileWorkers& workers);
+    // Called from several threads at once, for quads of different tiles: reads the pipeline's
+    // state and writes only the quad's pixels.
     void shadeQuad(const Quad& quad) override;
+    void drawTile(const std::function<void(QuadSink&)>& rasterize) override;
+    // Runs the pixel shader over up to four quads of one triangle, in `lanes` (whose lanes
+    // past the quads may hold anything finite), and writes their pixels.
+    void shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes);
 
 private:
+    // Shortcuts for the most frequent draws, each giving exactly what the general path gives:
+    // a single-texel texture copy (stage 0 selects the texture, no blending, tests or fog), the
+    // same added onto the target (blending ONE + ONE), and a sprite (stage 0 modulates texture
+    // and diffuse; any output states).
+    enum class FastPath { none, copy, add, modulate };
+    FastPath chooseFastPath(const StateStore& states) const;
+    void copyQuad(const Quad& quad, bool add);
+
     RasterVertex toRaster(const ShadedVertex& v, bool project) const;
     void shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]);
+    // Fog, alpha test, depth test and write, blending of one pixel's colour.
+    void writePixel(const Quad& quad, int pixel, Colour colour);
 
     DrawTargets targets_;
     TextureStages stages_;
@@ -47,8 +73,11 @@ private:
     int attributeCount_;
     UINT depthBits_ = 0;
     std::optional<TextureSampler> samplers_[kStageCount];
-    int texCoordSet_[kStageCount];
+    int texCoordSet_[kStageCount] = {};
     bool targetOpaque_;
+    FastPath fastPath_ = FastPath::none;
+    std::optional<shader::PixelShaderInterpreter> pixelShader_;
+    std::optional<TiledRaster> raster_;
 };
 
 }  // namespace platform::d3d9

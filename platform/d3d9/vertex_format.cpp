@@ -51,6 +51,7 @@ FvfLayout describeFvf(DWORD fvf) {
     offset += layout.blendWeights * 4;
     if (lastBetaIsIndices) {
         layout.blendIndicesOffset = static_cast<int>(offset);
+        layout.blendIndicesColour = (fvf & D3DFVF_LASTBETA_D3DCOLOR) != 0;
         offset += 4;
     }
     if (fvf & D3DFVF_NORMAL) {
@@ -110,6 +111,44 @@ void fetchFixedFunctionVertex(const std::uint8_t* vertex, const FvfLayout& layou
         tex[3] = 1.0f;
         if (set >= layout.texCoordSets) continue;
         for (UINT c = 0; c < layout.texDimensions[set]; ++c) tex[c] = readFloat(vertex + layout.texOffset[set] + 4 * c);
+    }
+}
+
+void fetchShaderInput(const std::uint8_t* vertex, const FvfLayout& layout, shader::DeclUsage usage,
+                      unsigned usageIndex, float out[4]) {
+    using shader::DeclUsage;
+    out[0] = out[1] = out[2] = 0.0f;
+    out[3] = 1.0f;
+    auto floats = [&](int offset, UINT count) {
+        for (UINT c = 0; c < count; ++c) out[c] = readFloat(vertex + offset + 4 * c);
+    };
+    switch (usage) {
+    case DeclUsage::Position:
+        if (usageIndex == 0) floats(0, layout.pretransformed ? 4 : 3);
+        break;
+    case DeclUsage::BlendWeight:
+        if (usageIndex == 0) floats(12, layout.blendWeights);
+        break;
+    case DeclUsage::BlendIndices:
+        if (usageIndex != 0 || layout.blendIndicesOffset < 0) break;
+        if (layout.blendIndicesColour) {
+            unpackColour(readWord(vertex + layout.blendIndicesOffset), out);
+        } else {
+            for (int c = 0; c < 4; ++c) out[c] = static_cast<float>(vertex[layout.blendIndicesOffset + c]);
+        }
+        break;
+    case DeclUsage::Normal:
+        if (usageIndex == 0 && layout.normalOffset >= 0) floats(layout.normalOffset, 3);
+        break;
+    case DeclUsage::Color: {
+        const int offset = usageIndex == 0 ? layout.diffuseOffset : usageIndex == 1 ? layout.specularOffset : -1;
+        if (offset >= 0) unpackColour(readWord(vertex + offset), out);
+        break;
+    }
+    case DeclUsage::Texcoord:
+        if (usageIndex < layout.texCoordSets) floats(layout.texOffset[usageIndex], layout.texDimensions[usageIndex]);
+        break;
+    default: break;
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/d3d9/d3d9_enums.h"
 #include "platform/d3d9/shaded_vertex.h"
+#include "platform/d3d9/shader/shader_tokens.h"
 
 namespace platform::d3d9 {
 
@@ -14,6 +15,7 @@ struct FvfLayout {
     UINT stride = 0;                // bytes of one vertex
     UINT blendWeights = 0;          // floats after the position
     int blendIndicesOffset = -1;    // the last beta as UBYTE4 or D3DCOLOR
+    bool blendIndicesColour = false;  // D3DCOLOR (LASTBETA_D3DCOLOR) rather than UBYTE4
     int normalOffset = -1;
     int diffuseOffset = -1;
     int specularOffset = -1;
@@ -35,5 +37,14 @@ void unpackColour(std::uint32_t argb, float out[4]);
 // and rhw; a missing diffuse is opaque white, a missing specular (0, 0, 0, 1); the fog factor
 // is the specular alpha. Missing texture-coordinate components read (0, 0, 0, 1).
 void fetchFixedFunctionVertex(const std::uint8_t* vertex, const FvfLayout& layout, ShadedVertex& out);
+
+// A vertex-shader input register declared with `usage` and `usageIndex`, read from the FVF
+// element that carries it: position (XYZRHW gives x, y, z, rhw), blend weights, blend indices,
+// normal, colours 0 (diffuse) and 1 (specular), texture coordinates n. D3DCOLOR elements arrive
+// as (r, g, b, a) in 0..1, so the vertex's first byte is in z; UBYTE4 indices as the bytes'
+// values in memory order. Components the element lacks read (0, 0, 0, 1), as does an element
+// the format does not have.
+void fetchShaderInput(const std::uint8_t* vertex, const FvfLayout& layout, shader::DeclUsage usage,
+                      unsigned usageIndex, float out[4]);
 
 }  // namespace platform::d3d9

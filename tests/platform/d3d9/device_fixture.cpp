@@ -29,6 +29,7 @@ DeviceTest::~DeviceTest() {
 void DeviceTest::createDevice(UINT width, UINT height, std::vector<AdapterProfile> profiles) {
     Direct3DConfig config;
     config.adapters = std::move(profiles);
+    config.rasterThreads = rasterThreads_;
     config.makePresenter = [this](HWND) {
         return std::make_unique<MemoryPresenter>([this](const PresentedFrame& frame) {
             std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frame.width) * frame.height);

@@ -46,6 +46,7 @@ protected:
     void drawRect(float x0, float y0, float x1, float y1, D3DCOLOR colour, float u0 = 0, float v0 = 0, float u1 = 1,
                   float v1 = 1, float z = 0);
 
+    unsigned rasterThreads_ = 1;  // threads drawing tiles in devices made after it is set
     IDirect3D9* d3d_ = nullptr;
     IDirect3DDevice9* device_ = nullptr;
     std::vector<std::vector<std::uint32_t>> frames_;

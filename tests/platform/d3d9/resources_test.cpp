@@ -198,7 +198,9 @@ TEST_F(Resources, ShaderTokenStreamsAreValidatedAndKept) {
     const DWORD vs[] = {0xFFFE0200, 0x0200001F, 0x80000000, 0x900F0000, 0x02000001, 0xC00F0000, 0x90E40000,
                         0x0001FFFE, 0x0000FFFF, 0x0000FFFF};
     IDirect3DVertexShader9* vertex = nullptr;
-    ASSERT_EQ(device_->CreateVertexShader(vs, &vertex), D3D_OK);
+    EXPECT_EQ(device_->CreateVertexShader(vs, 8, &vertex), D3DERR_INVALIDCALL);  // cut before its end
+    EXPECT_EQ(device_->CreateVertexShader(nullptr, 10, &vertex), D3DERR_INVALIDCALL);
+    ASSERT_EQ(device_->CreateVertexShader(vs, 10, &vertex), D3D_OK);
     UINT size = 0;
     ASSERT_EQ(vertex->GetFunction(nullptr, &size), D3D_OK);
     EXPECT_EQ(size, 10u * 4);  // the comment's 0x0000FFFF payload is not the end
@@ -206,19 +208,13 @@ TEST_F(Resources, ShaderTokenStreamsAreValidatedAndKept) {
     vertex->Release();
 
     const DWORD vs3[] = {0xFFFE0300, 0x0000FFFF};
-    EXPECT_EQ(device_->CreateVertexShader(vs3, &vertex), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->CreateVertexShader(vs3, 2, &vertex), D3DERR_INVALIDCALL);
     const DWORD psAsVs[] = {0xFFFF0200, 0x0000FFFF};
-    EXPECT_EQ(device_->CreateVertexShader(psAsVs, &vertex), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->CreateVertexShader(psAsVs, 2, &vertex), D3DERR_INVALIDCALL);
     IDirect3DPixelShader9* pixel = nullptr;
-    ASSERT_EQ(device_->CreatePixelShader(psAsVs, &pixel), D3D_OK);
+    ASSERT_EQ(device_->CreatePixelShader(psAsVs, 2, &pixel), D3D_OK);
     ASSERT_EQ(device_->SetPixelShader(pixel), D3D_OK);
     pixel->Release();
-
-    // Programmable drawing is not available yet: the draw is refused, not misdrawn.
-    device_->BeginScene();
-    const SpriteVertex v[3] = {};
-    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(SpriteVertex)), D3DERR_NOTAVAILABLE);
-    device_->EndScene();
     device_->SetVertexShader(nullptr);
     device_->SetPixelShader(nullptr);
 }

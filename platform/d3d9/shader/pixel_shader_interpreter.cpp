@@ -1,0 +1,36 @@
+#include "platform/d3d9/shader/pixel_shader_interpreter.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/d3d9/shader/lane_executor.h"
+
+namespace platform::d3d9::shader {
+
+PixelShaderInterpreter::PixelShaderInterpreter(const DecodedShader& shader) : shader_(shader) {
+    if (shader.kind != ShaderKind::Pixel) throw std::invalid_argument("not a pixel shader");
+    setConstants({});
+}
+
+void PixelShaderInterpreter::setConstants(std::span<const Float4> constants) {
+    constants_ = mergeConstants(
+        shader_, constants.data(),
+        static_cast<uint32_t>(std::min<size_t>(constants.size(), kPixelConstantRegisters)),
+        kPixelConstantRegisters);
+}
+
+void PixelShaderInterpreter::run(PixelLanes& lanes, uint32_t laneCount,
+                                 ShaderSampler& sampler) const {
+    laneCount = std::min(laneCount, kLanes);
+    LaneRegisterFiles files;
+    files.inputs = lanes.colours;
+    files.textures = lanes.texcoords;
+    files.constants = constants_.data();
+    files.constantCount = kPixelConstantRegisters;
+    files.colours = &lanes.colour;
+    files.sampler = &sampler;
+    resetLaneRegisters(shader_, files);
+    executeLanes(shader_.instructions, files, laneCount);
+}
+
+}  // namespace platform::d3d9::shader

@@ -1,0 +1,36 @@
+#include "platform/d3d9/shader/vertex_shader_interpreter.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/d3d9/shader/lane_executor.h"
+
+namespace platform::d3d9::shader {
+
+VertexShaderInterpreter::VertexShaderInterpreter(const DecodedShader& shader) : shader_(shader) {
+    if (shader.kind != ShaderKind::Vertex) throw std::invalid_argument("not a vertex shader");
+    setConstants({});
+}
+
+void VertexShaderInterpreter::setConstants(std::span<const Float4> constants) {
+    constants_ = mergeConstants(
+        shader_, constants.data(),
+        static_cast<uint32_t>(std::min<size_t>(constants.size(), kVertexConstantRegisters)),
+        kVertexConstantRegisters);
+}
+
+void VertexShaderInterpreter::run(VertexLanes& lanes, uint32_t laneCount) const {
+    laneCount = std::min(laneCount, kLanes);
+    LaneRegisterFiles files;
+    files.inputs = lanes.inputs;
+    files.constants = constants_.data();
+    files.constantCount = kVertexConstantRegisters;
+    files.position = &lanes.position;
+    files.fog = &lanes.fog;
+    files.colours = lanes.colours;
+    files.texcoords = lanes.texcoords;
+    resetLaneRegisters(shader_, files);
+    executeLanes(shader_.instructions, files, laneCount);
+}
+
+}  // namespace platform::d3d9::shader

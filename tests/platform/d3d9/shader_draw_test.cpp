@@ -1,0 +1,147 @@
+// Draws through the vertex and pixel shader interpreters: skinning through a0 with bone
+// indices from a D3DCOLOR, and a pixel-shader blur against a reference computed here.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "tests/platform/d3d9/device_fixture.h"
+#include "tools/shasm/shader_assembler.h"
+
+namespace tessera::test {
+namespace {
+
+std::vector<DWORD> assemble(const char* text) {
+    const tools::shasm::AssembleResult result = tools::shasm::assembleShader(text);
+    EXPECT_TRUE(result.error.empty()) << result.error;
+    return std::vector<DWORD>(result.tokens.begin(), result.tokens.end());
+}
+
+// Position, one blend weight, the bone indices as a D3DCOLOR, a diffuse colour.
+struct SkinnedVertex {
+    float x, y, z;
+    float weight;
+    D3DCOLOR indices;
+    D3DCOLOR colour;
+};
+constexpr DWORD kSkinnedFvf = D3DFVF_XYZB2 | D3DFVF_LASTBETA_D3DCOLOR | D3DFVF_DIFFUSE;
+
+// Bone n's 4x3 matrix in c8 + 3n; the index is the D3DCOLOR's first byte, which arrives in .z.
+constexpr const char* kSkinning = R"(vs_2_0
+dcl_position v0
+dcl_blendweight v1
+dcl_blendindices v2
+dcl_color v3
+def c0, 1, 0, 0, 765.01
+mul r0, v2.zyxw, c0.w
+mova a0.x, r0.x
+m4x3 r1.xyz, v0, c[a0.x + 8]
+mov r1.w, c0.x
+m4x4 oPos, r1, c4
+mov oD0, v3
+)";
+
+class ShaderDraws : public DeviceTest {
+protected:
+    void SetUp() override { createDevice(64, 64); }
+};
+
+TEST_F(ShaderDraws, BoneMatricesMoveASkinnedTriangle) {
+    const std::vector<DWORD> tokens = assemble(kSkinning);
+    IDirect3DVertexShader9* shader = nullptr;
+    ASSERT_EQ(device_->CreateVertexShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader), D3D_OK);
+    ASSERT_EQ(device_->SetVertexShader(shader), D3D_OK);
+    ASSERT_EQ(device_->SetFVF(kSkinnedFvf), D3D_OK);
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    device_->SetVertexShaderConstantF(4, identity, 4);
+    device_->SetVertexShaderConstantF(8, identity, 3);  // bone 0: never used
+    // Bone 2 = index byte 0x02 in the D3DCOLOR's lowest (blue) byte.
+    const SkinnedVertex triangle[3] = {{-0.5f, 0.5f, 0.5f, 1, 0x00000002, 0xFFFF0000},
+                                       {0.0f, 0.5f, 0.5f, 1, 0x00000002, 0xFFFF0000},
+                                       {-0.5f, -0.25f, 0.5f, 1, 0x00000002, 0xFFFF0000}};
+    auto drawWithBone2 = [&](float dx, float dy) {
+        const float bone[12] = {1, 0, 0, dx, 0, 1, 0, dy, 0, 0, 1, 0};
+        device_->SetVertexShaderConstantF(8 + 3 * 2, bone, 3);
+        device_->BeginScene();
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(SkinnedVertex)), D3D_OK);
+        device_->EndScene();
+        return readTarget();
+    };
+    const std::vector<std::uint32_t> still = drawWithBone2(0, 0);
+    const std::vector<std::uint32_t> moved = drawWithBone2(0.5f, -0.25f);  // 16 pixels right, 8 down
+    std::size_t covered = 0;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const std::uint32_t before = still[static_cast<std::size_t>(y) * 64 + x];
+            covered += before == 0xFFFF0000u;
+            EXPECT_TRUE(before == 0xFFFF0000u || before == 0xFF000000u);
+            if (x + 16 < 64 && y + 8 < 64) {
+                EXPECT_EQ(moved[static_cast<std::size_t>(y + 8) * 64 + x + 16], before) << x << "," << y;
+            }
+        }
+    }
+    EXPECT_GT(covered, 100u);
+    device_->SetVertexShader(nullptr);
+    shader->Release();
+}
+
+// A three-tap horizontal blur (weights 1/4, 1/2, 1/4) of a 16x16 texture, one pixel a texel.
+constexpr const char* kBlur = R"(ps_2_0
+dcl t0.xy
+dcl_2d s0
+def c0, 0.0625, 0, 0, 0
+def c1, 0.25, 0.5, 0.25, 0
+add r0, t0, -c0
+texld r0, r0, s0
+texld r1, t0, s0
+add r2, t0, c0
+texld r2, r2, s0
+mul r0, r0, c1.x
+mad r0, r1, c1.y, r0
+mad r0, r2, c1.z, r0
+mov oC0, r0
+)";
+
+TEST_F(ShaderDraws, PixelShaderBlurMatchesAReference) {
+    std::vector<std::uint32_t> texels(16 * 16);
+    std::uint32_t seed = 77;
+    for (auto& t : texels) t = seed = seed * 1664525u + 1013904223u;
+    IDirect3DTexture9* texture = makeTexture(16, 16, texels);
+    const std::vector<DWORD> tokens = assemble(kBlur);
+    IDirect3DPixelShader9* shader = nullptr;
+    ASSERT_EQ(device_->CreatePixelShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader), D3D_OK);
+    device_->SetPixelShader(shader);
+    device_->SetTexture(0, texture);
+    device_->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+    device_->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+    device_->BeginScene();
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    drawRect(-0.5f, -0.5f, 15.5f, 15.5f, 0xFFFFFFFF);
+    device_->EndScene();
+    const std::vector<std::uint32_t> frame = readTarget();
+
+    auto channel = [&](int x, int y, int shift) {
+        x = std::clamp(x, 0, 15);
+        return static_cast<float>((texels[static_cast<std::size_t>(y) * 16 + x] >> shift) & 0xFF) * (1.0f / 255.0f);
+    };
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            std::uint32_t expected = 0;
+            for (int shift : {0, 8, 16, 24}) {
+                float v = channel(x - 1, y, shift) * 0.25f;
+                v = channel(x, y, shift) * 0.5f + v;
+                v = channel(x + 1, y, shift) * 0.25f + v;
+                expected |= static_cast<std::uint32_t>(std::floor(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f)) << shift;
+            }
+            EXPECT_EQ(frame[static_cast<std::size_t>(y) * 64 + x], expected) << x << "," << y;
+        }
+    }
+    device_->SetPixelShader(nullptr);
+    device_->SetTexture(0, nullptr);
+    shader->Release();
+    texture->Release();
+}
+
+}  // namespace
+}  // namespace tessera::test

@@ -1,0 +1,84 @@
+// Tile-parallel rasterisation: frames do not depend on the number of threads, and the tiles
+// of a large draw really are shared between threads.
+#include <gtest/gtest.h>
+
+#include "tests/platform/d3d9/device_fixture.h"
+
+namespace tessera::test {
+namespace {
+
+struct Lcg {
+    std::uint32_t state;
+    std::uint32_t next() { return state = state * 1664525u + 1013904223u; }
+    float unit() { return static_cast<float>(next() >> 8) / 16777216.0f; }
+};
+
+class TileThreading : public DeviceTest {
+protected:
+    // Overlapping blended, depth-tested, textured triangles across many tiles, in several
+    // draws: any change in the order a pixel sees them changes the frame.
+    std::vector<std::uint32_t> renderScene(unsigned threads) {
+        rasterThreads_ = threads;
+        createDevice(300, 200);
+        device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+        device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        std::vector<std::uint32_t> texels(16 * 16);
+        Lcg random{7};
+        for (auto& t : texels) t = random.next();
+        IDirect3DTexture9* texture = makeTexture(16, 16, texels);
+        device_->SetTexture(0, texture);
+        device_->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+        device_->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+        device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+
+        EXPECT_EQ(device_->BeginScene(), D3D_OK);
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF203040, 1.0f, 0);
+        for (int draw = 0; draw < 4; ++draw) {
+            std::vector<SpriteVertex> vertices(3 * 60);
+            for (auto& v : vertices) {
+                v = {random.unit() * 340 - 20, random.unit() * 240 - 20, random.unit(), 1, random.next(),
+                     random.unit() * 3, random.unit() * 3, 0, 0};
+            }
+            EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 60, vertices.data(), sizeof(SpriteVertex)),
+                      D3D_OK);
+        }
+        drawRect(0, 0, 300, 200, 0x80FFFFFF, 0, 0, 2, 2, 0.5f);
+        EXPECT_EQ(device_->EndScene(), D3D_OK);
+        threadsUsed_ = device_->rasterThreadsUsedLastDraw();
+        std::vector<std::uint32_t> frame = readTarget();
+        device_->SetTexture(0, nullptr);
+        texture->Release();
+        EXPECT_EQ(device_->Release(), 0u);
+        device_ = nullptr;
+        d3d_->Release();
+        d3d_ = nullptr;
+        return frame;
+    }
+
+    unsigned threadsUsed_ = 0;
+};
+
+TEST_F(TileThreading, FramesAreIdenticalWithOneTwoAndEightThreads) {
+    const std::vector<std::uint32_t> single = renderScene(1);
+    EXPECT_EQ(threadsUsed_, 1u);
+    for (unsigned threads : {2u, 8u}) {
+        const std::vector<std::uint32_t> frame = renderScene(threads);
+        ASSERT_EQ(frame.size(), single.size());
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < frame.size(); ++i) differing += frame[i] != single[i];
+        EXPECT_EQ(differing, 0u) << threads << " threads";
+    }
+}
+
+TEST_F(TileThreading, TilesOfALargeDrawRunOnSeveralThreads) {
+    renderScene(8);
+    // 300 x 200 spans 5 x 4 tiles, shared out among the eight threads.
+    EXPECT_EQ(threadsUsed_, 8u);
+}
+
+}  // namespace
+}  // namespace tessera::test
