@@ -261,6 +261,9 @@ SQRESULT sq_next(HSQUIRRELVM v, SQInteger idx) {
   switch (sq_type(o)) {
     case OT_TABLE: next = _table(o)->Next(pos, key, val); break;
     case OT_ARRAY: next = _array(o)->Next(pos, key, val); break;
+    case OT_GENERATOR:
+      v->Raise_Error("cannot iterate a generator");
+      return SQ_ERROR;
     default:
       v->Raise_Error("cannot iterate %s", sq_typename(sq_type(o)));
       return SQ_ERROR;
