@@ -120,18 +120,6 @@ bool SQClass::Get(const SQObjectPtr& key, SQObjectPtr& val) const {
   return true;
 }
 
-bool SQClass::Set(const SQObjectPtr& key, const SQObjectPtr& val) {
-  SQObjectPtr idx;
-  if (sq_type(_members) != OT_TABLE || !_table(_members)->Get(key, idx)) return false;
-  if (IsField(idx)) {
-    _defaultvalues[MemberIndex(idx)].val = val;
-  } else {
-    _methods[MemberIndex(idx)].val = val;
-  }
-  if (IsConstructorName(key)) _constructor = val;
-  return true;
-}
-
 bool SQClass::GetAttributes(const SQObjectPtr& key, SQObjectPtr& attrs) const {
   SQObjectPtr idx;
   if (sq_type(_members) != OT_TABLE || !_table(_members)->Get(key, idx)) return false;

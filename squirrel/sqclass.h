@@ -27,7 +27,6 @@ struct SQClass : SQCollectable {
   // instance; anything else is a field whose value each instance copies.
   bool NewSlot(SQSharedState* ss, const SQObjectPtr& key, const SQObjectPtr& val, bool bstatic);
   bool Get(const SQObjectPtr& key, SQObjectPtr& val) const;
-  bool Set(const SQObjectPtr& key, const SQObjectPtr& val);
   bool GetAttributes(const SQObjectPtr& key, SQObjectPtr& attrs) const;
   bool SetAttributes(const SQObjectPtr& key, const SQObjectPtr& attrs);
   // Iteration over the members: name and method or default value.

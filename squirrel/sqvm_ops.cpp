@@ -367,8 +367,6 @@ bool SQVM::Set(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPt
     case OT_INSTANCE:
       if (_instance(self)->Set(key, val)) return true;
       break;
-    case OT_CLASS:
-      return _class(self)->Set(key, val);
     case OT_USERDATA:
       break;
     case OT_ARRAY:
