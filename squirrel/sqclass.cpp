@@ -83,6 +83,7 @@ void SQClass::Finalize() {
 bool SQClass::NewSlot(SQSharedState*, const SQObjectPtr& key, const SQObjectPtr& val,
                       bool bstatic) {
   if (_locked || sq_type(_members) != OT_TABLE) return false;
+  if (IsConstructorName(key)) _constructor = val;
   SQTable* members = _table(_members);
   SQObjectPtr idx;
   const bool exists = members->Get(key, idx);
@@ -90,7 +91,6 @@ bool SQClass::NewSlot(SQSharedState*, const SQObjectPtr& key, const SQObjectPtr&
     _defaultvalues[MemberIndex(idx)].val = val;
     return true;
   }
-  if (IsConstructorName(key)) _constructor = val;
   if (IsFunction(val) || bstatic) {
     const SQMetaMethod mm = IsFunction(val) ? MetaMethodOf(key) : MT_LAST;
     if (mm != MT_LAST) {

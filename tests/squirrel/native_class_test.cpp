@@ -227,3 +227,80 @@ return p.name + " " + q.x + " " + (q instanceof Pos) + " " + (p instanceof Vec3)
 }
 
 }  // namespace
+
+namespace {
+
+class ClassApi : public ::testing::Test {
+ protected:
+  void SetUp() override { v = sq_open(64); }
+  void TearDown() override { sq_close(v); }
+  std::string StringAt(SQInteger idx) {
+    const SQChar* s = u"";
+    sq_getstring(v, idx, &s);
+    return sq_utf16_to_utf8(s);
+  }
+  HSQUIRRELVM v = nullptr;
+};
+
+TEST_F(ClassApi, MembersAttributesAndBases) {
+  sq_newclass(v, SQFalse);  // 1: base
+  sq_pushstring(v, u"f", -1);
+  sq_pushinteger(v, 1);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_newslot(v, 1, SQFalse)));
+  sq_pushstring(v, u"f", -1);
+  sq_pushstring(v, u"attr", -1);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_setattributes(v, 1)));
+  EXPECT_EQ(sq_gettype(v, -1), OT_NULL);  // the old attributes
+  sq_pop(v, 1);
+  sq_pushstring(v, u"f", -1);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_getattributes(v, 1)));
+  EXPECT_EQ(StringAt(-1), "attr");
+  sq_pop(v, 1);
+  sq_pushstring(v, u"missing", -1);
+  EXPECT_TRUE(SQ_FAILED(sq_getattributes(v, 1)));
+  sq_settop(v, 1);
+
+  sq_push(v, 1);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_newclass(v, SQTrue)));  // 2: derived
+  EXPECT_EQ(sq_gettop(v), 2);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_getbase(v, 2)));
+  HSQOBJECT a, b;
+  sq_getstackobj(v, -1, &a);
+  sq_getstackobj(v, 1, &b);
+  EXPECT_EQ(a._unVal.pClass, b._unVal.pClass);
+  sq_pop(v, 1);
+
+  // Raw access to a class and to an instance's fields.
+  sq_pushstring(v, u"g", -1);
+  sq_pushinteger(v, 2);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_rawset(v, 2)));
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_createinstance(v, 2)));  // 3
+  sq_pushstring(v, u"g", -1);
+  sq_pushinteger(v, 7);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_rawset(v, 3)));
+  sq_pushstring(v, u"g", -1);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_rawget(v, 3)));
+  SQInteger n = 0;
+  sq_getinteger(v, -1, &n);
+  EXPECT_EQ(n, 7);
+  sq_pop(v, 1);
+  sq_pushstring(v, u"h", -1);
+  EXPECT_TRUE(SQ_FAILED(sq_rawget(v, 3)));
+
+  // Instances lock the class; the members can still be iterated.
+  sq_pushstring(v, u"late", -1);
+  sq_pushinteger(v, 3);
+  EXPECT_TRUE(SQ_FAILED(sq_newslot(v, 2, SQFalse)));
+  sq_settop(v, 2);
+  sq_pushnull(v);
+  std::string keys;
+  while (SQ_SUCCEEDED(sq_next(v, 2))) {
+    keys += StringAt(-2);
+    sq_pop(v, 2);
+  }
+  EXPECT_EQ(keys.size(), 2u);
+  EXPECT_NE(keys.find('f'), std::string::npos);
+  EXPECT_NE(keys.find('g'), std::string::npos);
+}
+
+}  // namespace
