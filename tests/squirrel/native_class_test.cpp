@@ -226,6 +226,37 @@ return p.name + " " + q.x + " " + (q instanceof Pos) + " " + (p instanceof Vec3)
             "here 2 true true");
 }
 
+TEST_F(NativeClass, UserDataTakesMetamethodsFromItsDelegate) {
+  // A user data whose delegate comes from a script.
+  const std::u16string del = uR"(return {
+  _get = function(k) { return "ud." + k; }, _set = function(k, val) { ::stored <- k + "=" + val; },
+  _typeof = function() { return "U"; }, _tostring = function() { return "<ud>"; },
+  _add = function(o) { return 40 + o; }, _unm = function() { return "minus"; },
+  _call = function(self, a) { return a * 2; }, _cmp = function(o) { return -1; },
+  _nexti = function(prev) { return prev == null ? "only" : null; },
+  _delslot = function(k) { ::stored <- "deleted " + k; } };)";
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, del.data(), static_cast<SQInteger>(del.size()), u"d", SQFalse)));
+  sq_pushroottable(v);
+  ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse)));
+  sq_remove(v, 1);  // 1: the delegate
+  sq_pushroottable(v);  // 2
+  for (const char16_t* name : {u"ud", u"ud2"}) {
+    sq_pushstring(v, name, -1);
+    sq_newuserdata(v, 4);
+    sq_push(v, 1);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_setdelegate(v, -2)));
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_newslot(v, 2, SQFalse)));
+  }
+  sq_settop(v, 0);
+  EXPECT_EQ(Run(uR"(
+local s = ud.x + " " + typeof ud + " " + (ud + 2) + " " + (-ud) + " " + ud(21) + " " + ("x" in ud) + " " + ud;
+ud.k = 5; s += " " + ::stored;
+delete ud.k; s += " " + ::stored;
+foreach (k, val in ud) s += " " + k + ":" + val;
+return s + " " + (ud < ud) + " " + (ud < ::ud2) + " " + (::ud2 < ud);)"),
+            "ud.x U 42 minus 42 false <ud> k=5 deleted k only:ud.only false true true");
+}
+
 }  // namespace
 
 namespace {
