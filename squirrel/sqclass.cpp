@@ -80,8 +80,7 @@ void SQClass::Finalize() {
   _constructor.Null();
 }
 
-bool SQClass::NewSlot(SQSharedState*, const SQObjectPtr& key, const SQObjectPtr& val,
-                      bool bstatic) {
+bool SQClass::NewSlot(const SQObjectPtr& key, const SQObjectPtr& val, bool bstatic) {
   if (_locked || sq_type(_members) != OT_TABLE) return false;
   if (IsConstructorName(key)) _constructor = val;
   SQTable* members = _table(_members);

@@ -25,7 +25,7 @@ struct SQClass : SQCollectable {
   // Adds or replaces a member; false once the class is locked. Functions named after a
   // metamethod become that metamethod; statics and functions are methods shared by every
   // instance; anything else is a field whose value each instance copies.
-  bool NewSlot(SQSharedState* ss, const SQObjectPtr& key, const SQObjectPtr& val, bool bstatic);
+  bool NewSlot(const SQObjectPtr& key, const SQObjectPtr& val, bool bstatic);
   bool Get(const SQObjectPtr& key, SQObjectPtr& val) const;
   bool GetAttributes(const SQObjectPtr& key, SQObjectPtr& attrs) const;
   bool SetAttributes(const SQObjectPtr& key, const SQObjectPtr& attrs);

@@ -431,7 +431,7 @@ bool SQVM::NewSlot(const SQObjectPtr& selfref, const SQObjectPtr& keyref,
       return false;
     }
     case OT_CLASS:
-      if (!_class(self)->NewSlot(_ss, key, val, bstatic)) {
+      if (!_class(self)->NewSlot(key, val, bstatic)) {
         if (_class(self)->_locked) {
           Raise_Error("trying to modify a class that has already been instantiated");
         } else {

@@ -125,6 +125,10 @@ local old = T.setattributes("x", { b = 9 });
 print(T.getattributes(null).a + " " + old.b + " " + T.getattributes("x").b + " " + T.rawin("s") + " " + T().rawin("f"));
 local n = 0; foreach (k, v in T) n++; print(" " + n);)",
      "1 2 9 true true 3", ""},
+    {"metamethod_recursion_is_bounded",
+     R"(class A { function _get(k) { return this[k]; } function _tostring() { return "" + this; } }
+local a = A(); try { a.x; } catch (e) print(e); print(" " + ("" + a).slice(0, 11));)",
+     "the index 'x' does not exist (instance :", ""},
     {"table_delegate_metamethods",
      R"(local m = { _unm = function() { return "neg"; }, _cmp = function(o) { return 1; }, _nexti = function(p) { return null; },
   _cloned = function(orig) { ::cl <- orig.v; }, _modulo = function(o) { return "mod" + o; } };
