@@ -78,6 +78,17 @@ bool HasMetaMethods(const SQObject& o) {
     default: return false;
   }
 }
+
+SQMetaMethod ArithMetaMethod(SQInteger op) {
+  switch (op) {
+    case '+': return MT_ADD;
+    case '-': return MT_SUB;
+    case '*': return MT_MUL;
+    case '/': return MT_DIV;
+    case '%': return MT_MODULO;
+    default: return MT_LAST;
+  }
+}
 }  // namespace
 
 void SQVM::ToString(const SQObjectPtr& oref, SQObjectPtr& res) {
@@ -160,20 +171,18 @@ bool SQVM::ArithOp(SQInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
     }
   } else if (op == '+' && (sq_type(o1) == OT_STRING || sq_type(o2) == OT_STRING)) {
     return StringCat(o1, o2, trg);
-  } else if (HasMetaMethods(o1)) {
-    const SQMetaMethod mm = op == '+' ? MT_ADD : op == '-' ? MT_SUB : op == '*' ? MT_MUL
-                          : op == '/' ? MT_DIV : MT_MODULO;
-    const SQObjectPtr left = o1, right = o2;
+  }
+  // Copies: a metamethod call may move the stack the operands live in.
+  const SQObjectPtr left = o1, right = o2;
+  const SQMetaMethod mm = ArithMetaMethod(op);
+  if (mm != MT_LAST && HasMetaMethods(left)) {
     Push(left);
     Push(right);
     if (CallMetaMethod(left, mm, 2, trg)) return true;
-    // The metamethod's own error gives way to the generic one.
-    Raise_Error("arith op %c on between '%s' and '%s'", static_cast<int>(op),
-                sq_typename(sq_type(left)), sq_typename(sq_type(right)));
-    return false;
   }
+  // A metamethod's own error gives way to the generic one.
   Raise_Error("arith op %c on between '%s' and '%s'", static_cast<int>(op),
-              sq_typename(sq_type(o1)), sq_typename(sq_type(o2)));
+              sq_typename(sq_type(left)), sq_typename(sq_type(right)));
   return false;
 }
 
