@@ -129,6 +129,10 @@ local n = 0; foreach (k, v in T) n++; print(" " + n);)",
      R"(class A { function _get(k) { return this[k]; } function _tostring() { return "" + this; } }
 local a = A(); try { a.x; } catch (e) print(e); print(" " + ("" + a).slice(0, 11));)",
      "the index 'x' does not exist (instance :", ""},
+    {"class_and_instance_cycles_are_freed_at_close",
+     R"(class A { me = null; static all = []; function f() { return A; } } local a = A(); a.me = a; A.all.append(a);
+local b = A.instance(); b.me = A; ::keep <- b;)",
+     "", ""},
     {"table_delegate_metamethods",
      R"(local m = { _unm = function() { return "neg"; }, _cmp = function(o) { return 1; }, _nexti = function(p) { return null; },
   _cloned = function(orig) { ::cl <- orig.v; }, _modulo = function(o) { return "mod" + o; } };
