@@ -1,5 +1,6 @@
 // The embedding API: stack-based access to the VM for host code.
 #include "squirrel/sqapi_internal.h"
+#include "squirrel/sqclass.h"
 #include "squirrel/sqarray.h"
 #include "squirrel/sqfuncproto.h"
 #include "squirrel/sqstring.h"
@@ -228,18 +229,25 @@ SQRESULT sq_getuserdata(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p, SQUserPo
 
 SQRESULT sq_settypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer typetag) {
   SQObjectPtr& o = stack_get(v, idx);
-  if (sq_type(o) != OT_USERDATA) {
-    v->Raise_Error("invalid object type");
-    return SQ_ERROR;
+  switch (sq_type(o)) {
+    case OT_USERDATA: _userdata(o)->_typetag = typetag; return SQ_OK;
+    case OT_CLASS: _class(o)->_typetag = typetag; return SQ_OK;
+    default:
+      v->Raise_Error("invalid object type");
+      return SQ_ERROR;
   }
-  _userdata(o)->_typetag = typetag;
-  return SQ_OK;
 }
 
 SQRESULT sq_getobjtypetag(HSQOBJECT* o, SQUserPointer* typetag) {
-  if (sq_type(*o) != OT_USERDATA) return SQ_ERROR;
-  *typetag = _userdata(*o)->_typetag;
-  return SQ_OK;
+  switch (sq_type(*o)) {
+    case OT_USERDATA: *typetag = _userdata(*o)->_typetag; return SQ_OK;
+    case OT_CLASS: *typetag = _class(*o)->_typetag; return SQ_OK;
+    case OT_INSTANCE:
+      if (!_instance(*o)->cls()) return SQ_ERROR;
+      *typetag = _instance(*o)->cls()->_typetag;
+      return SQ_OK;
+    default: return SQ_ERROR;
+  }
 }
 
 SQRESULT sq_gettypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer* typetag) {
@@ -253,8 +261,10 @@ SQRESULT sq_gettypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer* typetag) {
 
 void sq_setreleasehook(HSQUIRRELVM v, SQInteger idx, SQRELEASEHOOK hook) {
   if (sq_gettop(v) >= 1) {
-    SQObjectPtr& ud = stack_get(v, idx);
-    if (sq_type(ud) == OT_USERDATA) _userdata(ud)->_hook = hook;
+    SQObjectPtr& o = stack_get(v, idx);
+    if (sq_type(o) == OT_USERDATA) _userdata(o)->_hook = hook;
+    if (sq_type(o) == OT_INSTANCE) _instance(o)->_hook = hook;
+    if (sq_type(o) == OT_CLASS) _class(o)->_hook = hook;
   }
 }
 

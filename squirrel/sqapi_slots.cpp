@@ -1,6 +1,7 @@
 // The embedding API for tables, arrays and delegates: slots, iteration, cloning.
 #include "squirrel/sqapi_internal.h"
 #include "squirrel/sqarray.h"
+#include "squirrel/sqclass.h"
 #include "squirrel/sqfuncproto.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
@@ -70,6 +71,16 @@ SQRESULT sq_rawset(HSQUIRRELVM v, SQInteger idx) {
         return SQ_OK;
       }
       break;
+    case OT_CLASS:
+      if (!v->NewSlot(self, key, val, false)) return SQ_ERROR;
+      v->Pop(2);
+      return SQ_OK;
+    case OT_INSTANCE:
+      if (_instance(self)->Set(key, val)) {
+        v->Pop(2);
+        return SQ_OK;
+      }
+      break;
     default:
       v->Pop(2);
       v->Raise_Error("rawset works only on array/table/class and instance");
@@ -105,6 +116,14 @@ SQRESULT sq_rawget(HSQUIRRELVM v, SQInteger idx) {
       break;
     case OT_ARRAY:
       if ((sq_type(key) & SQOBJECT_NUMERIC) && _array(self)->Get(sq_toint(key), res)) {
+        v->Pop();
+        v->Push(res);
+        return SQ_OK;
+      }
+      break;
+    case OT_CLASS:
+    case OT_INSTANCE:
+      if (sq_type(self) == OT_CLASS ? _class(self)->Get(key, res) : _instance(self)->Get(key, res)) {
         v->Pop();
         v->Push(res);
         return SQ_OK;
@@ -261,6 +280,7 @@ SQRESULT sq_next(HSQUIRRELVM v, SQInteger idx) {
   switch (sq_type(o)) {
     case OT_TABLE: next = _table(o)->Next(pos, key, val); break;
     case OT_ARRAY: next = _array(o)->Next(pos, key, val); break;
+    case OT_CLASS: next = _class(o)->Next(pos, key, val); break;
     case OT_GENERATOR:
       v->Raise_Error("cannot iterate a generator");
       return SQ_ERROR;
@@ -298,6 +318,8 @@ SQRESULT sq_getdefaultdelegate(HSQUIRRELVM v, SQObjectType t) {
     case OT_BOOL: v->Push(ss->_number_default_delegate); break;
     case OT_CLOSURE:
     case OT_NATIVECLOSURE: v->Push(ss->_closure_default_delegate); break;
+    case OT_CLASS: v->Push(ss->_class_default_delegate); break;
+    case OT_INSTANCE: v->Push(ss->_instance_default_delegate); break;
     default:
       v->Raise_Error("the type doesn't have a default delegate");
       return SQ_ERROR;

@@ -13,6 +13,7 @@
 #include <vector>
 
 void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs);
+void sq_register_class_delegates(SQVM* v, SQSharedState* ss);
 
 namespace {
 
@@ -423,4 +424,5 @@ void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
   ss->_string_default_delegate = MakeDelegate(v, string_funcs);
   ss->_number_default_delegate = MakeDelegate(v, number_funcs);
   ss->_closure_default_delegate = MakeDelegate(v, closure_funcs);
+  sq_register_class_delegates(v, ss);
 }

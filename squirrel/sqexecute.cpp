@@ -1,5 +1,6 @@
 // The interpreter: runs script frames until the entry frame returns or an error escapes it.
 #include "squirrel/sqarray.h"
+#include "squirrel/sqclass.h"
 #include "squirrel/sqgenerator.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
@@ -93,6 +94,30 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
               TARGET = ret;
               continue;
             }
+            case OT_CLASS: {
+              SQObjectPtr inst;
+              THROW_IF(!CallClass(_class(clo), arg3, _stackbase + arg2, inst, SQFalse));
+              TARGET = inst;
+              continue;
+            }
+            case OT_TABLE:
+            case OT_USERDATA:
+            case OT_INSTANCE: {
+              SQObjectPtr mm;
+              if (GetMetaMethod(clo, MT_CALL, mm)) {
+                // `_call` gets the callee as `this`, then the call's own `this` and arguments.
+                Push(clo);
+                for (SQInteger i = 0; i < arg3; i++) {
+                  SQObjectPtr arg = STK(arg2 + i);
+                  Push(arg);
+                }
+                SQObjectPtr ret;
+                THROW_IF(!CallMetaMethod(clo, MT_CALL, arg3 + 1, ret));
+                TARGET = ret;
+                continue;
+              }
+            }
+              [[fallthrough]];
             default:
               Raise_Error("attempt to call '%s'", sq_typename(sq_type(clo)));
               goto exception_trap;
@@ -103,10 +128,18 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           SQObjectPtr key = inst.op == _OP_PREPCALLK ? K(arg1) : STK(arg1);
           SQObjectPtr o = STK(arg2);
           if (!Get(o, key, temp_reg, false, true)) {
-            Raise_IdxError(key);
-            goto exception_trap;
+            // A class answers calls it has no member for from the class default delegate.
+            if (sq_type(o) != OT_CLASS ||
+                !_table(_ss->_class_default_delegate)->Get(key, temp_reg)) {
+              Raise_IdxError(key);
+              goto exception_trap;
+            }
+            STK(arg3) = o;
+            TARGET = temp_reg;
+            continue;
           }
-          STK(arg3) = o;
+          // `Base.method()` runs on the caller's own `this`.
+          STK(arg3) = sq_type(o) == OT_CLASS ? STK(0) : o;
           TARGET = temp_reg;
           continue;
         }
@@ -226,6 +259,15 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           continue;
         case _OP_GETPARENT: {
           const SQObjectPtr& o = STK(arg1);
+          if (sq_type(o) == OT_CLASS) {
+            SQClass* base = _class(o)->base();
+            if (base) {
+              TARGET = SQObjectPtr(base);
+            } else {
+              TARGET.Null();
+            }
+            continue;
+          }
           if (sq_type(o) != OT_TABLE) {
             Raise_Error("the %s type doesn't have a parent slot", sq_typename(sq_type(o)));
             goto exception_trap;
@@ -279,10 +321,12 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           TARGET = Get(STK(arg1), STK(arg2), ignored, true, false);
           continue;
         }
-        case _OP_INSTANCEOF:
-          Raise_Error("cannot apply instanceof between a %s and a %s",
-                      sq_typename(sq_type(STK(arg1))), sq_typename(sq_type(STK(arg2))));
-          goto exception_trap;
+        case _OP_INSTANCEOF: {
+          SQObjectPtr res;
+          THROW_IF(!InstanceOf(STK(arg1), STK(arg2), res));
+          TARGET = res;
+          continue;
+        }
         case _OP_AND:
           if (!sq_istrue(STK(arg2))) {
             TARGET = STK(arg2);
@@ -362,7 +406,8 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           }
           bool finished = false;
           THROW_IF(!FOREACH_OP(STK(arg0), STK(arg2), STK(arg2 + 1), STK(arg2 + 2), finished));
-          c->_ip += finished ? arg1 : 1;
+          // `_nexti` may have run and grown the call stack: look the frame up again.
+          _callsstack.back()._ip += finished ? arg1 : 1;
           continue;
         }
         case _OP_POSTFOREACH:
@@ -416,16 +461,24 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           }
           continue;
         case _OP_THROW: _lasterror = STK(arg0); goto exception_trap;
-        case _OP_NEWSLOTA:
+        case _OP_NEWSLOTA: {
           // Table literals with computed keys use this form too.
+          const bool bstatic = (arg0 & NEW_SLOT_STATIC_FLAG) != 0;
           if (sq_type(STK(arg1)) != OT_CLASS) {
-            THROW_IF(!NewSlot(STK(arg1), STK(arg2), STK(arg3), (arg0 & NEW_SLOT_STATIC_FLAG) != 0));
+            THROW_IF(!NewSlot(STK(arg1), STK(arg2), STK(arg3), bstatic));
             continue;
           }
-          [[fallthrough]];
-        case _OP_CLASS:
-          Raise_Error("classes are not supported");
-          goto exception_trap;
+          const bool hasattrs = (arg0 & NEW_SLOT_ATTRIBUTES_FLAG) != 0;
+          THROW_IF(!NewClassMember(STK(arg1), STK(arg2), STK(arg3),
+                                   hasattrs ? STK(arg2 - 1) : _null_, hasattrs, bstatic));
+          continue;
+        }
+        case _OP_CLASS: {
+          SQObjectPtr res;
+          THROW_IF(!CLASS_OP(res, arg1, arg2));
+          TARGET = res;
+          continue;
+        }
         default:
           Raise_Error("internal vm error: invalid opcode");
           goto exception_trap;

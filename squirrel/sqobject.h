@@ -97,6 +97,8 @@ struct SQObjectPtr : SQObject {
   SQObjectPtr(SQUserData* x) { Set(OT_USERDATA, reinterpret_cast<SQRefCounted*>(x)); }
   SQObjectPtr(SQFunctionProto* x) { Set(OT_FUNCPROTO, reinterpret_cast<SQRefCounted*>(x)); }
   SQObjectPtr(SQVM* x) { Set(OT_THREAD, reinterpret_cast<SQRefCounted*>(x)); }
+  SQObjectPtr(SQClass* x) { Set(OT_CLASS, reinterpret_cast<SQRefCounted*>(x)); }
+  SQObjectPtr(SQInstance* x) { Set(OT_INSTANCE, reinterpret_cast<SQRefCounted*>(x)); }
   ~SQObjectPtr() { __Release(*this); }
 
   SQObjectPtr& operator=(const SQObjectPtr& o) { return Assign(o); }

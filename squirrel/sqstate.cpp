@@ -18,6 +18,9 @@ SQSharedState::SQSharedState() {
 void SQSharedState::Init(SQVM* vm) {
   _registry = SQObjectPtr(SQTable::Create(this, 0));
   _consts = SQObjectPtr(SQTable::Create(this, 0));
+  for (int mm = 0; mm < MT_LAST; mm++) {
+    _metamethodnames[mm] = sq_str(this, sq_metamethodname(static_cast<SQMetaMethod>(mm)));
+  }
   sq_register_default_delegates(vm, this);
   sq_register_coroutine_delegates(vm, this);
 }
@@ -40,6 +43,9 @@ void SQSharedState::Finalize() {
   _string_default_delegate.Null();
   _number_default_delegate.Null();
   _closure_default_delegate.Null();
+  _class_default_delegate.Null();
+  _instance_default_delegate.Null();
+  for (SQObjectPtr& name : _metamethodnames) name.Null();
   _generator_default_delegate.Null();
   _thread_default_delegate.Null();
   _weakref_default_delegate.Null();

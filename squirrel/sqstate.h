@@ -2,6 +2,7 @@
 // The state shared by a VM and its threads: strings, registry and constant tables, the default
 // delegates, host callbacks and the chain of every collectable object.
 
+#include "squirrel/sqmetamethod.h"
 #include "squirrel/sqobject.h"
 #include "squirrel/sqstring.h"
 
@@ -26,6 +27,9 @@ struct SQSharedState {
   SQObjectPtr _string_default_delegate;
   SQObjectPtr _number_default_delegate;
   SQObjectPtr _closure_default_delegate;
+  SQObjectPtr _class_default_delegate;
+  SQObjectPtr _instance_default_delegate;
+  SQObjectPtr _metamethodnames[MT_LAST];
   SQObjectPtr _generator_default_delegate;
   SQObjectPtr _thread_default_delegate;
   SQObjectPtr _weakref_default_delegate;

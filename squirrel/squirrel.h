@@ -241,6 +241,17 @@ void sq_weakref(HSQUIRRELVM v, SQInteger idx);
 SQInteger sq_collectgarbage(HSQUIRRELVM v);
 SQRESULT sq_getweakrefval(HSQUIRRELVM v, SQInteger idx);
 
+// classes and instances
+SQRESULT sq_newclass(HSQUIRRELVM v, SQBool hasbase);
+SQRESULT sq_setclassudsize(HSQUIRRELVM v, SQInteger idx, SQInteger udsize);
+SQRESULT sq_createinstance(HSQUIRRELVM v, SQInteger idx);
+SQRESULT sq_getinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p, SQUserPointer typetag);
+SQRESULT sq_setinstanceup(HSQUIRRELVM v, SQInteger idx, SQUserPointer p);
+SQBool sq_instanceof(HSQUIRRELVM v);
+SQRESULT sq_getclass(HSQUIRRELVM v, SQInteger idx);
+SQRESULT sq_getbase(HSQUIRRELVM v, SQInteger idx);
+SQRESULT sq_setattributes(HSQUIRRELVM v, SQInteger idx);
+SQRESULT sq_getattributes(HSQUIRRELVM v, SQInteger idx);
 // calls
 SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerror);
 const SQChar* sq_getfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval);

@@ -2,9 +2,11 @@
 #include "squirrel/sqvm.h"
 
 #include "squirrel/sqarray.h"
+#include "squirrel/sqclass.h"
 #include "squirrel/sqgenerator.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
+#include "squirrel/squserdata.h"
 
 SQVM::SQVM(SQSharedState* ss) : _ss(ss) {}
 
@@ -208,6 +210,7 @@ bool SQVM::Call(SQObjectPtr& closure, SQInteger nparams, SQInteger stackbase, SQ
   switch (sq_type(closure)) {
     case OT_CLOSURE: return Execute(closure, nparams, stackbase, outres, raiseerror);
     case OT_NATIVECLOSURE: return CallNative(_nativeclosure(closure), nparams, stackbase, outres);
+    case OT_CLASS: return CallClass(_class(closure), nparams, stackbase, outres, raiseerror);
     default:
       Raise_Error("attempt to call '%s'", sq_typename(sq_type(closure)));
       return false;
@@ -283,6 +286,17 @@ bool SQVM::NEG_OP(SQObjectPtr& trg, const SQObjectPtr& o) {
   switch (sq_type(o)) {
     case OT_INTEGER: trg = static_cast<SQInteger>(0u - static_cast<uint32_t>(_integer(o))); return true;
     case OT_FLOAT: trg = -_float(o); return true;
+    case OT_TABLE:
+    case OT_USERDATA:
+    case OT_INSTANCE: {
+      const SQObjectPtr self = o;
+      SQObjectPtr closure;
+      if (GetMetaMethod(self, MT_UNM, closure)) {
+        Push(self);
+        return CallMetaMethod(self, MT_UNM, 1, trg);
+      }
+    }
+      [[fallthrough]];
     default:
       Raise_Error("attempt to negate a %s", sq_typename(sq_type(o)));
       return false;
@@ -316,11 +330,43 @@ bool SQVM::FOREACH_OP(SQObjectPtr& o1, SQObjectPtr& o2, SQObjectPtr& o3, SQObjec
         next = idx + 1;
       }
       break;
+    case OT_CLASS: next = _class(o1)->Next(idx, o2, o3); break;
+    case OT_INSTANCE:
+    case OT_USERDATA:
+      if (sq_type(o1) == OT_INSTANCE || _userdata(o1)->_delegate) return NextByMetaMethod(o1, o2, o3, o4, finished);
+      [[fallthrough]];
     default:
       Raise_Error("cannot iterate %s", sq_typename(sq_type(o1)));
       return false;
   }
   finished = next == -1;
   if (!finished) o4 = next;
+  return true;
+}
+
+bool SQVM::NextByMetaMethod(SQObjectPtr& o1, SQObjectPtr& o2, SQObjectPtr& o3, SQObjectPtr& o4,
+                            bool& finished) {
+  // The registers are frame slots; `_nexti` may move the stack, so keep their positions.
+  const size_t keyslot = static_cast<size_t>(&o2 - _stack.data());
+  const size_t valslot = static_cast<size_t>(&o3 - _stack.data());
+  const size_t itrslot = static_cast<size_t>(&o4 - _stack.data());
+  const SQObjectPtr self = o1, previous = o4;
+  SQObjectPtr itr;
+  Push(self);
+  Push(previous);
+  if (!CallMetaMethod(self, MT_NEXTI, 2, itr)) {
+    Raise_Error("_nexti failed");
+    return false;
+  }
+  _stack[keyslot] = itr;
+  _stack[itrslot] = itr;
+  finished = sq_type(itr) == OT_NULL;
+  if (finished) return true;
+  SQObjectPtr val;
+  if (!Get(self, itr, val, false, false)) {
+    Raise_Error("_nexti returned an invalid idx");
+    return false;
+  }
+  _stack[valslot] = val;
   return true;
 }

@@ -2,6 +2,7 @@
 // The virtual machine: a value stack, a call stack, exception traps and the interpreter.
 
 #include "squirrel/sqfuncproto.h"
+#include "squirrel/sqmetamethod.h"
 #include "squirrel/sqobject.h"
 #include "squirrel/sqstate.h"
 
@@ -69,6 +70,30 @@ struct SQVM : SQCollectable {
   SQInteger VMState() const;
   // Calls the debug hook with an event ('l' line, 'c' call, 'r' return) for the current frame.
   void CallDebugHook(SQInteger type, SQInteger forcedline = 0);
+
+  // Metamethods and classes (sqvm_class.cpp).
+  // The metamethod `mm` of a table's or user data's delegate, or of an instance's class.
+  bool GetMetaMethod(const SQObjectPtr& self, SQMetaMethod mm, SQObjectPtr& closure);
+  // Calls metamethod `mm` of `self` with the nparams values on the stack top (`self` first)
+  // and pops them; false when there is none or it failed. Errors never reach a handler.
+  bool CallMetaMethod(const SQObjectPtr& self, SQMetaMethod mm, SQInteger nparams,
+                      SQObjectPtr& outres);
+  // A new instance of `cls` and the constructor to call on it (null if none).
+  void CreateClassInstance(SQClass* cls, SQObjectPtr& inst, SQObjectPtr& constructor);
+  // Calling a class: creates the instance and runs its constructor with the arguments at
+  // stackbase (whose slot 0 becomes the instance); the result is the instance.
+  bool CallClass(SQClass* cls, SQInteger nparams, SQInteger stackbase, SQObjectPtr& outres,
+                 SQBool raiseerror);
+  // The class statement: base in register `base` (-1: none), attributes in `attrs` (0xFF: none).
+  bool CLASS_OP(SQObjectPtr& target, SQInteger base, SQInteger attrs);
+  // A class member declared with attributes or `static` (NEWSLOTA), through `_newmember`.
+  bool NewClassMember(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPtr& val,
+                      const SQObjectPtr& attrs, bool hasattrs, bool bstatic);
+  bool InstanceOf(const SQObjectPtr& cls, const SQObjectPtr& inst, SQObjectPtr& res);
+  // FOREACH over an instance or user data: asks `_nexti` for the next key. The four values
+  // are registers of the current frame.
+  bool NextByMetaMethod(SQObjectPtr& o1, SQObjectPtr& o2, SQObjectPtr& o3, SQObjectPtr& o4,
+                        bool& finished);
 
   void Raise_Error(const std::u16string& msg);
   void Raise_Error(const char* fmt, ...);

@@ -1,6 +1,7 @@
 // Value operations of the VM: lookups and stores with delegation, arithmetic, comparison,
 // conversion to text and error reporting.
 #include "squirrel/sqarray.h"
+#include "squirrel/sqclass.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/squserdata.h"
@@ -68,8 +69,39 @@ void SQVM::Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger 
               sq_typename(static_cast<SQObjectType>(type)), expected.c_str());
 }
 
-void SQVM::ToString(const SQObjectPtr& o, SQObjectPtr& res) {
+namespace {
+bool HasMetaMethods(const SQObject& o) {
+  switch (sq_type(o)) {
+    case OT_TABLE: return _table(o)->_delegate != nullptr;
+    case OT_USERDATA: return _userdata(o)->_delegate != nullptr;
+    case OT_INSTANCE: return true;
+    default: return false;
+  }
+}
+
+SQMetaMethod ArithMetaMethod(SQInteger op) {
+  switch (op) {
+    case '+': return MT_ADD;
+    case '-': return MT_SUB;
+    case '*': return MT_MUL;
+    case '/': return MT_DIV;
+    case '%': return MT_MODULO;
+    default: return MT_LAST;
+  }
+}
+}  // namespace
+
+void SQVM::ToString(const SQObjectPtr& oref, SQObjectPtr& res) {
   char buf[64];
+  const SQObjectPtr o = oref;
+  if (HasMetaMethods(o)) {
+    SQObjectPtr s;
+    Push(o);
+    if (CallMetaMethod(o, MT_TOSTRING, 1, s) && sq_type(s) == OT_STRING) {
+      res = s;
+      return;
+    }
+  }
   switch (sq_type(o)) {
     case OT_STRING: res = o; return;
     case OT_FLOAT: snprintf(buf, sizeof(buf), "%g", static_cast<double>(_float(o))); break;
@@ -93,7 +125,12 @@ bool SQVM::StringCat(const SQObjectPtr& str, const SQObjectPtr& obj, SQObjectPtr
   return true;
 }
 
-void SQVM::TypeOf(const SQObjectPtr& obj, SQObjectPtr& dest) {
+void SQVM::TypeOf(const SQObjectPtr& objref, SQObjectPtr& dest) {
+  const SQObjectPtr obj = objref;
+  if (HasMetaMethods(obj)) {
+    Push(obj);
+    if (CallMetaMethod(obj, MT_TYPEOF, 1, dest)) return;
+  }
   dest = SQObjectPtr(SQString::CreateAscii(_ss, sq_typename(sq_type(obj))));
 }
 
@@ -135,8 +172,17 @@ bool SQVM::ArithOp(SQInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
   } else if (op == '+' && (sq_type(o1) == OT_STRING || sq_type(o2) == OT_STRING)) {
     return StringCat(o1, o2, trg);
   }
+  // Copies: a metamethod call may move the stack the operands live in.
+  const SQObjectPtr left = o1, right = o2;
+  const SQMetaMethod mm = ArithMetaMethod(op);
+  if (mm != MT_LAST && HasMetaMethods(left)) {
+    Push(left);
+    Push(right);
+    if (CallMetaMethod(left, mm, 2, trg)) return true;
+  }
+  // A metamethod's own error gives way to the generic one.
   Raise_Error("arith op %c on between '%s' and '%s'", static_cast<int>(op),
-              sq_typename(sq_type(o1)), sq_typename(sq_type(o2)));
+              sq_typename(sq_type(left)), sq_typename(sq_type(right)));
   return false;
 }
 
@@ -168,6 +214,24 @@ bool SQVM::ObjCmp(const SQObjectPtr& o1, const SQObjectPtr& o2, SQInteger& res) 
       case OT_STRING: res = CompareUnits(_string(o1)->_val, _string(o2)->_val); return true;
       case OT_BOOL:
       case OT_NULL: res = _integer(o1) - _integer(o2); return true;
+      case OT_TABLE:
+      case OT_USERDATA:
+      case OT_INSTANCE:
+        if (_rawval(o1) != _rawval(o2) && HasMetaMethods(o1)) {
+          const SQObjectPtr left = o1, right = o2;
+          SQObjectPtr r;
+          Push(left);
+          Push(right);
+          if (CallMetaMethod(left, MT_CMP, 2, r)) {
+            if (sq_type(r) != OT_INTEGER) {
+              Raise_CompareError(left, right);
+              return false;
+            }
+            res = _integer(r);
+            return true;
+          }
+        }
+        [[fallthrough]];
       default:
         res = _rawval(o1) < _rawval(o2) ? -1 : (_rawval(o1) > _rawval(o2) ? 1 : 0);
         return true;
@@ -243,13 +307,18 @@ bool SQVM::Get(const SQObjectPtr& self, const SQObjectPtr& key, SQObjectPtr& des
         return false;
       }
       break;
+    case OT_INSTANCE:
+      if (_instance(self)->Get(key, dest)) return true;
+      break;
     default:
       break;
   }
-  if (FallBackGet(self, key, dest, raw)) return true;
-  if (fetchroot && _stackbase < _top && sq_rawequal(_stack[static_cast<size_t>(_stackbase)], self) &&
+  // A metamethod may run from here on and move the stack the arguments may live in.
+  const SQObjectPtr s = self, k = key;
+  if (FallBackGet(s, k, dest, raw)) return true;
+  if (fetchroot && _stackbase < _top && sq_rawequal(_stack[static_cast<size_t>(_stackbase)], s) &&
       sq_type(_roottable) == OT_TABLE) {
-    return _table(_roottable)->Get(key, dest);
+    return _table(_roottable)->Get(k, dest);
   }
   return false;
 }
@@ -262,7 +331,13 @@ bool SQVM::FallBackGet(const SQObjectPtr& self, const SQObjectPtr& key, SQObject
       SQDelegable* owner = sq_type(self) == OT_TABLE ? static_cast<SQDelegable*>(_table(self))
                                                      : static_cast<SQDelegable*>(_userdata(self));
       SQTable* d = owner->_delegate;
-      if (d && Get(SQObjectPtr(d), key, dest, raw, false)) return true;
+      if (d) {
+        if (Get(SQObjectPtr(d), key, dest, raw, false)) return true;
+        if (raw) return false;
+        Push(self);
+        Push(key);
+        if (CallMetaMethod(self, MT_GET, 2, dest)) return true;
+      }
       if (sq_type(self) == OT_TABLE && !raw) {
         return _table(_ss->_table_default_delegate)->Get(key, dest);
       }
@@ -279,6 +354,14 @@ bool SQVM::FallBackGet(const SQObjectPtr& self, const SQObjectPtr& key, SQObject
     case OT_CLOSURE:
     case OT_NATIVECLOSURE:
       return !raw && _table(_ss->_closure_default_delegate)->Get(key, dest);
+    case OT_CLASS:
+      return _class(self)->Get(key, dest);
+    case OT_INSTANCE:
+      if (raw) return false;
+      Push(self);
+      Push(key);
+      if (CallMetaMethod(self, MT_GET, 2, dest)) return true;
+      return _table(_ss->_instance_default_delegate)->Get(key, dest);
     case OT_GENERATOR:
     case OT_THREAD:
     case OT_WEAKREF: {
@@ -298,6 +381,11 @@ bool SQVM::Set(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPt
     case OT_TABLE:
       if (_table(self)->Set(key, val)) return true;
       break;
+    case OT_INSTANCE:
+      if (_instance(self)->Set(key, val)) return true;
+      break;
+    case OT_USERDATA:
+      break;
     case OT_ARRAY:
       if (!(sq_type(key) & SQOBJECT_NUMERIC)) {
         Raise_Error("indexing %s with %s", "array", sq_typename(sq_type(key)));
@@ -308,56 +396,131 @@ bool SQVM::Set(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPt
       Raise_Error("trying to set '%s'", sq_typename(sq_type(self)));
       return false;
   }
-  if (FallBackSet(self, key, val)) return true;
-  if (fetchroot && sq_rawequal(_stack[static_cast<size_t>(_stackbase)], self) &&
+  // A metamethod may run from here on and move the stack the arguments may live in.
+  const SQObjectPtr s = self, k = key, v = val;
+  if (FallBackSet(s, k, v)) return true;
+  if (fetchroot && sq_rawequal(_stack[static_cast<size_t>(_stackbase)], s) &&
       sq_type(_roottable) == OT_TABLE) {
-    return _table(_roottable)->Set(key, val);
+    return _table(_roottable)->Set(k, v);
   }
   return false;
 }
 
 bool SQVM::FallBackSet(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPtr& val) {
-  if (sq_type(self) == OT_TABLE && _table(self)->_delegate) {
-    return Set(SQObjectPtr(_table(self)->_delegate), key, val, false);
+  if (sq_type(self) == OT_TABLE && _table(self)->_delegate &&
+      Set(SQObjectPtr(_table(self)->_delegate), key, val, false)) {
+    return true;
   }
-  return false;
+  if (!HasMetaMethods(self)) return false;
+  SQObjectPtr ignored;
+  Push(self);
+  Push(key);
+  Push(val);
+  return CallMetaMethod(self, MT_SET, 3, ignored);
 }
 
-bool SQVM::NewSlot(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPtr& val,
-                   bool) {
+bool SQVM::NewSlot(const SQObjectPtr& selfref, const SQObjectPtr& keyref,
+                   const SQObjectPtr& valref, bool bstatic) {
+  const SQObjectPtr self = selfref, key = keyref, val = valref;
   if (sq_type(key) == OT_NULL) {
     Raise_Error("null cannot be used as index");
     return false;
   }
-  if (sq_type(self) != OT_TABLE) {
-    Raise_Error("indexing %s with %s", sq_typename(sq_type(self)), sq_typename(sq_type(key)));
-    return false;
-  }
-  _table(self)->NewSlot(key, val);
-  return true;
-}
-
-bool SQVM::DeleteSlot(const SQObjectPtr& self, const SQObjectPtr& key, SQObjectPtr& res) {
-  if (sq_type(self) != OT_TABLE) {
-    Raise_Error("attempt to delete a slot from a %s", sq_typename(sq_type(self)));
-    return false;
-  }
-  SQObjectPtr t;
-  if (!_table(self)->Get(key, t)) {
-    Raise_IdxError(key);
-    return false;
-  }
-  _table(self)->Remove(key);
-  res = t;
-  return true;
-}
-
-bool SQVM::Clone(const SQObjectPtr& self, SQObjectPtr& target) {
   switch (sq_type(self)) {
-    case OT_TABLE: target = SQObjectPtr(_table(self)->Clone()); return true;
-    case OT_ARRAY: target = SQObjectPtr(_array(self)->Clone()); return true;
+    case OT_TABLE: {
+      SQObjectPtr existing, ignored;
+      if (_table(self)->_delegate && !_table(self)->Get(key, existing)) {
+        Push(self);
+        Push(key);
+        Push(val);
+        if (CallMetaMethod(self, MT_NEWSLOT, 3, ignored)) return true;
+      }
+      _table(self)->NewSlot(key, val);
+      return true;
+    }
+    case OT_INSTANCE: {
+      SQObjectPtr ignored;
+      Push(self);
+      Push(key);
+      Push(val);
+      if (CallMetaMethod(self, MT_NEWSLOT, 3, ignored)) return true;
+      Raise_Error("class instances do not support the new slot operator");
+      return false;
+    }
+    case OT_CLASS:
+      if (!_class(self)->NewSlot(key, val, bstatic)) {
+        if (_class(self)->_locked) {
+          Raise_Error("trying to modify a class that has already been instantiated");
+        } else {
+          SQObjectPtr name(PrintObjVal(key));
+          Raise_Error(u"the property '" + std::u16string(_string(name)->view()) +
+                      u"' already exists");
+        }
+        return false;
+      }
+      return true;
     default:
-      Raise_Error("cloning a %s", sq_typename(sq_type(self)));
+      Raise_Error("indexing %s with %s", sq_typename(sq_type(self)), sq_typename(sq_type(key)));
       return false;
   }
+}
+
+bool SQVM::DeleteSlot(const SQObjectPtr& selfref, const SQObjectPtr& keyref, SQObjectPtr& res) {
+  const SQObjectPtr self = selfref, key = keyref;
+  switch (sq_type(self)) {
+    case OT_TABLE:
+    case OT_INSTANCE:
+    case OT_USERDATA: {
+      SQObjectPtr t;
+      if (HasMetaMethods(self)) {
+        Push(self);
+        Push(key);
+        if (CallMetaMethod(self, MT_DELSLOT, 2, t)) {
+          res = t;
+          return true;
+        }
+      }
+      if (sq_type(self) != OT_TABLE) {
+        Raise_Error("cannot delete a slot from %s", sq_typename(sq_type(self)));
+        return false;
+      }
+      if (!_table(self)->Get(key, t)) {
+        Raise_IdxError(key);
+        return false;
+      }
+      _table(self)->Remove(key);
+      res = t;
+      return true;
+    }
+    default:
+      Raise_Error("attempt to delete a slot from a %s", sq_typename(sq_type(self)));
+      return false;
+  }
+}
+
+bool SQVM::Clone(const SQObjectPtr& selfref, SQObjectPtr& target) {
+  const SQObjectPtr self = selfref;
+  SQObjectPtr newobj;
+  switch (sq_type(self)) {
+    case OT_TABLE: newobj = SQObjectPtr(_table(self)->Clone()); break;
+    case OT_INSTANCE: {
+      SQInstance* inst = _instance(self)->Clone();
+      if (inst) newobj = SQObjectPtr(inst);
+      break;
+    }
+    case OT_ARRAY: target = SQObjectPtr(_array(self)->Clone()); return true;
+    default: break;
+  }
+  if (sq_type(newobj) == OT_NULL) {
+    Raise_Error("cloning a %s", sq_typename(sq_type(self)));
+    return false;
+  }
+  if (HasMetaMethods(newobj)) {
+    SQObjectPtr ignored;
+    Push(newobj);
+    Push(self);
+    CallMetaMethod(newobj, MT_CLONED, 2, ignored);
+  }
+  target = newobj;
+  return true;
 }

@@ -21,8 +21,6 @@ const std::vector<std::string> kFixtures = {
 // Fixtures that need language parts not built yet. Each must still fail: when it starts
 // passing, remove it from this table.
 const std::map<std::string, std::string> kExpectedFailures = {
-    {"class_native", "classes and instances are not implemented yet"},
-    {"delegates", "metamethods (_get, _set, _call, ...) are not implemented yet"},
 };
 
 std::string RefPath(const std::string& file) {

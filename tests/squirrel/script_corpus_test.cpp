@@ -5,12 +5,7 @@
 
 namespace {
 
-struct ScriptCase {
-  const char* name;
-  const char* source;
-  const char* out;
-  const char* err;  // what the host writes to stderr ("" when the run succeeds)
-};
+using sqtest::ScriptCase;
 
 const ScriptCase kScripts[] = {
     {"integer_wrap_and_division",
@@ -114,19 +109,7 @@ print(t.f() + " " + g() + " " + ::g() + " " + g.call(t));)",
 class ScriptCorpus : public ::testing::TestWithParam<ScriptCase> {};
 
 TEST_P(ScriptCorpus, SourceAndStreamGiveTheExpectedOutput) {
-  const ScriptCase& c = GetParam();
-  const std::string name = std::string(c.name) + ".nut";
-  const int status = c.err[0] ? 1 : 0;
-  const sqtest::RunResult src = sqtest::Run(name, c.source);
-  EXPECT_EQ(src.out, c.out);
-  EXPECT_EQ(src.err, c.err);
-  EXPECT_EQ(src.status, status);
-  const std::string cnut = sqtest::Compile(name, c.source);
-  if (cnut.empty()) return;  // compile errors have no stream form
-  const sqtest::RunResult bin = sqtest::Run(name, cnut);
-  EXPECT_EQ(bin.out, c.out);
-  EXPECT_EQ(bin.err, c.err);
-  EXPECT_EQ(bin.status, status);
+  sqtest::ExpectRunsFromSourceAndStream(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Squirrel, ScriptCorpus, ::testing::ValuesIn(kScripts),

@@ -4,11 +4,28 @@
 #include "squirrel/squirrel.h"
 #include "squirrel/squtf.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
 namespace sqtest {
+
+void ExpectRunsFromSourceAndStream(const ScriptCase& c) {
+  const std::string name = std::string(c.name) + ".nut";
+  const int status = c.err[0] ? 1 : 0;
+  const RunResult src = Run(name, c.source);
+  EXPECT_EQ(src.out, c.out) << name << " from source";
+  EXPECT_EQ(src.err, c.err) << name << " from source";
+  EXPECT_EQ(src.status, status) << name << " from source";
+  const std::string cnut = Compile(name, c.source);
+  if (cnut.empty()) return;  // compile errors have no stream form
+  const RunResult bin = Run(name, cnut);
+  EXPECT_EQ(bin.out, c.out) << name << " from stream";
+  EXPECT_EQ(bin.err, c.err) << name << " from stream";
+  EXPECT_EQ(bin.status, status) << name << " from stream";
+}
 
 RunResult Run(const std::string& name, const std::string& data) {
   std::ostringstream out, err;

@@ -19,6 +19,18 @@ RunResult Run(const std::string& name, const std::string& data);
 // empty string when compiling fails.
 std::string Compile(const std::string& name, const std::string& source, bool debuginfo = false);
 
+// A small program with its expected output.
+struct ScriptCase {
+  const char* name;
+  const char* source;
+  const char* out;
+  const char* err;  // what the host writes to stderr ("" when the run succeeds)
+};
+
+// Runs the case from source and, when it compiles, from its closure stream, and checks
+// standard output, standard error and the exit status of both runs.
+void ExpectRunsFromSourceAndStream(const ScriptCase& c);
+
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
