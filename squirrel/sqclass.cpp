@@ -80,6 +80,22 @@ void SQClass::Finalize() {
   _constructor.Null();
 }
 
+void SQClass::EnumRefs(SQRefVisitor& v) {
+  v.Visit(_base);
+  v.Visit(_members);
+  for (const SQClassMember& m : _defaultvalues) {
+    v.Visit(m.val);
+    v.Visit(m.attrs);
+  }
+  for (const SQClassMember& m : _methods) {
+    v.Visit(m.val);
+    v.Visit(m.attrs);
+  }
+  for (const SQObjectPtr& mm : _metamethods) v.Visit(mm);
+  v.Visit(_attributes);
+  v.Visit(_constructor);
+}
+
 bool SQClass::NewSlot(const SQObjectPtr& key, const SQObjectPtr& val, bool bstatic) {
   if (_locked || sq_type(_members) != OT_TABLE) return false;
   if (IsConstructorName(key)) _constructor = val;
@@ -185,6 +201,11 @@ void SQInstance::Release() {
 void SQInstance::Finalize() {
   _values.clear();
   _class.Null();
+}
+
+void SQInstance::EnumRefs(SQRefVisitor& v) {
+  for (const SQObjectPtr& o : _values) v.Visit(o);
+  v.Visit(_class);
 }
 
 bool SQInstance::Get(const SQObjectPtr& key, SQObjectPtr& val) const {

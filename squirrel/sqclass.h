@@ -21,6 +21,7 @@ struct SQClass : SQCollectable {
   ~SQClass() override;
   void Release() override { delete this; }
   void Finalize() override;
+  void EnumRefs(SQRefVisitor& v) override;
 
   // Adds or replaces a member; false once the class is locked. Functions named after a
   // metamethod become that metamethod; statics and functions are methods shared by every
@@ -57,6 +58,7 @@ struct SQInstance : SQCollectable {
   ~SQInstance() override;
   void Release() override;
   void Finalize() override;
+  void EnumRefs(SQRefVisitor& v) override;
 
   // A field value or a method of the class.
   bool Get(const SQObjectPtr& key, SQObjectPtr& val) const;

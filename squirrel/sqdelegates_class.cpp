@@ -2,6 +2,7 @@
 #include "squirrel/sqclass.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqvm.h"
+#include "squirrel/sqweakref.h"
 
 void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs);
 
@@ -76,11 +77,13 @@ void sq_register_class_delegates(SQVM* v, SQSharedState* ss) {
       {u"setattributes", class_setattributes, 3, u"y.."},
       {u"rawin", class_rawin, 2, u"y"},
       {u"instance", class_instance, 1, u"y"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr},
       {u"tostring", any_tostring, 1, u"."},
       {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction instance_funcs[] = {
       {u"getclass", instance_getclass, 1, u"x"},
       {u"rawin", instance_rawin, 2, u"x"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr},
       {u"tostring", any_tostring, 1, u"."},
       {nullptr, nullptr, 0, nullptr}};
   ss->_class_default_delegate = MakeDelegate(v, class_funcs);

@@ -43,6 +43,11 @@ print(collectgarbage() + " " + (w.ref() == null));)",
      R"(function make() { local t = {}; t.th <- newthread(function(x) { suspend(x); }); t.th.call(t); }
 make(); print(collectgarbage() + " " + collectgarbage());)",
      "3 0"},
+    {"instances_in_a_cycle",
+     R"(class Node { next = null; }
+function make() { local a = Node(), b = Node(); a.next = b; b.next = a; return a.weakref(); }
+local w = make(); print(collectgarbage() + " " + (w.ref() == null) + " " + typeof Node.weakref().ref());)",
+     "2 true class"},
     {"resume_non_generator",
      R"(try { resume 5; } catch (e) { print(e); })",
      "trying to resume a 'integer',only genenerator can be resumed"},
