@@ -1,5 +1,6 @@
 // Runs the same programs (recursive fib(30), string-keyed tables, method calls) in our Squirrel
-// VM and in the lua5.4 interpreter and reports the ratio of their times (counter "x_lua": our time divided by Lua's; the target is 2.5 or less).
+// VM and in the lua5.4 interpreter and reports the ratio of their times (counter "x_lua": our
+// time divided by Lua's; the target is 2.5 or less).
 // Lua times its program with os.clock inside the interpreter, so its start-up is not counted.
 #include <benchmark/benchmark.h>
 
