@@ -2,7 +2,7 @@
 #include "squirrel/sqcompiler.h"
 #include "squirrel/sqfuncproto.h"
 #include "squirrel/sqstring.h"
-#include "squirrel/squtf.h"
+#include "platform/os/utf8.h"
 #include "squirrel/sqverify.h"
 #include "squirrel/sqvm.h"
 
@@ -27,7 +27,7 @@ SQRESULT sq_compile(HSQUIRRELVM v, SQLEXREADFUNC read, SQUserPointer p, const SQ
   SQObjectPtr proto;
   SQCompileError err;
   if (!sq_compile_source(v, read, p, sourcename, v->_ss->_debuginfo, proto, err)) {
-    const std::u16string msg = sq_utf8_to_utf16(err.message);
+    const std::u16string msg = platform::os::utf8ToUtf16(err.message);
     if (raiseerror && v->_ss->_compilererrorhandler) {
       v->_ss->_compilererrorhandler(v, msg.c_str(), sourcename, err.line, err.column);
     }

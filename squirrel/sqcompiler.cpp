@@ -8,7 +8,7 @@
 #include "squirrel/sqlexer.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
-#include "squirrel/squtf.h"
+#include "platform/os/utf8.h"
 #include "squirrel/sqvm.h"
 
 #include <cstring>
@@ -573,8 +573,8 @@ class SQCompiler {
             Expect('.');
             SQObjectPtr constid = Expect(TK_IDENTIFIER);
             if (!_table(constant)->Get(constid, constval)) {
-              Error("invalid constant [" + sq_utf16_to_utf8(_string(id)->view()) + "." +
-                    sq_utf16_to_utf8(_string(constid)->view()) + "]");
+              Error("invalid constant [" + platform::os::utf16ToUtf8(_string(id)->view()) + "." +
+                    platform::os::utf16ToUtf8(_string(constid)->view()) + "]");
             }
           } else {
             constval = constant;

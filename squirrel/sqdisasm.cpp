@@ -1,7 +1,7 @@
 #include "squirrel/sqdisasm.h"
 
 #include "squirrel/sqstring.h"
-#include "squirrel/squtf.h"
+#include "platform/os/utf8.h"
 
 #include <cstdio>
 #include <cstdarg>
@@ -22,7 +22,7 @@ const char* const kOpNames[kOpcodeCount] = {
 std::string Value(const SQObject& o) {
   char buf[64];
   switch (sq_type(o)) {
-    case OT_STRING: return "\"" + sq_utf16_to_utf8(_string(o)->view()) + "\"";
+    case OT_STRING: return "\"" + platform::os::utf16ToUtf8(_string(o)->view()) + "\"";
     case OT_INTEGER: snprintf(buf, sizeof(buf), "%d", _integer(o)); return buf;
     case OT_FLOAT: snprintf(buf, sizeof(buf), "%.9g", static_cast<double>(_float(o))); return buf;
     case OT_NULL: return "null";

@@ -1,7 +1,7 @@
 #include "squirrel/sqhost.h"
 
 #include "squirrel/sqdisasm.h"
-#include "squirrel/squtf.h"
+#include "platform/os/utf8.h"
 #include "squirrel/sqfuncproto.h"
 #include "squirrel/squirrel.h"
 
@@ -17,7 +17,7 @@ struct HostStreams {
 };
 
 std::string ToUtf8(const SQChar* s) {
-  return sq_utf16_to_utf8(std::u16string_view(s));
+  return platform::os::utf16ToUtf8(std::u16string_view(s));
 }
 
 void PrintFunc(HSQUIRRELVM v, const SQChar* fmt, ...) {
@@ -81,8 +81,8 @@ bool LoadMain(HSQUIRRELVM v, const std::string& name, const std::string& data, s
   }
   std::string source = data;
   if (source.compare(0, 3, "\xEF\xBB\xBF") == 0) source.erase(0, 3);
-  const std::u16string text = sq_utf8_to_utf16(source);
-  const std::u16string srcname = sq_utf8_to_utf16(name);
+  const std::u16string text = platform::os::utf8ToUtf16(source);
+  const std::u16string srcname = platform::os::utf8ToUtf16(name);
   if (SQ_FAILED(sq_compilebuffer(v, text.data(), static_cast<SQInteger>(text.size()),
                                  srcname.c_str(), SQTrue))) {
     err << "compile failed: " << LastErrorText(v) << "\n";

@@ -1,6 +1,6 @@
 // The C API's stack discipline and return conventions.
 #include "squirrel/squirrel.h"
-#include "squirrel/squtf.h"
+#include "platform/os/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -18,14 +18,14 @@ class Api : public ::testing::Test {
     sq_getlasterror(v);
     const SQChar* s = u"";
     sq_getstring(v, -1, &s);
-    std::string text = sq_utf16_to_utf8(s);
+    std::string text = platform::os::utf16ToUtf8(s);
     sq_pop(v, 1);
     return text;
   }
   std::string StringAt(SQInteger idx) {
     const SQChar* s = nullptr;
     EXPECT_TRUE(SQ_SUCCEEDED(sq_getstring(v, idx, &s)));
-    return s ? sq_utf16_to_utf8(s) : "";
+    return s ? platform::os::utf16ToUtf8(s) : "";
   }
 
   HSQUIRRELVM v = nullptr;
@@ -262,8 +262,8 @@ TEST_F(Api, CompileErrorsReachTheHandlerOnlyWhenAsked) {
   reports.clear();
   sq_setcompilererrorhandler(v, [](HSQUIRRELVM, const SQChar* desc, const SQChar* src, SQInteger line,
                                    SQInteger column) {
-    reports.push_back(sq_utf16_to_utf8(src) + ":" + std::to_string(line) + ":" +
-                      std::to_string(column) + ": " + sq_utf16_to_utf8(desc));
+    reports.push_back(platform::os::utf16ToUtf8(src) + ":" + std::to_string(line) + ":" +
+                      std::to_string(column) + ": " + platform::os::utf16ToUtf8(desc));
   });
   const std::u16string bad = u"local a = 1;\n/* x\n */ local b = @x;";
   EXPECT_TRUE(SQ_FAILED(sq_compilebuffer(v, bad.data(), static_cast<SQInteger>(bad.size()), u"s.nut", SQFalse)));
@@ -344,7 +344,7 @@ SQInteger RecordError(HSQUIRRELVM v) {
   EXPECT_EQ(sq_gettype(v, 1), OT_TABLE);
   const SQChar* msg = u"?";
   sq_getstring(v, 2, &msg);
-  g_handled.push_back(sq_utf16_to_utf8(msg));
+  g_handled.push_back(platform::os::utf16ToUtf8(msg));
   return 0;
 }
 

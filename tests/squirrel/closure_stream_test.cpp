@@ -1,7 +1,7 @@
 // Closure streams: round trips, and refusal of truncated or corrupted streams with the
 // reference error texts (and without reading out of bounds, which ASan checks).
 #include "squirrel/squirrel.h"
-#include "squirrel/squtf.h"
+#include "platform/os/utf8.h"
 #include "tests/squirrel/script_runner.h"
 #include "tests/support/fixture_paths.h"
 
@@ -48,7 +48,7 @@ std::string Load(const std::string& data, std::string* rewritten = nullptr) {
     sq_getlasterror(v);
     const SQChar* msg = u"?";
     sq_getstring(v, -1, &msg);
-    error = sq_utf16_to_utf8(msg);
+    error = platform::os::utf16ToUtf8(msg);
   }
   sq_close(v);
   return error;

@@ -1,7 +1,7 @@
 // Debug support: stack infos and locals seen from scripts and from a host error handler, and
 // the debug hook.
 #include "squirrel/squirrel.h"
-#include "squirrel/squtf.h"
+#include "platform/os/utf8.h"
 #include "tests/squirrel/script_runner.h"
 
 #include <gtest/gtest.h>
@@ -49,17 +49,17 @@ std::string g_dump;
 SQInteger DumpError(HSQUIRRELVM v) {
   const SQChar* err = u"?";
   sq_getstring(v, 2, &err);
-  g_dump += "error: " + sq_utf16_to_utf8(err) + "\n";
+  g_dump += "error: " + platform::os::utf16ToUtf8(err) + "\n";
   SQStackInfos si;
   for (SQInteger level = 1; SQ_SUCCEEDED(sq_stackinfos(v, level, &si)); level++) {
-    g_dump += sq_utf16_to_utf8(si.funcname ? si.funcname : u"unknown") + " " +
-              sq_utf16_to_utf8(si.source ? si.source : u"unknown") + ":" + std::to_string(si.line);
+    g_dump += platform::os::utf16ToUtf8(si.funcname ? si.funcname : u"unknown") + " " +
+              platform::os::utf16ToUtf8(si.source ? si.source : u"unknown") + ":" + std::to_string(si.line);
     const SQChar* name = nullptr;
     for (SQUnsignedInteger i = 0; (name = sq_getlocal(v, static_cast<SQUnsignedInteger>(level), i)); i++) {
       sq_tostring(v, -1);
       const SQChar* text = u"";
       sq_getstring(v, -1, &text);
-      if (sq_gettype(v, -2) != OT_TABLE) g_dump += " " + sq_utf16_to_utf8(name) + "=" + sq_utf16_to_utf8(text);
+      if (sq_gettype(v, -2) != OT_TABLE) g_dump += " " + platform::os::utf16ToUtf8(name) + "=" + platform::os::utf16ToUtf8(text);
       sq_pop(v, 2);
     }
     g_dump += "\n";

@@ -1,7 +1,7 @@
 // A native class the way the engine binds its vector type: 12 bytes of inline user data, a
 // native constructor, arithmetic and member metamethods written in C++.
 #include "squirrel/squirrel.h"
-#include "squirrel/squtf.h"
+#include "platform/os/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -132,12 +132,12 @@ class NativeClass : public ::testing::Test {
     if (SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQFalse))) {
       const SQChar* s = u"";
       sq_getstring(v, -1, &s);
-      result = sq_utf16_to_utf8(s);
+      result = platform::os::utf16ToUtf8(s);
     } else {
       sq_getlasterror(v);
       const SQChar* s = u"";
       sq_getstring(v, -1, &s);
-      result = "error: " + sq_utf16_to_utf8(s);
+      result = "error: " + platform::os::utf16ToUtf8(s);
     }
     sq_settop(v, top);
     return result;
@@ -188,7 +188,7 @@ TEST_F(NativeClass, HostCallOfTheClassRunsTheConstructor) {
   sq_getlasterror(v);
   const SQChar* err = u"";
   sq_getstring(v, -1, &err);
-  EXPECT_EQ(sq_utf16_to_utf8(err), "the class is locked");
+  EXPECT_EQ(platform::os::utf16ToUtf8(err), "the class is locked");
   sq_settop(v, 0);
   EXPECT_EQ(gReleased, 1);
 }
@@ -268,7 +268,7 @@ class ClassApi : public ::testing::Test {
   std::string StringAt(SQInteger idx) {
     const SQChar* s = u"";
     sq_getstring(v, idx, &s);
-    return sq_utf16_to_utf8(s);
+    return platform::os::utf16ToUtf8(s);
   }
   HSQUIRRELVM v = nullptr;
 };

@@ -2,7 +2,7 @@
 
 #include "squirrel/sqhost.h"
 #include "squirrel/squirrel.h"
-#include "squirrel/squtf.h"
+#include "platform/os/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -46,8 +46,8 @@ SQInteger AppendBytes(SQUserPointer up, SQUserPointer src, SQInteger size) {
 std::string Compile(const std::string& name, const std::string& source, bool debuginfo) {
   HSQUIRRELVM v = sq_open(1024);
   sq_enabledebuginfo(v, debuginfo ? SQTrue : SQFalse);
-  const std::u16string text = sq_utf8_to_utf16(source);
-  const std::u16string srcname = sq_utf8_to_utf16(name);
+  const std::u16string text = platform::os::utf8ToUtf16(source);
+  const std::u16string srcname = platform::os::utf8ToUtf16(name);
   std::string cnut;
   if (SQ_SUCCEEDED(sq_compilebuffer(v, text.data(), static_cast<SQInteger>(text.size()),
                                     srcname.c_str(), SQFalse))) {

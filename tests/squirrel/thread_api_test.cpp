@@ -1,7 +1,7 @@
 // Threads driven from the host the way the engine runs its script tasks: one thread per task,
 // a private root table each, resumed once per frame.
 #include "squirrel/squirrel.h"
-#include "squirrel/squtf.h"
+#include "platform/os/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +60,7 @@ SQInteger NativePrint(HSQUIRRELVM vm) {
   const SQChar* s = nullptr;
   sq_tostring(vm, 2);
   sq_getstring(vm, -1, &s);
-  g_printed += sq_utf16_to_utf8(s);
+  g_printed += platform::os::utf16ToUtf8(s);
   return 0;
 }
 
