@@ -181,22 +181,11 @@ class SQCompiler {
         break;
       }
       case TK_BREAK:
-        if (_fs->_breaktargets.empty()) Error("'break' has to be in a loop block");
-        if (_fs->_breaktargets.back() > 0) {
-          _fs->AddInstruction(_OP_POPTRAP, _fs->_breaktargets.back(), 0);
-        }
-        _fs->AddInstruction(_OP_JMP, 0, -1234);
-        _fs->_unresolvedbreaks.push_back(_fs->GetCurrentPos());
-        Lex();
+        JumpOutOfLoop(_fs->_breaktargets, _fs->_unresolvedbreaks, "'break' has to be in a loop block");
         break;
       case TK_CONTINUE:
-        if (_fs->_continuetargets.empty()) Error("'continue' has to be in a loop block");
-        if (_fs->_continuetargets.back() > 0) {
-          _fs->AddInstruction(_OP_POPTRAP, _fs->_continuetargets.back(), 0);
-        }
-        _fs->AddInstruction(_OP_JMP, 0, -1234);
-        _fs->_unresolvedcontinues.push_back(_fs->GetCurrentPos());
-        Lex();
+        JumpOutOfLoop(_fs->_continuetargets, _fs->_unresolvedcontinues,
+                      "'continue' has to be in a loop block");
         break;
       case TK_FUNCTION: FunctionStatement(); break;
       case TK_CLASS: ClassStatement(); break;
@@ -230,6 +219,17 @@ class SQCompiler {
         break;
     }
     _fs->SnoozeOpt();
+  }
+
+  // break and continue: pop the traps opened inside the loop, then a jump whose target the
+  // loop fills in when it ends.
+  void JumpOutOfLoop(const std::vector<SQInteger>& targets, std::vector<SQInteger>& unresolved,
+                     const char* outsideLoop) {
+    if (targets.empty()) Error(outsideLoop);
+    if (targets.back() > 0) _fs->AddInstruction(_OP_POPTRAP, targets.back(), 0);
+    _fs->AddInstruction(_OP_JMP, 0, -1234);
+    unresolved.push_back(_fs->GetCurrentPos());
+    Lex();
   }
 
   void EmitDerefOp(SQOpcode op) {
