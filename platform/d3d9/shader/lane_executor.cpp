@@ -1,6 +1,7 @@
 #include "platform/d3d9/shader/lane_executor.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -22,214 +23,395 @@ float saturate(float value) {
     return value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f;  // NaN gives 0
 }
 
-const LaneVector* varyingSource(const LaneRegisterFiles& files, RegisterType type, uint32_t index) {
-    switch (type) {
-    case RegisterType::Temp: return &files.temps[index];
-    case RegisterType::Input: return &files.inputs[index];
-    default: return &files.textures[index];  // the decoder admits no other readable file
-    }
-}
+using Row = float[kLanes];
 
-LaneVector* destinationRegister(LaneRegisterFiles& files, const DestinationOperand& destination) {
-    switch (destination.type) {
-    case RegisterType::Temp: return &files.temps[destination.index];
-    case RegisterType::RastOut:
-        return destination.index == kRastOutPosition ? files.position : files.fog;
-    case RegisterType::AttrOut:
-    case RegisterType::ColorOut: return &files.colours[destination.index];
-    default: return &files.texcoords[destination.index];  // oT#
-    }
-}
-
-// Reads a source (row `row` of a matrix source) with its swizzle and negation. Returns the
-// register itself when it needs neither, else `scratch` filled with the value.
-const LaneVector* fetch(const LaneRegisterFiles& files, const SourceOperand& source, uint32_t row,
-                        LaneVector& scratch) {
-    if (source.type == RegisterType::Const) {
-        if (source.relative) {
-            const int32_t* offsets = files.address[source.relativeComponent];
-            for (uint32_t l = 0; l < kLanes; ++l) {
-                const int64_t index = int64_t{source.index} + row + offsets[l];
-                const bool inside = index >= 0 && index < int64_t{files.constantCount};
-                for (uint32_t k = 0; k < 4; ++k)
-                    scratch.c[k][l] =
-                        inside ? files.constants[index][swizzleComponent(source.swizzle, k)] : 0.0f;
-            }
-        } else {
-            const Float4& value = files.constants[source.index + row];
-            for (uint32_t k = 0; k < 4; ++k)
-                std::fill_n(scratch.c[k], kLanes, value[swizzleComponent(source.swizzle, k)]);
-        }
+void writeRow(float* to, const Row& value, bool saturated) {
+    if (saturated) {
+        for (uint32_t l = 0; l < kLanes; ++l) to[l] = saturate(value[l]);
     } else {
-        const LaneVector* reg = varyingSource(files, source.type, source.index + row);
-        if (source.swizzle == kIdentitySwizzle && !source.negate) return reg;
-        for (uint32_t k = 0; k < 4; ++k)
-            std::memcpy(scratch.c[k], reg->c[swizzleComponent(source.swizzle, k)],
-                        kLanes * sizeof(float));
+        std::memcpy(to, value, sizeof(Row));
     }
-    if (source.negate)
-        for (uint32_t k = 0; k < 4; ++k)
-            for (uint32_t l = 0; l < kLanes; ++l) scratch.c[k][l] = -scratch.c[k][l];
-    return &scratch;
 }
 
-float dot3(const LaneVector& a, const LaneVector& b, uint32_t l) {
-    float sum = a.c[0][l] * b.c[0][l];
-    sum = sum + a.c[1][l] * b.c[1][l];
-    return sum + a.c[2][l] * b.c[2][l];
+// ---------------------------------------------------------------------------------------------
+// Compiling
+
+LaneFile fileOf(RegisterType type, uint16_t index) {
+    switch (type) {
+    case RegisterType::Temp: return LaneFile::Temp;
+    case RegisterType::Input: return LaneFile::Input;
+    case RegisterType::Const: return LaneFile::Constant;
+    case RegisterType::RastOut: return index == kRastOutPosition ? LaneFile::Position : LaneFile::Fog;
+    case RegisterType::AttrOut:
+    case RegisterType::ColorOut: return LaneFile::Colour;
+    case RegisterType::TexCrdOut: return LaneFile::Texcoord;
+    default: return LaneFile::Texture;  // t#: the decoder admits no other file
+    }
 }
 
-float dot4(const LaneVector& a, const LaneVector& b, uint32_t l) {
-    return dot3(a, b, l) + a.c[3][l] * b.c[3][l];
+// The broadcast slot of constant registers first..first+rows-1, consecutive so that matrix
+// rows follow each other; registers already broadcast in that order are shared.
+uint16_t broadcastSlot(LaneProgram& program, uint16_t first, uint32_t rows) {
+    std::vector<uint16_t>& slots = program.broadcastRegisters;
+    for (size_t at = 0; at + rows <= slots.size(); ++at) {
+        bool same = true;
+        for (uint32_t row = 0; row < rows && same; ++row) same = slots[at + row] == first + row;
+        if (same) return static_cast<uint16_t>(at);
+    }
+    const auto at = static_cast<uint16_t>(slots.size());
+    for (uint32_t row = 0; row < rows; ++row) slots.push_back(static_cast<uint16_t>(first + row));
+    return at;
 }
 
-template <typename Op>
-void componentwise(LaneVector& r, Op op) {
+LaneSource compileSource(LaneProgram& program, const SourceOperand& source, uint32_t rows) {
+    LaneSource compiled;
+    compiled.file = fileOf(source.type, source.index);
+    compiled.index = source.index;
     for (uint32_t k = 0; k < 4; ++k)
-        for (uint32_t l = 0; l < kLanes; ++l) r.c[k][l] = op(k, l);
+        compiled.components[k] = static_cast<uint8_t>(swizzleComponent(source.swizzle, k));
+    compiled.negate = source.negate;
+    compiled.identity = source.swizzle == kIdentitySwizzle && !source.negate && !source.relative;
+    compiled.relative = source.relative;
+    compiled.relativeComponent = source.relativeComponent;
+    if (compiled.file == LaneFile::Constant && !source.relative)
+        compiled.index = broadcastSlot(program, source.index, std::max(rows, 1u));
+    return compiled;
 }
 
-template <typename Op>
-void replicated(LaneVector& r, Op op) {
-    for (uint32_t l = 0; l < kLanes; ++l) r.c[0][l] = op(l);
-    for (uint32_t k = 1; k < 4; ++k) std::memcpy(r.c[k], r.c[0], kLanes * sizeof(float));
+bool isComponentwise(Opcode opcode) {
+    switch (opcode) {
+    case Opcode::Mov: case Opcode::Add: case Opcode::Sub: case Opcode::Mul: case Opcode::Mad:
+    case Opcode::Min: case Opcode::Max: case Opcode::Slt: case Opcode::Sge: case Opcode::Frc:
+    case Opcode::Abs: case Opcode::Lrp: case Opcode::Cmp: return true;
+    default: return false;
+    }
 }
 
-void store(LaneRegisterFiles& files, const DestinationOperand& destination,
-           const LaneVector& value) {
-    LaneVector* target = destinationRegister(files, destination);
+// Whether writing the result components in order, straight into the destination, would
+// overwrite a component of it that a later result component still reads (mov r0.xy, r0.yx).
+bool overwritesItsOwnSource(const LaneOperation& op) {
+    for (uint32_t s = 0; s < op.sourceCount; ++s) {
+        const LaneSource& source = op.sources[s];
+        if (source.file != op.destinationFile || source.index != op.destinationIndex) continue;
+        for (uint32_t k = 0; k < 4; ++k)
+            for (uint32_t written = 0; written < k; ++written)
+                if ((op.writeMask >> k & 1) && (op.writeMask >> written & 1) &&
+                    source.components[k] == written)
+                    return true;
+    }
+    return false;
+}
+
+LaneOperation compileInstruction(LaneProgram& program, const Instruction& in) {
+    LaneOperation op;
+    op.opcode = in.opcode;
+    op.destinationFile = fileOf(in.destination.type, in.destination.index);
+    op.destinationIndex = op.destinationFile == LaneFile::Position || op.destinationFile == LaneFile::Fog
+                              ? 0
+                              : in.destination.index;
+    op.writeMask = in.destination.writeMask;
+    op.saturate = in.destination.saturate;
+    op.sourceCount = in.sourceCount;
+    for (uint32_t s = 0; s < in.sourceCount; ++s)
+        op.sources[s] = compileSource(program, in.sources[s], s == 1 ? matrixRows(in.opcode) : 0);
+    op.direct = isComponentwise(in.opcode) && !overwritesItsOwnSource(op);
+    return op;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Running
+
+using Rows = std::array<const float*, 4>;
+
+// The register files of one batch by LaneFile: those operands read and those results go to.
+struct Context {
+    LaneRegisterFiles& files;
+    const LaneVector* sources[kLaneFileCount];
+    LaneVector* targets[kLaneFileCount];
+    uint32_t laneCount;
+};
+
+// Reads the components in `mask` of `source` (matrix row `row` of it) as rows of lanes: the
+// register's own rows where it can, else rows of `scratch` holding the negated or gathered
+// values.
+Rows fetch(const Context& context, const LaneSource& source, uint32_t row, uint32_t mask,
+           LaneVector& scratch) {
+    Rows rows{};
+    if (source.relative) {
+        static constexpr Float4 kOutside{};
+        const LaneRegisterFiles& files = context.files;
+        const int32_t* offsets = files.address[source.relativeComponent];
+        for (uint32_t l = 0; l < kLanes; ++l) {
+            const int64_t index = int64_t{source.index} + row + offsets[l];
+            const bool inside = index >= 0 && index < int64_t{files.constantCount};
+            const Float4& value = inside ? files.constants[index] : kOutside;
+            for (uint32_t k = 0; k < 4; ++k) scratch.c[k][l] = value[source.components[k]];
+        }
+        for (uint32_t k = 0; k < 4; ++k) rows[k] = scratch.c[k];
+    } else {
+        const LaneVector& reg = context.sources[static_cast<uint32_t>(source.file)][source.index + row];
+        for (uint32_t k = 0; k < 4; ++k) rows[k] = reg.c[source.components[k]];
+    }
+    if (source.negate) {
+        for (uint32_t k = 0; k < 4; ++k) {
+            if (!(mask & (1u << k))) continue;
+            const float* from = rows[k];
+            float* to = scratch.c[k];
+            for (uint32_t l = 0; l < kLanes; ++l) to[l] = -from[l];
+            rows[k] = to;
+        }
+    }
+    return rows;
+}
+
+// Four lanes as one SSE value. Component-wise instructions run four lanes at a time, each
+// chunk read before it is written, so a destination row may also be one of the source rows.
+using Quad = float __attribute__((vector_size(16)));
+constexpr uint32_t kQuadsPerRow = kLanes / 4;
+constexpr Quad kZero{0.0f, 0.0f, 0.0f, 0.0f};
+constexpr Quad kOne{1.0f, 1.0f, 1.0f, 1.0f};
+
+Quad loadQuad(const float* at) {
+    Quad quad;
+    std::memcpy(&quad, at, sizeof(Quad));
+    return quad;
+}
+
+void storeQuad(float* at, Quad quad) {
+    std::memcpy(at, &quad, sizeof(Quad));
+}
+
+Quad saturateQuad(Quad value) {
+    return value > kZero ? (value < kOne ? value : kOne) : kZero;  // NaN gives 0
+}
+
+// A function of one float applied to each lane of a quad.
+template <typename Function>
+Quad eachLane(Quad value, Function function) {
+    for (uint32_t i = 0; i < 4; ++i) value[i] = function(value[i]);
+    return value;
+}
+
+// r.c[k] = op(a[k], ...) for the components k in `mask`, saturated or not.
+template <typename Op, typename... Sources>
+void componentwise(LaneVector& r, uint32_t mask, bool saturated, Op op, const Sources&... rows) {
     for (uint32_t k = 0; k < 4; ++k) {
-        if (!(destination.writeMask & (1u << k))) continue;
-        if (destination.saturate) {
-            for (uint32_t l = 0; l < kLanes; ++l) target->c[k][l] = saturate(value.c[k][l]);
-        } else {
-            std::memcpy(target->c[k], value.c[k], kLanes * sizeof(float));
+        if (!(mask & (1u << k))) continue;
+        for (uint32_t q = 0; q < kQuadsPerRow; ++q) {
+            const Quad value = op(loadQuad(rows[k] + 4 * q)...);
+            storeQuad(r.c[k] + 4 * q, saturated ? saturateQuad(value) : value);
         }
     }
 }
 
-void execute(const Instruction& in, LaneRegisterFiles& files, uint32_t laneCount) {
-    LaneVector scratch[3];
-    const LaneVector* src[3] = {};
-    const bool matrix = matrixRows(in.opcode) != 0;
-    const uint32_t fetched = in.opcode == Opcode::Tex || matrix ? 1 : in.sourceCount;
-    for (uint32_t s = 0; s < fetched; ++s) src[s] = fetch(files, in.sources[s], 0, scratch[s]);
-    const LaneVector& a = *src[0];
+// r.c[k] = value for every component in `mask`.
+void replicate(LaneVector& r, uint32_t mask, const Row& value) {
+    for (uint32_t k = 0; k < 4; ++k)
+        if (mask & (1u << k)) std::memcpy(r.c[k], value, sizeof(Row));
+}
 
-    if (in.opcode == Opcode::Mova) {
+template <typename Op>
+void scalar(LaneVector& r, uint32_t mask, const float* x, const float* y, Op op) {
+    Row value;
+    for (uint32_t l = 0; l < kLanes; ++l) value[l] = op(x[l], y[l]);
+    replicate(r, mask, value);
+}
+
+void dot(Row& out, const Rows& a, const Rows& b, uint32_t components) {
+    for (uint32_t l = 0; l < kLanes; ++l) out[l] = a[0][l] * b[0][l];
+    for (uint32_t k = 1; k < components; ++k)
+        for (uint32_t l = 0; l < kLanes; ++l) out[l] = out[l] + a[k][l] * b[k][l];
+}
+
+LaneVector& destination(const Context& context, const LaneOperation& op) {
+    return context.targets[static_cast<uint32_t>(op.destinationFile)][op.destinationIndex];
+}
+
+void store(const Context& context, const LaneOperation& op, const LaneVector& value,
+           bool saturated) {
+    LaneVector& target = destination(context, op);
+    for (uint32_t k = 0; k < 4; ++k)
+        if (op.writeMask & (1u << k)) writeRow(target.c[k], value.c[k], saturated);
+}
+
+void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& r) {
+    const LaneSource& source = op.sources[0];
+    LaneVector coordinates;
+    const LaneVector* at = &coordinates;
+    if (source.identity) {
+        at = &context.sources[static_cast<uint32_t>(source.file)][source.index];
+    } else {
+        const Rows rows = fetch(context, source, 0, kFullWriteMask, coordinates);
+        for (uint32_t k = 0; k < 4; ++k)
+            if (rows[k] != coordinates.c[k]) std::memcpy(coordinates.c[k], rows[k], sizeof(Row));
+    }
+    for (Row& row : r.c)  // the sampler fills only the live lanes
+        for (float& texel : row) texel = 0.0f;
+    context.files.sampler->sample(op.sources[1].index, *at, context.laneCount, r);
+}
+
+void execute(const Context& context, const LaneOperation& op) {
+    const uint32_t mask = op.writeMask;
+    LaneVector scratch[3];
+    LaneVector r;
+    // Component-wise results go straight to the destination unless that would overwrite a
+    // component a later one still reads; then they are staged in r like the others.
+    LaneVector& out = op.direct ? destination(context, op) : r;
+    const bool saturated = op.saturate && op.direct;
+    const auto source = [&](uint32_t s, uint32_t sourceMask) {
+        return fetch(context, op.sources[s], 0, sourceMask, scratch[s]);
+    };
+    switch (op.opcode) {
+    case Opcode::Mov: {
+        componentwise(out, mask, saturated, [](Quad x) { return x; }, source(0, mask));
+        break;
+    }
+    case Opcode::Mova: {
+        const Rows a = source(0, mask);
         for (uint32_t k = 0; k < kAddressComponents; ++k)
-            if (in.destination.writeMask & (1u << k))
-                for (uint32_t l = 0; l < kLanes; ++l) files.address[k][l] = toAddress(a.c[k][l]);
+            if (mask & (1u << k))
+                for (uint32_t l = 0; l < kLanes; ++l) context.files.address[k][l] = toAddress(a[k][l]);
         return;
     }
-
-    LaneVector r;
-    switch (in.opcode) {
-    case Opcode::Mov: componentwise(r, [&](uint32_t k, uint32_t l) { return a.c[k][l]; }); break;
     case Opcode::Add:
-        componentwise(r, [&](uint32_t k, uint32_t l) { return a.c[k][l] + src[1]->c[k][l]; });
+        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x + y; },
+                      source(0, mask), source(1, mask));
         break;
     case Opcode::Sub:
-        componentwise(r, [&](uint32_t k, uint32_t l) { return a.c[k][l] - src[1]->c[k][l]; });
+        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x - y; },
+                      source(0, mask), source(1, mask));
         break;
     case Opcode::Mul:
-        componentwise(r, [&](uint32_t k, uint32_t l) { return a.c[k][l] * src[1]->c[k][l]; });
+        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x * y; },
+                      source(0, mask), source(1, mask));
         break;
     case Opcode::Mad:
-        componentwise(r, [&](uint32_t k, uint32_t l) {
-            const float product = a.c[k][l] * src[1]->c[k][l];
-            return product + src[2]->c[k][l];
-        });
+        componentwise(
+            out, mask, saturated,
+            [](Quad x, Quad y, Quad z) {
+                const Quad product = x * y;
+                return product + z;
+            },
+            source(0, mask), source(1, mask), source(2, mask));
         break;
-    case Opcode::Dp3: replicated(r, [&](uint32_t l) { return dot3(a, *src[1], l); }); break;
-    case Opcode::Dp4: replicated(r, [&](uint32_t l) { return dot4(a, *src[1], l); }); break;
+    case Opcode::Min:
+        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x < y ? x : y; },
+                      source(0, mask), source(1, mask));
+        break;
+    case Opcode::Max:
+        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x > y ? x : y; },
+                      source(0, mask), source(1, mask));
+        break;
+    case Opcode::Slt:
+        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x < y ? kOne : kZero; },
+                      source(0, mask), source(1, mask));
+        break;
+    case Opcode::Sge:
+        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x >= y ? kOne : kZero; },
+                      source(0, mask), source(1, mask));
+        break;
+    case Opcode::Frc: {
+        componentwise(out, mask, saturated, [](Quad x) {
+            return eachLane(x, [](float v) { return v - std::floor(v); });
+        }, source(0, mask));
+        break;
+    }
+    case Opcode::Abs: {
+        componentwise(out, mask, saturated, [](Quad x) {
+            return eachLane(x, [](float v) { return std::fabs(v); });
+        }, source(0, mask));
+        break;
+    }
+    case Opcode::Lrp:
+        componentwise(
+            out, mask, saturated,
+            [](Quad x, Quad y, Quad z) {
+                const Quad span = y - z;
+                const Quad scaled = x * span;
+                return scaled + z;
+            },
+            source(0, mask), source(1, mask), source(2, mask));
+        break;
+    case Opcode::Cmp:
+        componentwise(
+            out, mask, saturated, [](Quad x, Quad y, Quad z) { return x >= kZero ? y : z; },
+            source(0, mask), source(1, mask), source(2, mask));
+        break;
+    case Opcode::Dp3:
+    case Opcode::Dp4: {
+        const uint32_t components = op.opcode == Opcode::Dp3 ? 3 : 4;
+        const uint32_t read = (1u << components) - 1;
+        Row value;
+        dot(value, source(0, read), source(1, read), components);
+        replicate(r, mask, value);
+        break;
+    }
     case Opcode::M4x4:
     case Opcode::M4x3:
     case Opcode::M3x3: {
-        const uint32_t rows = matrixRows(in.opcode);
-        for (uint32_t row = 0; row < rows; ++row) {
-            const LaneVector& m = *fetch(files, in.sources[1], row, scratch[1]);
-            for (uint32_t l = 0; l < kLanes; ++l)
-                r.c[row][l] = in.opcode == Opcode::M3x3 ? dot3(a, m, l) : dot4(a, m, l);
-        }
+        const uint32_t components = op.opcode == Opcode::M3x3 ? 3 : 4;
+        const uint32_t read = (1u << components) - 1;
+        const Rows a = source(0, read);
+        for (uint32_t row = 0; row < matrixRows(op.opcode); ++row)
+            dot(r.c[row], a, fetch(context, op.sources[1], row, read, scratch[1]), components);
         break;
     }
-    case Opcode::Rcp:
-        replicated(r, [&](uint32_t l) {
-            const float f = a.c[0][l];
-            return f == 0.0f ? FLT_MAX : 1.0f / f;
-        });
+    case Opcode::Nrm: {
+        const Rows a = source(0, mask | 0x7);
+        Row scale;
+        dot(scale, a, a, 3);
+        for (uint32_t l = 0; l < kLanes; ++l)
+            scale[l] = scale[l] != 0.0f ? 1.0f / std::sqrt(scale[l]) : FLT_MAX;
+        for (uint32_t k = 0; k < 4; ++k)
+            if (mask & (1u << k))
+                for (uint32_t l = 0; l < kLanes; ++l) r.c[k][l] = a[k][l] * scale[l];
         break;
-    case Opcode::Rsq:
-        replicated(r, [&](uint32_t l) {
-            const float f = std::fabs(a.c[0][l]);
+    }
+    case Opcode::Rcp: {
+        const float* x = source(0, 1)[0];
+        scalar(r, mask, x, x, [](float v, float) { return v == 0.0f ? FLT_MAX : 1.0f / v; });
+        break;
+    }
+    case Opcode::Rsq: {
+        const float* x = source(0, 1)[0];
+        scalar(r, mask, x, x, [](float v, float) {
+            const float f = std::fabs(v);
             return f == 0.0f ? FLT_MAX : 1.0f / std::sqrt(f);
         });
         break;
-    case Opcode::Min:
-        componentwise(r, [&](uint32_t k, uint32_t l) {
-            return a.c[k][l] < src[1]->c[k][l] ? a.c[k][l] : src[1]->c[k][l];
-        });
+    }
+    case Opcode::Exp: {
+        const float* x = source(0, 1)[0];
+        scalar(r, mask, x, x, [](float v, float) { return std::exp2(v); });
         break;
-    case Opcode::Max:
-        componentwise(r, [&](uint32_t k, uint32_t l) {
-            return a.c[k][l] > src[1]->c[k][l] ? a.c[k][l] : src[1]->c[k][l];
-        });
-        break;
-    case Opcode::Slt:
-        componentwise(
-            r, [&](uint32_t k, uint32_t l) { return a.c[k][l] < src[1]->c[k][l] ? 1.0f : 0.0f; });
-        break;
-    case Opcode::Sge:
-        componentwise(
-            r, [&](uint32_t k, uint32_t l) { return a.c[k][l] >= src[1]->c[k][l] ? 1.0f : 0.0f; });
-        break;
-    case Opcode::Frc:
-        componentwise(r, [&](uint32_t k, uint32_t l) { return a.c[k][l] - std::floor(a.c[k][l]); });
-        break;
-    case Opcode::Abs:
-        componentwise(r, [&](uint32_t k, uint32_t l) { return std::fabs(a.c[k][l]); });
-        break;
-    case Opcode::Nrm:
-        for (uint32_t l = 0; l < kLanes; ++l) {
-            const float squared = dot3(a, a, l);
-            const float scale = squared != 0.0f ? 1.0f / std::sqrt(squared) : FLT_MAX;
-            for (uint32_t k = 0; k < 4; ++k) r.c[k][l] = a.c[k][l] * scale;
-        }
-        break;
-    case Opcode::Pow:
-        replicated(r, [&](uint32_t l) { return std::pow(std::fabs(a.c[0][l]), src[1]->c[0][l]); });
-        break;
-    case Opcode::Lrp:
-        componentwise(r, [&](uint32_t k, uint32_t l) {
-            const float span = src[1]->c[k][l] - src[2]->c[k][l];
-            const float scaled = a.c[k][l] * span;
-            return scaled + src[2]->c[k][l];
-        });
-        break;
-    case Opcode::Exp: replicated(r, [&](uint32_t l) { return std::exp2(a.c[0][l]); }); break;
-    case Opcode::Log:
-        replicated(r, [&](uint32_t l) {
-            const float f = std::fabs(a.c[0][l]);
+    }
+    case Opcode::Log: {
+        const float* x = source(0, 1)[0];
+        scalar(r, mask, x, x, [](float v, float) {
+            const float f = std::fabs(v);
             return f != 0.0f ? std::log2(f) : -FLT_MAX;
         });
         break;
-    case Opcode::Cmp:
-        componentwise(r, [&](uint32_t k, uint32_t l) {
-            return a.c[k][l] >= 0.0f ? src[1]->c[k][l] : src[2]->c[k][l];
-        });
+    }
+    case Opcode::Pow:
+        scalar(r, mask, source(0, 1)[0], source(1, 1)[0],
+               [](float x, float y) { return std::pow(std::fabs(x), y); });
         break;
-    case Opcode::Tex:
-        files.sampler->sample(in.sources[1].index, a, laneCount, r);
-        for (uint32_t k = 0; k < 4; ++k)  // the sampler fills only the live lanes
-            std::fill(r.c[k] + laneCount, r.c[k] + kLanes, 0.0f);
-        break;
+    case Opcode::Tex: sampleTexture(context, op, r); break;
     default: return;  // the decoder admits no other opcode
     }
-    store(files, in.destination, r);
+    if (!op.direct) store(context, op, r, op.saturate);
 }
 
 }  // namespace
+
+LaneProgram compileLanes(const DecodedShader& shader) {
+    LaneProgram program;
+    program.operations.reserve(shader.instructions.size());
+    for (const Instruction& instruction : shader.instructions)
+        program.operations.push_back(compileInstruction(program, instruction));
+    return program;
+}
 
 void resetLaneRegisters(const DecodedShader& shader, LaneRegisterFiles& files) {
     for (uint32_t i = 0; i < kTempRegisters; ++i)
@@ -251,9 +433,14 @@ void resetLaneRegisters(const DecodedShader& shader, LaneRegisterFiles& files) {
         if (written & (kOutputTexcoord0 << i)) reset(files.texcoords[i]);
 }
 
-void executeLanes(const std::vector<Instruction>& instructions, LaneRegisterFiles& files,
-                  uint32_t laneCount) {
-    for (const Instruction& instruction : instructions) execute(instruction, files, laneCount);
+void executeLanes(const LaneProgram& program, LaneRegisterFiles& files, uint32_t laneCount) {
+    const Context context{files,
+                          {files.temps, files.inputs, files.textures, files.broadcastConstants,
+                           files.position, files.fog, files.colours, files.texcoords},
+                          {files.temps, nullptr, nullptr, nullptr, files.position, files.fog,
+                           files.colours, files.texcoords},
+                          laneCount};
+    for (const LaneOperation& op : program.operations) execute(context, op);
 }
 
 std::vector<Float4> mergeConstants(const DecodedShader& shader, const Float4* values,
@@ -263,6 +450,15 @@ std::vector<Float4> mergeConstants(const DecodedShader& shader, const Float4* va
     for (const ConstantDefinition& definition : shader.definitions)
         constants[definition.index] = definition.value;
     return constants;
+}
+
+std::vector<LaneVector> broadcastConstants(const LaneProgram& program,
+                                           const std::vector<Float4>& constants) {
+    std::vector<LaneVector> table(program.broadcastRegisters.size());
+    for (size_t slot = 0; slot < table.size(); ++slot)
+        for (uint32_t k = 0; k < 4; ++k)
+            std::fill_n(table[slot].c[k], kLanes, constants[program.broadcastRegisters[slot]][k]);
+    return table;
 }
 
 }  // namespace platform::d3d9::shader
