@@ -19,15 +19,32 @@ int32_t toAddress(float value) {
     return static_cast<int32_t>(rounded);
 }
 
-float saturate(float value) {
-    return value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f;  // NaN gives 0
+// Four lanes as one SSE value. Component-wise instructions run four lanes at a time, each
+// chunk read before it is written, so a destination row may also be one of the source rows.
+using Quad = float __attribute__((vector_size(16)));
+constexpr uint32_t kQuadsPerRow = kLanes / 4;
+constexpr Quad kZero{0.0f, 0.0f, 0.0f, 0.0f};
+constexpr Quad kOne{1.0f, 1.0f, 1.0f, 1.0f};
+
+Quad loadQuad(const float* at) {
+    Quad quad;
+    std::memcpy(&quad, at, sizeof(Quad));
+    return quad;
+}
+
+void storeQuad(float* at, Quad quad) {
+    std::memcpy(at, &quad, sizeof(Quad));
+}
+
+Quad saturateQuad(Quad value) {
+    return value > kZero ? (value < kOne ? value : kOne) : kZero;  // NaN gives 0
 }
 
 using Row = float[kLanes];
 
 void writeRow(float* to, const Row& value, bool saturated) {
     if (saturated) {
-        for (uint32_t l = 0; l < kLanes; ++l) to[l] = saturate(value[l]);
+        for (uint32_t at = 0; at < kLanes; at += 4) storeQuad(to + at, saturateQuad(loadQuad(value + at)));
     } else {
         std::memcpy(to, value, sizeof(Row));
     }
@@ -78,6 +95,10 @@ LaneSource compileSource(LaneProgram& program, const SourceOperand& source, uint
     return compiled;
 }
 
+bool readsDestination(const LaneOperation& op, const LaneSource& source) {
+    return source.file == op.destinationFile && source.index == op.destinationIndex;
+}
+
 bool isComponentwise(Opcode opcode) {
     switch (opcode) {
     case Opcode::Mov: case Opcode::Add: case Opcode::Sub: case Opcode::Mul: case Opcode::Mad:
@@ -92,7 +113,7 @@ bool isComponentwise(Opcode opcode) {
 bool overwritesItsOwnSource(const LaneOperation& op) {
     for (uint32_t s = 0; s < op.sourceCount; ++s) {
         const LaneSource& source = op.sources[s];
-        if (source.file != op.destinationFile || source.index != op.destinationIndex) continue;
+        if (!readsDestination(op, source)) continue;
         for (uint32_t k = 0; k < 4; ++k)
             for (uint32_t written = 0; written < k; ++written)
                 if ((op.writeMask >> k & 1) && (op.writeMask >> written & 1) &&
@@ -100,6 +121,13 @@ bool overwritesItsOwnSource(const LaneOperation& op) {
                     return true;
     }
     return false;
+}
+
+// Whether the result can go straight to the destination instead of through a staging register.
+bool writesDirectly(const LaneOperation& op) {
+    if (op.opcode == Opcode::Tex)  // the sampler writes every component while reading its coordinates
+        return op.writeMask == kFullWriteMask && !op.saturate && !readsDestination(op, op.sources[0]);
+    return isComponentwise(op.opcode) && !overwritesItsOwnSource(op);
 }
 
 LaneOperation compileInstruction(LaneProgram& program, const Instruction& in) {
@@ -114,7 +142,7 @@ LaneOperation compileInstruction(LaneProgram& program, const Instruction& in) {
     op.sourceCount = in.sourceCount;
     for (uint32_t s = 0; s < in.sourceCount; ++s)
         op.sources[s] = compileSource(program, in.sources[s], s == 1 ? matrixRows(in.opcode) : 0);
-    op.direct = isComponentwise(in.opcode) && !overwritesItsOwnSource(op);
+    op.direct = writesDirectly(op);
     return op;
 }
 
@@ -157,32 +185,11 @@ Rows fetch(const Context& context, const LaneSource& source, uint32_t row, uint3
             if (!(mask & (1u << k))) continue;
             const float* from = rows[k];
             float* to = scratch.c[k];
-            for (uint32_t l = 0; l < kLanes; ++l) to[l] = -from[l];
+            for (uint32_t at = 0; at < kLanes; at += 4) storeQuad(to + at, -loadQuad(from + at));
             rows[k] = to;
         }
     }
     return rows;
-}
-
-// Four lanes as one SSE value. Component-wise instructions run four lanes at a time, each
-// chunk read before it is written, so a destination row may also be one of the source rows.
-using Quad = float __attribute__((vector_size(16)));
-constexpr uint32_t kQuadsPerRow = kLanes / 4;
-constexpr Quad kZero{0.0f, 0.0f, 0.0f, 0.0f};
-constexpr Quad kOne{1.0f, 1.0f, 1.0f, 1.0f};
-
-Quad loadQuad(const float* at) {
-    Quad quad;
-    std::memcpy(&quad, at, sizeof(Quad));
-    return quad;
-}
-
-void storeQuad(float* at, Quad quad) {
-    std::memcpy(at, &quad, sizeof(Quad));
-}
-
-Quad saturateQuad(Quad value) {
-    return value > kZero ? (value < kOne ? value : kOne) : kZero;  // NaN gives 0
 }
 
 // A function of one float applied to each lane of a quad.
@@ -217,10 +224,14 @@ void scalar(LaneVector& r, uint32_t mask, const float* x, const float* y, Op op)
     replicate(r, mask, value);
 }
 
+// out = a.b over the first `components` components, summed from x onward.
 void dot(Row& out, const Rows& a, const Rows& b, uint32_t components) {
-    for (uint32_t l = 0; l < kLanes; ++l) out[l] = a[0][l] * b[0][l];
-    for (uint32_t k = 1; k < components; ++k)
-        for (uint32_t l = 0; l < kLanes; ++l) out[l] = out[l] + a[k][l] * b[k][l];
+    for (uint32_t q = 0; q < kQuadsPerRow; ++q) {
+        const uint32_t at = 4 * q;
+        Quad sum = loadQuad(a[0] + at) * loadQuad(b[0] + at);
+        for (uint32_t k = 1; k < components; ++k) sum = sum + loadQuad(a[k] + at) * loadQuad(b[k] + at);
+        storeQuad(out + at, sum);
+    }
 }
 
 LaneVector& destination(const Context& context, const LaneOperation& op) {
@@ -254,8 +265,8 @@ void execute(const Context& context, const LaneOperation& op) {
     const uint32_t mask = op.writeMask;
     LaneVector scratch[3];
     LaneVector r;
-    // Component-wise results go straight to the destination unless that would overwrite a
-    // component a later one still reads; then they are staged in r like the others.
+    // Component-wise and texture results go straight to the destination unless that would
+    // overwrite a component still to be read; then they are staged in r like the others.
     LaneVector& out = op.direct ? destination(context, op) : r;
     const bool saturated = op.saturate && op.direct;
     const auto source = [&](uint32_t s, uint32_t sourceMask) {
@@ -397,7 +408,7 @@ void execute(const Context& context, const LaneOperation& op) {
         scalar(r, mask, source(0, 1)[0], source(1, 1)[0],
                [](float x, float y) { return std::pow(std::fabs(x), y); });
         break;
-    case Opcode::Tex: sampleTexture(context, op, r); break;
+    case Opcode::Tex: sampleTexture(context, op, out); break;
     default: return;  // the decoder admits no other opcode
     }
     if (!op.direct) store(context, op, r, op.saturate);
