@@ -1,7 +1,6 @@
 #include "platform/d3d9/shader/lane_executor.h"
 
 #include <algorithm>
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -10,13 +9,17 @@ namespace platform::d3d9::shader {
 namespace {
 
 // a0 values beyond this read outside every constant file; clamping keeps the sums in range.
-constexpr float kAddressLimit = 1 << 20;
+constexpr int32_t kAddressLimit = 1 << 20;
 
+// Rounds to nearest, halves away from zero, without a library call: near the limit a float
+// still has fraction bits, so value - trunc(value) is exact.
 int32_t toAddress(float value) {
-    const float rounded = std::round(value);  // nearest, halves away from zero
-    if (!(rounded >= -kAddressLimit && rounded <= kAddressLimit))
-        return static_cast<int32_t>(kAddressLimit);
-    return static_cast<int32_t>(rounded);
+    if (!(std::fabs(value) <= float(kAddressLimit + 1))) return kAddressLimit;  // NaN too
+    int32_t whole = static_cast<int32_t>(value);  // toward zero
+    const float fraction = value - static_cast<float>(whole);
+    if (fraction >= 0.5f) ++whole;
+    if (fraction <= -0.5f) --whole;
+    return whole >= -kAddressLimit && whole <= kAddressLimit ? whole : kAddressLimit;
 }
 
 // Four lanes as one SSE value. Component-wise instructions run four lanes at a time, each
