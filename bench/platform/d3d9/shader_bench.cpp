@@ -183,8 +183,8 @@ void skinning(benchmark::State& state) {
         const float t = float(l);
         const float in[5][4] = {{std::sin(t), std::cos(t), t * 0.1f, 1},
                                 {0.4f, 0.3f, 0.2f, 0.1f},
-                                {float(l % 7) / 255.0f, float(l % 11) / 255.0f, float(l % 5) / 255.0f,
-                                 float(l % 3) / 255.0f},
+                                {float(l % 7) / 255.0f, float(l % 11) / 255.0f,
+                                 float(l % 5) / 255.0f, float(l % 3) / 255.0f},
                                 {0, 1, 0, 0},
                                 {t / 16.0f, 0.5f, 0, 0}};
         for (uint32_t r = 0; r < 5; ++r)

@@ -47,7 +47,8 @@ using Row = float[kLanes];
 
 void writeRow(float* to, const Row& value, bool saturated) {
     if (saturated) {
-        for (uint32_t at = 0; at < kLanes; at += 4) storeQuad(to + at, saturateQuad(loadQuad(value + at)));
+        for (uint32_t at = 0; at < kLanes; at += 4)
+            storeQuad(to + at, saturateQuad(loadQuad(value + at)));
     } else {
         std::memcpy(to, value, sizeof(Row));
     }
@@ -61,7 +62,8 @@ LaneFile fileOf(RegisterType type, uint16_t index) {
     case RegisterType::Temp: return LaneFile::Temp;
     case RegisterType::Input: return LaneFile::Input;
     case RegisterType::Const: return LaneFile::Constant;
-    case RegisterType::RastOut: return index == kRastOutPosition ? LaneFile::Position : LaneFile::Fog;
+    case RegisterType::RastOut:
+        return index == kRastOutPosition ? LaneFile::Position : LaneFile::Fog;
     case RegisterType::AttrOut:
     case RegisterType::ColorOut: return LaneFile::Colour;
     case RegisterType::TexCrdOut: return LaneFile::Texcoord;
@@ -104,9 +106,19 @@ bool readsDestination(const LaneOperation& op, const LaneSource& source) {
 
 bool isComponentwise(Opcode opcode) {
     switch (opcode) {
-    case Opcode::Mov: case Opcode::Add: case Opcode::Sub: case Opcode::Mul: case Opcode::Mad:
-    case Opcode::Min: case Opcode::Max: case Opcode::Slt: case Opcode::Sge: case Opcode::Frc:
-    case Opcode::Abs: case Opcode::Lrp: case Opcode::Cmp: return true;
+    case Opcode::Mov:
+    case Opcode::Add:
+    case Opcode::Sub:
+    case Opcode::Mul:
+    case Opcode::Mad:
+    case Opcode::Min:
+    case Opcode::Max:
+    case Opcode::Slt:
+    case Opcode::Sge:
+    case Opcode::Frc:
+    case Opcode::Abs:
+    case Opcode::Lrp:
+    case Opcode::Cmp: return true;
     default: return false;
     }
 }
@@ -128,8 +140,9 @@ bool overwritesItsOwnSource(const LaneOperation& op) {
 
 // Whether the result can go straight to the destination instead of through a staging register.
 bool writesDirectly(const LaneOperation& op) {
-    if (op.opcode == Opcode::Tex)  // the sampler writes every component while reading its coordinates
-        return op.writeMask == kFullWriteMask && !op.saturate && !readsDestination(op, op.sources[0]);
+    if (op.opcode == Opcode::Tex)  // the sampler writes every component as it reads coordinates
+        return op.writeMask == kFullWriteMask && !op.saturate &&
+               !readsDestination(op, op.sources[0]);
     return isComponentwise(op.opcode) && !overwritesItsOwnSource(op);
 }
 
@@ -137,9 +150,9 @@ LaneOperation compileInstruction(LaneProgram& program, const Instruction& in) {
     LaneOperation op;
     op.opcode = in.opcode;
     op.destinationFile = fileOf(in.destination.type, in.destination.index);
-    op.destinationIndex = op.destinationFile == LaneFile::Position || op.destinationFile == LaneFile::Fog
-                              ? 0
-                              : in.destination.index;
+    const bool single =  // oPos and oFog are files of one register
+        op.destinationFile == LaneFile::Position || op.destinationFile == LaneFile::Fog;
+    op.destinationIndex = single ? 0 : in.destination.index;
     op.writeMask = in.destination.writeMask;
     op.saturate = in.destination.saturate;
     op.sourceCount = in.sourceCount;
@@ -180,7 +193,8 @@ Rows fetch(const Context& context, const LaneSource& source, uint32_t row, uint3
         }
         for (uint32_t k = 0; k < 4; ++k) rows[k] = scratch.c[k];
     } else {
-        const LaneVector& reg = context.sources[static_cast<uint32_t>(source.file)][source.index + row];
+        const LaneVector* file = context.sources[static_cast<uint32_t>(source.file)];
+        const LaneVector& reg = file[source.index + row];
         for (uint32_t k = 0; k < 4; ++k) rows[k] = reg.c[source.components[k]];
     }
     if (source.negate) {
@@ -232,7 +246,8 @@ void dot(Row& out, const Rows& a, const Rows& b, uint32_t components) {
     for (uint32_t q = 0; q < kQuadsPerRow; ++q) {
         const uint32_t at = 4 * q;
         Quad sum = loadQuad(a[0] + at) * loadQuad(b[0] + at);
-        for (uint32_t k = 1; k < components; ++k) sum = sum + loadQuad(a[k] + at) * loadQuad(b[k] + at);
+        for (uint32_t k = 1; k < components; ++k)
+            sum = sum + loadQuad(a[k] + at) * loadQuad(b[k] + at);
         storeQuad(out + at, sum);
     }
 }
@@ -276,15 +291,15 @@ void execute(const Context& context, const LaneOperation& op) {
         return fetch(context, op.sources[s], 0, sourceMask, scratch[s]);
     };
     switch (op.opcode) {
-    case Opcode::Mov: {
+    case Opcode::Mov:
         componentwise(out, mask, saturated, [](Quad x) { return x; }, source(0, mask));
         break;
-    }
     case Opcode::Mova: {
         const Rows a = source(0, mask);
         for (uint32_t k = 0; k < kAddressComponents; ++k)
             if (mask & (1u << k))
-                for (uint32_t l = 0; l < kLanes; ++l) context.files.address[k][l] = toAddress(a[k][l]);
+                for (uint32_t l = 0; l < kLanes; ++l)
+                    context.files.address[k][l] = toAddress(a[k][l]);
         return;
     }
     case Opcode::Add:
@@ -324,18 +339,18 @@ void execute(const Context& context, const LaneOperation& op) {
         componentwise(out, mask, saturated, [](Quad x, Quad y) { return x >= y ? kOne : kZero; },
                       source(0, mask), source(1, mask));
         break;
-    case Opcode::Frc: {
-        componentwise(out, mask, saturated, [](Quad x) {
-            return eachLane(x, [](float v) { return v - std::floor(v); });
-        }, source(0, mask));
+    case Opcode::Frc:
+        componentwise(
+            out, mask, saturated,
+            [](Quad x) { return eachLane(x, [](float v) { return v - std::floor(v); }); },
+            source(0, mask));
         break;
-    }
-    case Opcode::Abs: {
-        componentwise(out, mask, saturated, [](Quad x) {
-            return eachLane(x, [](float v) { return std::fabs(v); });
-        }, source(0, mask));
+    case Opcode::Abs:
+        componentwise(
+            out, mask, saturated,
+            [](Quad x) { return eachLane(x, [](float v) { return std::fabs(v); }); },
+            source(0, mask));
         break;
-    }
     case Opcode::Lrp:
         componentwise(
             out, mask, saturated,

@@ -7,7 +7,8 @@
 
 namespace platform::d3d9::shader {
 
-PixelShaderInterpreter::PixelShaderInterpreter(const DecodedShader& shader) : shader_(shader), program_(compileLanes(shader)) {
+PixelShaderInterpreter::PixelShaderInterpreter(const DecodedShader& shader)
+    : shader_(shader), program_(compileLanes(shader)) {
     if (shader.kind != ShaderKind::Pixel) throw std::invalid_argument("not a pixel shader");
     setConstants({});
 }

@@ -7,7 +7,8 @@
 
 namespace platform::d3d9::shader {
 
-VertexShaderInterpreter::VertexShaderInterpreter(const DecodedShader& shader) : shader_(shader), program_(compileLanes(shader)) {
+VertexShaderInterpreter::VertexShaderInterpreter(const DecodedShader& shader)
+    : shader_(shader), program_(compileLanes(shader)) {
     if (shader.kind != ShaderKind::Vertex) throw std::invalid_argument("not a vertex shader");
     setConstants({});
 }
