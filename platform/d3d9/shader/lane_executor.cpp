@@ -162,6 +162,26 @@ LaneOperation compileInstruction(LaneProgram& program, const Instruction& in) {
     return op;
 }
 
+bool isOutput(LaneFile file) {
+    return file == LaneFile::Position || file == LaneFile::Fog || file == LaneFile::Colour ||
+           file == LaneFile::Texcoord;
+}
+
+// The outputs the operations write, each with the components none of them writes.
+std::vector<LaneOutputStart> outputStarts(const std::vector<LaneOperation>& operations) {
+    std::vector<LaneOutputStart> starts;
+    for (const LaneOperation& op : operations) {
+        if (!isOutput(op.destinationFile)) continue;
+        auto start = std::find_if(starts.begin(), starts.end(), [&](const LaneOutputStart& s) {
+            return s.file == op.destinationFile && s.index == op.destinationIndex;
+        });
+        if (start == starts.end())
+            start = starts.insert(starts.end(), {op.destinationFile, op.destinationIndex, 0xF});
+        start->components &= static_cast<uint8_t>(~op.writeMask);
+    }
+    return starts;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Running
 
@@ -439,27 +459,25 @@ LaneProgram compileLanes(const DecodedShader& shader) {
     program.operations.reserve(shader.instructions.size());
     for (const Instruction& instruction : shader.instructions)
         program.operations.push_back(compileInstruction(program, instruction));
+    program.outputStarts = outputStarts(program.operations);
+    program.tempsReadBeforeWritten = shader.tempsReadBeforeWritten;
+    program.clearsAddress = shader.kind == ShaderKind::Vertex;
     return program;
 }
 
-void resetLaneRegisters(const DecodedShader& shader, LaneRegisterFiles& files) {
+void resetLaneRegisters(const LaneProgram& program, LaneRegisterFiles& files) {
     for (uint32_t i = 0; i < kTempRegisters; ++i)
-        if (shader.tempsReadBeforeWritten & (1u << i))
+        if (program.tempsReadBeforeWritten & (1u << i))
             std::memset(&files.temps[i], 0, sizeof(LaneVector));
-    if (shader.kind == ShaderKind::Vertex) std::memset(files.address, 0, sizeof(files.address));
-    static const LaneVector kOutputStart = [] {
-        LaneVector start{};
-        std::fill_n(start.c[3], kLanes, 1.0f);
-        return start;
-    }();
-    const auto reset = [](LaneVector& output) { output = kOutputStart; };
-    const uint32_t written = shader.writtenOutputs;
-    if (written & kOutputPosition) reset(*files.position);
-    if (written & kOutputFog) reset(*files.fog);
-    for (uint32_t i = 0; i < kVertexColourOutputs; ++i)
-        if (written & (kOutputColour0 << i)) reset(files.colours[i]);
-    for (uint32_t i = 0; i < kVertexTexcoordOutputs; ++i)
-        if (written & (kOutputTexcoord0 << i)) reset(files.texcoords[i]);
+    if (program.clearsAddress) std::memset(files.address, 0, sizeof(files.address));
+    LaneVector* const outputs[kLaneFileCount] = {nullptr,         nullptr,    nullptr,
+                                                 nullptr,         files.position, files.fog,
+                                                 files.colours, files.texcoords};
+    for (const LaneOutputStart& start : program.outputStarts) {
+        LaneVector& output = outputs[static_cast<uint32_t>(start.file)][start.index];
+        for (uint32_t k = 0; k < 4; ++k)
+            if (start.components & (1u << k)) std::fill_n(output.c[k], kLanes, k == 3 ? 1.0f : 0.0f);
+    }
 }
 
 void executeLanes(const LaneProgram& program, LaneRegisterFiles& files, uint32_t laneCount) {

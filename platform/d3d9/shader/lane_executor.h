@@ -42,9 +42,19 @@ struct LaneOperation {
     std::array<LaneSource, 3> sources;
 };
 
+// Output components a shader never writes: each batch starts them at (0, 0, 0, 1).
+struct LaneOutputStart {
+    LaneFile file = LaneFile::Position;
+    uint16_t index = 0;
+    uint8_t components = 0;
+};
+
 struct LaneProgram {
     std::vector<LaneOperation> operations;
     std::vector<uint16_t> broadcastRegisters;  // the constant register each slot holds
+    std::vector<LaneOutputStart> outputStarts;
+    uint32_t tempsReadBeforeWritten = 0;  // bit i: r_i starts each batch at 0
+    bool clearsAddress = false;           // a0 starts each batch at 0
 };
 
 LaneProgram compileLanes(const DecodedShader& shader);
@@ -64,9 +74,10 @@ struct LaneRegisterFiles {
     ShaderSampler* sampler = nullptr;
 };
 
-// Clears the temporaries the shader reads before writing them and a0, and sets every output
-// the shader writes to (0, 0, 0, 1) so that components outside its write masks are defined.
-void resetLaneRegisters(const DecodedShader& shader, LaneRegisterFiles& files);
+// Clears the temporaries the shader reads before writing them and a0, and sets the components
+// of its outputs outside every write mask to (0, 0, 0, 1). The shader writes all the others,
+// whatever the batch, as it has no branches.
+void resetLaneRegisters(const LaneProgram& program, LaneRegisterFiles& files);
 
 // Runs every lane of the batch (lanes past laneCount compute on whatever they hold; every
 // operation is safe on any value); texld samples lanes 0..laneCount-1 only.

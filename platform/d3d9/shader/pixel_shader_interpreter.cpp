@@ -32,7 +32,7 @@ void PixelShaderInterpreter::run(PixelLanes& lanes, uint32_t laneCount,
     files.constantCount = kPixelConstantRegisters;
     files.colours = &lanes.colour;
     files.sampler = &sampler;
-    resetLaneRegisters(shader_, files);
+    resetLaneRegisters(program_, files);
     executeLanes(program_, files, laneCount);
 }
 

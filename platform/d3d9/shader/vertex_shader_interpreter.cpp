@@ -32,7 +32,7 @@ void VertexShaderInterpreter::run(VertexLanes& lanes, uint32_t laneCount) const 
     files.fog = &lanes.fog;
     files.colours = lanes.colours;
     files.texcoords = lanes.texcoords;
-    resetLaneRegisters(shader_, files);
+    resetLaneRegisters(program_, files);
     executeLanes(program_, files, laneCount);
 }
 
