@@ -140,10 +140,29 @@ bool overwritesItsOwnSource(const LaneOperation& op) {
 
 // Whether the result can go straight to the destination instead of through a staging register.
 bool writesDirectly(const LaneOperation& op) {
-    if (op.opcode == Opcode::Tex)  // the sampler writes every component as it reads coordinates
+    switch (op.opcode) {
+    case Opcode::Tex:  // the sampler writes every component as it reads the coordinates
         return op.writeMask == kFullWriteMask && !op.saturate &&
                !readsDestination(op, op.sources[0]);
-    return isComponentwise(op.opcode) && !overwritesItsOwnSource(op);
+    case Opcode::Dp3:
+    case Opcode::Dp4:
+    case Opcode::Rcp:
+    case Opcode::Rsq:
+    case Opcode::Exp:
+    case Opcode::Log:
+    case Opcode::Pow: return true;  // one value computed whole, then replicated
+    case Opcode::M4x4:
+    case Opcode::M4x3:
+    case Opcode::M3x3: {
+        const LaneSource& rows = op.sources[1];
+        const bool rowIsDestination = rows.file == op.destinationFile && !rows.relative &&
+                                      op.destinationIndex >= rows.index &&
+                                      op.destinationIndex < rows.index + matrixRows(op.opcode);
+        return !readsDestination(op, op.sources[0]) && !rowIsDestination;
+    }
+    case Opcode::Nrm: return !overwritesItsOwnSource(op);
+    default: return isComponentwise(op.opcode) && !overwritesItsOwnSource(op);
+    }
 }
 
 LaneOperation compileInstruction(LaneProgram& program, const Instruction& in) {
@@ -248,17 +267,17 @@ void componentwise(LaneVector& r, uint32_t mask, bool saturated, Op op, const So
     }
 }
 
-// r.c[k] = value for every component in `mask`.
-void replicate(LaneVector& r, uint32_t mask, const Row& value) {
+// r.c[k] = value for every component in `mask`, saturated or not.
+void replicate(LaneVector& r, uint32_t mask, bool saturated, const Row& value) {
     for (uint32_t k = 0; k < 4; ++k)
-        if (mask & (1u << k)) std::memcpy(r.c[k], value, sizeof(Row));
+        if (mask & (1u << k)) writeRow(r.c[k], value, saturated);
 }
 
 template <typename Op>
-void scalar(LaneVector& r, uint32_t mask, const float* x, const float* y, Op op) {
+void scalar(LaneVector& r, uint32_t mask, bool saturated, const float* x, const float* y, Op op) {
     Row value;
     for (uint32_t l = 0; l < kLanes; ++l) value[l] = op(x[l], y[l]);
-    replicate(r, mask, value);
+    replicate(r, mask, saturated, value);
 }
 
 // out = a.b over the first `components` components, summed from x onward.
@@ -294,17 +313,17 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
         for (uint32_t k = 0; k < 4; ++k)
             if (rows[k] != coordinates.c[k]) std::memcpy(coordinates.c[k], rows[k], sizeof(Row));
     }
-    for (Row& row : r.c)  // the sampler fills only the live lanes
-        for (float& texel : row) texel = 0.0f;
     context.files.sampler->sample(op.sources[1].index, *at, context.laneCount, r);
+    for (Row& row : r.c)  // the sampler fills only the live lanes
+        std::fill(row + context.laneCount, row + kLanes, 0.0f);
 }
 
 void execute(const Context& context, const LaneOperation& op) {
     const uint32_t mask = op.writeMask;
     LaneVector scratch[3];
     LaneVector r;
-    // Component-wise and texture results go straight to the destination unless that would
-    // overwrite a component still to be read; then they are staged in r like the others.
+    // Results go straight to the destination unless that would overwrite a component still to
+    // be read; then they are staged in r.
     LaneVector& out = op.direct ? destination(context, op) : r;
     const bool saturated = op.saturate && op.direct;
     const auto source = [&](uint32_t s, uint32_t sourceMask) {
@@ -392,7 +411,7 @@ void execute(const Context& context, const LaneOperation& op) {
         const uint32_t read = (1u << components) - 1;
         Row value;
         dot(value, source(0, read), source(1, read), components);
-        replicate(r, mask, value);
+        replicate(out, mask, saturated, value);
         break;
     }
     case Opcode::M4x4:
@@ -401,8 +420,11 @@ void execute(const Context& context, const LaneOperation& op) {
         const uint32_t components = op.opcode == Opcode::M3x3 ? 3 : 4;
         const uint32_t read = (1u << components) - 1;
         const Rows a = source(0, read);
-        for (uint32_t row = 0; row < matrixRows(op.opcode); ++row)
-            dot(r.c[row], a, fetch(context, op.sources[1], row, read, scratch[1]), components);
+        for (uint32_t row = 0; row < matrixRows(op.opcode); ++row) {
+            Row value;
+            dot(value, a, fetch(context, op.sources[1], row, read, scratch[1]), components);
+            writeRow(out.c[row], value, saturated);
+        }
         break;
     }
     case Opcode::Nrm: {
@@ -411,19 +433,18 @@ void execute(const Context& context, const LaneOperation& op) {
         dot(scale, a, a, 3);
         for (uint32_t l = 0; l < kLanes; ++l)
             scale[l] = scale[l] != 0.0f ? 1.0f / std::sqrt(scale[l]) : FLT_MAX;
-        for (uint32_t k = 0; k < 4; ++k)
-            if (mask & (1u << k))
-                for (uint32_t l = 0; l < kLanes; ++l) r.c[k][l] = a[k][l] * scale[l];
+        const Rows scales{scale, scale, scale, scale};
+        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x * y; }, a, scales);
         break;
     }
     case Opcode::Rcp: {
         const float* x = source(0, 1)[0];
-        scalar(r, mask, x, x, [](float v, float) { return v == 0.0f ? FLT_MAX : 1.0f / v; });
+        scalar(out, mask, saturated, x, x, [](float v, float) { return v == 0.0f ? FLT_MAX : 1.0f / v; });
         break;
     }
     case Opcode::Rsq: {
         const float* x = source(0, 1)[0];
-        scalar(r, mask, x, x, [](float v, float) {
+        scalar(out, mask, saturated, x, x, [](float v, float) {
             const float f = std::fabs(v);
             return f == 0.0f ? FLT_MAX : 1.0f / std::sqrt(f);
         });
@@ -431,19 +452,19 @@ void execute(const Context& context, const LaneOperation& op) {
     }
     case Opcode::Exp: {
         const float* x = source(0, 1)[0];
-        scalar(r, mask, x, x, [](float v, float) { return std::exp2(v); });
+        scalar(out, mask, saturated, x, x, [](float v, float) { return std::exp2(v); });
         break;
     }
     case Opcode::Log: {
         const float* x = source(0, 1)[0];
-        scalar(r, mask, x, x, [](float v, float) {
+        scalar(out, mask, saturated, x, x, [](float v, float) {
             const float f = std::fabs(v);
             return f != 0.0f ? std::log2(f) : -FLT_MAX;
         });
         break;
     }
     case Opcode::Pow:
-        scalar(r, mask, source(0, 1)[0], source(1, 1)[0],
+        scalar(out, mask, saturated, source(0, 1)[0], source(1, 1)[0],
                [](float x, float y) { return std::pow(std::fabs(x), y); });
         break;
     case Opcode::Tex: sampleTexture(context, op, out); break;
