@@ -224,11 +224,19 @@ Rows fetch(const Context& context, const LaneSource& source, uint32_t row, uint3
         static constexpr Float4 kOutside{};
         const LaneRegisterFiles& files = context.files;
         const int32_t* offsets = files.address[source.relativeComponent];
+        const int64_t first = int64_t{source.index} + row;
+        const int64_t count = files.constantCount;
+        const Float4* constants = files.constants;
+        // Local copies: the scratch stores could alias the bytes of the operand otherwise.
+        const uint32_t x = source.components[0], y = source.components[1];
+        const uint32_t z = source.components[2], w = source.components[3];
         for (uint32_t l = 0; l < kLanes; ++l) {
-            const int64_t index = int64_t{source.index} + row + offsets[l];
-            const bool inside = index >= 0 && index < int64_t{files.constantCount};
-            const Float4& value = inside ? files.constants[index] : kOutside;
-            for (uint32_t k = 0; k < 4; ++k) scratch.c[k][l] = value[source.components[k]];
+            const int64_t index = first + offsets[l];
+            const Float4& value = index >= 0 && index < count ? constants[index] : kOutside;
+            scratch.c[0][l] = value[x];
+            scratch.c[1][l] = value[y];
+            scratch.c[2][l] = value[z];
+            scratch.c[3][l] = value[w];
         }
         for (uint32_t k = 0; k < 4; ++k) rows[k] = scratch.c[k];
     } else {
