@@ -214,11 +214,18 @@ struct Context {
     uint32_t laneCount;
 };
 
-// Reads the components in `mask` of `source` (matrix row `row` of it) as rows of lanes: the
-// register's own rows where it can, else rows of `scratch` holding the negated or gathered
-// values.
-Rows fetch(const Context& context, const LaneSource& source, uint32_t row, uint32_t mask,
-           LaneVector& scratch) {
+// The rows of a source read without a0, in swizzle order.
+Rows registerRows(const Context& context, const LaneSource& source, uint32_t row) {
+    const LaneVector* file = context.sources[static_cast<uint32_t>(source.file)];
+    const LaneVector& reg = file[source.index + row];
+    const std::array<uint8_t, 4> components = source.components;
+    return {reg.c[components[0]], reg.c[components[1]], reg.c[components[2]],
+            reg.c[components[3]]};
+}
+
+// fetch() for a negated or a relative source: rows of `scratch` hold its values.
+Rows fetchIntoScratch(const Context& context, const LaneSource& source, uint32_t row,
+                      uint32_t mask, LaneVector& scratch) {
     Rows rows{};
     if (source.relative) {
         static constexpr Float4 kOutside{};
@@ -240,9 +247,7 @@ Rows fetch(const Context& context, const LaneSource& source, uint32_t row, uint3
         }
         for (uint32_t k = 0; k < 4; ++k) rows[k] = scratch.c[k];
     } else {
-        const LaneVector* file = context.sources[static_cast<uint32_t>(source.file)];
-        const LaneVector& reg = file[source.index + row];
-        for (uint32_t k = 0; k < 4; ++k) rows[k] = reg.c[source.components[k]];
+        rows = registerRows(context, source, row);
     }
     if (source.negate) {
         for (uint32_t k = 0; k < 4; ++k) {
@@ -254,6 +259,16 @@ Rows fetch(const Context& context, const LaneSource& source, uint32_t row, uint3
         }
     }
     return rows;
+}
+
+// Reads the components in `mask` of `source` (matrix row `row` of it) as rows of lanes: the
+// register's own rows where it can, else rows of `scratch` holding the negated or gathered
+// values.
+inline Rows fetch(const Context& context, const LaneSource& source, uint32_t row,
+                  uint32_t mask, LaneVector& scratch) {
+    if (source.relative || source.negate)
+        return fetchIntoScratch(context, source, row, mask, scratch);
+    return registerRows(context, source, row);
 }
 
 // A function of one float applied to each lane of a quad.
