@@ -462,7 +462,8 @@ void execute(const Context& context, const LaneOperation& op) {
     }
     case Opcode::Rcp: {
         const float* x = source(0, 1)[0];
-        scalar(out, mask, saturated, x, x, [](float v, float) { return v == 0.0f ? FLT_MAX : 1.0f / v; });
+        scalar(out, mask, saturated, x, x,
+               [](float v, float) { return v == 0.0f ? FLT_MAX : 1.0f / v; });
         break;
     }
     case Opcode::Rsq: {
@@ -520,7 +521,8 @@ void resetLaneRegisters(const LaneProgram& program, LaneRegisterFiles& files) {
     for (const LaneOutputStart& start : program.outputStarts) {
         LaneVector& output = outputs[static_cast<uint32_t>(start.file)][start.index];
         for (uint32_t k = 0; k < 4; ++k)
-            if (start.components & (1u << k)) std::fill_n(output.c[k], kLanes, k == 3 ? 1.0f : 0.0f);
+            if (start.components & (1u << k))
+                std::fill_n(output.c[k], kLanes, k == 3 ? 1.0f : 0.0f);
     }
 }
 
