@@ -22,12 +22,17 @@ int32_t toAddress(float value) {
     return whole >= -kAddressLimit && whole <= kAddressLimit ? whole : kAddressLimit;
 }
 
-// Four lanes as one SSE value. Component-wise instructions run four lanes at a time, each
-// chunk read before it is written, so a destination row may also be one of the source rows.
-using Quad = float __attribute__((vector_size(16)));
-constexpr uint32_t kQuadsPerRow = kLanes / 4;
-constexpr Quad kZero{0.0f, 0.0f, 0.0f, 0.0f};
-constexpr Quad kOne{1.0f, 1.0f, 1.0f, 1.0f};
+// Eight lanes as one vector value: one AVX register, or two SSE registers on the baseline.
+// Component-wise instructions run a chunk at a time, each chunk read before it is written, so
+// a destination row may also be one of the source rows. Every function that takes or returns
+// a chunk is inlined into execute() (flatten), so no call passes one and the AVX argument ABI
+// never applies.
+#pragma GCC diagnostic ignored "-Wpsabi"
+constexpr uint32_t kChunkLanes = 8;
+using Quad = float __attribute__((vector_size(kChunkLanes * sizeof(float))));
+constexpr uint32_t kQuadsPerRow = kLanes / kChunkLanes;
+constexpr Quad kZero{};
+constexpr Quad kOne = kZero + 1.0f;
 
 Quad loadQuad(const float* at) {
     Quad quad;
@@ -47,7 +52,7 @@ using Row = float[kLanes];
 
 void writeRow(float* to, const Row& value, bool saturated) {
     if (saturated) {
-        for (uint32_t at = 0; at < kLanes; at += 4)
+        for (uint32_t at = 0; at < kLanes; at += kChunkLanes)
             storeQuad(to + at, saturateQuad(loadQuad(value + at)));
     } else {
         std::memcpy(to, value, sizeof(Row));
@@ -254,7 +259,7 @@ Rows fetchIntoScratch(const Context& context, const LaneSource& source, uint32_t
             if (!(mask & (1u << k))) continue;
             const float* from = rows[k];
             float* to = scratch.c[k];
-            for (uint32_t at = 0; at < kLanes; at += 4) storeQuad(to + at, -loadQuad(from + at));
+            for (uint32_t at = 0; at < kLanes; at += kChunkLanes) storeQuad(to + at, -loadQuad(from + at));
             rows[k] = to;
         }
     }
@@ -274,7 +279,7 @@ inline Rows fetch(const Context& context, const LaneSource& source, uint32_t row
 // A function of one float applied to each lane of a quad.
 template <typename Function>
 Quad eachLane(Quad value, Function function) {
-    for (uint32_t i = 0; i < 4; ++i) value[i] = function(value[i]);
+    for (uint32_t i = 0; i < kChunkLanes; ++i) value[i] = function(value[i]);
     return value;
 }
 
@@ -284,8 +289,8 @@ void componentwise(LaneVector& r, uint32_t mask, bool saturated, Op op, const So
     for (uint32_t k = 0; k < 4; ++k) {
         if (!(mask & (1u << k))) continue;
         for (uint32_t q = 0; q < kQuadsPerRow; ++q) {
-            const Quad value = op(loadQuad(rows[k] + 4 * q)...);
-            storeQuad(r.c[k] + 4 * q, saturated ? saturateQuad(value) : value);
+            const Quad value = op(loadQuad(rows[k] + kChunkLanes * q)...);
+            storeQuad(r.c[k] + kChunkLanes * q, saturated ? saturateQuad(value) : value);
         }
     }
 }
@@ -306,7 +311,7 @@ void scalar(LaneVector& r, uint32_t mask, bool saturated, const float* x, const 
 // out = a.b over the first `components` components, summed from x onward.
 void dot(Row& out, const Rows& a, const Rows& b, uint32_t components) {
     for (uint32_t q = 0; q < kQuadsPerRow; ++q) {
-        const uint32_t at = 4 * q;
+        const uint32_t at = kChunkLanes * q;
         Quad sum = loadQuad(a[0] + at) * loadQuad(b[0] + at);
         for (uint32_t k = 1; k < components; ++k)
             sum = sum + loadQuad(a[k] + at) * loadQuad(b[k] + at);
@@ -341,6 +346,9 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
         std::fill(row + context.laneCount, row + kLanes, 0.0f);
 }
 
+// Built for AVX2 too, chosen at run time: the same operations in the same order on wider
+// registers, so the results are the same bits (the build never contracts to FMA).
+__attribute__((target_clones("avx2", "default"), flatten))
 void execute(const Context& context, const LaneOperation& op) {
     const uint32_t mask = op.writeMask;
     LaneVector scratch[3];
