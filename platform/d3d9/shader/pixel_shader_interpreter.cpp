@@ -7,7 +7,8 @@
 
 namespace platform::d3d9::shader {
 
-PixelShaderInterpreter::PixelShaderInterpreter(const DecodedShader& shader) : shader_(shader) {
+PixelShaderInterpreter::PixelShaderInterpreter(const DecodedShader& shader)
+    : shader_(shader), program_(compileLanes(shader)) {
     if (shader.kind != ShaderKind::Pixel) throw std::invalid_argument("not a pixel shader");
     setConstants({});
 }
@@ -17,6 +18,7 @@ void PixelShaderInterpreter::setConstants(std::span<const Float4> constants) {
         shader_, constants.data(),
         static_cast<uint32_t>(std::min<size_t>(constants.size(), kPixelConstantRegisters)),
         kPixelConstantRegisters);
+    broadcastConstants_ = broadcastConstants(program_, constants_);
 }
 
 void PixelShaderInterpreter::run(PixelLanes& lanes, uint32_t laneCount,
@@ -26,11 +28,12 @@ void PixelShaderInterpreter::run(PixelLanes& lanes, uint32_t laneCount,
     files.inputs = lanes.colours;
     files.textures = lanes.texcoords;
     files.constants = constants_.data();
+    files.broadcastConstants = broadcastConstants_.data();
     files.constantCount = kPixelConstantRegisters;
     files.colours = &lanes.colour;
     files.sampler = &sampler;
-    resetLaneRegisters(shader_, files);
-    executeLanes(shader_.instructions, files, laneCount);
+    resetLaneRegisters(program_, files);
+    executeLanes(program_, files, laneCount);
 }
 
 }  // namespace platform::d3d9::shader

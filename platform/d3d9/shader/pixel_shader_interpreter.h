@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/d3d9/shader/decoded_shader.h"
+#include "platform/d3d9/shader/lane_executor.h"
 #include "platform/d3d9/shader/lane_vector.h"
 #include "platform/d3d9/shader/shader_sampler.h"
 
@@ -35,7 +36,9 @@ public:
 
 private:
     const DecodedShader& shader_;
+    LaneProgram program_;
     std::vector<Float4> constants_;
+    std::vector<LaneVector> broadcastConstants_;  // program_.broadcastRegisters' values
 };
 
 }  // namespace platform::d3d9::shader

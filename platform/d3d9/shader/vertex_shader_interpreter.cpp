@@ -7,7 +7,8 @@
 
 namespace platform::d3d9::shader {
 
-VertexShaderInterpreter::VertexShaderInterpreter(const DecodedShader& shader) : shader_(shader) {
+VertexShaderInterpreter::VertexShaderInterpreter(const DecodedShader& shader)
+    : shader_(shader), program_(compileLanes(shader)) {
     if (shader.kind != ShaderKind::Vertex) throw std::invalid_argument("not a vertex shader");
     setConstants({});
 }
@@ -17,6 +18,7 @@ void VertexShaderInterpreter::setConstants(std::span<const Float4> constants) {
         shader_, constants.data(),
         static_cast<uint32_t>(std::min<size_t>(constants.size(), kVertexConstantRegisters)),
         kVertexConstantRegisters);
+    broadcastConstants_ = broadcastConstants(program_, constants_);
 }
 
 void VertexShaderInterpreter::run(VertexLanes& lanes, uint32_t laneCount) const {
@@ -24,13 +26,14 @@ void VertexShaderInterpreter::run(VertexLanes& lanes, uint32_t laneCount) const 
     LaneRegisterFiles files;
     files.inputs = lanes.inputs;
     files.constants = constants_.data();
+    files.broadcastConstants = broadcastConstants_.data();
     files.constantCount = kVertexConstantRegisters;
     files.position = &lanes.position;
     files.fog = &lanes.fog;
     files.colours = lanes.colours;
     files.texcoords = lanes.texcoords;
-    resetLaneRegisters(shader_, files);
-    executeLanes(shader_.instructions, files, laneCount);
+    resetLaneRegisters(program_, files);
+    executeLanes(program_, files, laneCount);
 }
 
 }  // namespace platform::d3d9::shader

@@ -195,6 +195,46 @@ TEST(ShaderInterpreter, ResultsDoNotDependOnTheBatch) {
     }
 }
 
+// An instruction whose sources include its own destination reads the values from before it
+// writes any component: the same statement reading a copy of the register gives the same bits.
+TEST(ShaderInterpreter, InstructionsReadingTheirOwnDestinationSeeItsOldValue) {
+    const char* const statements[] = {
+        "mov r0.xy, S.yx",
+        "add r0.yzw, S.x, S.wzyx",
+        "mad_sat r0, S.wzyx, S, S.y",
+        "lrp r0.xz, S.z, S.x, S.y",
+        "frc r0.yz, -S.zyxw",
+        "nrm r0.xyz, S.zxyw",
+        "dp3 r0.yw, S, S.zxyw",
+        "rcp r0.xw, S.w",
+        "m3x3 r0.xyz, S, c0",
+    };
+    const auto run = [](const std::string& statement, const char* source) {
+        std::string text = "vs_2_0\ndcl_position v0\nmov r0, v0\nmov r1, v0\n";
+        std::string body = statement;
+        for (size_t at = body.find('S'); at != std::string::npos; at = body.find('S', at + 1))
+            body.replace(at, 1, source);
+        text += body + "\nmov oT0, r0\n";
+        const DecodedShader shader = decoded(text);
+        VertexShaderInterpreter interpreter(shader);
+        const Float4 constants[] = {{0.5f, -1, 2, 0}, {3, 0.25f, -0.5f, 1}, {-2, 1, 1, 0.75f}};
+        interpreter.setConstants(constants);
+        auto lanes = zeroedLanes<VertexLanes>();
+        setLane(lanes->inputs[0], 0, {1.5f, -2.25f, 0.75f, 4});
+        setLane(lanes->inputs[0], 1, {-0.5f, 3, 2.5f, -1});
+        interpreter.run(*lanes, 2);
+        return std::array<Float4, 2>{lane(lanes->texcoords[0], 0), lane(lanes->texcoords[0], 1)};
+    };
+    for (const char* statement : statements) {
+        const auto own = run(statement, "r0");
+        const auto copy = run(statement, "r1");
+        for (uint32_t l = 0; l < 2; ++l)
+            for (uint32_t k = 0; k < 4; ++k)
+                EXPECT_EQ(std::bit_cast<uint32_t>(own[l][k]), std::bit_cast<uint32_t>(copy[l][k]))
+                    << statement << " lane " << l << " component " << k;
+    }
+}
+
 // Two-bone skinning the way the renderer's shaders address bones: the blend indices arrive as
 // a D3DCOLOR (byte 0 in .z), c0.w = 765.01 turns index/255 into 3 * index, and each bone is
 // three rows of a transposed matrix from c8 on.
