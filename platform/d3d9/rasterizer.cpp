@@ -75,22 +75,33 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
         for (int k = 0; k < attributeCount; ++k) weighted[i][k] = v[i]->attr[k] * v[i]->rhw;
     const double inverseArea = 1.0 / static_cast<double>(area);
 
+    // Edge values step by constant amounts from pixel to pixel: exact integer increments
+    // instead of a full evaluation per pixel.
+    std::int64_t stepX[3], stepY[3], rowStart[3];
+    for (int e = 0; e < 3; ++e) {
+        stepX[e] = -edges[e].dy * kSubpixel;
+        stepY[e] = edges[e].dx * kSubpixel;
+        rowStart[e] = edges[e].value(left * kSubpixel, top * kSubpixel);
+    }
+
     Quad quad;
     bool emitted = false;
     for (std::int64_t qy = top; qy < bottom; qy += 2) {
+        std::int64_t quadStart[3];
+        for (int e = 0; e < 3; ++e) quadStart[e] = rowStart[e];
         for (std::int64_t qx = left; qx < right; qx += 2) {
             std::int64_t values[4][3];
             unsigned mask = 0;
             for (int p = 0; p < 4; ++p) {
                 const std::int64_t px = qx + (p & 1), py = qy + (p >> 1);
-                const std::int64_t sx = px * kSubpixel, sy = py * kSubpixel;
                 bool inside = px >= clip.left && px < clip.right && py >= clip.top && py < clip.bottom;
                 for (int e = 0; e < 3; ++e) {
-                    values[p][e] = edges[e].value(sx, sy);
+                    values[p][e] = quadStart[e] + (p & 1) * stepX[e] + (p >> 1) * stepY[e];
                     inside = inside && values[p][e] + edges[e].bias >= 0;
                 }
                 if (inside) mask |= 1u << p;
             }
+            for (int e = 0; e < 3; ++e) quadStart[e] += 2 * stepX[e];
             if (!mask) continue;
             quad.x = static_cast<int>(qx);
             quad.y = static_cast<int>(qy);
@@ -108,6 +119,7 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
             sink.shadeQuad(quad);
             emitted = true;
         }
+        for (int e = 0; e < 3; ++e) rowStart[e] += 2 * stepY[e];
     }
     if (emitted) sink.endTriangle();
 }
