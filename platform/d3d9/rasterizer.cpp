@@ -38,7 +38,8 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : 
 
 }  // namespace
 
-void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const RasterVertex& c0, int attributeCount,
+void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const RasterVertex& c0, int firstAttribute,
+                       int attributeCount,
                        D3DCULL cull, const PixelRect& clip, QuadSink& sink) {
     if (!usable(a) || !usable(b0) || !usable(c0)) return;
     const FixedPoint pa = snap(a);
@@ -72,7 +73,7 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
     // Attributes pre-multiplied by rhw interpolate linearly on screen.
     float weighted[3][kMaxAttributes];
     for (int i = 0; i < 3; ++i)
-        for (int k = 0; k < attributeCount; ++k) weighted[i][k] = v[i]->attr[k] * v[i]->rhw;
+        for (int k = firstAttribute; k < attributeCount; ++k) weighted[i][k] = v[i]->attr[k] * v[i]->rhw;
     const double inverseArea = 1.0 / static_cast<double>(area);
 
     // Edge values step by constant amounts from pixel to pixel: exact integer increments
@@ -113,7 +114,7 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
                 quad.z[p] = w0 * v[0]->z + w1 * v[1]->z + w2 * v[2]->z;
                 const float rhw = w0 * v[0]->rhw + w1 * v[1]->rhw + w2 * v[2]->rhw;
                 const float w = rhw != 0.0f ? 1.0f / rhw : 0.0f;
-                for (int k = 0; k < attributeCount; ++k)
+                for (int k = firstAttribute; k < attributeCount; ++k)
                     quad.attr[p][k] = (w0 * weighted[0][k] + w1 * weighted[1][k] + w2 * weighted[2][k]) * w;
             }
             sink.shadeQuad(quad);
