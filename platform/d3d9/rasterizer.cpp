@@ -38,7 +38,8 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : 
 
 }  // namespace
 
-void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const RasterVertex& c0, int attributeCount,
+void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const RasterVertex& c0, int firstAttribute,
+                       int attributeCount,
                        D3DCULL cull, const PixelRect& clip, QuadSink& sink) {
     if (!usable(a) || !usable(b0) || !usable(c0)) return;
     const FixedPoint pa = snap(a);
@@ -72,25 +73,36 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
     // Attributes pre-multiplied by rhw interpolate linearly on screen.
     float weighted[3][kMaxAttributes];
     for (int i = 0; i < 3; ++i)
-        for (int k = 0; k < attributeCount; ++k) weighted[i][k] = v[i]->attr[k] * v[i]->rhw;
+        for (int k = firstAttribute; k < attributeCount; ++k) weighted[i][k] = v[i]->attr[k] * v[i]->rhw;
     const double inverseArea = 1.0 / static_cast<double>(area);
+
+    // Edge values step by constant amounts from pixel to pixel: exact integer increments
+    // instead of a full evaluation per pixel.
+    std::int64_t stepX[3], stepY[3], rowStart[3];
+    for (int e = 0; e < 3; ++e) {
+        stepX[e] = -edges[e].dy * kSubpixel;
+        stepY[e] = edges[e].dx * kSubpixel;
+        rowStart[e] = edges[e].value(left * kSubpixel, top * kSubpixel);
+    }
 
     Quad quad;
     bool emitted = false;
     for (std::int64_t qy = top; qy < bottom; qy += 2) {
+        std::int64_t quadStart[3];
+        for (int e = 0; e < 3; ++e) quadStart[e] = rowStart[e];
         for (std::int64_t qx = left; qx < right; qx += 2) {
             std::int64_t values[4][3];
             unsigned mask = 0;
             for (int p = 0; p < 4; ++p) {
                 const std::int64_t px = qx + (p & 1), py = qy + (p >> 1);
-                const std::int64_t sx = px * kSubpixel, sy = py * kSubpixel;
                 bool inside = px >= clip.left && px < clip.right && py >= clip.top && py < clip.bottom;
                 for (int e = 0; e < 3; ++e) {
-                    values[p][e] = edges[e].value(sx, sy);
+                    values[p][e] = quadStart[e] + (p & 1) * stepX[e] + (p >> 1) * stepY[e];
                     inside = inside && values[p][e] + edges[e].bias >= 0;
                 }
                 if (inside) mask |= 1u << p;
             }
+            for (int e = 0; e < 3; ++e) quadStart[e] += 2 * stepX[e];
             if (!mask) continue;
             quad.x = static_cast<int>(qx);
             quad.y = static_cast<int>(qy);
@@ -102,12 +114,13 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
                 quad.z[p] = w0 * v[0]->z + w1 * v[1]->z + w2 * v[2]->z;
                 const float rhw = w0 * v[0]->rhw + w1 * v[1]->rhw + w2 * v[2]->rhw;
                 const float w = rhw != 0.0f ? 1.0f / rhw : 0.0f;
-                for (int k = 0; k < attributeCount; ++k)
+                for (int k = firstAttribute; k < attributeCount; ++k)
                     quad.attr[p][k] = (w0 * weighted[0][k] + w1 * weighted[1][k] + w2 * weighted[2][k]) * w;
             }
             sink.shadeQuad(quad);
             emitted = true;
         }
+        for (int e = 0; e < 3; ++e) rowStart[e] += 2 * stepY[e];
     }
     if (emitted) sink.endTriangle();
 }

@@ -43,8 +43,10 @@ public:
 
 // Rasterises one triangle inside `clip`. D3DCULL_CW drops triangles whose vertices run
 // clockwise on screen, D3DCULL_CCW counter-clockwise ones. Degenerate triangles and vertices
-// with non-finite or out-of-range positions or a non-positive rhw draw nothing.
-void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c, int attributeCount,
-                       D3DCULL cull, const PixelRect& clip, QuadSink& sink);
+// with non-finite or out-of-range positions or a non-positive rhw draw nothing. Only the
+// attributes [firstAttribute, attributeCount) of each quad are interpolated; the others are
+// left as they were.
+void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c, int firstAttribute,
+                       int attributeCount, D3DCULL cull, const PixelRect& clip, QuadSink& sink);
 
 }  // namespace platform::d3d9

@@ -63,7 +63,7 @@ void TiledRaster::draw(QuadSink& sink, TileWorkers& workers) {
         sink.drawTile([&](QuadSink& tileSink) {
             for (const std::uint32_t i : bins[tile]) {
                 const RasterVertex* v = triangles_[i].vertex;
-                rasterizeTriangle(v[0], v[1], v[2], attributeCount_, cull_, clip, tileSink);
+                rasterizeTriangle(v[0], v[1], v[2], firstAttribute_, attributeCount_, cull_, clip, tileSink);
             }
         });
     });

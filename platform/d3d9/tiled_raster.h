@@ -18,8 +18,9 @@ constexpr int kTileSize = 64;
 
 class TiledRaster {
 public:
-    TiledRaster(int attributeCount, D3DCULL cull, const PixelRect& clip)
-        : attributeCount_(attributeCount), cull_(cull), clip_(clip) {}
+    // Quads carry the attributes [firstAttribute, attributeCount).
+    TiledRaster(int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip)
+        : firstAttribute_(firstAttribute), attributeCount_(attributeCount), cull_(cull), clip_(clip) {}
 
     void add(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
     // Rasterises and shades every queued triangle, then empties the queue.
@@ -31,6 +32,7 @@ private:
         PixelRect tiles;  // the tile columns and rows touched, [left, right) x [top, bottom)
     };
 
+    int firstAttribute_;
     int attributeCount_;
     D3DCULL cull_;
     PixelRect clip_;

@@ -98,7 +98,10 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
         fastPath_ = chooseFastPath(states);
     }
     attributeCount_ = attributeCount(texSets);
-    raster_.emplace(attributeCount_, cull_, clip_);
+    // The copy and add shortcuts read nothing but stage 0's (u, v).
+    const bool copies = fastPath_ == FastPath::copy || fastPath_ == FastPath::add;
+    const int firstAttribute = copies ? kTexAttribute + 4 * texCoordSet_[0] : 0;
+    raster_.emplace(firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_, clip_);
 }
 
 TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& states) const {
