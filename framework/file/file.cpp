@@ -1,5 +1,6 @@
 #include "framework/file/file.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -48,7 +49,9 @@ FileModule& module() {
     return instance;
 }
 
-void scramble(uint8_t* bytes, size_t count, uint64_t offset) {
+// Out of line: inlined into the small fixed-size reads, g++ 12 misjudges the loop's bound and
+// warns of writes past the caller's array.
+[[gnu::noinline]] void scramble(uint8_t* bytes, size_t count, uint64_t offset) {
     for (size_t i = 0; i < count; ++i) bytes[i] ^= static_cast<uint8_t>((offset + i) & 0xFF);
 }
 
@@ -103,7 +106,7 @@ int64_t readData(PEL_FILE* file, uint64_t position, void* destination, size_t co
     const int64_t got =
         platform::os::largeFileReadAt(file->descriptor->system, offset, destination, count);
     if (got > 0 && (file->flags & PEL_FILE_SCRAMBLED))
-        scramble(static_cast<uint8_t*>(destination), got, offset);
+        scramble(static_cast<uint8_t*>(destination), static_cast<size_t>(got), offset);
     return got;
 }
 
