@@ -7,6 +7,7 @@
 #include "squirrel/sqvm.h"
 
 #include <cstring>
+#include <utility>
 
 #define STK(n) (_stack[static_cast<size_t>(_stackbase + (n))])
 #define TARGET STK(arg0)
@@ -15,6 +16,17 @@
   do {                 \
     if (cond) goto exception_trap; \
   } while (0)
+
+// The integer case of `CMP_OP`, kept here so the loop can take it without a call.
+static inline bool CompareIntegers(SQInteger op, SQInteger i1, SQInteger i2, bool& r) {
+  switch (op) {
+    case CMP_G: r = i1 > i2; return true;
+    case CMP_GE: r = i1 >= i2; return true;
+    case CMP_L: r = i1 < i2; return true;
+    case CMP_LE: r = i1 <= i2; return true;
+  }
+  return false;
+}
 
 bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
                    SQBool raiseerror, bool resume) {
@@ -91,13 +103,13 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
                 _nnativecalls--;
                 return true;
               }
-              TARGET = ret;
+              TARGET = std::move(ret);
               continue;
             }
             case OT_CLASS: {
               SQObjectPtr inst;
               THROW_IF(!CallClass(_class(clo), arg3, _stackbase + arg2, inst, SQFalse));
-              TARGET = inst;
+              TARGET = std::move(inst);
               continue;
             }
             case OT_TABLE:
@@ -113,7 +125,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
                 }
                 SQObjectPtr ret;
                 THROW_IF(!CallMetaMethod(clo, MT_CALL, arg3 + 1, ret));
-                TARGET = ret;
+                TARGET = std::move(ret);
                 continue;
               }
             }
@@ -160,7 +172,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_DELETE: {
           SQObjectPtr res;
           THROW_IF(!DeleteSlot(STK(arg1), STK(arg2), res));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_SET:
@@ -186,21 +198,30 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           continue;
         }
         case _OP_ARITH: {
+          const SQObjectPtr& o1 = STK(arg2);
+          const SQObjectPtr& o2 = STK(arg1);
+          if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && (arg3 == '+' || arg3 == '-')) {
+            // Integer sums wrap around like the unsigned arithmetic ArithOp does.
+            const uint32_t a = static_cast<uint32_t>(_integer(o1));
+            const uint32_t b = static_cast<uint32_t>(_integer(o2));
+            TARGET = static_cast<SQInteger>(arg3 == '+' ? a + b : a - b);
+            continue;
+          }
           SQObjectPtr res;
           THROW_IF(!ArithOp(arg3, res, STK(arg2), STK(arg1)));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_BITW: {
           SQObjectPtr res;
           THROW_IF(!BW_OP(arg3, res, STK(arg2), STK(arg1)));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_RETURN: {
           SQObjectPtr ret;
           if (Return(arg0, arg1, ret)) {
-            outres = ret;
+            outres = std::move(ret);
             _nnativecalls--;
             return true;
           }
@@ -284,14 +305,14 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           const SQInteger selfidx = static_cast<SQInteger>((static_cast<uint32_t>(arg1) & 0xFFFF0000u) >> 16);
           SQObjectPtr res;
           THROW_IF(!DerefInc(arg3, res, STK(selfidx), STK(arg2), STK(arg1 & 0xFFFF), false));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_COMPARITHL: {
           SQObjectPtr res;
           THROW_IF(!ArithOp(arg3, res, STK(arg1), STK(arg2)));
           STK(arg1) = res;
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_INC:
@@ -299,7 +320,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           SQObjectPtr res;
           THROW_IF(!DerefInc('+', res, STK(arg1), STK(arg2), SQObjectPtr(sarg3),
                              inst.op == _OP_PINC));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_INCL:
@@ -311,9 +332,17 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           continue;
         }
         case _OP_CMP: {
+          const SQObjectPtr& o1 = STK(arg2);
+          const SQObjectPtr& o2 = STK(arg1);
+          bool r;
+          if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER &&
+              CompareIntegers(arg3, _integer(o1), _integer(o2), r)) {
+            TARGET = r;
+            continue;
+          }
           SQObjectPtr res;
           THROW_IF(!CMP_OP(arg3, STK(arg2), STK(arg1), res));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_EXISTS: {
@@ -324,7 +353,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_INSTANCEOF: {
           SQObjectPtr res;
           THROW_IF(!InstanceOf(STK(arg1), STK(arg2), res));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_AND:
@@ -342,7 +371,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_NEG: {
           SQObjectPtr res;
           THROW_IF(!NEG_OP(res, STK(arg1)));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_NOT: TARGET = !sq_istrue(STK(arg1)); continue;
@@ -356,7 +385,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_CLOSURE: {
           SQObjectPtr res;
           THROW_IF(!CLOSURE_OP(res, _funcproto(func->_functions[static_cast<size_t>(arg1)])));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_YIELD: {
@@ -437,13 +466,13 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_CLONE: {
           SQObjectPtr res;
           THROW_IF(!Clone(STK(arg1), res));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_TYPEOF: {
           SQObjectPtr res;
           TypeOf(STK(arg1), res);
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_PUSHTRAP:
@@ -476,7 +505,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_CLASS: {
           SQObjectPtr res;
           THROW_IF(!CLASS_OP(res, arg1, arg2));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         default:

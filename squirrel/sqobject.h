@@ -85,6 +85,8 @@ struct SQObjectPtr : SQObject {
   SQObjectPtr() { _type = OT_NULL; _unVal.raw = 0; }
   SQObjectPtr(const SQObjectPtr& o) : SQObject(o) { __AddRef(*this); }
   SQObjectPtr(const SQObject& o) : SQObject(o) { __AddRef(*this); }
+  // Moves take the reference over and leave null behind, touching no reference count.
+  SQObjectPtr(SQObjectPtr&& o) noexcept : SQObject(o) { o.Clear(); }
   SQObjectPtr(SQInteger n) { _type = OT_INTEGER; _unVal.raw = 0; _unVal.nInteger = n; }
   SQObjectPtr(SQFloat f) { _type = OT_FLOAT; _unVal.raw = 0; _unVal.fFloat = f; }
   SQObjectPtr(bool b) { _type = OT_BOOL; _unVal.raw = 0; _unVal.nInteger = b ? 1 : 0; }
@@ -103,6 +105,16 @@ struct SQObjectPtr : SQObject {
 
   SQObjectPtr& operator=(const SQObjectPtr& o) { return Assign(o); }
   SQObjectPtr& operator=(const SQObject& o) { return Assign(o); }
+  SQObjectPtr& operator=(SQObjectPtr&& o) noexcept {
+    if (this != &o) {
+      SQObject old = *this;
+      _type = o._type;
+      _unVal = o._unVal;
+      o.Clear();
+      __Release(old);
+    }
+    return *this;
+  }
   SQObjectPtr& operator=(SQInteger n) { return Assign(SQObjectPtr(n)); }
   SQObjectPtr& operator=(SQFloat f) { return Assign(SQObjectPtr(f)); }
   SQObjectPtr& operator=(bool b) { return Assign(SQObjectPtr(b)); }
@@ -114,6 +126,10 @@ struct SQObjectPtr : SQObject {
   }
 
  private:
+  void Clear() {
+    _type = OT_NULL;
+    _unVal.raw = 0;
+  }
   void Set(SQObjectType t, SQRefCounted* p) {
     _type = t;
     _unVal.raw = 0;

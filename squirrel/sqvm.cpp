@@ -8,6 +8,8 @@
 #include "squirrel/sqtable.h"
 #include "squirrel/squserdata.h"
 
+#include <utility>
+
 SQVM::SQVM(SQSharedState* ss) : _ss(ss) {}
 
 SQVM::~SQVM() {
@@ -136,12 +138,12 @@ bool SQVM::Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr& retval) {
     for (SQInteger i = 0; i < _callsstack.back()._ncalls; i++) CallDebugHook('r');
   }
   if (_arg0 != MAX_FUNC_STACKSIZE) {
-    retval = _stack[static_cast<size_t>(_stackbase + _arg1)];
+    retval = std::move(_stack[static_cast<size_t>(_stackbase + _arg1)]);
   } else {
     retval.Null();
   }
   LeaveFrame();
-  if (!root && target != -1) _stack[static_cast<size_t>(_stackbase + target)] = retval;
+  if (!root && target != -1) _stack[static_cast<size_t>(_stackbase + target)] = std::move(retval);
   return root;
 }
 
