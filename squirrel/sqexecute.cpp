@@ -87,6 +87,11 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         }
           [[fallthrough]];
         case _OP_CALL: {
+          if (sq_type(STK(arg1)) == OT_CLOSURE) {
+            // The new frame takes its own reference to the closure: no copy needed here.
+            THROW_IF(!StartCall(_closure(STK(arg1)), arg0, arg3, _stackbase + arg2, false));
+            continue;
+          }
           SQObjectPtr clo = STK(arg1);
           switch (sq_type(clo)) {
             case OT_CLOSURE:
@@ -325,6 +330,14 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         }
         case _OP_INCL:
         case _OP_PINCL: {
+          if (sq_type(STK(arg1)) == OT_INTEGER) {
+            const SQInteger before = _integer(STK(arg1));
+            const SQInteger after =
+                static_cast<SQInteger>(static_cast<uint32_t>(before) + static_cast<uint32_t>(sarg3));
+            STK(arg1) = after;
+            TARGET = inst.op == _OP_PINCL ? before : after;
+            continue;
+          }
           SQObjectPtr old = STK(arg1), res;
           THROW_IF(!ArithOp('+', res, old, SQObjectPtr(sarg3)));
           STK(arg1) = res;

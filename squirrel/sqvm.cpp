@@ -72,32 +72,30 @@ bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQIn
       return false;
     }
   }
-  if (tailcall) _vargsstack.resize(static_cast<size_t>(ci()->_vargs_base));
+  if (!tailcall && static_cast<SQInteger>(_callsstack.size()) >= MAX_CALL_DEPTH) {
+    Raise_Error("stack overflow");
+    return false;
+  }
+  if (tailcall) {
+    _vargsstack.resize(static_cast<size_t>(ci()->_vargs_base));
+    ci()->_ncalls++;
+  } else {
+    CallInfo& c = _callsstack.emplace_back();
+    c._prevstkbase = _stackbase;
+    c._prevtop = _top;
+    c._target = target;
+  }
+  // The frame holds the closure from here on, so the caller's slot may be cleared below.
+  CallInfo& c = _callsstack.back();
+  c._closure = SQObjectPtr(closure);
   const SQInteger vargsbase = static_cast<SQInteger>(_vargsstack.size());
   for (SQInteger n = 0; n < nvargs; n++) {
-    SQObjectPtr& arg = _stack[static_cast<size_t>(stackbase + paramssize + n)];
-    _vargsstack.push_back(arg);
-    arg.Null();
+    _vargsstack.push_back(std::move(_stack[static_cast<size_t>(stackbase + paramssize + n)]));
   }
   if (sq_type(closure->_env) != OT_NULL) _stack[static_cast<size_t>(stackbase)] = closure->_env;
   for (SQInteger i = stackbase + (nargs < paramssize ? paramssize : nargs); i < newtop; i++) {
     _stack[static_cast<size_t>(i)].Null();
   }
-  if (!tailcall) {
-    if (static_cast<SQInteger>(_callsstack.size()) >= MAX_CALL_DEPTH) {
-      Raise_Error("stack overflow");
-      return false;
-    }
-    _callsstack.emplace_back();
-    CallInfo& c = _callsstack.back();
-    c._prevstkbase = _stackbase;
-    c._prevtop = _top;
-    c._target = target;
-  } else {
-    ci()->_ncalls++;
-  }
-  CallInfo& c = _callsstack.back();
-  c._closure = SQObjectPtr(closure);
   c._ip = func->_instructions.data();
   c._etraps = 0;
   c._vargs_base = vargsbase;
