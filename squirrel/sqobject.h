@@ -115,9 +115,10 @@ struct SQObjectPtr : SQObject {
     }
     return *this;
   }
-  SQObjectPtr& operator=(SQInteger n) { return Assign(SQObjectPtr(n)); }
-  SQObjectPtr& operator=(SQFloat f) { return Assign(SQObjectPtr(f)); }
-  SQObjectPtr& operator=(bool b) { return Assign(SQObjectPtr(b)); }
+  // Plain values carry no reference: storing one only releases what was there.
+  SQObjectPtr& operator=(SQInteger n) { return *this = SQObjectPtr(n); }
+  SQObjectPtr& operator=(SQFloat f) { return *this = SQObjectPtr(f); }
+  SQObjectPtr& operator=(bool b) { return *this = SQObjectPtr(b); }
   void Null() {
     SQObject old = *this;
     _type = OT_NULL;
