@@ -7,6 +7,7 @@
 #include "squirrel/sqvm.h"
 
 #include <cstring>
+#include <utility>
 
 #define STK(n) (_stack[static_cast<size_t>(_stackbase + (n))])
 #define TARGET STK(arg0)
@@ -15,6 +16,116 @@
   do {                 \
     if (cond) goto exception_trap; \
   } while (0)
+
+// Frame push and pop sit next to the loop so that it can inline them.
+bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQInteger stackbase,
+                     bool tailcall) {
+  SQFunctionProto* func = closure->proto();
+  const SQInteger paramssize = static_cast<SQInteger>(func->_parameters.size());
+  const SQInteger newtop = stackbase + func->_stacksize;
+  GrowStack(newtop);
+  SQInteger nvargs = 0;
+  if (func->_varparams) {
+    if (nargs < paramssize) {
+      Raise_Error("wrong number of parameters");
+      return false;
+    }
+    nvargs = nargs - paramssize;
+  } else if (paramssize != nargs) {
+    const SQInteger ndef = static_cast<SQInteger>(closure->_defaultparams.size());
+    if (ndef && nargs < paramssize && paramssize - nargs <= ndef) {
+      for (SQInteger n = nargs; n < paramssize; n++) {
+        _stack[static_cast<size_t>(stackbase + n)] =
+            closure->_defaultparams[static_cast<size_t>(n - (paramssize - ndef))];
+      }
+    } else {
+      Raise_Error("wrong number of parameters");
+      return false;
+    }
+  }
+  if (!tailcall && static_cast<SQInteger>(_callsstack.size()) >= MAX_CALL_DEPTH) {
+    Raise_Error("stack overflow");
+    return false;
+  }
+  if (tailcall) {
+    _vargsstack.resize(static_cast<size_t>(ci()->_vargs_base));
+    ci()->_ncalls++;
+  } else {
+    CallInfo& c = _callsstack.emplace_back();
+    c._prevstkbase = _stackbase;
+    c._prevtop = _top;
+    c._target = target;
+  }
+  // The frame holds the closure from here on, so the caller's slot may be cleared below.
+  CallInfo& c = _callsstack.back();
+  c._closure = SQObjectPtr(closure);
+  const SQInteger vargsbase = static_cast<SQInteger>(_vargsstack.size());
+  for (SQInteger n = 0; n < nvargs; n++) {
+    _vargsstack.push_back(std::move(_stack[static_cast<size_t>(stackbase + paramssize + n)]));
+  }
+  if (sq_type(closure->_env) != OT_NULL) _stack[static_cast<size_t>(stackbase)] = closure->_env;
+  for (SQInteger i = stackbase + (nargs < paramssize ? paramssize : nargs); i < newtop; i++) {
+    _stack[static_cast<size_t>(i)].Null();
+  }
+  c._ip = func->_instructions.data();
+  c._etraps = 0;
+  c._vargs_base = vargsbase;
+  c._vargs_size = nvargs;
+  _stackbase = stackbase;
+  _top = newtop;
+  if (sq_type(_debughook) != OT_NULL && !func->_bgenerator) CallDebugHook('c');
+  if (func->_bgenerator) {
+    // Calling a generator function runs no code: the new frame becomes the generator.
+    SQGenerator* g = SQGenerator::Create(_ss, closure);
+    SQObjectPtr gen = sq_generator_object(g);
+    g->Save(this);
+    LeaveFrame();
+    if (target != -1) {
+      _stack[static_cast<size_t>(_stackbase + target)] = gen;
+    } else {
+      temp_reg = gen;
+    }
+  }
+  return true;
+}
+
+void SQVM::LeaveFrame() {
+  CallInfo& c = _callsstack.back();
+  if (sq_type(c._generator) == OT_GENERATOR) _generator(c._generator)->Kill();
+  for (SQInteger i = 0; i < c._etraps; i++) _etraps.pop_back();
+  _vargsstack.resize(static_cast<size_t>(c._vargs_base));
+  for (SQInteger i = _stackbase; i < _top; i++) _stack[static_cast<size_t>(i)].Null();
+  _stackbase = c._prevstkbase;
+  _top = c._prevtop;
+  _callsstack.pop_back();
+}
+
+bool SQVM::Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr& retval) {
+  const bool root = _callsstack.back()._root;
+  const SQInteger target = _callsstack.back()._target;
+  if (sq_type(_debughook) != OT_NULL) {
+    for (SQInteger i = 0; i < _callsstack.back()._ncalls; i++) CallDebugHook('r');
+  }
+  if (_arg0 != MAX_FUNC_STACKSIZE) {
+    retval = std::move(_stack[static_cast<size_t>(_stackbase + _arg1)]);
+  } else {
+    retval.Null();
+  }
+  LeaveFrame();
+  if (!root && target != -1) _stack[static_cast<size_t>(_stackbase + target)] = std::move(retval);
+  return root;
+}
+
+// The integer case of `CMP_OP`, kept here so the loop can take it without a call.
+static inline bool CompareIntegers(SQInteger op, SQInteger i1, SQInteger i2, bool& r) {
+  switch (op) {
+    case CMP_G: r = i1 > i2; return true;
+    case CMP_GE: r = i1 >= i2; return true;
+    case CMP_L: r = i1 < i2; return true;
+    case CMP_LE: r = i1 <= i2; return true;
+  }
+  return false;
+}
 
 bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
                    SQBool raiseerror, bool resume) {
@@ -75,6 +186,11 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         }
           [[fallthrough]];
         case _OP_CALL: {
+          if (sq_type(STK(arg1)) == OT_CLOSURE) {
+            // The new frame takes its own reference to the closure: no copy needed here.
+            THROW_IF(!StartCall(_closure(STK(arg1)), arg0, arg3, _stackbase + arg2, false));
+            continue;
+          }
           SQObjectPtr clo = STK(arg1);
           switch (sq_type(clo)) {
             case OT_CLOSURE:
@@ -91,13 +207,13 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
                 _nnativecalls--;
                 return true;
               }
-              TARGET = ret;
+              TARGET = std::move(ret);
               continue;
             }
             case OT_CLASS: {
               SQObjectPtr inst;
               THROW_IF(!CallClass(_class(clo), arg3, _stackbase + arg2, inst, SQFalse));
-              TARGET = inst;
+              TARGET = std::move(inst);
               continue;
             }
             case OT_TABLE:
@@ -113,7 +229,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
                 }
                 SQObjectPtr ret;
                 THROW_IF(!CallMetaMethod(clo, MT_CALL, arg3 + 1, ret));
-                TARGET = ret;
+                TARGET = std::move(ret);
                 continue;
               }
             }
@@ -160,7 +276,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_DELETE: {
           SQObjectPtr res;
           THROW_IF(!DeleteSlot(STK(arg1), STK(arg2), res));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_SET:
@@ -186,21 +302,30 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           continue;
         }
         case _OP_ARITH: {
+          const SQObjectPtr& o1 = STK(arg2);
+          const SQObjectPtr& o2 = STK(arg1);
+          if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && (arg3 == '+' || arg3 == '-')) {
+            // Integer sums wrap around like the unsigned arithmetic ArithOp does.
+            const uint32_t a = static_cast<uint32_t>(_integer(o1));
+            const uint32_t b = static_cast<uint32_t>(_integer(o2));
+            TARGET = static_cast<SQInteger>(arg3 == '+' ? a + b : a - b);
+            continue;
+          }
           SQObjectPtr res;
           THROW_IF(!ArithOp(arg3, res, STK(arg2), STK(arg1)));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_BITW: {
           SQObjectPtr res;
           THROW_IF(!BW_OP(arg3, res, STK(arg2), STK(arg1)));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_RETURN: {
           SQObjectPtr ret;
           if (Return(arg0, arg1, ret)) {
-            outres = ret;
+            outres = std::move(ret);
             _nnativecalls--;
             return true;
           }
@@ -284,14 +409,14 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           const SQInteger selfidx = static_cast<SQInteger>((static_cast<uint32_t>(arg1) & 0xFFFF0000u) >> 16);
           SQObjectPtr res;
           THROW_IF(!DerefInc(arg3, res, STK(selfidx), STK(arg2), STK(arg1 & 0xFFFF), false));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_COMPARITHL: {
           SQObjectPtr res;
           THROW_IF(!ArithOp(arg3, res, STK(arg1), STK(arg2)));
           STK(arg1) = res;
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_INC:
@@ -299,11 +424,19 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           SQObjectPtr res;
           THROW_IF(!DerefInc('+', res, STK(arg1), STK(arg2), SQObjectPtr(sarg3),
                              inst.op == _OP_PINC));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_INCL:
         case _OP_PINCL: {
+          if (sq_type(STK(arg1)) == OT_INTEGER) {
+            const SQInteger before = _integer(STK(arg1));
+            const SQInteger after =
+                static_cast<SQInteger>(static_cast<uint32_t>(before) + static_cast<uint32_t>(sarg3));
+            STK(arg1) = after;
+            TARGET = inst.op == _OP_PINCL ? before : after;
+            continue;
+          }
           SQObjectPtr old = STK(arg1), res;
           THROW_IF(!ArithOp('+', res, old, SQObjectPtr(sarg3)));
           STK(arg1) = res;
@@ -311,9 +444,17 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           continue;
         }
         case _OP_CMP: {
+          const SQObjectPtr& o1 = STK(arg2);
+          const SQObjectPtr& o2 = STK(arg1);
+          bool r;
+          if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER &&
+              CompareIntegers(arg3, _integer(o1), _integer(o2), r)) {
+            TARGET = r;
+            continue;
+          }
           SQObjectPtr res;
           THROW_IF(!CMP_OP(arg3, STK(arg2), STK(arg1), res));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_EXISTS: {
@@ -324,7 +465,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_INSTANCEOF: {
           SQObjectPtr res;
           THROW_IF(!InstanceOf(STK(arg1), STK(arg2), res));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_AND:
@@ -342,7 +483,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_NEG: {
           SQObjectPtr res;
           THROW_IF(!NEG_OP(res, STK(arg1)));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_NOT: TARGET = !sq_istrue(STK(arg1)); continue;
@@ -356,7 +497,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_CLOSURE: {
           SQObjectPtr res;
           THROW_IF(!CLOSURE_OP(res, _funcproto(func->_functions[static_cast<size_t>(arg1)])));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_YIELD: {
@@ -437,13 +578,13 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_CLONE: {
           SQObjectPtr res;
           THROW_IF(!Clone(STK(arg1), res));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_TYPEOF: {
           SQObjectPtr res;
           TypeOf(STK(arg1), res);
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         case _OP_PUSHTRAP:
@@ -476,7 +617,7 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
         case _OP_CLASS: {
           SQObjectPtr res;
           THROW_IF(!CLASS_OP(res, arg1, arg2));
-          TARGET = res;
+          TARGET = std::move(res);
           continue;
         }
         default:

@@ -85,6 +85,8 @@ struct SQObjectPtr : SQObject {
   SQObjectPtr() { _type = OT_NULL; _unVal.raw = 0; }
   SQObjectPtr(const SQObjectPtr& o) : SQObject(o) { __AddRef(*this); }
   SQObjectPtr(const SQObject& o) : SQObject(o) { __AddRef(*this); }
+  // Moves take the reference over and leave null behind, touching no reference count.
+  SQObjectPtr(SQObjectPtr&& o) noexcept : SQObject(o) { o.Clear(); }
   SQObjectPtr(SQInteger n) { _type = OT_INTEGER; _unVal.raw = 0; _unVal.nInteger = n; }
   SQObjectPtr(SQFloat f) { _type = OT_FLOAT; _unVal.raw = 0; _unVal.fFloat = f; }
   SQObjectPtr(bool b) { _type = OT_BOOL; _unVal.raw = 0; _unVal.nInteger = b ? 1 : 0; }
@@ -103,9 +105,20 @@ struct SQObjectPtr : SQObject {
 
   SQObjectPtr& operator=(const SQObjectPtr& o) { return Assign(o); }
   SQObjectPtr& operator=(const SQObject& o) { return Assign(o); }
-  SQObjectPtr& operator=(SQInteger n) { return Assign(SQObjectPtr(n)); }
-  SQObjectPtr& operator=(SQFloat f) { return Assign(SQObjectPtr(f)); }
-  SQObjectPtr& operator=(bool b) { return Assign(SQObjectPtr(b)); }
+  SQObjectPtr& operator=(SQObjectPtr&& o) noexcept {
+    if (this != &o) {
+      SQObject old = *this;
+      _type = o._type;
+      _unVal = o._unVal;
+      o.Clear();
+      __Release(old);
+    }
+    return *this;
+  }
+  // Plain values carry no reference: storing one only releases what was there.
+  SQObjectPtr& operator=(SQInteger n) { return *this = SQObjectPtr(n); }
+  SQObjectPtr& operator=(SQFloat f) { return *this = SQObjectPtr(f); }
+  SQObjectPtr& operator=(bool b) { return *this = SQObjectPtr(b); }
   void Null() {
     SQObject old = *this;
     _type = OT_NULL;
@@ -114,6 +127,10 @@ struct SQObjectPtr : SQObject {
   }
 
  private:
+  void Clear() {
+    _type = OT_NULL;
+    _unVal.raw = 0;
+  }
   void Set(SQObjectType t, SQRefCounted* p) {
     _type = t;
     _unVal.raw = 0;

@@ -8,6 +8,8 @@
 #include "squirrel/sqtable.h"
 #include "squirrel/squserdata.h"
 
+#include <utility>
+
 SQVM::SQVM(SQSharedState* ss) : _ss(ss) {}
 
 SQVM::~SQVM() {
@@ -32,117 +34,15 @@ bool SQVM::Init(SQInteger stacksize) {
   return true;
 }
 
-void SQVM::GrowStack(SQInteger size) {
-  if (static_cast<size_t>(size + MIN_STACK_OVERHEAD) > _stack.size()) {
-    size_t n = _stack.size();
-    while (n < static_cast<size_t>(size + MIN_STACK_OVERHEAD)) n *= 2;
-    _stack.resize(n);
-  }
+void SQVM::ResizeStack(SQInteger size) {
+  size_t n = _stack.size();
+  while (n < static_cast<size_t>(size + MIN_STACK_OVERHEAD)) n *= 2;
+  _stack.resize(n);
 }
 
 void SQVM::Remove(SQInteger n) {
   for (SQInteger i = n; i < _top - 1; i++) _stack[static_cast<size_t>(i)] = _stack[static_cast<size_t>(i + 1)];
   _stack[static_cast<size_t>(--_top)].Null();
-}
-
-bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQInteger stackbase,
-                     bool tailcall) {
-  SQFunctionProto* func = closure->proto();
-  const SQInteger paramssize = static_cast<SQInteger>(func->_parameters.size());
-  const SQInteger newtop = stackbase + func->_stacksize;
-  GrowStack(newtop);
-  SQInteger nvargs = 0;
-  if (func->_varparams) {
-    if (nargs < paramssize) {
-      Raise_Error("wrong number of parameters");
-      return false;
-    }
-    nvargs = nargs - paramssize;
-  } else if (paramssize != nargs) {
-    const SQInteger ndef = static_cast<SQInteger>(closure->_defaultparams.size());
-    if (ndef && nargs < paramssize && paramssize - nargs <= ndef) {
-      for (SQInteger n = nargs; n < paramssize; n++) {
-        _stack[static_cast<size_t>(stackbase + n)] =
-            closure->_defaultparams[static_cast<size_t>(n - (paramssize - ndef))];
-      }
-    } else {
-      Raise_Error("wrong number of parameters");
-      return false;
-    }
-  }
-  if (tailcall) _vargsstack.resize(static_cast<size_t>(ci()->_vargs_base));
-  const SQInteger vargsbase = static_cast<SQInteger>(_vargsstack.size());
-  for (SQInteger n = 0; n < nvargs; n++) {
-    SQObjectPtr& arg = _stack[static_cast<size_t>(stackbase + paramssize + n)];
-    _vargsstack.push_back(arg);
-    arg.Null();
-  }
-  if (sq_type(closure->_env) != OT_NULL) _stack[static_cast<size_t>(stackbase)] = closure->_env;
-  for (SQInteger i = stackbase + (nargs < paramssize ? paramssize : nargs); i < newtop; i++) {
-    _stack[static_cast<size_t>(i)].Null();
-  }
-  if (!tailcall) {
-    if (static_cast<SQInteger>(_callsstack.size()) >= MAX_CALL_DEPTH) {
-      Raise_Error("stack overflow");
-      return false;
-    }
-    _callsstack.emplace_back();
-    CallInfo& c = _callsstack.back();
-    c._prevstkbase = _stackbase;
-    c._prevtop = _top;
-    c._target = target;
-  } else {
-    ci()->_ncalls++;
-  }
-  CallInfo& c = _callsstack.back();
-  c._closure = SQObjectPtr(closure);
-  c._ip = func->_instructions.data();
-  c._etraps = 0;
-  c._vargs_base = vargsbase;
-  c._vargs_size = nvargs;
-  _stackbase = stackbase;
-  _top = newtop;
-  if (sq_type(_debughook) != OT_NULL && !func->_bgenerator) CallDebugHook('c');
-  if (func->_bgenerator) {
-    // Calling a generator function runs no code: the new frame becomes the generator.
-    SQGenerator* g = SQGenerator::Create(_ss, closure);
-    SQObjectPtr gen = sq_generator_object(g);
-    g->Save(this);
-    LeaveFrame();
-    if (target != -1) {
-      _stack[static_cast<size_t>(_stackbase + target)] = gen;
-    } else {
-      temp_reg = gen;
-    }
-  }
-  return true;
-}
-
-void SQVM::LeaveFrame() {
-  CallInfo& c = _callsstack.back();
-  if (sq_type(c._generator) == OT_GENERATOR) _generator(c._generator)->Kill();
-  for (SQInteger i = 0; i < c._etraps; i++) _etraps.pop_back();
-  _vargsstack.resize(static_cast<size_t>(c._vargs_base));
-  for (SQInteger i = _stackbase; i < _top; i++) _stack[static_cast<size_t>(i)].Null();
-  _stackbase = c._prevstkbase;
-  _top = c._prevtop;
-  _callsstack.pop_back();
-}
-
-bool SQVM::Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr& retval) {
-  const bool root = _callsstack.back()._root;
-  const SQInteger target = _callsstack.back()._target;
-  if (sq_type(_debughook) != OT_NULL) {
-    for (SQInteger i = 0; i < _callsstack.back()._ncalls; i++) CallDebugHook('r');
-  }
-  if (_arg0 != MAX_FUNC_STACKSIZE) {
-    retval = _stack[static_cast<size_t>(_stackbase + _arg1)];
-  } else {
-    retval.Null();
-  }
-  LeaveFrame();
-  if (!root && target != -1) _stack[static_cast<size_t>(_stackbase + target)] = retval;
-  return root;
 }
 
 bool SQVM::CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newbase,

@@ -30,6 +30,9 @@ struct CallInfo {
   SQObjectPtr _generator;  // the generator running this frame, if any
 };
 
+// Stack slots kept free above a frame for natives.
+constexpr SQInteger MIN_STACK_OVERHEAD = 10;
+
 struct SQVM : SQCollectable {
   SQVM(SQSharedState* ss);
   ~SQVM() override;
@@ -114,7 +117,11 @@ struct SQVM : SQCollectable {
   SQObjectPtr& GetUp(SQInteger n) { return _stack[static_cast<size_t>(_top + n)]; }
   SQObjectPtr& GetAt(SQInteger n) { return _stack[static_cast<size_t>(n)]; }
   // Makes sure absolute slot `size - 1` exists (plus some room for natives).
-  void GrowStack(SQInteger size);
+  // Makes room for `size` slots plus the overhead natives may use; grows by doubling.
+  void GrowStack(SQInteger size) {
+    if (static_cast<size_t>(size + MIN_STACK_OVERHEAD) > _stack.size()) ResizeStack(size);
+  }
+  void ResizeStack(SQInteger size);
   CallInfo* ci() { return _callsstack.empty() ? nullptr : &_callsstack.back(); }
 
   std::vector<SQObjectPtr> _stack;
@@ -140,11 +147,13 @@ struct SQVM : SQCollectable {
   // Runs `closure` as a new invocation, or with `resume` continues a suspended one.
   bool Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
                SQBool raiseerror, bool resume = false);
-  bool StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQInteger stackbase,
-                 bool tailcall);
+  // The frame machinery is defined inline in sqexecute.cpp, its only user, so that the
+  // interpreter loop pays no call for it.
+  inline bool StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQInteger stackbase,
+                        bool tailcall);
   // Leaves the current script frame; true when it was the invocation's entry frame.
-  bool Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr& retval);
-  void LeaveFrame();
+  inline bool Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr& retval);
+  inline void LeaveFrame();
   bool CLOSURE_OP(SQObjectPtr& target, SQFunctionProto* func);
   bool BW_OP(SQUnsignedInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
              const SQObjectPtr& o2);
@@ -162,7 +171,6 @@ constexpr SQInteger MAX_NATIVE_CALLS = 100;
 constexpr SQInteger SQ_SUSPEND_FLAG = -666;
 // Deepest chain of script calls; deeper recursion raises "stack overflow".
 constexpr SQInteger MAX_CALL_DEPTH = 50000;
-constexpr SQInteger MIN_STACK_OVERHEAD = 10;
 
 // ASCII text as a UTF-16 string.
 std::u16string sq_u16(const char* ascii);
