@@ -25,8 +25,8 @@ int32_t toAddress(float value) {
 // Eight lanes as one vector value: one AVX register, or two SSE registers on the baseline.
 // Component-wise instructions run a chunk at a time, each chunk read before it is written, so
 // a destination row may also be one of the source rows. Every function that takes or returns
-// a chunk is inlined into execute() (flatten), so no call passes one and the AVX argument ABI
-// never applies.
+// a chunk is inlined into executeAvx2() and executeBaseline() (flatten), so no call passes one
+// and the AVX argument ABI never applies.
 #pragma GCC diagnostic ignored "-Wpsabi"
 constexpr uint32_t kChunkLanes = 8;
 using Quad = float __attribute__((vector_size(kChunkLanes * sizeof(float))));
@@ -346,10 +346,8 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
         std::fill(row + context.laneCount, row + kLanes, 0.0f);
 }
 
-// Built for AVX2 too, chosen at run time: the same operations in the same order on wider
-// registers, so the results are the same bits (the build never contracts to FMA).
-__attribute__((target_clones("avx2", "default"), flatten))
-void execute(const Context& context, const LaneOperation& op) {
+// One operation. Inlined whole into the two builds below.
+[[gnu::always_inline]] inline void executeOperation(const Context& context, const LaneOperation& op) {
     const uint32_t mask = op.writeMask;
     LaneVector scratch[3];
     LaneVector r;
@@ -534,6 +532,27 @@ void resetLaneRegisters(const LaneProgram& program, LaneRegisterFiles& files) {
     }
 }
 
+// Built for AVX2 too, chosen at run time: the same operations in the same order on wider
+// registers, so the results are the same bits (the build never contracts to FMA). The choice
+// is an ordinary function pointer, not an ifunc, so it also works in sanitizer builds.
+namespace {
+
+using ExecuteFunction = void (*)(const Context&, const LaneOperation&);
+
+__attribute__((target("avx2"), flatten)) void executeAvx2(const Context& context, const LaneOperation& op) {
+    executeOperation(context, op);
+}
+
+__attribute__((flatten)) void executeBaseline(const Context& context, const LaneOperation& op) {
+    executeOperation(context, op);
+}
+
+ExecuteFunction chooseExecute() {
+    return __builtin_cpu_supports("avx2") ? executeAvx2 : executeBaseline;
+}
+
+}  // namespace
+
 void executeLanes(const LaneProgram& program, LaneRegisterFiles& files, uint32_t laneCount) {
     const Context context{files,
                           {files.temps, files.inputs, files.textures, files.broadcastConstants,
@@ -541,6 +560,7 @@ void executeLanes(const LaneProgram& program, LaneRegisterFiles& files, uint32_t
                           {files.temps, nullptr, nullptr, nullptr, files.position, files.fog,
                            files.colours, files.texcoords},
                           laneCount};
+    static const ExecuteFunction execute = chooseExecute();
     for (const LaneOperation& op : program.operations) execute(context, op);
 }
 
