@@ -27,7 +27,6 @@ int32_t toAddress(float value) {
 // a destination row may also be one of the source rows. Every function that takes or returns
 // a chunk is inlined into executeAvx2() and executeBaseline() (flatten), so no call passes one
 // and the AVX argument ABI never applies.
-#pragma GCC diagnostic ignored "-Wpsabi"
 constexpr uint32_t kChunkLanes = 8;
 using Quad = float __attribute__((vector_size(kChunkLanes * sizeof(float))));
 constexpr uint32_t kQuadsPerRow = kLanes / kChunkLanes;
