@@ -29,6 +29,12 @@ constexpr bool DimgSwapsRedBlue(DImageKind k32, DImageKind k24) {
     return (k32 == DImageKind::RGBA32) != (k24 == DImageKind::RGB24);
 }
 
+// A same-kind pair whose pixels are copied byte for byte (YCbCr goes through the rule, which
+// is not the identity there). With alpha, only a full copy may take it.
+constexpr bool DimgIsByteCopy(DImageKind d, DImageKind s, bool keepsOrSetsAlpha) {
+    return d == s && d != DImageKind::YCbCr24 && !(keepsOrSetsAlpha && DimgHasAlpha(d));
+}
+
 // The rows of the 24-bit to 32-bit pairs: the SSSE3 kernel where the processor has it, the
 // pixel step for the rest of the row.
 template <class Step, DImageKind D, DImageKind S>
@@ -51,7 +57,7 @@ struct DimgCopyPolicy {
     static void Pixel(uint8_t* d, const uint8_t* s, uint8_t) { DimgConvertPixel<D, S>(d, s); }
 
     static void Row(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha) {
-        if constexpr (D == S && D != DImageKind::YCbCr24) {
+        if constexpr (DimgIsByteCopy(D, S, false)) {
             std::memcpy(d, s, size_t(n) * DimgBytesPerPixel(D));
         } else if constexpr (DimgIs32(D) && DimgIs32(S)) {
             DimgSwapRedBlueRow(d, s, n);
@@ -85,7 +91,7 @@ struct DimgColorPolicy {
     }
 
     static void Row(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha) {
-        if constexpr (D == S && !DimgHasAlpha(D) && D != DImageKind::YCbCr24) {
+        if constexpr (DimgIsByteCopy(D, S, true)) {
             std::memcpy(d, s, size_t(n) * DimgBytesPerPixel(D));
         } else {
             DimgEachPixel<DimgColorPolicy, D, S>(d, s, n, alpha);
@@ -107,7 +113,7 @@ struct DimgFixedAlphaPolicy {
     }
 
     static void Row(uint8_t* d, const uint8_t* s, uint32_t n, uint8_t alpha) {
-        if constexpr (D == S && !DimgHasAlpha(D) && D != DImageKind::YCbCr24) {
+        if constexpr (DimgIsByteCopy(D, S, true)) {
             std::memcpy(d, s, size_t(n) * DimgBytesPerPixel(D));
         } else if constexpr (DimgIs32(D) && D == S) {
             DimgCopyRowWithAlpha(d, s, n, alpha);
