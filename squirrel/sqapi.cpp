@@ -7,6 +7,7 @@
 #include "squirrel/sqtable.h"
 #include "squirrel/squserdata.h"
 #include "squirrel/sqvm.h"
+#include "squirrel/sqweakref.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -135,15 +136,18 @@ SQRESULT sq_bindenv(HSQUIRRELVM v, SQInteger idx) {
     v->Raise_Error("invalid environment");
     return SQ_ERROR;
   }
+  // The clone names its environment weakly: binding a method to the object that stores it
+  // makes no cycle, and once the object is gone the closure runs with a null `this`.
+  const SQObjectPtr weakenv = sq_getweakref(env);
   SQObjectPtr ret;
   if (sq_type(o) == OT_CLOSURE) {
     SQClosure* c = _closure(o)->Clone();
     ret = SQObjectPtr(c);
-    c->_env = env;
+    c->_env = weakenv;
   } else {
     SQNativeClosure* c = _nativeclosure(o)->Clone();
     ret = SQObjectPtr(c);
-    c->_env = env;
+    c->_env = weakenv;
   }
   v->Pop();
   v->Push(ret);

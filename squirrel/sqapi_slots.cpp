@@ -273,25 +273,19 @@ SQRESULT sq_setfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval
 
 SQRESULT sq_next(HSQUIRRELVM v, SQInteger idx) {
   SQObjectPtr o = stack_get(v, idx);
-  SQObjectPtr& refpos = stack_get(v, -1);
-  SQObjectPtr key, val;
-  const SQInteger pos = sq_type(refpos) == OT_INTEGER ? _integer(refpos) : 0;
-  SQInteger next;
-  switch (sq_type(o)) {
-    case OT_TABLE: next = _table(o)->Next(pos, key, val); break;
-    case OT_ARRAY: next = _array(o)->Next(pos, key, val); break;
-    case OT_CLASS: next = _class(o)->Next(pos, key, val); break;
-    case OT_GENERATOR:
-      v->Raise_Error("cannot iterate a generator");
-      return SQ_ERROR;
-    default:
-      v->Raise_Error("cannot iterate %s", sq_typename(sq_type(o)));
-      return SQ_ERROR;
+  if (sq_type(o) == OT_GENERATOR) {
+    v->Raise_Error("cannot iterate a generator");
+    return SQ_ERROR;
   }
-  if (next == -1) return SQ_ERROR;
-  stack_get(v, -1) = next;
-  v->Push(key);
-  v->Push(val);
+  // One step of `foreach`, with the key and value landing in two new stack slots: an instance
+  // asks its `_nexti`, which may grow the stack, so the slots are addressed after the pushes.
+  v->Push(_null_);
+  v->Push(_null_);
+  bool finished = false;
+  if (!v->FOREACH_OP(o, v->GetUp(-2), v->GetUp(-1), v->GetUp(-3), finished) || finished) {
+    v->Pop(2);
+    return SQ_ERROR;
+  }
   return SQ_OK;
 }
 

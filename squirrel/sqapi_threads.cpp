@@ -1,5 +1,6 @@
-// C API for threads: creating them, suspending and waking up.
+// C API for coroutines: creating, suspending and waking up threads; resuming generators.
 #include "squirrel/sqapi_internal.h"
+#include "squirrel/sqgenerator.h"
 
 HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize) {
   SQVM* v = new SQVM(friendvm->_ss);
@@ -34,6 +35,23 @@ SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool wakeupret, SQBool retval, SQBool rais
   if (v->VMState() == SQ_VMSTATE_IDLE) {
     while (v->_top > 1) v->Pop();
   }
+  if (retval) v->Push(ret);
+  return SQ_OK;
+}
+
+SQRESULT sq_getthread(HSQUIRRELVM v, SQInteger idx, HSQUIRRELVM* thread) {
+  _GETSAFE_OBJ(v, idx, OT_THREAD, o);
+  *thread = _thread(*o);
+  return SQ_OK;
+}
+
+SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool raiseerror) {
+  if (sq_gettop(v) < 1 || sq_type(v->Top()) != OT_GENERATOR) {
+    return sq_throwerror(v, u"only generators can be resumed");
+  }
+  // The generator stays on the stack, which keeps it alive while it runs.
+  SQObjectPtr ret;
+  if (!v->ResumeGenerator(v->Top(), ret, raiseerror)) return SQ_ERROR;
   if (retval) v->Push(ret);
   return SQ_OK;
 }

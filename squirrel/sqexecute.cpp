@@ -5,6 +5,7 @@
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
+#include "squirrel/sqweakref.h"
 
 #include <cstring>
 #include <utility>
@@ -63,7 +64,9 @@ bool SQVM::StartCall(SQClosure* closure, SQInteger target, SQInteger nargs, SQIn
   for (SQInteger n = 0; n < nvargs; n++) {
     _vargsstack.push_back(std::move(_stack[static_cast<size_t>(stackbase + paramssize + n)]));
   }
-  if (sq_type(closure->_env) != OT_NULL) _stack[static_cast<size_t>(stackbase)] = closure->_env;
+  if (sq_type(closure->_env) == OT_WEAKREF) {
+    _stack[static_cast<size_t>(stackbase)] = _weakref(closure->_env)->_obj;
+  }
   for (SQInteger i = stackbase + (nargs < paramssize ? paramssize : nargs); i < newtop; i++) {
     _stack[static_cast<size_t>(i)].Null();
   }
@@ -138,11 +141,15 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
     _suspended = false;
   } else {
     SQObjectPtr entryclosure = closure;
-    if (!StartCall(_closure(entryclosure), -1, nargs, stackbase, false)) return false;
-    if (_closure(entryclosure)->proto()->_bgenerator) {
-      outres = temp_reg;
-      temp_reg.Null();
-      return true;
+    if (sq_type(entryclosure) == OT_GENERATOR) {
+      if (!_generator(entryclosure)->Resume(this, -1)) return false;
+    } else {
+      if (!StartCall(_closure(entryclosure), -1, nargs, stackbase, false)) return false;
+      if (_closure(entryclosure)->proto()->_bgenerator) {
+        outres = temp_reg;
+        temp_reg.Null();
+        return true;
+      }
     }
     _callsstack.back()._root = true;
   }
@@ -511,7 +518,14 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
           _generator(gen)->Save(this);
           c->_generator.Null();
           const SQInteger target = c->_target;
+          const bool root = c->_root;
           LeaveFrame();
+          if (root) {
+            // A generator resumed from native code hands its value back to that code.
+            outres = std::move(value);
+            _nnativecalls--;
+            return true;
+          }
           if (target != -1) STK(target) = value;
           continue;
         }

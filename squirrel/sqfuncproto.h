@@ -73,7 +73,7 @@ struct SQClosure : SQCollectable {
   }
   SQFunctionProto* proto() const { return _funcproto(_function); }
 
-  SQObjectPtr _env;  // bound environment (`this`), null when unbound
+  SQObjectPtr _env;  // weak reference to the bound environment (`this`), null when unbound
   SQObjectPtr _function;
   std::vector<SQObjectPtr> _outervalues;
   std::vector<SQObjectPtr> _defaultparams;
@@ -109,7 +109,7 @@ struct SQNativeClosure : SQCollectable {
     return c;
   }
 
-  SQObjectPtr _env;
+  SQObjectPtr _env;  // as for script closures
   SQFUNCTION _function = nullptr;
   SQObjectPtr _name;
   std::vector<SQObjectPtr> _outervalues;

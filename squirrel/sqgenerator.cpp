@@ -89,3 +89,8 @@ void SQGenerator::Kill() {
   _closure.Null();
   _ip = nullptr;
 }
+
+bool SQVM::ResumeGenerator(const SQObjectPtr& generator, SQObjectPtr& outres, SQBool raiseerror) {
+  SQObjectPtr gen = generator;
+  return Execute(gen, 0, _top, outres, raiseerror);
+}

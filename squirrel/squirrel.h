@@ -201,6 +201,7 @@ SQRESULT sq_getstring(HSQUIRRELVM v, SQInteger idx, const SQChar** c);
 SQRESULT sq_getinteger(HSQUIRRELVM v, SQInteger idx, SQInteger* i);
 SQRESULT sq_getfloat(HSQUIRRELVM v, SQInteger idx, SQFloat* f);
 SQRESULT sq_getbool(HSQUIRRELVM v, SQInteger idx, SQBool* b);
+SQRESULT sq_getthread(HSQUIRRELVM v, SQInteger idx, HSQUIRRELVM* thread);
 SQRESULT sq_getuserpointer(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p);
 SQRESULT sq_getuserdata(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p, SQUserPointer* typetag);
 SQRESULT sq_settypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer typetag);
@@ -254,6 +255,9 @@ SQRESULT sq_setattributes(HSQUIRRELVM v, SQInteger idx);
 SQRESULT sq_getattributes(HSQUIRRELVM v, SQInteger idx);
 // calls
 SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerror);
+// Resumes the generator on the stack top, which stays there; pushes what it yielded or
+// returned when `retval` is set.
+SQRESULT sq_resume(HSQUIRRELVM v, SQBool retval, SQBool raiseerror);
 const SQChar* sq_getfreevariable(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger nval);
 SQRESULT sq_throwerror(HSQUIRRELVM v, const SQChar* err);
 void sq_reseterror(HSQUIRRELVM v);

@@ -7,6 +7,7 @@
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/squserdata.h"
+#include "squirrel/sqweakref.h"
 
 #include <utility>
 
@@ -71,7 +72,9 @@ bool SQVM::CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newb
   for (SQInteger i = 0; i < nouters; i++) {
     _stack[static_cast<size_t>(newbase + nargs + i)] = nclosure->_outervalues[static_cast<size_t>(i)];
   }
-  if (sq_type(nclosure->_env) != OT_NULL) _stack[static_cast<size_t>(newbase)] = nclosure->_env;
+  if (sq_type(nclosure->_env) == OT_WEAKREF) {
+    _stack[static_cast<size_t>(newbase)] = _weakref(nclosure->_env)->_obj;
+  }
   _callsstack.emplace_back();
   CallInfo& c = _callsstack.back();
   c._prevstkbase = _stackbase;

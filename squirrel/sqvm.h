@@ -70,6 +70,9 @@ struct SQVM : SQCollectable {
   // kept; WakeUp continues it, the suspend call's result already stored in its register.
   SQInteger Suspend();
   bool WakeUp(SQObjectPtr& outres, SQBool raiseerror);
+  // Runs a suspended generator as a new invocation until it yields (the yielded value) or
+  // returns (its result), above the current stack top.
+  bool ResumeGenerator(const SQObjectPtr& generator, SQObjectPtr& outres, SQBool raiseerror);
   SQInteger VMState() const;
   // Calls the debug hook with an event ('l' line, 'c' call, 'r' return) for the current frame.
   void CallDebugHook(SQInteger type, SQInteger forcedline = 0);
@@ -144,7 +147,8 @@ struct SQVM : SQCollectable {
   SQSharedState* _ss;
 
  private:
-  // Runs `closure` as a new invocation, or with `resume` continues a suspended one.
+  // Runs `closure` (a script closure, or a generator to resume) as a new invocation, or with
+  // `resume` continues a suspended one.
   bool Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
                SQBool raiseerror, bool resume = false);
   // The frame machinery is defined inline in sqexecute.cpp, its only user, so that the
