@@ -57,6 +57,11 @@ bool SQVM::CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newb
     Raise_Error("wrong number of parameters");
     return false;
   }
+  // A bound environment replaces `this` before the type check, so the native never gets a
+  // `this` its mask refuses (another type, or null once the environment is gone).
+  if (sq_type(nclosure->_env) == OT_WEAKREF) {
+    _stack[static_cast<size_t>(newbase)] = _weakref(nclosure->_env)->_obj;
+  }
   const SQInteger tcs = static_cast<SQInteger>(nclosure->_typecheck.size());
   for (SQInteger i = 0; i < nargs && i < tcs; i++) {
     const SQInteger mask = nclosure->_typecheck[static_cast<size_t>(i)];
@@ -71,9 +76,6 @@ bool SQVM::CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newb
   GrowStack(newtop);
   for (SQInteger i = 0; i < nouters; i++) {
     _stack[static_cast<size_t>(newbase + nargs + i)] = nclosure->_outervalues[static_cast<size_t>(i)];
-  }
-  if (sq_type(nclosure->_env) == OT_WEAKREF) {
-    _stack[static_cast<size_t>(newbase)] = _weakref(nclosure->_env)->_obj;
   }
   _callsstack.emplace_back();
   CallInfo& c = _callsstack.back();

@@ -48,6 +48,20 @@ make(); print(collectgarbage() + " " + collectgarbage());)",
 function make() { local a = Node(), b = Node(); a.next = b; b.next = a; return a.weakref(); }
 local w = make(); print(collectgarbage() + " " + (w.ref() == null) + " " + typeof Node.weakref().ref());)",
      "2 true class"},
+    {"bound_environment_is_held_weakly",
+     R"(local t = {}; local f = function() { return this; }.bindenv(t); local w = t.weakref();
+print((f() == t) + " "); t = null; print((w.ref() == null) + " " + (f() == null));)",
+     "true true true"},
+    {"method_bound_to_its_owner_makes_no_cycle",
+     R"(class Button { handler = null; constructor() { handler = click.bindenv(this); } function click() { return this; } }
+local b = Button(), t = {}; t.f <- function() {}.bindenv(t); print((b.handler() == b) + " ");
+local wb = b.weakref(), wt = t.weakref(); b = null; t = null;
+print((wb.ref() == null) + " " + (wt.ref() == null) + " " + collectgarbage());)",
+     "true true true 0"},
+    {"bound_native_checks_the_environment_it_runs_with",
+     R"(class C {} local t = { k = 1 }; t.f <- t.len.bindenv(C); try { t.f(); } catch (e) print(e);
+local g = t.len.bindenv(t); print(" " + g()); t = null; try { g(); } catch (e) print(" / " + e);)",
+     "parameter 0 has an invalid type 'class' ; expected: 'table' 2 / parameter 0 has an invalid type 'null' ; expected: 'table'"},
     {"resume_non_generator",
      R"(try { resume 5; } catch (e) { print(e); })",
      "trying to resume a 'integer',only genenerator can be resumed"},
