@@ -22,6 +22,31 @@ class Api : public ::testing::Test {
     sq_pop(v, 1);
     return text;
   }
+  // Runs `src` with the root table as `this` and leaves its result on the stack.
+  void Eval(const std::u16string& src) {
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, src.c_str(), static_cast<SQInteger>(src.size()),
+                                              u"t.nut", SQTrue)));
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQTrue)));
+    sq_remove(v, -2);
+  }
+  // Iterates the object at `idx` with sq_next, as "key:value " pairs; stops at an error.
+  std::string Listing(SQInteger idx) {
+    std::string out;
+    sq_pushnull(v);
+    const SQInteger top = sq_gettop(v);
+    while (SQ_SUCCEEDED(sq_next(v, idx - 1))) {
+      for (SQInteger i : {-2, -1}) {
+        sq_tostring(v, i);
+        out += StringAt(-1) + (i == -2 ? ":" : " ");
+        sq_pop(v, 1);
+      }
+      sq_pop(v, 2);
+    }
+    EXPECT_EQ(sq_gettop(v), top);
+    sq_pop(v, 1);
+    return out;
+  }
   std::string StringAt(SQInteger idx) {
     const SQChar* s = nullptr;
     EXPECT_TRUE(SQ_SUCCEEDED(sq_getstring(v, idx, &s)));
@@ -135,6 +160,99 @@ TEST_F(Api, NextIteratesInNodeOrder) {
   sq_pop(v, 1);
   EXPECT_EQ(order, "acbed");
   EXPECT_EQ(sq_getsize(v, -1), 5);
+}
+
+TEST_F(Api, NextStepsLikeForeach) {
+  Eval(uR"(class Squares { n = 0; constructor(n) { this.n = n; }
+  function _nexti(prev) { local i = prev == null ? 0 : prev + 1; return i < n ? i : null; }
+  function _get(i) { return i * i; } }
+return Squares(3);)");
+  EXPECT_EQ(Listing(-1), "0:0 1:1 2:4 ");
+  Eval(u"return \"ab\";");
+  EXPECT_EQ(Listing(-1), "0:97 1:98 ");
+  Eval(u"class K { a = 1; function f() {} } return K;");
+  EXPECT_EQ(Listing(-1).substr(0, 6), "a:1 f:");
+  EXPECT_EQ(sq_gettop(v), 3);
+}
+
+TEST_F(Api, NextRefusesWhatForeachRefuses) {
+  struct Case {
+    const char16_t* src;
+    const char* error;
+  };
+  const Case cases[] = {
+      {u"class E {} return E();", "_nexti failed"},
+      {u"class B { function _nexti(p) { return \"nokey\"; } } return B();",
+       "_nexti returned an invalid idx"},
+      {u"class T { function _nexti(p) { throw \"inner\"; } } return T();", "_nexti failed"},
+      {u"function g() { yield 1; } return g();", "cannot iterate a generator"},
+      {u"return 5;", "cannot iterate integer"},
+  };
+  for (const Case& c : cases) {
+    Eval(c.src);
+    sq_pushnull(v);
+    EXPECT_TRUE(SQ_FAILED(sq_next(v, -2)));
+    EXPECT_EQ(LastError(), c.error);
+    EXPECT_EQ(sq_gettop(v), 2);
+    sq_pop(v, 2);
+  }
+}
+
+TEST_F(Api, SizeOfStringsTablesArraysAndUserDataOnly) {
+  struct Case {
+    const char16_t* src;
+    SQInteger size;
+    const char* error;
+  };
+  const Case cases[] = {
+      {u"return \"\u65e5\u672cx\";", 3, ""},  // UTF-16 units
+      {u"return { a = 1, b = 2 };", 2, ""},
+      {u"return [1, 2, 3, 4];", 4, ""},
+      {u"class C {} return C;", -1, "unexpected type class"},
+      {u"class C {} return C();", -1, "unexpected type instance"},
+      {u"return 7;", -1, "unexpected type integer"},
+      {u"return null;", -1, "unexpected type null"},
+  };
+  for (const Case& c : cases) {
+    Eval(c.src);
+    EXPECT_EQ(sq_getsize(v, -1), c.size) << platform::os::utf16ToUtf8(c.src);
+    if (c.size < 0) {
+      EXPECT_EQ(LastError(), c.error);
+    }
+    sq_pop(v, 1);
+  }
+  sq_newuserdata(v, 12);
+  EXPECT_EQ(sq_getsize(v, -1), 12);
+}
+
+TEST_F(Api, BindEnvTakesClosuresAndObjectEnvironments) {
+  struct Case {
+    const char16_t* env;
+    const char16_t* target;
+    const char* result;  // what the bound closure returns, or the error
+  };
+  const Case cases[] = {
+      {u"return { k = \"table\" };", u"return function() { return this.k; };", "table"},
+      {u"class C { static k = \"class\"; } return C;", u"return function() { return this.k; };", "class"},
+      {u"return {};", u"return 3;", "the target is not a closure"},
+      {u"return [];", u"return function() {};", "invalid environment"},
+  };
+  for (const Case& c : cases) {
+    Eval(c.env);  // stays on the stack: the binding alone would not keep it alive
+    Eval(c.target);
+    sq_push(v, -2);
+    if (SQ_FAILED(sq_bindenv(v, -2))) {
+      EXPECT_EQ(LastError(), c.result);
+      EXPECT_EQ(sq_gettop(v), 3);
+      sq_pop(v, 3);
+      continue;
+    }
+    ASSERT_EQ(sq_gettop(v), 3);  // the environment popped, the clone pushed
+    sq_pushroottable(v);         // the call's own `this` gives way to the bound one
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQTrue, SQTrue)));
+    EXPECT_EQ(StringAt(-1), c.result);
+    sq_pop(v, 4);
+  }
 }
 
 TEST_F(Api, DelegatesRefuseCycles) {
