@@ -65,9 +65,11 @@ TextureSampler::TextureSampler(const IDirect3DTexture9& texture, const std::arra
       levels_(texture.GetLevelCount()),
       border_(colourFromArgb(states[D3DSAMP_BORDERCOLOR])),
       borderBits_(states[D3DSAMP_BORDERCOLOR]),
-      opaque_(texture.format() == D3DFMT_X8R8G8B8) {
+      opaque_(texture.format() == D3DFMT_X8R8G8B8),
+      kernels_(levelLaneKernels()) {
     firstLevel_ = std::min<UINT>(states[D3DSAMP_MAXMIPLEVEL], levels_ - 1);
     if (!std::isfinite(lodBias_)) lodBias_ = 0.0f;
+    lodMatters_ = (mipFilter_ != D3DTEXF_NONE && levels_ > 1) || magFilter_ != minFilter_;
 }
 
 float TextureSampler::levelOfDetail(const float u[4], const float v[4]) const {
@@ -80,20 +82,46 @@ float TextureSampler::levelOfDetail(const float u[4], const float v[4]) const {
     return std::log2(rho) + lodBias_;
 }
 
+TextureSampler::LevelChoice TextureSampler::chooseLevel(float lod) const {
+    if (lod <= 0.0f || mipFilter_ == D3DTEXF_NONE || levels_ == 1)
+        return {firstLevel_, lod <= 0.0f ? magFilter_ : minFilter_, 0.0f};
+    const float last = static_cast<float>(levels_ - 1);
+    const float level = std::clamp(lod, static_cast<float>(firstLevel_), last);
+    if (mipFilter_ == D3DTEXF_POINT) return {static_cast<UINT>(std::floor(level + 0.5f)), minFilter_, 0.0f};
+    const UINT lower = static_cast<UINT>(std::floor(level));
+    const float fraction = quantiseWeight(level - static_cast<float>(lower));
+    return {lower, minFilter_, lower + 1 < levels_ ? fraction : 0.0f};
+}
+
 Colour TextureSampler::sample(float u, float v, float lod) const {
     u = limitCoordinate(u, addressU_);
     v = limitCoordinate(v, addressV_);
-    if (lod <= 0.0f || mipFilter_ == D3DTEXF_NONE || levels_ == 1)
-        return sampleLevel(firstLevel_, u, v, lod <= 0.0f ? magFilter_ : minFilter_);
-    const float last = static_cast<float>(levels_ - 1);
-    const float level = std::clamp(lod, static_cast<float>(firstLevel_), last);
-    if (mipFilter_ == D3DTEXF_POINT)
-        return sampleLevel(static_cast<UINT>(std::floor(level + 0.5f)), u, v, minFilter_);
-    const UINT lower = static_cast<UINT>(std::floor(level));
-    const float fraction = quantiseWeight(level - static_cast<float>(lower));
-    const Colour near = sampleLevel(lower, u, v, minFilter_);
-    if (fraction == 0.0f || lower + 1 >= levels_) return near;
-    return mix(near, sampleLevel(lower + 1, u, v, minFilter_), fraction);
+    const LevelChoice choice = chooseLevel(lod);
+    const Colour near = sampleLevel(choice.level, u, v, choice.filter);
+    if (choice.nextWeight == 0.0f) return near;
+    return mix(near, sampleLevel(choice.level + 1, u, v, choice.filter), choice.nextWeight);
+}
+
+LevelTexels TextureSampler::levelTexels(UINT level) const {
+    const IDirect3DSurface9& surface = texture_.level(level);
+    return {surface.texels(), static_cast<int>(surface.width()), static_cast<int>(surface.height()),
+            addressU_,        addressV_,                         borderBits_,
+            opaque_};
+}
+
+void TextureSampler::sampleQuad(const float u[4], const float v[4], LaneColours& out) const {
+    const LevelChoice choice = lodMatters_ ? chooseLevel(levelOfDetail(u, v)) : LevelChoice{firstLevel_, magFilter_, 0.0f};
+    float lu[4] = {u[0], u[1], u[2], u[3]}, lv[4] = {v[0], v[1], v[2], v[3]};
+    limitLaneCoordinates(lu, addressU_);
+    limitLaneCoordinates(lv, addressV_);
+    const LevelLanesFunction filter = choice.filter == D3DTEXF_LINEAR ? kernels_.bilinear : kernels_.point;
+    filter(levelTexels(choice.level), lu, lv, out);
+    if (choice.nextWeight == 0.0f) return;
+    LaneColours next;
+    filter(levelTexels(choice.level + 1), lu, lv, next);
+    for (int k = 0; k < 4; ++k)
+        for (int lane = 0; lane < 4; ++lane)
+            out.c[k][lane] = out.c[k][lane] + (next.c[k][lane] - out.c[k][lane]) * choice.nextWeight;
 }
 
 bool TextureSampler::readsSingleTexels() const {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/d3d9/level_lanes.h"
 #include "platform/d3d9/state_store.h"
 
 namespace platform::d3d9 {
@@ -26,6 +27,10 @@ public:
     // Level of detail for a quad from its four (u, v) pairs (pixels 0..3 as in Quad).
     float levelOfDetail(const float u[4], const float v[4]) const;
     Colour sample(float u, float v, float lod) const;
+    // The four pixels of a quad at once (pixels 0..3 as in Quad): for each, the bits sample()
+    // gives with the quad's level of detail. The level of detail is computed only where it
+    // matters.
+    void sampleQuad(const float u[4], const float v[4], LaneColours& out) const;
 
     // True when every sample reads exactly one texel of one level (POINT magnification and
     // minification without mip filtering, or a single level): the level of detail is moot.
@@ -35,6 +40,16 @@ public:
     std::uint32_t texelBits(float u, float v) const;
 
 private:
+    // Where a level of detail leads: a level and filter, and for LINEAR mip filtering the
+    // weight of the next level (0 when only the first is read).
+    struct LevelChoice {
+        UINT level;
+        DWORD filter;
+        float nextWeight;
+    };
+    LevelChoice chooseLevel(float lod) const;
+    LevelTexels levelTexels(UINT level) const;
+
     Colour sampleLevel(UINT level, float u, float v, DWORD filter) const;
     // The texel at addressed coordinates; -1 in either stands for the border colour.
     Colour fetch(const IDirect3DSurface9& surface, int x, int y) const;
@@ -48,6 +63,8 @@ private:
     Colour border_;
     DWORD borderBits_;
     bool opaque_;  // X8R8G8B8: alpha reads 1
+    bool lodMatters_;  // false when every level of detail picks the same level and filter
+    const LevelLaneKernels& kernels_;
 };
 
 }  // namespace platform::d3d9

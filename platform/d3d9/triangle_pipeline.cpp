@@ -262,17 +262,13 @@ public:
                 shader::LaneVector& texels) override {
         const TextureSampler* source = sampler < kStageCount && samplers_[sampler] ? &*samplers_[sampler] : nullptr;
         for (std::uint32_t first = 0; first < laneCount; first += 4) {
-            const float* u = &coordinates.c[0][first];
-            const float* v = &coordinates.c[1][first];
-            const float lod = source ? source->levelOfDetail(u, v) : 0.0f;
-            for (std::uint32_t lane = first; lane < first + 4 && lane < laneCount; ++lane) {
-                const Colour t = source ? source->sample(u[lane - first], v[lane - first], lod)
-                                        : Colour{0.0f, 0.0f, 0.0f, 1.0f};
-                texels.c[0][lane] = t.r;
-                texels.c[1][lane] = t.g;
-                texels.c[2][lane] = t.b;
-                texels.c[3][lane] = t.a;
-            }
+            LaneColours quad;
+            if (source)
+                source->sampleQuad(&coordinates.c[0][first], &coordinates.c[1][first], quad);
+            else
+                quad = {{{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 1, 1, 1}}};
+            const std::uint32_t live = std::min<std::uint32_t>(4, laneCount - first);
+            for (int c = 0; c < 4; ++c) std::copy_n(quad.c[c], live, &texels.c[c][first]);
         }
     }
 

@@ -1,0 +1,45 @@
+#pragma once
+// Filtering of one texture level for four lanes at once (a 2x2 quad, or four lanes of a pixel
+// shader batch): the same arithmetic as TextureSampler's one-pixel path, in the same order and
+// precision, so every lane gets the bits that path gives. The kernels come in an SSE2 build
+// and an AVX2 build chosen at run time; both give the same bits.
+#include <cstdint>
+
+#include "platform/d3d9/d3d9_types.h"
+
+namespace platform::d3d9 {
+
+// One level as the kernels read it.
+struct LevelTexels {
+    const std::uint32_t* texels;  // ARGB, width * height, row-major
+    int width, height;
+    DWORD addressU, addressV;
+    std::uint32_t borderBits;  // read for BORDER texels, alpha included
+    bool opaque;               // X8R8G8B8: alpha of a texel reads 1
+};
+
+// Red, green, blue and alpha of four lanes: c[channel][lane].
+struct LaneColours {
+    float c[4][4];
+};
+
+// Limits four coordinates for `address` in place (NaN reads 0; WRAP keeps the fraction,
+// infinities read 0; CLAMP and BORDER keep [-2, 3]). The kernels expect limited coordinates.
+void limitLaneCoordinates(float t[4], DWORD address);
+
+// Samples `level` at four limited (u, v) pairs.
+using LevelLanesFunction = void (*)(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out);
+
+struct LevelLaneKernels {
+    LevelLanesFunction point;
+    LevelLanesFunction bilinear;
+};
+
+// The kernels for this processor.
+const LevelLaneKernels& levelLaneKernels();
+
+// Each build on its own, for tests that compare them.
+const LevelLaneKernels& sse2LevelLaneKernels();
+const LevelLaneKernels& avx2LevelLaneKernels();  // only on a processor with AVX2
+
+}  // namespace platform::d3d9

@@ -1,0 +1,125 @@
+#pragma once
+// The body of the level kernels, included by level_lanes.cpp (SSE2) and level_lanes_avx2.cpp
+// (the same code compiled for AVX2, where texels are gathered instead of loaded one by one).
+// Everything here has internal linkage, so each build keeps its own copy.
+#include <immintrin.h>
+
+#include "platform/d3d9/d3d9_enums.h"
+#include "platform/d3d9/level_lanes.h"
+
+namespace platform::d3d9 {
+namespace {
+
+__m128i selectInts(__m128i mask, __m128i a, __m128i b) {
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+}
+
+__m128 selectFloats(__m128 mask, __m128 a, __m128 b) { return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b)); }
+
+// floor() as ints, for values well within the int range: truncate, then step down where that
+// rounded up.
+__m128i floorLanes(__m128 x) {
+    const __m128i truncated = _mm_cvttps_epi32(x);
+    const __m128 roundedUp = _mm_cmplt_ps(x, _mm_cvtepi32_ps(truncated));
+    return _mm_add_epi32(truncated, _mm_castps_si128(roundedUp));
+}
+
+// Filter weights quantised to 1/256; they are never negative, so truncation rounds as floor.
+__m128 quantiseLanes(__m128 f) {
+    const __m128 scaled = _mm_add_ps(_mm_mul_ps(f, _mm_set1_ps(256.0f)), _mm_set1_ps(0.5f));
+    return _mm_mul_ps(_mm_cvtepi32_ps(_mm_cvttps_epi32(scaled)), _mm_set1_ps(1.0f / 256.0f));
+}
+
+// Texel indices for `address`, -1 for BORDER texels. Limited coordinates keep WRAP indices
+// within one size of the texture, so a single step in either direction wraps them.
+__m128i addressLanes(__m128i i, int size, DWORD address) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i sizes = _mm_set1_epi32(size);
+    const __m128i last = _mm_set1_epi32(size - 1);
+    const __m128i below = _mm_cmplt_epi32(i, zero);
+    const __m128i above = _mm_cmpgt_epi32(i, last);
+    switch (address) {
+    case D3DTADDRESS_WRAP:
+        return _mm_sub_epi32(_mm_add_epi32(i, _mm_and_si128(below, sizes)), _mm_and_si128(above, sizes));
+    case D3DTADDRESS_BORDER: return _mm_or_si128(i, _mm_or_si128(below, above));
+    default: return selectInts(above, last, _mm_andnot_si128(below, i));
+    }
+}
+
+// The texels at addressed (x, y), with the border colour's bits where either is -1; `border`
+// receives the mask of those lanes.
+__m128i fetchLanes(const LevelTexels& level, __m128i x, __m128i y, __m128i& border) {
+    border = _mm_srai_epi32(_mm_or_si128(x, y), 31);
+#ifdef __AVX2__
+    const __m128i index = _mm_andnot_si128(border, _mm_add_epi32(_mm_mullo_epi32(y, _mm_set1_epi32(level.width)), x));
+    const __m128i texels = _mm_i32gather_epi32(reinterpret_cast<const int*>(level.texels), index, 4);
+#else
+    alignas(16) int xs[4], ys[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(xs), _mm_andnot_si128(border, x));
+    _mm_store_si128(reinterpret_cast<__m128i*>(ys), _mm_andnot_si128(border, y));
+    const auto at = [&](int lane) {
+        return static_cast<int>(level.texels[static_cast<std::size_t>(ys[lane]) * static_cast<std::size_t>(level.width) +
+                                             static_cast<std::size_t>(xs[lane])]);
+    };
+    const __m128i texels = _mm_setr_epi32(at(0), at(1), at(2), at(3));
+#endif
+    return selectInts(border, _mm_set1_epi32(static_cast<int>(level.borderBits)), texels);
+}
+
+struct ChannelLanes {
+    __m128 c[4];  // red, green, blue, alpha
+};
+
+ChannelLanes unpackLanes(const LevelTexels& level, __m128i bits, __m128i border) {
+    const __m128 scale = _mm_set1_ps(1.0f / 255.0f);
+    const __m128i byte = _mm_set1_epi32(0xFF);
+    const auto channel = [&](__m128i shifted) { return _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(shifted, byte)), scale); };
+    ChannelLanes out{{channel(_mm_srli_epi32(bits, 16)), channel(_mm_srli_epi32(bits, 8)), channel(bits),
+                      channel(_mm_srli_epi32(bits, 24))}};
+    if (level.opaque) out.c[3] = selectFloats(_mm_castsi128_ps(border), out.c[3], _mm_set1_ps(1.0f));
+    return out;
+}
+
+ChannelLanes texelLanes(const LevelTexels& level, __m128i x, __m128i y) {
+    __m128i border;
+    const __m128i bits = fetchLanes(level, x, y, border);
+    return unpackLanes(level, bits, border);
+}
+
+ChannelLanes mixLanes(const ChannelLanes& a, const ChannelLanes& b, __m128 t) {
+    ChannelLanes out;
+    for (int k = 0; k < 4; ++k) out.c[k] = _mm_add_ps(a.c[k], _mm_mul_ps(_mm_sub_ps(b.c[k], a.c[k]), t));
+    return out;
+}
+
+void storeLanes(const ChannelLanes& colours, LaneColours& out) {
+    for (int k = 0; k < 4; ++k) _mm_storeu_ps(out.c[k], colours.c[k]);
+}
+
+void pointLanes(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out) {
+    const __m128 tu = _mm_mul_ps(_mm_loadu_ps(u), _mm_set1_ps(static_cast<float>(level.width)));
+    const __m128 tv = _mm_mul_ps(_mm_loadu_ps(v), _mm_set1_ps(static_cast<float>(level.height)));
+    const __m128i x = addressLanes(floorLanes(tu), level.width, level.addressU);
+    const __m128i y = addressLanes(floorLanes(tv), level.height, level.addressV);
+    storeLanes(texelLanes(level, x, y), out);
+}
+
+void bilinearLanes(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out) {
+    const __m128 half = _mm_set1_ps(0.5f);
+    const __m128 fu = _mm_sub_ps(_mm_mul_ps(_mm_loadu_ps(u), _mm_set1_ps(static_cast<float>(level.width))), half);
+    const __m128 fv = _mm_sub_ps(_mm_mul_ps(_mm_loadu_ps(v), _mm_set1_ps(static_cast<float>(level.height))), half);
+    const __m128i x = floorLanes(fu), y = floorLanes(fv);
+    const __m128 wx = quantiseLanes(_mm_sub_ps(fu, _mm_cvtepi32_ps(x)));
+    const __m128 wy = quantiseLanes(_mm_sub_ps(fv, _mm_cvtepi32_ps(y)));
+    const __m128i one = _mm_set1_epi32(1);
+    const __m128i x0 = addressLanes(x, level.width, level.addressU);
+    const __m128i x1 = addressLanes(_mm_add_epi32(x, one), level.width, level.addressU);
+    const __m128i y0 = addressLanes(y, level.height, level.addressV);
+    const __m128i y1 = addressLanes(_mm_add_epi32(y, one), level.height, level.addressV);
+    const ChannelLanes top = mixLanes(texelLanes(level, x0, y0), texelLanes(level, x1, y0), wx);
+    const ChannelLanes bottom = mixLanes(texelLanes(level, x0, y1), texelLanes(level, x1, y1), wx);
+    storeLanes(mixLanes(top, bottom, wy), out);
+}
+
+}  // namespace
+}  // namespace platform::d3d9

@@ -1,0 +1,174 @@
+// The quad sampler against the one-pixel sampler: over filters, address modes, mip chains and
+// formats, every lane of sampleQuad must give the bits sample() gives with the quad's level of
+// detail. The AVX2 kernels must match the SSE2 ones bit for bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "platform/d3d9/level_lanes.h"
+#include "platform/d3d9/sampler.h"
+#include "platform/d3d9/texture.h"
+
+namespace tessera::test {
+namespace {
+
+using namespace platform::d3d9;
+
+std::uint32_t bitsOf(float f) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+
+// A texture whose levels hold random texels (random alpha too, to show that X8R8G8B8 reads 1).
+class RandomTexture {
+public:
+    RandomTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, std::mt19937& random)
+        : texture_(new IDirect3DTexture9(width, height, levels, 0, format, D3DPOOL_MANAGED, nullptr)) {
+        for (UINT i = 0; i < levels; ++i) {
+            auto& surface = const_cast<IDirect3DSurface9&>(texture_->level(i));
+            for (std::size_t t = 0; t < std::size_t{surface.width()} * surface.height(); ++t)
+                surface.texels()[t] = static_cast<std::uint32_t>(random());
+        }
+    }
+    ~RandomTexture() { texture_->Release(); }
+    RandomTexture(const RandomTexture&) = delete;
+    RandomTexture& operator=(const RandomTexture&) = delete;
+    const IDirect3DTexture9& operator*() const { return *texture_; }
+
+private:
+    IDirect3DTexture9* texture_;
+};
+
+struct SamplerCase {
+    const char* name;
+    D3DFORMAT format;
+    UINT width, height, levels;
+    DWORD mag, min, mip;
+    DWORD addressU, addressV;
+    DWORD maxMipLevel = 0;
+    float lodBias = 0.0f;
+};
+
+std::array<DWORD, kSamplerStateLimit> samplerStates(const SamplerCase& c) {
+    std::array<DWORD, kSamplerStateLimit> states{};
+    states[D3DSAMP_MAGFILTER] = c.mag;
+    states[D3DSAMP_MINFILTER] = c.min;
+    states[D3DSAMP_MIPFILTER] = c.mip;
+    states[D3DSAMP_ADDRESSU] = c.addressU;
+    states[D3DSAMP_ADDRESSV] = c.addressV;
+    states[D3DSAMP_MAXMIPLEVEL] = c.maxMipLevel;
+    states[D3DSAMP_MIPMAPLODBIAS] = floatBits(c.lodBias);
+    states[D3DSAMP_BORDERCOLOR] = 0x80C04020;
+    return states;
+}
+
+// A quad around a random point with random derivatives, from magnified to far minified, and
+// now and then a lane at a value the addressing treats specially.
+void randomQuad(std::mt19937& random, float u[4], float v[4]) {
+    std::uniform_real_distribution<float> centre(-3.0f, 4.0f), scale(-12.0f, 2.0f), sign(-1.0f, 1.0f);
+    const float u0 = centre(random), v0 = centre(random);
+    const float dx = std::exp2(scale(random)) * sign(random), dy = std::exp2(scale(random)) * sign(random);
+    const float skew = sign(random);
+    for (int p = 0; p < 4; ++p) {
+        const float px = static_cast<float>(p & 1), py = static_cast<float>(p >> 1);
+        u[p] = u0 + px * dx + py * dy * skew;
+        v[p] = v0 + py * dy + px * dx * skew;
+    }
+    static const float kSpecial[] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 3.0f, -2.0f, 1e9f, -1e9f, 8388609.5f,
+                                     std::numeric_limits<float>::infinity(),
+                                     -std::numeric_limits<float>::infinity(),
+                                     std::numeric_limits<float>::quiet_NaN()};
+    if (random() % 8 == 0) u[random() % 4] = kSpecial[random() % std::size(kSpecial)];
+    if (random() % 8 == 0) v[random() % 4] = kSpecial[random() % std::size(kSpecial)];
+}
+
+TEST(SamplerQuad, EveryLaneMatchesTheOnePixelSampler) {
+    const SamplerCase cases[] = {
+        {"point wrap", D3DFMT_A8R8G8B8, 16, 16, 1, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_NONE, D3DTADDRESS_WRAP,
+         D3DTADDRESS_WRAP},
+        {"linear wrap", D3DFMT_A8R8G8B8, 32, 8, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE, D3DTADDRESS_WRAP,
+         D3DTADDRESS_WRAP},
+        {"linear clamp opaque", D3DFMT_X8R8G8B8, 7, 5, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
+         D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP},
+        {"linear border", D3DFMT_A8R8G8B8, 8, 8, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
+         D3DTADDRESS_BORDER, D3DTADDRESS_BORDER},
+        {"linear border opaque", D3DFMT_X8R8G8B8, 8, 16, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
+         D3DTADDRESS_BORDER, D3DTADDRESS_WRAP},
+        {"point border clamp", D3DFMT_X8R8G8B8, 4, 4, 1, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_NONE,
+         D3DTADDRESS_BORDER, D3DTADDRESS_CLAMP},
+        {"one texel", D3DFMT_A8R8G8B8, 1, 1, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE, D3DTADDRESS_WRAP,
+         D3DTADDRESS_CLAMP},
+        {"decoded DXT1", D3DFMT_DXT1, 16, 16, 1, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTEXF_NONE, D3DTADDRESS_WRAP,
+         D3DTADDRESS_WRAP},
+        {"magnify linear, minify point", D3DFMT_A8R8G8B8, 16, 16, 1, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTEXF_NONE,
+         D3DTADDRESS_CLAMP, D3DTADDRESS_WRAP},
+        {"levels without mip filter", D3DFMT_A8R8G8B8, 32, 32, 6, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
+         D3DTADDRESS_WRAP, D3DTADDRESS_WRAP, 2},
+        {"point mip", D3DFMT_A8R8G8B8, 32, 16, 6, D3DTEXF_POINT, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTADDRESS_WRAP,
+         D3DTADDRESS_CLAMP},
+        {"trilinear", D3DFMT_X8R8G8B8, 64, 64, 7, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
+         D3DTADDRESS_WRAP, D3DTADDRESS_WRAP},
+        {"trilinear biased, first level 2", D3DFMT_A8R8G8B8, 64, 32, 7, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
+         D3DTEXF_LINEAR, D3DTADDRESS_BORDER, D3DTADDRESS_CLAMP, 2, -1.5f},
+    };
+    std::mt19937 random(20261210);
+    for (const SamplerCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const RandomTexture texture(c.width, c.height, c.levels, c.format, random);
+        const TextureSampler sampler(*texture, samplerStates(c));
+        int mismatches = 0;
+        for (int trial = 0; trial < 2000 && mismatches < 5; ++trial) {
+            float u[4], v[4];
+            randomQuad(random, u, v);
+            LaneColours quad;
+            sampler.sampleQuad(u, v, quad);
+            const float lod = sampler.levelOfDetail(u, v);
+            for (int p = 0; p < 4; ++p) {
+                const Colour one = sampler.sample(u[p], v[p], lod);
+                const float expected[4] = {one.r, one.g, one.b, one.a};
+                for (int k = 0; k < 4; ++k) {
+                    if (bitsOf(quad.c[k][p]) == bitsOf(expected[k])) continue;
+                    ADD_FAILURE() << "lane " << p << " channel " << k << " at (" << u[p] << ", " << v[p]
+                                  << ") lod " << lod << ": " << quad.c[k][p] << " instead of " << expected[k];
+                    ++mismatches;
+                }
+            }
+        }
+    }
+}
+
+TEST(SamplerQuad, Avx2KernelsMatchSse2) {
+    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
+    std::mt19937 random(7);
+    std::vector<std::uint32_t> texels(13 * 9);
+    for (auto& t : texels) t = static_cast<std::uint32_t>(random());
+    const DWORD modes[] = {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, D3DTADDRESS_BORDER};
+    for (DWORD addressU : modes) {
+        for (DWORD addressV : modes) {
+            for (bool opaque : {false, true}) {
+                const LevelTexels level{texels.data(), 13, 9, addressU, addressV, 0x11223344, opaque};
+                for (int trial = 0; trial < 500; ++trial) {
+                    float u[4], v[4];
+                    randomQuad(random, u, v);
+                    limitLaneCoordinates(u, addressU);
+                    limitLaneCoordinates(v, addressV);
+                    for (bool linear : {false, true}) {
+                        LaneColours sse2, avx2;
+                        (linear ? sse2LevelLaneKernels().bilinear : sse2LevelLaneKernels().point)(level, u, v, sse2);
+                        (linear ? avx2LevelLaneKernels().bilinear : avx2LevelLaneKernels().point)(level, u, v, avx2);
+                        ASSERT_EQ(std::memcmp(&sse2, &avx2, sizeof sse2), 0)
+                            << "address " << addressU << "/" << addressV << (linear ? " linear" : " point");
+                    }
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tessera::test
