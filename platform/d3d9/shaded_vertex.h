@@ -16,6 +16,8 @@ struct ShadedVertex {
 
 // The interpolated attributes in a fixed order: colours, fog, texture coordinates.
 constexpr int kColourAttributes = 9;
+constexpr int kFogAttribute = 8;
+constexpr int kTexAttribute = kColourAttributes;  // set t starts at kTexAttribute + 4 * t
 constexpr int attributeCount(int texCoordSets) { return kColourAttributes + 4 * texCoordSets; }
 constexpr int kMaxAttributes = attributeCount(kTexCoordSets);
 

@@ -35,6 +35,23 @@ float combine(DWORD op, float a, float b) {
     }
 }
 
+// The rows an argument reads for four pixels: the source's own, or `scratch` holding their
+// complement or replicated alpha.
+const LaneColours& quadArgument(DWORD arg, const LaneColours* const sources[], LaneColours& scratch) {
+    const LaneColours& source = *sources[arg & D3DTA_SELECTMASK];
+    if (!(arg & (D3DTA_COMPLEMENT | D3DTA_ALPHAREPLICATE))) return source;
+    const bool complement = arg & D3DTA_COMPLEMENT;
+    for (int k = 0; k < 4; ++k) {
+        const float* from = source.c[arg & D3DTA_ALPHAREPLICATE ? 3 : k];
+        for (int lane = 0; lane < 4; ++lane) scratch.c[k][lane] = complement ? 1.0f - from[lane] : from[lane];
+    }
+    return scratch;
+}
+
+void combineLanes(DWORD op, const float a[4], const float b[4], float out[4]) {
+    for (int lane = 0; lane < 4; ++lane) out[lane] = combine(op, a[lane], b[lane]);
+}
+
 }  // namespace
 
 UINT activeStageCount(const StateStore& states) {
@@ -75,6 +92,8 @@ bool stageReadsTexture(const StateStore& states, UINT stage) {
 
 TextureStages::TextureStages(const StateStore& states)
     : count_(activeStageCount(states)), textureFactor_(colourFromArgb(states.render[D3DRS_TEXTUREFACTOR])) {
+    const float factor[4] = {textureFactor_.r, textureFactor_.g, textureFactor_.b, textureFactor_.a};
+    for (int k = 0; k < 4; ++k) std::fill_n(quadFactor_.c[k], 4, factor[k]);
     for (UINT i = 0; i < count_; ++i) {
         const auto& s = states.stage[i];
         stages_[i] = {s[D3DTSS_COLOROP], s[D3DTSS_COLORARG1], s[D3DTSS_COLORARG2],
@@ -110,6 +129,28 @@ Colour TextureStages::run(const StageInputs& in) const {
         current = next;
     }
     return current;
+}
+
+void TextureStages::runQuad(const QuadStageInputs& in, LaneColours& current) const {
+    current = in.diffuse;
+    for (UINT i = 0; i < count_; ++i) {
+        const Stage& s = stages_[i];
+        // Indexed by D3DTA_ source; CURRENT on stage 0 is the diffuse colour current starts as.
+        const LaneColours* const sources[] = {&in.diffuse, &current, &in.texture[i], &quadFactor_, &in.specular};
+        LaneColours scratch[2], next;
+        const LaneColours& c1 = quadArgument(s.colourArg1, sources, scratch[0]);
+        const LaneColours& c2 = quadArgument(s.colourArg2, sources, scratch[1]);
+        for (int k = 0; k < 3; ++k) combineLanes(s.colourOp, c1.c[k], c2.c[k], next.c[k]);
+        // An alpha operation of DISABLE passes the current alpha on.
+        if (s.alphaOp == D3DTOP_DISABLE) {
+            std::copy_n(current.c[3], 4, next.c[3]);
+        } else {
+            const LaneColours& a1 = quadArgument(s.alphaArg1, sources, scratch[0]);
+            const LaneColours& a2 = quadArgument(s.alphaArg2, sources, scratch[1]);
+            combineLanes(s.alphaOp, a1.c[3], a2.c[3], next.c[3]);
+        }
+        current = next;
+    }
 }
 
 }  // namespace platform::d3d9

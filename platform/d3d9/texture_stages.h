@@ -25,11 +25,21 @@ struct StageInputs {
     Colour texture[kStageCount];  // the sampled texels (white for unbound stages)
 };
 
+// The same inputs for the four pixels of a quad, channel by channel.
+struct QuadStageInputs {
+    LaneColours diffuse;
+    LaneColours specular;
+    LaneColours texture[kStageCount];  // only the active stages' are read
+};
+
 // The stages of one draw, decoded once from the states.
 class TextureStages {
 public:
     explicit TextureStages(const StateStore& states);
+    UINT count() const { return count_; }
     Colour run(const StageInputs& inputs) const;
+    // Four pixels at once; each gets the bits run() gives it.
+    void runQuad(const QuadStageInputs& inputs, LaneColours& out) const;
 
 private:
     struct Stage {
@@ -41,6 +51,7 @@ private:
     UINT count_;
     Stage stages_[kStageCount];
     Colour textureFactor_;
+    LaneColours quadFactor_;  // the texture factor in every lane
 };
 
 }  // namespace platform::d3d9

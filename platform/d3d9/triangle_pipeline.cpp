@@ -1,7 +1,6 @@
 #include "platform/d3d9/triangle_pipeline.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "platform/d3d9/clipper.h"
 #include "platform/d3d9/format_info.h"
@@ -10,9 +9,6 @@
 
 namespace platform::d3d9 {
 namespace {
-
-constexpr int kFogAttribute = 8;
-constexpr int kTexAttribute = kColourAttributes;
 
 bool supportedAddress(DWORD mode) {
     return mode == D3DTADDRESS_WRAP || mode == D3DTADDRESS_CLAMP || mode == D3DTADDRESS_BORDER;
@@ -195,40 +191,7 @@ void TrianglePipeline::shadeQuad(const Quad& quad) {
         copyQuad(quad, fastPath_ == FastPath::add);
         return;
     }
-    Colour texels[4][kStageCount];
-    for (UINT s = 0; s < kStageCount; ++s) {
-        if (!samplers_[s]) {
-            for (auto& pixel : texels) pixel[s] = {1.0f, 1.0f, 1.0f, 1.0f};
-            continue;
-        }
-        const int base = kTexAttribute + 4 * texCoordSet_[s];
-        float u[4], v[4];
-        for (int p = 0; p < 4; ++p) {
-            u[p] = quad.attr[p][base];
-            v[p] = quad.attr[p][base + 1];
-        }
-        const float lod = samplers_[s]->levelOfDetail(u, v);
-        for (int p = 0; p < 4; ++p)
-            if (quad.mask & (1u << p)) texels[p][s] = samplers_[s]->sample(u[p], v[p], lod);
-    }
-    for (int p = 0; p < 4; ++p)
-        if (quad.mask & (1u << p)) shadePixel(quad, p, texels[p]);
-}
-
-void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]) {
-    const float* attr = quad.attr[pixel];
-    Colour colour;
-    if (fastPath_ == FastPath::modulate) {
-        const Colour& t = texels[0];
-        colour = {t.r * attr[0], t.g * attr[1], t.b * attr[2], t.a * attr[3]};
-    } else {
-        StageInputs inputs;
-        inputs.diffuse = {attr[0], attr[1], attr[2], attr[3]};
-        inputs.specular = {attr[4], attr[5], attr[6], attr[7]};
-        for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
-        colour = stages_.run(inputs);
-    }
-    writePixel(quad, pixel, colour);
+    shadeQuadWithStages(quad);
 }
 
 void TrianglePipeline::writePixel(const Quad& quad, int pixel, Colour colour) {
@@ -248,92 +211,6 @@ void TrianglePipeline::writePixel(const Quad& quad, int pixel, Colour colour) {
     }
     std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
     target = blendAndMask(output_, colour, target, targetOpaque_);
-}
-
-namespace {
-
-// texld over the draw's samplers: lanes come in whole quads, four lanes each, and each quad
-// picks its level of detail from its own four coordinates.
-class QuadSamplers final : public shader::ShaderSampler {
-public:
-    explicit QuadSamplers(const std::optional<TextureSampler> (&samplers)[kStageCount]) : samplers_(samplers) {}
-
-    void sample(std::uint32_t sampler, const shader::LaneVector& coordinates, std::uint32_t laneCount,
-                shader::LaneVector& texels) override {
-        const TextureSampler* source = sampler < kStageCount && samplers_[sampler] ? &*samplers_[sampler] : nullptr;
-        for (std::uint32_t first = 0; first < laneCount; first += 4) {
-            LaneColours quad;
-            if (source)
-                source->sampleQuad(&coordinates.c[0][first], &coordinates.c[1][first], quad);
-            else
-                quad = {{{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 1, 1, 1}}};
-            const std::uint32_t live = std::min<std::uint32_t>(4, laneCount - first);
-            for (int c = 0; c < 4; ++c) std::copy_n(quad.c[c], live, &texels.c[c][first]);
-        }
-    }
-
-private:
-    const std::optional<TextureSampler> (&samplers_)[kStageCount];
-};
-
-// Collects the quads of one triangle for the pixel shader, four at a time (a full batch of
-// lanes). The quads of one triangle never share a pixel, so shading them together changes
-// nothing in the order each pixel sees.
-class PixelShaderBatch final : public QuadSink {
-public:
-    explicit PixelShaderBatch(TrianglePipeline& pipeline) : pipeline_(pipeline) {}
-    void shadeQuad(const Quad& quad) override {
-        quads_[count_++] = quad;
-        if (count_ == kQuads) endTriangle();
-    }
-    void endTriangle() override {
-        if (count_ > 0) pipeline_.shadeQuadsWithPixelShader(quads_, count_, lanes_);
-        count_ = 0;
-    }
-
-private:
-    static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);
-    TrianglePipeline& pipeline_;
-    Quad quads_[kQuads];
-    int count_ = 0;
-    shader::PixelLanes lanes_{};  // reused by every batch of the tile
-};
-
-}  // namespace
-
-void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize) {
-    if (!pixelShader_) {
-        rasterize(*this);
-        return;
-    }
-    auto batch = std::make_unique<PixelShaderBatch>(*this);
-    rasterize(*batch);
-    batch->endTriangle();
-}
-
-void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes) {
-    for (int q = 0; q < count; ++q) {
-        for (int p = 0; p < 4; ++p) {
-            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
-            const float* attr = quads[q].attr[p];
-            for (int c = 0; c < 4; ++c) {
-                lanes.colours[0].c[c][lane] = attr[c];
-                lanes.colours[1].c[c][lane] = attr[4 + c];
-            }
-            for (int t = 0; kTexAttribute + 4 * t < attributeCount_; ++t)
-                for (int c = 0; c < 4; ++c) lanes.texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
-        }
-    }
-    QuadSamplers samplers(samplers_);
-    pixelShader_->run(lanes, static_cast<std::uint32_t>(4 * count), samplers);
-    for (int q = 0; q < count; ++q) {
-        for (int p = 0; p < 4; ++p) {
-            if (!(quads[q].mask & (1u << p))) continue;
-            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
-            const shader::LaneVector& out = lanes.colour;
-            writePixel(quads[q], p, {out.c[0][lane], out.c[1][lane], out.c[2][lane], out.c[3][lane]});
-        }
-    }
 }
 
 }  // namespace platform::d3d9

@@ -49,6 +49,10 @@ public:
     // Runs the pixel shader over up to four quads of one triangle, in `lanes` (whose lanes
     // past the quads may hold anything finite), and writes their pixels.
     void shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes);
+    // The texture stages over the four pixels of a quad, and their pixels written.
+    void shadeQuadWithStages(const Quad& quad);
+    // Quad copies for a batch carry the attributes [0, this) the pipeline interpolates.
+    int interpolatedAttributes() const { return attributeCount_; }
 
 private:
     // Shortcuts for the most frequent draws, each giving exactly what the general path gives:
@@ -60,7 +64,6 @@ private:
     void copyQuad(const Quad& quad, bool add);
 
     RasterVertex toRaster(const ShadedVertex& v, bool project) const;
-    void shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]);
     // Fog, alpha test, depth test and write, blending of one pixel's colour.
     void writePixel(const Quad& quad, int pixel, Colour colour);
 

@@ -1,0 +1,138 @@
+// Shading of rasterised quads: the fixed-function texture stages four pixels at a time, and
+// the pixel shader over batches of up to four quads of one triangle.
+#include <algorithm>
+#include <memory>
+
+#include "platform/d3d9/triangle_pipeline.h"
+
+namespace platform::d3d9 {
+
+void TrianglePipeline::shadeQuadWithStages(const Quad& quad) {
+    QuadStageInputs in;
+    for (UINT s = 0; s < stages_.count(); ++s) {
+        if (!samplers_[s]) {
+            for (float(&row)[4] : in.texture[s].c) std::fill_n(row, 4, 1.0f);
+            continue;
+        }
+        const int base = kTexAttribute + 4 * texCoordSet_[s];
+        float u[4], v[4];
+        for (int p = 0; p < 4; ++p) {
+            u[p] = quad.attr[p][base];
+            v[p] = quad.attr[p][base + 1];
+        }
+        samplers_[s]->sampleQuad(u, v, in.texture[s]);
+    }
+    for (int p = 0; p < 4; ++p) {
+        for (int k = 0; k < 4; ++k) {
+            in.diffuse.c[k][p] = quad.attr[p][k];
+            in.specular.c[k][p] = quad.attr[p][4 + k];
+        }
+    }
+    LaneColours colour;
+    if (fastPath_ == FastPath::modulate) {
+        for (int k = 0; k < 4; ++k)
+            for (int p = 0; p < 4; ++p) colour.c[k][p] = in.texture[0].c[k][p] * in.diffuse.c[k][p];
+    } else {
+        stages_.runQuad(in, colour);
+    }
+    for (int p = 0; p < 4; ++p)
+        if (quad.mask & (1u << p))
+            writePixel(quad, p, {colour.c[0][p], colour.c[1][p], colour.c[2][p], colour.c[3][p]});
+}
+
+namespace {
+
+// texld over the draw's samplers: lanes come in whole quads, four lanes each, and each quad
+// picks its level of detail from its own four coordinates.
+class QuadSamplers final : public shader::ShaderSampler {
+public:
+    explicit QuadSamplers(const std::optional<TextureSampler> (&samplers)[kStageCount]) : samplers_(samplers) {}
+
+    void sample(std::uint32_t sampler, const shader::LaneVector& coordinates, std::uint32_t laneCount,
+                shader::LaneVector& texels) override {
+        const TextureSampler* source = sampler < kStageCount && samplers_[sampler] ? &*samplers_[sampler] : nullptr;
+        for (std::uint32_t first = 0; first < laneCount; first += 4) {
+            LaneColours quad;
+            if (source)
+                source->sampleQuad(&coordinates.c[0][first], &coordinates.c[1][first], quad);
+            else
+                quad = {{{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 1, 1, 1}}};
+            const std::uint32_t live = std::min<std::uint32_t>(4, laneCount - first);
+            for (int c = 0; c < 4; ++c) std::copy_n(quad.c[c], live, &texels.c[c][first]);
+        }
+    }
+
+private:
+    const std::optional<TextureSampler> (&samplers_)[kStageCount];
+};
+
+// Collects the quads of one triangle for the pixel shader, four at a time (a full batch of
+// lanes). The quads of one triangle never share a pixel, so shading them together changes
+// nothing in the order each pixel sees.
+class PixelShaderBatch final : public QuadSink {
+public:
+    explicit PixelShaderBatch(TrianglePipeline& pipeline)
+        : pipeline_(pipeline), attributes_(static_cast<std::size_t>(pipeline.interpolatedAttributes())) {}
+    // Copies what the pipeline reads of the quad: its place, coverage, depths and the
+    // interpolated attributes.
+    void shadeQuad(const Quad& quad) override {
+        Quad& copy = quads_[count_++];
+        copy.x = quad.x;
+        copy.y = quad.y;
+        copy.mask = quad.mask;
+        std::copy_n(quad.z, 4, copy.z);
+        for (int p = 0; p < 4; ++p) std::copy_n(quad.attr[p], attributes_, copy.attr[p]);
+        if (count_ == kQuads) endTriangle();
+    }
+    void endTriangle() override {
+        if (count_ > 0) pipeline_.shadeQuadsWithPixelShader(quads_, count_, lanes_);
+        count_ = 0;
+    }
+
+private:
+    static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);
+    TrianglePipeline& pipeline_;
+    std::size_t attributes_;
+    Quad quads_[kQuads];
+    int count_ = 0;
+    shader::PixelLanes lanes_{};  // reused by every batch of the tile
+};
+
+}  // namespace
+
+void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize) {
+    if (!pixelShader_) {
+        rasterize(*this);
+        return;
+    }
+    auto batch = std::make_unique<PixelShaderBatch>(*this);
+    rasterize(*batch);
+    batch->endTriangle();
+}
+
+void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes) {
+    for (int q = 0; q < count; ++q) {
+        for (int p = 0; p < 4; ++p) {
+            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
+            const float* attr = quads[q].attr[p];
+            for (int c = 0; c < 4; ++c) {
+                lanes.colours[0].c[c][lane] = attr[c];
+                lanes.colours[1].c[c][lane] = attr[4 + c];
+            }
+            for (int t = 0; kTexAttribute + 4 * t < attributeCount_; ++t)
+                for (int c = 0; c < 4; ++c) lanes.texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
+        }
+    }
+    QuadSamplers samplers(samplers_);
+    pixelShader_->run(lanes, static_cast<std::uint32_t>(4 * count), samplers);
+    for (int q = 0; q < count; ++q) {
+        for (int p = 0; p < 4; ++p) {
+            if (!(quads[q].mask & (1u << p))) continue;
+            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
+            const shader::LaneVector& out = lanes.colour;
+            writePixel(quads[q], p, {out.c[0][lane], out.c[1][lane], out.c[2][lane], out.c[3][lane]});
+        }
+    }
+}
+
+}  // namespace platform::d3d9
