@@ -116,9 +116,18 @@ void bilinearLanes(const LevelTexels& level, const float u[4], const float v[4],
     const __m128i x1 = addressLanes(_mm_add_epi32(x, one), level.width, level.addressU);
     const __m128i y0 = addressLanes(y, level.height, level.addressV);
     const __m128i y1 = addressLanes(_mm_add_epi32(y, one), level.height, level.addressV);
-    const ChannelLanes top = mixLanes(texelLanes(level, x0, y0), texelLanes(level, x1, y0), wx);
-    const ChannelLanes bottom = mixLanes(texelLanes(level, x0, y1), texelLanes(level, x1, y1), wx);
-    storeLanes(mixLanes(top, bottom, wy), out);
+    // A weight of 0 in every lane leaves the nearer texels as they are (a + (b - a) * 0 is a, as
+    // no texel channel is -0), so the farther ones are not read: sampling at texel centres
+    // along an axis is common in screen passes.
+    const __m128 zero = _mm_setzero_ps();
+    const bool readsRight = _mm_movemask_ps(_mm_cmpeq_ps(wx, zero)) != 0xF;
+    const bool readsBelow = _mm_movemask_ps(_mm_cmpeq_ps(wy, zero)) != 0xF;
+    const auto row = [&](__m128i y) {
+        const ChannelLanes left = texelLanes(level, x0, y);
+        return readsRight ? mixLanes(left, texelLanes(level, x1, y), wx) : left;
+    };
+    const ChannelLanes top = row(y0);
+    storeLanes(readsBelow ? mixLanes(top, row(y1), wy) : top, out);
 }
 
 }  // namespace
