@@ -23,11 +23,7 @@ struct LaneColours {
     float c[4][4];
 };
 
-// Limits four coordinates for `address` in place (NaN reads 0; WRAP keeps the fraction,
-// infinities read 0; CLAMP and BORDER keep [-2, 3]). The kernels expect limited coordinates.
-void limitLaneCoordinates(float t[4], DWORD address);
-
-// Samples `level` at four limited (u, v) pairs.
+// Samples `level` at four (u, v) pairs, limited first as the one-pixel sampler limits them.
 using LevelLanesFunction = void (*)(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out);
 
 struct LevelLaneKernels {

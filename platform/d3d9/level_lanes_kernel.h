@@ -4,6 +4,8 @@
 // Everything here has internal linkage, so each build keeps its own copy.
 #include <immintrin.h>
 
+#include <cfloat>
+
 #include "platform/d3d9/d3d9_enums.h"
 #include "platform/d3d9/level_lanes.h"
 
@@ -22,6 +24,22 @@ __m128i floorLanes(__m128 x) {
     const __m128i truncated = _mm_cvttps_epi32(x);
     const __m128 roundedUp = _mm_cmplt_ps(x, _mm_cvtepi32_ps(truncated));
     return _mm_add_epi32(truncated, _mm_castps_si128(roundedUp));
+}
+
+// Coordinates limited as the one-pixel sampler limits them: NaN reads 0; WRAP keeps the
+// fraction, infinities reading 0; CLAMP and BORDER keep [-2, 3].
+__m128 limitLanes(__m128 value, DWORD address) {
+    if (address == D3DTADDRESS_WRAP) {
+        // t - floor(t); values of 2^23 and more are whole already (and may not fit an int),
+        // infinities and NaN read 0.
+        const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), value);
+        const __m128 finite = _mm_cmple_ps(magnitude, _mm_set1_ps(FLT_MAX));
+        const __m128 whole = _mm_cmpge_ps(magnitude, _mm_set1_ps(8388608.0f));
+        const __m128 floored = selectFloats(whole, value, _mm_cvtepi32_ps(floorLanes(value)));
+        return _mm_and_ps(finite, _mm_sub_ps(value, floored));
+    }
+    const __m128 number = _mm_and_ps(_mm_cmpord_ps(value, value), value);
+    return _mm_max_ps(_mm_min_ps(number, _mm_set1_ps(3.0f)), _mm_set1_ps(-2.0f));
 }
 
 // Filter weights quantised to 1/256; they are never negative, so truncation rounds as floor.
@@ -97,8 +115,8 @@ void storeLanes(const ChannelLanes& colours, LaneColours& out) {
 }
 
 void pointLanes(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out) {
-    const __m128 tu = _mm_mul_ps(_mm_loadu_ps(u), _mm_set1_ps(static_cast<float>(level.width)));
-    const __m128 tv = _mm_mul_ps(_mm_loadu_ps(v), _mm_set1_ps(static_cast<float>(level.height)));
+    const __m128 tu = _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU), _mm_set1_ps(static_cast<float>(level.width)));
+    const __m128 tv = _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV), _mm_set1_ps(static_cast<float>(level.height)));
     const __m128i x = addressLanes(floorLanes(tu), level.width, level.addressU);
     const __m128i y = addressLanes(floorLanes(tv), level.height, level.addressV);
     storeLanes(texelLanes(level, x, y), out);
@@ -106,8 +124,9 @@ void pointLanes(const LevelTexels& level, const float u[4], const float v[4], La
 
 void bilinearLanes(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out) {
     const __m128 half = _mm_set1_ps(0.5f);
-    const __m128 fu = _mm_sub_ps(_mm_mul_ps(_mm_loadu_ps(u), _mm_set1_ps(static_cast<float>(level.width))), half);
-    const __m128 fv = _mm_sub_ps(_mm_mul_ps(_mm_loadu_ps(v), _mm_set1_ps(static_cast<float>(level.height))), half);
+    const __m128 tu = _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU), _mm_set1_ps(static_cast<float>(level.width)));
+    const __m128 tv = _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV), _mm_set1_ps(static_cast<float>(level.height)));
+    const __m128 fu = _mm_sub_ps(tu, half), fv = _mm_sub_ps(tv, half);
     const __m128i x = floorLanes(fu), y = floorLanes(fv);
     const __m128 wx = quantiseLanes(_mm_sub_ps(fu, _mm_cvtepi32_ps(x)));
     const __m128 wy = quantiseLanes(_mm_sub_ps(fv, _mm_cvtepi32_ps(y)));

@@ -111,14 +111,11 @@ LevelTexels TextureSampler::levelTexels(UINT level) const {
 
 void TextureSampler::sampleQuad(const float u[4], const float v[4], LaneColours& out) const {
     const LevelChoice choice = lodMatters_ ? chooseLevel(levelOfDetail(u, v)) : LevelChoice{firstLevel_, magFilter_, 0.0f};
-    float lu[4] = {u[0], u[1], u[2], u[3]}, lv[4] = {v[0], v[1], v[2], v[3]};
-    limitLaneCoordinates(lu, addressU_);
-    limitLaneCoordinates(lv, addressV_);
     const LevelLanesFunction filter = choice.filter == D3DTEXF_LINEAR ? kernels_.bilinear : kernels_.point;
-    filter(levelTexels(choice.level), lu, lv, out);
+    filter(levelTexels(choice.level), u, v, out);
     if (choice.nextWeight == 0.0f) return;
     LaneColours next;
-    filter(levelTexels(choice.level + 1), lu, lv, next);
+    filter(levelTexels(choice.level + 1), u, v, next);
     for (int k = 0; k < 4; ++k)
         for (int lane = 0; lane < 4; ++lane)
             out.c[k][lane] = out.c[k][lane] + (next.c[k][lane] - out.c[k][lane]) * choice.nextWeight;
