@@ -533,21 +533,22 @@ void resetLaneRegisters(const LaneProgram& program, LaneRegisterFiles& files) {
 
 // Built for AVX2 too, chosen at run time: the same operations in the same order on wider
 // registers, so the results are the same bits (the build never contracts to FMA). The choice
-// is an ordinary function pointer, not an ifunc, so it also works in sanitizer builds.
+// is an ordinary function pointer, not an ifunc, so it also works in sanitizer builds. Each
+// build runs the whole program, so the choice costs one indirect call per batch.
 namespace {
 
-using ExecuteFunction = void (*)(const Context&, const LaneOperation&);
+using ProgramFunction = void (*)(const Context&, const LaneProgram&);
 
-__attribute__((target("avx2"), flatten)) void executeAvx2(const Context& context, const LaneOperation& op) {
-    executeOperation(context, op);
+__attribute__((target("avx2"), flatten)) void runProgramAvx2(const Context& context, const LaneProgram& program) {
+    for (const LaneOperation& op : program.operations) executeOperation(context, op);
 }
 
-__attribute__((flatten)) void executeBaseline(const Context& context, const LaneOperation& op) {
-    executeOperation(context, op);
+__attribute__((flatten)) void runProgramBaseline(const Context& context, const LaneProgram& program) {
+    for (const LaneOperation& op : program.operations) executeOperation(context, op);
 }
 
-ExecuteFunction chooseExecute() {
-    return __builtin_cpu_supports("avx2") ? executeAvx2 : executeBaseline;
+ProgramFunction chooseProgramFunction() {
+    return __builtin_cpu_supports("avx2") ? runProgramAvx2 : runProgramBaseline;
 }
 
 }  // namespace
@@ -559,8 +560,8 @@ void executeLanes(const LaneProgram& program, LaneRegisterFiles& files, uint32_t
                           {files.temps, nullptr, nullptr, nullptr, files.position, files.fog,
                            files.colours, files.texcoords},
                           laneCount};
-    static const ExecuteFunction execute = chooseExecute();
-    for (const LaneOperation& op : program.operations) execute(context, op);
+    static const ProgramFunction run = chooseProgramFunction();
+    run(context, program);
 }
 
 std::vector<Float4> mergeConstants(const DecodedShader& shader, const Float4* values,
