@@ -4,6 +4,14 @@
 
 namespace platform::d3d9 {
 
+namespace {
+
+void bilinearLanes(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out) {
+    bilinearFromSetup(level, setUpBilinear(level, u, v), out);
+}
+
+}  // namespace
+
 const LevelLaneKernels& sse2LevelLaneKernels() {
     static const LevelLaneKernels kernels{pointLanes, bilinearLanes};
     return kernels;

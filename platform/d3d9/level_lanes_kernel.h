@@ -1,10 +1,13 @@
 #pragma once
 // The body of the level kernels, included by level_lanes.cpp (SSE2) and level_lanes_avx2.cpp
-// (the same code compiled for AVX2, where texels are gathered instead of loaded one by one).
-// Everything here has internal linkage, so each build keeps its own copy.
+// (compiled for AVX2, which filters two rows at once in 256-bit registers). Texels are loaded
+// one lane at a time: hardware gathers measured slower. Everything here has internal linkage,
+// so each build keeps its own copy.
 #include <immintrin.h>
 
 #include <cfloat>
+#include <cstdint>
+#include <cstring>
 
 #include "platform/d3d9/d3d9_enums.h"
 #include "platform/d3d9/level_lanes.h"
@@ -68,10 +71,6 @@ __m128i addressLanes(__m128i i, int size, DWORD address) {
 // receives the mask of those lanes.
 __m128i fetchLanes(const LevelTexels& level, __m128i x, __m128i y, __m128i& border) {
     border = _mm_srai_epi32(_mm_or_si128(x, y), 31);
-#ifdef __AVX2__
-    const __m128i index = _mm_andnot_si128(border, _mm_add_epi32(_mm_mullo_epi32(y, _mm_set1_epi32(level.width)), x));
-    const __m128i texels = _mm_i32gather_epi32(reinterpret_cast<const int*>(level.texels), index, 4);
-#else
     alignas(16) int xs[4], ys[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(xs), _mm_andnot_si128(border, x));
     _mm_store_si128(reinterpret_cast<__m128i*>(ys), _mm_andnot_si128(border, y));
@@ -80,8 +79,35 @@ __m128i fetchLanes(const LevelTexels& level, __m128i x, __m128i y, __m128i& bord
                                              static_cast<std::size_t>(xs[lane])]);
     };
     const __m128i texels = _mm_setr_epi32(at(0), at(1), at(2), at(3));
-#endif
     return selectInts(border, _mm_set1_epi32(static_cast<int>(level.borderBits)), texels);
+}
+
+// For lanes whose x and x + 1 both lie inside the level (so no addressing applies across):
+// the texel pair at (x, y), (x + 1, y) of each lane as one 64-bit value, lane 0 in the low
+// bits; y is addressed, and BORDER rows (-1) read row 0 here, for the caller to replace.
+struct PairLanes {
+    std::uint64_t pair[4];
+};
+
+PairLanes loadPairLanes(const LevelTexels& level, __m128i x, __m128i y, __m128i border) {
+    alignas(16) int xs[4], ys[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(xs), x);
+    _mm_store_si128(reinterpret_cast<__m128i*>(ys), _mm_andnot_si128(border, y));
+    PairLanes pairs;
+    for (int lane = 0; lane < 4; ++lane)
+        std::memcpy(&pairs.pair[lane],
+                    level.texels + static_cast<std::size_t>(ys[lane]) * static_cast<std::size_t>(level.width) +
+                        static_cast<std::size_t>(xs[lane]),
+                    sizeof(std::uint64_t));
+    return pairs;
+}
+
+// The pairs' left and right texels as lanes.
+void splitPairLanes(const PairLanes& pairs, __m128i& left, __m128i& right) {
+    const __m128 low = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&pairs.pair[0])));
+    const __m128 high = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&pairs.pair[2])));
+    left = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+    right = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
 }
 
 struct ChannelLanes {
@@ -122,31 +148,61 @@ void pointLanes(const LevelTexels& level, const float u[4], const float v[4], La
     storeLanes(texelLanes(level, x, y), out);
 }
 
-void bilinearLanes(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out) {
+// What bilinear filtering of four lanes needs before it reads texels.
+struct BilinearSetup {
+    __m128i x;       // column of the left texels, before addressing
+    __m128i x0, x1;  // addressed columns of the left and right texels
+    __m128i y0, y1;  // addressed rows of the top and bottom texels
+    __m128 wx, wy;   // weights of the right and bottom texels
+    // A weight of 0 in every lane leaves the nearer texels as they are (a + (b - a) * 0 is a,
+    // as no texel channel is -0), so the farther ones are not read: sampling at texel centres
+    // along an axis is common in screen passes.
+    bool readsRight, readsBelow;
+    // Every lane's x and x + 1 lie inside the level: both come from one read.
+    bool readsPairs;
+};
+
+BilinearSetup setUpBilinear(const LevelTexels& level, const float u[4], const float v[4]) {
     const __m128 half = _mm_set1_ps(0.5f);
     const __m128 tu = _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU), _mm_set1_ps(static_cast<float>(level.width)));
     const __m128 tv = _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV), _mm_set1_ps(static_cast<float>(level.height)));
     const __m128 fu = _mm_sub_ps(tu, half), fv = _mm_sub_ps(tv, half);
-    const __m128i x = floorLanes(fu), y = floorLanes(fv);
-    const __m128 wx = quantiseLanes(_mm_sub_ps(fu, _mm_cvtepi32_ps(x)));
-    const __m128 wy = quantiseLanes(_mm_sub_ps(fv, _mm_cvtepi32_ps(y)));
+    BilinearSetup s;
+    s.x = floorLanes(fu);
+    const __m128i y = floorLanes(fv);
+    s.wx = quantiseLanes(_mm_sub_ps(fu, _mm_cvtepi32_ps(s.x)));
+    s.wy = quantiseLanes(_mm_sub_ps(fv, _mm_cvtepi32_ps(y)));
     const __m128i one = _mm_set1_epi32(1);
-    const __m128i x0 = addressLanes(x, level.width, level.addressU);
-    const __m128i x1 = addressLanes(_mm_add_epi32(x, one), level.width, level.addressU);
-    const __m128i y0 = addressLanes(y, level.height, level.addressV);
-    const __m128i y1 = addressLanes(_mm_add_epi32(y, one), level.height, level.addressV);
-    // A weight of 0 in every lane leaves the nearer texels as they are (a + (b - a) * 0 is a, as
-    // no texel channel is -0), so the farther ones are not read: sampling at texel centres
-    // along an axis is common in screen passes.
+    s.x0 = addressLanes(s.x, level.width, level.addressU);
+    s.x1 = addressLanes(_mm_add_epi32(s.x, one), level.width, level.addressU);
+    s.y0 = addressLanes(y, level.height, level.addressV);
+    s.y1 = addressLanes(_mm_add_epi32(y, one), level.height, level.addressV);
     const __m128 zero = _mm_setzero_ps();
-    const bool readsRight = _mm_movemask_ps(_mm_cmpeq_ps(wx, zero)) != 0xF;
-    const bool readsBelow = _mm_movemask_ps(_mm_cmpeq_ps(wy, zero)) != 0xF;
-    const auto row = [&](__m128i y) {
-        const ChannelLanes left = texelLanes(level, x0, y);
-        return readsRight ? mixLanes(left, texelLanes(level, x1, y), wx) : left;
-    };
-    const ChannelLanes top = row(y0);
-    storeLanes(readsBelow ? mixLanes(top, row(y1), wy) : top, out);
+    s.readsRight = _mm_movemask_ps(_mm_cmpeq_ps(s.wx, zero)) != 0xF;
+    s.readsBelow = _mm_movemask_ps(_mm_cmpeq_ps(s.wy, zero)) != 0xF;
+    const __m128i inside = _mm_andnot_si128(_mm_cmplt_epi32(s.x, _mm_setzero_si128()),
+                                            _mm_cmplt_epi32(s.x, _mm_set1_epi32(level.width - 1)));
+    s.readsPairs = s.readsRight && _mm_movemask_epi8(inside) == 0xFFFF;
+    return s;
+}
+
+// One row of the filter: the left and right texels of row `y` mixed by wx.
+ChannelLanes bilinearRow(const LevelTexels& level, const BilinearSetup& s, __m128i y) {
+    if (s.readsPairs) {
+        const __m128i border = _mm_srai_epi32(y, 31);
+        __m128i left, right;
+        splitPairLanes(loadPairLanes(level, s.x, y, border), left, right);
+        const __m128i borderBits = _mm_set1_epi32(static_cast<int>(level.borderBits));
+        return mixLanes(unpackLanes(level, selectInts(border, borderBits, left), border),
+                        unpackLanes(level, selectInts(border, borderBits, right), border), s.wx);
+    }
+    const ChannelLanes left = texelLanes(level, s.x0, y);
+    return s.readsRight ? mixLanes(left, texelLanes(level, s.x1, y), s.wx) : left;
+}
+
+void bilinearFromSetup(const LevelTexels& level, const BilinearSetup& s, LaneColours& out) {
+    const ChannelLanes top = bilinearRow(level, s, s.y0);
+    storeLanes(s.readsBelow ? mixLanes(top, bilinearRow(level, s, s.y1), s.wy) : top, out);
 }
 
 }  // namespace
