@@ -26,7 +26,7 @@ ChannelRows unpackRows(const LevelTexels& level, __m256i bits, __m256i border) {
 // A row's pairs as [left texels of lanes 0..3 | right texels of lanes 0..3].
 __m256i splitPairRows(const PairLanes& pairs) {
     const __m256i order = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
-    return _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs.pair)), order);
+    return _mm256_permutevar8x32_epi32(_mm256_set_m128i(pairs.high, pairs.low), order);
 }
 
 void bilinearLanesAvx2(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out) {

@@ -6,8 +6,7 @@
 #include <immintrin.h>
 
 #include <cfloat>
-#include <cstdint>
-#include <cstring>
+#include <cstddef>
 
 #include "platform/d3d9/d3d9_enums.h"
 #include "platform/d3d9/level_lanes.h"
@@ -83,29 +82,29 @@ __m128i fetchLanes(const LevelTexels& level, __m128i x, __m128i y, __m128i& bord
 }
 
 // For lanes whose x and x + 1 both lie inside the level (so no addressing applies across):
-// the texel pair at (x, y), (x + 1, y) of each lane as one 64-bit value, lane 0 in the low
-// bits; y is addressed, and BORDER rows (-1) read row 0 here, for the caller to replace.
+// the texel pair at (x, y), (x + 1, y) of each lane as one 64-bit value, lanes 0 and 1 in
+// `low`, 2 and 3 in `high`; y is addressed, and BORDER rows (-1) read row 0 here, for the
+// caller to replace. Each pair is loaded into a register of its own and combined there
+// (vector loads of separately stored values would stall).
 struct PairLanes {
-    std::uint64_t pair[4];
+    __m128i low, high;
 };
 
 PairLanes loadPairLanes(const LevelTexels& level, __m128i x, __m128i y, __m128i border) {
     alignas(16) int xs[4], ys[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(xs), x);
     _mm_store_si128(reinterpret_cast<__m128i*>(ys), _mm_andnot_si128(border, y));
-    PairLanes pairs;
-    for (int lane = 0; lane < 4; ++lane)
-        std::memcpy(&pairs.pair[lane],
-                    level.texels + static_cast<std::size_t>(ys[lane]) * static_cast<std::size_t>(level.width) +
-                        static_cast<std::size_t>(xs[lane]),
-                    sizeof(std::uint64_t));
-    return pairs;
+    const auto pair = [&](int lane) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(
+            level.texels + static_cast<std::size_t>(ys[lane]) * static_cast<std::size_t>(level.width) +
+            static_cast<std::size_t>(xs[lane])));
+    };
+    return {_mm_unpacklo_epi64(pair(0), pair(1)), _mm_unpacklo_epi64(pair(2), pair(3))};
 }
 
 // The pairs' left and right texels as lanes.
 void splitPairLanes(const PairLanes& pairs, __m128i& left, __m128i& right) {
-    const __m128 low = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&pairs.pair[0])));
-    const __m128 high = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&pairs.pair[2])));
+    const __m128 low = _mm_castsi128_ps(pairs.low), high = _mm_castsi128_ps(pairs.high);
     left = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
     right = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
 }
