@@ -502,6 +502,17 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
     if (!op.direct) store(context, op, r, op.saturate);
 }
 
+// The output file `file` names. A switch rather than a table of the pointers: copying them
+// into a table right after the caller stored them stalls on the store.
+LaneVector* outputFile(const LaneRegisterFiles& files, LaneFile file) {
+    switch (file) {
+    case LaneFile::Position: return files.position;
+    case LaneFile::Fog: return files.fog;
+    case LaneFile::Colour: return files.colours;
+    default: return files.texcoords;  // outputStarts holds output files only
+    }
+}
+
 }  // namespace
 
 LaneProgram compileLanes(const DecodedShader& shader) {
@@ -520,11 +531,8 @@ void resetLaneRegisters(const LaneProgram& program, LaneRegisterFiles& files) {
         if (program.tempsReadBeforeWritten & (1u << i))
             std::memset(&files.temps[i], 0, sizeof(LaneVector));
     if (program.clearsAddress) std::memset(files.address, 0, sizeof(files.address));
-    LaneVector* const outputs[kLaneFileCount] = {nullptr,         nullptr,    nullptr,
-                                                 nullptr,         files.position, files.fog,
-                                                 files.colours, files.texcoords};
     for (const LaneOutputStart& start : program.outputStarts) {
-        LaneVector& output = outputs[static_cast<uint32_t>(start.file)][start.index];
+        LaneVector& output = outputFile(files, start.file)[start.index];
         for (uint32_t k = 0; k < 4; ++k)
             if (start.components & (1u << k))
                 std::fill_n(output.c[k], kLanes, k == 3 ? 1.0f : 0.0f);
