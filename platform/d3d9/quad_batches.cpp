@@ -71,17 +71,18 @@ private:
 // nothing in the order each pixel sees.
 class PixelShaderBatch final : public QuadSink {
 public:
-    explicit PixelShaderBatch(TrianglePipeline& pipeline)
-        : pipeline_(pipeline), attributes_(static_cast<std::size_t>(pipeline.interpolatedAttributes())) {}
-    // Copies what the pipeline reads of the quad: its place, coverage, depths and the
-    // interpolated attributes.
+    explicit PixelShaderBatch(TrianglePipeline& pipeline) : pipeline_(pipeline) {}
+    // Loads the quad's shader inputs into its lanes and keeps what writing its pixels reads:
+    // place, coverage, depths, and the colour and fog attributes (the texture coordinates
+    // only reach the shader).
     void shadeQuad(const Quad& quad) override {
-        Quad& copy = quads_[count_++];
-        copy.x = quad.x;
-        copy.y = quad.y;
-        copy.mask = quad.mask;
-        std::copy_n(quad.z, 4, copy.z);
-        for (int p = 0; p < 4; ++p) std::copy_n(quad.attr[p], attributes_, copy.attr[p]);
+        pipeline_.loadShaderInputs(quad, static_cast<std::uint32_t>(4 * count_), lanes_);
+        Quad& kept = quads_[count_++];
+        kept.x = quad.x;
+        kept.y = quad.y;
+        kept.mask = quad.mask;
+        std::copy_n(quad.z, 4, kept.z);
+        for (int p = 0; p < 4; ++p) std::copy_n(quad.attr[p], kColourAttributes, kept.attr[p]);
         if (count_ == kQuads) endTriangle();
     }
     void endTriangle() override {
@@ -92,7 +93,6 @@ public:
 private:
     static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);
     TrianglePipeline& pipeline_;
-    std::size_t attributes_;
     Quad quads_[kQuads];
     int count_ = 0;
     shader::PixelLanes lanes_{};  // reused by every batch of the tile
@@ -110,19 +110,20 @@ void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize)
     batch->endTriangle();
 }
 
-void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes) {
-    for (int q = 0; q < count; ++q) {
-        for (int p = 0; p < 4; ++p) {
-            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
-            const float* attr = quads[q].attr[p];
-            for (int c = 0; c < 4; ++c) {
-                lanes.colours[0].c[c][lane] = attr[c];
-                lanes.colours[1].c[c][lane] = attr[4 + c];
-            }
-            for (int t = 0; kTexAttribute + 4 * t < attributeCount_; ++t)
+void TrianglePipeline::loadShaderInputs(const Quad& quad, std::uint32_t firstLane, shader::PixelLanes& lanes) const {
+    for (int p = 0; p < 4; ++p) {
+        const std::uint32_t lane = firstLane + static_cast<std::uint32_t>(p);
+        const float* attr = quad.attr[p];
+        for (std::uint32_t v = 0; v < shader::kPixelColourInputs; ++v)
+            if (shaderColourInputs_ & (1u << v))
+                for (int c = 0; c < 4; ++c) lanes.colours[v].c[c][lane] = attr[4 * v + c];
+        for (std::uint32_t t = 0; t < shader::kPixelTexcoordInputs; ++t)
+            if (shaderTexcoordInputs_ & (1u << t))
                 for (int c = 0; c < 4; ++c) lanes.texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
-        }
     }
+}
+
+void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes) {
     QuadSamplers samplers(samplers_);
     pixelShader_->run(lanes, static_cast<std::uint32_t>(4 * count), samplers);
     for (int q = 0; q < count; ++q) {

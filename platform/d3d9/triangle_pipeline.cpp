@@ -82,8 +82,11 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
         for (const shader::SamplerDeclaration& declared : pixelShader->samplers)
             if (declared.index < kStageCount && textures[declared.index])
                 samplers_[declared.index].emplace(*textures[declared.index], states.sampler[declared.index]);
-        for (const shader::InputDeclaration& input : pixelShader->inputs)
+        for (const shader::InputDeclaration& input : pixelShader->inputs) {
             if (input.type == shader::RegisterType::Texture) texSets = std::max(texSets, input.index + 1);
+            (input.type == shader::RegisterType::Texture ? shaderTexcoordInputs_ : shaderColourInputs_) |=
+                1u << input.index;
+        }
     } else {
         for (UINT i = 0; i < kStageCount; ++i) {
             texCoordSet_[i] = static_cast<int>(states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF);

@@ -46,13 +46,14 @@ public:
     // state and writes only the quad's pixels.
     void shadeQuad(const Quad& quad) override;
     void drawTile(const std::function<void(QuadSink&)>& rasterize) override;
-    // Runs the pixel shader over up to four quads of one triangle, in `lanes` (whose lanes
-    // past the quads may hold anything finite), and writes their pixels.
+    // Runs the pixel shader over up to four quads of one triangle, whose inputs
+    // loadShaderInputs put in `lanes` (lanes past the quads may hold anything finite), and
+    // writes their pixels.
     void shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes);
+    // Loads the shader's declared inputs of `quad` into lanes firstLane..firstLane+3.
+    void loadShaderInputs(const Quad& quad, std::uint32_t firstLane, shader::PixelLanes& lanes) const;
     // The texture stages over the four pixels of a quad, and their pixels written.
     void shadeQuadWithStages(const Quad& quad);
-    // Quad copies for a batch carry the attributes [0, this) the pipeline interpolates.
-    int interpolatedAttributes() const { return attributeCount_; }
 
 private:
     // Shortcuts for the most frequent draws, each giving exactly what the general path gives:
@@ -80,6 +81,8 @@ private:
     bool targetOpaque_;
     FastPath fastPath_ = FastPath::none;
     std::optional<shader::PixelShaderInterpreter> pixelShader_;
+    std::uint32_t shaderColourInputs_ = 0;    // bit i: the pixel shader declares v_i
+    std::uint32_t shaderTexcoordInputs_ = 0;  // bit i: the pixel shader declares t_i
     std::optional<TiledRaster> raster_;
 };
 
