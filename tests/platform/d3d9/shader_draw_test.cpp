@@ -1,5 +1,6 @@
 // Draws through the vertex and pixel shader interpreters: skinning through a0 with bone
-// indices from a D3DCOLOR, and a pixel-shader blur against a reference computed here.
+// indices from a D3DCOLOR, a pixel-shader blur against a reference computed here, and a
+// pixel shader against the fixed-function stage that computes the same.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -137,6 +138,53 @@ TEST_F(ShaderDraws, PixelShaderBlurMatchesAReference) {
             EXPECT_EQ(frame[static_cast<std::size_t>(y) * 64 + x], expected) << x << "," << y;
         }
     }
+    device_->SetPixelShader(nullptr);
+    device_->SetTexture(0, nullptr);
+    shader->Release();
+    texture->Release();
+}
+
+// The fixed-function sprite stage (texture times diffuse) with the texture read through the
+// second coordinate set.
+constexpr const char* kModulateSecondSet = R"(ps_2_0
+dcl v0
+dcl t1.xy
+dcl_2d s0
+texld r0, t1, s0
+mul r0, r0, v0
+mov oC0, r0
+)";
+
+TEST_F(ShaderDraws, PixelShaderInputsMatchTheFixedFunctionStage) {
+    std::vector<std::uint32_t> texels(16 * 16);
+    std::uint32_t seed = 5;
+    for (auto& t : texels) t = seed = seed * 1664525u + 1013904223u;
+    IDirect3DTexture9* texture = makeTexture(16, 16, texels);
+    const std::vector<DWORD> tokens = assemble(kModulateSecondSet);
+    IDirect3DPixelShader9* shader = nullptr;
+    ASSERT_EQ(device_->CreatePixelShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader), D3D_OK);
+    // Colours vary per vertex, and the two coordinate sets differ, so each pixel's inputs
+    // show in its result.
+    const SpriteVertex triangle[3] = {{2.0f, 3.0f, 0, 1, 0xFF20C0E0, 0.9f, 0.1f, 0.1f, 0.2f},
+                                      {57.0f, 9.0f, 0, 1, 0x80FF4010, 0.2f, 0.7f, 1.3f, 0.4f},
+                                      {11.0f, 60.0f, 0, 1, 0xC0608000, 0.5f, 0.5f, 0.3f, 1.1f}};
+    device_->SetTexture(0, texture);
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device_->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 1);
+    device_->SetFVF(kSpriteFvf);
+    std::vector<std::uint32_t> frames[2];
+    for (int withShader = 0; withShader < 2; ++withShader) {
+        device_->SetPixelShader(withShader ? shader : nullptr);
+        device_->BeginScene();
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(SpriteVertex)), D3D_OK);
+        device_->EndScene();
+        frames[withShader] = readTarget();
+    }
+    EXPECT_EQ(frames[1], frames[0]);
+    std::sort(frames[1].begin(), frames[1].end());
+    EXPECT_GT(std::unique(frames[1].begin(), frames[1].end()) - frames[1].begin(), 500);
     device_->SetPixelShader(nullptr);
     device_->SetTexture(0, nullptr);
     shader->Release();
