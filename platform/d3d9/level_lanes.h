@@ -3,6 +3,7 @@
 // shader batch): the same arithmetic as TextureSampler's one-pixel path, in the same order and
 // precision, so every lane gets the bits that path gives. The kernels come in an SSE2 build
 // and an AVX2 build chosen at run time; both give the same bits.
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/d3d9/d3d9_types.h"
@@ -23,8 +24,21 @@ struct LaneColours {
     float c[4][4];
 };
 
+// Where lanes of red, green, blue and alpha go: one row per channel, lane 0 first.
+struct LaneRows {
+    float* channel[4];
+
+    LaneRows advanced(std::size_t lanes) const {
+        return {{channel[0] + lanes, channel[1] + lanes, channel[2] + lanes, channel[3] + lanes}};
+    }
+};
+
+inline LaneRows rowsOf(LaneColours& colours) {
+    return {{colours.c[0], colours.c[1], colours.c[2], colours.c[3]}};
+}
+
 // Samples `level` at four (u, v) pairs, limited first as the one-pixel sampler limits them.
-using LevelLanesFunction = void (*)(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out);
+using LevelLanesFunction = void (*)(const LevelTexels& level, const float u[4], const float v[4], const LaneRows& out);
 
 struct LevelLaneKernels {
     LevelLanesFunction point;

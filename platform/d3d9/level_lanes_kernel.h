@@ -135,11 +135,11 @@ ChannelLanes mixLanes(const ChannelLanes& a, const ChannelLanes& b, __m128 t) {
     return out;
 }
 
-void storeLanes(const ChannelLanes& colours, LaneColours& out) {
-    for (int k = 0; k < 4; ++k) _mm_storeu_ps(out.c[k], colours.c[k]);
+void storeLanes(const ChannelLanes& colours, const LaneRows& out) {
+    for (int k = 0; k < 4; ++k) _mm_storeu_ps(out.channel[k], colours.c[k]);
 }
 
-void pointLanes(const LevelTexels& level, const float u[4], const float v[4], LaneColours& out) {
+void pointLanes(const LevelTexels& level, const float u[4], const float v[4], const LaneRows& out) {
     const __m128 tu = _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU), _mm_set1_ps(static_cast<float>(level.width)));
     const __m128 tv = _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV), _mm_set1_ps(static_cast<float>(level.height)));
     const __m128i x = addressLanes(floorLanes(tu), level.width, level.addressU);
@@ -199,7 +199,7 @@ ChannelLanes bilinearRow(const LevelTexels& level, const BilinearSetup& s, __m12
     return s.readsRight ? mixLanes(left, texelLanes(level, s.x1, y), s.wx) : left;
 }
 
-void bilinearFromSetup(const LevelTexels& level, const BilinearSetup& s, LaneColours& out) {
+void bilinearFromSetup(const LevelTexels& level, const BilinearSetup& s, const LaneRows& out) {
     const ChannelLanes top = bilinearRow(level, s, s.y0);
     storeLanes(s.readsBelow ? mixLanes(top, bilinearRow(level, s, s.y1), s.wy) : top, out);
 }

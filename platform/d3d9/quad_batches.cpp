@@ -20,7 +20,7 @@ void TrianglePipeline::shadeQuadWithStages(const Quad& quad) {
             u[p] = quad.attr[p][base];
             v[p] = quad.attr[p][base + 1];
         }
-        samplers_[s]->sampleQuad(u, v, in.texture[s]);
+        samplers_[s]->sampleQuads(u, v, 1, rowsOf(in.texture[s]));
     }
     for (int p = 0; p < 4; ++p) {
         for (int k = 0; k < 4; ++k) {
@@ -43,23 +43,20 @@ void TrianglePipeline::shadeQuadWithStages(const Quad& quad) {
 namespace {
 
 // texld over the draw's samplers: lanes come in whole quads, four lanes each, and each quad
-// picks its level of detail from its own four coordinates.
+// picks its level of detail from its own four coordinates. A partial last quad is sampled
+// whole; the lanes past laneCount are the executor's to clear.
 class QuadSamplers final : public shader::ShaderSampler {
 public:
     explicit QuadSamplers(const std::optional<TextureSampler> (&samplers)[kStageCount]) : samplers_(samplers) {}
 
     void sample(std::uint32_t sampler, const shader::LaneVector& coordinates, std::uint32_t laneCount,
                 shader::LaneVector& texels) override {
-        const TextureSampler* source = sampler < kStageCount && samplers_[sampler] ? &*samplers_[sampler] : nullptr;
-        for (std::uint32_t first = 0; first < laneCount; first += 4) {
-            LaneColours quad;
-            if (source)
-                source->sampleQuad(&coordinates.c[0][first], &coordinates.c[1][first], quad);
-            else
-                quad = {{{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 1, 1, 1}}};
-            const std::uint32_t live = std::min<std::uint32_t>(4, laneCount - first);
-            for (int c = 0; c < 4; ++c) std::copy_n(quad.c[c], live, &texels.c[c][first]);
+        const LaneRows rows{{texels.c[0], texels.c[1], texels.c[2], texels.c[3]}};
+        if (sampler < kStageCount && samplers_[sampler]) {
+            samplers_[sampler]->sampleQuads(coordinates.c[0], coordinates.c[1], (laneCount + 3) / 4, rows);
+            return;
         }
+        for (int c = 0; c < 4; ++c) std::fill_n(rows.channel[c], laneCount, c == 3 ? 1.0f : 0.0f);
     }
 
 private:

@@ -109,16 +109,26 @@ LevelTexels TextureSampler::levelTexels(UINT level) const {
             opaque_};
 }
 
-void TextureSampler::sampleQuad(const float u[4], const float v[4], LaneColours& out) const {
-    const LevelChoice choice = lodMatters_ ? chooseLevel(levelOfDetail(u, v)) : LevelChoice{firstLevel_, magFilter_, 0.0f};
+void TextureSampler::sampleQuads(const float* u, const float* v, std::size_t quads, const LaneRows& out) const {
+    if (lodMatters_) {
+        for (std::size_t q = 0; q < quads; ++q) sampleQuadAtItsLevel(u + 4 * q, v + 4 * q, out.advanced(4 * q));
+        return;
+    }
+    const LevelLanesFunction filter = magFilter_ == D3DTEXF_LINEAR ? kernels_.bilinear : kernels_.point;
+    const LevelTexels level = levelTexels(firstLevel_);
+    for (std::size_t q = 0; q < quads; ++q) filter(level, u + 4 * q, v + 4 * q, out.advanced(4 * q));
+}
+
+void TextureSampler::sampleQuadAtItsLevel(const float u[4], const float v[4], const LaneRows& out) const {
+    const LevelChoice choice = chooseLevel(levelOfDetail(u, v));
     const LevelLanesFunction filter = choice.filter == D3DTEXF_LINEAR ? kernels_.bilinear : kernels_.point;
     filter(levelTexels(choice.level), u, v, out);
     if (choice.nextWeight == 0.0f) return;
     LaneColours next;
-    filter(levelTexels(choice.level + 1), u, v, next);
+    filter(levelTexels(choice.level + 1), u, v, rowsOf(next));
     for (int k = 0; k < 4; ++k)
         for (int lane = 0; lane < 4; ++lane)
-            out.c[k][lane] = out.c[k][lane] + (next.c[k][lane] - out.c[k][lane]) * choice.nextWeight;
+            out.channel[k][lane] = out.channel[k][lane] + (next.c[k][lane] - out.channel[k][lane]) * choice.nextWeight;
 }
 
 bool TextureSampler::readsSingleTexels() const {

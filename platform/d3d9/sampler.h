@@ -4,6 +4,7 @@
 // Texels are read as ARGB (X8R8G8B8 with alpha 1; DXT levels as decoded at unlock). Filter
 // weights are quantised to 1/256, so a sample at a texel centre returns that texel exactly.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/d3d9/level_lanes.h"
@@ -27,10 +28,10 @@ public:
     // Level of detail for a quad from its four (u, v) pairs (pixels 0..3 as in Quad).
     float levelOfDetail(const float u[4], const float v[4]) const;
     Colour sample(float u, float v, float lod) const;
-    // The four pixels of a quad at once (pixels 0..3 as in Quad): for each, the bits sample()
-    // gives with the quad's level of detail. The level of detail is computed only where it
-    // matters.
-    void sampleQuad(const float u[4], const float v[4], LaneColours& out) const;
+    // Whole 2x2 quads at once: lanes 4q..4q+3 of u and v are quad q's pixels 0..3 (as in
+    // Quad). Each lane gets the bits sample() gives it with its quad's level of detail, which
+    // is computed only where it matters.
+    void sampleQuads(const float* u, const float* v, std::size_t quads, const LaneRows& out) const;
 
     // True when every sample reads exactly one texel of one level (POINT magnification and
     // minification without mip filtering, or a single level): the level of detail is moot.
@@ -49,6 +50,7 @@ private:
     };
     LevelChoice chooseLevel(float lod) const;
     LevelTexels levelTexels(UINT level) const;
+    void sampleQuadAtItsLevel(const float u[4], const float v[4], const LaneRows& out) const;
 
     Colour sampleLevel(UINT level, float u, float v, DWORD filter) const;
     // The texel at addressed coordinates; -1 in either stands for the border colour.

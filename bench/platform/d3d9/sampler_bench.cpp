@@ -80,7 +80,7 @@ void sampleQuads(benchmark::State& state) {
                 float u[4], v[4];
                 SamplerScene::quad(x, y, u, v);
                 LaneColours out;
-                scene.sampler().sampleQuad(u, v, out);
+                scene.sampler().sampleQuads(u, v, 1, rowsOf(out));
                 sum += out.c[1][0] + out.c[1][3];
             }
         }
@@ -103,7 +103,7 @@ void bilinearKernel(benchmark::State& state, const LevelLaneKernels& (*kernels)(
                 float u[4], v[4];
                 SamplerScene::quad(x, y, u, v);
                 LaneColours out;
-                bilinear(level, u, v, out);
+                bilinear(level, u, v, rowsOf(out));
                 sum += out.c[1][0] + out.c[1][3];
             }
         }
