@@ -18,7 +18,7 @@ RowPairChannels unpackRows(const LevelTexels& level, __m256i bits, __m256i borde
         return _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_and_si256(shifted, byte)), scale);
     };
     RowPairChannels out{{channel(_mm256_srli_epi32(bits, 16)), channel(_mm256_srli_epi32(bits, 8)), channel(bits),
-                     channel(_mm256_srli_epi32(bits, 24))}};
+                         channel(_mm256_srli_epi32(bits, 24))}};
     if (level.opaque) out.c[3] = _mm256_blendv_ps(_mm256_set1_ps(1.0f), out.c[3], _mm256_castsi256_ps(border));
     return out;
 }
@@ -42,7 +42,7 @@ void bilinearLanesAvx2(const LevelTexels& level, const float u[4], const float v
     const __m256i borderBits = _mm256_set1_epi32(static_cast<int>(level.borderBits));
     const auto withBorder = [&](__m256i texels) {
         return _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(texels), _mm256_castsi256_ps(borderBits),
-                                                     _mm256_castsi256_ps(border)));
+                                                    _mm256_castsi256_ps(border)));
     };
     const RowPairChannels left = unpackRows(level, withBorder(_mm256_permute2x128_si256(top, bottom, 0x20)), border);
     const RowPairChannels right = unpackRows(level, withBorder(_mm256_permute2x128_si256(top, bottom, 0x31)), border);

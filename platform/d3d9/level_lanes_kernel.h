@@ -74,8 +74,9 @@ __m128i fetchLanes(const LevelTexels& level, __m128i x, __m128i y, __m128i& bord
     _mm_store_si128(reinterpret_cast<__m128i*>(xs), _mm_andnot_si128(border, x));
     _mm_store_si128(reinterpret_cast<__m128i*>(ys), _mm_andnot_si128(border, y));
     const auto at = [&](int lane) {
-        return static_cast<int>(level.texels[static_cast<std::size_t>(ys[lane]) * static_cast<std::size_t>(level.width) +
-                                             static_cast<std::size_t>(xs[lane])]);
+        return static_cast<int>(
+            level.texels[static_cast<std::size_t>(ys[lane]) * static_cast<std::size_t>(level.width) +
+                         static_cast<std::size_t>(xs[lane])]);
     };
     const __m128i texels = _mm_setr_epi32(at(0), at(1), at(2), at(3));
     return selectInts(border, _mm_set1_epi32(static_cast<int>(level.borderBits)), texels);
@@ -116,7 +117,9 @@ struct ChannelLanes {
 ChannelLanes unpackLanes(const LevelTexels& level, __m128i bits, __m128i border) {
     const __m128 scale = _mm_set1_ps(1.0f / 255.0f);
     const __m128i byte = _mm_set1_epi32(0xFF);
-    const auto channel = [&](__m128i shifted) { return _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(shifted, byte)), scale); };
+    const auto channel = [&](__m128i shifted) {
+        return _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(shifted, byte)), scale);
+    };
     ChannelLanes out{{channel(_mm_srli_epi32(bits, 16)), channel(_mm_srli_epi32(bits, 8)), channel(bits),
                       channel(_mm_srli_epi32(bits, 24))}};
     if (level.opaque) out.c[3] = selectFloats(_mm_castsi128_ps(border), out.c[3], _mm_set1_ps(1.0f));
@@ -140,8 +143,10 @@ void storeLanes(const ChannelLanes& colours, const LaneRows& out) {
 }
 
 void pointLanes(const LevelTexels& level, const float u[4], const float v[4], const LaneRows& out) {
-    const __m128 tu = _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU), _mm_set1_ps(static_cast<float>(level.width)));
-    const __m128 tv = _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV), _mm_set1_ps(static_cast<float>(level.height)));
+    const __m128 tu =
+        _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU), _mm_set1_ps(static_cast<float>(level.width)));
+    const __m128 tv =
+        _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV), _mm_set1_ps(static_cast<float>(level.height)));
     const __m128i x = addressLanes(floorLanes(tu), level.width, level.addressU);
     const __m128i y = addressLanes(floorLanes(tv), level.height, level.addressV);
     storeLanes(texelLanes(level, x, y), out);
@@ -163,8 +168,10 @@ struct BilinearSetup {
 
 BilinearSetup setUpBilinear(const LevelTexels& level, const float u[4], const float v[4]) {
     const __m128 half = _mm_set1_ps(0.5f);
-    const __m128 tu = _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU), _mm_set1_ps(static_cast<float>(level.width)));
-    const __m128 tv = _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV), _mm_set1_ps(static_cast<float>(level.height)));
+    const __m128 tu =
+        _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU), _mm_set1_ps(static_cast<float>(level.width)));
+    const __m128 tv =
+        _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV), _mm_set1_ps(static_cast<float>(level.height)));
     const __m128 fu = _mm_sub_ps(tu, half), fv = _mm_sub_ps(tv, half);
     BilinearSetup s;
     s.x = floorLanes(fu);

@@ -104,9 +104,8 @@ Colour TextureSampler::sample(float u, float v, float lod) const {
 
 LevelTexels TextureSampler::levelTexels(UINT level) const {
     const IDirect3DSurface9& surface = texture_.level(level);
-    return {surface.texels(), static_cast<int>(surface.width()), static_cast<int>(surface.height()),
-            addressU_,        addressV_,                         borderBits_,
-            opaque_};
+    return {surface.texels(), static_cast<int>(surface.width()), static_cast<int>(surface.height()), addressU_,
+            addressV_, borderBits_, opaque_};
 }
 
 void TextureSampler::sampleQuads(const float* u, const float* v, std::size_t quads, const LaneRows& out) const {

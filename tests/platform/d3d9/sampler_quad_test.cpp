@@ -80,7 +80,16 @@ void randomQuad(std::mt19937& random, float u[4], float v[4]) {
         u[p] = u0 + px * dx + py * dy * skew;
         v[p] = v0 + py * dy + px * dx * skew;
     }
-    static const float kSpecial[] = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 3.0f, -2.0f, 1e9f, -1e9f, 8388609.5f,
+    static const float kSpecial[] = {0.0f,
+                                     -0.0f,
+                                     1.0f,
+                                     -1.0f,
+                                     0.5f,
+                                     3.0f,
+                                     -2.0f,
+                                     1e9f,
+                                     -1e9f,
+                                     8388609.5f,
                                      std::numeric_limits<float>::infinity(),
                                      -std::numeric_limits<float>::infinity(),
                                      std::numeric_limits<float>::quiet_NaN()};
@@ -103,12 +112,12 @@ TEST(SamplerQuad, EveryLaneMatchesTheOnePixelSampler) {
          D3DTADDRESS_WRAP},
         {"linear clamp opaque", D3DFMT_X8R8G8B8, 7, 5, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
          D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP},
-        {"linear border", D3DFMT_A8R8G8B8, 8, 8, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
-         D3DTADDRESS_BORDER, D3DTADDRESS_BORDER},
+        {"linear border", D3DFMT_A8R8G8B8, 8, 8, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE, D3DTADDRESS_BORDER,
+         D3DTADDRESS_BORDER},
         {"linear border opaque", D3DFMT_X8R8G8B8, 8, 16, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
          D3DTADDRESS_BORDER, D3DTADDRESS_WRAP},
-        {"point border clamp", D3DFMT_X8R8G8B8, 4, 4, 1, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_NONE,
-         D3DTADDRESS_BORDER, D3DTADDRESS_CLAMP},
+        {"point border clamp", D3DFMT_X8R8G8B8, 4, 4, 1, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_NONE, D3DTADDRESS_BORDER,
+         D3DTADDRESS_CLAMP},
         {"one texel", D3DFMT_A8R8G8B8, 1, 1, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE, D3DTADDRESS_WRAP,
          D3DTADDRESS_CLAMP},
         {"decoded DXT1", D3DFMT_DXT1, 16, 16, 1, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTEXF_NONE, D3DTADDRESS_WRAP,
@@ -119,10 +128,10 @@ TEST(SamplerQuad, EveryLaneMatchesTheOnePixelSampler) {
          D3DTADDRESS_WRAP, D3DTADDRESS_WRAP, 2},
         {"point mip", D3DFMT_A8R8G8B8, 32, 16, 6, D3DTEXF_POINT, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTADDRESS_WRAP,
          D3DTADDRESS_CLAMP},
-        {"trilinear", D3DFMT_X8R8G8B8, 64, 64, 7, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
-         D3DTADDRESS_WRAP, D3DTADDRESS_WRAP},
-        {"trilinear biased, first level 2", D3DFMT_A8R8G8B8, 64, 32, 7, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
-         D3DTEXF_LINEAR, D3DTADDRESS_BORDER, D3DTADDRESS_CLAMP, 2, -1.5f},
+        {"trilinear", D3DFMT_X8R8G8B8, 64, 64, 7, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTADDRESS_WRAP,
+         D3DTADDRESS_WRAP},
+        {"trilinear biased, first level 2", D3DFMT_A8R8G8B8, 64, 32, 7, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
+         D3DTADDRESS_BORDER, D3DTADDRESS_CLAMP, 2, -1.5f},
     };
     std::mt19937 random(20261210);
     for (const SamplerCase& c : cases) {
@@ -173,8 +182,10 @@ TEST(SamplerQuad, Avx2KernelsMatchSse2) {
                     randomQuad(random, u, v);
                     for (bool linear : {false, true}) {
                         LaneColours sse2, avx2;
-                        (linear ? sse2LevelLaneKernels().bilinear : sse2LevelLaneKernels().point)(level, u, v, rowsOf(sse2));
-                        (linear ? avx2LevelLaneKernels().bilinear : avx2LevelLaneKernels().point)(level, u, v, rowsOf(avx2));
+                        (linear ? sse2LevelLaneKernels().bilinear : sse2LevelLaneKernels().point)(level, u, v,
+                                                                                                  rowsOf(sse2));
+                        (linear ? avx2LevelLaneKernels().bilinear : avx2LevelLaneKernels().point)(level, u, v,
+                                                                                                  rowsOf(avx2));
                         ASSERT_EQ(std::memcmp(&sse2, &avx2, sizeof sse2), 0)
                             << "address " << addressU << "/" << addressV << (linear ? " linear" : " point");
                     }
