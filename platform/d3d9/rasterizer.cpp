@@ -7,27 +7,10 @@
 namespace platform::d3d9 {
 namespace {
 
-constexpr int kSubpixelBits = 8;
-constexpr std::int64_t kSubpixel = 1 << kSubpixelBits;
-
-struct FixedPoint {
-    std::int64_t x, y;
-};
-
-bool usable(const RasterVertex& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.rhw) && v.rhw > 0.0f &&
-           std::fabs(v.x) <= kMaxScreenCoordinate && std::fabs(v.y) <= kMaxScreenCoordinate;
-}
-
-FixedPoint snap(const RasterVertex& v) {
-    return {static_cast<std::int64_t>(std::nearbyint(static_cast<double>(v.x) * kSubpixel)),
-            static_cast<std::int64_t>(std::nearbyint(static_cast<double>(v.y) * kSubpixel))};
-}
-
 // Edge from p to q; inside is where value() > 0 (or == 0 on a top or left edge).
 struct Edge {
     std::int64_t dx, dy, x0, y0, bias;
-    Edge(FixedPoint p, FixedPoint q) : dx(q.x - p.x), dy(q.y - p.y), x0(p.x), y0(p.y) {
+    Edge(SubpixelPoint p, SubpixelPoint q) : dx(q.x - p.x), dy(q.y - p.y), x0(p.x), y0(p.y) {
         const bool topLeft = dy < 0 || (dy == 0 && dx > 0);
         bias = topLeft ? 0 : -1;
     }
@@ -38,12 +21,22 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : 
 
 }  // namespace
 
+bool rasterizable(const RasterVertex& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.rhw) && v.rhw > 0.0f &&
+           std::fabs(v.x) <= kMaxScreenCoordinate && std::fabs(v.y) <= kMaxScreenCoordinate;
+}
+
+SubpixelPoint snapToSubpixels(const RasterVertex& v) {
+    return {static_cast<std::int64_t>(std::nearbyint(static_cast<double>(v.x) * kSubpixel)),
+            static_cast<std::int64_t>(std::nearbyint(static_cast<double>(v.y) * kSubpixel))};
+}
+
 void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const RasterVertex& c0, int firstAttribute,
                        int attributeCount,
                        D3DCULL cull, const PixelRect& clip, QuadSink& sink) {
-    if (!usable(a) || !usable(b0) || !usable(c0)) return;
-    const FixedPoint pa = snap(a);
-    FixedPoint pb = snap(b0), pc = snap(c0);
+    if (!rasterizable(a) || !rasterizable(b0) || !rasterizable(c0)) return;
+    const SubpixelPoint pa = snapToSubpixels(a);
+    SubpixelPoint pb = snapToSubpixels(b0), pc = snapToSubpixels(c0);
     std::int64_t area = (pb.x - pa.x) * (pc.y - pa.y) - (pb.y - pa.y) * (pc.x - pa.x);
     if (area == 0) return;
     // With y pointing down, a positive area means the vertices run clockwise on screen.

@@ -3,6 +3,7 @@
 // the top-left fill rule, positions snapped to 1/256 pixel, attributes interpolated with
 // perspective correction (linear in rhw), z linear in screen space. Pixels are produced in 2x2
 // quads so that texture level selection can look at neighbouring pixels.
+#include <cstdint>
 #include <functional>
 
 #include "platform/d3d9/d3d9_enums.h"
@@ -17,6 +18,17 @@ struct RasterVertex {
     float x, y, z, rhw;
     float attr[kMaxAttributes];
 };
+
+// Positions snap to 1/kSubpixel pixel.
+constexpr std::int64_t kSubpixel = 256;
+
+struct SubpixelPoint {
+    std::int64_t x, y;
+};
+
+// A vertex the rasteriser draws: finite, in range, with a positive rhw.
+bool rasterizable(const RasterVertex& v);
+SubpixelPoint snapToSubpixels(const RasterVertex& v);
 
 // Pixels [left, right) x [top, bottom).
 struct PixelRect {
@@ -34,6 +46,9 @@ class QuadSink {
 public:
     virtual ~QuadSink() = default;
     virtual void shadeQuad(const Quad& quad) = 0;
+    // Shades `pixels`, the part inside one tile of the rectangle queued with `tag` (see
+    // TiledRaster::addRectangle).
+    virtual void shadeRectangle(std::uint32_t tag, const PixelRect& pixels) = 0;
     // Called after the last quad of each triangle that produced quads.
     virtual void endTriangle() {}
     // Runs `rasterize` for one tile with the sink its quads go to (this one, or one that

@@ -5,6 +5,7 @@
 
 #include "platform/d3d9/clipper.h"
 #include "platform/d3d9/format_info.h"
+#include "platform/d3d9/texel_rows.h"
 #include "platform/d3d9/texture.h"
 #include "platform/d3d9/texture_stages.h"
 
@@ -101,7 +102,9 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
     // The copy and add shortcuts read nothing but stage 0's (u, v).
     const bool copies = fastPath_ == FastPath::copy || fastPath_ == FastPath::add;
     const int firstAttribute = copies ? kTexAttribute + 4 * texCoordSet_[0] : 0;
-    raster_.emplace(firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_, clip_);
+    if (copies) copyLevel_.emplace(texelLevel(*textures[0], states.sampler[0]));
+    raster_.emplace(firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_, clip_,
+                    copies ? TileShape::band : TileShape::square);
 }
 
 TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& states) const {
@@ -152,9 +155,33 @@ RasterVertex TrianglePipeline::toRaster(const ShadedVertex& v, bool project) con
     return r;
 }
 
+void TrianglePipeline::queueTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
+    if (!copyLevel_) {
+        raster_->add(a, b, c);
+        return;
+    }
+    const std::array<RasterVertex, 3> triangle{a, b, c};
+    if (pendingTriangle_) {
+        TexelMapping mapping;
+        if (mapRectangle(*pendingTriangle_, triangle, kTexAttribute + 4 * texCoordSet_[0], cull_, clip_, copyLevel_->u,
+                         copyLevel_->v, mapping)) {
+            pendingTriangle_.reset();
+            if (mapping.columns.empty()) return;
+            raster_->addRectangle(mapping.pixels, static_cast<std::uint32_t>(rectangles_.size()));
+            rectangles_.push_back(std::move(mapping));
+            return;
+        }
+        const std::array<RasterVertex, 3>& pending = *pendingTriangle_;
+        raster_->add(pending[0], pending[1], pending[2]);
+    }
+    pendingTriangle_ = triangle;
+}
+
+void TrianglePipeline::reserve(std::size_t triangles) { raster_->reserve(triangles); }
+
 void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c) {
     if (pretransformed_) {
-        raster_->add(toRaster(a, false), toRaster(b, false), toRaster(c, false));
+        queueTriangle(toRaster(a, false), toRaster(b, false), toRaster(c, false));
         return;
     }
     ShadedVertex polygon[kMaxClippedVertices];
@@ -163,10 +190,33 @@ void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b
     RasterVertex projected[kMaxClippedVertices];
     for (int i = 0; i < count; ++i) projected[i] = toRaster(polygon[i], true);
     for (int i = 1; i + 1 < count; ++i)
-        raster_->add(projected[0], projected[i], projected[i + 1]);
+        queueTriangle(projected[0], projected[i], projected[i + 1]);
 }
 
-void TrianglePipeline::draw(TileWorkers& workers) { raster_->draw(*this, workers); }
+void TrianglePipeline::draw(TileWorkers& workers) {
+    if (pendingTriangle_) {
+        const std::array<RasterVertex, 3>& pending = *pendingTriangle_;
+        raster_->add(pending[0], pending[1], pending[2]);
+        pendingTriangle_.reset();
+    }
+    raster_->draw(*this, workers);
+}
+
+void TrianglePipeline::shadeRectangle(std::uint32_t tag, const PixelRect& pixels) {
+    const TexelMapping& mapping = rectangles_[tag];
+    const TexelLevel& level = *copyLevel_;
+    const TexelWrite write = fastPath_ == FastPath::add ? TexelWrite::add : TexelWrite::copy;
+    const std::uint32_t targetAlpha = targetOpaque_ ? 0xFF000000u : 0u;
+    const std::size_t width = targets_.colour->width();
+    std::uint32_t* target = targets_.colour->texels();
+    for (int y = pixels.top; y < pixels.bottom; ++y) {
+        const int row = mapping.rows[static_cast<std::size_t>(y - mapping.pixels.top)];
+        const std::uint32_t* texelRow =
+            row < 0 ? nullptr : level.texels + static_cast<std::size_t>(row) * static_cast<std::size_t>(level.u.size);
+        writeTexelRow(target + static_cast<std::size_t>(y) * width, texelRow, mapping, pixels.left, pixels.right, level,
+                      write, targetAlpha);
+    }
+}
 
 void TrianglePipeline::copyQuad(const Quad& quad, bool add) {
     const int base = kTexAttribute + 4 * texCoordSet_[0];
@@ -294,6 +344,7 @@ public:
         if (count_ > 0) pipeline_.shadeQuadsWithPixelShader(quads_, count_, lanes_);
         count_ = 0;
     }
+    void shadeRectangle(std::uint32_t tag, const PixelRect& pixels) override { pipeline_.shadeRectangle(tag, pixels); }
 
 private:
     static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);

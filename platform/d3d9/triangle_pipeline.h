@@ -7,13 +7,16 @@
 #include "platform/d3d9/rasterizer.h"
 #include "platform/d3d9/sampler.h"
 #include "platform/d3d9/shaded_vertex.h"
+#include "platform/d3d9/texel_mapping.h"
 #include "platform/d3d9/texture_stages.h"
 #include "platform/d3d9/tiled_raster.h"
 #include "platform/d3d9/shader/pixel_shader_interpreter.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace platform::d3d9 {
 
@@ -42,9 +45,13 @@ public:
     // Queues a triangle; draw() rasterises and shades the queue on the tile workers.
     void drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c);
     void draw(TileWorkers& workers);
+    // Room for this many queued triangles.
+    void reserve(std::size_t triangles);
     // Called from several threads at once, for quads of different tiles: reads the pipeline's
     // state and writes only the quad's pixels.
     void shadeQuad(const Quad& quad) override;
+    // The copy and add shortcuts draw the rectangles they map as rows of texels.
+    void shadeRectangle(std::uint32_t tag, const PixelRect& pixels) override;
     void drawTile(const std::function<void(QuadSink&)>& rasterize) override;
     // Runs the pixel shader over up to four quads of one triangle, in `lanes` (whose lanes
     // past the quads may hold anything finite), and writes their pixels.
@@ -60,6 +67,9 @@ private:
     void copyQuad(const Quad& quad, bool add);
 
     RasterVertex toRaster(const ShadedVertex& v, bool project) const;
+    // Queues a triangle for rasterisation; the copy and add shortcuts first try to pair it
+    // with the one before into a mapped rectangle.
+    void queueTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
     void shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]);
     // Fog, alpha test, depth test and write, blending of one pixel's colour.
     void writePixel(const Quad& quad, int pixel, Colour colour);
@@ -78,6 +88,9 @@ private:
     FastPath fastPath_ = FastPath::none;
     std::optional<shader::PixelShaderInterpreter> pixelShader_;
     std::optional<TiledRaster> raster_;
+    std::optional<TexelLevel> copyLevel_;  // what the copy and add shortcuts read
+    std::optional<std::array<RasterVertex, 3>> pendingTriangle_;
+    std::vector<TexelMapping> rectangles_;  // indexed by rectangle tag
 };
 
 }  // namespace platform::d3d9
