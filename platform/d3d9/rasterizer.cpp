@@ -1,5 +1,7 @@
 #include "platform/d3d9/rasterizer.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -7,7 +9,8 @@
 namespace platform::d3d9 {
 namespace {
 
-// Edge from p to q; inside is where value() > 0 (or == 0 on a top or left edge).
+// Edge from p to q; inside is where value() + bias >= 0: value() > 0, or == 0 on a top or
+// left edge.
 struct Edge {
     std::int64_t dx, dy, x0, y0, bias;
     Edge(SubpixelPoint p, SubpixelPoint q) : dx(q.x - p.x), dy(q.y - p.y), x0(p.x), y0(p.y) {
@@ -67,53 +70,79 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
     float weighted[3][kMaxAttributes];
     for (int i = 0; i < 3; ++i)
         for (int k = firstAttribute; k < attributeCount; ++k) weighted[i][k] = v[i]->attr[k] * v[i]->rhw;
-    const double inverseArea = 1.0 / static_cast<double>(area);
+    const __m128d inverseArea = _mm_set1_pd(1.0 / static_cast<double>(area));
+    const __m128 z[3] = {_mm_set1_ps(v[0]->z), _mm_set1_ps(v[1]->z), _mm_set1_ps(v[2]->z)};
+    const __m128 rhw[3] = {_mm_set1_ps(v[0]->rhw), _mm_set1_ps(v[1]->rhw), _mm_set1_ps(v[2]->rhw)};
 
-    // Edge values step by constant amounts from pixel to pixel: exact integer increments
-    // instead of a full evaluation per pixel.
-    std::int64_t stepX[3], stepY[3], rowStart[3];
+    // Edge values are integers far below 2^53 in magnitude, so doubles hold them, and their
+    // sums with the per-pixel steps, exactly: stepping gives the values a per-pixel
+    // evaluation would. Each edge keeps (pixel x, pixel x + 1) of a row in one register.
+    __m128d rowStart[3], quadStep[3], down[3], rowStep[3], threshold[3];
     for (int e = 0; e < 3; ++e) {
-        stepX[e] = -edges[e].dy * kSubpixel;
-        stepY[e] = edges[e].dx * kSubpixel;
-        rowStart[e] = edges[e].value(left * kSubpixel, top * kSubpixel);
+        const double stepX = static_cast<double>(-edges[e].dy * kSubpixel);
+        const double stepY = static_cast<double>(edges[e].dx * kSubpixel);
+        const double start = static_cast<double>(edges[e].value(left * kSubpixel, top * kSubpixel));
+        rowStart[e] = _mm_set_pd(start + stepX, start);
+        quadStep[e] = _mm_set1_pd(2.0 * stepX);
+        down[e] = _mm_set1_pd(stepY);
+        rowStep[e] = _mm_set1_pd(2.0 * stepY);
+        // Integer values: "value + bias >= 0" is "value >= -bias".
+        threshold[e] = _mm_set1_pd(static_cast<double>(-edges[e].bias));
     }
+    // Mask bits of the pixels inside the clip: columns (bits 0 and 2, 1 and 3) and rows.
+    const auto inClip = [](std::int64_t p, int low, int high) { return p >= low && p < high; };
 
     Quad quad;
     bool emitted = false;
     for (std::int64_t qy = top; qy < bottom; qy += 2) {
-        std::int64_t quadStart[3];
-        for (int e = 0; e < 3; ++e) quadStart[e] = rowStart[e];
+        const unsigned rowMask = (inClip(qy, clip.top, clip.bottom) ? 0x3u : 0u) |
+                                 (inClip(qy + 1, clip.top, clip.bottom) ? 0xCu : 0u);
+        __m128d quadStart[3] = {rowStart[0], rowStart[1], rowStart[2]};
         for (std::int64_t qx = left; qx < right; qx += 2) {
-            std::int64_t values[4][3];
-            unsigned mask = 0;
-            for (int p = 0; p < 4; ++p) {
-                const std::int64_t px = qx + (p & 1), py = qy + (p >> 1);
-                bool inside = px >= clip.left && px < clip.right && py >= clip.top && py < clip.bottom;
-                for (int e = 0; e < 3; ++e) {
-                    values[p][e] = quadStart[e] + (p & 1) * stepX[e] + (p >> 1) * stepY[e];
-                    inside = inside && values[p][e] + edges[e].bias >= 0;
-                }
-                if (inside) mask |= 1u << p;
+            __m128d upper[3], lower[3];
+            __m128d insideUpper = _mm_castsi128_pd(_mm_set1_epi32(-1)), insideLower = insideUpper;
+            for (int e = 0; e < 3; ++e) {
+                upper[e] = quadStart[e];
+                lower[e] = _mm_add_pd(upper[e], down[e]);
+                insideUpper = _mm_and_pd(insideUpper, _mm_cmpge_pd(upper[e], threshold[e]));
+                insideLower = _mm_and_pd(insideLower, _mm_cmpge_pd(lower[e], threshold[e]));
+                quadStart[e] = _mm_add_pd(quadStart[e], quadStep[e]);
             }
-            for (int e = 0; e < 3; ++e) quadStart[e] += 2 * stepX[e];
+            const unsigned columnMask = (inClip(qx, clip.left, clip.right) ? 0x5u : 0u) |
+                                        (inClip(qx + 1, clip.left, clip.right) ? 0xAu : 0u);
+            const unsigned mask = (static_cast<unsigned>(_mm_movemask_pd(insideUpper)) |
+                                   static_cast<unsigned>(_mm_movemask_pd(insideLower)) << 2) &
+                                  rowMask & columnMask;
             if (!mask) continue;
             quad.x = static_cast<int>(qx);
             quad.y = static_cast<int>(qy);
             quad.mask = mask;
-            for (int p = 0; p < 4; ++p) {
-                const float w0 = static_cast<float>(static_cast<double>(values[p][0]) * inverseArea);
-                const float w1 = static_cast<float>(static_cast<double>(values[p][1]) * inverseArea);
-                const float w2 = static_cast<float>(static_cast<double>(values[p][2]) * inverseArea);
-                quad.z[p] = w0 * v[0]->z + w1 * v[1]->z + w2 * v[2]->z;
-                const float rhw = w0 * v[0]->rhw + w1 * v[1]->rhw + w2 * v[2]->rhw;
-                const float w = rhw != 0.0f ? 1.0f / rhw : 0.0f;
+            // Weight of vertex e at pixels 0..3: the edge value over the area, rounded to float.
+            __m128 w[3];
+            for (int e = 0; e < 3; ++e)
+                w[e] = _mm_movelh_ps(_mm_cvtpd_ps(_mm_mul_pd(upper[e], inverseArea)),
+                                     _mm_cvtpd_ps(_mm_mul_pd(lower[e], inverseArea)));
+            const auto interpolate = [&w](const __m128 (&at)[3]) {
+                return _mm_add_ps(_mm_add_ps(_mm_mul_ps(w[0], at[0]), _mm_mul_ps(w[1], at[1])),
+                                  _mm_mul_ps(w[2], at[2]));
+            };
+            _mm_storeu_ps(quad.z, interpolate(z));
+            const __m128 pixelRhw = interpolate(rhw);
+            const __m128 perspective =
+                _mm_and_ps(_mm_div_ps(_mm_set1_ps(1.0f), pixelRhw), _mm_cmpneq_ps(pixelRhw, _mm_setzero_ps()));
+            float w0[4], w1[4], w2[4], correction[4];
+            _mm_storeu_ps(w0, w[0]);
+            _mm_storeu_ps(w1, w[1]);
+            _mm_storeu_ps(w2, w[2]);
+            _mm_storeu_ps(correction, perspective);
+            for (int p = 0; p < 4; ++p)
                 for (int k = firstAttribute; k < attributeCount; ++k)
-                    quad.attr[p][k] = (w0 * weighted[0][k] + w1 * weighted[1][k] + w2 * weighted[2][k]) * w;
-            }
+                    quad.attr[p][k] =
+                        (w0[p] * weighted[0][k] + w1[p] * weighted[1][k] + w2[p] * weighted[2][k]) * correction[p];
             sink.shadeQuad(quad);
             emitted = true;
         }
-        for (int e = 0; e < 3; ++e) rowStart[e] += 2 * stepY[e];
+        for (int e = 0; e < 3; ++e) rowStart[e] = _mm_add_pd(rowStart[e], rowStep[e]);
     }
     if (emitted) sink.endTriangle();
 }
