@@ -37,31 +37,6 @@ bool inRange(DWORD value, DWORD first, DWORD last) { return value >= first && va
 
 }  // namespace
 
-std::uint8_t colourByte(float value) {
-    if (!(value > 0.0f)) return 0;
-    if (value >= 1.0f) return 255;
-    return static_cast<std::uint8_t>(std::floor(value * 255.0f + 0.5f));
-}
-
-bool compareValues(DWORD function, std::uint32_t value, std::uint32_t reference) {
-    switch (function) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return value < reference;
-    case D3DCMP_EQUAL: return value == reference;
-    case D3DCMP_LESSEQUAL: return value <= reference;
-    case D3DCMP_GREATER: return value > reference;
-    case D3DCMP_NOTEQUAL: return value != reference;
-    case D3DCMP_GREATEREQUAL: return value >= reference;
-    default: return true;
-    }
-}
-
-std::uint32_t quantiseDepth(float z, UINT bits) {
-    const double clamped = std::isnan(z) ? 0.0 : std::clamp(static_cast<double>(z), 0.0, 1.0);
-    const double scale = bits >= 32 ? 4294967295.0 : static_cast<double>((std::uint64_t{1} << bits) - 1);
-    return static_cast<std::uint32_t>(std::nearbyint(clamped * scale));
-}
-
 OutputState::OutputState(const StateStore& s)
     : fog(s.render[D3DRS_FOGENABLE] != FALSE),
       fogColour(colourFromArgb(s.render[D3DRS_FOGCOLOR] | 0xFF000000u)),
@@ -80,6 +55,7 @@ OutputState::OutputState(const StateStore& s)
     srcBlendAlpha = separate ? s.render[D3DRS_SRCBLENDALPHA] : srcBlend;
     destBlendAlpha = separate ? s.render[D3DRS_DESTBLENDALPHA] : destBlend;
     blendOpAlpha = separate ? s.render[D3DRS_BLENDOPALPHA] : blendOp;
+    plainWrite = !blend && writeMask == 0xF;
 }
 
 HRESULT validateOutputStates(const StateStore& states) {
@@ -95,13 +71,6 @@ HRESULT validateOutputStates(const StateStore& states) {
     for (DWORD op : {r[D3DRS_BLENDOP], r[D3DRS_BLENDOPALPHA]})
         if (!inRange(op, D3DBLENDOP_ADD, D3DBLENDOP_MAX)) return D3DERR_CONFLICTINGRENDERSTATE;
     return D3D_OK;
-}
-
-Colour applyFog(const OutputState& state, const Colour& c, float fogFactor) {
-    if (!state.fog) return c;
-    const float f = std::isnan(fogFactor) ? 0.0f : std::clamp(fogFactor, 0.0f, 1.0f);
-    const Colour& fc = state.fogColour;
-    return {c.r * f + fc.r * (1.0f - f), c.g * f + fc.g * (1.0f - f), c.b * f + fc.b * (1.0f - f), c.a};
 }
 
 std::uint32_t blendAndMask(const OutputState& state, const Colour& source, std::uint32_t destination,

@@ -297,7 +297,10 @@ void TrianglePipeline::writePixel(const Quad& quad, int pixel, Colour colour) {
         if (output_.depthWrite) stored = depth;
     }
     std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
-    target = blendAndMask(output_, colour, target, targetOpaque_);
+    if (output_.plainWrite)
+        target = packArgb(colour) | (targetOpaque_ ? 0xFF000000u : 0u);
+    else
+        target = blendAndMask(output_, colour, target, targetOpaque_);
 }
 
 namespace {
