@@ -18,18 +18,6 @@ inline std::uint8_t colourByte(float value) {
     return static_cast<std::uint8_t>(static_cast<int>(clamped * 255.0f + 0.5f));
 }
 
-// colourByte of each channel, packed as ARGB.
-inline std::uint32_t packArgb(const Colour& colour) {
-    // Lanes in the byte order of an ARGB pixel in memory.
-    const __m128 bgra = _mm_setr_ps(colour.b, colour.g, colour.r, colour.a);
-    // max and min return their second operand for NaN, so NaN clamps to 0 as in colourByte.
-    const __m128 clamped = _mm_min_ps(_mm_max_ps(bgra, _mm_setzero_ps()), _mm_set1_ps(1.0f));
-    const __m128i bytes =
-        _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
-    const __m128i packed = _mm_packs_epi32(bytes, bytes);
-    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(packed, packed)));
-}
-
 inline bool compareValues(DWORD function, std::uint32_t value, std::uint32_t reference) {
     switch (function) {
     case D3DCMP_NEVER: return false;
@@ -54,6 +42,25 @@ inline std::uint32_t quantiseDepth(float z, UINT bits) {
     return static_cast<std::uint32_t>((clamped * scale + kRounding) - kRounding);
 }
 
+// The colours of a quad's four pixels (numbered as in Quad), channel by channel:
+// c[channel][pixel] with channels r, g, b, a.
+struct QuadColours {
+    float c[4][4];
+};
+
+// colourByte of each channel, packed as ARGB, for the four pixels.
+inline void packArgb(const QuadColours& colours, std::uint32_t argb[4]) {
+    const auto bytes = [&colours](int channel) {
+        // max and min return their second operand for NaN, so NaN clamps to 0 as in colourByte.
+        const __m128 clamped =
+            _mm_min_ps(_mm_max_ps(_mm_loadu_ps(colours.c[channel]), _mm_setzero_ps()), _mm_set1_ps(1.0f));
+        return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+    };
+    const __m128i pixels = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(bytes(3), 24), _mm_slli_epi32(bytes(0), 16)),
+                                        _mm_or_si128(_mm_slli_epi32(bytes(1), 8), bytes(2)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(argb), pixels);
+}
+
 // The output states of a draw, read once from the state store.
 struct OutputState {
     explicit OutputState(const StateStore& states);
@@ -76,11 +83,18 @@ struct OutputState {
 // Checks the render states the pipeline interprets for values it implements.
 HRESULT validateOutputStates(const StateStore& states);
 
-// Mixes the fog colour in by 1 - fogFactor (clamped to [0, 1], NaN as 0); alpha is kept.
-inline Colour applyFog(const OutputState& state, const Colour& c, float fogFactor) {
-    const float f = fogFactor > 0.0f ? (fogFactor < 1.0f ? fogFactor : 1.0f) : 0.0f;
-    const Colour& fc = state.fogColour;
-    return {c.r * f + fc.r * (1.0f - f), c.g * f + fc.g * (1.0f - f), c.b * f + fc.b * (1.0f - f), c.a};
+// Mixes the fog colour into each pixel p by 1 - fogFactors[p] (clamped to [0, 1], NaN as 0);
+// alpha is kept.
+inline void applyFog(const OutputState& state, QuadColours& colours, const float fogFactors[4]) {
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128 f = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(fogFactors), _mm_setzero_ps()), one);
+    const __m128 rest = _mm_sub_ps(one, f);
+    const float fog[3] = {state.fogColour.r, state.fogColour.g, state.fogColour.b};
+    for (int channel = 0; channel < 3; ++channel) {
+        const __m128 c = _mm_loadu_ps(colours.c[channel]);
+        _mm_storeu_ps(colours.c[channel],
+                      _mm_add_ps(_mm_mul_ps(c, f), _mm_mul_ps(_mm_set1_ps(fog[channel]), rest)));
+    }
 }
 
 // Blends `source` over the ARGB `destination` (whose alpha reads 1 when `destinationOpaque`)

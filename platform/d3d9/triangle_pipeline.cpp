@@ -1,6 +1,7 @@
 #include "platform/d3d9/triangle_pipeline.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "platform/d3d9/clipper.h"
@@ -261,11 +262,19 @@ void TrianglePipeline::shadeQuad(const Quad& quad) {
         for (int p = 0; p < 4; ++p)
             if (quad.mask & (1u << p)) texels[p][s] = samplers_[s]->sample(u[p], v[p], lod);
     }
-    for (int p = 0; p < 4; ++p)
-        if (quad.mask & (1u << p)) shadePixel(quad, p, texels[p]);
+    QuadColours colours{};
+    for (int p = 0; p < 4; ++p) {
+        if (!(quad.mask & (1u << p))) continue;
+        const Colour c = shadePixel(quad, p, texels[p]);
+        colours.c[0][p] = c.r;
+        colours.c[1][p] = c.g;
+        colours.c[2][p] = c.b;
+        colours.c[3][p] = c.a;
+    }
+    writeQuad(quad, colours);
 }
 
-void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]) {
+Colour TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]) const {
     const float* attr = quad.attr[pixel];
     Colour colour;
     if (fastPath_ == FastPath::modulate) {
@@ -278,29 +287,39 @@ void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texe
         for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
         colour = stages_.run(inputs);
     }
-    writePixel(quad, pixel, colour);
+    return colour;
 }
 
-void TrianglePipeline::writePixel(const Quad& quad, int pixel, Colour colour) {
-    const float* attr = quad.attr[pixel];
-    if (output_.fog) colour = applyFog(output_, colour, attr[kFogAttribute]);
-
-    if (output_.alphaTest && !compareValues(output_.alphaFunction, colourByte(colour.a), output_.alphaReference))
-        return;
-
-    const std::size_t x = static_cast<std::size_t>(quad.x + (pixel & 1));
-    const std::size_t y = static_cast<std::size_t>(quad.y + (pixel >> 1));
-    if (output_.depthTest) {
-        std::uint32_t& stored = targets_.depth->texels()[y * targets_.depth->width() + x];
-        const std::uint32_t depth = quantiseDepth(quad.z[pixel], depthBits_);
-        if (!compareValues(output_.depthFunction, depth, stored)) return;
-        if (output_.depthWrite) stored = depth;
+void TrianglePipeline::writeQuad(const Quad& quad, QuadColours& colours) {
+    if (output_.fog) {
+        const float fogFactors[4] = {quad.attr[0][kFogAttribute], quad.attr[1][kFogAttribute],
+                                     quad.attr[2][kFogAttribute], quad.attr[3][kFogAttribute]};
+        applyFog(output_, colours, fogFactors);
     }
-    std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
-    if (output_.plainWrite)
-        target = packArgb(colour) | (targetOpaque_ ? 0xFF000000u : 0u);
-    else
-        target = blendAndMask(output_, colour, target, targetOpaque_);
+    // The packed colours serve unblended writes, and their alpha bytes the alpha test.
+    std::uint32_t packed[4];
+    packArgb(colours, packed);
+    const std::uint32_t opaqueAlpha = targetOpaque_ ? 0xFF000000u : 0u;
+    for (int p = 0; p < 4; ++p) {
+        if (!(quad.mask & (1u << p))) continue;
+        if (output_.alphaTest && !compareValues(output_.alphaFunction, packed[p] >> 24, output_.alphaReference))
+            continue;
+        const std::size_t x = static_cast<std::size_t>(quad.x + (p & 1));
+        const std::size_t y = static_cast<std::size_t>(quad.y + (p >> 1));
+        if (output_.depthTest) {
+            std::uint32_t& stored = targets_.depth->texels()[y * targets_.depth->width() + x];
+            const std::uint32_t depth = quantiseDepth(quad.z[p], depthBits_);
+            if (!compareValues(output_.depthFunction, depth, stored)) continue;
+            if (output_.depthWrite) stored = depth;
+        }
+        std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
+        if (output_.plainWrite) {
+            target = packed[p] | opaqueAlpha;
+        } else {
+            const Colour colour{colours.c[0][p], colours.c[1][p], colours.c[2][p], colours.c[3][p]};
+            target = blendAndMask(output_, colour, target, targetOpaque_);
+        }
+    }
 }
 
 namespace {
@@ -338,9 +357,16 @@ private:
 // nothing in the order each pixel sees.
 class PixelShaderBatch final : public QuadSink {
 public:
-    explicit PixelShaderBatch(TrianglePipeline& pipeline) : pipeline_(pipeline) {}
+    // Quads carry the attributes [0, attributeCount).
+    PixelShaderBatch(TrianglePipeline& pipeline, int attributeCount)
+        : pipeline_(pipeline), attributeBytes_(static_cast<std::size_t>(attributeCount) * sizeof(float)) {}
     void shadeQuad(const Quad& quad) override {
-        quads_[count_++] = quad;
+        Quad& kept = quads_[count_++];
+        kept.x = quad.x;
+        kept.y = quad.y;
+        kept.mask = quad.mask;
+        std::memcpy(kept.z, quad.z, sizeof kept.z);
+        for (int p = 0; p < 4; ++p) std::memcpy(kept.attr[p], quad.attr[p], attributeBytes_);
         if (count_ == kQuads) endTriangle();
     }
     void endTriangle() override {
@@ -352,6 +378,7 @@ public:
 private:
     static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);
     TrianglePipeline& pipeline_;
+    std::size_t attributeBytes_;
     Quad quads_[kQuads];
     int count_ = 0;
     shader::PixelLanes lanes_{};  // reused by every batch of the tile
@@ -364,7 +391,7 @@ void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize)
         rasterize(*this);
         return;
     }
-    auto batch = std::make_unique<PixelShaderBatch>(*this);
+    auto batch = std::make_unique<PixelShaderBatch>(*this, attributeCount_);
     rasterize(*batch);
     batch->endTriangle();
 }
@@ -385,12 +412,9 @@ void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, s
     QuadSamplers samplers(samplers_);
     pixelShader_->run(lanes, static_cast<std::uint32_t>(4 * count), samplers);
     for (int q = 0; q < count; ++q) {
-        for (int p = 0; p < 4; ++p) {
-            if (!(quads[q].mask & (1u << p))) continue;
-            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
-            const shader::LaneVector& out = lanes.colour;
-            writePixel(quads[q], p, {out.c[0][lane], out.c[1][lane], out.c[2][lane], out.c[3][lane]});
-        }
+        QuadColours colours;
+        for (int c = 0; c < 4; ++c) std::memcpy(colours.c[c], &lanes.colour.c[c][4 * q], sizeof colours.c[c]);
+        writeQuad(quads[q], colours);
     }
 }
 

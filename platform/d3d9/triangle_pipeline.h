@@ -70,9 +70,9 @@ private:
     // Queues a triangle for rasterisation; the copy and add shortcuts first try to pair it
     // with the one before into a mapped rectangle.
     void queueTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
-    void shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]);
-    // Fog, alpha test, depth test and write, blending of one pixel's colour.
-    void writePixel(const Quad& quad, int pixel, Colour colour);
+    Colour shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]) const;
+    // Fog, alpha test, depth test and write, blending of the covered pixels' colours.
+    void writeQuad(const Quad& quad, QuadColours& colours);
 
     DrawTargets targets_;
     TextureStages stages_;
