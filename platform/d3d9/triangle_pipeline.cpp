@@ -115,8 +115,10 @@ TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& st
     const bool select = stage[D3DTSS_COLOROP] == D3DTOP_SELECTARG1 && stage[D3DTSS_ALPHAOP] == D3DTOP_SELECTARG1 &&
                         stage[D3DTSS_COLORARG1] == D3DTA_TEXTURE && stage[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE;
     if (modulate) {
-        const auto pairs = [](DWORD a, DWORD b) {
-            return (a == D3DTA_TEXTURE && b == D3DTA_DIFFUSE) || (a == D3DTA_DIFFUSE && b == D3DTA_TEXTURE);
+        // At stage 0 the current colour is the diffuse one.
+        const auto diffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
+        const auto pairs = [&diffuse](DWORD a, DWORD b) {
+            return (a == D3DTA_TEXTURE && diffuse(b)) || (diffuse(a) && b == D3DTA_TEXTURE);
         };
         const bool sprite = pairs(stage[D3DTSS_COLORARG1], stage[D3DTSS_COLORARG2]) &&
                             pairs(stage[D3DTSS_ALPHAARG1], stage[D3DTSS_ALPHAARG2]);

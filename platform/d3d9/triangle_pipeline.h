@@ -61,7 +61,7 @@ private:
     // Shortcuts for the most frequent draws, each giving exactly what the general path gives:
     // a single-texel texture copy (stage 0 selects the texture, no blending, tests or fog), the
     // same added onto the target (blending ONE + ONE), and a sprite (stage 0 modulates texture
-    // and diffuse; any output states).
+    // and diffuse, or current, which is diffuse there; any output states).
     enum class FastPath { none, copy, add, modulate };
     FastPath chooseFastPath(const StateStore& states) const;
     void copyQuad(const Quad& quad, bool add);
