@@ -88,8 +88,10 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
         for (const shader::SamplerDeclaration& declared : pixelShader->samplers)
             if (declared.index < kStageCount && textures[declared.index])
                 samplers_[declared.index].emplace(*textures[declared.index], states.sampler[declared.index]);
-        for (const shader::InputDeclaration& input : pixelShader->inputs)
+        for (const shader::InputDeclaration& input : pixelShader->inputs) {
             if (input.type == shader::RegisterType::Texture) texSets = std::max(texSets, input.index + 1);
+            if (input.type == shader::RegisterType::Input) shaderColours_ |= 1u << input.index;
+        }
     } else {
         for (UINT i = 0; i < kStageCount; ++i) {
             texCoordSet_[i] = static_cast<int>(states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF);
@@ -102,7 +104,12 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
     attributeCount_ = attributeCount(texSets);
     // The copy and add shortcuts read nothing but stage 0's (u, v).
     const bool copies = fastPath_ == FastPath::copy || fastPath_ == FastPath::add;
-    const int firstAttribute = copies ? kTexAttribute + 4 * texCoordSet_[0] : 0;
+    // A pixel shader reads only the inputs it declares; the colours come first.
+    if (copies)
+        firstAttribute_ = kTexAttribute + 4 * texCoordSet_[0];
+    else if (pixelShader && !shaderColours_)
+        firstAttribute_ = output_.fog ? kFogAttribute : kTexAttribute;
+    const int firstAttribute = firstAttribute_;
     if (copies) copyLevel_.emplace(texelLevel(*textures[0], states.sampler[0]));
     raster_.emplace(firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_, clip_,
                     copies ? TileShape::band : TileShape::square);
@@ -359,16 +366,19 @@ private:
 // nothing in the order each pixel sees.
 class PixelShaderBatch final : public QuadSink {
 public:
-    // Quads carry the attributes [0, attributeCount).
-    PixelShaderBatch(TrianglePipeline& pipeline, int attributeCount)
-        : pipeline_(pipeline), attributeBytes_(static_cast<std::size_t>(attributeCount) * sizeof(float)) {}
+    // Quads carry the attributes [firstAttribute, attributeCount).
+    PixelShaderBatch(TrianglePipeline& pipeline, int firstAttribute, int attributeCount)
+        : pipeline_(pipeline),
+          firstAttribute_(firstAttribute),
+          attributeBytes_(static_cast<std::size_t>(attributeCount - firstAttribute) * sizeof(float)) {}
     void shadeQuad(const Quad& quad) override {
         Quad& kept = quads_[count_++];
         kept.x = quad.x;
         kept.y = quad.y;
         kept.mask = quad.mask;
         std::memcpy(kept.z, quad.z, sizeof kept.z);
-        for (int p = 0; p < 4; ++p) std::memcpy(kept.attr[p], quad.attr[p], attributeBytes_);
+        for (int p = 0; p < 4; ++p)
+            std::memcpy(kept.attr[p] + firstAttribute_, quad.attr[p] + firstAttribute_, attributeBytes_);
         if (count_ == kQuads) endTriangle();
     }
     void endTriangle() override {
@@ -380,6 +390,7 @@ public:
 private:
     static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);
     TrianglePipeline& pipeline_;
+    int firstAttribute_;
     std::size_t attributeBytes_;
     Quad quads_[kQuads];
     int count_ = 0;
@@ -393,7 +404,7 @@ void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize)
         rasterize(*this);
         return;
     }
-    auto batch = std::make_unique<PixelShaderBatch>(*this, attributeCount_);
+    auto batch = std::make_unique<PixelShaderBatch>(*this, firstAttribute_, attributeCount_);
     rasterize(*batch);
     batch->endTriangle();
 }
@@ -403,10 +414,9 @@ void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, s
         for (int p = 0; p < 4; ++p) {
             const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
             const float* attr = quads[q].attr[p];
-            for (int c = 0; c < 4; ++c) {
-                lanes.colours[0].c[c][lane] = attr[c];
-                lanes.colours[1].c[c][lane] = attr[4 + c];
-            }
+            for (int colour = 0; colour < 2; ++colour)
+                if (shaderColours_ & (1u << colour))
+                    for (int c = 0; c < 4; ++c) lanes.colours[colour].c[c][lane] = attr[4 * colour + c];
             for (int t = 0; kTexAttribute + 4 * t < attributeCount_; ++t)
                 for (int c = 0; c < 4; ++c) lanes.texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
         }

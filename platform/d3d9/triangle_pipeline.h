@@ -81,6 +81,8 @@ private:
     D3DCULL cull_;
     PixelRect clip_;
     int attributeCount_;
+    int firstAttribute_ = 0;      // quads carry the attributes [firstAttribute_, attributeCount_)
+    unsigned shaderColours_ = 0;  // bit i: the pixel shader declares colour input v<i>
     UINT depthBits_ = 0;
     std::optional<TextureSampler> samplers_[kStageCount];
     int texCoordSet_[kStageCount] = {};
