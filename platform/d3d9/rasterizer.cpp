@@ -130,15 +130,28 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
             const __m128 pixelRhw = interpolate(rhw);
             const __m128 perspective =
                 _mm_and_ps(_mm_div_ps(_mm_set1_ps(1.0f), pixelRhw), _mm_cmpneq_ps(pixelRhw, _mm_setzero_ps()));
-            float w0[4], w1[4], w2[4], correction[4];
-            _mm_storeu_ps(w0, w[0]);
-            _mm_storeu_ps(w1, w[1]);
-            _mm_storeu_ps(w2, w[2]);
-            _mm_storeu_ps(correction, perspective);
-            for (int p = 0; p < 4; ++p)
-                for (int k = firstAttribute; k < attributeCount; ++k)
-                    quad.attr[p][k] =
-                        (w0[p] * weighted[0][k] + w1[p] * weighted[1][k] + w2[p] * weighted[2][k]) * correction[p];
+            // Attribute k of the four pixels: (w0 * a0 + w1 * a1 + w2 * a2) * correction.
+            const auto attribute = [&](int k) {
+                const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_mul_ps(w[0], _mm_set1_ps(weighted[0][k])),
+                                                         _mm_mul_ps(w[1], _mm_set1_ps(weighted[1][k]))),
+                                              _mm_mul_ps(w[2], _mm_set1_ps(weighted[2][k])));
+                return _mm_mul_ps(sum, perspective);
+            };
+            int k = firstAttribute;
+            for (; k + 4 <= attributeCount; k += 4) {
+                // Four attributes of four pixels, turned into four attributes per pixel.
+                __m128 a0 = attribute(k), a1 = attribute(k + 1), a2 = attribute(k + 2), a3 = attribute(k + 3);
+                _MM_TRANSPOSE4_PS(a0, a1, a2, a3);
+                _mm_storeu_ps(&quad.attr[0][k], a0);
+                _mm_storeu_ps(&quad.attr[1][k], a1);
+                _mm_storeu_ps(&quad.attr[2][k], a2);
+                _mm_storeu_ps(&quad.attr[3][k], a3);
+            }
+            for (; k < attributeCount; ++k) {
+                float pixels[4];
+                _mm_storeu_ps(pixels, attribute(k));
+                for (int p = 0; p < 4; ++p) quad.attr[p][k] = pixels[p];
+            }
             sink.shadeQuad(quad);
             emitted = true;
         }
