@@ -9,8 +9,8 @@
 namespace platform::d3d9 {
 namespace {
 
-// Texture coordinates beyond this magnitude are left to the general path.
-constexpr double kLargestCoordinate = 65536.0;
+// Texel positions beyond this magnitude are left to the general path; within it they fit an int.
+constexpr double kLargestPosition = 0x1p30;
 
 std::int64_t ceilDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? (a + b - 1) / b : -(-a / b); }
 
@@ -21,33 +21,40 @@ struct AxisEdges {
     float atLow, atHigh;
 };
 
-int addressTexel(std::int64_t texel, const TexelAxis& axis) {
+int addressTexel(int texel, const TexelAxis& axis) {
     switch (axis.address) {
-    case D3DTADDRESS_WRAP: return static_cast<int>(((texel % axis.size) + axis.size) % axis.size);
-    case D3DTADDRESS_BORDER: return texel < 0 || texel >= axis.size ? -1 : static_cast<int>(texel);
-    default: return static_cast<int>(std::clamp<std::int64_t>(texel, 0, axis.size - 1));
+    case D3DTADDRESS_WRAP: {
+        const int wrapped = texel % axis.size;
+        return wrapped < 0 ? wrapped + axis.size : wrapped;
+    }
+    case D3DTADDRESS_BORDER: return texel < 0 || texel >= axis.size ? -1 : texel;
+    default: return std::clamp(texel, 0, axis.size - 1);
     }
 }
 
 // The texel index of pixels [first, last) along one axis. The general path interpolates the
 // coordinate in float from barycentric weights and scales it to texels, straying from the
 // exact value by a few units in the last place of the coordinates' magnitude; a pixel whose
-// exact texel position lies within a far wider margin of a texel boundary makes the mapping
-// uncertain, and it is refused.
+// texel position lies within a far wider margin of a texel boundary makes the mapping
+// uncertain, and it is refused. (The position here, stepped in double, is within a far
+// smaller error of the exact one.)
 bool mapAxis(const AxisEdges& edges, const TexelAxis& axis, int first, int last, std::vector<int>& texels) {
     const double t0 = edges.atLow, t1 = edges.atHigh;
     const double largest = std::max(std::fabs(t0), std::fabs(t1));
-    if (!(largest <= kLargestCoordinate)) return false;
     const double size = static_cast<double>(axis.size);
+    if (!(largest * size <= kLargestPosition)) return false;
     const double margin = size * (largest + 1.0) * 0x1p-16;
     const double extent = static_cast<double>(edges.high - edges.low);
+    const double start = (t0 + static_cast<double>(first * kSubpixel - edges.low) / extent * (t1 - t0)) * size;
+    const double perPixel = (t1 - t0) * static_cast<double>(kSubpixel) / extent * size;
     texels.resize(static_cast<std::size_t>(last - first));
     for (int p = first; p < last; ++p) {
-        const double along = static_cast<double>(p * kSubpixel - edges.low) / extent;
-        const double position = (t0 + along * (t1 - t0)) * size;
-        if (std::fabs(position - std::nearbyint(position)) <= margin) return false;
-        texels[static_cast<std::size_t>(p - first)] =
-            addressTexel(static_cast<std::int64_t>(std::floor(position)), axis);
+        const double position = start + static_cast<double>(p - first) * perPixel;
+        int texel = static_cast<int>(position);
+        if (position < static_cast<double>(texel)) --texel;
+        const double fraction = position - static_cast<double>(texel);
+        if (fraction <= margin || 1.0 - fraction <= margin) return false;
+        texels[static_cast<std::size_t>(p - first)] = addressTexel(texel, axis);
     }
     return true;
 }
