@@ -6,30 +6,46 @@
 namespace platform::d3d9 {
 namespace {
 
-float blendFactor(DWORD factor, float sourceChannel, float sourceAlpha, float destChannel, float destAlpha) {
+// std::clamp(v, 0, 1) lane by lane, NaN passing through as it does there.
+__m128 clampUnit(__m128 v) {
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128 above = _mm_cmplt_ps(one, v);
+    const __m128 below = _mm_cmplt_ps(v, _mm_setzero_ps());
+    return _mm_andnot_ps(below, _mm_or_ps(_mm_and_ps(above, one), _mm_andnot_ps(above, v)));
+}
+
+// Lanes r, g, b of `colour` and lane a of `alpha`.
+__m128 withAlpha(__m128 colour, __m128 alpha) {
+    const __m128 alphaLane = _mm_castsi128_ps(_mm_setr_epi32(0, 0, 0, -1));
+    return _mm_or_ps(_mm_and_ps(alphaLane, alpha), _mm_andnot_ps(alphaLane, colour));
+}
+
+// Lanes r, g, b, a: `s` and `d` the channels, `sa` and `da` the alphas in every lane.
+__m128 blendFactor(DWORD factor, __m128 s, __m128 sa, __m128 d, __m128 da) {
+    const __m128 one = _mm_set1_ps(1.0f);
     switch (factor) {
-    case D3DBLEND_ZERO: return 0.0f;
-    case D3DBLEND_ONE: return 1.0f;
-    case D3DBLEND_SRCCOLOR: return sourceChannel;
-    case D3DBLEND_INVSRCCOLOR: return 1.0f - sourceChannel;
-    case D3DBLEND_SRCALPHA: return sourceAlpha;
-    case D3DBLEND_INVSRCALPHA: return 1.0f - sourceAlpha;
-    case D3DBLEND_DESTALPHA: return destAlpha;
-    case D3DBLEND_INVDESTALPHA: return 1.0f - destAlpha;
-    case D3DBLEND_DESTCOLOR: return destChannel;
-    default: return 1.0f - destChannel;  // INVDESTCOLOR
+    case D3DBLEND_ZERO: return _mm_setzero_ps();
+    case D3DBLEND_ONE: return one;
+    case D3DBLEND_SRCCOLOR: return s;
+    case D3DBLEND_INVSRCCOLOR: return _mm_sub_ps(one, s);
+    case D3DBLEND_SRCALPHA: return sa;
+    case D3DBLEND_INVSRCALPHA: return _mm_sub_ps(one, sa);
+    case D3DBLEND_DESTALPHA: return da;
+    case D3DBLEND_INVDESTALPHA: return _mm_sub_ps(one, da);
+    case D3DBLEND_DESTCOLOR: return d;
+    default: return _mm_sub_ps(one, d);  // INVDESTCOLOR
     }
 }
 
-float blendChannel(DWORD op, DWORD srcFactor, DWORD destFactor, float s, float sa, float d, float da) {
-    const float fs = blendFactor(srcFactor, s, sa, d, da);
-    const float fd = blendFactor(destFactor, s, sa, d, da);
+__m128 blendChannels(DWORD op, DWORD srcFactor, DWORD destFactor, __m128 s, __m128 sa, __m128 d, __m128 da) {
+    const __m128 source = _mm_mul_ps(s, blendFactor(srcFactor, s, sa, d, da));
+    const __m128 dest = _mm_mul_ps(d, blendFactor(destFactor, s, sa, d, da));
     switch (op) {
-    case D3DBLENDOP_SUBTRACT: return s * fs - d * fd;
-    case D3DBLENDOP_REVSUBTRACT: return d * fd - s * fs;
-    case D3DBLENDOP_MIN: return std::min(s, d);
-    case D3DBLENDOP_MAX: return std::max(s, d);
-    default: return s * fs + d * fd;
+    case D3DBLENDOP_SUBTRACT: return _mm_sub_ps(source, dest);
+    case D3DBLENDOP_REVSUBTRACT: return _mm_sub_ps(dest, source);
+    case D3DBLENDOP_MIN: return _mm_min_ps(d, s);  // the smaller, s when they compare equal or unordered
+    case D3DBLENDOP_MAX: return _mm_max_ps(d, s);  // the larger, likewise
+    default: return _mm_add_ps(source, dest);
     }
 }
 
@@ -75,29 +91,32 @@ HRESULT validateOutputStates(const StateStore& states) {
 
 std::uint32_t blendAndMask(const OutputState& state, const Colour& source, std::uint32_t destination,
                            bool destinationOpaque) {
-    std::uint8_t out[4];  // r, g, b, a
+    __m128 result = _mm_setr_ps(source.r, source.g, source.b, source.a);
     if (state.blend) {
-        Colour d = colourFromArgb(destination);
-        if (destinationOpaque) d.a = 1.0f;
-        const float sa = std::clamp(source.a, 0.0f, 1.0f);
-        const float s[4] = {std::clamp(source.r, 0.0f, 1.0f), std::clamp(source.g, 0.0f, 1.0f),
-                            std::clamp(source.b, 0.0f, 1.0f), sa};
-        const float dc[4] = {d.r, d.g, d.b, d.a};
-        for (int i = 0; i < 3; ++i)
-            out[i] = colourByte(blendChannel(state.blendOp, state.srcBlend, state.destBlend, s[i], sa, dc[i], d.a));
-        out[3] = colourByte(blendChannel(state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha, sa, sa, d.a, d.a));
-    } else {
-        out[0] = colourByte(source.r);
-        out[1] = colourByte(source.g);
-        out[2] = colourByte(source.b);
-        out[3] = colourByte(source.a);
+        const __m128i destBytes = _mm_setr_epi32(static_cast<int>((destination >> 16) & 0xFF),
+                                                 static_cast<int>((destination >> 8) & 0xFF),
+                                                 static_cast<int>(destination & 0xFF), static_cast<int>(destination >> 24));
+        __m128 d = _mm_mul_ps(_mm_cvtepi32_ps(destBytes), _mm_set1_ps(1.0f / 255.0f));
+        if (destinationOpaque) d = withAlpha(d, _mm_set1_ps(1.0f));
+        const __m128 s = clampUnit(result);
+        const __m128 sa = _mm_shuffle_ps(s, s, _MM_SHUFFLE(3, 3, 3, 3));
+        const __m128 da = _mm_shuffle_ps(d, d, _MM_SHUFFLE(3, 3, 3, 3));
+        result = blendChannels(state.blendOp, state.srcBlend, state.destBlend, s, sa, d, da);
+        if (state.blendOpAlpha != state.blendOp || state.srcBlendAlpha != state.srcBlend ||
+            state.destBlendAlpha != state.destBlend) {
+            result = withAlpha(
+                result, blendChannels(state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha, s, sa, d, da));
+        }
     }
-    const std::uint8_t old[4] = {static_cast<std::uint8_t>(destination >> 16), static_cast<std::uint8_t>(destination >> 8),
-                                 static_cast<std::uint8_t>(destination), static_cast<std::uint8_t>(destination >> 24)};
-    for (int i = 0; i < 4; ++i)
-        if (!(state.writeMask & (1u << i))) out[i] = old[i];
-    if (destinationOpaque) out[3] = 0xFF;
-    return (std::uint32_t{out[3]} << 24) | (std::uint32_t{out[0]} << 16) | (std::uint32_t{out[1]} << 8) | out[2];
+    alignas(16) std::int32_t bytes[4];  // r, g, b, a
+    _mm_store_si128(reinterpret_cast<__m128i*>(bytes), colourBytes(result));
+    const std::uint32_t argb = (static_cast<std::uint32_t>(bytes[3]) << 24) |
+                               (static_cast<std::uint32_t>(bytes[0]) << 16) |
+                               (static_cast<std::uint32_t>(bytes[1]) << 8) | static_cast<std::uint32_t>(bytes[2]);
+    const std::uint32_t written = (state.writeMask & 1 ? 0x00FF0000u : 0u) | (state.writeMask & 2 ? 0x0000FF00u : 0u) |
+                                  (state.writeMask & 4 ? 0x000000FFu : 0u) | (state.writeMask & 8 ? 0xFF000000u : 0u);
+    const std::uint32_t out = (argb & written) | (destination & ~written);
+    return destinationOpaque ? out | 0xFF000000u : out;
 }
 
 }  // namespace platform::d3d9

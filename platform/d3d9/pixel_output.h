@@ -2,7 +2,9 @@
 // The per-pixel tail of the pipeline: fog, alpha test, depth test and write, blending
 // (separate alpha included) and colour-write masks, on 32-bit ARGB targets. Colours become
 // bytes by rounding to nearest after clamping to [0, 1]; blending computes in float on the
-// byte values / 255 and rounds the same way.
+// byte values / 255 and rounds the same way. The four channels of a pixel, or one channel of
+// the four pixels of a quad, compute side by side in SSE2 lanes with the same operations each
+// would have alone.
 #include <emmintrin.h>
 
 #include <cstdint>
@@ -12,10 +14,12 @@
 
 namespace platform::d3d9 {
 
-// NaN gives 0. Clamped values are never negative, so truncation rounds as floor would.
-inline std::uint8_t colourByte(float value) {
-    const float clamped = value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f;
-    return static_cast<std::uint8_t>(static_cast<int>(clamped * 255.0f + 0.5f));
+// Colour channels as bytes, lane by lane: clamped to [0, 1] (NaN as 0), scaled to 255 and
+// rounded to nearest. max and min return their second operand for NaN, which makes NaN 0;
+// clamped values are never negative, so truncation rounds as floor would.
+inline __m128i colourBytes(__m128 channels) {
+    const __m128 clamped = _mm_min_ps(_mm_max_ps(channels, _mm_setzero_ps()), _mm_set1_ps(1.0f));
+    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
 }
 
 inline bool compareValues(DWORD function, std::uint32_t value, std::uint32_t reference) {
@@ -48,14 +52,9 @@ struct QuadColours {
     float c[4][4];
 };
 
-// colourByte of each channel, packed as ARGB, for the four pixels.
+// The colour bytes of the four pixels, packed as ARGB.
 inline void packArgb(const QuadColours& colours, std::uint32_t argb[4]) {
-    const auto bytes = [&colours](int channel) {
-        // max and min return their second operand for NaN, so NaN clamps to 0 as in colourByte.
-        const __m128 clamped =
-            _mm_min_ps(_mm_max_ps(_mm_loadu_ps(colours.c[channel]), _mm_setzero_ps()), _mm_set1_ps(1.0f));
-        return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
-    };
+    const auto bytes = [&colours](int channel) { return colourBytes(_mm_loadu_ps(colours.c[channel])); };
     const __m128i pixels = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(bytes(3), 24), _mm_slli_epi32(bytes(0), 16)),
                                         _mm_or_si128(_mm_slli_epi32(bytes(1), 8), bytes(2)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(argb), pixels);
