@@ -92,7 +92,7 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
     // Mask bits of the pixels inside the clip: columns (bits 0 and 2, 1 and 3) and rows.
     const auto inClip = [](std::int64_t p, int low, int high) { return p >= low && p < high; };
 
-    Quad quad;
+    Quad quad{};
     bool emitted = false;
     for (std::int64_t qy = top; qy < bottom; qy += 2) {
         const unsigned rowMask = (inClip(qy, clip.top, clip.bottom) ? 0x3u : 0u) |

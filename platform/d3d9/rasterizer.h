@@ -46,9 +46,6 @@ class QuadSink {
 public:
     virtual ~QuadSink() = default;
     virtual void shadeQuad(const Quad& quad) = 0;
-    // Shades `pixels`, the part inside one tile of the rectangle queued with `tag` (see
-    // TiledRaster::addRectangle).
-    virtual void shadeRectangle(std::uint32_t tag, const PixelRect& pixels) = 0;
     // Called after the last quad of each triangle that produced quads.
     virtual void endTriangle() {}
     // Runs `rasterize` for one tile with the sink its quads go to (this one, or one that
@@ -59,8 +56,7 @@ public:
 // Rasterises one triangle inside `clip`. D3DCULL_CW drops triangles whose vertices run
 // clockwise on screen, D3DCULL_CCW counter-clockwise ones. Degenerate triangles and vertices
 // with non-finite or out-of-range positions or a non-positive rhw draw nothing. Only the
-// attributes [firstAttribute, attributeCount) of each quad are interpolated; the others are
-// left as they were.
+// attributes [firstAttribute, attributeCount) of each quad are interpolated; the others read 0.
 void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c, int firstAttribute,
                        int attributeCount, D3DCULL cull, const PixelRect& clip, QuadSink& sink);
 

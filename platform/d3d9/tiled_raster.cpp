@@ -65,7 +65,7 @@ void TiledRaster::addRectangle(const PixelRect& pixels, std::uint32_t tag) {
     rectangles_.push_back({pixels, tag});
 }
 
-void TiledRaster::draw(QuadSink& sink, TileWorkers& workers) {
+void TiledRaster::draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& workers) {
     if (items_.empty()) return;
     PixelRect span = items_.front().tiles;
     for (const Item& item : items_) {
@@ -88,14 +88,14 @@ void TiledRaster::draw(QuadSink& sink, TileWorkers& workers) {
     workers.run(static_cast<unsigned>(bins.size()), [&](unsigned tile) {
         const PixelRect clip =
             tileClip(span.left + static_cast<int>(tile % columns), span.top + static_cast<int>(tile / columns));
-        sink.drawTile([&](QuadSink& tileSink) {
+        quads.drawTile([&](QuadSink& tileSink) {
             for (const std::uint32_t i : bins[tile]) {
                 const Item& item = items_[i];
                 if (item.rectangle) {
                     const Rectangle& r = rectangles_[item.index];
-                    tileSink.shadeRectangle(r.tag, {std::max(clip.left, r.pixels.left), std::max(clip.top, r.pixels.top),
-                                                    std::min(clip.right, r.pixels.right),
-                                                    std::min(clip.bottom, r.pixels.bottom)});
+                    const PixelRect part{std::max(clip.left, r.pixels.left), std::max(clip.top, r.pixels.top),
+                                         std::min(clip.right, r.pixels.right), std::min(clip.bottom, r.pixels.bottom)};
+                    rectangles.shadeRectangle(r.tag, part);
                 } else {
                     const RasterVertex* v = triangles_[item.index].vertex;
                     rasterizeTriangle(v[0], v[1], v[2], firstAttribute_, attributeCount_, cull_, clip, tileSink);

@@ -13,6 +13,15 @@ namespace platform::d3d9 {
 
 class TileWorkers;
 
+// Shades the rectangles queued with TiledRaster::addRectangle.
+class RectangleSink {
+public:
+    virtual ~RectangleSink() = default;
+    // Shades `pixels`, the part inside one tile of the rectangle queued with `tag`; called on
+    // the tile's thread.
+    virtual void shadeRectangle(std::uint32_t tag, const PixelRect& pixels) = 0;
+};
+
 // Tiles are kTileSize pixels high, aligned to multiples of kTileSize.
 constexpr int kTileSize = 64;
 
@@ -28,11 +37,12 @@ public:
 
     void reserve(std::size_t triangles);
     void add(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
-    // Queues `pixels` (inside the clip), which the sink shades tile by tile through
-    // QuadSink::shadeRectangle(tag, part), in order with the triangles.
+    // Queues `pixels` (inside the clip), which draw() hands to its rectangle sink tile by
+    // tile, in order with the triangles.
     void addRectangle(const PixelRect& pixels, std::uint32_t tag);
-    // Rasterises and shades every queued item, then empties the queue.
-    void draw(QuadSink& sink, TileWorkers& workers);
+    // Rasterises every queued triangle into `quads` and hands every rectangle to
+    // `rectangles`, then empties the queue.
+    void draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& workers);
 
 private:
     struct Triangle {

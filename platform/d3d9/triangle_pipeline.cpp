@@ -1,7 +1,6 @@
 #include "platform/d3d9/triangle_pipeline.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 
 #include "platform/d3d9/clipper.h"
@@ -88,10 +87,8 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
         for (const shader::SamplerDeclaration& declared : pixelShader->samplers)
             if (declared.index < kStageCount && textures[declared.index])
                 samplers_[declared.index].emplace(*textures[declared.index], states.sampler[declared.index]);
-        for (const shader::InputDeclaration& input : pixelShader->inputs) {
+        for (const shader::InputDeclaration& input : pixelShader->inputs)
             if (input.type == shader::RegisterType::Texture) texSets = std::max(texSets, input.index + 1);
-            if (input.type == shader::RegisterType::Input) shaderColours_ |= 1u << input.index;
-        }
     } else {
         for (UINT i = 0; i < kStageCount; ++i) {
             texCoordSet_[i] = static_cast<int>(states.stage[i][D3DTSS_TEXCOORDINDEX] & 0xFFFF);
@@ -102,14 +99,18 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
         fastPath_ = chooseFastPath(states);
     }
     attributeCount_ = attributeCount(texSets);
-    // The copy and add shortcuts read nothing but stage 0's (u, v).
+    // The copy and add shortcuts read nothing but stage 0's (u, v), and draw the rectangles
+    // they can as rows of texels, in bands of whole rows. A pixel shader reads only the
+    // inputs it declares, and the colours come first.
     const bool copies = fastPath_ == FastPath::copy || fastPath_ == FastPath::add;
-    // A pixel shader reads only the inputs it declares; the colours come first.
+    const auto isColour = [](const shader::InputDeclaration& input) {
+        return input.type == shader::RegisterType::Input;
+    };
+    int firstAttribute = 0;
     if (copies)
-        firstAttribute_ = kTexAttribute + 4 * texCoordSet_[0];
-    else if (pixelShader && !shaderColours_)
-        firstAttribute_ = output_.fog ? kFogAttribute : kTexAttribute;
-    const int firstAttribute = firstAttribute_;
+        firstAttribute = kTexAttribute + 4 * texCoordSet_[0];
+    else if (pixelShader && std::none_of(pixelShader->inputs.begin(), pixelShader->inputs.end(), isColour))
+        firstAttribute = output_.fog ? kFogAttribute : kTexAttribute;
     if (copies) copyLevel_.emplace(texelLevel(*textures[0], states.sampler[0]));
     raster_.emplace(firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_, clip_,
                     copies ? TileShape::band : TileShape::square);
@@ -209,7 +210,7 @@ void TrianglePipeline::draw(TileWorkers& workers) {
         raster_->add(pending[0], pending[1], pending[2]);
         pendingTriangle_.reset();
     }
-    raster_->draw(*this, workers);
+    raster_->draw(*this, *this, workers);
 }
 
 void TrianglePipeline::shadeRectangle(std::uint32_t tag, const PixelRect& pixels) {
@@ -271,19 +272,11 @@ void TrianglePipeline::shadeQuad(const Quad& quad) {
         for (int p = 0; p < 4; ++p)
             if (quad.mask & (1u << p)) texels[p][s] = samplers_[s]->sample(u[p], v[p], lod);
     }
-    QuadColours colours{};
-    for (int p = 0; p < 4; ++p) {
-        if (!(quad.mask & (1u << p))) continue;
-        const Colour c = shadePixel(quad, p, texels[p]);
-        colours.c[0][p] = c.r;
-        colours.c[1][p] = c.g;
-        colours.c[2][p] = c.b;
-        colours.c[3][p] = c.a;
-    }
-    writeQuad(quad, colours);
+    for (int p = 0; p < 4; ++p)
+        if (quad.mask & (1u << p)) shadePixel(quad, p, texels[p]);
 }
 
-Colour TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]) const {
+void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]) {
     const float* attr = quad.attr[pixel];
     Colour colour;
     if (fastPath_ == FastPath::modulate) {
@@ -296,21 +289,21 @@ Colour TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour te
         for (UINT s = 0; s < kStageCount; ++s) inputs.texture[s] = texels[s];
         colour = stages_.run(inputs);
     }
-    return colour;
+    writePixel(quad, pixel, colour);
 }
 
-void TrianglePipeline::writeQuad(const Quad& quad, QuadColours& colours) {
+void TrianglePipeline::writeQuad(const Quad& quad, unsigned mask, QuadColours& colours) {
     if (output_.fog) {
         const float fogFactors[4] = {quad.attr[0][kFogAttribute], quad.attr[1][kFogAttribute],
                                      quad.attr[2][kFogAttribute], quad.attr[3][kFogAttribute]};
         applyFog(output_, colours, fogFactors);
     }
-    // The packed colours serve unblended writes, and their alpha bytes the alpha test.
+    // The packed colours serve plain writes, and their alpha bytes the alpha test.
     std::uint32_t packed[4];
     packArgb(colours, packed);
     const std::uint32_t opaqueAlpha = targetOpaque_ ? 0xFF000000u : 0u;
     for (int p = 0; p < 4; ++p) {
-        if (!(quad.mask & (1u << p))) continue;
+        if (!(mask & (1u << p))) continue;
         if (output_.alphaTest && !compareValues(output_.alphaFunction, packed[p] >> 24, output_.alphaReference))
             continue;
         const std::size_t x = static_cast<std::size_t>(quad.x + (p & 1));
@@ -329,6 +322,15 @@ void TrianglePipeline::writeQuad(const Quad& quad, QuadColours& colours) {
             target = blendAndMask(output_, colour, target, targetOpaque_);
         }
     }
+}
+
+void TrianglePipeline::writePixel(const Quad& quad, int pixel, Colour colour) {
+    QuadColours colours{};
+    colours.c[0][pixel] = colour.r;
+    colours.c[1][pixel] = colour.g;
+    colours.c[2][pixel] = colour.b;
+    colours.c[3][pixel] = colour.a;
+    writeQuad(quad, 1u << pixel, colours);
 }
 
 namespace {
@@ -366,32 +368,19 @@ private:
 // nothing in the order each pixel sees.
 class PixelShaderBatch final : public QuadSink {
 public:
-    // Quads carry the attributes [firstAttribute, attributeCount).
-    PixelShaderBatch(TrianglePipeline& pipeline, int firstAttribute, int attributeCount)
-        : pipeline_(pipeline),
-          firstAttribute_(firstAttribute),
-          attributeBytes_(static_cast<std::size_t>(attributeCount - firstAttribute) * sizeof(float)) {}
+    explicit PixelShaderBatch(TrianglePipeline& pipeline) : pipeline_(pipeline) {}
     void shadeQuad(const Quad& quad) override {
-        Quad& kept = quads_[count_++];
-        kept.x = quad.x;
-        kept.y = quad.y;
-        kept.mask = quad.mask;
-        std::memcpy(kept.z, quad.z, sizeof kept.z);
-        for (int p = 0; p < 4; ++p)
-            std::memcpy(kept.attr[p] + firstAttribute_, quad.attr[p] + firstAttribute_, attributeBytes_);
+        quads_[count_++] = quad;
         if (count_ == kQuads) endTriangle();
     }
     void endTriangle() override {
         if (count_ > 0) pipeline_.shadeQuadsWithPixelShader(quads_, count_, lanes_);
         count_ = 0;
     }
-    void shadeRectangle(std::uint32_t tag, const PixelRect& pixels) override { pipeline_.shadeRectangle(tag, pixels); }
 
 private:
     static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);
     TrianglePipeline& pipeline_;
-    int firstAttribute_;
-    std::size_t attributeBytes_;
     Quad quads_[kQuads];
     int count_ = 0;
     shader::PixelLanes lanes_{};  // reused by every batch of the tile
@@ -404,7 +393,7 @@ void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize)
         rasterize(*this);
         return;
     }
-    auto batch = std::make_unique<PixelShaderBatch>(*this, firstAttribute_, attributeCount_);
+    auto batch = std::make_unique<PixelShaderBatch>(*this);
     rasterize(*batch);
     batch->endTriangle();
 }
@@ -414,9 +403,10 @@ void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, s
         for (int p = 0; p < 4; ++p) {
             const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
             const float* attr = quads[q].attr[p];
-            for (int colour = 0; colour < 2; ++colour)
-                if (shaderColours_ & (1u << colour))
-                    for (int c = 0; c < 4; ++c) lanes.colours[colour].c[c][lane] = attr[4 * colour + c];
+            for (int c = 0; c < 4; ++c) {
+                lanes.colours[0].c[c][lane] = attr[c];
+                lanes.colours[1].c[c][lane] = attr[4 + c];
+            }
             for (int t = 0; kTexAttribute + 4 * t < attributeCount_; ++t)
                 for (int c = 0; c < 4; ++c) lanes.texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
         }
@@ -424,9 +414,12 @@ void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, s
     QuadSamplers samplers(samplers_);
     pixelShader_->run(lanes, static_cast<std::uint32_t>(4 * count), samplers);
     for (int q = 0; q < count; ++q) {
-        QuadColours colours;
-        for (int c = 0; c < 4; ++c) std::memcpy(colours.c[c], &lanes.colour.c[c][4 * q], sizeof colours.c[c]);
-        writeQuad(quads[q], colours);
+        for (int p = 0; p < 4; ++p) {
+            if (!(quads[q].mask & (1u << p))) continue;
+            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
+            const shader::LaneVector& out = lanes.colour;
+            writePixel(quads[q], p, {out.c[0][lane], out.c[1][lane], out.c[2][lane], out.c[3][lane]});
+        }
     }
 }
 

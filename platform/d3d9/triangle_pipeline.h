@@ -33,7 +33,7 @@ struct DrawTargets {
 // samplers it declares); D3D_OK or the code a draw fails with.
 HRESULT validatePipelineStates(const StateStore& states, const shader::DecodedShader* pixelShader);
 
-class TrianglePipeline final : public QuadSink {
+class TrianglePipeline final : public QuadSink, public RectangleSink {
 public:
     // `textures[i]` is the texture bound to stage i or null.
     // With `pixelShader` (which must outlive the pipeline) pixels are coloured by it instead
@@ -67,12 +67,15 @@ private:
     void copyQuad(const Quad& quad, bool add);
 
     RasterVertex toRaster(const ShadedVertex& v, bool project) const;
+    void shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]);
+    // Fog, alpha test, depth test and write, blending of one pixel's colour.
+    void writePixel(const Quad& quad, int pixel, Colour colour);
+    // The same for the pixels of `mask` (bits as in Quad::mask), colours given channel by
+    // channel; fog is applied in place.
+    void writeQuad(const Quad& quad, unsigned mask, QuadColours& colours);
     // Queues a triangle for rasterisation; the copy and add shortcuts first try to pair it
     // with the one before into a mapped rectangle.
     void queueTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
-    Colour shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]) const;
-    // Fog, alpha test, depth test and write, blending of the covered pixels' colours.
-    void writeQuad(const Quad& quad, QuadColours& colours);
 
     DrawTargets targets_;
     TextureStages stages_;
@@ -81,8 +84,6 @@ private:
     D3DCULL cull_;
     PixelRect clip_;
     int attributeCount_;
-    int firstAttribute_ = 0;      // quads carry the attributes [firstAttribute_, attributeCount_)
-    unsigned shaderColours_ = 0;  // bit i: the pixel shader declares colour input v<i>
     UINT depthBits_ = 0;
     std::optional<TextureSampler> samplers_[kStageCount];
     int texCoordSet_[kStageCount] = {};
