@@ -78,17 +78,35 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
     // sums with the per-pixel steps, exactly: stepping gives the values a per-pixel
     // evaluation would. Each edge keeps (pixel x, pixel x + 1) of a row in one register.
     __m128d rowStart[3], quadStep[3], down[3], rowStep[3], threshold[3];
+    double stepX[3], stepY[3], minimum[3];
     for (int e = 0; e < 3; ++e) {
-        const double stepX = static_cast<double>(-edges[e].dy * kSubpixel);
-        const double stepY = static_cast<double>(edges[e].dx * kSubpixel);
-        const double start = static_cast<double>(edges[e].value(left * kSubpixel, top * kSubpixel));
-        rowStart[e] = _mm_set_pd(start + stepX, start);
-        quadStep[e] = _mm_set1_pd(2.0 * stepX);
-        down[e] = _mm_set1_pd(stepY);
-        rowStep[e] = _mm_set1_pd(2.0 * stepY);
+        stepX[e] = static_cast<double>(-edges[e].dy * kSubpixel);
+        stepY[e] = static_cast<double>(edges[e].dx * kSubpixel);
         // Integer values: "value + bias >= 0" is "value >= -bias".
-        threshold[e] = _mm_set1_pd(static_cast<double>(-edges[e].bias));
+        minimum[e] = static_cast<double>(-edges[e].bias);
+        const double start = static_cast<double>(edges[e].value(left * kSubpixel, top * kSubpixel));
+        rowStart[e] = _mm_set_pd(start + stepX[e], start);
+        quadStep[e] = _mm_set1_pd(2.0 * stepX[e]);
+        down[e] = _mm_set1_pd(stepY[e]);
+        rowStep[e] = _mm_set1_pd(2.0 * stepY[e]);
+        threshold[e] = _mm_set1_pd(minimum[e]);
     }
+    // The pixel columns of a pair of rows where every edge may pass, a little wide: the quads
+    // outside them are skipped, those inside tested exactly.
+    const auto rowExtent = [&](const __m128d (&start)[3], double& first, double& last) {
+        first = static_cast<double>(left);
+        last = static_cast<double>(right);
+        for (int e = 0; e < 3; ++e) {
+            // The larger of the edge's values at the left column of the two rows.
+            const double value = std::max(_mm_cvtsd_f64(start[e]), _mm_cvtsd_f64(start[e]) + stepY[e]);
+            if (stepX[e] > 0.0)
+                first = std::max(first, static_cast<double>(left) + std::floor((minimum[e] - value) / stepX[e]) - 1.0);
+            else if (stepX[e] < 0.0)
+                last = std::min(last, static_cast<double>(left) + std::ceil((value - minimum[e]) / -stepX[e]) + 1.0);
+            else if (value < minimum[e])
+                last = first;
+        }
+    };
     // Mask bits of the pixels inside the clip: columns (bits 0 and 2, 1 and 3) and rows.
     const auto inClip = [](std::int64_t p, int low, int high) { return p >= low && p < high; };
 
@@ -97,8 +115,17 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
     for (std::int64_t qy = top; qy < bottom; qy += 2) {
         const unsigned rowMask = (inClip(qy, clip.top, clip.bottom) ? 0x3u : 0u) |
                                  (inClip(qy + 1, clip.top, clip.bottom) ? 0xCu : 0u);
-        __m128d quadStart[3] = {rowStart[0], rowStart[1], rowStart[2]};
-        for (std::int64_t qx = left; qx < right; qx += 2) {
+        double first, last;
+        rowExtent(rowStart, first, last);
+        // Whole quads from the one holding `first`; their edge values are exact integers.
+        const std::int64_t skipped = first > static_cast<double>(left)
+                                         ? (static_cast<std::int64_t>(first) - left) / 2
+                                         : 0;
+        const std::int64_t end = last < static_cast<double>(right) ? static_cast<std::int64_t>(last) + 1 : right;
+        __m128d quadStart[3];
+        for (int e = 0; e < 3; ++e)
+            quadStart[e] = _mm_add_pd(rowStart[e], _mm_mul_pd(_mm_set1_pd(static_cast<double>(skipped)), quadStep[e]));
+        for (std::int64_t qx = left + 2 * skipped; qx < end; qx += 2) {
             __m128d upper[3], lower[3];
             __m128d insideUpper = _mm_castsi128_pd(_mm_set1_epi32(-1)), insideLower = insideUpper;
             for (int e = 0; e < 3; ++e) {
