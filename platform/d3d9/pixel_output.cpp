@@ -1,10 +1,16 @@
 #include "platform/d3d9/pixel_output.h"
 
-#include <algorithm>
-#include <cmath>
+#include <emmintrin.h>
 
 namespace platform::d3d9 {
 namespace {
+
+// Colour channels as bytes, lane by lane, as colourByte makes them: max and min return their
+// second operand for NaN, which makes NaN 0.
+__m128i colourBytes(__m128 channels) {
+    const __m128 clamped = _mm_min_ps(_mm_max_ps(channels, _mm_setzero_ps()), _mm_set1_ps(1.0f));
+    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+}
 
 // std::clamp(v, 0, 1) lane by lane, NaN passing through as it does there.
 __m128 clampUnit(__m128 v) {

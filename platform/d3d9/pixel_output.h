@@ -2,11 +2,8 @@
 // The per-pixel tail of the pipeline: fog, alpha test, depth test and write, blending
 // (separate alpha included) and colour-write masks, on 32-bit ARGB targets. Colours become
 // bytes by rounding to nearest after clamping to [0, 1]; blending computes in float on the
-// byte values / 255 and rounds the same way. The four channels of a pixel, or one channel of
-// the four pixels of a quad, compute side by side in SSE2 lanes with the same operations each
-// would have alone.
-#include <emmintrin.h>
-
+// byte values / 255 and rounds the same way, the four channels side by side in SSE2 lanes with
+// the same operations each would have alone.
 #include <cstdint>
 
 #include "platform/d3d9/sampler.h"
@@ -14,12 +11,16 @@
 
 namespace platform::d3d9 {
 
-// Colour channels as bytes, lane by lane: clamped to [0, 1] (NaN as 0), scaled to 255 and
-// rounded to nearest. max and min return their second operand for NaN, which makes NaN 0;
-// clamped values are never negative, so truncation rounds as floor would.
-inline __m128i colourBytes(__m128 channels) {
-    const __m128 clamped = _mm_min_ps(_mm_max_ps(channels, _mm_setzero_ps()), _mm_set1_ps(1.0f));
-    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+// NaN gives 0. Clamped values are never negative, so truncation rounds as floor would.
+inline std::uint8_t colourByte(float value) {
+    const float clamped = value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f;
+    return static_cast<std::uint8_t>(static_cast<int>(clamped * 255.0f + 0.5f));
+}
+
+// colourByte of each channel, packed as ARGB.
+inline std::uint32_t packArgb(const Colour& c) {
+    return (std::uint32_t{colourByte(c.a)} << 24) | (std::uint32_t{colourByte(c.r)} << 16) |
+           (std::uint32_t{colourByte(c.g)} << 8) | colourByte(c.b);
 }
 
 inline bool compareValues(DWORD function, std::uint32_t value, std::uint32_t reference) {
@@ -46,20 +47,6 @@ inline std::uint32_t quantiseDepth(float z, UINT bits) {
     return static_cast<std::uint32_t>((clamped * scale + kRounding) - kRounding);
 }
 
-// The colours of a quad's four pixels (numbered as in Quad), channel by channel:
-// c[channel][pixel] with channels r, g, b, a.
-struct QuadColours {
-    float c[4][4];
-};
-
-// The colour bytes of the four pixels, packed as ARGB.
-inline void packArgb(const QuadColours& colours, std::uint32_t argb[4]) {
-    const auto bytes = [&colours](int channel) { return colourBytes(_mm_loadu_ps(colours.c[channel])); };
-    const __m128i pixels = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(bytes(3), 24), _mm_slli_epi32(bytes(0), 16)),
-                                        _mm_or_si128(_mm_slli_epi32(bytes(1), 8), bytes(2)));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(argb), pixels);
-}
-
 // The output states of a draw, read once from the state store.
 struct OutputState {
     explicit OutputState(const StateStore& states);
@@ -82,18 +69,11 @@ struct OutputState {
 // Checks the render states the pipeline interprets for values it implements.
 HRESULT validateOutputStates(const StateStore& states);
 
-// Mixes the fog colour into each pixel p by 1 - fogFactors[p] (clamped to [0, 1], NaN as 0);
-// alpha is kept.
-inline void applyFog(const OutputState& state, QuadColours& colours, const float fogFactors[4]) {
-    const __m128 one = _mm_set1_ps(1.0f);
-    const __m128 f = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(fogFactors), _mm_setzero_ps()), one);
-    const __m128 rest = _mm_sub_ps(one, f);
-    const float fog[3] = {state.fogColour.r, state.fogColour.g, state.fogColour.b};
-    for (int channel = 0; channel < 3; ++channel) {
-        const __m128 c = _mm_loadu_ps(colours.c[channel]);
-        _mm_storeu_ps(colours.c[channel],
-                      _mm_add_ps(_mm_mul_ps(c, f), _mm_mul_ps(_mm_set1_ps(fog[channel]), rest)));
-    }
+// Mixes the fog colour in by 1 - fogFactor (clamped to [0, 1], NaN as 0); alpha is kept.
+inline Colour applyFog(const OutputState& state, const Colour& c, float fogFactor) {
+    const float f = fogFactor > 0.0f ? (fogFactor < 1.0f ? fogFactor : 1.0f) : 0.0f;
+    const Colour& fc = state.fogColour;
+    return {c.r * f + fc.r * (1.0f - f), c.g * f + fc.g * (1.0f - f), c.b * f + fc.b * (1.0f - f), c.a};
 }
 
 // Blends `source` over the ARGB `destination` (whose alpha reads 1 when `destinationOpaque`)

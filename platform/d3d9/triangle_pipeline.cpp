@@ -292,45 +292,26 @@ void TrianglePipeline::shadePixel(const Quad& quad, int pixel, const Colour texe
     writePixel(quad, pixel, colour);
 }
 
-void TrianglePipeline::writeQuad(const Quad& quad, unsigned mask, QuadColours& colours) {
-    if (output_.fog) {
-        const float fogFactors[4] = {quad.attr[0][kFogAttribute], quad.attr[1][kFogAttribute],
-                                     quad.attr[2][kFogAttribute], quad.attr[3][kFogAttribute]};
-        applyFog(output_, colours, fogFactors);
-    }
-    // The packed colours serve plain writes, and their alpha bytes the alpha test.
-    std::uint32_t packed[4];
-    packArgb(colours, packed);
-    const std::uint32_t opaqueAlpha = targetOpaque_ ? 0xFF000000u : 0u;
-    for (int p = 0; p < 4; ++p) {
-        if (!(mask & (1u << p))) continue;
-        if (output_.alphaTest && !compareValues(output_.alphaFunction, packed[p] >> 24, output_.alphaReference))
-            continue;
-        const std::size_t x = static_cast<std::size_t>(quad.x + (p & 1));
-        const std::size_t y = static_cast<std::size_t>(quad.y + (p >> 1));
-        if (output_.depthTest) {
-            std::uint32_t& stored = targets_.depth->texels()[y * targets_.depth->width() + x];
-            const std::uint32_t depth = quantiseDepth(quad.z[p], depthBits_);
-            if (!compareValues(output_.depthFunction, depth, stored)) continue;
-            if (output_.depthWrite) stored = depth;
-        }
-        std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
-        if (output_.plainWrite) {
-            target = packed[p] | opaqueAlpha;
-        } else {
-            const Colour colour{colours.c[0][p], colours.c[1][p], colours.c[2][p], colours.c[3][p]};
-            target = blendAndMask(output_, colour, target, targetOpaque_);
-        }
-    }
-}
-
 void TrianglePipeline::writePixel(const Quad& quad, int pixel, Colour colour) {
-    QuadColours colours{};
-    colours.c[0][pixel] = colour.r;
-    colours.c[1][pixel] = colour.g;
-    colours.c[2][pixel] = colour.b;
-    colours.c[3][pixel] = colour.a;
-    writeQuad(quad, 1u << pixel, colours);
+    const float* attr = quad.attr[pixel];
+    if (output_.fog) colour = applyFog(output_, colour, attr[kFogAttribute]);
+
+    if (output_.alphaTest && !compareValues(output_.alphaFunction, colourByte(colour.a), output_.alphaReference))
+        return;
+
+    const std::size_t x = static_cast<std::size_t>(quad.x + (pixel & 1));
+    const std::size_t y = static_cast<std::size_t>(quad.y + (pixel >> 1));
+    if (output_.depthTest) {
+        std::uint32_t& stored = targets_.depth->texels()[y * targets_.depth->width() + x];
+        const std::uint32_t depth = quantiseDepth(quad.z[pixel], depthBits_);
+        if (!compareValues(output_.depthFunction, depth, stored)) return;
+        if (output_.depthWrite) stored = depth;
+    }
+    std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
+    if (output_.plainWrite)
+        target = packArgb(colour) | (targetOpaque_ ? 0xFF000000u : 0u);
+    else
+        target = blendAndMask(output_, colour, target, targetOpaque_);
 }
 
 namespace {

@@ -70,9 +70,6 @@ private:
     void shadePixel(const Quad& quad, int pixel, const Colour texels[kStageCount]);
     // Fog, alpha test, depth test and write, blending of one pixel's colour.
     void writePixel(const Quad& quad, int pixel, Colour colour);
-    // The same for the pixels of `mask` (bits as in Quad::mask), colours given channel by
-    // channel; fog is applied in place.
-    void writeQuad(const Quad& quad, unsigned mask, QuadColours& colours);
     // Queues a triangle for rasterisation; the copy and add shortcuts first try to pair it
     // with the one before into a mapped rectangle.
     void queueTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
