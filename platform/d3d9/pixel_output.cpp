@@ -13,7 +13,7 @@ __m128i colourBytes(__m128 channels) {
 }
 
 // std::clamp(v, 0, 1) lane by lane, NaN passing through as it does there.
-__m128 clampUnit(__m128 v) {
+__m128 clampKeepingNaN(__m128 v) {
     const __m128 one = _mm_set1_ps(1.0f);
     const __m128 above = _mm_cmplt_ps(one, v);
     const __m128 below = _mm_cmplt_ps(v, _mm_setzero_ps());
@@ -104,7 +104,7 @@ std::uint32_t blendAndMask(const OutputState& state, const Colour& source, std::
                                                  static_cast<int>(destination & 0xFF), static_cast<int>(destination >> 24));
         __m128 d = _mm_mul_ps(_mm_cvtepi32_ps(destBytes), _mm_set1_ps(1.0f / 255.0f));
         if (destinationOpaque) d = withAlpha(d, _mm_set1_ps(1.0f));
-        const __m128 s = clampUnit(result);
+        const __m128 s = clampKeepingNaN(result);
         const __m128 sa = _mm_shuffle_ps(s, s, _MM_SHUFFLE(3, 3, 3, 3));
         const __m128 da = _mm_shuffle_ps(d, d, _MM_SHUFFLE(3, 3, 3, 3));
         result = blendChannels(state.blendOp, state.srcBlend, state.destBlend, s, sa, d, da);

@@ -4,6 +4,8 @@
 // bytes by rounding to nearest after clamping to [0, 1]; blending computes in float on the
 // byte values / 255 and rounds the same way, the four channels side by side in SSE2 lanes with
 // the same operations each would have alone.
+#include <emmintrin.h>
+
 #include <cstdint>
 
 #include "platform/d3d9/sampler.h"
@@ -11,10 +13,15 @@
 
 namespace platform::d3d9 {
 
+// `value` clamped to [0, 1], NaN as 0, without branches: maxss and minss return their
+// second operand when the first is NaN.
+inline float clampUnit(float value) {
+    return _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(value), _mm_setzero_ps()), _mm_set_ss(1.0f)));
+}
+
 // NaN gives 0. Clamped values are never negative, so truncation rounds as floor would.
 inline std::uint8_t colourByte(float value) {
-    const float clamped = value > 0.0f ? (value < 1.0f ? value : 1.0f) : 0.0f;
-    return static_cast<std::uint8_t>(static_cast<int>(clamped * 255.0f + 0.5f));
+    return static_cast<std::uint8_t>(_mm_cvtt_ss2si(_mm_set_ss(clampUnit(value) * 255.0f + 0.5f)));
 }
 
 // colourByte of each channel, packed as ARGB.
@@ -71,7 +78,7 @@ HRESULT validateOutputStates(const StateStore& states);
 
 // Mixes the fog colour in by 1 - fogFactor (clamped to [0, 1], NaN as 0); alpha is kept.
 inline Colour applyFog(const OutputState& state, const Colour& c, float fogFactor) {
-    const float f = fogFactor > 0.0f ? (fogFactor < 1.0f ? fogFactor : 1.0f) : 0.0f;
+    const float f = clampUnit(fogFactor);
     const Colour& fc = state.fogColour;
     return {c.r * f + fc.r * (1.0f - f), c.g * f + fc.g * (1.0f - f), c.b * f + fc.b * (1.0f - f), c.a};
 }
