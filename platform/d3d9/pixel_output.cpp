@@ -99,9 +99,8 @@ std::uint32_t blendAndMask(const OutputState& state, const Colour& source, std::
                            bool destinationOpaque) {
     __m128 result = _mm_setr_ps(source.r, source.g, source.b, source.a);
     if (state.blend) {
-        const __m128i destBytes = _mm_setr_epi32(static_cast<int>((destination >> 16) & 0xFF),
-                                                 static_cast<int>((destination >> 8) & 0xFF),
-                                                 static_cast<int>(destination & 0xFF), static_cast<int>(destination >> 24));
+        const auto byte = [destination](int shift) { return static_cast<int>((destination >> shift) & 0xFF); };
+        const __m128i destBytes = _mm_setr_epi32(byte(16), byte(8), byte(0), byte(24));
         __m128 d = _mm_mul_ps(_mm_cvtepi32_ps(destBytes), _mm_set1_ps(1.0f / 255.0f));
         if (destinationOpaque) d = withAlpha(d, _mm_set1_ps(1.0f));
         const __m128 s = clampKeepingNaN(result);

@@ -66,10 +66,12 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
     left &= ~std::int64_t{1};
     top &= ~std::int64_t{1};
 
-    // Attributes pre-multiplied by rhw interpolate linearly on screen.
-    float weighted[3][kMaxAttributes];
+    // Attributes pre-multiplied by rhw interpolate linearly on screen; each is held in all
+    // four lanes, one per pixel of a quad.
+    __m128 weighted[3][kMaxAttributes];
     for (int i = 0; i < 3; ++i)
-        for (int k = firstAttribute; k < attributeCount; ++k) weighted[i][k] = v[i]->attr[k] * v[i]->rhw;
+        for (int k = firstAttribute; k < attributeCount; ++k)
+            weighted[i][k] = _mm_set1_ps(v[i]->attr[k] * v[i]->rhw);
     const __m128d inverseArea = _mm_set1_pd(1.0 / static_cast<double>(area));
     const __m128 z[3] = {_mm_set1_ps(v[0]->z), _mm_set1_ps(v[1]->z), _mm_set1_ps(v[2]->z)};
     const __m128 rhw[3] = {_mm_set1_ps(v[0]->rhw), _mm_set1_ps(v[1]->rhw), _mm_set1_ps(v[2]->rhw)};
@@ -159,9 +161,9 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
                 _mm_and_ps(_mm_div_ps(_mm_set1_ps(1.0f), pixelRhw), _mm_cmpneq_ps(pixelRhw, _mm_setzero_ps()));
             // Attribute k of the four pixels: (w0 * a0 + w1 * a1 + w2 * a2) * correction.
             const auto attribute = [&](int k) {
-                const __m128 sum = _mm_add_ps(_mm_add_ps(_mm_mul_ps(w[0], _mm_set1_ps(weighted[0][k])),
-                                                         _mm_mul_ps(w[1], _mm_set1_ps(weighted[1][k]))),
-                                              _mm_mul_ps(w[2], _mm_set1_ps(weighted[2][k])));
+                const __m128 sum = _mm_add_ps(
+                    _mm_add_ps(_mm_mul_ps(w[0], weighted[0][k]), _mm_mul_ps(w[1], weighted[1][k])),
+                    _mm_mul_ps(w[2], weighted[2][k]));
                 return _mm_mul_ps(sum, perspective);
             };
             int k = firstAttribute;

@@ -102,10 +102,11 @@ TEST_F(PixelOutput, BlendFactorsAndOperationsOnShaderColours) {
     for (DWORD src = D3DBLEND_ZERO; src <= D3DBLEND_INVDESTCOLOR; ++src)
         for (DWORD dest = D3DBLEND_ZERO; dest <= D3DBLEND_INVDESTCOLOR; ++dest)
             colourBlends.push_back({D3DBLENDOP_ADD, src, dest});
+    const Blend pairs[] = {{0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                           {0, D3DBLEND_ONE, D3DBLEND_ONE},
+                           {0, D3DBLEND_DESTCOLOR, D3DBLEND_SRCCOLOR}};
     for (DWORD op : {D3DBLENDOP_SUBTRACT, D3DBLENDOP_REVSUBTRACT, D3DBLENDOP_MIN, D3DBLENDOP_MAX})
-        for (const Blend& pair : {Blend{0, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}, Blend{0, D3DBLEND_ONE, D3DBLEND_ONE},
-                                  Blend{0, D3DBLEND_DESTCOLOR, D3DBLEND_SRCCOLOR}})
-            colourBlends.push_back({op, pair.src, pair.dest});
+        for (const Blend& pair : pairs) colourBlends.push_back({op, pair.src, pair.dest});
     // Separate alpha blends, paired with the first colour blend.
     const Blend alphaBlends[] = {{D3DBLENDOP_REVSUBTRACT, D3DBLEND_ONE, D3DBLEND_ONE},
                                  {D3DBLENDOP_MAX, D3DBLEND_DESTALPHA, D3DBLEND_ZERO},
@@ -137,11 +138,12 @@ TEST_F(PixelOutput, BlendFactorsAndOperationsOnShaderColours) {
                 device_->Clear(0, nullptr, D3DCLEAR_TARGET, destination, 1.0f, 0);
                 drawRect(-0.5f, -0.5f, 0.5f, 0.5f, 0xFFFFFFFF);
                 const Blend& a = separate ? alpha : colour;
+                const auto channel = [&](float sc, float dc) {
+                    return std::uint32_t{toByte(blendChannel(colour, sc, s[3], dc, d.a))};
+                };
                 const std::uint32_t alphaByte = opaqueTarget ? 0xFF : toByte(blendChannel(a, s[3], s[3], d.a, d.a));
-                const std::uint32_t expected = (alphaByte << 24) |
-                                               (std::uint32_t{toByte(blendChannel(colour, s[0], s[3], d.r, d.a))} << 16) |
-                                               (std::uint32_t{toByte(blendChannel(colour, s[1], s[3], d.g, d.a))} << 8) |
-                                               toByte(blendChannel(colour, s[2], s[3], d.b, d.a));
+                const std::uint32_t expected =
+                    (alphaByte << 24) | (channel(s[0], d.r) << 16) | (channel(s[1], d.g) << 8) | channel(s[2], d.b);
                 EXPECT_EQ(readTarget(target)[0], expected)
                     << "op " << colour.op << " " << colour.src << "/" << colour.dest << " alpha " << a.op << " "
                     << a.src << "/" << a.dest << " source " << source[0] << " opaque " << opaqueTarget;
