@@ -92,11 +92,15 @@ TexelLevel texelLevel(const IDirect3DTexture9& texture, const std::array<DWORD, 
 bool mapRectangle(const std::array<RasterVertex, 3>& first, const std::array<RasterVertex, 3>& second, int uAttribute,
                   D3DCULL cull, const PixelRect& clip, const TexelAxis& u, const TexelAxis& v, TexelMapping& mapping) {
     const RasterVertex* corners[6] = {&first[0], &first[1], &first[2], &second[0], &second[1], &second[2]};
+    // One rhw, so that the perspective division gives back the coordinates; within this range
+    // the coordinates times rhw neither overflow nor lose precision beyond the margin.
+    const float rhw = corners[0]->rhw;
+    if (!(rhw >= 0x1p-60f && rhw <= 0x1p60f)) return false;
     SubpixelPoint points[6];
     for (int i = 0; i < 6; ++i) {
         const RasterVertex& c = *corners[i];
         if (!rasterizable(c) || !std::isfinite(c.attr[uAttribute]) || !std::isfinite(c.attr[uAttribute + 1]) ||
-            c.rhw != corners[0]->rhw)
+            c.rhw != rhw)
             return false;
         points[i] = snapToSubpixels(c);
     }

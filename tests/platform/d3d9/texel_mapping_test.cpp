@@ -132,6 +132,12 @@ TEST(TexelMapping, RefusesWhatIsNoTexelAlignedRectangle) {
     }
     {
         Pair p = aligned;
+        for (auto* t : {&p.first, &p.second})
+            for (RasterVertex& v : *t) v.rhw = 1e-30f;  // coordinates times rhw would lose their precision
+        cases.push_back({"tiny rhw", p});
+    }
+    {
+        Pair p = aligned;
         std::swap(p.second[1], p.second[2]);  // the second triangle wound the other way
         cases.push_back({"mixed winding", p});
     }
