@@ -1,8 +1,8 @@
 #include "platform/d3d9/device.h"
 
-#include <chrono>
-
 #include "platform/d3d9/format_info.h"
+#include "platform/os/clock.h"
+#include "platform/window/vertical_blank.h"
 
 namespace platform::d3d9 {
 namespace {
@@ -172,16 +172,22 @@ HRESULT IDirect3DDevice9::GetRasterStatus(UINT swapChain, D3DRASTER_STATUS* stat
     recorder_.record("GetRasterStatus", swapChain, status);
     if (!status || swapChain != 0) return D3DERR_INVALIDCALL;
     // Without D3DCAPS_READ_SCANLINE there is no raster position to report. With it, the
-    // raster follows a virtual 60 Hz display whose frame has 5% more lines than the back
-    // buffer, the extra ones being the vertical blank.
+    // raster follows the virtual 60 Hz display that presentation waits for: each frame starts
+    // at a virtual blank with the vertical blank, 5% of the back buffer's lines plus one, then
+    // scans the back buffer's lines until the next blank.
     if (!(profile_.caps.Caps & D3DCAPS_READ_SCANLINE)) return D3DERR_INVALIDCALL;
-    using namespace std::chrono;
-    constexpr std::int64_t kFrameNanoseconds = 1'000'000'000 / 60;
-    const std::int64_t now = duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
-    const std::int64_t visible = backBuffer_->height();
-    const std::int64_t lines = visible + visible / 20 + 1;
-    const std::int64_t line = (now % kFrameNanoseconds) * lines / kFrameNanoseconds;
-    *status = {line >= visible ? TRUE : FALSE, static_cast<UINT>(line >= visible ? 0 : line)};
+    platform::os::Clock& clock = platform::os::clock();
+    const std::uint64_t frequency = clock.counterFrequency();
+    const std::uint64_t now = clock.counter();
+    const std::uint64_t next = platform::window::nextVerticalBlank(now);
+    // Blank n falls at n * frequency / 60 ticks, rounded down; find the last one not after now.
+    std::uint64_t blank = now * platform::window::kVirtualRefreshHz / frequency;
+    if ((blank + 1) * frequency / platform::window::kVirtualRefreshHz <= now) ++blank;
+    const std::uint64_t frameStart = blank * frequency / platform::window::kVirtualRefreshHz;
+    const std::uint64_t visible = backBuffer_->height();
+    const std::uint64_t blankLines = visible / 20 + 1;
+    const std::uint64_t line = (now - frameStart) * (visible + blankLines) / (next - frameStart);
+    *status = {line < blankLines ? TRUE : FALSE, static_cast<UINT>(line < blankLines ? 0 : line - blankLines)};
     return D3D_OK;
 }
 

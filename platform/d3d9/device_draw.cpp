@@ -87,6 +87,7 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
     TrianglePipeline pipeline(states_, {renderTarget_, depthStencil_, viewport_}, textures,
                               layout.pretransformed && !vertexShader_,
                               pixelShader_ ? &pixelShader_->decoded() : nullptr, pixelConstants_);
+    pipeline.reserve(primitiveCount);
     std::optional<ShaderVertexProcessor> shaderVertices;
     if (vertexShader_) shaderVertices.emplace(vertexShader_->decoded(), vertexConstants_, layout);
 

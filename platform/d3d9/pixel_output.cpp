@@ -1,66 +1,63 @@
 #include "platform/d3d9/pixel_output.h"
 
-#include <algorithm>
-#include <cmath>
+#include <emmintrin.h>
 
 namespace platform::d3d9 {
 namespace {
 
-float blendFactor(DWORD factor, float sourceChannel, float sourceAlpha, float destChannel, float destAlpha) {
+// Colour channels as bytes, lane by lane, as colourByte makes them: max and min return their
+// second operand for NaN, which makes NaN 0.
+__m128i colourBytes(__m128 channels) {
+    const __m128 clamped = _mm_min_ps(_mm_max_ps(channels, _mm_setzero_ps()), _mm_set1_ps(1.0f));
+    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+}
+
+// std::clamp(v, 0, 1) lane by lane, NaN passing through as it does there.
+__m128 clampKeepingNaN(__m128 v) {
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128 above = _mm_cmplt_ps(one, v);
+    const __m128 below = _mm_cmplt_ps(v, _mm_setzero_ps());
+    return _mm_andnot_ps(below, _mm_or_ps(_mm_and_ps(above, one), _mm_andnot_ps(above, v)));
+}
+
+// Lanes r, g, b of `colour` and lane a of `alpha`.
+__m128 withAlpha(__m128 colour, __m128 alpha) {
+    const __m128 alphaLane = _mm_castsi128_ps(_mm_setr_epi32(0, 0, 0, -1));
+    return _mm_or_ps(_mm_and_ps(alphaLane, alpha), _mm_andnot_ps(alphaLane, colour));
+}
+
+// Lanes r, g, b, a: `s` and `d` the channels, `sa` and `da` the alphas in every lane.
+__m128 blendFactor(DWORD factor, __m128 s, __m128 sa, __m128 d, __m128 da) {
+    const __m128 one = _mm_set1_ps(1.0f);
     switch (factor) {
-    case D3DBLEND_ZERO: return 0.0f;
-    case D3DBLEND_ONE: return 1.0f;
-    case D3DBLEND_SRCCOLOR: return sourceChannel;
-    case D3DBLEND_INVSRCCOLOR: return 1.0f - sourceChannel;
-    case D3DBLEND_SRCALPHA: return sourceAlpha;
-    case D3DBLEND_INVSRCALPHA: return 1.0f - sourceAlpha;
-    case D3DBLEND_DESTALPHA: return destAlpha;
-    case D3DBLEND_INVDESTALPHA: return 1.0f - destAlpha;
-    case D3DBLEND_DESTCOLOR: return destChannel;
-    default: return 1.0f - destChannel;  // INVDESTCOLOR
+    case D3DBLEND_ZERO: return _mm_setzero_ps();
+    case D3DBLEND_ONE: return one;
+    case D3DBLEND_SRCCOLOR: return s;
+    case D3DBLEND_INVSRCCOLOR: return _mm_sub_ps(one, s);
+    case D3DBLEND_SRCALPHA: return sa;
+    case D3DBLEND_INVSRCALPHA: return _mm_sub_ps(one, sa);
+    case D3DBLEND_DESTALPHA: return da;
+    case D3DBLEND_INVDESTALPHA: return _mm_sub_ps(one, da);
+    case D3DBLEND_DESTCOLOR: return d;
+    default: return _mm_sub_ps(one, d);  // INVDESTCOLOR
     }
 }
 
-float blendChannel(DWORD op, DWORD srcFactor, DWORD destFactor, float s, float sa, float d, float da) {
-    const float fs = blendFactor(srcFactor, s, sa, d, da);
-    const float fd = blendFactor(destFactor, s, sa, d, da);
+__m128 blendChannels(DWORD op, DWORD srcFactor, DWORD destFactor, __m128 s, __m128 sa, __m128 d, __m128 da) {
+    const __m128 source = _mm_mul_ps(s, blendFactor(srcFactor, s, sa, d, da));
+    const __m128 dest = _mm_mul_ps(d, blendFactor(destFactor, s, sa, d, da));
     switch (op) {
-    case D3DBLENDOP_SUBTRACT: return s * fs - d * fd;
-    case D3DBLENDOP_REVSUBTRACT: return d * fd - s * fs;
-    case D3DBLENDOP_MIN: return std::min(s, d);
-    case D3DBLENDOP_MAX: return std::max(s, d);
-    default: return s * fs + d * fd;
+    case D3DBLENDOP_SUBTRACT: return _mm_sub_ps(source, dest);
+    case D3DBLENDOP_REVSUBTRACT: return _mm_sub_ps(dest, source);
+    case D3DBLENDOP_MIN: return _mm_min_ps(d, s);  // the smaller, s when they compare equal or unordered
+    case D3DBLENDOP_MAX: return _mm_max_ps(d, s);  // the larger, likewise
+    default: return _mm_add_ps(source, dest);
     }
 }
 
 bool inRange(DWORD value, DWORD first, DWORD last) { return value >= first && value <= last; }
 
 }  // namespace
-
-std::uint8_t colourByte(float value) {
-    if (!(value > 0.0f)) return 0;
-    if (value >= 1.0f) return 255;
-    return static_cast<std::uint8_t>(std::floor(value * 255.0f + 0.5f));
-}
-
-bool compareValues(DWORD function, std::uint32_t value, std::uint32_t reference) {
-    switch (function) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return value < reference;
-    case D3DCMP_EQUAL: return value == reference;
-    case D3DCMP_LESSEQUAL: return value <= reference;
-    case D3DCMP_GREATER: return value > reference;
-    case D3DCMP_NOTEQUAL: return value != reference;
-    case D3DCMP_GREATEREQUAL: return value >= reference;
-    default: return true;
-    }
-}
-
-std::uint32_t quantiseDepth(float z, UINT bits) {
-    const double clamped = std::isnan(z) ? 0.0 : std::clamp(static_cast<double>(z), 0.0, 1.0);
-    const double scale = bits >= 32 ? 4294967295.0 : static_cast<double>((std::uint64_t{1} << bits) - 1);
-    return static_cast<std::uint32_t>(std::nearbyint(clamped * scale));
-}
 
 OutputState::OutputState(const StateStore& s)
     : fog(s.render[D3DRS_FOGENABLE] != FALSE),
@@ -80,6 +77,7 @@ OutputState::OutputState(const StateStore& s)
     srcBlendAlpha = separate ? s.render[D3DRS_SRCBLENDALPHA] : srcBlend;
     destBlendAlpha = separate ? s.render[D3DRS_DESTBLENDALPHA] : destBlend;
     blendOpAlpha = separate ? s.render[D3DRS_BLENDOPALPHA] : blendOp;
+    plainWrite = !blend && writeMask == 0xF;
 }
 
 HRESULT validateOutputStates(const StateStore& states) {
@@ -97,38 +95,33 @@ HRESULT validateOutputStates(const StateStore& states) {
     return D3D_OK;
 }
 
-Colour applyFog(const OutputState& state, const Colour& c, float fogFactor) {
-    if (!state.fog) return c;
-    const float f = std::isnan(fogFactor) ? 0.0f : std::clamp(fogFactor, 0.0f, 1.0f);
-    const Colour& fc = state.fogColour;
-    return {c.r * f + fc.r * (1.0f - f), c.g * f + fc.g * (1.0f - f), c.b * f + fc.b * (1.0f - f), c.a};
-}
-
 std::uint32_t blendAndMask(const OutputState& state, const Colour& source, std::uint32_t destination,
                            bool destinationOpaque) {
-    std::uint8_t out[4];  // r, g, b, a
+    __m128 result = _mm_setr_ps(source.r, source.g, source.b, source.a);
     if (state.blend) {
-        Colour d = colourFromArgb(destination);
-        if (destinationOpaque) d.a = 1.0f;
-        const float sa = std::clamp(source.a, 0.0f, 1.0f);
-        const float s[4] = {std::clamp(source.r, 0.0f, 1.0f), std::clamp(source.g, 0.0f, 1.0f),
-                            std::clamp(source.b, 0.0f, 1.0f), sa};
-        const float dc[4] = {d.r, d.g, d.b, d.a};
-        for (int i = 0; i < 3; ++i)
-            out[i] = colourByte(blendChannel(state.blendOp, state.srcBlend, state.destBlend, s[i], sa, dc[i], d.a));
-        out[3] = colourByte(blendChannel(state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha, sa, sa, d.a, d.a));
-    } else {
-        out[0] = colourByte(source.r);
-        out[1] = colourByte(source.g);
-        out[2] = colourByte(source.b);
-        out[3] = colourByte(source.a);
+        const auto byte = [destination](int shift) { return static_cast<int>((destination >> shift) & 0xFF); };
+        const __m128i destBytes = _mm_setr_epi32(byte(16), byte(8), byte(0), byte(24));
+        __m128 d = _mm_mul_ps(_mm_cvtepi32_ps(destBytes), _mm_set1_ps(1.0f / 255.0f));
+        if (destinationOpaque) d = withAlpha(d, _mm_set1_ps(1.0f));
+        const __m128 s = clampKeepingNaN(result);
+        const __m128 sa = _mm_shuffle_ps(s, s, _MM_SHUFFLE(3, 3, 3, 3));
+        const __m128 da = _mm_shuffle_ps(d, d, _MM_SHUFFLE(3, 3, 3, 3));
+        result = blendChannels(state.blendOp, state.srcBlend, state.destBlend, s, sa, d, da);
+        if (state.blendOpAlpha != state.blendOp || state.srcBlendAlpha != state.srcBlend ||
+            state.destBlendAlpha != state.destBlend) {
+            result = withAlpha(
+                result, blendChannels(state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha, s, sa, d, da));
+        }
     }
-    const std::uint8_t old[4] = {static_cast<std::uint8_t>(destination >> 16), static_cast<std::uint8_t>(destination >> 8),
-                                 static_cast<std::uint8_t>(destination), static_cast<std::uint8_t>(destination >> 24)};
-    for (int i = 0; i < 4; ++i)
-        if (!(state.writeMask & (1u << i))) out[i] = old[i];
-    if (destinationOpaque) out[3] = 0xFF;
-    return (std::uint32_t{out[3]} << 24) | (std::uint32_t{out[0]} << 16) | (std::uint32_t{out[1]} << 8) | out[2];
+    alignas(16) std::int32_t bytes[4];  // r, g, b, a
+    _mm_store_si128(reinterpret_cast<__m128i*>(bytes), colourBytes(result));
+    const std::uint32_t argb = (static_cast<std::uint32_t>(bytes[3]) << 24) |
+                               (static_cast<std::uint32_t>(bytes[0]) << 16) |
+                               (static_cast<std::uint32_t>(bytes[1]) << 8) | static_cast<std::uint32_t>(bytes[2]);
+    const std::uint32_t written = (state.writeMask & 1 ? 0x00FF0000u : 0u) | (state.writeMask & 2 ? 0x0000FF00u : 0u) |
+                                  (state.writeMask & 4 ? 0x000000FFu : 0u) | (state.writeMask & 8 ? 0xFF000000u : 0u);
+    const std::uint32_t out = (argb & written) | (destination & ~written);
+    return destinationOpaque ? out | 0xFF000000u : out;
 }
 
 }  // namespace platform::d3d9

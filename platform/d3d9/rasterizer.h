@@ -3,6 +3,7 @@
 // the top-left fill rule, positions snapped to 1/256 pixel, attributes interpolated with
 // perspective correction (linear in rhw), z linear in screen space. Pixels are produced in 2x2
 // quads so that texture level selection can look at neighbouring pixels.
+#include <cstdint>
 #include <functional>
 
 #include "platform/d3d9/d3d9_enums.h"
@@ -17,6 +18,17 @@ struct RasterVertex {
     float x, y, z, rhw;
     float attr[kMaxAttributes];
 };
+
+// Positions snap to 1/kSubpixel pixel.
+constexpr std::int64_t kSubpixel = 256;
+
+struct SubpixelPoint {
+    std::int64_t x, y;
+};
+
+// A vertex the rasteriser draws: finite, in range, with a positive rhw.
+bool rasterizable(const RasterVertex& v);
+SubpixelPoint snapToSubpixels(const RasterVertex& v);
 
 // Pixels [left, right) x [top, bottom).
 struct PixelRect {
@@ -44,8 +56,7 @@ public:
 // Rasterises one triangle inside `clip`. D3DCULL_CW drops triangles whose vertices run
 // clockwise on screen, D3DCULL_CCW counter-clockwise ones. Degenerate triangles and vertices
 // with non-finite or out-of-range positions or a non-positive rhw draw nothing. Only the
-// attributes [firstAttribute, attributeCount) of each quad are interpolated; the others are
-// left as they were.
+// attributes [firstAttribute, attributeCount) of each quad are interpolated; the others read 0.
 void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c, int firstAttribute,
                        int attributeCount, D3DCULL cull, const PixelRect& clip, QuadSink& sink);
 

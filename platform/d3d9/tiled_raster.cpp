@@ -8,9 +8,34 @@
 namespace platform::d3d9 {
 namespace {
 
-int floorTile(int pixel) { return pixel >= 0 ? pixel / kTileSize : -((-pixel + kTileSize - 1) / kTileSize); }
+int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 }  // namespace
+
+TiledRaster::TiledRaster(int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip,
+                         TileShape shape)
+    : firstAttribute_(firstAttribute),
+      attributeCount_(attributeCount),
+      cull_(cull),
+      clip_(clip),
+      tileWidth_(shape == TileShape::band ? std::max(1, clip.right - clip.left) : kTileSize),
+      tileLeft_(shape == TileShape::band ? clip.left : 0) {}
+
+void TiledRaster::reserve(std::size_t triangles) {
+    items_.reserve(triangles);
+    triangles_.reserve(triangles);
+}
+
+PixelRect TiledRaster::tilesOf(const PixelRect& pixels) const {
+    return {floorDiv(pixels.left - tileLeft_, tileWidth_), floorDiv(pixels.top, kTileSize),
+            floorDiv(pixels.right - 1 - tileLeft_, tileWidth_) + 1, floorDiv(pixels.bottom - 1, kTileSize) + 1};
+}
+
+PixelRect TiledRaster::tileClip(int column, int row) const {
+    const int left = tileLeft_ + column * tileWidth_;
+    return {std::max(clip_.left, left), std::max(clip_.top, row * kTileSize), std::min(clip_.right, left + tileWidth_),
+            std::min(clip_.bottom, (row + 1) * kTileSize)};
+}
 
 void TiledRaster::add(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
     float minX = a.x, maxX = a.x, minY = a.y, maxY = a.y;
@@ -25,29 +50,35 @@ void TiledRaster::add(const RasterVertex& a, const RasterVertex& b, const Raster
           maxY <= kMaxScreenCoordinate))
         return;
     // One pixel of margin covers the snapping of positions to the sub-pixel grid.
-    const int left = std::max(clip_.left, static_cast<int>(std::floor(minX)) - 1);
-    const int top = std::max(clip_.top, static_cast<int>(std::floor(minY)) - 1);
-    const int right = std::min(clip_.right, static_cast<int>(std::ceil(maxX)) + 2);
-    const int bottom = std::min(clip_.bottom, static_cast<int>(std::ceil(maxY)) + 2);
-    if (left >= right || top >= bottom) return;
-    triangles_.push_back({{a, b, c}, {floorTile(left), floorTile(top), floorTile(right - 1) + 1,
-                                      floorTile(bottom - 1) + 1}});
+    const PixelRect bounds{std::max(clip_.left, static_cast<int>(std::floor(minX)) - 1),
+                           std::max(clip_.top, static_cast<int>(std::floor(minY)) - 1),
+                           std::min(clip_.right, static_cast<int>(std::ceil(maxX)) + 2),
+                           std::min(clip_.bottom, static_cast<int>(std::ceil(maxY)) + 2)};
+    if (bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
+    items_.push_back({tilesOf(bounds), static_cast<std::uint32_t>(triangles_.size()), false});
+    triangles_.push_back({{a, b, c}});
 }
 
-void TiledRaster::draw(QuadSink& sink, TileWorkers& workers) {
-    if (triangles_.empty()) return;
-    PixelRect span = triangles_.front().tiles;
-    for (const Triangle& t : triangles_) {
-        span.left = std::min(span.left, t.tiles.left);
-        span.top = std::min(span.top, t.tiles.top);
-        span.right = std::max(span.right, t.tiles.right);
-        span.bottom = std::max(span.bottom, t.tiles.bottom);
+void TiledRaster::addRectangle(const PixelRect& pixels, std::uint32_t tag) {
+    if (pixels.left >= pixels.right || pixels.top >= pixels.bottom) return;
+    items_.push_back({tilesOf(pixels), static_cast<std::uint32_t>(rectangles_.size()), true});
+    rectangles_.push_back({pixels, tag});
+}
+
+void TiledRaster::draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& workers) {
+    if (items_.empty()) return;
+    PixelRect span = items_.front().tiles;
+    for (const Item& item : items_) {
+        span.left = std::min(span.left, item.tiles.left);
+        span.top = std::min(span.top, item.tiles.top);
+        span.right = std::max(span.right, item.tiles.right);
+        span.bottom = std::max(span.bottom, item.tiles.bottom);
     }
     const int columns = span.right - span.left;
     const int rows = span.bottom - span.top;
     std::vector<std::vector<std::uint32_t>> bins(static_cast<std::size_t>(columns) * rows);
-    for (std::size_t i = 0; i < triangles_.size(); ++i) {
-        const PixelRect& t = triangles_[i].tiles;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const PixelRect& t = items_[i].tiles;
         for (int row = t.top; row < t.bottom; ++row)
             for (int column = t.left; column < t.right; ++column)
                 bins[static_cast<std::size_t>(row - span.top) * columns + (column - span.left)].push_back(
@@ -55,19 +86,26 @@ void TiledRaster::draw(QuadSink& sink, TileWorkers& workers) {
     }
 
     workers.run(static_cast<unsigned>(bins.size()), [&](unsigned tile) {
-        const int column = span.left + static_cast<int>(tile % columns);
-        const int row = span.top + static_cast<int>(tile / columns);
-        const PixelRect clip{std::max(clip_.left, column * kTileSize), std::max(clip_.top, row * kTileSize),
-                             std::min(clip_.right, (column + 1) * kTileSize),
-                             std::min(clip_.bottom, (row + 1) * kTileSize)};
-        sink.drawTile([&](QuadSink& tileSink) {
+        const PixelRect clip =
+            tileClip(span.left + static_cast<int>(tile % columns), span.top + static_cast<int>(tile / columns));
+        quads.drawTile([&](QuadSink& tileSink) {
             for (const std::uint32_t i : bins[tile]) {
-                const RasterVertex* v = triangles_[i].vertex;
-                rasterizeTriangle(v[0], v[1], v[2], firstAttribute_, attributeCount_, cull_, clip, tileSink);
+                const Item& item = items_[i];
+                if (item.rectangle) {
+                    const Rectangle& r = rectangles_[item.index];
+                    const PixelRect part{std::max(clip.left, r.pixels.left), std::max(clip.top, r.pixels.top),
+                                         std::min(clip.right, r.pixels.right), std::min(clip.bottom, r.pixels.bottom)};
+                    rectangles.shadeRectangle(r.tag, part);
+                } else {
+                    const RasterVertex* v = triangles_[item.index].vertex;
+                    rasterizeTriangle(v[0], v[1], v[2], firstAttribute_, attributeCount_, cull_, clip, tileSink);
+                }
             }
         });
     });
+    items_.clear();
     triangles_.clear();
+    rectangles_.clear();
 }
 
 }  // namespace platform::d3d9

@@ -1,9 +1,9 @@
 #pragma once
-// Tile-parallel rasterisation. The triangles of a draw are queued, sorted into square tiles
-// of the target (a triangle goes to every tile its bounds touch) and the tiles are drawn on
-// the tile workers. Each tile draws its triangles in submission order and tiles never share
-// a pixel or a 2x2 quad, so every pixel sees the same operations in the same order whatever
-// the number of threads: frames are bit-identical with any thread count.
+// Tile-parallel rasterisation. The triangles and rectangles of a draw are queued, sorted into
+// tiles of the target (an item goes to every tile its bounds touch) and the tiles are drawn
+// on the tile workers. Each tile draws its items in submission order and tiles never share a
+// pixel or a 2x2 quad, so every pixel sees the same operations in the same order whatever the
+// number of threads: frames are bit-identical with any thread count.
 #include <cstdint>
 #include <vector>
 
@@ -13,30 +13,65 @@ namespace platform::d3d9 {
 
 class TileWorkers;
 
-// Tiles are kTileSize pixels square, aligned to multiples of kTileSize.
+// Shades the rectangles queued with TiledRaster::addRectangle.
+class RectangleSink {
+public:
+    virtual ~RectangleSink() = default;
+    // Shades `pixels`, the part inside one tile of the rectangle queued with `tag`; called on
+    // the tile's thread.
+    virtual void shadeRectangle(std::uint32_t tag, const PixelRect& pixels) = 0;
+};
+
+// Tiles are kTileSize pixels high, aligned to multiples of kTileSize.
 constexpr int kTileSize = 64;
+
+enum class TileShape {
+    square,  // kTileSize wide, aligned to multiples of kTileSize
+    band,    // the clip's full width: each thread streams whole rows of the target
+};
 
 class TiledRaster {
 public:
     // Quads carry the attributes [firstAttribute, attributeCount).
-    TiledRaster(int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip)
-        : firstAttribute_(firstAttribute), attributeCount_(attributeCount), cull_(cull), clip_(clip) {}
+    TiledRaster(int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip, TileShape shape);
 
+    void reserve(std::size_t triangles);
     void add(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
-    // Rasterises and shades every queued triangle, then empties the queue.
-    void draw(QuadSink& sink, TileWorkers& workers);
+    // Queues `pixels` (inside the clip), which draw() hands to its rectangle sink tile by
+    // tile, in order with the triangles.
+    void addRectangle(const PixelRect& pixels, std::uint32_t tag);
+    // Rasterises every queued triangle into `quads` and hands every rectangle to
+    // `rectangles`, then empties the queue.
+    void draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& workers);
 
 private:
     struct Triangle {
         RasterVertex vertex[3];
-        PixelRect tiles;  // the tile columns and rows touched, [left, right) x [top, bottom)
     };
+    struct Rectangle {
+        PixelRect pixels;
+        std::uint32_t tag;
+    };
+    struct Item {
+        PixelRect tiles;     // the tile columns and rows touched, [left, right) x [top, bottom)
+        std::uint32_t index;  // into triangles_ or rectangles_
+        bool rectangle;
+    };
+
+    // The tiles a rectangle of pixels (inside the clip, not empty) touches.
+    PixelRect tilesOf(const PixelRect& pixels) const;
+    // The pixels of tile (column, row) inside the clip.
+    PixelRect tileClip(int column, int row) const;
 
     int firstAttribute_;
     int attributeCount_;
     D3DCULL cull_;
     PixelRect clip_;
+    int tileWidth_;
+    int tileLeft_;  // the left edge of tile column 0
+    std::vector<Item> items_;
     std::vector<Triangle> triangles_;
+    std::vector<Rectangle> rectangles_;
 };
 
 }  // namespace platform::d3d9

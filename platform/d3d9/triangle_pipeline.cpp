@@ -4,6 +4,7 @@
 
 #include "platform/d3d9/clipper.h"
 #include "platform/d3d9/format_info.h"
+#include "platform/d3d9/texel_rows.h"
 #include "platform/d3d9/texture.h"
 #include "platform/d3d9/texture_stages.h"
 
@@ -97,10 +98,21 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
         fastPath_ = chooseFastPath(states);
     }
     attributeCount_ = attributeCount(texSets);
-    // The copy and add shortcuts read nothing but stage 0's (u, v).
+    // The copy and add shortcuts read nothing but stage 0's (u, v), and draw the rectangles
+    // they can as rows of texels, in bands of whole rows. A pixel shader reads only the
+    // inputs it declares, and the colours come first.
     const bool copies = fastPath_ == FastPath::copy || fastPath_ == FastPath::add;
-    const int firstAttribute = copies ? kTexAttribute + 4 * texCoordSet_[0] : 0;
-    raster_.emplace(firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_, clip_);
+    const auto isColour = [](const shader::InputDeclaration& input) {
+        return input.type == shader::RegisterType::Input;
+    };
+    int firstAttribute = 0;
+    if (copies)
+        firstAttribute = kTexAttribute + 4 * texCoordSet_[0];
+    else if (pixelShader && std::none_of(pixelShader->inputs.begin(), pixelShader->inputs.end(), isColour))
+        firstAttribute = output_.fog ? kFogAttribute : kTexAttribute;
+    if (copies) copyLevel_.emplace(texelLevel(*textures[0], states.sampler[0]));
+    raster_.emplace(firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_, clip_,
+                    copies ? TileShape::band : TileShape::square);
 }
 
 TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& states) const {
@@ -110,8 +122,10 @@ TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& st
     const bool select = stage[D3DTSS_COLOROP] == D3DTOP_SELECTARG1 && stage[D3DTSS_ALPHAOP] == D3DTOP_SELECTARG1 &&
                         stage[D3DTSS_COLORARG1] == D3DTA_TEXTURE && stage[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE;
     if (modulate) {
-        const auto pairs = [](DWORD a, DWORD b) {
-            return (a == D3DTA_TEXTURE && b == D3DTA_DIFFUSE) || (a == D3DTA_DIFFUSE && b == D3DTA_TEXTURE);
+        // At stage 0 the current colour is the diffuse one.
+        const auto diffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
+        const auto pairs = [&diffuse](DWORD a, DWORD b) {
+            return (a == D3DTA_TEXTURE && diffuse(b)) || (diffuse(a) && b == D3DTA_TEXTURE);
         };
         const bool sprite = pairs(stage[D3DTSS_COLORARG1], stage[D3DTSS_COLORARG2]) &&
                             pairs(stage[D3DTSS_ALPHAARG1], stage[D3DTSS_ALPHAARG2]);
@@ -151,9 +165,33 @@ RasterVertex TrianglePipeline::toRaster(const ShadedVertex& v, bool project) con
     return r;
 }
 
+void TrianglePipeline::queueTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
+    if (!copyLevel_) {
+        raster_->add(a, b, c);
+        return;
+    }
+    const std::array<RasterVertex, 3> triangle{a, b, c};
+    if (pendingTriangle_) {
+        TexelMapping mapping;
+        if (mapRectangle(*pendingTriangle_, triangle, kTexAttribute + 4 * texCoordSet_[0], cull_, clip_, copyLevel_->u,
+                         copyLevel_->v, mapping)) {
+            pendingTriangle_.reset();
+            if (mapping.columns.empty()) return;
+            raster_->addRectangle(mapping.pixels, static_cast<std::uint32_t>(rectangles_.size()));
+            rectangles_.push_back(std::move(mapping));
+            return;
+        }
+        const std::array<RasterVertex, 3>& pending = *pendingTriangle_;
+        raster_->add(pending[0], pending[1], pending[2]);
+    }
+    pendingTriangle_ = triangle;
+}
+
+void TrianglePipeline::reserve(std::size_t triangles) { raster_->reserve(triangles); }
+
 void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c) {
     if (pretransformed_) {
-        raster_->add(toRaster(a, false), toRaster(b, false), toRaster(c, false));
+        queueTriangle(toRaster(a, false), toRaster(b, false), toRaster(c, false));
         return;
     }
     ShadedVertex polygon[kMaxClippedVertices];
@@ -162,10 +200,33 @@ void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b
     RasterVertex projected[kMaxClippedVertices];
     for (int i = 0; i < count; ++i) projected[i] = toRaster(polygon[i], true);
     for (int i = 1; i + 1 < count; ++i)
-        raster_->add(projected[0], projected[i], projected[i + 1]);
+        queueTriangle(projected[0], projected[i], projected[i + 1]);
 }
 
-void TrianglePipeline::draw(TileWorkers& workers) { raster_->draw(*this, workers); }
+void TrianglePipeline::draw(TileWorkers& workers) {
+    if (pendingTriangle_) {
+        const std::array<RasterVertex, 3>& pending = *pendingTriangle_;
+        raster_->add(pending[0], pending[1], pending[2]);
+        pendingTriangle_.reset();
+    }
+    raster_->draw(*this, *this, workers);
+}
+
+void TrianglePipeline::shadeRectangle(std::uint32_t tag, const PixelRect& pixels) {
+    const TexelMapping& mapping = rectangles_[tag];
+    const TexelLevel& level = *copyLevel_;
+    const TexelWrite write = fastPath_ == FastPath::add ? TexelWrite::add : TexelWrite::copy;
+    const std::uint32_t targetAlpha = targetOpaque_ ? 0xFF000000u : 0u;
+    const std::size_t width = targets_.colour->width();
+    std::uint32_t* target = targets_.colour->texels();
+    for (int y = pixels.top; y < pixels.bottom; ++y) {
+        const int row = mapping.rows[static_cast<std::size_t>(y - mapping.pixels.top)];
+        const std::uint32_t* texelRow =
+            row < 0 ? nullptr : level.texels + static_cast<std::size_t>(row) * static_cast<std::size_t>(level.u.size);
+        writeTexelRow(target + static_cast<std::size_t>(y) * width, texelRow, mapping, pixels.left, pixels.right, level,
+                      write, targetAlpha);
+    }
+}
 
 void TrianglePipeline::copyQuad(const Quad& quad, bool add) {
     const int base = kTexAttribute + 4 * texCoordSet_[0];
@@ -213,7 +274,10 @@ void TrianglePipeline::writePixel(const Quad& quad, int pixel, Colour colour) {
         if (output_.depthWrite) stored = depth;
     }
     std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
-    target = blendAndMask(output_, colour, target, targetOpaque_);
+    if (output_.plainWrite)
+        target = packArgb(colour) | (targetOpaque_ ? 0xFF000000u : 0u);
+    else
+        target = blendAndMask(output_, colour, target, targetOpaque_);
 }
 
 }  // namespace platform::d3d9

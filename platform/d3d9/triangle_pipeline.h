@@ -7,13 +7,16 @@
 #include "platform/d3d9/rasterizer.h"
 #include "platform/d3d9/sampler.h"
 #include "platform/d3d9/shaded_vertex.h"
+#include "platform/d3d9/texel_mapping.h"
 #include "platform/d3d9/texture_stages.h"
 #include "platform/d3d9/tiled_raster.h"
 #include "platform/d3d9/shader/pixel_shader_interpreter.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace platform::d3d9 {
 
@@ -30,7 +33,7 @@ struct DrawTargets {
 // samplers it declares); D3D_OK or the code a draw fails with.
 HRESULT validatePipelineStates(const StateStore& states, const shader::DecodedShader* pixelShader);
 
-class TrianglePipeline final : public QuadSink {
+class TrianglePipeline final : public QuadSink, public RectangleSink {
 public:
     // `textures[i]` is the texture bound to stage i or null.
     // With `pixelShader` (which must outlive the pipeline) pixels are coloured by it instead
@@ -42,9 +45,13 @@ public:
     // Queues a triangle; draw() rasterises and shades the queue on the tile workers.
     void drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c);
     void draw(TileWorkers& workers);
+    // Room for this many queued triangles.
+    void reserve(std::size_t triangles);
     // Called from several threads at once, for quads of different tiles: reads the pipeline's
     // state and writes only the quad's pixels.
     void shadeQuad(const Quad& quad) override;
+    // The copy and add shortcuts draw the rectangles they map as rows of texels.
+    void shadeRectangle(std::uint32_t tag, const PixelRect& pixels) override;
     void drawTile(const std::function<void(QuadSink&)>& rasterize) override;
     // Runs the pixel shader over up to four quads of one triangle, whose inputs
     // loadShaderInputs put in `lanes` (lanes past the quads may hold anything finite), and
@@ -59,7 +66,7 @@ private:
     // Shortcuts for the most frequent draws, each giving exactly what the general path gives:
     // a single-texel texture copy (stage 0 selects the texture, no blending, tests or fog), the
     // same added onto the target (blending ONE + ONE), and a sprite (stage 0 modulates texture
-    // and diffuse; any output states).
+    // and diffuse, or current, which is diffuse there; any output states).
     enum class FastPath { none, copy, add, modulate };
     FastPath chooseFastPath(const StateStore& states) const;
     void copyQuad(const Quad& quad, bool add);
@@ -67,6 +74,9 @@ private:
     RasterVertex toRaster(const ShadedVertex& v, bool project) const;
     // Fog, alpha test, depth test and write, blending of one pixel's colour.
     void writePixel(const Quad& quad, int pixel, Colour colour);
+    // Queues a triangle for rasterisation; the copy and add shortcuts first try to pair it
+    // with the one before into a mapped rectangle.
+    void queueTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
 
     DrawTargets targets_;
     TextureStages stages_;
@@ -84,6 +94,9 @@ private:
     std::uint32_t shaderColourInputs_ = 0;    // bit i: the pixel shader declares v_i
     std::uint32_t shaderTexcoordInputs_ = 0;  // bit i: the pixel shader declares t_i
     std::optional<TiledRaster> raster_;
+    std::optional<TexelLevel> copyLevel_;  // what the copy and add shortcuts read
+    std::optional<std::array<RasterVertex, 3>> pendingTriangle_;
+    std::vector<TexelMapping> rectangles_;  // indexed by rectangle tag
 };
 
 }  // namespace platform::d3d9

@@ -1,5 +1,6 @@
-// Fill rate of the software device: full-screen sprite quads at 1280x960, the way the
-// sprite layer and the post-effect passes cover the screen.
+// Fill rate of the software device at 1280x960 with 1 and 2 tile threads: full-screen
+// sprite quads, the way the sprite layer and the post-effect passes cover the screen, and
+// batches of many small sprites drawn from an atlas, the way the sprite layer draws a scene.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -12,35 +13,78 @@ using namespace platform::d3d9;
 
 namespace {
 
+constexpr UINT kWidth = 1280, kHeight = 960;
+
 struct SpriteVertex {
     float x, y, z, rhw;
     D3DCOLOR colour;
     float u0, v0, u1, v1;
 };
 
+// A device with a 1280x960 back buffer and a 256x256 texture on stage 0.
+class FillDevice {
+public:
+    explicit FillDevice(unsigned threads) {
+        Direct3DConfig config;
+        config.adapters.push_back(softwareAdapterProfile());
+        config.rasterThreads = threads;
+        d3d_ = new IDirect3D9(std::move(config));
+        D3DPRESENT_PARAMETERS pp{};
+        pp.BackBufferWidth = kWidth;
+        pp.BackBufferHeight = kHeight;
+        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        pp.Windowed = TRUE;
+        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_);
+        if (!device_) return;
+        device_->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture_, nullptr);
+        device_->SetTexture(0, texture_);
+        device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2);
+        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    }
+    ~FillDevice() {
+        if (device_) {
+            device_->SetTexture(0, nullptr);
+            if (texture_) texture_->Release();
+            device_->Release();
+        }
+        d3d_->Release();
+    }
+    IDirect3DDevice9* device() const { return texture_ ? device_ : nullptr; }
+
+private:
+    IDirect3D9* d3d_ = nullptr;
+    IDirect3DDevice9* device_ = nullptr;
+    IDirect3DTexture9* texture_ = nullptr;
+};
+
+// Appends the sprite [x, x + w) x [y, y + h) showing atlas texels from (u, v) one to one.
+void addSprite(std::vector<SpriteVertex>& vertices, std::vector<std::uint16_t>& indices, float x, float y, float w,
+               float h, float u, float v) {
+    const auto first = static_cast<std::uint16_t>(vertices.size());
+    const float u1 = u + w / 256.0f, v1 = v + h / 256.0f;
+    vertices.insert(vertices.end(), {{x - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFF, u, v, u, v},
+                                     {x + w - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFF, u1, v, u1, v},
+                                     {x - 0.5f, y + h - 0.5f, 0, 1, 0xFFFFFFFF, u, v1, u, v1},
+                                     {x + w - 0.5f, y + h - 0.5f, 0, 1, 0xFFFFFFFF, u1, v1, u1, v1}});
+    indices.insert(indices.end(), {first, static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 2),
+                                   static_cast<std::uint16_t>(first + 2), static_cast<std::uint16_t>(first + 1),
+                                   static_cast<std::uint16_t>(first + 3)});
+}
+
+// Linear-filtered sprites modulated by the diffuse colour, blended or not.
 void fullScreenQuads(benchmark::State& state) {
-    const bool blended = state.range(0) != 0;
-    Direct3DConfig config;
-    config.adapters.push_back(softwareAdapterProfile());
-    IDirect3D9* d3d = new IDirect3D9(std::move(config));
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = 1280;
-    pp.BackBufferHeight = 960;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    IDirect3DDevice9* device = nullptr;
-    d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
-    IDirect3DTexture9* texture = nullptr;
-    device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
-    device->SetTexture(0, texture);
-    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2);
-    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    FillDevice fill(static_cast<unsigned>(state.range(1)));
+    IDirect3DDevice9* device = fill.device();
+    if (!device) {
+        state.SkipWithError("no device");
+        return;
+    }
     device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
     device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, blended);
-    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, state.range(0) != 0);
     const SpriteVertex v[4] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0, 0, 0},
                                {1279.5f, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0, 1, 0},
                                {-0.5f, 959.5f, 0, 1, 0xFFFFFFFF, 0, 1, 0, 1},
@@ -50,13 +94,51 @@ void fullScreenQuads(benchmark::State& state) {
     for (auto _ : state)
         device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, v, sizeof(SpriteVertex));
     device->EndScene();
-    state.SetItemsProcessed(state.iterations() * 1280 * 960);
-    device->SetTexture(0, nullptr);
-    texture->Release();
-    device->Release();
-    d3d->Release();
+    state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+}
+
+// 4,800 sprites of 16x16 texels in one draw, covering the screen once: point-sampled copies
+// (stage 0 selects the texture) or alpha-blended sprites that modulate texture and diffuse.
+void smallSprites(benchmark::State& state) {
+    FillDevice fill(static_cast<unsigned>(state.range(1)));
+    IDirect3DDevice9* device = fill.device();
+    if (!device) {
+        state.SkipWithError("no device");
+        return;
+    }
+    const bool copies = state.range(0) == 0;
+    const DWORD op = copies ? D3DTOP_SELECTARG1 : D3DTOP_MODULATE;
+    device->SetTextureStageState(0, D3DTSS_COLOROP, op);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, op);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, !copies);
+    std::vector<SpriteVertex> vertices;
+    std::vector<std::uint16_t> indices;
+    constexpr int kSprite = 16;
+    int sprites = 0;
+    for (UINT y = 0; y < kHeight; y += kSprite) {
+        for (UINT x = 0; x < kWidth; x += kSprite, ++sprites) {
+            const float u = static_cast<float>(sprites % 16) / 16.0f, v = static_cast<float>(sprites / 16 % 16) / 16.0f;
+            addSprite(vertices, indices, static_cast<float>(x), static_cast<float>(y), kSprite, kSprite, u, v);
+        }
+    }
+    device->BeginScene();
+    for (auto _ : state)
+        device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(vertices.size()),
+                                       static_cast<UINT>(indices.size() / 3), indices.data(), D3DFMT_INDEX16,
+                                       vertices.data(), sizeof(SpriteVertex));
+    device->EndScene();
+    state.SetItemsProcessed(state.iterations() * sprites);
 }
 
 }  // namespace
 
-BENCHMARK(fullScreenQuads)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(fullScreenQuads)
+    ->ArgNames({"blended", "threads"})
+    ->ArgsProduct({{0, 1}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(smallSprites)
+    ->ArgNames({"blended", "threads"})
+    ->ArgsProduct({{0, 1}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

@@ -2,6 +2,7 @@
 // bound resources, draws that leave no stream behind, and the call recorder.
 #include <gtest/gtest.h>
 
+#include "platform/os/clock.h"
 #include "tests/platform/d3d9/device_fixture.h"
 
 namespace tessera::test {
@@ -308,6 +309,36 @@ TEST_F(ScanLineDevice, RasterStatusFollowsAVirtual60HzDisplay) {
     }
     EXPECT_TRUE(sawBlank);
     EXPECT_TRUE(sawScan);
+}
+
+TEST_F(ScanLineDevice, RasterStatusFollowsThePresentersVirtualBlanks) {
+    // Blanks fall at n * 10^7 / 60 counter ticks, rounded down. The 40-line back buffer's frame
+    // has 3 blank lines, then 40 scanned ones: 43 lines over a blank's 166,666 or 166,667 ticks.
+    struct Case {
+        std::uint64_t counter;
+        BOOL inBlank;
+        UINT scanLine;
+    };
+    const Case cases[] = {
+        {166665, FALSE, 39},             // the last line before blank 1
+        {166666, TRUE, 0},               // blank 1, not a whole number of ticks from 0
+        {166666666, TRUE, 0},            // blank 1000
+        {166666666 + 11627, TRUE, 0},    // line 2, the last blank one
+        {166666666 + 11628, FALSE, 0},   // line 3, the first scanned
+        {166666666 + 83333, FALSE, 18},  // half way
+        {166833332, FALSE, 39},          // the tick before blank 1001
+        {166833333, TRUE, 0},
+    };
+    platform::os::ManualClock clock;
+    platform::os::setClock(&clock);
+    for (const Case& c : cases) {
+        clock.advanceTicks(c.counter - clock.counter());
+        D3DRASTER_STATUS status;
+        ASSERT_EQ(device_->GetRasterStatus(0, &status), D3D_OK);
+        EXPECT_EQ(status.InVBlank, c.inBlank) << c.counter;
+        EXPECT_EQ(status.ScanLine, c.scanLine) << c.counter;
+    }
+    platform::os::setClock(nullptr);
 }
 
 TEST_F(DeviceLifecycle, StatesAreStoredAndUnknownOnesRefused) {

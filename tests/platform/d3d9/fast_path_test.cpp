@@ -1,6 +1,8 @@
 // The fast paths for copies, additive copies and sprites against the general pipeline. A
 // second stage that selects the current colour changes no pixel but keeps a draw off the fast
-// paths, so each case is drawn both ways and the frames must match bit for bit.
+// paths, so each case is drawn both ways and the frames must match bit for bit. Copies and
+// adds of rectangles whose texels line up with rows and columns go as row spans: their cases
+// cover offsets, sizes, stepping, clipping, addressing, formats and the split into triangles.
 #include <gtest/gtest.h>
 
 #include "tests/platform/d3d9/device_fixture.h"
@@ -16,6 +18,9 @@ std::vector<std::uint32_t> randomTexels(std::size_t count, std::uint32_t seed) {
 
 enum class Pass { copy, add, modulate };
 
+// Which diagonal the quad's two triangles share.
+enum class Diagonal { rising, falling };
+
 struct Case {
     const char* name;
     Pass pass;
@@ -25,6 +30,8 @@ struct Case {
     DWORD filter;
     float x0, y0, x1, y1;  // the quad on screen
     float u0, v0, u1, v1;
+    Diagonal diagonal = Diagonal::rising;
+    D3DVIEWPORT9 viewport = {0, 0, 80, 60, 0, 1};
 };
 
 class FastPaths : public DeviceTest, public ::testing::WithParamInterface<Case> {
@@ -69,7 +76,8 @@ protected:
             device_->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
             device_->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
         }
-        drawRect(c.x0, c.y0, c.x1, c.y1, 0xC080FF40, c.u0, c.v0, c.u1, c.v1);
+        device_->SetViewport(&c.viewport);
+        drawQuad(c);
         device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
         device_->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
         device_->EndScene();
@@ -86,6 +94,21 @@ protected:
 
     void TearDown() override {
         if (backBuffer_) backBuffer_->Release();
+    }
+
+    void drawQuad(const Case& c) {
+        if (c.diagonal == Diagonal::rising) {
+            drawRect(c.x0, c.y0, c.x1, c.y1, 0xC080FF40, c.u0, c.v0, c.u1, c.v1);
+            return;
+        }
+        const SpriteVertex v[4] = {{c.x0, c.y0, 0, 1, 0xC080FF40, c.u0, c.v0, c.u0, c.v0},
+                                   {c.x1, c.y0, 0, 1, 0xC080FF40, c.u1, c.v0, c.u1, c.v0},
+                                   {c.x0, c.y1, 0, 1, 0xC080FF40, c.u0, c.v1, c.u0, c.v1},
+                                   {c.x1, c.y1, 0, 1, 0xC080FF40, c.u1, c.v1, c.u1, c.v1}};
+        const std::uint16_t indices[6] = {0, 1, 3, 0, 3, 2};
+        EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, v,
+                                                  sizeof(SpriteVertex)),
+                  D3D_OK);
     }
 
     IDirect3DSurface9* backBuffer_ = nullptr;
@@ -121,6 +144,32 @@ INSTANTIATE_TEST_SUITE_P(
              79.5f, 59.5f, 0, 0, 6, 8},
         Case{"AddedCopyOntoAnOpaqueTarget", Pass::add, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DTADDRESS_BORDER,
              D3DTEXF_POINT, 2, 3, 77, 58, -0.3f, -0.3f, 1.3f, 1.3f},
+        // Row spans: 13 x 7 texels one to one, wherever the rectangle lands.
+        Case{"SpanAtAnIntegerOffset", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP, D3DTEXF_POINT,
+             20.5f, 9.5f, 33.5f, 16.5f, 0, 0, 1, 1},
+        Case{"SpanAtAFractionalOffset", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP,
+             D3DTEXF_POINT, 20.3f, 9.8f, 33.3f, 16.8f, 0, 0, 1, 1},
+        Case{"SpanOfOnePixel", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP, D3DTEXF_POINT, 4.5f,
+             4.5f, 5.5f, 5.5f, 3.0f / 13, 2.0f / 7, 4.0f / 13, 3.0f / 7},
+        Case{"SpanRepeatedAcrossTheTarget", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP,
+             D3DTEXF_POINT, -0.5f, -0.5f, 79.5f, 59.5f, -0.2f, 0.3f, 80.0f / 13 - 0.2f, 60.0f / 7 + 0.3f},
+        Case{"SpanHalvedAndDoubled", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP, D3DTEXF_POINT,
+             -0.5f, -0.5f, 51.5f, 27.5f, 0.01f, 0.01f, 2.01f, 0.51f},
+        Case{"SpanMirrored", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_CLAMP, D3DTEXF_POINT, 10.5f,
+             10.5f, 36.5f, 24.5f, 1, 1, -1, -1},
+        Case{"SpanPartlyOffTheTarget", Pass::copy, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_CLAMP,
+             D3DTEXF_POINT, -30.5f, 50.5f, 95.5f, 90.5f, 0, 0, 126.0f / 13, 40.0f / 7},
+        Case{"SpanClippedByTheViewport", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DTADDRESS_BORDER,
+             D3DTEXF_POINT, 2.5f, 3.5f, 72.5f, 55.5f, -0.25f, -0.25f, 1.25f, 1.25f, Diagonal::rising,
+             {7, 5, 41, 33, 0, 1}},
+        Case{"SpanOnTheOtherDiagonal", Pass::add, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP, D3DTEXF_POINT,
+             0.5f, 1.5f, 78.5f, 57.5f, 0.1f, 0.2f, 78.0f / 13 + 0.1f, 56.0f / 7 + 0.2f, Diagonal::falling},
+        Case{"SpanAddedOntoAnOpaqueTargetInAViewport", Pass::add, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8,
+             D3DTADDRESS_BORDER, D3DTEXF_POINT, -0.5f, -0.5f, 79.5f, 59.5f, -1, -1, 2, 2, Diagonal::falling,
+             {31, 0, 49, 60, 0, 1}},
+        // Texel edges on pixel centres: interpolation decides, and the spans must give way.
+        Case{"TexelEdgesOnPixelCentres", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP,
+             D3DTEXF_POINT, 0, 0, 26, 14, 0, 0, 1, 1},
         Case{"LinearSprite", Pass::modulate, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_CLAMP, D3DTEXF_LINEAR, 4.2f,
              3.9f, 66.6f, 51.3f, 0, 0, 1, 1},
         Case{"PointSpriteOnAnOpaqueTarget", Pass::modulate, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DTADDRESS_WRAP,
