@@ -152,6 +152,12 @@ bool SQVM::Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr& retval) {
 
 namespace {
 
+// Integer `+` and `-` wrap around, as ArithOp's unsigned arithmetic does.
+inline SQInteger WrapAddSub(SQInteger op, SQInteger a, SQInteger b) {
+  const uint32_t ua = static_cast<uint32_t>(a), ub = static_cast<uint32_t>(b);
+  return static_cast<SQInteger>(op == '+' ? ua + ub : ua - ub);
+}
+
 // The integer case of `CMP_OP`, kept here so the loop can take it without a call.
 inline bool CompareIntegers(SQInteger op, SQInteger i1, SQInteger i2, bool& r) {
   switch (op) {
@@ -394,10 +400,7 @@ reload:
     const SQObjectPtr& o1 = R(arg2);
     const SQObjectPtr& o2 = R(arg1);
     if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && (arg3 == '+' || arg3 == '-')) {
-      // Integer sums wrap around like the unsigned arithmetic ArithOp does.
-      const uint32_t a = static_cast<uint32_t>(_integer(o1));
-      const uint32_t b = static_cast<uint32_t>(_integer(o2));
-      R(arg0) = static_cast<SQInteger>(arg3 == '+' ? a + b : a - b);
+      R(arg0) = WrapAddSub(arg3, _integer(o1), _integer(o2));
       DISPATCH();
     }
     SAVE_IP();
@@ -501,8 +504,18 @@ reload:
     DISPATCH();
   }
   HANDLER(_OP_COMPARITH): {
-    SAVE_IP();
     const SQInteger selfidx = static_cast<SQInteger>((static_cast<uint32_t>(arg1) & 0xFFFF0000u) >> 16);
+    const SQObjectPtr& incr = R(arg1 & 0xFFFF);
+    if (sq_type(incr) == OT_INTEGER && (arg3 == '+' || arg3 == '-')) {
+      SQObjectPtr* slot = sq_directslot(R(selfidx), R(arg2));
+      if (slot && sq_type(*slot) == OT_INTEGER) {
+        const SQInteger result = WrapAddSub(arg3, _integer(*slot), _integer(incr));
+        *slot = result;
+        R(arg0) = result;
+        DISPATCH();
+      }
+    }
+    SAVE_IP();
     SQObjectPtr res;
     THROW_IF(!DerefInc(arg3, res, STK(selfidx), STK(arg2), STK(arg1 & 0xFFFF), false));
     STK(arg0) = std::move(res);
@@ -529,8 +542,7 @@ reload:
   HANDLER(_OP_PINCL): {
     if (sq_type(R(arg1)) == OT_INTEGER) {
       const SQInteger before = _integer(R(arg1));
-      const SQInteger after =
-          static_cast<SQInteger>(static_cast<uint32_t>(before) + static_cast<uint32_t>(static_cast<signed char>(arg3)));
+      const SQInteger after = WrapAddSub('+', before, static_cast<signed char>(arg3));
       R(arg1) = after;
       R(arg0) = inst.op == _OP_PINCL ? before : after;
       DISPATCH();
