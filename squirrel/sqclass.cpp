@@ -8,11 +8,9 @@
 
 namespace {
 
-// A member table entry: the index into the field or the method list, and which list.
+// Member table entries (see SQClass::FindMember).
 SQObjectPtr FieldIndex(size_t idx) { return SQObjectPtr(static_cast<SQInteger>(idx << 1 | 1)); }
 SQObjectPtr MethodIndex(size_t idx) { return SQObjectPtr(static_cast<SQInteger>(idx << 1)); }
-bool IsField(const SQObject& o) { return (_integer(o) & 1) != 0; }
-size_t MemberIndex(const SQObject& o) { return static_cast<size_t>(_integer(o) >> 1); }
 
 bool IsFunction(const SQObject& o) {
   return sq_type(o) == OT_CLOSURE || sq_type(o) == OT_NATIVECLOSURE;
@@ -128,13 +126,6 @@ bool SQClass::NewSlot(const SQObjectPtr& key, const SQObjectPtr& val, bool bstat
   return true;
 }
 
-bool SQClass::Get(const SQObjectPtr& key, SQObjectPtr& val) const {
-  SQObjectPtr idx;
-  if (sq_type(_members) != OT_TABLE || !_table(_members)->Get(key, idx)) return false;
-  val = IsField(idx) ? _defaultvalues[MemberIndex(idx)].val : _methods[MemberIndex(idx)].val;
-  return true;
-}
-
 bool SQClass::GetAttributes(const SQObjectPtr& key, SQObjectPtr& attrs) const {
   SQObjectPtr idx;
   if (sq_type(_members) != OT_TABLE || !_table(_members)->Get(key, idx)) return false;
@@ -206,28 +197,6 @@ void SQInstance::Finalize() {
 void SQInstance::EnumRefs(SQRefVisitor& v) {
   for (const SQObjectPtr& o : _values) v.Visit(o);
   v.Visit(_class);
-}
-
-bool SQInstance::Get(const SQObjectPtr& key, SQObjectPtr& val) const {
-  SQClass* c = cls();
-  SQObjectPtr idx;
-  if (!c || sq_type(c->_members) != OT_TABLE || !_table(c->_members)->Get(key, idx)) return false;
-  if (IsField(idx)) {
-    if (MemberIndex(idx) >= _values.size()) return false;
-    val = _values[MemberIndex(idx)];
-  } else {
-    val = c->_methods[MemberIndex(idx)].val;
-  }
-  return true;
-}
-
-bool SQInstance::Set(const SQObjectPtr& key, const SQObjectPtr& val) {
-  SQClass* c = cls();
-  SQObjectPtr idx;
-  if (!c || sq_type(c->_members) != OT_TABLE || !_table(c->_members)->Get(key, idx)) return false;
-  if (!IsField(idx) || MemberIndex(idx) >= _values.size()) return false;
-  _values[MemberIndex(idx)] = val;
-  return true;
 }
 
 SQInstance* SQInstance::Clone() {

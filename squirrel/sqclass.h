@@ -27,7 +27,22 @@ struct SQClass : SQCollectable {
   // metamethod become that metamethod; statics and functions are methods shared by every
   // instance; anything else is a field whose value each instance copies.
   bool NewSlot(const SQObjectPtr& key, const SQObjectPtr& val, bool bstatic);
-  bool Get(const SQObjectPtr& key, SQObjectPtr& val) const;
+  // The member table entry of a name, or null. An entry is an integer: the index into the
+  // field or the method list shifted left by one, with the low bit set for fields.
+  const SQObjectPtr* FindMember(const SQObject& key) const {
+    return sq_type(_members) == OT_TABLE ? _table(_members)->FindValue(key) : nullptr;
+  }
+  static bool IsField(const SQObject& entry) { return (_integer(entry) & 1) != 0; }
+  static size_t MemberIndex(const SQObject& entry) {
+    return static_cast<size_t>(_integer(entry) >> 1);
+  }
+  bool Get(const SQObjectPtr& key, SQObjectPtr& val) const {
+    const SQObjectPtr* entry = FindMember(key);
+    if (!entry) return false;
+    val = IsField(*entry) ? _defaultvalues[MemberIndex(*entry)].val
+                          : _methods[MemberIndex(*entry)].val;
+    return true;
+  }
   bool GetAttributes(const SQObjectPtr& key, SQObjectPtr& attrs) const;
   bool SetAttributes(const SQObjectPtr& key, const SQObjectPtr& attrs);
   // Iteration over the members: name and method or default value.
@@ -60,10 +75,36 @@ struct SQInstance : SQCollectable {
   void Finalize() override;
   void EnumRefs(SQRefVisitor& v) override;
 
-  // A field value or a method of the class.
-  bool Get(const SQObjectPtr& key, SQObjectPtr& val) const;
+  // The instance's own value slot of a field, or null for methods, statics and unknown names.
+  SQObjectPtr* FieldSlot(const SQObject& key) {
+    const SQClass* c = cls();
+    const SQObjectPtr* entry = c ? c->FindMember(key) : nullptr;
+    if (!entry || !SQClass::IsField(*entry)) return nullptr;
+    const size_t idx = SQClass::MemberIndex(*entry);
+    return idx < _values.size() ? &_values[idx] : nullptr;
+  }
+  // The instance's field value or the class's method of a name, or null.
+  const SQObjectPtr* FindValue(const SQObject& key) const {
+    const SQClass* c = cls();
+    const SQObjectPtr* entry = c ? c->FindMember(key) : nullptr;
+    if (!entry) return nullptr;
+    const size_t idx = SQClass::MemberIndex(*entry);
+    if (!SQClass::IsField(*entry)) return &c->_methods[idx].val;
+    return idx < _values.size() ? &_values[idx] : nullptr;
+  }
+  bool Get(const SQObjectPtr& key, SQObjectPtr& val) const {
+    const SQObjectPtr* v = FindValue(key);
+    if (!v) return false;
+    val = *v;
+    return true;
+  }
   // Replaces a field value; methods and statics cannot be set through an instance.
-  bool Set(const SQObjectPtr& key, const SQObjectPtr& val);
+  bool Set(const SQObjectPtr& key, const SQObjectPtr& val) {
+    SQObjectPtr* slot = FieldSlot(key);
+    if (!slot) return false;
+    *slot = val;
+    return true;
+  }
   // A new instance of the same class with the same field values.
   SQInstance* Clone();
   bool InstanceOf(const SQClass* c) const;

@@ -4,6 +4,7 @@
 
 #include "squirrel/squirrel.h"
 
+#include <bit>
 #include <string>
 
 struct SQSharedState;
@@ -87,9 +88,9 @@ struct SQObjectPtr : SQObject {
   SQObjectPtr(const SQObject& o) : SQObject(o) { __AddRef(*this); }
   // Moves take the reference over and leave null behind, touching no reference count.
   SQObjectPtr(SQObjectPtr&& o) noexcept : SQObject(o) { o.Clear(); }
-  SQObjectPtr(SQInteger n) { _type = OT_INTEGER; _unVal.raw = 0; _unVal.nInteger = n; }
-  SQObjectPtr(SQFloat f) { _type = OT_FLOAT; _unVal.raw = 0; _unVal.fFloat = f; }
-  SQObjectPtr(bool b) { _type = OT_BOOL; _unVal.raw = 0; _unVal.nInteger = b ? 1 : 0; }
+  SQObjectPtr(SQInteger n) { SetRaw(OT_INTEGER, RawOf(n)); }
+  SQObjectPtr(SQFloat f) { SetRaw(OT_FLOAT, RawOf(f)); }
+  SQObjectPtr(bool b) { SetRaw(OT_BOOL, b ? 1 : 0); }
   SQObjectPtr(SQUserPointer p) { _type = OT_USERPOINTER; _unVal.raw = 0; _unVal.pUserPointer = p; }
   SQObjectPtr(SQString* x) { Set(OT_STRING, reinterpret_cast<SQRefCounted*>(x)); }
   SQObjectPtr(SQTable* x) { Set(OT_TABLE, reinterpret_cast<SQRefCounted*>(x)); }
@@ -116,21 +117,29 @@ struct SQObjectPtr : SQObject {
     return *this;
   }
   // Plain values carry no reference: storing one only releases what was there.
-  SQObjectPtr& operator=(SQInteger n) { return *this = SQObjectPtr(n); }
-  SQObjectPtr& operator=(SQFloat f) { return *this = SQObjectPtr(f); }
-  SQObjectPtr& operator=(bool b) { return *this = SQObjectPtr(b); }
-  void Null() {
-    SQObject old = *this;
-    _type = OT_NULL;
-    _unVal.raw = 0;
-    __Release(old);
-  }
+  SQObjectPtr& operator=(SQInteger n) { return StorePlain(OT_INTEGER, RawOf(n)); }
+  SQObjectPtr& operator=(SQFloat f) { return StorePlain(OT_FLOAT, RawOf(f)); }
+  SQObjectPtr& operator=(bool b) { return StorePlain(OT_BOOL, b ? 1 : 0); }
+  void Null() { StorePlain(OT_NULL, 0); }
 
  private:
-  void Clear() {
-    _type = OT_NULL;
-    _unVal.raw = 0;
+  // A plain value's payload as the whole 64-bit word, so that it is written with one store
+  // (writing the 32-bit field over a zeroed word stalls the next 64-bit read of it).
+  static uint64_t RawOf(SQInteger n) { return static_cast<uint32_t>(n); }
+  static uint64_t RawOf(SQFloat f) { return std::bit_cast<uint32_t>(f); }
+  void SetRaw(SQObjectType t, uint64_t raw) {
+    _type = t;
+    _unVal.raw = raw;
   }
+  SQObjectPtr& StorePlain(SQObjectType t, uint64_t raw) {
+    const SQObject old = *this;
+    SetRaw(t, raw);
+    if (ISREFCOUNTED(old._type) && --old._unVal.pRefCounted->_uiRef == 0) {
+      old._unVal.pRefCounted->Release();
+    }
+    return *this;
+  }
+  void Clear() { SetRaw(OT_NULL, 0); }
   void Set(SQObjectType t, SQRefCounted* p) {
     _type = t;
     _unVal.raw = 0;

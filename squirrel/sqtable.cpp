@@ -1,7 +1,6 @@
 #include "squirrel/sqtable.h"
 
 #include "squirrel/sqstate.h"
-#include "squirrel/sqstring.h"
 
 namespace {
 constexpr SQInteger kMinNodes = 4;
@@ -45,17 +44,6 @@ SQDelegable::~SQDelegable() {
   SetDelegate(nullptr);
 }
 
-SQHash sq_hashkey(const SQObject& key) {
-  switch (sq_type(key)) {
-    case OT_STRING: return _string(key)->_hash;
-    case OT_FLOAT: return static_cast<SQHash>(sq_float_to_int(_float(key)));
-    case OT_BOOL:
-    case OT_INTEGER: return static_cast<SQHash>(_integer(key));
-    default:
-      return static_cast<SQHash>(reinterpret_cast<uintptr_t>(key._unVal.pRefCounted) >> 3);
-  }
-}
-
 SQTable* SQTable::Create(SQSharedState* ss, SQInteger nInitialSize) {
   SQTable* t = new SQTable();
   SQInteger size = kMinNodes;
@@ -87,29 +75,6 @@ void SQTable::AllocNodes(SQInteger nSize) {
   _nodes = new Node[nSize];
   _numofnodes = nSize;
   _firstfree = &_nodes[nSize - 1];
-}
-
-SQTable::Node* SQTable::FindNode(const SQObject& key, SQHash mainpos) const {
-  for (Node* n = &_nodes[mainpos]; n; n = n->next) {
-    if (sq_rawequal(n->key, key)) return n;
-  }
-  return nullptr;
-}
-
-bool SQTable::Get(const SQObject& key, SQObjectPtr& val) const {
-  if (sq_type(key) == OT_NULL) return false;
-  Node* n = FindNode(key, sq_hashkey(key) & (_numofnodes - 1));
-  if (!n) return false;
-  val = n->val;
-  return true;
-}
-
-bool SQTable::Set(const SQObject& key, const SQObject& val) {
-  if (sq_type(key) == OT_NULL) return false;
-  Node* n = FindNode(key, sq_hashkey(key) & (_numofnodes - 1));
-  if (!n) return false;
-  n->val = val;
-  return true;
 }
 
 bool SQTable::NewSlot(const SQObject& key, const SQObject& val) {

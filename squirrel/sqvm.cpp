@@ -3,6 +3,7 @@
 
 #include "squirrel/sqarray.h"
 #include "squirrel/sqclass.h"
+#include "squirrel/sqdirectaccess.h"
 #include "squirrel/sqgenerator.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
@@ -210,6 +211,18 @@ bool SQVM::NEG_OP(SQObjectPtr& trg, const SQObjectPtr& o) {
 
 bool SQVM::DerefInc(SQInteger op, SQObjectPtr& target, const SQObjectPtr& self,
                     const SQObjectPtr& key, const SQObjectPtr& incr, bool postfix) {
+  // A number held directly by the object: one look-up serves both the read and the store, and
+  // numeric arithmetic runs no script that could change the object in between.
+  if (SQObjectPtr* slot = sq_directslot(self, key)) {
+    if ((sq_type(*slot) & SQOBJECT_NUMERIC) && (sq_type(incr) & SQOBJECT_NUMERIC)) {
+      const SQObjectPtr before = *slot;
+      SQObjectPtr result;
+      if (!ArithOp(op, result, before, incr)) return false;
+      *slot = result;
+      target = postfix ? before : result;
+      return true;
+    }
+  }
   SQObjectPtr tmp, tself = self, tkey = key, tincr = incr, result;
   if (!Get(tself, tkey, tmp, false, true)) {
     Raise_IdxError(tkey);

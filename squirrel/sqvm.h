@@ -158,6 +158,8 @@ struct SQVM : SQCollectable {
   // Leaves the current script frame; true when it was the invocation's entry frame.
   inline bool Return(SQInteger _arg0, SQInteger _arg1, SQObjectPtr& retval);
   inline void LeaveFrame();
+  // Nulls the stack slots [from, to).
+  inline void NullSlots(SQInteger from, SQInteger to);
   bool CLOSURE_OP(SQObjectPtr& target, SQFunctionProto* func);
   bool BW_OP(SQUnsignedInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
              const SQObjectPtr& o2);
