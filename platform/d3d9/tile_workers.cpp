@@ -51,7 +51,13 @@ uint32_t TileWorkers::workerMain(void* argument) {
 
 void TileWorkers::runShare(unsigned index) {
     ranOn_[index] = index < tileCount_ ? platform::os::currentThreadId() : 0;
-    for (unsigned tile = index; tile < tileCount_; tile += threads()) (*work_)(tile);
+    if (index >= tileCount_) return;
+    (*work_)(index);
+    // Claiming needs no ordering beyond the counter's own: run() waits on the mutex for
+    // every thread, which publishes the pixels they drew.
+    for (unsigned tile = nextTile_.fetch_add(1, std::memory_order_relaxed); tile < tileCount_;
+         tile = nextTile_.fetch_add(1, std::memory_order_relaxed))
+        (*work_)(tile);
 }
 
 unsigned TileWorkers::threadsUsedLastRun() const {
@@ -75,6 +81,7 @@ void TileWorkers::run(unsigned tileCount, const std::function<void(unsigned tile
     {
         std::lock_guard<std::mutex> lock(mutex_);
         tileCount_ = tileCount;
+        nextTile_.store(threads(), std::memory_order_relaxed);
         work_ = &work;
         pending_ = static_cast<unsigned>(workers_.size());
         ++generation_;

@@ -1,7 +1,11 @@
 #pragma once
-// A fixed set of threads that share out the tiles of a draw. Tile i always goes to thread
-// i mod n (thread 0 is the caller), so the split never depends on timing; each thread runs
-// its tiles in increasing order. run() returns when every tile is done.
+// A fixed set of threads that share out the tiles of a draw. Thread i (thread 0 is the
+// caller) starts on tile i, so every thread takes part when there are enough tiles; after
+// that each thread claims the next unclaimed tile as it becomes free, so a thread held up by
+// heavy tiles leaves the rest to the others. Which thread draws a tile may change from run to
+// run; what a tile draws does not, since tiles share no pixels. run() returns when every tile
+// is done.
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -45,6 +49,7 @@ private:
     unsigned pending_ = 0;     // workers still busy with the current run
     bool stopping_ = false;
     unsigned tileCount_ = 0;
+    std::atomic<unsigned> nextTile_{0};  // the first tile no thread has claimed yet
     const std::function<void(unsigned)>* work_ = nullptr;
     std::vector<uint32_t> ranOn_;  // per share: the id of the thread that ran a tile of it, or 0
 };
