@@ -5,8 +5,9 @@
 namespace platform::d3d9 {
 namespace {
 
-// Colour channels as bytes, lane by lane, as colourByte makes them: max and min return their
-// second operand for NaN, which makes NaN 0.
+// Colours as bytes, lane by lane: clamped to [0, 1] and rounded to nearest. max and min return
+// their second operand for NaN, which makes NaN 0; clamped values are never negative, so
+// truncation rounds as floor would.
 __m128i colourBytes(__m128 channels) {
     const __m128 clamped = _mm_min_ps(_mm_max_ps(channels, _mm_setzero_ps()), _mm_set1_ps(1.0f));
     return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
@@ -20,13 +21,7 @@ __m128 clampKeepingNaN(__m128 v) {
     return _mm_andnot_ps(below, _mm_or_ps(_mm_and_ps(above, one), _mm_andnot_ps(above, v)));
 }
 
-// Lanes r, g, b of `colour` and lane a of `alpha`.
-__m128 withAlpha(__m128 colour, __m128 alpha) {
-    const __m128 alphaLane = _mm_castsi128_ps(_mm_setr_epi32(0, 0, 0, -1));
-    return _mm_or_ps(_mm_and_ps(alphaLane, alpha), _mm_andnot_ps(alphaLane, colour));
-}
-
-// Lanes r, g, b, a: `s` and `d` the channels, `sa` and `da` the alphas in every lane.
+// One channel of four pixels: `s` and `d` the channel, `sa` and `da` the pixels' alphas.
 __m128 blendFactor(DWORD factor, __m128 s, __m128 sa, __m128 d, __m128 da) {
     const __m128 one = _mm_set1_ps(1.0f);
     switch (factor) {
@@ -53,6 +48,20 @@ __m128 blendChannels(DWORD op, DWORD srcFactor, DWORD destFactor, __m128 s, __m1
     case D3DBLENDOP_MAX: return _mm_max_ps(d, s);  // the larger, likewise
     default: return _mm_add_ps(source, dest);
     }
+}
+
+// Byte `shift` / 8 of each lane as a float in [0, 1].
+__m128 channelOf(__m128i argb, int shift) {
+    const __m128i bytes = _mm_and_si128(_mm_srl_epi32(argb, _mm_cvtsi32_si128(shift)), _mm_set1_epi32(0xFF));
+    return _mm_mul_ps(_mm_cvtepi32_ps(bytes), _mm_set1_ps(1.0f / 255.0f));
+}
+
+// The covered pixels of the quad, each passing `test(pixel)`.
+template <typename Test>
+unsigned passing(unsigned mask, Test test) {
+    for (unsigned p = 0; p < 4; ++p)
+        if ((mask & (1u << p)) && !test(p)) mask &= ~(1u << p);
+    return mask;
 }
 
 bool inRange(DWORD value, DWORD first, DWORD last) { return value >= first && value <= last; }
@@ -95,33 +104,68 @@ HRESULT validateOutputStates(const StateStore& states) {
     return D3D_OK;
 }
 
-std::uint32_t blendAndMask(const OutputState& state, const Colour& source, std::uint32_t destination,
-                           bool destinationOpaque) {
-    __m128 result = _mm_setr_ps(source.r, source.g, source.b, source.a);
-    if (state.blend) {
-        const auto byte = [destination](int shift) { return static_cast<int>((destination >> shift) & 0xFF); };
-        const __m128i destBytes = _mm_setr_epi32(byte(16), byte(8), byte(0), byte(24));
-        __m128 d = _mm_mul_ps(_mm_cvtepi32_ps(destBytes), _mm_set1_ps(1.0f / 255.0f));
-        if (destinationOpaque) d = withAlpha(d, _mm_set1_ps(1.0f));
-        const __m128 s = clampKeepingNaN(result);
-        const __m128 sa = _mm_shuffle_ps(s, s, _MM_SHUFFLE(3, 3, 3, 3));
-        const __m128 da = _mm_shuffle_ps(d, d, _MM_SHUFFLE(3, 3, 3, 3));
-        result = blendChannels(state.blendOp, state.srcBlend, state.destBlend, s, sa, d, da);
-        if (state.blendOpAlpha != state.blendOp || state.srcBlendAlpha != state.srcBlend ||
-            state.destBlendAlpha != state.destBlend) {
-            result = withAlpha(
-                result, blendChannels(state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha, s, sa, d, da));
-        }
+void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFragment& fragment) {
+    __m128 channel[4];
+    for (int k = 0; k < 4; ++k) channel[k] = _mm_loadu_ps(fragment.colour[k]);
+    if (state.fog) {
+        const __m128 f = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(fragment.fog), _mm_setzero_ps()), _mm_set1_ps(1.0f));
+        const __m128 rest = _mm_sub_ps(_mm_set1_ps(1.0f), f);
+        const float fogColour[3] = {state.fogColour.r, state.fogColour.g, state.fogColour.b};
+        for (int k = 0; k < 3; ++k)
+            channel[k] = _mm_add_ps(_mm_mul_ps(channel[k], f), _mm_mul_ps(_mm_set1_ps(fogColour[k]), rest));
     }
-    alignas(16) std::int32_t bytes[4];  // r, g, b, a
-    _mm_store_si128(reinterpret_cast<__m128i*>(bytes), colourBytes(result));
-    const std::uint32_t argb = (static_cast<std::uint32_t>(bytes[3]) << 24) |
-                               (static_cast<std::uint32_t>(bytes[0]) << 16) |
-                               (static_cast<std::uint32_t>(bytes[1]) << 8) | static_cast<std::uint32_t>(bytes[2]);
+
+    unsigned mask = fragment.mask;
+    if (state.alphaTest) {
+        alignas(16) std::int32_t alpha[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(alpha), colourBytes(channel[3]));
+        mask = passing(mask, [&](unsigned p) {
+            return compareValues(state.alphaFunction, static_cast<std::uint32_t>(alpha[p]), state.alphaReference);
+        });
+    }
+    const auto texel = [](std::uint32_t* topLeft, std::size_t pitch, unsigned p) {
+        return topLeft + (p >> 1) * pitch + (p & 1);
+    };
+    if (state.depthTest) {
+        mask = passing(mask, [&](unsigned p) {
+            std::uint32_t& stored = *texel(target.depth, target.depthPitch, p);
+            const std::uint32_t depth = quantiseDepth(fragment.z[p], target.depthBits);
+            if (!compareValues(state.depthFunction, depth, stored)) return false;
+            if (state.depthWrite) stored = depth;
+            return true;
+        });
+    }
+    if (mask == 0) return;
+
+    // A plain write ignores the destination. Only covered pixels are read: the others may lie
+    // past the target's edge.
+    alignas(16) std::uint32_t destination[4] = {};
+    if (!state.plainWrite)
+        for (unsigned p = 0; p < 4; ++p)
+            if (mask & (1u << p)) destination[p] = *texel(target.colour, target.colourPitch, p);
+    const __m128i dest = _mm_load_si128(reinterpret_cast<const __m128i*>(destination));
+
+    if (state.blend) {
+        const __m128 d[4] = {channelOf(dest, 16), channelOf(dest, 8), channelOf(dest, 0),
+                             target.opaque ? _mm_set1_ps(1.0f) : channelOf(dest, 24)};
+        __m128 s[4];
+        for (int k = 0; k < 4; ++k) s[k] = clampKeepingNaN(channel[k]);
+        for (int k = 0; k < 3; ++k)
+            channel[k] = blendChannels(state.blendOp, state.srcBlend, state.destBlend, s[k], s[3], d[k], d[3]);
+        channel[3] = blendChannels(state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha, s[3], s[3], d[3], d[3]);
+    }
+    const __m128i argb = _mm_or_si128(
+        _mm_or_si128(_mm_slli_epi32(colourBytes(channel[3]), 24), _mm_slli_epi32(colourBytes(channel[0]), 16)),
+        _mm_or_si128(_mm_slli_epi32(colourBytes(channel[1]), 8), colourBytes(channel[2])));
     const std::uint32_t written = (state.writeMask & 1 ? 0x00FF0000u : 0u) | (state.writeMask & 2 ? 0x0000FF00u : 0u) |
                                   (state.writeMask & 4 ? 0x000000FFu : 0u) | (state.writeMask & 8 ? 0xFF000000u : 0u);
-    const std::uint32_t out = (argb & written) | (destination & ~written);
-    return destinationOpaque ? out | 0xFF000000u : out;
+    const __m128i keep = _mm_set1_epi32(static_cast<int>(~written));
+    __m128i out = _mm_or_si128(_mm_andnot_si128(keep, argb), _mm_and_si128(keep, dest));
+    if (target.opaque) out = _mm_or_si128(out, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+    alignas(16) std::uint32_t pixels[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(pixels), out);
+    for (unsigned p = 0; p < 4; ++p)
+        if (mask & (1u << p)) *texel(target.colour, target.colourPitch, p) = pixels[p];
 }
 
 }  // namespace platform::d3d9

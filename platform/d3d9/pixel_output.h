@@ -2,33 +2,14 @@
 // The per-pixel tail of the pipeline: fog, alpha test, depth test and write, blending
 // (separate alpha included) and colour-write masks, on 32-bit ARGB targets. Colours become
 // bytes by rounding to nearest after clamping to [0, 1]; blending computes in float on the
-// byte values / 255 and rounds the same way, the four channels side by side in SSE2 lanes with
-// the same operations each would have alone.
-#include <emmintrin.h>
-
+// byte values / 255 and rounds the same way.
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/d3d9/sampler.h"
 #include "platform/d3d9/state_store.h"
 
 namespace platform::d3d9 {
-
-// `value` clamped to [0, 1], NaN as 0, without branches: maxss and minss return their
-// second operand when the first is NaN.
-inline float clampUnit(float value) {
-    return _mm_cvtss_f32(_mm_min_ss(_mm_max_ss(_mm_set_ss(value), _mm_setzero_ps()), _mm_set_ss(1.0f)));
-}
-
-// NaN gives 0. Clamped values are never negative, so truncation rounds as floor would.
-inline std::uint8_t colourByte(float value) {
-    return static_cast<std::uint8_t>(_mm_cvtt_ss2si(_mm_set_ss(clampUnit(value) * 255.0f + 0.5f)));
-}
-
-// colourByte of each channel, packed as ARGB.
-inline std::uint32_t packArgb(const Colour& c) {
-    return (std::uint32_t{colourByte(c.a)} << 24) | (std::uint32_t{colourByte(c.r)} << 16) |
-           (std::uint32_t{colourByte(c.g)} << 8) | colourByte(c.b);
-}
 
 inline bool compareValues(DWORD function, std::uint32_t value, std::uint32_t reference) {
     switch (function) {
@@ -76,16 +57,29 @@ struct OutputState {
 // Checks the render states the pipeline interprets for values it implements.
 HRESULT validateOutputStates(const StateStore& states);
 
-// Mixes the fog colour in by 1 - fogFactor (clamped to [0, 1], NaN as 0); alpha is kept.
-inline Colour applyFog(const OutputState& state, const Colour& c, float fogFactor) {
-    const float f = clampUnit(fogFactor);
-    const Colour& fc = state.fogColour;
-    return {c.r * f + fc.r * (1.0f - f), c.g * f + fc.g * (1.0f - f), c.b * f + fc.b * (1.0f - f), c.a};
-}
+// The colours and per-pixel values of a 2x2 quad on their way out. Lane p is pixel p:
+// 0 (x, y), 1 (x+1, y), 2 (x, y+1), 3 (x+1, y+1).
+struct QuadFragment {
+    float colour[4][4];  // red, green, blue, alpha rows
+    float z[4];
+    float fog[4];    // read only with fog on
+    unsigned mask;   // bit p set: pixel p is covered
+};
 
-// Blends `source` over the ARGB `destination` (whose alpha reads 1 when `destinationOpaque`)
-// and applies the write mask; returns the new ARGB value.
-std::uint32_t blendAndMask(const OutputState& state, const Colour& source, std::uint32_t destination,
-                           bool destinationOpaque);
+// Where a quad's pixels go: the texels of its top-left pixel and the row pitches in texels.
+struct QuadTarget {
+    std::uint32_t* colour;
+    std::size_t colourPitch;
+    bool opaque;            // X8R8G8B8: alpha reads as 1 and is written as 0xFF
+    std::uint32_t* depth;   // null without a depth buffer
+    std::size_t depthPitch;
+    UINT depthBits;
+};
+
+// Fog, alpha test, depth test and write, blending and the write mask over the covered pixels
+// of a quad, all four side by side in SSE2 lanes with the operations each pixel would have
+// alone. Fog mixes the fog colour in by 1 - fog factor (clamped to [0, 1], NaN as 0) and
+// keeps alpha.
+void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFragment& fragment);
 
 }  // namespace platform::d3d9

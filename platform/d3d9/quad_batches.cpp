@@ -35,9 +35,7 @@ void TrianglePipeline::shadeQuadWithStages(const Quad& quad) {
     } else {
         stages_.runQuad(in, colour);
     }
-    for (int p = 0; p < 4; ++p)
-        if (quad.mask & (1u << p))
-            writePixel(quad, p, {colour.c[0][p], colour.c[1][p], colour.c[2][p], colour.c[3][p]});
+    outputQuad(quad, colour);
 }
 
 namespace {
@@ -124,12 +122,9 @@ void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, s
     QuadSamplers samplers(samplers_);
     pixelShader_->run(lanes, static_cast<std::uint32_t>(4 * count), samplers);
     for (int q = 0; q < count; ++q) {
-        for (int p = 0; p < 4; ++p) {
-            if (!(quads[q].mask & (1u << p))) continue;
-            const std::uint32_t lane = static_cast<std::uint32_t>(4 * q + p);
-            const shader::LaneVector& out = lanes.colour;
-            writePixel(quads[q], p, {out.c[0][lane], out.c[1][lane], out.c[2][lane], out.c[3][lane]});
-        }
+        LaneColours colour;
+        for (int k = 0; k < 4; ++k) std::copy_n(lanes.colour.c[k] + 4 * q, 4, colour.c[k]);
+        outputQuad(quads[q], colour);
     }
 }
 

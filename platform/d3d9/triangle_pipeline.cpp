@@ -258,26 +258,18 @@ void TrianglePipeline::shadeQuad(const Quad& quad) {
     shadeQuadWithStages(quad);
 }
 
-void TrianglePipeline::writePixel(const Quad& quad, int pixel, Colour colour) {
-    const float* attr = quad.attr[pixel];
-    if (output_.fog) colour = applyFog(output_, colour, attr[kFogAttribute]);
-
-    if (output_.alphaTest && !compareValues(output_.alphaFunction, colourByte(colour.a), output_.alphaReference))
-        return;
-
-    const std::size_t x = static_cast<std::size_t>(quad.x + (pixel & 1));
-    const std::size_t y = static_cast<std::size_t>(quad.y + (pixel >> 1));
-    if (output_.depthTest) {
-        std::uint32_t& stored = targets_.depth->texels()[y * targets_.depth->width() + x];
-        const std::uint32_t depth = quantiseDepth(quad.z[pixel], depthBits_);
-        if (!compareValues(output_.depthFunction, depth, stored)) return;
-        if (output_.depthWrite) stored = depth;
-    }
-    std::uint32_t& target = targets_.colour->texels()[y * targets_.colour->width() + x];
-    if (output_.plainWrite)
-        target = packArgb(colour) | (targetOpaque_ ? 0xFF000000u : 0u);
-    else
-        target = blendAndMask(output_, colour, target, targetOpaque_);
+void TrianglePipeline::outputQuad(const Quad& quad, const LaneColours& colour) {
+    QuadFragment fragment;
+    std::copy_n(&colour.c[0][0], 16, &fragment.colour[0][0]);
+    std::copy_n(quad.z, 4, fragment.z);
+    for (int p = 0; p < 4; ++p) fragment.fog[p] = quad.attr[p][kFogAttribute];
+    fragment.mask = quad.mask;
+    const auto x = static_cast<std::size_t>(quad.x), y = static_cast<std::size_t>(quad.y);
+    IDirect3DSurface9* depth = targets_.depth;
+    const QuadTarget target{targets_.colour->texels() + y * targets_.colour->width() + x, targets_.colour->width(),
+                            targetOpaque_, depth ? depth->texels() + y * depth->width() + x : nullptr,
+                            depth ? depth->width() : 0, depthBits_};
+    writeQuad(output_, target, fragment);
 }
 
 }  // namespace platform::d3d9

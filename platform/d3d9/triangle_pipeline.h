@@ -72,8 +72,9 @@ private:
     void copyQuad(const Quad& quad, bool add);
 
     RasterVertex toRaster(const ShadedVertex& v, bool project) const;
-    // Fog, alpha test, depth test and write, blending of one pixel's colour.
-    void writePixel(const Quad& quad, int pixel, Colour colour);
+    // Fog, alpha test, depth test and write, blending of the covered pixels of a quad, whose
+    // colours `colour` holds as rows of red, green, blue and alpha.
+    void outputQuad(const Quad& quad, const LaneColours& colour);
     // Queues a triangle for rasterisation; the copy and add shortcuts first try to pair it
     // with the one before into a mapped rectangle.
     void queueTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);

@@ -2,12 +2,15 @@
 // blend factor and operation on shader colours outside [0, 1] (and NaN), on targets with and
 // without alpha; unblended rounding and write masks; each depth function with depth clamping;
 // and fog, whose factor differs between the pixels of a quad, on each path a colour takes.
+// writeQuad itself is checked pixel by pixel against the same reference, over a table of
+// output states.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "platform/d3d9/pixel_output.h"
 #include "platform/d3d9/sampler.h"
 #include "tests/platform/d3d9/device_fixture.h"
 #include "tools/shasm/shader_assembler.h"
@@ -52,6 +55,20 @@ float blendChannel(const Blend& b, float s, float sa, float d, float da) {
     case D3DBLENDOP_MIN: return std::min(s, d);
     case D3DBLENDOP_MAX: return std::max(s, d);
     default: return s * fs + d * fd;
+    }
+}
+
+bool compare(DWORD function, std::uint32_t value, std::uint32_t reference) {
+    const bool less = value < reference, equal = value == reference;
+    switch (function) {
+    case D3DCMP_NEVER: return false;
+    case D3DCMP_LESS: return less;
+    case D3DCMP_EQUAL: return equal;
+    case D3DCMP_LESSEQUAL: return less || equal;
+    case D3DCMP_GREATER: return !less && !equal;
+    case D3DCMP_NOTEQUAL: return !equal;
+    case D3DCMP_GREATEREQUAL: return !less;
+    default: return true;
     }
 }
 
@@ -259,6 +276,110 @@ TEST_F(PixelOutput, FogUsesEachPixelsOwnFactor) {
                 EXPECT_EQ(frame[static_cast<std::size_t>(y) * 8 + x], expected) << path.name << " " << x << "," << y;
             }
         }
+    }
+}
+
+// The pixels of a 2x2 quad written as each would be alone, reference against writeQuad: the
+// quad sits at column 2 of a 4 x 2 target (so rows are a pitch apart) and pixel 2 is not
+// covered. Colours lie inside and outside [0, 1] and include NaN; fog factors and depths
+// differ between the pixels.
+TEST(WriteQuad, MatchesEachPixelWrittenAlone) {
+    using RenderStates = std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>>;
+    struct Case {
+        const char* name;
+        RenderStates states;
+        bool opaque;
+    };
+    const RenderStates fog = {{D3DRS_FOGENABLE, TRUE}, {D3DRS_FOGCOLOR, 0x00204080}};
+    const Case cases[] = {
+        {"plain", {}, false},
+        {"plain opaque", {}, true},
+        {"fog", fog, false},
+        {"alpha test", {{D3DRS_ALPHATESTENABLE, TRUE}, {D3DRS_ALPHAFUNC, D3DCMP_GREATER}, {D3DRS_ALPHAREF, 0x80}}, false},
+        {"depth greater, no depth write", {{D3DRS_ZFUNC, D3DCMP_GREATER}, {D3DRS_ZWRITEENABLE, FALSE}}, false},
+        {"no depth test", {{D3DRS_ZENABLE, D3DZB_FALSE}, {D3DRS_ZFUNC, D3DCMP_NEVER}}, false},
+        {"write mask", {{D3DRS_COLORWRITEENABLE, 0xA}}, true},
+        {"alpha blend",
+         {{D3DRS_ALPHABLENDENABLE, TRUE}, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}},
+         false},
+        {"max, separate alpha",
+         {{D3DRS_ALPHABLENDENABLE, TRUE},
+          {D3DRS_BLENDOP, D3DBLENDOP_MAX},
+          {D3DRS_SEPARATEALPHABLENDENABLE, TRUE},
+          {D3DRS_BLENDOPALPHA, D3DBLENDOP_REVSUBTRACT},
+          {D3DRS_SRCBLENDALPHA, D3DBLEND_ONE},
+          {D3DRS_DESTBLENDALPHA, D3DBLEND_ONE}},
+         false},
+        {"subtract with fog and mask, opaque",
+         {{D3DRS_ALPHABLENDENABLE, TRUE},
+          {D3DRS_BLENDOP, D3DBLENDOP_SUBTRACT},
+          {D3DRS_SRCBLEND, D3DBLEND_DESTCOLOR},
+          {D3DRS_DESTBLEND, D3DBLEND_INVDESTALPHA},
+          {D3DRS_COLORWRITEENABLE, 0x5},
+          fog[0],
+          fog[1]},
+         true},
+    };
+    // Lane p is pixel p; the rows are red, green, blue, alpha.
+    const QuadFragment fragment{{{0.2f, 1.25f, 0.5f, kNaN}, {0.9f, -0.5f, 0.5f, 0.4f},
+                                 {kNaN, 0.3f, 0.5f, 0.7f}, {0.6f, 0.35f, 0.9f, 0.55f}},
+                                {0.25f, 0.5f, 0.75f, 2.0f},
+                                {0.25f, -1.0f, 0.5f, kNaN},
+                                0xBu};
+    const std::uint32_t destinations[4] = {0xA0306090, 0x10F0C020, 0xFF000000, 0x7F7F7F80};
+    constexpr std::uint32_t kStoredDepth = 0x800000;  // about 0.5 in 24 bits
+    const std::size_t offsets[4] = {2, 3, 6, 7};
+
+    for (const Case& c : cases) {
+        StateStore store;
+        store.setDefaults(true);
+        for (const auto& [state, value] : c.states) store.render[state] = value;
+        const OutputState state(store);
+        std::vector<std::uint32_t> colours(8, 0x5A5A5A5A), depths(8, kStoredDepth);
+        for (int p = 0; p < 4; ++p) colours[offsets[p]] = destinations[p];
+        writeQuad(state, {colours.data() + 2, 4, c.opaque, depths.data() + 2, 4, 24}, fragment);
+
+        const Colour fogColour = colourFromArgb(store.render[D3DRS_FOGCOLOR] | 0xFF000000u);
+        for (int p = 0; p < 4; ++p) {
+            float rgba[4] = {fragment.colour[0][p], fragment.colour[1][p], fragment.colour[2][p], fragment.colour[3][p]};
+            if (state.fog) {
+                const float f = fragment.fog[p] > 0.0f ? std::min(fragment.fog[p], 1.0f) : 0.0f;
+                const float fc[3] = {fogColour.r, fogColour.g, fogColour.b};
+                for (int k = 0; k < 3; ++k) rgba[k] = rgba[k] * f + fc[k] * (1.0f - f);
+            }
+            const double z = std::clamp(static_cast<double>(fragment.z[p]), 0.0, 1.0);
+            const auto depth = static_cast<std::uint32_t>(std::nearbyint(z * 16777215.0));
+            const bool drawn = (fragment.mask & (1u << p)) &&
+                               (!state.alphaTest || compare(state.alphaFunction, toByte(rgba[3]), state.alphaReference)) &&
+                               (!state.depthTest || compare(state.depthFunction, depth, kStoredDepth));
+            const std::uint32_t d = destinations[p];
+            std::uint32_t expected = d;
+            if (drawn) {
+                const Colour dc = colourFromArgb(d);
+                const float dest[4] = {dc.r, dc.g, dc.b, c.opaque ? 1.0f : dc.a};
+                std::uint32_t bytes[4];
+                for (int k = 0; k < 4; ++k) {
+                    if (!state.blend) {
+                        bytes[k] = toByte(rgba[k]);
+                        continue;
+                    }
+                    const auto clamped = [](float v) { return std::isnan(v) ? v : std::clamp(v, 0.0f, 1.0f); };
+                    const Blend b = k == 3 ? Blend{state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha}
+                                           : Blend{state.blendOp, state.srcBlend, state.destBlend};
+                    bytes[k] = toByte(blendChannel(b, clamped(rgba[k]), clamped(rgba[3]), dest[k], dest[3]));
+                }
+                const std::uint32_t argb = (bytes[3] << 24) | (bytes[0] << 16) | (bytes[1] << 8) | bytes[2];
+                const DWORD m = state.writeMask;
+                const std::uint32_t written = (m & 1 ? 0x00FF0000u : 0u) | (m & 2 ? 0x0000FF00u : 0u) |
+                                              (m & 4 ? 0x000000FFu : 0u) | (m & 8 ? 0xFF000000u : 0u);
+                expected = (argb & written) | (d & ~written) | (c.opaque ? 0xFF000000u : 0u);
+            }
+            EXPECT_EQ(colours[offsets[p]], expected) << c.name << ", pixel " << p;
+            const bool depthWritten = drawn && state.depthWrite;
+            EXPECT_EQ(depths[offsets[p]], depthWritten ? depth : kStoredDepth) << c.name << ", pixel " << p;
+        }
+        for (std::size_t i : {std::size_t{0}, std::size_t{1}, std::size_t{4}, std::size_t{5}})
+            EXPECT_EQ(colours[i], 0x5A5A5A5Au) << c.name << ": outside the quad";
     }
 }
 
