@@ -6,8 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/d3d9/direct3d9.h"
-#include "platform/d3d9/device.h"
+#include "bench/platform/d3d9/bench_device.h"
 
 using namespace platform::d3d9;
 
@@ -21,42 +20,28 @@ struct SpriteVertex {
     float u0, v0, u1, v1;
 };
 
-// A device with a 1280x960 back buffer and a 256x256 texture on stage 0.
+// A device with a 1280x960 back buffer (no depth buffer) and a 256x256 texture on stage 0.
 class FillDevice {
 public:
-    explicit FillDevice(unsigned threads) {
-        Direct3DConfig config;
-        config.adapters.push_back(softwareAdapterProfile());
-        config.rasterThreads = threads;
-        d3d_ = new IDirect3D9(std::move(config));
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_);
-        if (!device_) return;
-        device_->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture_, nullptr);
-        device_->SetTexture(0, texture_);
-        device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2);
-        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    explicit FillDevice(unsigned threads) : bench_(kWidth, kHeight, threads, false) {
+        IDirect3DDevice9* device = bench_.device();
+        if (!device) return;
+        device->CreateTexture(256, 256, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture_, nullptr);
+        device->SetTexture(0, texture_);
+        device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2);
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     }
     ~FillDevice() {
-        if (device_) {
-            device_->SetTexture(0, nullptr);
-            if (texture_) texture_->Release();
-            device_->Release();
-        }
-        d3d_->Release();
+        if (!texture_) return;
+        bench_.device()->SetTexture(0, nullptr);
+        texture_->Release();
     }
-    IDirect3DDevice9* device() const { return texture_ ? device_ : nullptr; }
+    IDirect3DDevice9* device() const { return texture_ ? bench_.device() : nullptr; }
 
 private:
-    IDirect3D9* d3d_ = nullptr;
-    IDirect3DDevice9* device_ = nullptr;
+    bench::d3d9::BenchDevice bench_;
     IDirect3DTexture9* texture_ = nullptr;
 };
 

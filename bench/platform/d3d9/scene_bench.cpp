@@ -9,47 +9,19 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/d3d9/device.h"
-#include "platform/d3d9/direct3d9.h"
+#include "bench/platform/d3d9/bench_device.h"
 #include "tools/d3d9shot/skinned_scene.h"
 
 using namespace platform::d3d9;
 
 namespace {
 
-class BenchDevice {
-public:
-    BenchDevice(unsigned width, unsigned height, unsigned threads) {
-        Direct3DConfig config;
-        config.adapters.push_back(softwareAdapterProfile());
-        config.rasterThreads = threads;
-        d3d_ = new IDirect3D9(std::move(config));
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = width;
-        pp.BackBufferHeight = height;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24X8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_);
-    }
-    ~BenchDevice() {
-        if (device_) device_->Release();
-        d3d_->Release();
-    }
-    IDirect3DDevice9* device() const { return device_; }
-
-private:
-    IDirect3D9* d3d_ = nullptr;
-    IDirect3DDevice9* device_ = nullptr;
-};
+using bench::d3d9::BenchDevice;
 
 void skinnedSceneFrame(benchmark::State& state) {
     const auto width = static_cast<unsigned>(state.range(0));
     const auto height = width * 3 / 4;
-    BenchDevice bench(width, height, static_cast<unsigned>(state.range(1)));
+    BenchDevice bench(width, height, static_cast<unsigned>(state.range(1)), true);
     if (!bench.device()) {
         state.SkipWithError("no device");
         return;
@@ -83,7 +55,7 @@ double memcpySeconds() {
 
 // The copy pass; its counter memcpy_ratio is the time of one pass over that of memcpy.
 void copyPass(benchmark::State& state) {
-    BenchDevice bench(1280, 960, static_cast<unsigned>(state.range(0)));
+    BenchDevice bench(1280, 960, static_cast<unsigned>(state.range(0)), true);
     d3d9shot::SkinnedScene scene(*bench.device(), 1280, 960);
     if (!scene.ready()) {
         state.SkipWithError("the scene's resources were refused");

@@ -1,0 +1,31 @@
+#include "bench/platform/d3d9/bench_device.h"
+
+#include <utility>
+
+using namespace platform::d3d9;
+
+namespace bench::d3d9 {
+
+BenchDevice::BenchDevice(unsigned width, unsigned height, unsigned threads, bool depthBuffer) {
+    Direct3DConfig config;
+    config.adapters.push_back(softwareAdapterProfile());
+    config.rasterThreads = threads;
+    d3d_ = new IDirect3D9(std::move(config));
+    D3DPRESENT_PARAMETERS pp{};
+    pp.BackBufferWidth = width;
+    pp.BackBufferHeight = height;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = depthBuffer ? TRUE : FALSE;
+    pp.AutoDepthStencilFormat = D3DFMT_D24X8;
+    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_);
+}
+
+BenchDevice::~BenchDevice() {
+    if (device_) device_->Release();
+    d3d_->Release();
+}
+
+}  // namespace bench::d3d9
