@@ -13,9 +13,10 @@ inline SQObjectPtr* sq_directslot(const SQObject& self, const SQObject& key) {
     case OT_TABLE: return _table(self)->FindValue(key);
     case OT_INSTANCE: return _instance(self)->FieldSlot(key);
     case OT_ARRAY: {
+      if (sq_type(key) != OT_INTEGER) return nullptr;
       std::vector<SQObjectPtr>& values = _array(self)->_values;
       const uint32_t idx = static_cast<uint32_t>(_integer(key));
-      return sq_type(key) == OT_INTEGER && idx < values.size() ? &values[idx] : nullptr;
+      return idx < values.size() ? &values[idx] : nullptr;
     }
     default: return nullptr;
   }
