@@ -1,6 +1,13 @@
 # Build options shared by every target: warnings, exact floating point, sanitizers, fuzzing.
 option(TESSERA_BENCH "Build the benchmarks" OFF)
 option(TESSERA_FUZZ "Build fuzz targets with libFuzzer (clang only)" OFF)
+# ccache serves repeated builds, also across clones (the scripts set CCACHE_BASEDIR).
+find_program(TESSERA_CCACHE ccache)
+if(TESSERA_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${TESSERA_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${TESSERA_CCACHE})
+endif()
+
 set(TESSERA_SANITIZE "" CACHE STRING "Sanitizers: empty, 'address;undefined' or 'thread'")
 
 add_compile_options(-Wall -Wextra -ffp-contract=off -fno-fast-math)

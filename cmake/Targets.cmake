@@ -8,6 +8,17 @@ function(tessera_folder_name out_var dir)
   set(${out_var} "${name}" PARENT_SCOPE)
 endfunction()
 
+# tessera_add_folders(folder ...): adds each folder below the current one; a listed folder
+# without a CMakeLists.txt stops the configuration, so a typo cannot drop a module unnoticed.
+function(tessera_add_folders)
+  foreach(folder IN LISTS ARGN)
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/CMakeLists.txt)
+      message(FATAL_ERROR "listed folder ${CMAKE_CURRENT_SOURCE_DIR}/${folder} has no CMakeLists.txt")
+    endif()
+    add_subdirectory(${folder})
+  endforeach()
+endfunction()
+
 # tessera_library([NAME name] [SOURCES ...] [DEPS ...] [PUBLIC_DEPS ...])
 # Without SOURCES, every .cpp/.c file of the folder (not of its subfolders) is compiled.
 # The source root is the include root: headers are included as "foundation/DString.h".

@@ -1,9 +1,9 @@
-#include <cstdio>  // jpeglib.h needs FILE and size_t first
+// jpeglib.h needs FILE and size_t declared before it.
+#include <csetjmp>
+#include <cstdio>
 
 #include <jerror.h>
 #include <jpeglib.h>
-
-#include <csetjmp>
 
 #include "foundation/DExceptFile.h"
 #include "foundation/imagefile/image_file.h"
@@ -49,7 +49,8 @@ int32_t ReadFile(DFile& file, JOCTET* buffer) {
 
 bool SkipInFile(DFile& file, long bytes) {
     try {
-        return bytes <= INT32_MAX && file.Seek(static_cast<int32_t>(bytes), DDataOverride::SeekCurrent);
+        return bytes <= INT32_MAX &&
+               file.Seek(static_cast<int32_t>(bytes), DDataOverride::SeekCurrent);
     } catch (const DExceptFile&) {
         return false;
     }
@@ -132,7 +133,7 @@ bool Decode(JpegRead& read) {
 }  // namespace
 
 bool DimgLoadJpeg(DFile& file, DImage& image) {
-    auto* read = new JpegRead {};
+    auto* read = new JpegRead{};
     read->file = &file;
     read->image = &image;
     read->cinfo.err = jpeg_std_error(&read->errors);
