@@ -8,8 +8,8 @@
 
 // Until the engine exists there is no game to run: say where the data was looked for.
 int AppMain() {
-    const std::string directory = platform::os::cp932ToUtf8(
-        mirel::DApplication::Current()->GetProgramDirectory().Text());
+    const std::string directory =
+        platform::os::cp932ToUtf8(mirel::DApplication::Current()->GetProgramDirectory().Text());
     std::fprintf(stderr, "tessera: no game data in %s\n", directory.c_str());
     return 0;
 }

@@ -40,8 +40,9 @@ int main(int argc, char** argv) {
     {
         mirel::DApplication application;
         if (!application.Init(nullptr, kShowDefault)) {
-            std::fprintf(stderr, "tessera: cannot use the program directory of %s "
-                                 "(unknown, or its path is longer than 263 bytes)\n",
+            std::fprintf(stderr,
+                         "tessera: cannot use the program directory of %s "
+                         "(unknown, or its path is longer than 263 bytes)\n",
                          platform::os::moduleFileName().c_str());
             mirel::DSusieTerm();
             return 1;

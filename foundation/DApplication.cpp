@@ -10,7 +10,7 @@
 namespace mirel {
 namespace {
 
-std::atomic<DApplication*> current {nullptr};
+std::atomic<DApplication*> current{nullptr};
 
 }  // namespace
 

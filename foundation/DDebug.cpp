@@ -2,7 +2,6 @@
 
 #include <mutex>
 
-
 #include "platform/os/cp932.h"
 #include "platform/os/debug_output.h"
 

@@ -26,7 +26,7 @@ public:
     static constexpr int ChunkLimit = 254;
 
 private:
-    std::atomic<bool> fileEnabled_ {false};
+    std::atomic<bool> fileEnabled_{false};
     // Held while one text goes to the file; recursive, because the file may be a stream whose
     // own errors are printed here again.
     platform::os::CriticalSection printing_;

@@ -92,7 +92,7 @@ bool DFile::OpenView(int32_t offset, int32_t length, DFile& source) {
         const int32_t remaining = std::max(source.limit_ - offset, 0);
         limit = limit < 0 ? remaining : std::min(limit, remaining);
     }
-    const int64_t base = int64_t {source.base_} + offset;
+    const int64_t base = int64_t{source.base_} + offset;
     if (!FitsPosition(base)) return false;
     position_ = 0;
     limit_ = limit;
@@ -133,7 +133,8 @@ int32_t DFile::Transfer(uint32_t count, StreamTransfer onStream, FileTransfer on
                 result = onStream(*stream_, n);
             } else {
                 uint32_t done = 0;
-                if (onFile(handle_->file, static_cast<uint32_t>(n), done)) result = static_cast<int32_t>(done);
+                if (onFile(handle_->file, static_cast<uint32_t>(n), done))
+                    result = static_cast<int32_t>(done);
             }
             if (result > 0) position_ += result;
         }
@@ -145,13 +146,17 @@ int32_t DFile::Transfer(uint32_t count, StreamTransfer onStream, FileTransfer on
 int32_t DFile::Read(void* buffer, uint32_t count) {
     return Transfer(
         count, [&](DDataOverride& stream, int32_t n) { return stream.Read(buffer, n); },
-        [&](os::FileHandle file, uint32_t n, uint32_t& done) { return os::readFile(file, buffer, n, done); });
+        [&](os::FileHandle file, uint32_t n, uint32_t& done) {
+            return os::readFile(file, buffer, n, done);
+        });
 }
 
 int32_t DFile::Write(const void* bytes, uint32_t count) {
     return Transfer(
         count, [&](DDataOverride& stream, int32_t n) { return stream.Write(bytes, n); },
-        [&](os::FileHandle file, uint32_t n, uint32_t& done) { return os::writeFile(file, bytes, n, done); });
+        [&](os::FileHandle file, uint32_t n, uint32_t& done) {
+            return os::writeFile(file, bytes, n, done);
+        });
 }
 
 bool DFile::Seek(int32_t offset, int32_t whence) {
@@ -174,13 +179,13 @@ bool DFile::MoveTo(int64_t absolute) {
 }
 
 // After a failed seek: the shared file or stream agrees with the position again.
-void DFile::Resynchronise() { MoveTo(int64_t {base_} + position_); }
+void DFile::Resynchronise() { MoveTo(int64_t{base_} + position_); }
 
 // The size of the whole underlying file or stream, -1 when unknown.
 int64_t DFile::DataSize() {
     if (stream_) return stream_->Size();
     const uint32_t size = os::getFileSize(handle_->file);
-    return size == os::kInvalidFileSize ? -1 : int64_t {size};
+    return size == os::kInvalidFileSize ? -1 : int64_t{size};
 }
 
 bool DFile::SeekLocked(int32_t d, int32_t whence) {
@@ -194,14 +199,14 @@ bool DFile::SeekLocked(int32_t d, int32_t whence) {
     case DDataOverride::SeekBegin:
         if (d < 0) return fail(0);
         if (limited && d > limit_) return fail(limit_);
-        if (!MoveTo(int64_t {base_} + d)) return false;
+        if (!MoveTo(int64_t{base_} + d)) return false;
         position_ = d;
         return true;
     case DDataOverride::SeekCurrent: {
-        const int64_t target = int64_t {position_} + d;
+        const int64_t target = int64_t{position_} + d;
         if (d >= 0 && limited && target > limit_) return fail(limit_);
         if (d < 0 && target < 0) return fail(0);
-        if (!MoveTo(int64_t {base_} + target)) return false;
+        if (!MoveTo(int64_t{base_} + target)) return false;
         position_ = static_cast<int32_t>(target);
         return true;
     }
@@ -212,9 +217,9 @@ bool DFile::SeekLocked(int32_t d, int32_t whence) {
         }
         int64_t absolute;
         if (limited) {
-            if (int64_t {limit_} < -int64_t {d}) return fail(0);
-            if (!MoveTo(int64_t {base_} + limit_ + d)) return false;
-            absolute = int64_t {base_} + limit_ + d;
+            if (int64_t{limit_} < -int64_t{d}) return fail(0);
+            if (!MoveTo(int64_t{base_} + limit_ + d)) return false;
+            absolute = int64_t{base_} + limit_ + d;
         } else if (stream_) {
             if (!stream_->Seek(d, DDataOverride::SeekEnd)) return false;
             absolute = stream_->Tell();

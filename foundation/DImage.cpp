@@ -4,8 +4,7 @@ namespace mirel {
 
 int32_t DImage::CheckedPitch(int32_t width, int32_t height, int32_t pitch, DImageKind kind) {
     const int32_t bits = DImageKindBits(kind);
-    if (bits == 0 || width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
-        return -1;
+    if (bits == 0 || width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return -1;
     const int32_t rowBytes = width * ((bits + 7) / 8);
     if (pitch == 0) pitch = (rowBytes + 3) & ~3;
     if (pitch < rowBytes) return -1;

@@ -7,7 +7,7 @@ namespace mirel {
 // allocation; the untyped value handle still releases the element as its real type.
 struct DNode {
     rcptr<DNode> next;
-    rcptr<DNode> prev;  // null once the node has been erased from its list
+    rcptr<DNode> prev;   // null once the node has been erased from its list
     rcptr_holder value;  // null in the sentinel
 };
 

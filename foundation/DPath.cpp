@@ -132,8 +132,7 @@ void DPathNormalize(const char* relative, DString& result, const char* base) {
     std::vector<size_t> separators;
     for (size_t i : CharacterStarts(baseDirectory))
         if (baseDirectory[i] == '/') separators.push_back(i);
-    if (levels >= separators.size())
-        return result.Assign((drive + "/" + relative).c_str());
+    if (levels >= separators.size()) return result.Assign((drive + "/" + relative).c_str());
 
     const std::string climbed(baseDirectory, separators[separators.size() - 1 - levels] + 1);
     char made[DPATH_SIZE];

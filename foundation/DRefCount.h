@@ -24,9 +24,7 @@ DRefCountAllocator& DRefCountPool();
 // A block with count 1 governing `object`.
 DRefCount* DRefCountNew(void* object, void (*destroy)(void*));
 
-inline void DRefCountAdd(DRefCount* rc) {
-    rc->count.fetch_add(1, std::memory_order_relaxed);
-}
+inline void DRefCountAdd(DRefCount* rc) { rc->count.fetch_add(1, std::memory_order_relaxed); }
 
 // Returns a block whose allocation never came about to the pool.
 void DRefCountDiscard(DRefCount* rc);

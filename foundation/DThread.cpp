@@ -12,7 +12,7 @@ uint32_t DThread::ThreadEntry(void* record) {
 
 bool DThread::Start(Procedure procedure, void* argument) {
     if (started_ != 0 || procedure == nullptr) return false;
-    auto* record = new StartRecord {procedure, argument};
+    auto* record = new StartRecord{procedure, argument};
     rcptr<platform::os::Thread> handle;
     handle.Create();
     if (!handle->start(&DThread::ThreadEntry, record)) {

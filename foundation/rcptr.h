@@ -22,15 +22,11 @@ public:
 
     // A handle to a base class (or to void) from a handle to a derived class.
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    rcptr(const rcptr<U>& source) noexcept : rc_(source.rc_), p_(source.p_) {
-        AddRef();
-    }
+    requires std::is_convertible_v<U*, T*> rcptr(const rcptr<U>& source)
+    noexcept : rc_(source.rc_), p_(source.p_) { AddRef(); }
     template <class U>
-        requires std::is_convertible_v<U*, T*>
-    rcptr(rcptr<U>&& source) noexcept : rc_(source.rc_), p_(source.p_) {
-        source.Forget();
-    }
+    requires std::is_convertible_v<U*, T*> rcptr(rcptr<U>&& source)
+    noexcept : rc_(source.rc_), p_(source.p_) { source.Forget(); }
 
     ~rcptr() { Release(); }
 
@@ -74,26 +70,20 @@ public:
     }
 
     // Drops the old allocation, then owns an array of one value-initialised T.
-    void Create()
-        requires(!std::is_void_v<T>)
-    {
+    void Create() requires(!std::is_void_v<T>) {
         Reset();
         Own([] { return new Element[1](); });
     }
 
     // Drops the old allocation, then owns an array of n default-initialised T (uninitialised
     // for plain types). n = 0 leaves the handle null.
-    void Allocate(size_t n)
-        requires(!std::is_void_v<T>)
-    {
+    void Allocate(size_t n) requires(!std::is_void_v<T>) {
         Reset();
         if (n > 0) Own([n] { return new Element[n]; });
     }
 
     // A counted handle into the same allocation, advanced by n elements.
-    rcptr CopyOffset(ptrdiff_t n) const
-        requires(!std::is_void_v<T>)
-    {
+    rcptr CopyOffset(ptrdiff_t n) const requires(!std::is_void_v<T>) {
         rcptr h(*this);
         h.p_ += n;
         return h;
@@ -113,15 +103,9 @@ public:
     T* Get() const noexcept { return p_; }
     T* operator->() const noexcept { return p_; }
     template <class U = T>
-        requires(!std::is_void_v<U>)
-    U& operator*() const noexcept {
-        return *p_;
-    }
+    requires(!std::is_void_v<U>) U& operator*() const noexcept { return *p_; }
     template <class U = T>
-        requires(!std::is_void_v<U>)
-    U& operator[](ptrdiff_t i) const noexcept {
-        return p_[i];
-    }
+    requires(!std::is_void_v<U>) U& operator[](ptrdiff_t i) const noexcept { return p_[i]; }
     explicit operator bool() const noexcept { return p_ != nullptr; }
 
     // Owners of the allocation (0 for a null or non-owning handle).

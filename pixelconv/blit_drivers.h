@@ -4,8 +4,8 @@
 
 #include "foundation/DImage.h"
 #include "pixelconv/blit_clip.h"
-#include "pixelconv/nearest_step.h"
 #include "pixelconv/image_rows.h"
+#include "pixelconv/nearest_step.h"
 #include "pixelconv/pixel_rule.h"
 
 namespace mirel {

@@ -1,7 +1,7 @@
 // The embedding API: stack-based access to the VM for host code.
 #include "squirrel/sqapi_internal.h"
-#include "squirrel/sqclass.h"
 #include "squirrel/sqarray.h"
+#include "squirrel/sqclass.h"
 #include "squirrel/sqfuncproto.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
@@ -39,12 +39,22 @@ void sq_seterrorhandler(HSQUIRRELVM v) {
   }
 }
 
-void sq_setforeignptr(HSQUIRRELVM v, SQUserPointer p) { v->_foreignptr = p; }
-SQUserPointer sq_getforeignptr(HSQUIRRELVM v) { return v->_foreignptr; }
-void sq_setprintfunc(HSQUIRRELVM v, SQPRINTFUNCTION printfunc) { v->_ss->_printfunc = printfunc; }
-SQPRINTFUNCTION sq_getprintfunc(HSQUIRRELVM v) { return v->_ss->_printfunc; }
+void sq_setforeignptr(HSQUIRRELVM v, SQUserPointer p) {
+  v->_foreignptr = p;
+}
+SQUserPointer sq_getforeignptr(HSQUIRRELVM v) {
+  return v->_foreignptr;
+}
+void sq_setprintfunc(HSQUIRRELVM v, SQPRINTFUNCTION printfunc) {
+  v->_ss->_printfunc = printfunc;
+}
+SQPRINTFUNCTION sq_getprintfunc(HSQUIRRELVM v) {
+  return v->_ss->_printfunc;
+}
 
-void sq_enabledebuginfo(HSQUIRRELVM v, SQBool enable) { v->_ss->_debuginfo = enable != 0; }
+void sq_enabledebuginfo(HSQUIRRELVM v, SQBool enable) {
+  v->_ss->_debuginfo = enable != 0;
+}
 void sq_notifyallexceptions(HSQUIRRELVM v, SQBool enable) {
   v->_ss->_notifyallexceptions = enable != 0;
 }
@@ -56,12 +66,18 @@ void sq_push(HSQUIRRELVM v, SQInteger idx) {
   SQObjectPtr o = stack_get(v, idx);
   v->Push(o);
 }
-void sq_pop(HSQUIRRELVM v, SQInteger nelemstopop) { v->Pop(nelemstopop); }
-void sq_poptop(HSQUIRRELVM v) { v->Pop(); }
+void sq_pop(HSQUIRRELVM v, SQInteger nelemstopop) {
+  v->Pop(nelemstopop);
+}
+void sq_poptop(HSQUIRRELVM v) {
+  v->Pop();
+}
 void sq_remove(HSQUIRRELVM v, SQInteger idx) {
   v->Remove(idx >= 0 ? idx + v->_stackbase - 1 : v->_top + idx);
 }
-SQInteger sq_gettop(HSQUIRRELVM v) { return v->_top - v->_stackbase; }
+SQInteger sq_gettop(HSQUIRRELVM v) {
+  return v->_top - v->_stackbase;
+}
 void sq_settop(HSQUIRRELVM v, SQInteger newtop) {
   const SQInteger top = sq_gettop(v);
   if (top > newtop) {
@@ -70,7 +86,9 @@ void sq_settop(HSQUIRRELVM v, SQInteger newtop) {
     while (top < newtop && sq_gettop(v) < newtop) sq_pushnull(v);
   }
 }
-void sq_reservestack(HSQUIRRELVM v, SQInteger nsize) { v->GrowStack(v->_top + nsize); }
+void sq_reservestack(HSQUIRRELVM v, SQInteger nsize) {
+  v->GrowStack(v->_top + nsize);
+}
 SQInteger sq_cmp(HSQUIRRELVM v) {
   SQInteger res = 0;
   v->ObjCmp(stack_get(v, -2), stack_get(v, -1), res);
@@ -86,7 +104,9 @@ SQUserPointer sq_newuserdata(HSQUIRRELVM v, SQUnsignedInteger size) {
   v->Push(SQObjectPtr(ud));
   return ud->data();
 }
-void sq_newtable(HSQUIRRELVM v) { v->Push(SQObjectPtr(SQTable::Create(v->_ss, 0))); }
+void sq_newtable(HSQUIRRELVM v) {
+  v->Push(SQObjectPtr(SQTable::Create(v->_ss, 0)));
+}
 void sq_newarray(HSQUIRRELVM v, SQInteger size) {
   v->Push(SQObjectPtr(SQArray::Create(v->_ss, size < 0 ? 0 : size)));
 }
@@ -161,22 +181,39 @@ void sq_pushstring(HSQUIRRELVM v, const SQChar* s, SQInteger len) {
     v->Push(_null_);
   }
 }
-void sq_pushfloat(HSQUIRRELVM v, SQFloat f) { v->Push(SQObjectPtr(f)); }
-void sq_pushinteger(HSQUIRRELVM v, SQInteger n) { v->Push(SQObjectPtr(n)); }
-void sq_pushbool(HSQUIRRELVM v, SQBool b) { v->Push(SQObjectPtr(b != 0)); }
-void sq_pushuserpointer(HSQUIRRELVM v, SQUserPointer p) { v->Push(SQObjectPtr(p)); }
-void sq_pushnull(HSQUIRRELVM v) { v->Push(_null_); }
+void sq_pushfloat(HSQUIRRELVM v, SQFloat f) {
+  v->Push(SQObjectPtr(f));
+}
+void sq_pushinteger(HSQUIRRELVM v, SQInteger n) {
+  v->Push(SQObjectPtr(n));
+}
+void sq_pushbool(HSQUIRRELVM v, SQBool b) {
+  v->Push(SQObjectPtr(b != 0));
+}
+void sq_pushuserpointer(HSQUIRRELVM v, SQUserPointer p) {
+  v->Push(SQObjectPtr(p));
+}
+void sq_pushnull(HSQUIRRELVM v) {
+  v->Push(_null_);
+}
 
-SQObjectType sq_gettype(HSQUIRRELVM v, SQInteger idx) { return sq_type(stack_get(v, idx)); }
+SQObjectType sq_gettype(HSQUIRRELVM v, SQInteger idx) {
+  return sq_type(stack_get(v, idx));
+}
 
 SQInteger sq_getsize(HSQUIRRELVM v, SQInteger idx) {
   SQObjectPtr& o = stack_get(v, idx);
   switch (sq_type(o)) {
-    case OT_STRING: return _string(o)->_len;
-    case OT_TABLE: return _table(o)->CountUsed();
-    case OT_ARRAY: return _array(o)->Size();
-    case OT_USERDATA: return _userdata(o)->_size;
-    default: return sq_aux_invalidtype(v, sq_type(o));
+    case OT_STRING:
+      return _string(o)->_len;
+    case OT_TABLE:
+      return _table(o)->CountUsed();
+    case OT_ARRAY:
+      return _array(o)->Size();
+    case OT_USERDATA:
+      return _userdata(o)->_size;
+    default:
+      return sq_aux_invalidtype(v, sq_type(o));
   }
 }
 
@@ -234,8 +271,12 @@ SQRESULT sq_getuserdata(HSQUIRRELVM v, SQInteger idx, SQUserPointer* p, SQUserPo
 SQRESULT sq_settypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer typetag) {
   SQObjectPtr& o = stack_get(v, idx);
   switch (sq_type(o)) {
-    case OT_USERDATA: _userdata(o)->_typetag = typetag; return SQ_OK;
-    case OT_CLASS: _class(o)->_typetag = typetag; return SQ_OK;
+    case OT_USERDATA:
+      _userdata(o)->_typetag = typetag;
+      return SQ_OK;
+    case OT_CLASS:
+      _class(o)->_typetag = typetag;
+      return SQ_OK;
     default:
       v->Raise_Error("invalid object type");
       return SQ_ERROR;
@@ -244,13 +285,18 @@ SQRESULT sq_settypetag(HSQUIRRELVM v, SQInteger idx, SQUserPointer typetag) {
 
 SQRESULT sq_getobjtypetag(HSQOBJECT* o, SQUserPointer* typetag) {
   switch (sq_type(*o)) {
-    case OT_USERDATA: *typetag = _userdata(*o)->_typetag; return SQ_OK;
-    case OT_CLASS: *typetag = _class(*o)->_typetag; return SQ_OK;
+    case OT_USERDATA:
+      *typetag = _userdata(*o)->_typetag;
+      return SQ_OK;
+    case OT_CLASS:
+      *typetag = _class(*o)->_typetag;
+      return SQ_OK;
     case OT_INSTANCE:
       if (!_instance(*o)->cls()) return SQ_ERROR;
       *typetag = _instance(*o)->cls()->_typetag;
       return SQ_OK;
-    default: return SQ_ERROR;
+    default:
+      return SQ_ERROR;
   }
 }
 
@@ -272,7 +318,9 @@ void sq_setreleasehook(HSQUIRRELVM v, SQInteger idx, SQRELEASEHOOK hook) {
   }
 }
 
-SQChar* sq_getscratchpad(HSQUIRRELVM v, SQInteger minsize) { return v->_ss->GetScratchPad(minsize); }
+SQChar* sq_getscratchpad(HSQUIRRELVM v, SQInteger minsize) {
+  return v->_ss->GetScratchPad(minsize);
+}
 
 SQRESULT sq_getclosureinfo(HSQUIRRELVM v, SQInteger idx, SQUnsignedInteger* nparams,
                            SQUnsignedInteger* nfreevars) {
@@ -297,9 +345,15 @@ SQRESULT sq_setnativeclosurename(HSQUIRRELVM v, SQInteger idx, const SQChar* nam
   return SQ_ERROR;
 }
 
-void sq_pushroottable(HSQUIRRELVM v) { v->Push(v->_roottable); }
-void sq_pushregistrytable(HSQUIRRELVM v) { v->Push(v->_ss->_registry); }
-void sq_pushconsttable(HSQUIRRELVM v) { v->Push(v->_ss->_consts); }
+void sq_pushroottable(HSQUIRRELVM v) {
+  v->Push(v->_roottable);
+}
+void sq_pushregistrytable(HSQUIRRELVM v) {
+  v->Push(v->_ss->_registry);
+}
+void sq_pushconsttable(HSQUIRRELVM v) {
+  v->Push(v->_ss->_consts);
+}
 
 SQRESULT sq_setroottable(HSQUIRRELVM v) {
   SQObjectPtr o = stack_get(v, -1);
@@ -366,17 +420,25 @@ SQRESULT sq_throwerror(HSQUIRRELVM v, const SQChar* err) {
   return SQ_ERROR;
 }
 
-void sq_reseterror(HSQUIRRELVM v) { v->_lasterror.Null(); }
-void sq_getlasterror(HSQUIRRELVM v) { v->Push(v->_lasterror); }
+void sq_reseterror(HSQUIRRELVM v) {
+  v->_lasterror.Null();
+}
+void sq_getlasterror(HSQUIRRELVM v) {
+  v->Push(v->_lasterror);
+}
 
 SQRESULT sq_getstackobj(HSQUIRRELVM v, SQInteger idx, HSQOBJECT* po) {
   *po = stack_get(v, idx);
   return SQ_OK;
 }
 
-void sq_pushobject(HSQUIRRELVM v, HSQOBJECT obj) { v->Push(SQObjectPtr(obj)); }
+void sq_pushobject(HSQUIRRELVM v, HSQOBJECT obj) {
+  v->Push(SQObjectPtr(obj));
+}
 
-void sq_addref(HSQUIRRELVM, HSQOBJECT* po) { __AddRef(*po); }
+void sq_addref(HSQUIRRELVM, HSQOBJECT* po) {
+  __AddRef(*po);
+}
 
 SQBool sq_release(HSQUIRRELVM, HSQOBJECT* po) {
   if (!ISREFCOUNTED(sq_type(*po))) return SQTrue;
@@ -393,7 +455,9 @@ void sq_resetobject(HSQOBJECT* po) {
 const SQChar* sq_objtostring(HSQOBJECT* o) {
   return sq_type(*o) == OT_STRING ? _string(*o)->_val : nullptr;
 }
-SQBool sq_objtobool(HSQOBJECT* o) { return sq_istrue(*o) ? SQTrue : SQFalse; }
+SQBool sq_objtobool(HSQOBJECT* o) {
+  return sq_istrue(*o) ? SQTrue : SQFalse;
+}
 SQInteger sq_objtointeger(HSQOBJECT* o) {
   return (sq_type(*o) & SQOBJECT_NUMERIC) ? sq_toint(*o) : 0;
 }
@@ -401,8 +465,12 @@ SQFloat sq_objtofloat(HSQOBJECT* o) {
   return (sq_type(*o) & SQOBJECT_NUMERIC) ? sq_tofloat(*o) : 0.0f;
 }
 
-void* sq_malloc(SQUnsignedInteger size) { return malloc(size); }
+void* sq_malloc(SQUnsignedInteger size) {
+  return malloc(size);
+}
 void* sq_realloc(void* p, SQUnsignedInteger, SQUnsignedInteger newsize) {
   return realloc(p, newsize);
 }
-void sq_free(void* p, SQUnsignedInteger) { free(p); }
+void sq_free(void* p, SQUnsignedInteger) {
+  free(p);
+}

@@ -1,8 +1,8 @@
 // Compiling from the API: sq_compile, sq_compilebuffer.
+#include "platform/os/utf8.h"
 #include "squirrel/sqcompiler.h"
 #include "squirrel/sqfuncproto.h"
 #include "squirrel/sqstring.h"
-#include "platform/os/utf8.h"
 #include "squirrel/sqverify.h"
 #include "squirrel/sqvm.h"
 

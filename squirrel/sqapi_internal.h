@@ -29,12 +29,12 @@ inline bool sq_aux_gettypedarg(HSQUIRRELVM v, SQInteger idx, SQObjectType type, 
   return true;
 }
 
-#define _GETSAFE_OBJ(v, idx, type, o)                   \
-  SQObjectPtr* o = nullptr;                             \
+#define _GETSAFE_OBJ(v, idx, type, o) \
+  SQObjectPtr* o = nullptr;           \
   if (!sq_aux_gettypedarg(v, idx, type, &o)) return SQ_ERROR
 
-#define sq_aux_paramscheck(v, count)                               \
-  if (sq_gettop(v) < (count)) {                                    \
-    v->Raise_Error("not enough params in the stack");              \
-    return SQ_ERROR;                                               \
+#define sq_aux_paramscheck(v, count)                  \
+  if (sq_gettop(v) < (count)) {                       \
+    v->Raise_Error("not enough params in the stack"); \
+    return SQ_ERROR;                                  \
   }

@@ -19,4 +19,6 @@ SQRESULT sq_getweakrefval(HSQUIRRELVM v, SQInteger idx) {
   return SQ_OK;
 }
 
-SQInteger sq_collectgarbage(HSQUIRRELVM v) { return sq_collect_cycles(v->_ss); }
+SQInteger sq_collectgarbage(HSQUIRRELVM v) {
+  return sq_collect_cycles(v->_ss);
+}

@@ -123,7 +123,8 @@ SQRESULT sq_rawget(HSQUIRRELVM v, SQInteger idx) {
       break;
     case OT_CLASS:
     case OT_INSTANCE:
-      if (sq_type(self) == OT_CLASS ? _class(self)->Get(key, res) : _instance(self)->Get(key, res)) {
+      if (sq_type(self) == OT_CLASS ? _class(self)->Get(key, res)
+                                    : _instance(self)->Get(key, res)) {
         v->Pop();
         v->Push(res);
         return SQ_OK;
@@ -292,8 +293,12 @@ SQRESULT sq_next(HSQUIRRELVM v, SQInteger idx) {
 SQRESULT sq_clear(HSQUIRRELVM v, SQInteger idx) {
   SQObjectPtr& o = stack_get(v, idx);
   switch (sq_type(o)) {
-    case OT_TABLE: _table(o)->Clear(); break;
-    case OT_ARRAY: _array(o)->Resize(0); break;
+    case OT_TABLE:
+      _table(o)->Clear();
+      break;
+    case OT_ARRAY:
+      _array(o)->Resize(0);
+      break;
     default:
       v->Raise_Error("clear only works on table and array");
       return SQ_ERROR;
@@ -304,16 +309,30 @@ SQRESULT sq_clear(HSQUIRRELVM v, SQInteger idx) {
 SQRESULT sq_getdefaultdelegate(HSQUIRRELVM v, SQObjectType t) {
   SQSharedState* ss = v->_ss;
   switch (t) {
-    case OT_TABLE: v->Push(ss->_table_default_delegate); break;
-    case OT_ARRAY: v->Push(ss->_array_default_delegate); break;
-    case OT_STRING: v->Push(ss->_string_default_delegate); break;
+    case OT_TABLE:
+      v->Push(ss->_table_default_delegate);
+      break;
+    case OT_ARRAY:
+      v->Push(ss->_array_default_delegate);
+      break;
+    case OT_STRING:
+      v->Push(ss->_string_default_delegate);
+      break;
     case OT_INTEGER:
     case OT_FLOAT:
-    case OT_BOOL: v->Push(ss->_number_default_delegate); break;
+    case OT_BOOL:
+      v->Push(ss->_number_default_delegate);
+      break;
     case OT_CLOSURE:
-    case OT_NATIVECLOSURE: v->Push(ss->_closure_default_delegate); break;
-    case OT_CLASS: v->Push(ss->_class_default_delegate); break;
-    case OT_INSTANCE: v->Push(ss->_instance_default_delegate); break;
+    case OT_NATIVECLOSURE:
+      v->Push(ss->_closure_default_delegate);
+      break;
+    case OT_CLASS:
+      v->Push(ss->_class_default_delegate);
+      break;
+    case OT_INSTANCE:
+      v->Push(ss->_instance_default_delegate);
+      break;
     default:
       v->Raise_Error("the type doesn't have a default delegate");
       return SQ_ERROR;

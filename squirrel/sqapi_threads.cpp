@@ -15,9 +15,13 @@ HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize) {
   return v;
 }
 
-SQInteger sq_getvmstate(HSQUIRRELVM v) { return v->VMState(); }
+SQInteger sq_getvmstate(HSQUIRRELVM v) {
+  return v->VMState();
+}
 
-SQRESULT sq_suspendvm(HSQUIRRELVM v) { return v->Suspend(); }
+SQRESULT sq_suspendvm(HSQUIRRELVM v) {
+  return v->Suspend();
+}
 
 SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool wakeupret, SQBool retval, SQBool raiseerror) {
   if (!v->_suspended) {

@@ -11,24 +11,42 @@ namespace {
 
 SQInteger TypeMaskLetter(SQChar c) {
   switch (c) {
-    case 'o': return _RT_NULL;
-    case 'i': return _RT_INTEGER;
-    case 'f': return _RT_FLOAT;
-    case 'n': return _RT_FLOAT | _RT_INTEGER;
-    case 's': return _RT_STRING;
-    case 't': return _RT_TABLE;
-    case 'a': return _RT_ARRAY;
-    case 'u': return _RT_USERDATA;
-    case 'c': return _RT_CLOSURE | _RT_NATIVECLOSURE;
-    case 'b': return _RT_BOOL;
-    case 'g': return _RT_GENERATOR;
-    case 'p': return _RT_USERPOINTER;
-    case 'v': return _RT_THREAD;
-    case 'x': return _RT_INSTANCE;
-    case 'y': return _RT_CLASS;
-    case 'r': return _RT_WEAKREF;
-    case '.': return -1;
-    default: return 0;
+    case 'o':
+      return _RT_NULL;
+    case 'i':
+      return _RT_INTEGER;
+    case 'f':
+      return _RT_FLOAT;
+    case 'n':
+      return _RT_FLOAT | _RT_INTEGER;
+    case 's':
+      return _RT_STRING;
+    case 't':
+      return _RT_TABLE;
+    case 'a':
+      return _RT_ARRAY;
+    case 'u':
+      return _RT_USERDATA;
+    case 'c':
+      return _RT_CLOSURE | _RT_NATIVECLOSURE;
+    case 'b':
+      return _RT_BOOL;
+    case 'g':
+      return _RT_GENERATOR;
+    case 'p':
+      return _RT_USERPOINTER;
+    case 'v':
+      return _RT_THREAD;
+    case 'x':
+      return _RT_INSTANCE;
+    case 'y':
+      return _RT_CLASS;
+    case 'r':
+      return _RT_WEAKREF;
+    case '.':
+      return -1;
+    default:
+      return 0;
   }
 }
 
@@ -40,7 +58,9 @@ SQInteger base_print(HSQUIRRELVM v) {
   return 0;
 }
 
-SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) { return v->GetAt(v->_stackbase + n - 1); }
+SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) {
+  return v->GetAt(v->_stackbase + n - 1);
+}
 
 SQInteger base_seterrorhandler(HSQUIRRELVM v) {
   const SQObjectType t = sq_gettype(v, 2);
@@ -103,7 +123,9 @@ SQInteger base_type(HSQUIRRELVM v) {
   return 1;
 }
 
-SQInteger base_dummy(HSQUIRRELVM) { return 0; }
+SQInteger base_dummy(HSQUIRRELVM) {
+  return 0;
+}
 
 }  // namespace
 

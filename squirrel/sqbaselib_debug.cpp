@@ -11,7 +11,8 @@ SQInteger base_collectgarbage(HSQUIRRELVM v) {
 
 SQInteger base_setdebughook(HSQUIRRELVM v) {
   const SQObjectType t = sq_gettype(v, 2);
-  if (t == OT_CLOSURE || t == OT_NATIVECLOSURE || t == OT_NULL) v->_debughook = v->GetAt(v->_stackbase + 1);
+  if (t == OT_CLOSURE || t == OT_NATIVECLOSURE || t == OT_NULL)
+    v->_debughook = v->GetAt(v->_stackbase + 1);
   return 0;
 }
 
@@ -35,7 +36,8 @@ SQInteger base_getstackinfos(HSQUIRRELVM v) {
   sq_pushstring(v, u"locals", -1);
   sq_newtable(v);
   const SQChar* name = nullptr;
-  for (SQUnsignedInteger seq = 0; (name = sq_getlocal(v, static_cast<SQUnsignedInteger>(level), seq)); seq++) {
+  for (SQUnsignedInteger seq = 0;
+       (name = sq_getlocal(v, static_cast<SQUnsignedInteger>(level), seq)); seq++) {
     sq_pushstring(v, name, -1);
     sq_push(v, -2);
     sq_newslot(v, -4, SQFalse);

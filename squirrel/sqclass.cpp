@@ -9,8 +9,12 @@
 namespace {
 
 // Member table entries (see SQClass::FindMember).
-SQObjectPtr FieldIndex(size_t idx) { return SQObjectPtr(static_cast<SQInteger>(idx << 1 | 1)); }
-SQObjectPtr MethodIndex(size_t idx) { return SQObjectPtr(static_cast<SQInteger>(idx << 1)); }
+SQObjectPtr FieldIndex(size_t idx) {
+  return SQObjectPtr(static_cast<SQInteger>(idx << 1 | 1));
+}
+SQObjectPtr MethodIndex(size_t idx) {
+  return SQObjectPtr(static_cast<SQInteger>(idx << 1));
+}
 
 bool IsFunction(const SQObject& o) {
   return sq_type(o) == OT_CLOSURE || sq_type(o) == OT_NATIVECLOSURE;
@@ -37,8 +41,8 @@ bool IsConstructorName(const SQObject& key) {
 
 const char* sq_metamethodname(SQMetaMethod mm) {
   static const char* const names[MT_LAST] = {
-      "_add",    "_sub",    "_mul",    "_div",     "_unm",      "_modulo",
-      "_set",    "_get",    "_typeof", "_nexti",   "_cmp",      "_call",
+      "_add",    "_sub",     "_mul",     "_div",      "_unm",       "_modulo",
+      "_set",    "_get",     "_typeof",  "_nexti",    "_cmp",       "_call",
       "_cloned", "_newslot", "_delslot", "_tostring", "_newmember", "_inherited"};
   return names[mm];
 }

@@ -23,7 +23,8 @@ class StreamReader {
   bool Bytes(void* dst, SQInteger size) {
     if (size == 0) return true;
     if (read_(up_, dst, size) != size) {
-      v_->Raise_Error("io error, read function failure, the origin stream could be corrupted/trucated");
+      v_->Raise_Error(
+          "io error, read function failure, the origin stream could be corrupted/trucated");
       return false;
     }
     return true;
@@ -32,7 +33,8 @@ class StreamReader {
     unsigned char b[4];
     if (!Bytes(b, 4)) return false;
     out = static_cast<SQInteger>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                                 (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24));
+                                 (static_cast<uint32_t>(b[2]) << 16) |
+                                 (static_cast<uint32_t>(b[3]) << 24));
     return true;
   }
   bool Count(SQInteger& out) {
@@ -63,7 +65,8 @@ class StreamReader {
         std::u16string s;
         unsigned char buf[4096];
         while (static_cast<SQInteger>(s.size()) < len) {
-          const SQInteger units = std::min<SQInteger>(len - static_cast<SQInteger>(s.size()), sizeof(buf) / 2);
+          const SQInteger units =
+              std::min<SQInteger>(len - static_cast<SQInteger>(s.size()), sizeof(buf) / 2);
           if (!Bytes(buf, units * 2)) return false;
           for (SQInteger i = 0; i < units; i++) {
             s.push_back(static_cast<SQChar>(buf[2 * i] | (buf[2 * i + 1] << 8)));
@@ -86,8 +89,11 @@ class StreamReader {
         o = f;
         return true;
       }
-      case OT_NULL: o.Null(); return true;
-      default: return Corrupt();
+      case OT_NULL:
+        o.Null();
+        return true;
+      default:
+        return Corrupt();
     }
   }
 
@@ -95,11 +101,13 @@ class StreamReader {
     if (depth > kMaxNesting) return Corrupt();
     SQFunctionProto* f = SQFunctionProto::Create();
     out = SQObjectPtr(f);
-    if (!Tag(kTagPart) || !Object(f->_sourcename) || !Object(f->_name) || !Tag(kTagPart)) return false;
+    if (!Tag(kTagPart) || !Object(f->_sourcename) || !Object(f->_name) || !Tag(kTagPart))
+      return false;
     SQInteger nliterals, nparameters, noutervalues, nlocalvarinfos, nlineinfos, ndefaultparams,
         ninstructions, nfunctions;
-    if (!Count(nliterals) || !Count(nparameters) || !Count(noutervalues) || !Count(nlocalvarinfos) ||
-        !Count(nlineinfos) || !Count(ndefaultparams) || !Count(ninstructions) || !Count(nfunctions)) {
+    if (!Count(nliterals) || !Count(nparameters) || !Count(noutervalues) ||
+        !Count(nlocalvarinfos) || !Count(nlineinfos) || !Count(ndefaultparams) ||
+        !Count(ninstructions) || !Count(nfunctions)) {
       return false;
     }
     if (!Tag(kTagPart)) return false;
@@ -148,8 +156,9 @@ class StreamReader {
       unsigned char b[8];
       if (!Bytes(b, 8)) return false;
       SQInstruction in;
-      in._arg1 = static_cast<SQInt32>(static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
-                                      (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24));
+      in._arg1 = static_cast<SQInt32>(
+          static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
+          (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24));
       in.op = b[4];
       in._arg0 = b[5];
       in._arg2 = b[6];
@@ -189,7 +198,8 @@ class StreamWriter {
   bool Int(SQInteger value) {
     const uint32_t u = static_cast<uint32_t>(value);
     const unsigned char b[4] = {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
-                                static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)};
+                                static_cast<unsigned char>(u >> 16),
+                                static_cast<unsigned char>(u >> 24)};
     return Bytes(b, 4);
   }
   bool Object(const SQObject& o) {
@@ -204,13 +214,15 @@ class StreamWriter {
         }
         return Bytes(buf.data(), static_cast<SQInteger>(buf.size()));
       }
-      case OT_INTEGER: return Int(static_cast<SQInteger>(OT_INTEGER)) && Int(_integer(o));
+      case OT_INTEGER:
+        return Int(static_cast<SQInteger>(OT_INTEGER)) && Int(_integer(o));
       case OT_FLOAT: {
         SQInteger bits;
         memcpy(&bits, &o._unVal.fFloat, sizeof(bits));
         return Int(static_cast<SQInteger>(OT_FLOAT)) && Int(bits);
       }
-      case OT_NULL: return Int(static_cast<SQInteger>(OT_NULL));
+      case OT_NULL:
+        return Int(static_cast<SQInteger>(OT_NULL));
       default:
         v_->Raise_Error("cannot serialize a %s", sq_typename(sq_type(o)));
         return false;
@@ -218,10 +230,12 @@ class StreamWriter {
   }
   bool Proto(const SQFunctionProto* f) {
     auto count = [](const auto& vec) { return static_cast<SQInteger>(vec.size()); };
-    if (!Int(kTagPart) || !Object(f->_sourcename) || !Object(f->_name) || !Int(kTagPart)) return false;
+    if (!Int(kTagPart) || !Object(f->_sourcename) || !Object(f->_name) || !Int(kTagPart))
+      return false;
     if (!Int(count(f->_literals)) || !Int(count(f->_parameters)) || !Int(count(f->_outervalues)) ||
-        !Int(count(f->_localvarinfos)) || !Int(count(f->_lineinfos)) || !Int(count(f->_defaultparams)) ||
-        !Int(count(f->_instructions)) || !Int(count(f->_functions))) {
+        !Int(count(f->_localvarinfos)) || !Int(count(f->_lineinfos)) ||
+        !Int(count(f->_defaultparams)) || !Int(count(f->_instructions)) ||
+        !Int(count(f->_functions))) {
       return false;
     }
     if (!Int(kTagPart)) return false;
@@ -303,9 +317,8 @@ SQRESULT sq_writeclosure(HSQUIRRELVM v, SQWRITEFUNC writef, SQUserPointer up) {
   }
   StreamWriter w(v, writef, up);
   const unsigned char tag[2] = {0xFA, 0xFA};
-  if (!w.Bytes(tag, 2) || !w.Int(static_cast<SQInteger>(kTagHead)) ||
-      !w.Int(sizeof(SQChar)) || !w.Proto(_closure(o)->proto()) ||
-      !w.Int(static_cast<SQInteger>(kTagTail))) {
+  if (!w.Bytes(tag, 2) || !w.Int(static_cast<SQInteger>(kTagHead)) || !w.Int(sizeof(SQChar)) ||
+      !w.Proto(_closure(o)->proto()) || !w.Int(static_cast<SQInteger>(kTagTail))) {
     return SQ_ERROR;
   }
   return SQ_OK;

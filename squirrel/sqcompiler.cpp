@@ -4,11 +4,11 @@
 // nothing.
 #include "squirrel/sqcompiler.h"
 
+#include "platform/os/utf8.h"
 #include "squirrel/sqfuncstate.h"
 #include "squirrel/sqlexer.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
-#include "platform/os/utf8.h"
 #include "squirrel/sqvm.h"
 
 #include <cstring>
@@ -99,11 +99,21 @@ class SQCompiler {
         if (tok > 255) {
           const char* name;
           switch (tok) {
-            case TK_IDENTIFIER: name = "IDENTIFIER"; break;
-            case TK_STRING_LITERAL: name = "STRING_LITERAL"; break;
-            case TK_INTEGER: name = "INTEGER"; break;
-            case TK_FLOAT: name = "FLOAT"; break;
-            default: name = SQLexer::Tok2Str(tok); break;
+            case TK_IDENTIFIER:
+              name = "IDENTIFIER";
+              break;
+            case TK_STRING_LITERAL:
+              name = "STRING_LITERAL";
+              break;
+            case TK_INTEGER:
+              name = "INTEGER";
+              break;
+            case TK_FLOAT:
+              name = "FLOAT";
+              break;
+            default:
+              name = SQLexer::Tok2Str(tok);
+              break;
           }
           Error(std::string("expected '") + (name ? name : "?") + "'");
         }
@@ -113,9 +123,15 @@ class SQCompiler {
     SQObjectPtr ret;
     switch (tok) {
       case TK_IDENTIFIER:
-      case TK_STRING_LITERAL: ret = _fs->CreateString(_lex._svalue); break;
-      case TK_INTEGER: ret = _lex._nvalue; break;
-      case TK_FLOAT: ret = _lex._fvalue; break;
+      case TK_STRING_LITERAL:
+        ret = _fs->CreateString(_lex._svalue);
+        break;
+      case TK_INTEGER:
+        ret = _lex._nvalue;
+        break;
+      case TK_FLOAT:
+        ret = _lex._fvalue;
+        break;
     }
     Lex();
     return ret;
@@ -149,14 +165,30 @@ class SQCompiler {
     if (_nesting > kMaxNesting) Error("expression too deeply nested");
     _fs->AddLineInfos(_lex._currentline, _lineinfo);
     switch (_token) {
-      case ';': Lex(); break;
-      case TK_IF: IfStatement(); break;
-      case TK_WHILE: WhileStatement(); break;
-      case TK_DO: DoWhileStatement(); break;
-      case TK_FOR: ForStatement(); break;
-      case TK_FOREACH: ForEachStatement(); break;
-      case TK_SWITCH: SwitchStatement(); break;
-      case TK_LOCAL: LocalDeclStatement(); break;
+      case ';':
+        Lex();
+        break;
+      case TK_IF:
+        IfStatement();
+        break;
+      case TK_WHILE:
+        WhileStatement();
+        break;
+      case TK_DO:
+        DoWhileStatement();
+        break;
+      case TK_FOR:
+        ForStatement();
+        break;
+      case TK_FOREACH:
+        ForEachStatement();
+        break;
+      case TK_SWITCH:
+        SwitchStatement();
+        break;
+      case TK_LOCAL:
+        LocalDeclStatement();
+        break;
       case TK_RETURN:
       case TK_YIELD: {
         SQOpcode op;
@@ -181,15 +213,22 @@ class SQCompiler {
         break;
       }
       case TK_BREAK:
-        JumpOutOfLoop(_fs->_breaktargets, _fs->_unresolvedbreaks, "'break' has to be in a loop block");
+        JumpOutOfLoop(_fs->_breaktargets, _fs->_unresolvedbreaks,
+                      "'break' has to be in a loop block");
         break;
       case TK_CONTINUE:
         JumpOutOfLoop(_fs->_continuetargets, _fs->_unresolvedcontinues,
                       "'continue' has to be in a loop block");
         break;
-      case TK_FUNCTION: FunctionStatement(); break;
-      case TK_CLASS: ClassStatement(); break;
-      case TK_ENUM: EnumStatement(); break;
+      case TK_FUNCTION:
+        FunctionStatement();
+        break;
+      case TK_CLASS:
+        ClassStatement();
+        break;
+      case TK_ENUM:
+        EnumStatement();
+        break;
       case '{': {
         const SQInteger stacksize = _fs->GetStackSize();
         Lex();
@@ -198,7 +237,9 @@ class SQCompiler {
         _fs->SetStackSize(stacksize);
         break;
       }
-      case TK_TRY: TryCatchStatement(); break;
+      case TK_TRY:
+        TryCatchStatement();
+        break;
       case TK_THROW:
         Lex();
         CommaExpr();
@@ -247,12 +288,18 @@ class SQCompiler {
 
   static SQInteger ArithOpOfToken(SQInteger tok) {
     switch (tok) {
-      case TK_MINUSEQ: return '-';
-      case TK_PLUSEQ: return '+';
-      case TK_MULEQ: return '*';
-      case TK_DIVEQ: return '/';
-      case TK_MODEQ: return '%';
-      default: return 0;
+      case TK_MINUSEQ:
+        return '-';
+      case TK_PLUSEQ:
+        return '+';
+      case TK_MULEQ:
+        return '*';
+      case TK_DIVEQ:
+        return '/';
+      case TK_MODEQ:
+        return '%';
+      default:
+        return 0;
     }
   }
 
@@ -312,7 +359,9 @@ class SQCompiler {
               _fs->AddInstruction(_OP_MOVE, dst, src);
             }
             break;
-          default: EmitCompoundArith(op, ds == DEREF_FIELD); break;
+          default:
+            EmitCompoundArith(op, ds == DEREF_FIELD);
+            break;
         }
         break;
       }
@@ -403,9 +452,14 @@ class SQCompiler {
     CompExp();
     for (;;) {
       switch (_token) {
-        case TK_EQ: BinExp(_OP_EQ, &SQCompiler::CompExp); break;
-        case TK_NE: BinExp(_OP_NE, &SQCompiler::CompExp); break;
-        default: return;
+        case TK_EQ:
+          BinExp(_OP_EQ, &SQCompiler::CompExp);
+          break;
+        case TK_NE:
+          BinExp(_OP_NE, &SQCompiler::CompExp);
+          break;
+        default:
+          return;
       }
     }
   }
@@ -414,13 +468,26 @@ class SQCompiler {
     ShiftExp();
     for (;;) {
       switch (_token) {
-        case '>': BinExp(_OP_CMP, &SQCompiler::ShiftExp, CMP_G); break;
-        case '<': BinExp(_OP_CMP, &SQCompiler::ShiftExp, CMP_L); break;
-        case TK_GE: BinExp(_OP_CMP, &SQCompiler::ShiftExp, CMP_GE); break;
-        case TK_LE: BinExp(_OP_CMP, &SQCompiler::ShiftExp, CMP_LE); break;
-        case TK_IN: BinExp(_OP_EXISTS, &SQCompiler::ShiftExp); break;
-        case TK_INSTANCEOF: BinExp(_OP_INSTANCEOF, &SQCompiler::ShiftExp); break;
-        default: return;
+        case '>':
+          BinExp(_OP_CMP, &SQCompiler::ShiftExp, CMP_G);
+          break;
+        case '<':
+          BinExp(_OP_CMP, &SQCompiler::ShiftExp, CMP_L);
+          break;
+        case TK_GE:
+          BinExp(_OP_CMP, &SQCompiler::ShiftExp, CMP_GE);
+          break;
+        case TK_LE:
+          BinExp(_OP_CMP, &SQCompiler::ShiftExp, CMP_LE);
+          break;
+        case TK_IN:
+          BinExp(_OP_EXISTS, &SQCompiler::ShiftExp);
+          break;
+        case TK_INSTANCEOF:
+          BinExp(_OP_INSTANCEOF, &SQCompiler::ShiftExp);
+          break;
+        default:
+          return;
       }
     }
   }
@@ -429,10 +496,17 @@ class SQCompiler {
     PlusExp();
     for (;;) {
       switch (_token) {
-        case TK_USHIFTR: BinExp(_OP_BITW, &SQCompiler::PlusExp, BW_USHIFTR); break;
-        case TK_SHIFTL: BinExp(_OP_BITW, &SQCompiler::PlusExp, BW_SHIFTL); break;
-        case TK_SHIFTR: BinExp(_OP_BITW, &SQCompiler::PlusExp, BW_SHIFTR); break;
-        default: return;
+        case TK_USHIFTR:
+          BinExp(_OP_BITW, &SQCompiler::PlusExp, BW_USHIFTR);
+          break;
+        case TK_SHIFTL:
+          BinExp(_OP_BITW, &SQCompiler::PlusExp, BW_SHIFTL);
+          break;
+        case TK_SHIFTR:
+          BinExp(_OP_BITW, &SQCompiler::PlusExp, BW_SHIFTR);
+          break;
+        default:
+          return;
       }
     }
   }
@@ -452,8 +526,16 @@ class SQCompiler {
   // True when a field expression must be read now (it is not about to be assigned or called).
   bool NeedGet() const {
     switch (_token) {
-      case '=': case '(': case TK_NEWSLOT: case TK_PLUSPLUS: case TK_MINUSMINUS:
-      case TK_PLUSEQ: case TK_MINUSEQ: case TK_MULEQ: case TK_DIVEQ: case TK_MODEQ:
+      case '=':
+      case '(':
+      case TK_NEWSLOT:
+      case TK_PLUSPLUS:
+      case TK_MINUSMINUS:
+      case TK_PLUSEQ:
+      case TK_MINUSEQ:
+      case TK_MULEQ:
+      case TK_DIVEQ:
+      case TK_MODEQ:
         return false;
     }
     return !_exst._class_or_delete || (_token == '.' || _token == '[');
@@ -472,7 +554,8 @@ class SQCompiler {
             const SQInteger src = _fs->PopTarget();
             _fs->AddInstruction(_OP_GETPARENT, _fs->PushTarget(), src);
           } else {
-            _fs->AddInstruction(_OP_LOAD, _fs->PushTarget(), _fs->GetConstant(Expect(TK_IDENTIFIER)));
+            _fs->AddInstruction(_OP_LOAD, _fs->PushTarget(),
+                                _fs->GetConstant(Expect(TK_IDENTIFIER)));
             if (NeedGet()) Emit2ArgsOP(_OP_GET);
           }
           _exst._deref = DEREF_FIELD;
@@ -499,7 +582,8 @@ class SQCompiler {
               Emit2ArgsOP(_OP_PINC, tok == TK_MINUSMINUS ? -1 : 1);
             } else {
               const SQInteger src = _fs->PopTarget();
-              _fs->AddInstruction(_OP_PINCL, _fs->PushTarget(), src, 0, tok == TK_MINUSMINUS ? -1 : 1);
+              _fs->AddInstruction(_OP_PINCL, _fs->PushTarget(), src, 0,
+                                  tok == TK_MINUSMINUS ? -1 : 1);
             }
             _exst._deref = DEREF_NO_DEREF;  // `t.x++ = 1` is not an assignment target
           }
@@ -520,7 +604,8 @@ class SQCompiler {
           // as a field (that would take operands that are not there).
           _exst._deref = DEREF_NO_DEREF;
           break;
-        default: return;
+        default:
+          return;
       }
     }
   }
@@ -531,7 +616,8 @@ class SQCompiler {
     _exst._deref = DEREF_NO_DEREF;
     switch (_token) {
       case TK_STRING_LITERAL:
-        _fs->AddInstruction(_OP_LOAD, _fs->PushTarget(), _fs->GetConstant(_fs->CreateString(_lex._svalue)));
+        _fs->AddInstruction(_OP_LOAD, _fs->PushTarget(),
+                            _fs->GetConstant(_fs->CreateString(_lex._svalue)));
         Lex();
         break;
       case TK_VARGC:
@@ -553,9 +639,15 @@ class SQCompiler {
         _exst._freevar = false;
         SQObjectPtr id;
         switch (_token) {
-          case TK_IDENTIFIER: id = _fs->CreateString(_lex._svalue); break;
-          case TK_THIS: id = _fs->CreateString(u"this"); break;
-          default: id = _fs->CreateString(u"constructor"); break;
+          case TK_IDENTIFIER:
+            id = _fs->CreateString(_lex._svalue);
+            break;
+          case TK_THIS:
+            id = _fs->CreateString(u"this");
+            break;
+          default:
+            id = _fs->CreateString(u"constructor");
+            break;
         }
         Lex();
         SQInteger pos = _fs->GetLocalVariable(id);
@@ -644,27 +736,48 @@ class SQCompiler {
         Lex();
         ParseTableOrClass(',', '}');
         break;
-      case TK_FUNCTION: FunctionExp(); break;
+      case TK_FUNCTION:
+        FunctionExp();
+        break;
       case TK_CLASS:
         Lex();
         ClassExp();
         break;
-      case '-': UnaryOP(_OP_NEG); break;
-      case '!': UnaryOP(_OP_NOT); break;
-      case '~': UnaryOP(_OP_BWNOT); break;
-      case TK_TYPEOF: UnaryOP(_OP_TYPEOF); break;
-      case TK_RESUME: UnaryOP(_OP_RESUME); break;
-      case TK_CLONE: UnaryOP(_OP_CLONE); break;
+      case '-':
+        UnaryOP(_OP_NEG);
+        break;
+      case '!':
+        UnaryOP(_OP_NOT);
+        break;
+      case '~':
+        UnaryOP(_OP_BWNOT);
+        break;
+      case TK_TYPEOF:
+        UnaryOP(_OP_TYPEOF);
+        break;
+      case TK_RESUME:
+        UnaryOP(_OP_RESUME);
+        break;
+      case TK_CLONE:
+        UnaryOP(_OP_CLONE);
+        break;
       case TK_MINUSMINUS:
-      case TK_PLUSPLUS: PrefixIncDec(_token); break;
-      case TK_DELETE: DeleteExpr(); break;
-      case TK_DELEGATE: DelegateExpr(); break;
+      case TK_PLUSPLUS:
+        PrefixIncDec(_token);
+        break;
+      case TK_DELETE:
+        DeleteExpr();
+        break;
+      case TK_DELEGATE:
+        DelegateExpr();
+        break;
       case '(':
         Lex();
         CommaExpr();
         Expect(')');
         break;
-      default: Error("expression expected");
+      default:
+        Error("expression expected");
     }
     return -1;
   }
@@ -759,7 +872,8 @@ class SQCompiler {
         case TK_CONSTRUCTOR: {
           const SQInteger tk = _token;
           Lex();
-          SQObjectPtr id = tk == TK_FUNCTION ? Expect(TK_IDENTIFIER) : _fs->CreateString(u"constructor");
+          SQObjectPtr id =
+              tk == TK_FUNCTION ? Expect(TK_IDENTIFIER) : _fs->CreateString(u"constructor");
           Expect('(');
           _fs->AddInstruction(_OP_LOAD, _fs->PushTarget(), _fs->GetConstant(id));
           CreateFunction(id);
@@ -784,8 +898,8 @@ class SQCompiler {
       const SQInteger val = _fs->PopTarget();
       const SQInteger key = _fs->PopTarget();
       if (hasattrs) _fs->PopTarget();
-      const unsigned char flags = (hasattrs ? NEW_SLOT_ATTRIBUTES_FLAG : 0) |
-                                  (isstatic ? NEW_SLOT_STATIC_FLAG : 0);
+      const unsigned char flags =
+          (hasattrs ? NEW_SLOT_ATTRIBUTES_FLAG : 0) | (isstatic ? NEW_SLOT_STATIC_FLAG : 0);
       const SQInteger table = _fs->TopTarget();
       _fs->AddInstruction(_OP_NEWSLOTA, flags, table, key, val);
     }
@@ -1008,14 +1122,16 @@ class SQCompiler {
       const SQInteger trg = _fs->PopTarget();
       _fs->AddInstruction(_OP_EQ, trg, trg, expr);
       _fs->AddInstruction(_OP_JZ, trg, 0);
-      if (skipcondjmp != -1) _fs->SetIntructionParam(skipcondjmp, 1, _fs->GetCurrentPos() - skipcondjmp);
+      if (skipcondjmp != -1)
+        _fs->SetIntructionParam(skipcondjmp, 1, _fs->GetCurrentPos() - skipcondjmp);
       tonextcondjmp = _fs->GetCurrentPos();
       const SQInteger stacksize = _fs->GetStackSize();
       Statements();
       _fs->SetStackSize(stacksize);
       bfirst = false;
     }
-    if (tonextcondjmp != -1) _fs->SetIntructionParam(tonextcondjmp, 1, _fs->GetCurrentPos() - tonextcondjmp);
+    if (tonextcondjmp != -1)
+      _fs->SetIntructionParam(tonextcondjmp, 1, _fs->GetCurrentPos() - tonextcondjmp);
     if (_token == TK_DEFAULT) {
       Lex();
       Expect(':');
@@ -1043,7 +1159,8 @@ class SQCompiler {
     }
     Expect('(');
     CreateFunction(id);
-    _fs->AddInstruction(_OP_CLOSURE, _fs->PushTarget(), static_cast<SQInteger>(_fs->_functions.size()) - 1, 0);
+    _fs->AddInstruction(_OP_CLOSURE, _fs->PushTarget(),
+                        static_cast<SQInteger>(_fs->_functions.size()) - 1, 0);
     EmitDerefOp(_OP_NEWSLOT);
     _fs->PopTarget();
   }
@@ -1089,18 +1206,30 @@ class SQCompiler {
   SQObjectPtr ExpectScalar() {
     SQObjectPtr val;
     switch (_token) {
-      case TK_INTEGER: val = _lex._nvalue; break;
-      case TK_FLOAT: val = _lex._fvalue; break;
-      case TK_STRING_LITERAL: val = _fs->CreateString(_lex._svalue); break;
+      case TK_INTEGER:
+        val = _lex._nvalue;
+        break;
+      case TK_FLOAT:
+        val = _lex._fvalue;
+        break;
+      case TK_STRING_LITERAL:
+        val = _fs->CreateString(_lex._svalue);
+        break;
       case '-':
         Lex();
         switch (_token) {
-          case TK_INTEGER: val = static_cast<SQInteger>(0u - static_cast<uint32_t>(_lex._nvalue)); break;
-          case TK_FLOAT: val = -_lex._fvalue; break;
-          default: Error("scalar expected : integer,float");
+          case TK_INTEGER:
+            val = static_cast<SQInteger>(0u - static_cast<uint32_t>(_lex._nvalue));
+            break;
+          case TK_FLOAT:
+            val = -_lex._fvalue;
+            break;
+          default:
+            Error("scalar expected : integer,float");
         }
         break;
-      default: Error("scalar expected : integer,float or string");
+      default:
+        Error("scalar expected : integer,float or string");
     }
     Lex();
     return val;
@@ -1159,7 +1288,8 @@ class SQCompiler {
     Lex();
     Expect('(');
     CreateFunction(_null_);
-    _fs->AddInstruction(_OP_CLOSURE, _fs->PushTarget(), static_cast<SQInteger>(_fs->_functions.size()) - 1, 0);
+    _fs->AddInstruction(_OP_CLOSURE, _fs->PushTarget(),
+                        static_cast<SQInteger>(_fs->_functions.size()) - 1, 0);
   }
 
   void DelegateExpr() {
@@ -1195,7 +1325,8 @@ class SQCompiler {
     SQInteger defparams = 0;
     while (_token != ')') {
       if (_token == TK_VARPARAMS) {
-        if (defparams > 0) Error("function with default parameters cannot have variable number of parameters");
+        if (defparams > 0)
+          Error("function with default parameters cannot have variable number of parameters");
         funcstate->_varparams = true;
         Lex();
         if (_token != ')') Error("expected ')'");
@@ -1236,7 +1367,8 @@ class SQCompiler {
     SQFuncState* currchunk = _fs;
     _fs = funcstate;
     Statement();
-    funcstate->AddLineInfos(_lex._prevtoken == '\n' ? _lex._lasttokenline : _lex._currentline, _lineinfo, true);
+    funcstate->AddLineInfos(_lex._prevtoken == '\n' ? _lex._lasttokenline : _lex._currentline,
+                            _lineinfo, true);
     funcstate->AddInstruction(_OP_RETURN, -1);
     funcstate->SetStackSize(0);
     SQObjectPtr func(funcstate->BuildProto());

@@ -1,7 +1,7 @@
 // Debug support: describing the frames on the call stack, reading their locals, and calling
 // the debug hook.
-#include "squirrel/sqapi_internal.h"
 #include "squirrel/sqdebug.h"
+#include "squirrel/sqapi_internal.h"
 
 SQInteger sq_proto_line(const SQFunctionProto* f, const SQInstruction* ip) {
   if (f->_lineinfos.empty() || !ip) return 0;
@@ -34,7 +34,8 @@ SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si) {
       si->line = -1;
       break;
     }
-    default: break;
+    default:
+      break;
   }
   return SQ_OK;
 }
@@ -55,7 +56,8 @@ const SQChar* sq_getlocal(HSQUIRRELVM v, SQUnsignedInteger level, SQUnsignedInte
   }
   idx -= func->_outervalues.size();
   // The locals alive at the frame's current instruction, in declaration order.
-  const SQUnsignedInteger nop = static_cast<SQUnsignedInteger>(ci._ip - func->_instructions.data() - 1);
+  const SQUnsignedInteger nop =
+      static_cast<SQUnsignedInteger>(ci._ip - func->_instructions.data() - 1);
   for (const SQLocalVarInfo& lv : func->_localvarinfos) {
     if (lv._start_op <= nop && lv._end_op >= nop) {
       if (idx == 0) {

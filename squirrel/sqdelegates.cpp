@@ -17,7 +17,9 @@ void sq_register_class_delegates(SQVM* v, SQSharedState* ss);
 
 namespace {
 
-SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) { return v->GetAt(v->_stackbase + n - 1); }
+SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) {
+  return v->GetAt(v->_stackbase + n - 1);
+}
 
 SQInteger Return(HSQUIRRELVM v, const SQObjectPtr& o) {
   v->Push(o);
@@ -51,7 +53,9 @@ bool StringToNumber(const SQString* s, SQObjectPtr& res) {
 
 // ---- table ----------------------------------------------------------------------------------
 
-SQInteger table_len(HSQUIRRELVM v) { return Return(v, SQObjectPtr(_table(Arg(v, 1))->CountUsed())); }
+SQInteger table_len(HSQUIRRELVM v) {
+  return Return(v, SQObjectPtr(_table(Arg(v, 1))->CountUsed()));
+}
 
 SQInteger table_rawget(HSQUIRRELVM v) {
   SQObjectPtr res;
@@ -91,7 +95,9 @@ SQInteger container_clear(HSQUIRRELVM v) {
 
 // ---- array ----------------------------------------------------------------------------------
 
-SQInteger array_len(HSQUIRRELVM v) { return Return(v, SQObjectPtr(_array(Arg(v, 1))->Size())); }
+SQInteger array_len(HSQUIRRELVM v) {
+  return Return(v, SQObjectPtr(_array(Arg(v, 1))->Size()));
+}
 
 SQInteger array_append(HSQUIRRELVM v) {
   _array(Arg(v, 1))->Append(Arg(v, 2));
@@ -142,7 +148,9 @@ SQInteger array_resize(HSQUIRRELVM v) {
   return 0;
 }
 
-SQInteger array_reverse(HSQUIRRELVM v) { return SQ_SUCCEEDED(sq_arrayreverse(v, 1)) ? 0 : SQ_ERROR; }
+SQInteger array_reverse(HSQUIRRELVM v) {
+  return SQ_SUCCEEDED(sq_arrayreverse(v, 1)) ? 0 : SQ_ERROR;
+}
 
 // Start/end of a slice of `len` elements; negative values count from the end.
 bool SliceBounds(HSQUIRRELVM v, SQInteger len, SQInteger& sidx, SQInteger& eidx) {
@@ -239,17 +247,21 @@ SQInteger array_sort(HSQUIRRELVM v) {
 
 // ---- string ---------------------------------------------------------------------------------
 
-SQInteger string_len(HSQUIRRELVM v) { return Return(v, SQObjectPtr(_string(Arg(v, 1))->_len)); }
+SQInteger string_len(HSQUIRRELVM v) {
+  return Return(v, SQObjectPtr(_string(Arg(v, 1))->_len));
+}
 
 SQInteger string_tointeger(HSQUIRRELVM v) {
   SQObjectPtr res;
-  if (!StringToNumber(_string(Arg(v, 1)), res)) return sq_throwerror(v, u"cannot convert the string");
+  if (!StringToNumber(_string(Arg(v, 1)), res))
+    return sq_throwerror(v, u"cannot convert the string");
   return Return(v, SQObjectPtr(sq_toint(res)));
 }
 
 SQInteger string_tofloat(HSQUIRRELVM v) {
   SQObjectPtr res;
-  if (!StringToNumber(_string(Arg(v, 1)), res)) return sq_throwerror(v, u"cannot convert the string");
+  if (!StringToNumber(_string(Arg(v, 1)), res))
+    return sq_throwerror(v, u"cannot convert the string");
   return Return(v, SQObjectPtr(sq_tofloat(res)));
 }
 
@@ -281,13 +293,21 @@ SQInteger ChangeCase(HSQUIRRELVM v, bool upper) {
   }
   return Return(v, SQObjectPtr(SQString::Create(v->_ss, s)));
 }
-SQInteger string_tolower(HSQUIRRELVM v) { return ChangeCase(v, false); }
-SQInteger string_toupper(HSQUIRRELVM v) { return ChangeCase(v, true); }
+SQInteger string_tolower(HSQUIRRELVM v) {
+  return ChangeCase(v, false);
+}
+SQInteger string_toupper(HSQUIRRELVM v) {
+  return ChangeCase(v, true);
+}
 
 // ---- number ---------------------------------------------------------------------------------
 
-SQInteger number_tointeger(HSQUIRRELVM v) { return Return(v, SQObjectPtr(sq_toint(Arg(v, 1)))); }
-SQInteger number_tofloat(HSQUIRRELVM v) { return Return(v, SQObjectPtr(sq_tofloat(Arg(v, 1)))); }
+SQInteger number_tointeger(HSQUIRRELVM v) {
+  return Return(v, SQObjectPtr(sq_toint(Arg(v, 1))));
+}
+SQInteger number_tofloat(HSQUIRRELVM v) {
+  return Return(v, SQObjectPtr(sq_tofloat(Arg(v, 1))));
+}
 SQInteger number_tochar(HSQUIRRELVM v) {
   const SQChar c = static_cast<SQChar>(sq_toint(Arg(v, 1)));
   return Return(v, SQObjectPtr(SQString::Create(v->_ss, &c, 1)));
@@ -302,8 +322,12 @@ SQInteger CallWithStackArgs(HSQUIRRELVM v, SQBool raiseerror) {
   if (!v->Call(f, nargs, v->_stackbase + 1, res, raiseerror)) return SQ_ERROR;
   return Return(v, res);
 }
-SQInteger closure_call(HSQUIRRELVM v) { return CallWithStackArgs(v, SQTrue); }
-SQInteger closure_pcall(HSQUIRRELVM v) { return CallWithStackArgs(v, SQFalse); }
+SQInteger closure_call(HSQUIRRELVM v) {
+  return CallWithStackArgs(v, SQTrue);
+}
+SQInteger closure_pcall(HSQUIRRELVM v) {
+  return CallWithStackArgs(v, SQFalse);
+}
 
 SQInteger CallWithArrayArgs(HSQUIRRELVM v, SQBool raiseerror) {
   SQObjectPtr f = Arg(v, 1), res;
@@ -316,8 +340,12 @@ SQInteger CallWithArrayArgs(HSQUIRRELVM v, SQBool raiseerror) {
   if (!ok) return SQ_ERROR;
   return Return(v, res);
 }
-SQInteger closure_acall(HSQUIRRELVM v) { return CallWithArrayArgs(v, SQTrue); }
-SQInteger closure_pacall(HSQUIRRELVM v) { return CallWithArrayArgs(v, SQFalse); }
+SQInteger closure_acall(HSQUIRRELVM v) {
+  return CallWithArrayArgs(v, SQTrue);
+}
+SQInteger closure_pacall(HSQUIRRELVM v) {
+  return CallWithArrayArgs(v, SQFalse);
+}
 
 SQInteger closure_bindenv(HSQUIRRELVM v) {
   if (SQ_FAILED(sq_bindenv(v, 1))) return SQ_ERROR;
@@ -364,61 +392,54 @@ SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
 }  // namespace
 
 void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
-  static const SQRegFunction table_funcs[] = {
-      {u"len", table_len, 1, u"t"},
-      {u"rawget", table_rawget, 2, u"t"},
-      {u"rawset", table_rawset, 3, u"t"},
-      {u"rawdelete", table_rawdelete, 2, u"t"},
-      {u"rawin", table_rawin, 2, u"t"},
-      {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {u"tostring", default_tostring, 1, u"."},
-      {u"clear", container_clear, 1, u"."},
-      {nullptr, nullptr, 0, nullptr}};
-  static const SQRegFunction array_funcs[] = {
-      {u"len", array_len, 1, u"a"},
-      {u"append", array_append, 2, u"a"},
-      {u"extend", array_extend, 2, u"aa"},
-      {u"push", array_append, 2, u"a"},
-      {u"pop", array_pop, 1, u"a"},
-      {u"top", array_top, 1, u"a"},
-      {u"insert", array_insert, 3, u"an"},
-      {u"remove", array_remove, 2, u"an"},
-      {u"resize", array_resize, -2, u"an"},
-      {u"reverse", array_reverse, 1, u"a"},
-      {u"sort", array_sort, -1, u"ac"},
-      {u"slice", array_slice, -1, u"ann"},
-      {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {u"tostring", default_tostring, 1, u"."},
-      {u"clear", container_clear, 1, u"."},
-      {nullptr, nullptr, 0, nullptr}};
-  static const SQRegFunction string_funcs[] = {
-      {u"len", string_len, 1, u"s"},
-      {u"tointeger", string_tointeger, 1, u"s"},
-      {u"tofloat", string_tofloat, 1, u"s"},
-      {u"tostring", default_tostring, 1, u"."},
-      {u"slice", string_slice, -1, u" s n  n"},
-      {u"find", string_find, -2, u"s s n "},
-      {u"tolower", string_tolower, 1, u"s"},
-      {u"toupper", string_toupper, 1, u"s"},
-      {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction table_funcs[] = {{u"len", table_len, 1, u"t"},
+                                              {u"rawget", table_rawget, 2, u"t"},
+                                              {u"rawset", table_rawset, 3, u"t"},
+                                              {u"rawdelete", table_rawdelete, 2, u"t"},
+                                              {u"rawin", table_rawin, 2, u"t"},
+                                              {u"weakref", sq_delegate_weakref, 1, nullptr},
+                                              {u"tostring", default_tostring, 1, u"."},
+                                              {u"clear", container_clear, 1, u"."},
+                                              {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction array_funcs[] = {{u"len", array_len, 1, u"a"},
+                                              {u"append", array_append, 2, u"a"},
+                                              {u"extend", array_extend, 2, u"aa"},
+                                              {u"push", array_append, 2, u"a"},
+                                              {u"pop", array_pop, 1, u"a"},
+                                              {u"top", array_top, 1, u"a"},
+                                              {u"insert", array_insert, 3, u"an"},
+                                              {u"remove", array_remove, 2, u"an"},
+                                              {u"resize", array_resize, -2, u"an"},
+                                              {u"reverse", array_reverse, 1, u"a"},
+                                              {u"sort", array_sort, -1, u"ac"},
+                                              {u"slice", array_slice, -1, u"ann"},
+                                              {u"weakref", sq_delegate_weakref, 1, nullptr},
+                                              {u"tostring", default_tostring, 1, u"."},
+                                              {u"clear", container_clear, 1, u"."},
+                                              {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction string_funcs[] = {{u"len", string_len, 1, u"s"},
+                                               {u"tointeger", string_tointeger, 1, u"s"},
+                                               {u"tofloat", string_tofloat, 1, u"s"},
+                                               {u"tostring", default_tostring, 1, u"."},
+                                               {u"slice", string_slice, -1, u" s n  n"},
+                                               {u"find", string_find, -2, u"s s n "},
+                                               {u"tolower", string_tolower, 1, u"s"},
+                                               {u"toupper", string_toupper, 1, u"s"},
+                                               {u"weakref", sq_delegate_weakref, 1, nullptr},
+                                               {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction number_funcs[] = {
-      {u"tointeger", number_tointeger, 1, u"n|b"},
-      {u"tofloat", number_tofloat, 1, u"n|b"},
-      {u"tostring", default_tostring, 1, u"."},
-      {u"tochar", number_tochar, 1, u"n|b"},
-      {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {nullptr, nullptr, 0, nullptr}};
-  static const SQRegFunction closure_funcs[] = {
-      {u"call", closure_call, -1, u"c"},
-      {u"pcall", closure_pcall, -1, u"c"},
-      {u"acall", closure_acall, 2, u"ca"},
-      {u"pacall", closure_pacall, 2, u"ca"},
-      {u"bindenv", closure_bindenv, 2, u"c x|y|t"},
-      {u"getinfos", closure_getinfos, 1, u"c"},
-      {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {u"tostring", default_tostring, 1, u"."},
-      {nullptr, nullptr, 0, nullptr}};
+      {u"tointeger", number_tointeger, 1, u"n|b"},   {u"tofloat", number_tofloat, 1, u"n|b"},
+      {u"tostring", default_tostring, 1, u"."},      {u"tochar", number_tochar, 1, u"n|b"},
+      {u"weakref", sq_delegate_weakref, 1, nullptr}, {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction closure_funcs[] = {{u"call", closure_call, -1, u"c"},
+                                                {u"pcall", closure_pcall, -1, u"c"},
+                                                {u"acall", closure_acall, 2, u"ca"},
+                                                {u"pacall", closure_pacall, 2, u"ca"},
+                                                {u"bindenv", closure_bindenv, 2, u"c x|y|t"},
+                                                {u"getinfos", closure_getinfos, 1, u"c"},
+                                                {u"weakref", sq_delegate_weakref, 1, nullptr},
+                                                {u"tostring", default_tostring, 1, u"."},
+                                                {nullptr, nullptr, 0, nullptr}};
   ss->_table_default_delegate = MakeDelegate(v, table_funcs);
   ss->_array_default_delegate = MakeDelegate(v, array_funcs);
   ss->_string_default_delegate = MakeDelegate(v, string_funcs);

@@ -8,7 +8,9 @@ void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs);
 
 namespace {
 
-SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) { return v->GetAt(v->_stackbase + n - 1); }
+SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) {
+  return v->GetAt(v->_stackbase + n - 1);
+}
 
 SQInteger Return(HSQUIRRELVM v, const SQObjectPtr& o) {
   v->Push(o);
@@ -72,20 +74,18 @@ SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
 }  // namespace
 
 void sq_register_class_delegates(SQVM* v, SQSharedState* ss) {
-  static const SQRegFunction class_funcs[] = {
-      {u"getattributes", class_getattributes, 2, u"y."},
-      {u"setattributes", class_setattributes, 3, u"y.."},
-      {u"rawin", class_rawin, 2, u"y"},
-      {u"instance", class_instance, 1, u"y"},
-      {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {u"tostring", any_tostring, 1, u"."},
-      {nullptr, nullptr, 0, nullptr}};
-  static const SQRegFunction instance_funcs[] = {
-      {u"getclass", instance_getclass, 1, u"x"},
-      {u"rawin", instance_rawin, 2, u"x"},
-      {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {u"tostring", any_tostring, 1, u"."},
-      {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction class_funcs[] = {{u"getattributes", class_getattributes, 2, u"y."},
+                                              {u"setattributes", class_setattributes, 3, u"y.."},
+                                              {u"rawin", class_rawin, 2, u"y"},
+                                              {u"instance", class_instance, 1, u"y"},
+                                              {u"weakref", sq_delegate_weakref, 1, nullptr},
+                                              {u"tostring", any_tostring, 1, u"."},
+                                              {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction instance_funcs[] = {{u"getclass", instance_getclass, 1, u"x"},
+                                                 {u"rawin", instance_rawin, 2, u"x"},
+                                                 {u"weakref", sq_delegate_weakref, 1, nullptr},
+                                                 {u"tostring", any_tostring, 1, u"."},
+                                                 {nullptr, nullptr, 0, nullptr}};
   ss->_class_default_delegate = MakeDelegate(v, class_funcs);
   ss->_instance_default_delegate = MakeDelegate(v, instance_funcs);
 }

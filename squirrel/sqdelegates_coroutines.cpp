@@ -9,7 +9,9 @@ void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs);
 
 namespace {
 
-SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) { return v->GetAt(v->_stackbase + n - 1); }
+SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) {
+  return v->GetAt(v->_stackbase + n - 1);
+}
 
 SQInteger Return(HSQUIRRELVM v, const SQObjectPtr& o) {
   v->Push(o);
@@ -47,9 +49,12 @@ SQInteger thread_wakeup(HSQUIRRELVM v) {
   SQObjectPtr self = Arg(v, 1);
   SQVM* thread = _thread(self);
   switch (thread->VMState()) {
-    case SQ_VMSTATE_IDLE: return sq_throwerror(v, u"cannot wakeup a idle thread");
-    case SQ_VMSTATE_RUNNING: return sq_throwerror(v, u"cannot wakeup a running thread");
-    default: break;
+    case SQ_VMSTATE_IDLE:
+      return sq_throwerror(v, u"cannot wakeup a idle thread");
+    case SQ_VMSTATE_RUNNING:
+      return sq_throwerror(v, u"cannot wakeup a running thread");
+    default:
+      break;
   }
   const bool wakeupret = sq_gettop(v) > 1;
   if (wakeupret) thread->Push(Arg(v, 2));
@@ -69,7 +74,9 @@ SQInteger thread_getstatus(HSQUIRRELVM v) {
   return Return(v, sq_str(v->_ss, names[_thread(Arg(v, 1))->VMState()]));
 }
 
-SQInteger weakref_ref(HSQUIRRELVM v) { return Return(v, sq_weakrefval(Arg(v, 1))); }
+SQInteger weakref_ref(HSQUIRRELVM v) {
+  return Return(v, sq_weakrefval(Arg(v, 1)));
+}
 
 SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
   SQObjectPtr t(SQTable::Create(v->_ss, 0));
@@ -79,26 +86,23 @@ SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
 
 }  // namespace
 
-SQInteger sq_delegate_weakref(HSQUIRRELVM v) { return Return(v, sq_getweakref(Arg(v, 1))); }
+SQInteger sq_delegate_weakref(HSQUIRRELVM v) {
+  return Return(v, sq_getweakref(Arg(v, 1)));
+}
 
 void sq_register_coroutine_delegates(SQVM* v, SQSharedState* ss) {
-  static const SQRegFunction generator_funcs[] = {
-      {u"getstatus", generator_getstatus, 1, u"g"},
-      {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {u"tostring", any_tostring, 1, u"."},
-      {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction generator_funcs[] = {{u"getstatus", generator_getstatus, 1, u"g"},
+                                                  {u"weakref", sq_delegate_weakref, 1, nullptr},
+                                                  {u"tostring", any_tostring, 1, u"."},
+                                                  {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction thread_funcs[] = {
-      {u"call", thread_call, -1, u"v"},
-      {u"wakeup", thread_wakeup, -1, u"v"},
-      {u"getstatus", thread_getstatus, 1, u"v"},
-      {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {u"tostring", any_tostring, 1, u"."},
-      {nullptr, nullptr, 0, nullptr}};
-  static const SQRegFunction weakref_funcs[] = {
-      {u"ref", weakref_ref, 1, u"r"},
-      {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {u"tostring", any_tostring, 1, u"."},
-      {nullptr, nullptr, 0, nullptr}};
+      {u"call", thread_call, -1, u"v"},          {u"wakeup", thread_wakeup, -1, u"v"},
+      {u"getstatus", thread_getstatus, 1, u"v"}, {u"weakref", sq_delegate_weakref, 1, nullptr},
+      {u"tostring", any_tostring, 1, u"."},      {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction weakref_funcs[] = {{u"ref", weakref_ref, 1, u"r"},
+                                                {u"weakref", sq_delegate_weakref, 1, nullptr},
+                                                {u"tostring", any_tostring, 1, u"."},
+                                                {nullptr, nullptr, 0, nullptr}};
   ss->_generator_default_delegate = MakeDelegate(v, generator_funcs);
   ss->_weakref_default_delegate = MakeDelegate(v, weakref_funcs);
   ss->_thread_default_delegate = MakeDelegate(v, thread_funcs);

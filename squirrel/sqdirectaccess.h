@@ -10,15 +10,18 @@
 // The slot a store to `self[key]` replaces.
 inline SQObjectPtr* sq_directslot(const SQObject& self, const SQObject& key) {
   switch (sq_type(self)) {
-    case OT_TABLE: return _table(self)->FindValue(key);
-    case OT_INSTANCE: return _instance(self)->FieldSlot(key);
+    case OT_TABLE:
+      return _table(self)->FindValue(key);
+    case OT_INSTANCE:
+      return _instance(self)->FieldSlot(key);
     case OT_ARRAY: {
       if (sq_type(key) != OT_INTEGER) return nullptr;
       std::vector<SQObjectPtr>& values = _array(self)->_values;
       const uint32_t idx = static_cast<uint32_t>(_integer(key));
       return idx < values.size() ? &values[idx] : nullptr;
     }
-    default: return nullptr;
+    default:
+      return nullptr;
   }
 }
 

@@ -1,32 +1,47 @@
 #include "squirrel/sqdisasm.h"
 
-#include "squirrel/sqstring.h"
 #include "platform/os/utf8.h"
+#include "squirrel/sqstring.h"
 
-#include <cstdio>
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 namespace {
 
 const char* const kOpNames[kOpcodeCount] = {
-    "LINE", "LOAD", "LOADINT", "LOADFLOAT", "DLOAD", "TAILCALL", "CALL", "PREPCALL",
-    "PREPCALLK", "GETK", "MOVE", "NEWSLOT", "DELETE", "SET", "GET", "EQ", "NE", "ARITH",
-    "BITW", "RETURN", "LOADNULLS", "LOADROOTTABLE", "LOADBOOL", "DMOVE", "JMP", "JNZ", "JZ",
-    "LOADFREEVAR", "VARGC", "GETVARGV", "NEWTABLE", "NEWARRAY", "APPENDARRAY", "GETPARENT",
-    "COMPARITH", "COMPARITHL", "INC", "INCL", "PINC", "PINCL", "CMP", "EXISTS", "INSTANCEOF",
-    "AND", "OR", "NEG", "NOT", "BWNOT", "CLOSURE", "YIELD", "RESUME", "FOREACH",
-    "POSTFOREACH", "DELEGATE", "CLONE", "TYPEOF", "PUSHTRAP", "POPTRAP", "THROW", "CLASS",
+    "LINE",        "LOAD",          "LOADINT",    "LOADFLOAT",
+    "DLOAD",       "TAILCALL",      "CALL",       "PREPCALL",
+    "PREPCALLK",   "GETK",          "MOVE",       "NEWSLOT",
+    "DELETE",      "SET",           "GET",        "EQ",
+    "NE",          "ARITH",         "BITW",       "RETURN",
+    "LOADNULLS",   "LOADROOTTABLE", "LOADBOOL",   "DMOVE",
+    "JMP",         "JNZ",           "JZ",         "LOADFREEVAR",
+    "VARGC",       "GETVARGV",      "NEWTABLE",   "NEWARRAY",
+    "APPENDARRAY", "GETPARENT",     "COMPARITH",  "COMPARITHL",
+    "INC",         "INCL",          "PINC",       "PINCL",
+    "CMP",         "EXISTS",        "INSTANCEOF", "AND",
+    "OR",          "NEG",           "NOT",        "BWNOT",
+    "CLOSURE",     "YIELD",         "RESUME",     "FOREACH",
+    "POSTFOREACH", "DELEGATE",      "CLONE",      "TYPEOF",
+    "PUSHTRAP",    "POPTRAP",       "THROW",      "CLASS",
     "NEWSLOTA"};
 
 std::string Value(const SQObject& o) {
   char buf[64];
   switch (sq_type(o)) {
-    case OT_STRING: return "\"" + platform::os::utf16ToUtf8(_string(o)->view()) + "\"";
-    case OT_INTEGER: snprintf(buf, sizeof(buf), "%d", _integer(o)); return buf;
-    case OT_FLOAT: snprintf(buf, sizeof(buf), "%.9g", static_cast<double>(_float(o))); return buf;
-    case OT_NULL: return "null";
-    default: return sq_typename(sq_type(o));
+    case OT_STRING:
+      return "\"" + platform::os::utf16ToUtf8(_string(o)->view()) + "\"";
+    case OT_INTEGER:
+      snprintf(buf, sizeof(buf), "%d", _integer(o));
+      return buf;
+    case OT_FLOAT:
+      snprintf(buf, sizeof(buf), "%.9g", static_cast<double>(_float(o)));
+      return buf;
+    case OT_NULL:
+      return "null";
+    default:
+      return sq_typename(sq_type(o));
   }
 }
 
@@ -63,11 +78,10 @@ void Disassemble(const SQFunctionProto* f, const std::string& path, std::string&
   for (size_t i = 0; i < f->_instructions.size(); i++) {
     const SQInstruction& in = f->_instructions[i];
     const char* name = in.op < kOpcodeCount ? kOpNames[in.op] : "?";
-    Append(out, "  [%03zu] %-13s %3d %6d %3d %3d", i, name, in._arg0, in._arg1, in._arg2,
-           in._arg3);
-    const bool lit1 = in.op == _OP_LOAD || in.op == _OP_DLOAD || in.op == _OP_GETK ||
-                      in.op == _OP_PREPCALLK ||
-                      ((in.op == _OP_EQ || in.op == _OP_NE || in.op == _OP_APPENDARRAY) && in._arg3);
+    Append(out, "  [%03zu] %-13s %3d %6d %3d %3d", i, name, in._arg0, in._arg1, in._arg2, in._arg3);
+    const bool lit1 =
+        in.op == _OP_LOAD || in.op == _OP_DLOAD || in.op == _OP_GETK || in.op == _OP_PREPCALLK ||
+        ((in.op == _OP_EQ || in.op == _OP_NE || in.op == _OP_APPENDARRAY) && in._arg3);
     if (lit1 && in._arg1 >= 0 && static_cast<size_t>(in._arg1) < f->_literals.size()) {
       Append(out, "  ; %s", Value(f->_literals[static_cast<size_t>(in._arg1)]).c_str());
     }

@@ -23,17 +23,17 @@
 // Threaded dispatch: every handler ends by decoding the next instruction and jumping straight
 // to its handler; an opcode past the table goes to the invalid-opcode handler.
 #define HANDLER(op) handler##op
-#define DISPATCH()                                                                         \
-  do {                                                                                     \
-    inst = *ip++;                                                                          \
-    arg0 = inst._arg0;                                                                     \
-    arg1 = inst._arg1;                                                                     \
-    arg2 = inst._arg2;                                                                     \
-    arg3 = inst._arg3;                                                                     \
-    goto* (inst.op < kOpcodeCount ? kHandlers[inst.op] : &&HANDLER(_OP_INVALID));         \
+#define DISPATCH()                                                               \
+  do {                                                                           \
+    inst = *ip++;                                                                \
+    arg0 = inst._arg0;                                                           \
+    arg1 = inst._arg1;                                                           \
+    arg2 = inst._arg2;                                                           \
+    arg3 = inst._arg3;                                                           \
+    goto*(inst.op < kOpcodeCount ? kHandlers[inst.op] : &&HANDLER(_OP_INVALID)); \
   } while (0)
-#define THROW_IF(cond) \
-  do {                 \
+#define THROW_IF(cond)             \
+  do {                             \
     if (cond) goto exception_trap; \
   } while (0)
 
@@ -161,16 +161,23 @@ inline SQInteger WrapAddSub(SQInteger op, SQInteger a, SQInteger b) {
 // The integer case of `CMP_OP`, kept here so the loop can take it without a call.
 inline bool CompareIntegers(SQInteger op, SQInteger i1, SQInteger i2, bool& r) {
   switch (op) {
-    case CMP_G: r = i1 > i2; return true;
-    case CMP_GE: r = i1 >= i2; return true;
-    case CMP_L: r = i1 < i2; return true;
-    case CMP_LE: r = i1 <= i2; return true;
+    case CMP_G:
+      r = i1 > i2;
+      return true;
+    case CMP_GE:
+      r = i1 >= i2;
+      return true;
+    case CMP_L:
+      r = i1 < i2;
+      return true;
+    case CMP_LE:
+      r = i1 <= i2;
+      return true;
   }
   return false;
 }
 
 }  // namespace
-
 
 bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& outres,
                    SQBool raiseerror, bool resume) {
@@ -199,23 +206,37 @@ bool SQVM::Execute(SQObjectPtr& closure, SQInteger nargs, SQInteger stackbase, S
 
   // One handler per opcode, in opcode order (GNU labels as values).
   static const void* const kHandlers[] = {
-      &&HANDLER(_OP_LINE), &&HANDLER(_OP_LOAD), &&HANDLER(_OP_LOADINT), &&HANDLER(_OP_LOADFLOAT),
-      &&HANDLER(_OP_DLOAD), &&HANDLER(_OP_TAILCALL), &&HANDLER(_OP_CALL), &&HANDLER(_OP_PREPCALL),
-      &&HANDLER(_OP_PREPCALLK), &&HANDLER(_OP_GETK), &&HANDLER(_OP_MOVE), &&HANDLER(_OP_NEWSLOT),
-      &&HANDLER(_OP_DELETE), &&HANDLER(_OP_SET), &&HANDLER(_OP_GET), &&HANDLER(_OP_EQ),
-      &&HANDLER(_OP_NE), &&HANDLER(_OP_ARITH), &&HANDLER(_OP_BITW), &&HANDLER(_OP_RETURN),
-      &&HANDLER(_OP_LOADNULLS), &&HANDLER(_OP_LOADROOTTABLE), &&HANDLER(_OP_LOADBOOL),
-      &&HANDLER(_OP_DMOVE), &&HANDLER(_OP_JMP), &&HANDLER(_OP_JNZ), &&HANDLER(_OP_JZ),
-      &&HANDLER(_OP_LOADFREEVAR), &&HANDLER(_OP_VARGC), &&HANDLER(_OP_GETVARGV),
-      &&HANDLER(_OP_NEWTABLE), &&HANDLER(_OP_NEWARRAY), &&HANDLER(_OP_APPENDARRAY),
-      &&HANDLER(_OP_GETPARENT), &&HANDLER(_OP_COMPARITH), &&HANDLER(_OP_COMPARITHL),
-      &&HANDLER(_OP_INC), &&HANDLER(_OP_INCL), &&HANDLER(_OP_PINC), &&HANDLER(_OP_PINCL),
-      &&HANDLER(_OP_CMP), &&HANDLER(_OP_EXISTS), &&HANDLER(_OP_INSTANCEOF), &&HANDLER(_OP_AND),
-      &&HANDLER(_OP_OR), &&HANDLER(_OP_NEG), &&HANDLER(_OP_NOT), &&HANDLER(_OP_BWNOT),
-      &&HANDLER(_OP_CLOSURE), &&HANDLER(_OP_YIELD), &&HANDLER(_OP_RESUME), &&HANDLER(_OP_FOREACH),
-      &&HANDLER(_OP_POSTFOREACH), &&HANDLER(_OP_DELEGATE), &&HANDLER(_OP_CLONE),
-      &&HANDLER(_OP_TYPEOF), &&HANDLER(_OP_PUSHTRAP), &&HANDLER(_OP_POPTRAP), &&HANDLER(_OP_THROW),
-      &&HANDLER(_OP_CLASS), &&HANDLER(_OP_NEWSLOTA),
+      &&HANDLER(_OP_LINE),        &&HANDLER(_OP_LOAD),
+      &&HANDLER(_OP_LOADINT),     &&HANDLER(_OP_LOADFLOAT),
+      &&HANDLER(_OP_DLOAD),       &&HANDLER(_OP_TAILCALL),
+      &&HANDLER(_OP_CALL),        &&HANDLER(_OP_PREPCALL),
+      &&HANDLER(_OP_PREPCALLK),   &&HANDLER(_OP_GETK),
+      &&HANDLER(_OP_MOVE),        &&HANDLER(_OP_NEWSLOT),
+      &&HANDLER(_OP_DELETE),      &&HANDLER(_OP_SET),
+      &&HANDLER(_OP_GET),         &&HANDLER(_OP_EQ),
+      &&HANDLER(_OP_NE),          &&HANDLER(_OP_ARITH),
+      &&HANDLER(_OP_BITW),        &&HANDLER(_OP_RETURN),
+      &&HANDLER(_OP_LOADNULLS),   &&HANDLER(_OP_LOADROOTTABLE),
+      &&HANDLER(_OP_LOADBOOL),    &&HANDLER(_OP_DMOVE),
+      &&HANDLER(_OP_JMP),         &&HANDLER(_OP_JNZ),
+      &&HANDLER(_OP_JZ),          &&HANDLER(_OP_LOADFREEVAR),
+      &&HANDLER(_OP_VARGC),       &&HANDLER(_OP_GETVARGV),
+      &&HANDLER(_OP_NEWTABLE),    &&HANDLER(_OP_NEWARRAY),
+      &&HANDLER(_OP_APPENDARRAY), &&HANDLER(_OP_GETPARENT),
+      &&HANDLER(_OP_COMPARITH),   &&HANDLER(_OP_COMPARITHL),
+      &&HANDLER(_OP_INC),         &&HANDLER(_OP_INCL),
+      &&HANDLER(_OP_PINC),        &&HANDLER(_OP_PINCL),
+      &&HANDLER(_OP_CMP),         &&HANDLER(_OP_EXISTS),
+      &&HANDLER(_OP_INSTANCEOF),  &&HANDLER(_OP_AND),
+      &&HANDLER(_OP_OR),          &&HANDLER(_OP_NEG),
+      &&HANDLER(_OP_NOT),         &&HANDLER(_OP_BWNOT),
+      &&HANDLER(_OP_CLOSURE),     &&HANDLER(_OP_YIELD),
+      &&HANDLER(_OP_RESUME),      &&HANDLER(_OP_FOREACH),
+      &&HANDLER(_OP_POSTFOREACH), &&HANDLER(_OP_DELEGATE),
+      &&HANDLER(_OP_CLONE),       &&HANDLER(_OP_TYPEOF),
+      &&HANDLER(_OP_PUSHTRAP),    &&HANDLER(_OP_POPTRAP),
+      &&HANDLER(_OP_THROW),       &&HANDLER(_OP_CLASS),
+      &&HANDLER(_OP_NEWSLOTA),
   };
   static_assert(sizeof(kHandlers) / sizeof(kHandlers[0]) == kOpcodeCount);
 
@@ -237,24 +258,24 @@ reload:
   ip = c->_ip;
   stk = _stack.data() + _stackbase;
   DISPATCH();
-  HANDLER(_OP_LINE):
-    if (sq_type(_debughook) == OT_NULL) DISPATCH();
-    SAVE_IP();
-    CallDebugHook('l', arg1);
-    goto reload;
-  HANDLER(_OP_LOAD): R(arg0) = K(arg1); DISPATCH();
-  HANDLER(_OP_LOADINT): R(arg0) = arg1; DISPATCH();
-  HANDLER(_OP_LOADFLOAT): {
+  HANDLER(_OP_LINE) : if (sq_type(_debughook) == OT_NULL) DISPATCH();
+  SAVE_IP();
+  CallDebugHook('l', arg1);
+  goto reload;
+  HANDLER(_OP_LOAD) : R(arg0) = K(arg1);
+  DISPATCH();
+  HANDLER(_OP_LOADINT) : R(arg0) = arg1;
+  DISPATCH();
+  HANDLER(_OP_LOADFLOAT) : {
     SQFloat f;
     memcpy(&f, &inst._arg1, sizeof(f));
     R(arg0) = f;
     DISPATCH();
   }
-  HANDLER(_OP_DLOAD):
-    R(arg0) = K(arg1);
-    R(arg2) = K(arg3);
-    DISPATCH();
-  HANDLER(_OP_TAILCALL): {
+  HANDLER(_OP_DLOAD) : R(arg0) = K(arg1);
+  R(arg2) = K(arg3);
+  DISPATCH();
+  HANDLER(_OP_TAILCALL) : {
     SAVE_IP();
     SQObjectPtr t = STK(arg1);
     if (sq_type(t) == OT_CLOSURE && !_closure(t)->proto()->_bgenerator) {
@@ -263,7 +284,7 @@ reload:
       goto reload;
     }
   }
-  HANDLER(_OP_CALL): {
+  HANDLER(_OP_CALL) : {
     SAVE_IP();
     if (sq_type(STK(arg1)) == OT_CLOSURE) {
       // The new frame takes its own reference to the closure: no copy needed here.
@@ -315,8 +336,7 @@ reload:
         goto exception_trap;
     }
   }
-  HANDLER(_OP_PREPCALL):
-  HANDLER(_OP_PREPCALLK): {
+  HANDLER(_OP_PREPCALL) : HANDLER(_OP_PREPCALLK) : {
     const SQObjectPtr& key = inst.op == _OP_PREPCALLK ? K(arg1) : R(arg1);
     // The callee lands in arg0 and `this` in arg3; the shortcut keeps to the usual register
     // layout, where neither store overwrites the object before the other reads it.
@@ -332,8 +352,7 @@ reload:
     SQObjectPtr o = STK(arg2);
     if (!Get(o, k, temp_reg, false, true)) {
       // A class answers calls it has no member for from the class default delegate.
-      if (sq_type(o) != OT_CLASS ||
-          !_table(_ss->_class_default_delegate)->Get(k, temp_reg)) {
+      if (sq_type(o) != OT_CLASS || !_table(_ss->_class_default_delegate)->Get(k, temp_reg)) {
         Raise_IdxError(k);
         goto exception_trap;
       }
@@ -346,8 +365,7 @@ reload:
     STK(arg0) = temp_reg;
     goto reload;
   }
-  HANDLER(_OP_GETK):
-  HANDLER(_OP_GET): {
+  HANDLER(_OP_GETK) : HANDLER(_OP_GET) : {
     const SQObjectPtr& key = inst.op == _OP_GETK ? K(arg1) : R(arg2);
     const SQObjectPtr& self = inst.op == _OP_GETK ? R(arg2) : R(arg1);
     if (const SQObjectPtr* v = sq_directvalue(self, key)) {
@@ -364,39 +382,37 @@ reload:
     STK(arg0) = temp_reg;
     goto reload;
   }
-  HANDLER(_OP_MOVE): R(arg0) = R(arg1); DISPATCH();
-  HANDLER(_OP_NEWSLOT):
-    SAVE_IP();
-    THROW_IF(!NewSlot(STK(arg1), STK(arg2), STK(arg3), false));
-    if (arg0 != arg3) STK(arg0) = STK(arg3);
-    goto reload;
-  HANDLER(_OP_DELETE): {
+  HANDLER(_OP_MOVE) : R(arg0) = R(arg1);
+  DISPATCH();
+  HANDLER(_OP_NEWSLOT) : SAVE_IP();
+  THROW_IF(!NewSlot(STK(arg1), STK(arg2), STK(arg3), false));
+  if (arg0 != arg3) STK(arg0) = STK(arg3);
+  goto reload;
+  HANDLER(_OP_DELETE) : {
     SAVE_IP();
     SQObjectPtr res;
     THROW_IF(!DeleteSlot(STK(arg1), STK(arg2), res));
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_SET):
-    if (SQObjectPtr* slot = sq_directslot(R(arg1), R(arg2))) {
-      *slot = R(arg3);
-      if (arg0 != arg3) R(arg0) = R(arg3);
-      DISPATCH();
-    }
-    SAVE_IP();
-    if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
-      Raise_IdxError(STK(arg2));
-      goto exception_trap;
-    }
-    if (arg0 != arg3) STK(arg0) = STK(arg3);
-    goto reload;
-  HANDLER(_OP_EQ):
-  HANDLER(_OP_NE): {
+  HANDLER(_OP_SET) : if (SQObjectPtr* slot = sq_directslot(R(arg1), R(arg2))) {
+    *slot = R(arg3);
+    if (arg0 != arg3) R(arg0) = R(arg3);
+    DISPATCH();
+  }
+  SAVE_IP();
+  if (!Set(STK(arg1), STK(arg2), STK(arg3), true)) {
+    Raise_IdxError(STK(arg2));
+    goto exception_trap;
+  }
+  if (arg0 != arg3) STK(arg0) = STK(arg3);
+  goto reload;
+  HANDLER(_OP_EQ) : HANDLER(_OP_NE) : {
     const bool eq = ObjEqual(R(arg2), arg3 ? K(arg1) : R(arg1));
     R(arg0) = inst.op == _OP_EQ ? eq : !eq;
     DISPATCH();
   }
-  HANDLER(_OP_ARITH): {
+  HANDLER(_OP_ARITH) : {
     const SQObjectPtr& o1 = R(arg2);
     const SQObjectPtr& o2 = R(arg1);
     if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER && (arg3 == '+' || arg3 == '-')) {
@@ -409,14 +425,14 @@ reload:
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_BITW): {
+  HANDLER(_OP_BITW) : {
     SAVE_IP();
     SQObjectPtr res;
     THROW_IF(!BW_OP(arg3, res, R(arg2), R(arg1)));
     R(arg0) = std::move(res);
     DISPATCH();
   }
-  HANDLER(_OP_RETURN): {
+  HANDLER(_OP_RETURN) : {
     SAVE_IP();
     SQObjectPtr ret;
     if (Return(arg0, arg1, ret)) {
@@ -426,25 +442,26 @@ reload:
     }
     goto reload;
   }
-  HANDLER(_OP_LOADNULLS):
-    for (SQInteger n = 0; n < arg1; n++) R(arg0 + n).Null();
-    DISPATCH();
-  HANDLER(_OP_LOADROOTTABLE): R(arg0) = _roottable; DISPATCH();
-  HANDLER(_OP_LOADBOOL): R(arg0) = arg1 != 0; DISPATCH();
-  HANDLER(_OP_DMOVE):
-    R(arg0) = R(arg1);
-    R(arg2) = R(arg3);
-    DISPATCH();
-  HANDLER(_OP_JMP): ip += arg1; DISPATCH();
-  HANDLER(_OP_JNZ):
-    if (sq_istrue(R(arg0))) ip += arg1;
-    DISPATCH();
-  HANDLER(_OP_JZ):
-    if (!sq_istrue(R(arg0))) ip += arg1;
-    DISPATCH();
-  HANDLER(_OP_LOADFREEVAR): R(arg0) = cl->_outervalues[static_cast<size_t>(arg1)]; DISPATCH();
-  HANDLER(_OP_VARGC): R(arg0) = c->_vargs_size; DISPATCH();
-  HANDLER(_OP_GETVARGV): {
+  HANDLER(_OP_LOADNULLS) : for (SQInteger n = 0; n < arg1; n++) R(arg0 + n).Null();
+  DISPATCH();
+  HANDLER(_OP_LOADROOTTABLE) : R(arg0) = _roottable;
+  DISPATCH();
+  HANDLER(_OP_LOADBOOL) : R(arg0) = arg1 != 0;
+  DISPATCH();
+  HANDLER(_OP_DMOVE) : R(arg0) = R(arg1);
+  R(arg2) = R(arg3);
+  DISPATCH();
+  HANDLER(_OP_JMP) : ip += arg1;
+  DISPATCH();
+  HANDLER(_OP_JNZ) : if (sq_istrue(R(arg0))) ip += arg1;
+  DISPATCH();
+  HANDLER(_OP_JZ) : if (!sq_istrue(R(arg0))) ip += arg1;
+  DISPATCH();
+  HANDLER(_OP_LOADFREEVAR) : R(arg0) = cl->_outervalues[static_cast<size_t>(arg1)];
+  DISPATCH();
+  HANDLER(_OP_VARGC) : R(arg0) = c->_vargs_size;
+  DISPATCH();
+  HANDLER(_OP_GETVARGV) : {
     SAVE_IP();
     const SQObjectPtr& idx = R(arg1);
     if (!(sq_type(idx) & SQOBJECT_NUMERIC)) {
@@ -463,23 +480,24 @@ reload:
     R(arg0) = _vargsstack[static_cast<size_t>(c->_vargs_base + n)];
     DISPATCH();
   }
-  HANDLER(_OP_NEWTABLE): R(arg0) = SQObjectPtr(SQTable::Create(_ss, arg1)); DISPATCH();
-  HANDLER(_OP_NEWARRAY): {
+  HANDLER(_OP_NEWTABLE) : R(arg0) = SQObjectPtr(SQTable::Create(_ss, arg1));
+  DISPATCH();
+  HANDLER(_OP_NEWARRAY) : {
     SQArray* a = SQArray::Create(_ss, 0);
     R(arg0) = SQObjectPtr(a);
     a->_values.reserve(static_cast<size_t>(arg1 < 0 ? 0 : (arg1 > 4096 ? 4096 : arg1)));
     DISPATCH();
   }
-  HANDLER(_OP_APPENDARRAY):
-    // Only a loaded stream can aim this at something that is not an array.
-    if (sq_type(R(arg0)) != OT_ARRAY) {
-      SAVE_IP();
-      Raise_Error("internal vm error: appending to a %s", sq_typename(sq_type(R(arg0))));
-      goto exception_trap;
-    }
-    _array(R(arg0))->Append(arg3 ? K(arg1) : R(arg1));
-    DISPATCH();
-  HANDLER(_OP_GETPARENT): {
+  HANDLER(_OP_APPENDARRAY)
+      :  // Only a loaded stream can aim this at something that is not an array.
+        if (sq_type(R(arg0)) != OT_ARRAY) {
+    SAVE_IP();
+    Raise_Error("internal vm error: appending to a %s", sq_typename(sq_type(R(arg0))));
+    goto exception_trap;
+  }
+  _array(R(arg0))->Append(arg3 ? K(arg1) : R(arg1));
+  DISPATCH();
+  HANDLER(_OP_GETPARENT) : {
     const SQObjectPtr& o = R(arg1);
     if (sq_type(o) == OT_CLASS) {
       SQClass* base = _class(o)->base();
@@ -503,8 +521,9 @@ reload:
     }
     DISPATCH();
   }
-  HANDLER(_OP_COMPARITH): {
-    const SQInteger selfidx = static_cast<SQInteger>((static_cast<uint32_t>(arg1) & 0xFFFF0000u) >> 16);
+  HANDLER(_OP_COMPARITH) : {
+    const SQInteger selfidx =
+        static_cast<SQInteger>((static_cast<uint32_t>(arg1) & 0xFFFF0000u) >> 16);
     const SQObjectPtr& incr = R(arg1 & 0xFFFF);
     if (sq_type(incr) == OT_INTEGER && (arg3 == '+' || arg3 == '-')) {
       SQObjectPtr* slot = sq_directslot(R(selfidx), R(arg2));
@@ -521,7 +540,7 @@ reload:
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_COMPARITHL): {
+  HANDLER(_OP_COMPARITHL) : {
     SAVE_IP();
     SQObjectPtr res;
     THROW_IF(!ArithOp(arg3, res, STK(arg1), STK(arg2)));
@@ -529,8 +548,7 @@ reload:
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_INC):
-  HANDLER(_OP_PINC): {
+  HANDLER(_OP_INC) : HANDLER(_OP_PINC) : {
     SAVE_IP();
     SQObjectPtr res;
     THROW_IF(!DerefInc('+', res, STK(arg1), STK(arg2), SQObjectPtr(static_cast<signed char>(arg3)),
@@ -538,8 +556,7 @@ reload:
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_INCL):
-  HANDLER(_OP_PINCL): {
+  HANDLER(_OP_INCL) : HANDLER(_OP_PINCL) : {
     if (sq_type(R(arg1)) == OT_INTEGER) {
       const SQInteger before = _integer(R(arg1));
       const SQInteger after = WrapAddSub('+', before, static_cast<signed char>(arg3));
@@ -554,7 +571,7 @@ reload:
     STK(arg0) = inst.op == _OP_PINCL ? old : res;
     goto reload;
   }
-  HANDLER(_OP_CMP): {
+  HANDLER(_OP_CMP) : {
     const SQObjectPtr& o1 = R(arg2);
     const SQObjectPtr& o2 = R(arg1);
     bool r;
@@ -575,56 +592,54 @@ reload:
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_EXISTS): {
+  HANDLER(_OP_EXISTS) : {
     SAVE_IP();
     SQObjectPtr ignored;
     const bool exists = Get(STK(arg1), STK(arg2), ignored, true, false);
     STK(arg0) = exists;
     goto reload;
   }
-  HANDLER(_OP_INSTANCEOF): {
+  HANDLER(_OP_INSTANCEOF) : {
     SAVE_IP();
     SQObjectPtr res;
     THROW_IF(!InstanceOf(STK(arg1), STK(arg2), res));
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_AND):
-    if (!sq_istrue(R(arg2))) {
-      R(arg0) = R(arg2);
-      ip += arg1;
-    }
-    DISPATCH();
-  HANDLER(_OP_OR):
-    if (sq_istrue(R(arg2))) {
-      R(arg0) = R(arg2);
-      ip += arg1;
-    }
-    DISPATCH();
-  HANDLER(_OP_NEG): {
+  HANDLER(_OP_AND) : if (!sq_istrue(R(arg2))) {
+    R(arg0) = R(arg2);
+    ip += arg1;
+  }
+  DISPATCH();
+  HANDLER(_OP_OR) : if (sq_istrue(R(arg2))) {
+    R(arg0) = R(arg2);
+    ip += arg1;
+  }
+  DISPATCH();
+  HANDLER(_OP_NEG) : {
     SAVE_IP();
     SQObjectPtr res;
     THROW_IF(!NEG_OP(res, STK(arg1)));
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_NOT): R(arg0) = !sq_istrue(R(arg1)); DISPATCH();
-  HANDLER(_OP_BWNOT):
-    if (sq_type(R(arg1)) != OT_INTEGER) {
-      SAVE_IP();
-      Raise_Error("attempt to perform a bitwise op on a %s", sq_typename(sq_type(R(arg1))));
-      goto exception_trap;
-    }
-    R(arg0) = ~_integer(R(arg1));
-    DISPATCH();
-  HANDLER(_OP_CLOSURE): {
+  HANDLER(_OP_NOT) : R(arg0) = !sq_istrue(R(arg1));
+  DISPATCH();
+  HANDLER(_OP_BWNOT) : if (sq_type(R(arg1)) != OT_INTEGER) {
+    SAVE_IP();
+    Raise_Error("attempt to perform a bitwise op on a %s", sq_typename(sq_type(R(arg1))));
+    goto exception_trap;
+  }
+  R(arg0) = ~_integer(R(arg1));
+  DISPATCH();
+  HANDLER(_OP_CLOSURE) : {
     SAVE_IP();
     SQObjectPtr res;
     THROW_IF(!CLOSURE_OP(res, _funcproto(cl->proto()->_functions[static_cast<size_t>(arg1)])));
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_YIELD): {
+  HANDLER(_OP_YIELD) : {
     SAVE_IP();
     if (sq_type(c->_generator) != OT_GENERATOR) {
       Raise_Error("trying to yield a '%s',only genenerator can be yielded",
@@ -647,7 +662,7 @@ reload:
     if (target != -1) STK(target) = value;
     goto reload;
   }
-  HANDLER(_OP_RESUME): {
+  HANDLER(_OP_RESUME) : {
     SAVE_IP();
     SQObjectPtr gen = STK(arg1);
     if (sq_type(gen) != OT_GENERATOR) {
@@ -658,7 +673,7 @@ reload:
     THROW_IF(!_generator(gen)->Resume(this, arg0));
     goto reload;
   }
-  HANDLER(_OP_FOREACH): {
+  HANDLER(_OP_FOREACH) : {
     SAVE_IP();
     if (sq_type(STK(arg0)) == OT_GENERATOR) {
       // The generator runs until its next yield, which lands in the value register and
@@ -685,13 +700,12 @@ reload:
     _callsstack.back()._ip += finished ? arg1 : 1;
     goto reload;
   }
-  HANDLER(_OP_POSTFOREACH):
-    if (sq_type(R(arg0)) == OT_GENERATOR &&
-        _generator(R(arg0))->_state == SQGenerator::eDead) {
-      ip += arg1 - 1;
-    }
-    DISPATCH();
-  HANDLER(_OP_DELEGATE): {
+  HANDLER(_OP_POSTFOREACH)
+      : if (sq_type(R(arg0)) == OT_GENERATOR && _generator(R(arg0))->_state == SQGenerator::eDead) {
+    ip += arg1 - 1;
+  }
+  DISPATCH();
+  HANDLER(_OP_DELEGATE) : {
     SAVE_IP();
     const SQObjectPtr& t = STK(arg1);
     const SQObjectPtr& d = STK(arg2);
@@ -710,40 +724,37 @@ reload:
     STK(arg0) = STK(arg1);
     goto reload;
   }
-  HANDLER(_OP_CLONE): {
+  HANDLER(_OP_CLONE) : {
     SAVE_IP();
     SQObjectPtr res;
     THROW_IF(!Clone(STK(arg1), res));
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_TYPEOF): {
+  HANDLER(_OP_TYPEOF) : {
     SAVE_IP();
     SQObjectPtr res;
     TypeOf(STK(arg1), res);
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_PUSHTRAP):
-    _etraps.push_back({_stackbase, _top, ip + arg1, arg0});
-    c->_etraps++;
-    DISPATCH();
-  HANDLER(_OP_POPTRAP):
-    if (arg0 > c->_etraps) {
-      SAVE_IP();
-      Raise_Error("internal vm error: trap underflow");
-      goto exception_trap;
-    }
-    for (SQInteger i = 0; i < arg0; i++) {
-      _etraps.pop_back();
-      c->_etraps--;
-    }
-    DISPATCH();
-  HANDLER(_OP_THROW):
+  HANDLER(_OP_PUSHTRAP) : _etraps.push_back({_stackbase, _top, ip + arg1, arg0});
+  c->_etraps++;
+  DISPATCH();
+  HANDLER(_OP_POPTRAP) : if (arg0 > c->_etraps) {
     SAVE_IP();
-    _lasterror = STK(arg0);
+    Raise_Error("internal vm error: trap underflow");
     goto exception_trap;
-  HANDLER(_OP_NEWSLOTA): {
+  }
+  for (SQInteger i = 0; i < arg0; i++) {
+    _etraps.pop_back();
+    c->_etraps--;
+  }
+  DISPATCH();
+  HANDLER(_OP_THROW) : SAVE_IP();
+  _lasterror = STK(arg0);
+  goto exception_trap;
+  HANDLER(_OP_NEWSLOTA) : {
     SAVE_IP();
     // Table literals with computed keys use this form too.
     const bool bstatic = (arg0 & NEW_SLOT_STATIC_FLAG) != 0;
@@ -752,22 +763,21 @@ reload:
       goto reload;
     }
     const bool hasattrs = (arg0 & NEW_SLOT_ATTRIBUTES_FLAG) != 0;
-    THROW_IF(!NewClassMember(STK(arg1), STK(arg2), STK(arg3),
-                             hasattrs ? STK(arg2 - 1) : _null_, hasattrs, bstatic));
+    THROW_IF(!NewClassMember(STK(arg1), STK(arg2), STK(arg3), hasattrs ? STK(arg2 - 1) : _null_,
+                             hasattrs, bstatic));
     goto reload;
   }
-  HANDLER(_OP_CLASS): {
+  HANDLER(_OP_CLASS) : {
     SAVE_IP();
     SQObjectPtr res;
     THROW_IF(!CLASS_OP(res, arg1, arg2));
     STK(arg0) = std::move(res);
     goto reload;
   }
-  HANDLER(_OP_INVALID):
-    SAVE_IP();
-    Raise_Error("internal vm error: invalid opcode");
-    goto exception_trap;
-exception_trap: {
+  HANDLER(_OP_INVALID) : SAVE_IP();
+  Raise_Error("internal vm error: invalid opcode");
+  goto exception_trap;
+exception_trap : {
   SQObjectPtr currerror = _lasterror;
   if (raiseerror && (_etraps.size() == entrytraps || _ss->_notifyallexceptions)) {
     CallErrorHandler(currerror);

@@ -30,8 +30,8 @@ SQInteger SQFuncState::GetConstant(const SQObject& cons) {
   return _integer(val);
 }
 
-void SQFuncState::SetIntructionParams(SQInteger pos, SQInteger arg0, SQInteger arg1,
-                                      SQInteger arg2, SQInteger arg3) {
+void SQFuncState::SetIntructionParams(SQInteger pos, SQInteger arg0, SQInteger arg1, SQInteger arg2,
+                                      SQInteger arg3) {
   SQInstruction& i = _instructions[static_cast<size_t>(pos)];
   i._arg0 = static_cast<unsigned char>(arg0);
   i._arg1 = static_cast<SQInt32>(arg1);
@@ -42,10 +42,18 @@ void SQFuncState::SetIntructionParams(SQInteger pos, SQInteger arg0, SQInteger a
 void SQFuncState::SetIntructionParam(SQInteger pos, SQInteger arg, SQInteger val) {
   SQInstruction& i = _instructions[static_cast<size_t>(pos)];
   switch (arg) {
-    case 0: i._arg0 = static_cast<unsigned char>(val); break;
-    case 1: i._arg1 = static_cast<SQInt32>(val); break;
-    case 2: i._arg2 = static_cast<unsigned char>(val); break;
-    case 3: i._arg3 = static_cast<unsigned char>(val); break;
+    case 0:
+      i._arg0 = static_cast<unsigned char>(val);
+      break;
+    case 1:
+      i._arg1 = static_cast<SQInt32>(val);
+      break;
+    case 2:
+      i._arg2 = static_cast<unsigned char>(val);
+      break;
+    case 3:
+      i._arg3 = static_cast<unsigned char>(val);
+      break;
   }
 }
 
@@ -207,8 +215,7 @@ void SQFuncState::AddInstruction(SQInstruction i) {
         }
         break;
       case _OP_MOVE:
-        if ((pi.op == _OP_GET || pi.op == _OP_ARITH || pi.op == _OP_BITW) &&
-            pi._arg0 == i._arg1) {
+        if ((pi.op == _OP_GET || pi.op == _OP_ARITH || pi.op == _OP_BITW) && pi._arg0 == i._arg1) {
           pi._arg0 = i._arg0;
           _optimization = false;
           return;
@@ -250,7 +257,8 @@ void SQFuncState::AddInstruction(SQInstruction i) {
           _lineinfos.pop_back();
         }
         break;
-      default: break;
+      default:
+        break;
     }
   }
   _optimization = true;

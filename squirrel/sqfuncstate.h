@@ -25,7 +25,9 @@ class SQFuncState {
                            SQInteger arg3 = 0);
   void SetIntructionParam(SQInteger pos, SQInteger arg, SQInteger val);
   SQInstruction& GetInstruction(SQInteger pos) { return _instructions[static_cast<size_t>(pos)]; }
-  void PopInstructions(SQInteger size) { _instructions.resize(_instructions.size() - static_cast<size_t>(size)); }
+  void PopInstructions(SQInteger size) {
+    _instructions.resize(_instructions.size() - static_cast<size_t>(size));
+  }
   void SetStackSize(SQInteger n);
   void SnoozeOpt() { _optimization = false; }
   void AddDefaultParam(SQInteger trg) { _defaultparams.push_back(trg); }

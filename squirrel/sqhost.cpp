@@ -1,7 +1,7 @@
 #include "squirrel/sqhost.h"
 
-#include "squirrel/sqdisasm.h"
 #include "platform/os/utf8.h"
+#include "squirrel/sqdisasm.h"
 #include "squirrel/sqfuncproto.h"
 #include "squirrel/squirrel.h"
 

@@ -12,30 +12,67 @@ struct Keyword {
 };
 
 const Keyword kKeywords[] = {
-    {"while", TK_WHILE},       {"do", TK_DO},           {"if", TK_IF},
-    {"else", TK_ELSE},         {"break", TK_BREAK},     {"continue", TK_CONTINUE},
-    {"return", TK_RETURN},     {"null", TK_NULL},       {"function", TK_FUNCTION},
-    {"local", TK_LOCAL},       {"for", TK_FOR},         {"foreach", TK_FOREACH},
-    {"in", TK_IN},             {"typeof", TK_TYPEOF},   {"delegate", TK_DELEGATE},
-    {"delete", TK_DELETE},     {"try", TK_TRY},         {"catch", TK_CATCH},
-    {"throw", TK_THROW},       {"clone", TK_CLONE},     {"yield", TK_YIELD},
-    {"resume", TK_RESUME},     {"switch", TK_SWITCH},   {"case", TK_CASE},
-    {"default", TK_DEFAULT},   {"this", TK_THIS},       {"parent", TK_PARENT},
-    {"class", TK_CLASS},       {"extends", TK_EXTENDS}, {"constructor", TK_CONSTRUCTOR},
-    {"instanceof", TK_INSTANCEOF}, {"vargc", TK_VARGC}, {"vargv", TK_VARGV},
-    {"true", TK_TRUE},         {"false", TK_FALSE},     {"static", TK_STATIC},
-    {"enum", TK_ENUM},         {"const", TK_CONST},
+    {"while", TK_WHILE},
+    {"do", TK_DO},
+    {"if", TK_IF},
+    {"else", TK_ELSE},
+    {"break", TK_BREAK},
+    {"continue", TK_CONTINUE},
+    {"return", TK_RETURN},
+    {"null", TK_NULL},
+    {"function", TK_FUNCTION},
+    {"local", TK_LOCAL},
+    {"for", TK_FOR},
+    {"foreach", TK_FOREACH},
+    {"in", TK_IN},
+    {"typeof", TK_TYPEOF},
+    {"delegate", TK_DELEGATE},
+    {"delete", TK_DELETE},
+    {"try", TK_TRY},
+    {"catch", TK_CATCH},
+    {"throw", TK_THROW},
+    {"clone", TK_CLONE},
+    {"yield", TK_YIELD},
+    {"resume", TK_RESUME},
+    {"switch", TK_SWITCH},
+    {"case", TK_CASE},
+    {"default", TK_DEFAULT},
+    {"this", TK_THIS},
+    {"parent", TK_PARENT},
+    {"class", TK_CLASS},
+    {"extends", TK_EXTENDS},
+    {"constructor", TK_CONSTRUCTOR},
+    {"instanceof", TK_INSTANCEOF},
+    {"vargc", TK_VARGC},
+    {"vargv", TK_VARGV},
+    {"true", TK_TRUE},
+    {"false", TK_FALSE},
+    {"static", TK_STATIC},
+    {"enum", TK_ENUM},
+    {"const", TK_CONST},
 };
 
-bool IsDigit(SQInteger c) { return c >= '0' && c <= '9'; }
-bool IsODigit(SQInteger c) { return c >= '0' && c <= '7'; }
+bool IsDigit(SQInteger c) {
+  return c >= '0' && c <= '9';
+}
+bool IsODigit(SQInteger c) {
+  return c >= '0' && c <= '7';
+}
 bool IsXDigit(SQInteger c) {
   return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
-bool IsAlpha(SQInteger c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsAlnum(SQInteger c) { return IsAlpha(c) || IsDigit(c); }
-bool IsExponent(SQInteger c) { return c == 'e' || c == 'E'; }
-bool IsControl(SQInteger c) { return (c >= 0 && c < 32) || c == 127; }
+bool IsAlpha(SQInteger c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsAlnum(SQInteger c) {
+  return IsAlpha(c) || IsDigit(c);
+}
+bool IsExponent(SQInteger c) {
+  return c == 'e' || c == 'E';
+}
+bool IsControl(SQInteger c) {
+  return (c >= 0 && c < 32) || c == 127;
+}
 SQInteger HexValue(SQInteger c) {
   if (IsDigit(c)) return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -81,8 +118,10 @@ void SQLexer::BlockComment() {
         _currentline++;
         NextCol();
         continue;
-      case kEOB: Error("missing \"*/\" in comment");
-      default: NextCol();
+      case kEOB:
+        Error("missing \"*/\" in comment");
+      default:
+        NextCol();
     }
   }
 }
@@ -113,9 +152,14 @@ SQInteger SQLexer::Lex() {
           case '/':
             while (_currdata != '\n' && _currdata != kEOB) NextCol();
             continue;
-          case '=': NextCol(); return ReturnToken(TK_DIVEQ);
-          case '>': NextCol(); return ReturnToken(TK_ATTR_CLOSE);
-          default: return ReturnToken('/');
+          case '=':
+            NextCol();
+            return ReturnToken(TK_DIVEQ);
+          case '>':
+            NextCol();
+            return ReturnToken(TK_ATTR_CLOSE);
+          default:
+            return ReturnToken('/');
         }
       case '=':
         NextCol();
@@ -125,11 +169,20 @@ SQInteger SQLexer::Lex() {
       case '<':
         NextCol();
         switch (_currdata) {
-          case '=': NextCol(); return ReturnToken(TK_LE);
-          case '-': NextCol(); return ReturnToken(TK_NEWSLOT);
-          case '<': NextCol(); return ReturnToken(TK_SHIFTL);
-          case '/': NextCol(); return ReturnToken(TK_ATTR_OPEN);
-          default: return ReturnToken('<');
+          case '=':
+            NextCol();
+            return ReturnToken(TK_LE);
+          case '-':
+            NextCol();
+            return ReturnToken(TK_NEWSLOT);
+          case '<':
+            NextCol();
+            return ReturnToken(TK_SHIFTL);
+          case '/':
+            NextCol();
+            return ReturnToken(TK_ATTR_OPEN);
+          default:
+            return ReturnToken('<');
         }
       case '>':
         NextCol();
@@ -159,8 +212,17 @@ SQInteger SQLexer::Lex() {
       case '"':
       case '\'':
         return ReturnToken(ReadString(_currdata, false));
-      case '{': case '}': case '(': case ')': case '[': case ']': case ';': case ',':
-      case '?': case '^': case '~': {
+      case '{':
+      case '}':
+      case '(':
+      case ')':
+      case '[':
+      case ']':
+      case ';':
+      case ',':
+      case '?':
+      case '^':
+      case '~': {
         const SQInteger ret = _currdata;
         NextCol();
         return ReturnToken(ret);
@@ -244,8 +306,7 @@ SQInteger SQLexer::ReadID() {
     NextCol();
   } while (IsAlnum(_currdata) || _currdata == '_');
   for (const Keyword& k : kKeywords) {
-    if (_svalue.size() == strlen(k.text) &&
-        std::equal(_svalue.begin(), _svalue.end(), k.text)) {
+    if (_svalue.size() == strlen(k.text) && std::equal(_svalue.begin(), _svalue.end(), k.text)) {
       return k.token;
     }
   }
@@ -259,7 +320,8 @@ SQInteger SQLexer::ReadString(SQInteger ndelim, bool verbatim) {
   for (;;) {
     while (_currdata != ndelim) {
       switch (_currdata) {
-        case kEOB: Error("unfinished string");
+        case kEOB:
+          Error("unfinished string");
         case '\n':
           if (!verbatim) Error("newline in a constant");
           _svalue.push_back(static_cast<SQChar>(_currdata));
@@ -284,18 +346,52 @@ SQInteger SQLexer::ReadString(SQInteger ndelim, bool verbatim) {
                 _svalue.push_back(static_cast<SQChar>(value));
                 break;
               }
-              case 't': _svalue.push_back('\t'); NextCol(); break;
-              case 'a': _svalue.push_back('\a'); NextCol(); break;
-              case 'b': _svalue.push_back('\b'); NextCol(); break;
-              case 'n': _svalue.push_back('\n'); NextCol(); break;
-              case 'r': _svalue.push_back('\r'); NextCol(); break;
-              case 'v': _svalue.push_back('\v'); NextCol(); break;
-              case 'f': _svalue.push_back('\f'); NextCol(); break;
-              case '0': _svalue.push_back(0); NextCol(); break;
-              case '\\': _svalue.push_back('\\'); NextCol(); break;
-              case '"': _svalue.push_back('"'); NextCol(); break;
-              case '\'': _svalue.push_back('\''); NextCol(); break;
-              default: Error("unrecognised escaper char");
+              case 't':
+                _svalue.push_back('\t');
+                NextCol();
+                break;
+              case 'a':
+                _svalue.push_back('\a');
+                NextCol();
+                break;
+              case 'b':
+                _svalue.push_back('\b');
+                NextCol();
+                break;
+              case 'n':
+                _svalue.push_back('\n');
+                NextCol();
+                break;
+              case 'r':
+                _svalue.push_back('\r');
+                NextCol();
+                break;
+              case 'v':
+                _svalue.push_back('\v');
+                NextCol();
+                break;
+              case 'f':
+                _svalue.push_back('\f');
+                NextCol();
+                break;
+              case '0':
+                _svalue.push_back(0);
+                NextCol();
+                break;
+              case '\\':
+                _svalue.push_back('\\');
+                NextCol();
+                break;
+              case '"':
+                _svalue.push_back('"');
+                NextCol();
+                break;
+              case '\'':
+                _svalue.push_back('\'');
+                NextCol();
+                break;
+              default:
+                Error("unrecognised escaper char");
             }
           }
           break;

@@ -83,7 +83,10 @@ inline SQInteger sq_toint(const SQObject& o) {
 
 // A value that owns a reference to what it holds.
 struct SQObjectPtr : SQObject {
-  SQObjectPtr() { _type = OT_NULL; _unVal.raw = 0; }
+  SQObjectPtr() {
+    _type = OT_NULL;
+    _unVal.raw = 0;
+  }
   SQObjectPtr(const SQObjectPtr& o) : SQObject(o) { __AddRef(*this); }
   SQObjectPtr(const SQObject& o) : SQObject(o) { __AddRef(*this); }
   // Moves take the reference over and leave null behind, touching no reference count.
@@ -91,7 +94,11 @@ struct SQObjectPtr : SQObject {
   SQObjectPtr(SQInteger n) { SetRaw(OT_INTEGER, RawOf(n)); }
   SQObjectPtr(SQFloat f) { SetRaw(OT_FLOAT, RawOf(f)); }
   SQObjectPtr(bool b) { SetRaw(OT_BOOL, b ? 1 : 0); }
-  SQObjectPtr(SQUserPointer p) { _type = OT_USERPOINTER; _unVal.raw = 0; _unVal.pUserPointer = p; }
+  SQObjectPtr(SQUserPointer p) {
+    _type = OT_USERPOINTER;
+    _unVal.raw = 0;
+    _unVal.pUserPointer = p;
+  }
   SQObjectPtr(SQString* x) { Set(OT_STRING, reinterpret_cast<SQRefCounted*>(x)); }
   SQObjectPtr(SQTable* x) { Set(OT_TABLE, reinterpret_cast<SQRefCounted*>(x)); }
   SQObjectPtr(SQArray* x) { Set(OT_ARRAY, reinterpret_cast<SQRefCounted*>(x)); }

@@ -19,10 +19,13 @@ struct SQDelegable : SQCollectable {
 // truncated to an integer), other objects their address shifted right by 3.
 inline SQHash sq_hashkey(const SQObject& key) {
   switch (sq_type(key)) {
-    case OT_STRING: return _string(key)->_hash;
-    case OT_FLOAT: return static_cast<SQHash>(sq_float_to_int(_float(key)));
+    case OT_STRING:
+      return _string(key)->_hash;
+    case OT_FLOAT:
+      return static_cast<SQHash>(sq_float_to_int(_float(key)));
     case OT_BOOL:
-    case OT_INTEGER: return static_cast<SQHash>(_integer(key));
+    case OT_INTEGER:
+      return static_cast<SQHash>(_integer(key));
     default:
       return static_cast<SQHash>(reinterpret_cast<uintptr_t>(key._unVal.pRefCounted) >> 3);
   }

@@ -35,7 +35,7 @@ typedef SQInteger SQRESULT;
 #define SQOBJECT_CANBEFALSE 0x01000000
 
 #define _RT_MASK 0x00FFFFFF
-#define _RAW_TYPE(type) ((type) & _RT_MASK)
+#define _RAW_TYPE(type) ((type)&_RT_MASK)
 
 #define _RT_NULL 0x00000001
 #define _RT_INTEGER 0x00000002
@@ -75,7 +75,7 @@ enum SQObjectType : uint32_t {
   OT_WEAKREF = _RT_WEAKREF | SQOBJECT_REF_COUNTED,
 };
 
-#define ISREFCOUNTED(t) ((t) & SQOBJECT_REF_COUNTED)
+#define ISREFCOUNTED(t) ((t)&SQOBJECT_REF_COUNTED)
 
 struct SQVM;
 struct SQRefCounted;
@@ -163,8 +163,8 @@ SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool rai
 // compiler
 SQRESULT sq_compile(HSQUIRRELVM v, SQLEXREADFUNC read, SQUserPointer p, const SQChar* sourcename,
                     SQBool raiseerror);
-SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size,
-                          const SQChar* sourcename, SQBool raiseerror);
+SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const SQChar* sourcename,
+                          SQBool raiseerror);
 void sq_enabledebuginfo(HSQUIRRELVM v, SQBool enable);
 void sq_notifyallexceptions(HSQUIRRELVM v, SQBool enable);
 void sq_setcompilererrorhandler(HSQUIRRELVM v, SQCOMPILERERROR f);

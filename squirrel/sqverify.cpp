@@ -34,8 +34,10 @@ class Verifier {
   bool Check(SQInteger at, const SQInstruction& in) const {
     const SQInteger a0 = in._arg0, a1 = in._arg1, a2 = in._arg2, a3 = in._arg3;
     switch (in.op) {
-      case _OP_LINE: return true;
-      case _OP_LOAD: return R(a0) && K(a1);
+      case _OP_LINE:
+        return true;
+      case _OP_LOAD:
+        return R(a0) && K(a1);
       case _OP_LOADINT:
       case _OP_LOADFLOAT:
       case _OP_LOADROOTTABLE:
@@ -43,13 +45,19 @@ class Verifier {
       case _OP_VARGC:
       case _OP_NEWTABLE:
       case _OP_NEWARRAY:
-      case _OP_THROW: return R(a0);
-      case _OP_DLOAD: return R(a0) && K(a1) && R(a2) && K(a3);
+      case _OP_THROW:
+        return R(a0);
+      case _OP_DLOAD:
+        return R(a0) && K(a1) && R(a2) && K(a3);
       case _OP_TAILCALL:
-      case _OP_CALL: return R(a0) && R(a1) && R(a2) && a2 + a3 <= stack_;
-      case _OP_PREPCALL: return R(a0) && R(a1) && R(a2) && R(a3);
-      case _OP_PREPCALLK: return R(a0) && K(a1) && R(a2) && R(a3);
-      case _OP_GETK: return R(a0) && K(a1) && R(a2);
+      case _OP_CALL:
+        return R(a0) && R(a1) && R(a2) && a2 + a3 <= stack_;
+      case _OP_PREPCALL:
+        return R(a0) && R(a1) && R(a2) && R(a3);
+      case _OP_PREPCALLK:
+        return R(a0) && K(a1) && R(a2) && R(a3);
+      case _OP_GETK:
+        return R(a0) && K(a1) && R(a2);
       case _OP_MOVE:
       case _OP_GETPARENT:
       case _OP_INCL:
@@ -60,10 +68,12 @@ class Verifier {
       case _OP_CLONE:
       case _OP_TYPEOF:
       case _OP_GETVARGV:
-      case _OP_RESUME: return R(a0) && R(a1);
+      case _OP_RESUME:
+        return R(a0) && R(a1);
       case _OP_NEWSLOT:
       case _OP_SET:
-      case _OP_DMOVE: return R(a0) && R(a1) && R(a2) && R(a3);
+      case _OP_DMOVE:
+        return R(a0) && R(a1) && R(a2) && R(a3);
       case _OP_DELETE:
       case _OP_GET:
       case _OP_ARITH:
@@ -74,32 +84,46 @@ class Verifier {
       case _OP_CMP:
       case _OP_EXISTS:
       case _OP_INSTANCEOF:
-      case _OP_DELEGATE: return R(a0) && R(a1) && R(a2);
+      case _OP_DELEGATE:
+        return R(a0) && R(a1) && R(a2);
       case _OP_EQ:
-      case _OP_NE: return R(a0) && R(a2) && RK(a3 != 0, a1);
+      case _OP_NE:
+        return R(a0) && R(a2) && RK(a3 != 0, a1);
       case _OP_RETURN:
-      case _OP_YIELD: return a0 == MAX_FUNC_STACKSIZE || R(a1);
-      case _OP_LOADNULLS: return a1 >= 0 && R(a0) && a0 + a1 <= stack_;
-      case _OP_JMP: return J(at, a1);
+      case _OP_YIELD:
+        return a0 == MAX_FUNC_STACKSIZE || R(a1);
+      case _OP_LOADNULLS:
+        return a1 >= 0 && R(a0) && a0 + a1 <= stack_;
+      case _OP_JMP:
+        return J(at, a1);
       case _OP_JNZ:
-      case _OP_JZ: return R(a0) && J(at, a1);
+      case _OP_JZ:
+        return R(a0) && J(at, a1);
       case _OP_LOADFREEVAR:
         return R(a0) && a1 >= 0 && a1 < static_cast<SQInteger>(p_->_outervalues.size());
-      case _OP_APPENDARRAY: return R(a0) && RK(a3 != 0, a1);
+      case _OP_APPENDARRAY:
+        return R(a0) && RK(a3 != 0, a1);
       case _OP_COMPARITH:
         return R(a0) && R((static_cast<uint32_t>(a1) >> 16) & 0xFFFF) && R(a1 & 0xFFFF) && R(a2);
       case _OP_AND:
-      case _OP_OR: return R(a0) && R(a2) && J(at, a1);
+      case _OP_OR:
+        return R(a0) && R(a2) && J(at, a1);
       case _OP_CLOSURE:
         return R(a0) && a1 >= 0 && a1 < static_cast<SQInteger>(p_->_functions.size());
-      case _OP_FOREACH: return R(a0) && R(a2 + 2) && J(at, a1) && at + 2 < ninst_;
-      case _OP_POSTFOREACH: return R(a0) && R(a2 + 2) && J(at, a1 - 1);
-      case _OP_PUSHTRAP: return R(a0) && J(at, a1);
-      case _OP_POPTRAP: return true;
-      case _OP_CLASS: return R(a0) && (a1 == -1 || R(a1)) && (a2 == MAX_FUNC_STACKSIZE || R(a2));
+      case _OP_FOREACH:
+        return R(a0) && R(a2 + 2) && J(at, a1) && at + 2 < ninst_;
+      case _OP_POSTFOREACH:
+        return R(a0) && R(a2 + 2) && J(at, a1 - 1);
+      case _OP_PUSHTRAP:
+        return R(a0) && J(at, a1);
+      case _OP_POPTRAP:
+        return true;
+      case _OP_CLASS:
+        return R(a0) && (a1 == -1 || R(a1)) && (a2 == MAX_FUNC_STACKSIZE || R(a2));
       case _OP_NEWSLOTA:
         return R(a1) && R(a2) && R(a3) && (!(a0 & NEW_SLOT_ATTRIBUTES_FLAG) || R(a2 - 1));
-      default: return false;
+      default:
+        return false;
     }
   }
 
@@ -141,7 +165,8 @@ bool sq_verify_proto(const SQFunctionProto* proto, const SQFunctionProto* parent
         case otSYMBOL:
           if (sq_type(o._src) != OT_STRING) return false;
           break;
-        default: return false;
+        default:
+          return false;
       }
     }
   }

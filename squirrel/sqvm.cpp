@@ -43,7 +43,8 @@ void SQVM::ResizeStack(SQInteger size) {
 }
 
 void SQVM::Remove(SQInteger n) {
-  for (SQInteger i = n; i < _top - 1; i++) _stack[static_cast<size_t>(i)] = _stack[static_cast<size_t>(i + 1)];
+  for (SQInteger i = n; i < _top - 1; i++)
+    _stack[static_cast<size_t>(i)] = _stack[static_cast<size_t>(i + 1)];
   _stack[static_cast<size_t>(--_top)].Null();
 }
 
@@ -76,7 +77,8 @@ bool SQVM::CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newb
   const SQInteger newtop = newbase + nargs + nouters;
   GrowStack(newtop);
   for (SQInteger i = 0; i < nouters; i++) {
-    _stack[static_cast<size_t>(newbase + nargs + i)] = nclosure->_outervalues[static_cast<size_t>(i)];
+    _stack[static_cast<size_t>(newbase + nargs + i)] =
+        nclosure->_outervalues[static_cast<size_t>(i)];
   }
   _callsstack.emplace_back();
   CallInfo& c = _callsstack.back();
@@ -114,9 +116,12 @@ bool SQVM::CallNative(SQNativeClosure* nclosure, SQInteger nargs, SQInteger newb
 bool SQVM::Call(SQObjectPtr& closure, SQInteger nparams, SQInteger stackbase, SQObjectPtr& outres,
                 SQBool raiseerror) {
   switch (sq_type(closure)) {
-    case OT_CLOSURE: return Execute(closure, nparams, stackbase, outres, raiseerror);
-    case OT_NATIVECLOSURE: return CallNative(_nativeclosure(closure), nparams, stackbase, outres);
-    case OT_CLASS: return CallClass(_class(closure), nparams, stackbase, outres, raiseerror);
+    case OT_CLOSURE:
+      return Execute(closure, nparams, stackbase, outres, raiseerror);
+    case OT_NATIVECLOSURE:
+      return CallNative(_nativeclosure(closure), nparams, stackbase, outres);
+    case OT_CLASS:
+      return CallClass(_class(closure), nparams, stackbase, outres, raiseerror);
     default:
       Raise_Error("attempt to call '%s'", sq_typename(sq_type(closure)));
       return false;
@@ -145,7 +150,8 @@ bool SQVM::CLOSURE_OP(SQObjectPtr& target, SQFunctionProto* func) {
         closure->_outervalues.push_back(_stack[static_cast<size_t>(_stackbase + _integer(v._src))]);
         break;
       case otOUTER:
-        closure->_outervalues.push_back(current->_outervalues[static_cast<size_t>(_integer(v._src))]);
+        closure->_outervalues.push_back(
+            current->_outervalues[static_cast<size_t>(_integer(v._src))]);
         break;
       case otSYMBOL: {
         SQObjectPtr val;
@@ -176,12 +182,24 @@ bool SQVM::BW_OP(SQUnsignedInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
   const uint32_t u1 = static_cast<uint32_t>(i1);
   const unsigned shift = static_cast<uint32_t>(i2) & 31u;
   switch (op) {
-    case BW_AND: trg = i1 & i2; return true;
-    case BW_OR: trg = i1 | i2; return true;
-    case BW_XOR: trg = i1 ^ i2; return true;
-    case BW_SHIFTL: trg = static_cast<SQInteger>(u1 << shift); return true;
-    case BW_SHIFTR: trg = static_cast<SQInteger>(i1 >> shift); return true;
-    case BW_USHIFTR: trg = static_cast<SQInteger>(u1 >> shift); return true;
+    case BW_AND:
+      trg = i1 & i2;
+      return true;
+    case BW_OR:
+      trg = i1 | i2;
+      return true;
+    case BW_XOR:
+      trg = i1 ^ i2;
+      return true;
+    case BW_SHIFTL:
+      trg = static_cast<SQInteger>(u1 << shift);
+      return true;
+    case BW_SHIFTR:
+      trg = static_cast<SQInteger>(i1 >> shift);
+      return true;
+    case BW_USHIFTR:
+      trg = static_cast<SQInteger>(u1 >> shift);
+      return true;
     default:
       Raise_Error("internal vm error bitwise op failed");
       return false;
@@ -190,8 +208,12 @@ bool SQVM::BW_OP(SQUnsignedInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
 
 bool SQVM::NEG_OP(SQObjectPtr& trg, const SQObjectPtr& o) {
   switch (sq_type(o)) {
-    case OT_INTEGER: trg = static_cast<SQInteger>(0u - static_cast<uint32_t>(_integer(o))); return true;
-    case OT_FLOAT: trg = -_float(o); return true;
+    case OT_INTEGER:
+      trg = static_cast<SQInteger>(0u - static_cast<uint32_t>(_integer(o)));
+      return true;
+    case OT_FLOAT:
+      trg = -_float(o);
+      return true;
     case OT_TABLE:
     case OT_USERDATA:
     case OT_INSTANCE: {
@@ -239,8 +261,12 @@ bool SQVM::FOREACH_OP(SQObjectPtr& o1, SQObjectPtr& o2, SQObjectPtr& o3, SQObjec
   const SQInteger idx = sq_type(o4) == OT_NULL ? 0 : _integer(o4);
   SQInteger next = -1;
   switch (sq_type(o1)) {
-    case OT_TABLE: next = _table(o1)->Next(idx, o2, o3); break;
-    case OT_ARRAY: next = _array(o1)->Next(idx, o2, o3); break;
+    case OT_TABLE:
+      next = _table(o1)->Next(idx, o2, o3);
+      break;
+    case OT_ARRAY:
+      next = _array(o1)->Next(idx, o2, o3);
+      break;
     case OT_STRING:
       if (idx >= 0 && idx < _string(o1)->_len) {
         o2 = idx;
@@ -248,10 +274,13 @@ bool SQVM::FOREACH_OP(SQObjectPtr& o1, SQObjectPtr& o2, SQObjectPtr& o3, SQObjec
         next = idx + 1;
       }
       break;
-    case OT_CLASS: next = _class(o1)->Next(idx, o2, o3); break;
+    case OT_CLASS:
+      next = _class(o1)->Next(idx, o2, o3);
+      break;
     case OT_INSTANCE:
     case OT_USERDATA:
-      if (sq_type(o1) == OT_INSTANCE || _userdata(o1)->_delegate) return NextByMetaMethod(o1, o2, o3, o4, finished);
+      if (sq_type(o1) == OT_INSTANCE || _userdata(o1)->_delegate)
+        return NextByMetaMethod(o1, o2, o3, o4, finished);
       [[fallthrough]];
     default:
       Raise_Error("cannot iterate %s", sq_typename(sq_type(o1)));

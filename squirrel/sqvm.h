@@ -26,7 +26,7 @@ struct CallInfo {
   SQInteger _ncalls = 1;
   SQInteger _vargs_base = 0;
   SQInteger _vargs_size = 0;
-  bool _root = false;  // the first frame of an interpreter invocation
+  bool _root = false;      // the first frame of an interpreter invocation
   SQObjectPtr _generator;  // the generator running this frame, if any
 };
 
@@ -46,8 +46,7 @@ struct SQVM : SQCollectable {
             SQBool raiseerror);
   bool Get(const SQObjectPtr& self, const SQObjectPtr& key, SQObjectPtr& dest, bool raw,
            bool fetchroot);
-  bool Set(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPtr& val,
-           bool fetchroot);
+  bool Set(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPtr& val, bool fetchroot);
   bool NewSlot(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPtr& val,
                bool bstatic);
   bool DeleteSlot(const SQObjectPtr& self, const SQObjectPtr& key, SQObjectPtr& res);
@@ -161,12 +160,11 @@ struct SQVM : SQCollectable {
   // Nulls the stack slots [from, to).
   inline void NullSlots(SQInteger from, SQInteger to);
   bool CLOSURE_OP(SQObjectPtr& target, SQFunctionProto* func);
-  bool BW_OP(SQUnsignedInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
-             const SQObjectPtr& o2);
+  bool BW_OP(SQUnsignedInteger op, SQObjectPtr& trg, const SQObjectPtr& o1, const SQObjectPtr& o2);
   bool CMP_OP(SQInteger op, const SQObjectPtr& o1, const SQObjectPtr& o2, SQObjectPtr& res);
   bool NEG_OP(SQObjectPtr& trg, const SQObjectPtr& o1);
-  bool DerefInc(SQInteger op, SQObjectPtr& target, const SQObjectPtr& self,
-                const SQObjectPtr& key, const SQObjectPtr& incr, bool postfix);
+  bool DerefInc(SQInteger op, SQObjectPtr& target, const SQObjectPtr& self, const SQObjectPtr& key,
+                const SQObjectPtr& incr, bool postfix);
   bool FallBackGet(const SQObjectPtr& self, const SQObjectPtr& key, SQObjectPtr& dest, bool raw);
   bool FallBackSet(const SQObjectPtr& self, const SQObjectPtr& key, const SQObjectPtr& val);
   void CallErrorHandler(const SQObjectPtr& error);

@@ -9,8 +9,8 @@ bool SQVM::GetMetaMethod(const SQObjectPtr& self, SQMetaMethod mm, SQObjectPtr& 
   switch (sq_type(self)) {
     case OT_TABLE:
     case OT_USERDATA: {
-      const SQTable* d = sq_type(self) == OT_TABLE ? _table(self)->_delegate
-                                                   : _userdata(self)->_delegate;
+      const SQTable* d =
+          sq_type(self) == OT_TABLE ? _table(self)->_delegate : _userdata(self)->_delegate;
       return d && d->Get(_ss->_metamethodnames[mm], closure);
     }
     case OT_INSTANCE: {
@@ -27,8 +27,8 @@ bool SQVM::GetMetaMethod(const SQObjectPtr& self, SQMetaMethod mm, SQObjectPtr& 
 bool SQVM::CallMetaMethod(const SQObjectPtr& self, SQMetaMethod mm, SQInteger nparams,
                           SQObjectPtr& outres) {
   SQObjectPtr closure;
-  const bool ok = GetMetaMethod(self, mm, closure) &&
-                  Call(closure, nparams, _top - nparams, outres, SQFalse);
+  const bool ok =
+      GetMetaMethod(self, mm, closure) && Call(closure, nparams, _top - nparams, outres, SQFalse);
   Pop(nparams);
   return ok;
 }

@@ -38,9 +38,14 @@ SQString* SQVM::PrintObjVal(const SQObject& o) {
       if (v.size() > 50) v = v.substr(0, 50);
       return SQString::Create(_ss, v);
     }
-    case OT_INTEGER: snprintf(buf, sizeof(buf), "%d", _integer(o)); break;
-    case OT_FLOAT: snprintf(buf, sizeof(buf), "%.14g", static_cast<double>(_float(o))); break;
-    default: return SQString::CreateAscii(_ss, sq_typename(sq_type(o)));
+    case OT_INTEGER:
+      snprintf(buf, sizeof(buf), "%d", _integer(o));
+      break;
+    case OT_FLOAT:
+      snprintf(buf, sizeof(buf), "%.14g", static_cast<double>(_float(o)));
+      break;
+    default:
+      return SQString::CreateAscii(_ss, sq_typename(sq_type(o)));
   }
   return SQString::CreateAscii(_ss, buf);
 }
@@ -72,21 +77,31 @@ void SQVM::Raise_ParamTypeError(SQInteger nparam, SQInteger typemask, SQInteger 
 namespace {
 bool HasMetaMethods(const SQObject& o) {
   switch (sq_type(o)) {
-    case OT_TABLE: return _table(o)->_delegate != nullptr;
-    case OT_USERDATA: return _userdata(o)->_delegate != nullptr;
-    case OT_INSTANCE: return true;
-    default: return false;
+    case OT_TABLE:
+      return _table(o)->_delegate != nullptr;
+    case OT_USERDATA:
+      return _userdata(o)->_delegate != nullptr;
+    case OT_INSTANCE:
+      return true;
+    default:
+      return false;
   }
 }
 
 SQMetaMethod ArithMetaMethod(SQInteger op) {
   switch (op) {
-    case '+': return MT_ADD;
-    case '-': return MT_SUB;
-    case '*': return MT_MUL;
-    case '/': return MT_DIV;
-    case '%': return MT_MODULO;
-    default: return MT_LAST;
+    case '+':
+      return MT_ADD;
+    case '-':
+      return MT_SUB;
+    case '*':
+      return MT_MUL;
+    case '/':
+      return MT_DIV;
+    case '%':
+      return MT_MODULO;
+    default:
+      return MT_LAST;
   }
 }
 }  // namespace
@@ -103,10 +118,18 @@ void SQVM::ToString(const SQObjectPtr& oref, SQObjectPtr& res) {
     }
   }
   switch (sq_type(o)) {
-    case OT_STRING: res = o; return;
-    case OT_FLOAT: snprintf(buf, sizeof(buf), "%g", static_cast<double>(_float(o))); break;
-    case OT_INTEGER: snprintf(buf, sizeof(buf), "%d", _integer(o)); break;
-    case OT_BOOL: snprintf(buf, sizeof(buf), "%s", _integer(o) ? "true" : "false"); break;
+    case OT_STRING:
+      res = o;
+      return;
+    case OT_FLOAT:
+      snprintf(buf, sizeof(buf), "%g", static_cast<double>(_float(o)));
+      break;
+    case OT_INTEGER:
+      snprintf(buf, sizeof(buf), "%d", _integer(o));
+      break;
+    case OT_BOOL:
+      snprintf(buf, sizeof(buf), "%s", _integer(o) ? "true" : "false");
+      break;
     default:
       snprintf(buf, sizeof(buf), "(%s : 0x%p)", sq_typename(sq_type(o)),
                sq_type(o) == OT_NULL ? nullptr : o._unVal.pUserPointer);
@@ -134,16 +157,21 @@ void SQVM::TypeOf(const SQObjectPtr& objref, SQObjectPtr& dest) {
   dest = SQObjectPtr(SQString::CreateAscii(_ss, sq_typename(sq_type(obj))));
 }
 
-bool SQVM::ArithOp(SQInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
-                   const SQObjectPtr& o2) {
+bool SQVM::ArithOp(SQInteger op, SQObjectPtr& trg, const SQObjectPtr& o1, const SQObjectPtr& o2) {
   if (sq_type(o1) == OT_INTEGER && sq_type(o2) == OT_INTEGER) {
     const uint32_t a = static_cast<uint32_t>(_integer(o1));
     const uint32_t b = static_cast<uint32_t>(_integer(o2));
     const SQInteger i1 = _integer(o1), i2 = _integer(o2);
     switch (op) {
-      case '+': trg = static_cast<SQInteger>(a + b); return true;
-      case '-': trg = static_cast<SQInteger>(a - b); return true;
-      case '*': trg = static_cast<SQInteger>(a * b); return true;
+      case '+':
+        trg = static_cast<SQInteger>(a + b);
+        return true;
+      case '-':
+        trg = static_cast<SQInteger>(a - b);
+        return true;
+      case '*':
+        trg = static_cast<SQInteger>(a * b);
+        return true;
       case '/':
         if (i2 == 0) {
           Raise_Error("division by zero");
@@ -162,11 +190,20 @@ bool SQVM::ArithOp(SQInteger op, SQObjectPtr& trg, const SQObjectPtr& o1,
   } else if ((sq_type(o1) & SQOBJECT_NUMERIC) && (sq_type(o2) & SQOBJECT_NUMERIC)) {
     const SQFloat f1 = sq_tofloat(o1), f2 = sq_tofloat(o2);
     switch (op) {
-      case '+': trg = f1 + f2; return true;
-      case '-': trg = f1 - f2; return true;
-      case '*': trg = f1 * f2; return true;
-      case '/': trg = f1 / f2; return true;
-      case '%': trg = static_cast<SQFloat>(fmod(static_cast<double>(f1), static_cast<double>(f2)));
+      case '+':
+        trg = f1 + f2;
+        return true;
+      case '-':
+        trg = f1 - f2;
+        return true;
+      case '*':
+        trg = f1 * f2;
+        return true;
+      case '/':
+        trg = f1 / f2;
+        return true;
+      case '%':
+        trg = static_cast<SQFloat>(fmod(static_cast<double>(f1), static_cast<double>(f2)));
         return true;
     }
   } else if (op == '+' && (sq_type(o1) == OT_STRING || sq_type(o2) == OT_STRING)) {
@@ -211,9 +248,13 @@ bool SQVM::ObjCmp(const SQObjectPtr& o1, const SQObjectPtr& o2, SQInteger& res) 
   }
   if (t1 == t2) {
     switch (t1) {
-      case OT_STRING: res = CompareUnits(_string(o1)->_val, _string(o2)->_val); return true;
+      case OT_STRING:
+        res = CompareUnits(_string(o1)->_val, _string(o2)->_val);
+        return true;
       case OT_BOOL:
-      case OT_NULL: res = _integer(o1) - _integer(o2); return true;
+      case OT_NULL:
+        res = _integer(o1) - _integer(o2);
+        return true;
       case OT_TABLE:
       case OT_USERDATA:
       case OT_INSTANCE:
@@ -249,28 +290,43 @@ bool SQVM::ObjCmp(const SQObjectPtr& o1, const SQObjectPtr& o2, SQInteger& res) 
   return false;
 }
 
-bool SQVM::CMP_OP(SQInteger op, const SQObjectPtr& o1, const SQObjectPtr& o2,
-                  SQObjectPtr& res) {
+bool SQVM::CMP_OP(SQInteger op, const SQObjectPtr& o1, const SQObjectPtr& o2, SQObjectPtr& res) {
   if ((sq_type(o1) & SQOBJECT_NUMERIC) && (sq_type(o2) & SQOBJECT_NUMERIC) &&
       (sq_type(o1) == OT_FLOAT || sq_type(o2) == OT_FLOAT)) {
     // IEEE order: any comparison with a NaN is false.
     const double d1 = sq_type(o1) == OT_INTEGER ? _integer(o1) : static_cast<double>(_float(o1));
     const double d2 = sq_type(o2) == OT_INTEGER ? _integer(o2) : static_cast<double>(_float(o2));
     switch (op) {
-      case CMP_G: res = d1 > d2; return true;
-      case CMP_GE: res = d1 >= d2; return true;
-      case CMP_L: res = d1 < d2; return true;
-      case CMP_LE: res = d1 <= d2; return true;
+      case CMP_G:
+        res = d1 > d2;
+        return true;
+      case CMP_GE:
+        res = d1 >= d2;
+        return true;
+      case CMP_L:
+        res = d1 < d2;
+        return true;
+      case CMP_LE:
+        res = d1 <= d2;
+        return true;
     }
     return false;
   }
   SQInteger r;
   if (!ObjCmp(o1, o2, r)) return false;
   switch (op) {
-    case CMP_G: res = r > 0; return true;
-    case CMP_GE: res = r >= 0; return true;
-    case CMP_L: res = r < 0; return true;
-    case CMP_LE: res = r <= 0; return true;
+    case CMP_G:
+      res = r > 0;
+      return true;
+    case CMP_GE:
+      res = r >= 0;
+      return true;
+    case CMP_L:
+      res = r < 0;
+      return true;
+    case CMP_LE:
+      res = r <= 0;
+      return true;
   }
   return false;
 }
@@ -419,8 +475,8 @@ bool SQVM::FallBackSet(const SQObjectPtr& self, const SQObjectPtr& key, const SQ
   return CallMetaMethod(self, MT_SET, 3, ignored);
 }
 
-bool SQVM::NewSlot(const SQObjectPtr& selfref, const SQObjectPtr& keyref,
-                   const SQObjectPtr& valref, bool bstatic) {
+bool SQVM::NewSlot(const SQObjectPtr& selfref, const SQObjectPtr& keyref, const SQObjectPtr& valref,
+                   bool bstatic) {
   const SQObjectPtr self = selfref, key = keyref, val = valref;
   if (sq_type(key) == OT_NULL) {
     Raise_Error("null cannot be used as index");
@@ -502,14 +558,19 @@ bool SQVM::Clone(const SQObjectPtr& selfref, SQObjectPtr& target) {
   const SQObjectPtr self = selfref;
   SQObjectPtr newobj;
   switch (sq_type(self)) {
-    case OT_TABLE: newobj = SQObjectPtr(_table(self)->Clone()); break;
+    case OT_TABLE:
+      newobj = SQObjectPtr(_table(self)->Clone());
+      break;
     case OT_INSTANCE: {
       SQInstance* inst = _instance(self)->Clone();
       if (inst) newobj = SQObjectPtr(inst);
       break;
     }
-    case OT_ARRAY: target = SQObjectPtr(_array(self)->Clone()); return true;
-    default: break;
+    case OT_ARRAY:
+      target = SQObjectPtr(_array(self)->Clone());
+      return true;
+    default:
+      break;
   }
   if (sq_type(newobj) == OT_NULL) {
     Raise_Error("cloning a %s", sq_typename(sq_type(self)));

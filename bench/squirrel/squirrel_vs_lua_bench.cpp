@@ -7,19 +7,19 @@
 
 #include "squirrel/squirrel.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 struct Program {
-  const char16_t* squirrel;
-  const char* lua;
+    const char16_t* squirrel;
+    const char* lua;
 };
 
 const Program kFib = {
@@ -63,57 +63,59 @@ for i = 0, 999999 do c:add(1) end)"};
 constexpr int kRuns = 5;
 
 double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
 }
 
 // Median processor seconds Lua takes for one run of `source`, or a negative value when lua5.4 is
 // missing.
 double LuaSeconds(const char* source) {
-  char path[] = "/tmp/tessera_lua_bench_XXXXXX";
-  const int fd = mkstemp(path);
-  if (fd < 0) return -1;
-  const std::string program = std::string("local function run()\n") + source +
-                              "\nend\nfor i = 1, " + std::to_string(kRuns) +
-                              " do local t0 = os.clock() run() io.write(os.clock() - t0, ' ') end\n";
-  const bool written = write(fd, program.data(), program.size()) == static_cast<ssize_t>(program.size());
-  close(fd);
-  std::vector<double> seconds;
-  if (written) {
-    const std::string command = std::string("lua5.4 ") + path + " 2>/dev/null";
-    if (FILE* p = popen(command.c_str(), "r")) {
-      double s;
-      while (std::fscanf(p, "%lf", &s) == 1) seconds.push_back(s);
-      pclose(p);
+    char path[] = "/tmp/tessera_lua_bench_XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) return -1;
+    const std::string program =
+        std::string("local function run()\n") + source + "\nend\nfor i = 1, " +
+        std::to_string(kRuns) +
+        " do local t0 = os.clock() run() io.write(os.clock() - t0, ' ') end\n";
+    const bool written =
+        write(fd, program.data(), program.size()) == static_cast<ssize_t>(program.size());
+    close(fd);
+    std::vector<double> seconds;
+    if (written) {
+        const std::string command = std::string("lua5.4 ") + path + " 2>/dev/null";
+        if (FILE* p = popen(command.c_str(), "r")) {
+            double s;
+            while (std::fscanf(p, "%lf", &s) == 1) seconds.push_back(s);
+            pclose(p);
+        }
     }
-  }
-  std::remove(path);
-  return seconds.size() == kRuns ? Median(seconds) : -1;
+    std::remove(path);
+    return seconds.size() == kRuns ? Median(seconds) : -1;
 }
 
 void RunSquirrel(benchmark::State& state, const Program& program) {
-  const double lua = LuaSeconds(program.lua);
-  HSQUIRRELVM v = sq_open(1024);
-  const std::u16string src(program.squirrel);
-  if (SQ_FAILED(sq_compilebuffer(v, src.c_str(), static_cast<SQInteger>(src.size()), u"bench.nut",
-                                 SQFalse))) {
-    state.SkipWithError("the program does not compile");
+    const double lua = LuaSeconds(program.lua);
+    HSQUIRRELVM v = sq_open(1024);
+    const std::u16string src(program.squirrel);
+    if (SQ_FAILED(sq_compilebuffer(v, src.c_str(), static_cast<SQInteger>(src.size()), u"bench.nut",
+                                   SQFalse))) {
+        state.SkipWithError("the program does not compile");
+        sq_close(v);
+        return;
+    }
+    std::vector<double> seconds;
+    for (auto _ : state) {
+        const std::clock_t start = std::clock();
+        sq_push(v, -1);
+        sq_pushroottable(v);
+        if (SQ_FAILED(sq_call(v, 1, SQFalse, SQFalse))) state.SkipWithError("the program failed");
+        sq_pop(v, 1);
+        seconds.push_back(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
+    }
     sq_close(v);
-    return;
-  }
-  std::vector<double> seconds;
-  for (auto _ : state) {
-    const std::clock_t start = std::clock();
-    sq_push(v, -1);
-    sq_pushroottable(v);
-    if (SQ_FAILED(sq_call(v, 1, SQFalse, SQFalse))) state.SkipWithError("the program failed");
-    sq_pop(v, 1);
-    seconds.push_back(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
-  }
-  sq_close(v);
-  const double ours = Median(seconds);
-  state.counters["lua_ms"] = lua * 1000.0;
-  if (lua > 0) state.counters["x_lua"] = ours / lua;
+    const double ours = Median(seconds);
+    state.counters["lua_ms"] = lua * 1000.0;
+    if (lua > 0) state.counters["x_lua"] = ours / lua;
 }
 
 void BM_Fib30(benchmark::State& state) { RunSquirrel(state, kFib); }

@@ -32,18 +32,22 @@ void WriteHeaders(DFile& file, uint32_t fileSize, uint32_t pixelOffset, const DI
 void WriteBitmap(DFile& file, DImage& image) {
     WriteHeaders(file, 0, 0, image);
     DImageReverse bottomUp;
-    if (!bottomUp.CreateAutoPitch(image.Width(), image.Height(), DImageKind::BGR24)) throw DExceptFile();
+    if (!bottomUp.CreateAutoPitch(image.Width(), image.Height(), DImageKind::BGR24))
+        throw DExceptFile();
     DimgBlit(bottomUp, image, image.Width(), image.Height(), image.Width(), image.Height(), 0, 0);
 
     const int32_t pixelOffset = file.Tell();
     const size_t pixelBytes = static_cast<size_t>(image.Width()) * 3;
     std::vector<uint8_t> row((pixelBytes + 3) & ~size_t{3}, 0);
     for (int32_t i = 0; i < bottomUp.Height(); ++i) {
-        std::memcpy(row.data(), bottomUp.Pixels() + static_cast<ptrdiff_t>(i) * bottomUp.Pitch(), pixelBytes);
-        if (file.Write(row.data(), static_cast<uint32_t>(row.size())) != static_cast<int32_t>(row.size()))
+        std::memcpy(row.data(), bottomUp.Pixels() + static_cast<ptrdiff_t>(i) * bottomUp.Pitch(),
+                    pixelBytes);
+        if (file.Write(row.data(), static_cast<uint32_t>(row.size())) !=
+            static_cast<int32_t>(row.size()))
             throw DExceptFile();
     }
-    WriteHeaders(file, static_cast<uint32_t>(file.Size()), static_cast<uint32_t>(pixelOffset), image);
+    WriteHeaders(file, static_cast<uint32_t>(file.Size()), static_cast<uint32_t>(pixelOffset),
+                 image);
 }
 
 }  // namespace

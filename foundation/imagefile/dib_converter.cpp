@@ -39,21 +39,25 @@ struct Layout {
     int bitCount;
     size_t stride;
     uint8_t palette[256][3];  // B, G, R
-    Channel red {0}, green {0}, blue {0};
+    Channel red{0}, green{0}, blue{0};
 };
 
 // Reads the header, palette and masks; false for what cannot be converted.
 bool ReadLayout(const uint8_t* info, size_t infoSize, Layout& layout) {
     DimgInfoHeader header;
     if (!DimgParseInfoHeader(header, info, infoSize)) return false;
-    if (header.size < static_cast<uint32_t>(DimgInfoHeaderSize) || header.size > infoSize) return false;
+    if (header.size < static_cast<uint32_t>(DimgInfoHeaderSize) || header.size > infoSize)
+        return false;
     const int bitCount = header.bitCount;
-    const bool bitfields = header.compression == DimgBiBitfields && (bitCount == 16 || bitCount == 32);
+    const bool bitfields =
+        header.compression == DimgBiBitfields && (bitCount == 16 || bitCount == 32);
     if (header.compression != DimgBiRgb && !bitfields) return false;
-    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+        bitCount != 32)
         return false;
     const int64_t rows = std::llabs(static_cast<int64_t>(header.height));
-    if (header.width < 1 || header.width > DImage::kMaxSide || rows < 1 || rows > DImage::kMaxSide) return false;
+    if (header.width < 1 || header.width > DImage::kMaxSide || rows < 1 || rows > DImage::kMaxSide)
+        return false;
 
     layout.width = header.width;
     layout.rows = static_cast<int32_t>(rows);
@@ -64,7 +68,8 @@ bool ReadLayout(const uint8_t* info, size_t infoSize, Layout& layout) {
     std::memset(layout.palette, 0, sizeof layout.palette);
     if (bitCount <= 8) {
         const size_t possible = size_t{1} << bitCount;
-        const size_t entries = header.colorsUsed == 0 ? possible : std::min<size_t>(header.colorsUsed, possible);
+        const size_t entries =
+            header.colorsUsed == 0 ? possible : std::min<size_t>(header.colorsUsed, possible);
         const size_t available = (infoSize - header.size) / 4;
         const uint8_t* p = info + header.size;
         for (size_t i = 0; i < std::min(entries, available); ++i, p += 4)
@@ -86,25 +91,26 @@ bool ReadLayout(const uint8_t* info, size_t infoSize, Layout& layout) {
 void ConvertRow(const Layout& layout, const uint8_t* in, uint8_t* out) {
     for (int32_t x = 0; x < layout.width; ++x, out += 3) {
         switch (layout.bitCount) {
-            case 1:
-            case 4:
-            case 8: {
-                const int bits = layout.bitCount;
-                const size_t bit = static_cast<size_t>(x) * bits;
-                const int index = (in[bit / 8] >> (8 - bits - bit % 8)) & ((1 << bits) - 1);
-                std::memcpy(out, layout.palette[index], 3);
-                break;
-            }
-            case 24:
-                std::memcpy(out, in + x * 3, 3);
-                break;
-            default: {
-                const uint32_t pixel = layout.bitCount == 16 ? (in[x * 2] | in[x * 2 + 1] << 8) : U32At(in + x * 4);
-                out[0] = layout.blue.Of(pixel);
-                out[1] = layout.green.Of(pixel);
-                out[2] = layout.red.Of(pixel);
-                break;
-            }
+        case 1:
+        case 4:
+        case 8: {
+            const int bits = layout.bitCount;
+            const size_t bit = static_cast<size_t>(x) * bits;
+            const int index = (in[bit / 8] >> (8 - bits - bit % 8)) & ((1 << bits) - 1);
+            std::memcpy(out, layout.palette[index], 3);
+            break;
+        }
+        case 24:
+            std::memcpy(out, in + x * 3, 3);
+            break;
+        default: {
+            const uint32_t pixel =
+                layout.bitCount == 16 ? (in[x * 2] | in[x * 2 + 1] << 8) : U32At(in + x * 4);
+            out[0] = layout.blue.Of(pixel);
+            out[1] = layout.green.Of(pixel);
+            out[2] = layout.red.Of(pixel);
+            break;
+        }
         }
     }
 }
@@ -124,7 +130,8 @@ bool DimgDibToBgr24(const uint8_t* info, size_t infoSize, const uint8_t* bits, s
     image.FirstRow();
     for (int32_t y = 0; y < layout.rows; ++y) {
         const int32_t stored = layout.bottomUp ? layout.rows - 1 - y : y;
-        ConvertRow(layout, rows.data() + layout.stride * static_cast<size_t>(stored), image.PixelAddress(0, y));
+        ConvertRow(layout, rows.data() + layout.stride * static_cast<size_t>(stored),
+                   image.PixelAddress(0, y));
     }
     image.EndAccess();
     return true;

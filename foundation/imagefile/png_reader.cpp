@@ -44,7 +44,8 @@ int ReadBytes(DFile& file, bool scrambled, png_bytep data, size_t length) {
     try {
         const int32_t key = file.Tell();
         if (key < 0) return 0;
-        if (length > UINT32_MAX || file.Read(data, static_cast<uint32_t>(length)) != static_cast<int64_t>(length))
+        if (length > UINT32_MAX ||
+            file.Read(data, static_cast<uint32_t>(length)) != static_cast<int64_t>(length))
             return -1;
         if (scrambled) {
             for (size_t i = 0; i < length; ++i) data[i] ^= static_cast<uint8_t>(key + i);
@@ -81,7 +82,8 @@ bool Decode(png_structp png, png_infop info, PngRead& read) {
     if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
     const bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
     if (hasTrns) png_set_tRNS_to_alpha(png);
-    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
     const bool hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || hasTrns;
     // Inverted on purpose: the texture loader inverts it back.
     if (hasAlpha) png_set_invert_alpha(png);
@@ -99,7 +101,8 @@ bool Decode(png_structp png, png_infop info, PngRead& read) {
     // the earlier passes.
     image.FirstRow();
     for (int pass = 0; pass < passes; ++pass) {
-        for (png_uint_32 y = 0; y < height; ++y) png_read_row(png, image.PixelAddress(0, static_cast<int32_t>(y)), nullptr);
+        for (png_uint_32 y = 0; y < height; ++y)
+            png_read_row(png, image.PixelAddress(0, static_cast<int32_t>(y)), nullptr);
     }
     png_read_end(png, nullptr);
     return true;
@@ -123,7 +126,7 @@ bool ReadSignature(DFile& file, PngRead& read) {
 }  // namespace
 
 bool DimgLoadPng(DFile& file, DImage& image) {
-    PngRead read {&file, &image, false, 0, false};
+    PngRead read{&file, &image, false, 0, false};
     try {
         file.Seek(0, DDataOverride::SeekBegin);
         if (!ReadSignature(file, read)) return false;

@@ -48,7 +48,8 @@ std::string ProgramDirectory() {
 
 // Checks one library's entry points; true when it joins the list.
 bool Register(void* module, const char* path) {
-    auto getPluginInfo = reinterpret_cast<SusieGetPluginInfoFn>(plugin::findSymbol(module, "GetPluginInfo"));
+    auto getPluginInfo =
+        reinterpret_cast<SusieGetPluginInfoFn>(plugin::findSymbol(module, "GetPluginInfo"));
     if (getPluginInfo == nullptr) {
         DimgLogQuoted("[_DSusieInit] can't get \"GetPluginInfo\" in ", path, "\n");
         return false;
@@ -61,9 +62,12 @@ bool Register(void* module, const char* path) {
     rcptr<_DSUSIEINFO> info;
     info.Create();
     info->module = module;
-    info->isSupported = reinterpret_cast<SusieIsSupportedFn>(plugin::findSymbol(module, "IsSupported"));
-    info->getPictureInfo = reinterpret_cast<SusieGetPictureInfoFn>(plugin::findSymbol(module, "GetPictureInfo"));
-    info->getPicture = reinterpret_cast<SusieGetPictureFn>(plugin::findSymbol(module, "GetPicture"));
+    info->isSupported =
+        reinterpret_cast<SusieIsSupportedFn>(plugin::findSymbol(module, "IsSupported"));
+    info->getPictureInfo =
+        reinterpret_cast<SusieGetPictureInfoFn>(plugin::findSymbol(module, "GetPictureInfo"));
+    info->getPicture =
+        reinterpret_cast<SusieGetPictureFn>(plugin::findSymbol(module, "GetPicture"));
     if (!info->isSupported || !info->getPictureInfo || !info->getPicture) {
         DimgLogQuoted("[_DSusieInit] ", path, ": can't find functions.\n");
         return false;
@@ -122,7 +126,8 @@ bool DimgLoadSusie(DFile& file, DImage& image) {
     DList<_DSUSIEINFO>& plugins = Plugins();
     const _DSUSIEINFO* chosen = nullptr;
     size_t skip = 0;
-    for (auto it = plugins._GetFirstNode(); !(it == plugins._GetEndNode()) && !chosen; it = it.Next()) {
+    for (auto it = plugins._GetFirstNode(); !(it == plugins._GetEndNode()) && !chosen;
+         it = it.Next()) {
         const _DSUSIEINFO* candidate = it.GetRef().Get();
         if (candidate->isSupported(file.GetPath(), header.data()) != 0) {
             chosen = candidate;
@@ -135,12 +140,13 @@ bool DimgLoadSusie(DFile& file, DImage& image) {
     if (chosen == nullptr) return false;
 
     PictureHandles handles;
-    if (chosen->getPicture(data.data() + skip, static_cast<long>(data.size() - skip), kSusieFromMemory,
-                           &handles.info, &handles.bits, nullptr, 0) != 0)
+    if (chosen->getPicture(data.data() + skip, static_cast<long>(data.size() - skip),
+                           kSusieFromMemory, &handles.info, &handles.bits, nullptr, 0) != 0)
         return false;
     const auto* info = static_cast<const uint8_t*>(LocalLock(handles.info));
     const auto* bits = static_cast<const uint8_t*>(LocalLock(handles.bits));
-    const bool ok = DimgDibToBgr24(info, LocalSize(handles.info), bits, LocalSize(handles.bits), image);
+    const bool ok =
+        DimgDibToBgr24(info, LocalSize(handles.info), bits, LocalSize(handles.bits), image);
     LocalUnlock(handles.info);
     LocalUnlock(handles.bits);
     return ok;

@@ -1,9 +1,9 @@
 #include "foundation/pack/DMFile.h"
 
 #include <algorithm>
-#include <string>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "foundation/DExceptFile.h"
 #include "foundation/DStr.h"

@@ -15,7 +15,8 @@ namespace {
 
 int32_t Position(DFile& file) {
     const int32_t position = file.Tell();
-    if (position < 0) l3dError(DSjis<"ファイル \"%s\" の位置を取得できませんでした。">(), file.GetPath());
+    if (position < 0)
+        l3dError(DSjis<"ファイル \"%s\" の位置を取得できませんでした。">(), file.GetPath());
     return position;
 }
 

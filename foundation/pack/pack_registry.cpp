@@ -62,8 +62,7 @@ uint32_t lfmRegistPack(const char* name) {
     name = name ? name : "";
     PackTable& table = Table();
     for (uint32_t i = 0; i < table.count; ++i) {
-        if (DStrEqualsNoCase(table.packs[static_cast<int32_t>(i)].name.Text(), name) == 0)
-            return i;
+        if (DStrEqualsNoCase(table.packs[static_cast<int32_t>(i)].name.Text(), name) == 0) return i;
     }
     _PACKINFO pack;
     pack.name.Assign(name);
@@ -133,8 +132,7 @@ void lfmOpenPath(const char* path, DFile& file, uint32_t flags) {
         l3dError(DSjis<"ファイル \"%s\" を開けませんでした。">(), resolved.Text());
 }
 
-bool lfmFindFirstExisting(char* buffer, uint32_t index, const char* name,
-                          const char* extensions) {
+bool lfmFindFirstExisting(char* buffer, uint32_t index, const char* name, const char* extensions) {
     if (lfmIsPackDataExist(index, name)) {
         DStrCopyN(buffer, name, DPATH_SIZE);
         return true;

@@ -26,8 +26,7 @@ void lfmOpenPath(const char* path, mirel::DFile& file, uint32_t flags);
 // Finds the first existing of the name and the name with each extension of a ':'-separated
 // list ("dgt:dgi:png:jpg:jpeg:bmp"), in that order; the buffer gets it, or the plain name when
 // none exists (false).
-bool lfmFindFirstExisting(char* buffer, uint32_t index, const char* name,
-                          const char* extensions);
+bool lfmFindFirstExisting(char* buffer, uint32_t index, const char* name, const char* extensions);
 
 // Installs the override provider (null removes it). Installing one while another is
 // installed is fatal.

@@ -73,24 +73,36 @@ std::u16string widen(std::string_view ascii) { return std::u16string(ascii.begin
 
 uint64_t readUnsigned(const Directive& directive, va_list& args) {
     switch (directive.length) {
-        case Directive::Length::Char: return static_cast<unsigned char>(va_arg(args, unsigned));
-        case Directive::Length::Short: return static_cast<unsigned short>(va_arg(args, unsigned));
-        case Directive::Length::Long: return va_arg(args, unsigned long);
-        case Directive::Length::LongLong: return va_arg(args, unsigned long long);
-        case Directive::Length::Size: return va_arg(args, size_t);
-        case Directive::Length::None: break;
+    case Directive::Length::Char:
+        return static_cast<unsigned char>(va_arg(args, unsigned));
+    case Directive::Length::Short:
+        return static_cast<unsigned short>(va_arg(args, unsigned));
+    case Directive::Length::Long:
+        return va_arg(args, unsigned long);
+    case Directive::Length::LongLong:
+        return va_arg(args, unsigned long long);
+    case Directive::Length::Size:
+        return va_arg(args, size_t);
+    case Directive::Length::None:
+        break;
     }
     return va_arg(args, unsigned);
 }
 
 int64_t readSigned(const Directive& directive, va_list& args) {
     switch (directive.length) {
-        case Directive::Length::Char: return static_cast<signed char>(va_arg(args, int));
-        case Directive::Length::Short: return static_cast<short>(va_arg(args, int));
-        case Directive::Length::Long: return va_arg(args, long);
-        case Directive::Length::LongLong: return va_arg(args, long long);
-        case Directive::Length::Size: return static_cast<int64_t>(va_arg(args, size_t));
-        case Directive::Length::None: break;
+    case Directive::Length::Char:
+        return static_cast<signed char>(va_arg(args, int));
+    case Directive::Length::Short:
+        return static_cast<short>(va_arg(args, int));
+    case Directive::Length::Long:
+        return va_arg(args, long);
+    case Directive::Length::LongLong:
+        return va_arg(args, long long);
+    case Directive::Length::Size:
+        return static_cast<int64_t>(va_arg(args, size_t));
+    case Directive::Length::None:
+        break;
     }
     return va_arg(args, int);
 }
@@ -264,26 +276,35 @@ const char16_t* convert(Output& out, const char16_t* at, va_list& args) {
     }
     const char16_t conversion = *at;
     switch (conversion) {
-        case u'd':
-        case u'i':
-        case u'u':
-        case u'x':
-        case u'X': formatInteger(out, directive, static_cast<char>(conversion), args); break;
-        case u'f':
-        case u'F':
-        case u'e':
-        case u'E':
-        case u'g':
-        case u'G': formatFloat(out, directive, static_cast<char>(conversion), args); break;
-        case u's':
-            formatText(out, directive, directive.length == Directive::Length::Long, args);
-            break;
-        case u'c':
-            formatChar(out, directive, directive.length == Directive::Length::Long, args);
-            break;
-        case u'%': out.put(u'%'); break;
-        case 0: return at;  // a '%' cut off by the end of the format prints nothing
-        default: out.put(std::u16string_view(start, at + 1 - start)); break;
+    case u'd':
+    case u'i':
+    case u'u':
+    case u'x':
+    case u'X':
+        formatInteger(out, directive, static_cast<char>(conversion), args);
+        break;
+    case u'f':
+    case u'F':
+    case u'e':
+    case u'E':
+    case u'g':
+    case u'G':
+        formatFloat(out, directive, static_cast<char>(conversion), args);
+        break;
+    case u's':
+        formatText(out, directive, directive.length == Directive::Length::Long, args);
+        break;
+    case u'c':
+        formatChar(out, directive, directive.length == Directive::Length::Long, args);
+        break;
+    case u'%':
+        out.put(u'%');
+        break;
+    case 0:
+        return at;  // a '%' cut off by the end of the format prints nothing
+    default:
+        out.put(std::u16string_view(start, at + 1 - start));
+        break;
     }
     return at + 1;
 }

@@ -17,7 +17,7 @@ struct PEL_LIST {
     size_t linkOffset;  // where the PEL_LIST_LINK lies inside each element
     uint32_t count;
     PEL_LIST_REMOVE_CALLBACK
-        removeCallback;  // called for every element the remove operations take out
+    removeCallback;  // called for every element the remove operations take out
     void* user;
 };
 

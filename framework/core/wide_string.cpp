@@ -226,15 +226,19 @@ size_t pelStrFromUtf8(char16_t* destination, size_t destinationSize, size_t* byt
         if (!complete) break;
         char16_t unit;
         switch (length) {
-            case 4: unit = u'?'; break;
-            case 3:
-                unit = static_cast<char16_t>((lead & 0x0F) << 12 | (bytes[at + 1] & 0x3F) << 6 |
-                                             (bytes[at + 2] & 0x3F));
-                break;
-            case 2:
-                unit = static_cast<char16_t>((lead & 0x1F) << 6 | (bytes[at + 1] & 0x3F));
-                break;
-            default: unit = static_cast<char16_t>(lead); break;
+        case 4:
+            unit = u'?';
+            break;
+        case 3:
+            unit = static_cast<char16_t>((lead & 0x0F) << 12 | (bytes[at + 1] & 0x3F) << 6 |
+                                         (bytes[at + 2] & 0x3F));
+            break;
+        case 2:
+            unit = static_cast<char16_t>((lead & 0x1F) << 6 | (bytes[at + 1] & 0x3F));
+            break;
+        default:
+            unit = static_cast<char16_t>(lead);
+            break;
         }
         if (destination && written + 1 < destinationSize) {
             destination[written++] = unit;

@@ -8,12 +8,12 @@
 
 #include "framework/core/core.h"
 #include "framework/core/hash.h"
+#include "framework/core/lock.h"
 #include "framework/core/mempool.h"
 #include "framework/core/report.h"
 #include "framework/core/wide_string.h"
 #include "framework/file/file_module.h"
 #include "framework/file/path.h"
-#include "framework/core/lock.h"
 #include "platform/os/large_file.h"
 #include "platform/os/module_path.h"
 #include "platform/os/utf8.h"

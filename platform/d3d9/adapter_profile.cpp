@@ -5,8 +5,8 @@
 namespace platform::d3d9 {
 namespace {
 
-constexpr DWORD kCmpAll = 0xFF;          // NEVER .. ALWAYS
-constexpr DWORD kBlendFactors = 0x3FF;   // ZERO .. INVDESTCOLOR
+constexpr DWORD kCmpAll = 0xFF;         // NEVER .. ALWAYS
+constexpr DWORD kBlendFactors = 0x3FF;  // ZERO .. INVDESTCOLOR
 
 D3DCAPS9 softwareCaps(UINT ordinal) {
     D3DCAPS9 caps{};
@@ -60,7 +60,8 @@ D3DADAPTER_IDENTIFIER9 softwareIdentifier() {
     id.DriverVersion = (LARGE_INTEGER{1} << 48) | (LARGE_INTEGER{0} << 32) | (0u << 16) | 1u;
     id.VendorId = 0x7E55;
     id.DeviceId = 0x0009;
-    id.DeviceIdentifier = GUID{0x7e55e4a9, 0xd3d9, 0x4c0f, {0x9a, 0x31, 0x5e, 0x11, 0x7a, 0x2b, 0x60, 0x01}};
+    id.DeviceIdentifier =
+        GUID{0x7e55e4a9, 0xd3d9, 0x4c0f, {0x9a, 0x31, 0x5e, 0x11, 0x7a, 0x2b, 0x60, 0x01}};
     return id;
 }
 

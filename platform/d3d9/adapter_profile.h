@@ -35,12 +35,12 @@ struct DeviceTypeSupport {
 struct AdapterProfile {
     D3DCAPS9 caps{};
     D3DADAPTER_IDENTIFIER9 identifier{};
-    D3DDISPLAYMODE desktop{};                  // the current display mode
-    std::vector<D3DDISPLAYMODE> modes;         // full-screen modes, each with its display format
+    D3DDISPLAYMODE desktop{};           // the current display mode
+    std::vector<D3DDISPLAYMODE> modes;  // full-screen modes, each with its display format
     std::vector<DeviceTypeSupport> deviceTypes;
     std::vector<FormatSupport> formats;
-    std::vector<D3DFORMAT> depthFormats;       // accepted by CheckDepthStencilMatch
-    DWORD multiSampleTypes = 0;                // bit n: D3DMULTISAMPLE_TYPE n accepted
+    std::vector<D3DFORMAT> depthFormats;  // accepted by CheckDepthStencilMatch
+    DWORD multiSampleTypes = 0;           // bit n: D3DMULTISAMPLE_TYPE n accepted
     DWORD multiSampleQualityLevels = 1;
     std::shared_ptr<InjectedFailures> failures = std::make_shared<InjectedFailures>();
 };

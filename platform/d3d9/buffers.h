@@ -29,7 +29,8 @@ private:
 
 class IDirect3DVertexBuffer9 final : public BufferResource {
 public:
-    IDirect3DVertexBuffer9(UINT size, DWORD usage, DWORD fvf, D3DPOOL pool, std::shared_ptr<DefaultPoolTally> tally)
+    IDirect3DVertexBuffer9(UINT size, DWORD usage, DWORD fvf, D3DPOOL pool,
+                           std::shared_ptr<DefaultPoolTally> tally)
         : BufferResource(size, usage, pool, std::move(tally)), fvf_(fvf) {}
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) const;
 

@@ -4,9 +4,13 @@
 
 namespace platform::d3d9 {
 
-void CallRecorder::appendInteger(std::string& text, long long value) { text += std::to_string(value); }
+void CallRecorder::appendInteger(std::string& text, long long value) {
+    text += std::to_string(value);
+}
 
-void CallRecorder::appendUnsigned(std::string& text, unsigned long long value) { text += std::to_string(value); }
+void CallRecorder::appendUnsigned(std::string& text, unsigned long long value) {
+    text += std::to_string(value);
+}
 
 void CallRecorder::appendFloat(std::string& text, double value) {
     char buffer[32];

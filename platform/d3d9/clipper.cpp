@@ -11,13 +11,20 @@ constexpr int kPlaneCount = 7;
 float planeDistance(const ShadedVertex& v, int plane) {
     const float x = v.position[0], y = v.position[1], z = v.position[2], w = v.position[3];
     switch (plane) {
-    case 0: return z;
-    case 1: return w - z;
-    case 2: return kGuardBand * w + x;
-    case 3: return kGuardBand * w - x;
-    case 4: return kGuardBand * w + y;
-    case 5: return kGuardBand * w - y;
-    default: return w - 1e-6f;  // keeps the divide by w away from zero
+    case 0:
+        return z;
+    case 1:
+        return w - z;
+    case 2:
+        return kGuardBand * w + x;
+    case 3:
+        return kGuardBand * w - x;
+    case 4:
+        return kGuardBand * w + y;
+    case 5:
+        return kGuardBand * w - y;
+    default:
+        return w - 1e-6f;  // keeps the divide by w away from zero
     }
 }
 
@@ -56,7 +63,8 @@ int clipTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVerte
             const ShadedVertex& q = current[(i + 1) % count];
             const float dp = planeDistance(p, plane), dq = planeDistance(q, plane);
             if (dp >= 0) next[produced++] = p;
-            if ((dp >= 0) != (dq >= 0) && produced < kMaxClippedVertices) next[produced++] = lerp(p, q, dp / (dp - dq));
+            if ((dp >= 0) != (dq >= 0) && produced < kMaxClippedVertices)
+                next[produced++] = lerp(p, q, dp / (dp - dq));
         }
         count = produced < 3 ? 0 : produced;
         ShadedVertex* swap = current;

@@ -44,7 +44,8 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMAT
     return out;
 }
 
-D3DXMATRIX* D3DXMatrixPerspectiveFovRH(D3DXMATRIX* out, float fovy, float aspect, float zn, float zf) {
+D3DXMATRIX* D3DXMatrixPerspectiveFovRH(D3DXMATRIX* out, float fovy, float aspect, float zn,
+                                       float zf) {
     const float yScale = 1.0f / std::tan(fovy / 2.0f);
     const float xScale = yScale / aspect;
     *out = {};
@@ -66,7 +67,8 @@ D3DXMATRIX* D3DXMatrixOrthoRH(D3DXMATRIX* out, float w, float h, float zn, float
     return out;
 }
 
-D3DXMATRIX* D3DXMatrixOrthoOffCenterRH(D3DXMATRIX* out, float l, float r, float b, float t, float zn, float zf) {
+D3DXMATRIX* D3DXMatrixOrthoOffCenterRH(D3DXMATRIX* out, float l, float r, float b, float t,
+                                       float zn, float zf) {
     *out = {};
     out->m[0][0] = 2.0f / (r - l);
     out->m[1][1] = 2.0f / (t - b);

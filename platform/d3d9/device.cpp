@@ -18,22 +18,27 @@ bool profileListsDepth(const AdapterProfile& profile, D3DFORMAT format) {
 
 }  // namespace
 
-HRESULT IDirect3DDevice9::validatePresentParameters(const AdapterProfile& profile, const D3DPRESENT_PARAMETERS& pp) {
-    if (pp.BackBufferWidth == 0 || pp.BackBufferHeight == 0 || pp.BackBufferWidth > kMaxBackBufferExtent ||
-        pp.BackBufferHeight > kMaxBackBufferExtent || pp.BackBufferCount > 1)
+HRESULT IDirect3DDevice9::validatePresentParameters(const AdapterProfile& profile,
+                                                    const D3DPRESENT_PARAMETERS& pp) {
+    if (pp.BackBufferWidth == 0 || pp.BackBufferHeight == 0 ||
+        pp.BackBufferWidth > kMaxBackBufferExtent || pp.BackBufferHeight > kMaxBackBufferExtent ||
+        pp.BackBufferCount > 1)
         return D3DERR_INVALIDCALL;
-    if (pp.SwapEffect < D3DSWAPEFFECT_DISCARD || pp.SwapEffect > D3DSWAPEFFECT_COPY) return D3DERR_INVALIDCALL;
-    if (pp.PresentationInterval != D3DPRESENT_INTERVAL_DEFAULT && pp.PresentationInterval != D3DPRESENT_INTERVAL_ONE &&
+    if (pp.SwapEffect < D3DSWAPEFFECT_DISCARD || pp.SwapEffect > D3DSWAPEFFECT_COPY)
+        return D3DERR_INVALIDCALL;
+    if (pp.PresentationInterval != D3DPRESENT_INTERVAL_DEFAULT &&
+        pp.PresentationInterval != D3DPRESENT_INTERVAL_ONE &&
         pp.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE)
         return D3DERR_INVALIDCALL;
     if (!isColourTargetFormat(pp.BackBufferFormat)) return D3DERR_NOTAVAILABLE;
     if (pp.MultiSampleType != D3DMULTISAMPLE_NONE) {
         if (pp.MultiSampleType > 16 || !((profile.multiSampleTypes >> pp.MultiSampleType) & 1) ||
-            pp.MultiSampleQuality >= profile.multiSampleQualityLevels || pp.SwapEffect != D3DSWAPEFFECT_DISCARD)
+            pp.MultiSampleQuality >= profile.multiSampleQualityLevels ||
+            pp.SwapEffect != D3DSWAPEFFECT_DISCARD)
             return D3DERR_INVALIDCALL;
     }
-    if (pp.EnableAutoDepthStencil &&
-        (!isDepthFormat(pp.AutoDepthStencilFormat) || !profileListsDepth(profile, pp.AutoDepthStencilFormat)))
+    if (pp.EnableAutoDepthStencil && (!isDepthFormat(pp.AutoDepthStencilFormat) ||
+                                      !profileListsDepth(profile, pp.AutoDepthStencilFormat)))
         return D3DERR_INVALIDCALL;
     if (pp.Windowed) {
         if (pp.FullScreen_RefreshRateInHz != 0) return D3DERR_INVALIDCALL;
@@ -41,7 +46,8 @@ HRESULT IDirect3DDevice9::validatePresentParameters(const AdapterProfile& profil
     }
     for (const D3DDISPLAYMODE& mode : profile.modes)
         if (mode.Width == pp.BackBufferWidth && mode.Height == pp.BackBufferHeight &&
-            (pp.FullScreen_RefreshRateInHz == 0 || pp.FullScreen_RefreshRateInHz == mode.RefreshRate))
+            (pp.FullScreen_RefreshRateInHz == 0 ||
+             pp.FullScreen_RefreshRateInHz == mode.RefreshRate))
             return D3D_OK;
     return D3DERR_INVALIDCALL;
 }
@@ -60,9 +66,12 @@ IDirect3DDevice9::~IDirect3DDevice9() {
     releaseRef(autoDepth_);
 }
 
-IDirect3DSurface9* IDirect3DDevice9::newSurface(UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool,
-                                                D3DMULTISAMPLE_TYPE multiSample, bool lockable, bool counted) {
-    const D3DSURFACE_DESC desc{format, D3DRTYPE_SURFACE, usage, pool, multiSample, 0, width, height};
+IDirect3DSurface9* IDirect3DDevice9::newSurface(UINT width, UINT height, D3DFORMAT format,
+                                                DWORD usage, D3DPOOL pool,
+                                                D3DMULTISAMPLE_TYPE multiSample, bool lockable,
+                                                bool counted) {
+    const D3DSURFACE_DESC desc{format, D3DRTYPE_SURFACE, usage, pool, multiSample, 0, width,
+                               height};
     return new IDirect3DSurface9(desc, lockable, nullptr, counted ? tally_ : nullptr);
 }
 
@@ -71,12 +80,13 @@ IDirect3DSurface9* IDirect3DDevice9::newSurface(UINT width, UINT height, D3DFORM
 void IDirect3DDevice9::createSwapChain(const D3DPRESENT_PARAMETERS& pp) {
     presentParameters_ = pp;
     if (presentParameters_.BackBufferCount == 0) presentParameters_.BackBufferCount = 1;
-    backBuffer_ = newSurface(pp.BackBufferWidth, pp.BackBufferHeight, pp.BackBufferFormat, D3DUSAGE_RENDERTARGET,
-                             D3DPOOL_DEFAULT, pp.MultiSampleType, (pp.Flags & kPresentFlagLockableBackBuffer) != 0,
-                             false);
+    backBuffer_ = newSurface(pp.BackBufferWidth, pp.BackBufferHeight, pp.BackBufferFormat,
+                             D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, pp.MultiSampleType,
+                             (pp.Flags & kPresentFlagLockableBackBuffer) != 0, false);
     if (pp.EnableAutoDepthStencil)
-        autoDepth_ = newSurface(pp.BackBufferWidth, pp.BackBufferHeight, pp.AutoDepthStencilFormat,
-                                D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, pp.MultiSampleType, false, false);
+        autoDepth_ =
+            newSurface(pp.BackBufferWidth, pp.BackBufferHeight, pp.AutoDepthStencilFormat,
+                       D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, pp.MultiSampleType, false, false);
     replaceRef(renderTarget_, backBuffer_);
     replaceRef(depthStencil_, autoDepth_);
     states_.setDefaults(pp.EnableAutoDepthStencil != FALSE);
@@ -149,8 +159,9 @@ HRESULT IDirect3DDevice9::Present(const RECT* sourceRect, const RECT* destRect, 
     recorder_.record("Present", sourceRect, destRect, destWindow, dirtyRegion);
     if (sourceRect || destRect || dirtyRegion || inScene_) return D3DERR_INVALIDCALL;
     if (const HRESULT state = cooperativeState(); state != D3D_OK) return D3DERR_DEVICELOST;
-    const PresentedFrame frame{backBuffer_->width(), backBuffer_->height(), backBuffer_->width() * 4,
-                               backBuffer_->texels(), presentParameters_.PresentationInterval};
+    const PresentedFrame frame{backBuffer_->width(), backBuffer_->height(),
+                               backBuffer_->width() * 4, backBuffer_->texels(),
+                               presentParameters_.PresentationInterval};
     return presenter_->present(frame);
 }
 
@@ -187,7 +198,8 @@ HRESULT IDirect3DDevice9::GetRasterStatus(UINT swapChain, D3DRASTER_STATUS* stat
     const std::uint64_t visible = backBuffer_->height();
     const std::uint64_t blankLines = visible / 20 + 1;
     const std::uint64_t line = (now - frameStart) * (visible + blankLines) / (next - frameStart);
-    *status = {line < blankLines ? TRUE : FALSE, static_cast<UINT>(line < blankLines ? 0 : line - blankLines)};
+    *status = {line < blankLines ? TRUE : FALSE,
+               static_cast<UINT>(line < blankLines ? 0 : line - blankLines)};
     return D3D_OK;
 }
 

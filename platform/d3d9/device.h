@@ -22,13 +22,15 @@ struct DeviceCreation {
     AdapterProfile profile;
     D3DDEVICE_CREATION_PARAMETERS parameters;
     std::unique_ptr<Presenter> presenter;
-    unsigned rasterThreads = 0;  // threads that draw tiles, the caller included; 0: one per processor
+    unsigned rasterThreads =
+        0;  // threads that draw tiles, the caller included; 0: one per processor
 };
 
 class IDirect3DDevice9 final : public ComObject {
 public:
     // Checks presentation parameters against what the device and the profile support.
-    static HRESULT validatePresentParameters(const AdapterProfile& profile, const D3DPRESENT_PARAMETERS& pp);
+    static HRESULT validatePresentParameters(const AdapterProfile& profile,
+                                             const D3DPRESENT_PARAMETERS& pp);
 
     // `pp` must have passed validatePresentParameters.
     IDirect3DDevice9(DeviceCreation creation, const D3DPRESENT_PARAMETERS& pp);
@@ -36,7 +38,8 @@ public:
     // Device state and presentation.
     HRESULT TestCooperativeLevel();
     HRESULT Reset(D3DPRESENT_PARAMETERS* parameters);
-    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const void* dirtyRegion);
+    HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow,
+                    const void* dirtyRegion);
     HRESULT GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters);
     HRESULT GetDeviceCaps(D3DCAPS9* caps);
     HRESULT GetRasterStatus(UINT swapChain, D3DRASTER_STATUS* status);
@@ -45,34 +48,40 @@ public:
     HRESULT EndScene();
 
     // Targets and surfaces.
-    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil);
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
+                  DWORD stencil);
     HRESULT GetViewport(D3DVIEWPORT9* viewport);
     HRESULT SetViewport(const D3DVIEWPORT9* viewport);
     HRESULT GetRenderTarget(DWORD index, IDirect3DSurface9** surface);
     HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface);
     HRESULT GetDepthStencilSurface(IDirect3DSurface9** surface);
     HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface);
-    HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface);
-    HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
-                                      DWORD quality, BOOL discard, IDirect3DSurface9** surface, HANDLE* shared);
+    HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
+                          IDirect3DSurface9** surface);
+    HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
+                                      D3DMULTISAMPLE_TYPE multiSample, DWORD quality, BOOL discard,
+                                      IDirect3DSurface9** surface, HANDLE* shared);
     HRESULT CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
                                         IDirect3DSurface9** surface, HANDLE* shared);
     HRESULT GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect3DSurface9* destination);
-    HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* destination,
-                        const RECT* destRect, D3DTEXTUREFILTERTYPE filter);
+    HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect,
+                        IDirect3DSurface9* destination, const RECT* destRect,
+                        D3DTEXTUREFILTERTYPE filter);
     HRESULT ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR colour);
 
     // Resources.
-    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                          IDirect3DTexture9** texture, HANDLE* shared);
-    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
-                               HANDLE* shared);
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared);
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer9** buffer, HANDLE* shared);
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DIndexBuffer9** buffer, HANDLE* shared);
     // Shader token streams come with their length in tokens: a stream that does not end
     // within it, or fails validation, is refused.
-    HRESULT CreateVertexShader(const DWORD* function, UINT tokenCount, IDirect3DVertexShader9** shader);
-    HRESULT CreatePixelShader(const DWORD* function, UINT tokenCount, IDirect3DPixelShader9** shader);
+    HRESULT CreateVertexShader(const DWORD* function, UINT tokenCount,
+                               IDirect3DVertexShader9** shader);
+    HRESULT CreatePixelShader(const DWORD* function, UINT tokenCount,
+                              IDirect3DPixelShader9** shader);
 
     // States and bindings.
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
@@ -92,7 +101,8 @@ public:
     HRESULT SetSoftwareVertexProcessing(BOOL software);
     BOOL GetSoftwareVertexProcessing();
     HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride);
-    HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride);
+    HRESULT GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset,
+                            UINT* stride);
     HRESULT SetIndices(IDirect3DIndexBuffer9* buffer);
     HRESULT GetIndices(IDirect3DIndexBuffer9** buffer);
     HRESULT SetVertexShaderConstantF(UINT start, const float* data, UINT count);
@@ -101,12 +111,13 @@ public:
     HRESULT GetPixelShaderConstantF(UINT start, float* data, UINT count);
 
     // Drawing.
-    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride);
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
+                            UINT stride);
     HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT vertexCount,
                                    UINT primitiveCount, const void* indices, D3DFORMAT indexFormat,
                                    const void* vertices, UINT stride);
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex, UINT vertexCount,
-                                 UINT startIndex, UINT primitiveCount);
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex,
+                                 UINT vertexCount, UINT startIndex, UINT primitiveCount);
 
     // For tests: the call log, and how many threads drew tiles in the last draw.
     CallRecorder& recorder() { return recorder_; }
@@ -119,8 +130,9 @@ private:
     HRESULT cooperativeState();
     void createSwapChain(const D3DPRESENT_PARAMETERS& pp);
     void releaseBindings();
-    IDirect3DSurface9* newSurface(UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool,
-                                  D3DMULTISAMPLE_TYPE multiSample, bool lockable, bool counted);
+    IDirect3DSurface9* newSurface(UINT width, UINT height, D3DFORMAT format, DWORD usage,
+                                  D3DPOOL pool, D3DMULTISAMPLE_TYPE multiSample, bool lockable,
+                                  bool counted);
     void setFullViewport();
     HRESULT checkDrawable(D3DPRIMITIVETYPE type, UINT primitiveCount, FvfLayout& layout);
     HRESULT drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const FvfLayout& layout,

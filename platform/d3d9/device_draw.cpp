@@ -59,11 +59,13 @@ std::int64_t vertexNumber(const std::uint8_t* indices, std::int64_t base, UINT p
 
 }  // namespace
 
-HRESULT IDirect3DDevice9::checkDrawable(D3DPRIMITIVETYPE type, UINT primitiveCount, FvfLayout& layout) {
+HRESULT IDirect3DDevice9::checkDrawable(D3DPRIMITIVETYPE type, UINT primitiveCount,
+                                        FvfLayout& layout) {
     if (!inScene_) return D3DERR_INVALIDCALL;
     if (type != D3DPT_TRIANGLELIST && type != D3DPT_TRIANGLESTRIP && type != D3DPT_TRIANGLEFAN)
         return D3DERR_INVALIDCALL;
-    if (primitiveCount == 0 || primitiveCount > profile_.caps.MaxPrimitiveCount) return D3DERR_INVALIDCALL;
+    if (primitiveCount == 0 || primitiveCount > profile_.caps.MaxPrimitiveCount)
+        return D3DERR_INVALIDCALL;
     layout = describeFvf(fvf_);
     if (!layout.valid) return D3DERR_INVALIDCALL;
     // Fixed-function transform and lighting is not part of this device: untransformed
@@ -73,8 +75,8 @@ HRESULT IDirect3DDevice9::checkDrawable(D3DPRIMITIVETYPE type, UINT primitiveCou
     return validatePipelineStates(states_, pixelShader_ ? &pixelShader_->decoded() : nullptr);
 }
 
-HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount, const FvfLayout& layout,
-                                        const VertexSource& source) {
+HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCount,
+                                        const FvfLayout& layout, const VertexSource& source) {
     const UINT positions = vertexCountFor(type, primitiveCount);
     for (UINT p = 0; p < positions; ++p) {
         const std::int64_t n = vertexNumber(source.indices, source.baseVertex, p);
@@ -114,11 +116,13 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
         if (shaderVertices) {
             shaderVertices->process(addresses.data(), addresses.size(), shaded.data());
         } else {
-            for (std::size_t i = 0; i < addresses.size(); ++i) fetchFixedFunctionVertex(addresses[i], layout, shaded[i]);
+            for (std::size_t i = 0; i < addresses.size(); ++i)
+                fetchFixedFunctionVertex(addresses[i], layout, shaded[i]);
         }
         auto vertex = [&](UINT position) -> const ShadedVertex& {
             const std::int64_t n = vertexNumber(source.indices, source.baseVertex, position);
-            return shaded[static_cast<std::size_t>(std::lower_bound(numbers.begin(), numbers.end(), n) - numbers.begin())];
+            return shaded[static_cast<std::size_t>(
+                std::lower_bound(numbers.begin(), numbers.end(), n) - numbers.begin())];
         };
         for (UINT t = chunk; t < end; ++t) {
             UINT at[3];
@@ -130,8 +134,8 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
-                                          UINT stride) {
+HRESULT IDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount,
+                                          const void* vertices, UINT stride) {
     recorder_.record("DrawPrimitiveUP", type, primitiveCount, vertices, stride);
     // A user-pointer draw leaves no stream source behind.
     releaseRef(streamSource_);
@@ -139,43 +143,54 @@ HRESULT IDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveC
     FvfLayout layout;
     if (const HRESULT hr = checkDrawable(type, primitiveCount, layout); FAILED(hr)) return hr;
     if (!vertices || stride < layout.stride) return D3DERR_INVALIDCALL;
-    const VertexSource source{static_cast<const std::uint8_t*>(vertices), stride, 0,
-                              vertexCountFor(type, primitiveCount), nullptr, 0};
+    const VertexSource source{static_cast<const std::uint8_t*>(vertices), stride,  0,
+                              vertexCountFor(type, primitiveCount),       nullptr, 0};
     return drawTriangles(type, primitiveCount, layout, source);
 }
 
-HRESULT IDirect3DDevice9::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex, UINT vertexCount,
-                                                 UINT primitiveCount, const void* indices, D3DFORMAT indexFormat,
+HRESULT IDirect3DDevice9::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexIndex,
+                                                 UINT vertexCount, UINT primitiveCount,
+                                                 const void* indices, D3DFORMAT indexFormat,
                                                  const void* vertices, UINT stride) {
-    recorder_.record("DrawIndexedPrimitiveUP", type, minVertexIndex, vertexCount, primitiveCount, indices,
-                     indexFormat, vertices, stride);
+    recorder_.record("DrawIndexedPrimitiveUP", type, minVertexIndex, vertexCount, primitiveCount,
+                     indices, indexFormat, vertices, stride);
     releaseRef(streamSource_);
     streamOffset_ = streamStride_ = 0;
     releaseRef(indices_);
     FvfLayout layout;
     if (const HRESULT hr = checkDrawable(type, primitiveCount, layout); FAILED(hr)) return hr;
-    if (!vertices || !indices || indexFormat != D3DFMT_INDEX16 || stride < layout.stride || vertexCount == 0)
+    if (!vertices || !indices || indexFormat != D3DFMT_INDEX16 || stride < layout.stride ||
+        vertexCount == 0)
         return D3DERR_INVALIDCALL;
-    const VertexSource source{static_cast<const std::uint8_t*>(vertices), stride, minVertexIndex,
-                              std::int64_t{minVertexIndex} + vertexCount, static_cast<const std::uint8_t*>(indices), 0};
+    const VertexSource source{static_cast<const std::uint8_t*>(vertices),
+                              stride,
+                              minVertexIndex,
+                              std::int64_t{minVertexIndex} + vertexCount,
+                              static_cast<const std::uint8_t*>(indices),
+                              0};
     return drawTriangles(type, primitiveCount, layout, source);
 }
 
-HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex, UINT minVertexIndex,
-                                               UINT vertexCount, UINT startIndex, UINT primitiveCount) {
-    recorder_.record("DrawIndexedPrimitive", type, baseVertexIndex, minVertexIndex, vertexCount, startIndex,
-                     primitiveCount);
+HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertexIndex,
+                                               UINT minVertexIndex, UINT vertexCount,
+                                               UINT startIndex, UINT primitiveCount) {
+    recorder_.record("DrawIndexedPrimitive", type, baseVertexIndex, minVertexIndex, vertexCount,
+                     startIndex, primitiveCount);
     FvfLayout layout;
     if (const HRESULT hr = checkDrawable(type, primitiveCount, layout); FAILED(hr)) return hr;
     if (!streamSource_ || !indices_ || streamStride_ < layout.stride) return D3DERR_INVALIDCALL;
     // The index range must lie in the index buffer, every vertex wholly in the vertex buffer.
-    const std::uint64_t indexEnd = (std::uint64_t{startIndex} + vertexCountFor(type, primitiveCount)) * 2;
+    const std::uint64_t indexEnd =
+        (std::uint64_t{startIndex} + vertexCountFor(type, primitiveCount)) * 2;
     if (indexEnd > indices_->size()) return D3DERR_INVALIDCALL;
-    if (streamOffset_ > streamSource_->size() || streamSource_->size() - streamOffset_ < layout.stride)
+    if (streamOffset_ > streamSource_->size() ||
+        streamSource_->size() - streamOffset_ < layout.stride)
         return D3DERR_INVALIDCALL;
-    const std::int64_t vertexSlots = (streamSource_->size() - streamOffset_ - layout.stride) / streamStride_ + 1;
-    const VertexSource source{streamSource_->bytes() + streamOffset_, streamStride_, 0, vertexSlots,
-                              indices_->bytes() + std::size_t{startIndex} * 2, baseVertexIndex};
+    const std::int64_t vertexSlots =
+        (streamSource_->size() - streamOffset_ - layout.stride) / streamStride_ + 1;
+    const VertexSource source{
+        streamSource_->bytes() + streamOffset_,          streamStride_,  0, vertexSlots,
+        indices_->bytes() + std::size_t{startIndex} * 2, baseVertexIndex};
     return drawTriangles(type, primitiveCount, layout, source);
 }
 

@@ -16,22 +16,25 @@ bool textureFormatStored(D3DFORMAT format) {
     return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8 || isBlockCompressed(format);
 }
 
-bool profileAllows(const AdapterProfile& profile, D3DRESOURCETYPE type, D3DFORMAT format, DWORD usage) {
+bool profileAllows(const AdapterProfile& profile, D3DRESOURCETYPE type, D3DFORMAT format,
+                   DWORD usage) {
     return std::any_of(profile.formats.begin(), profile.formats.end(), [&](const FormatSupport& f) {
         return f.type == type && f.format == format && (f.usage & usage) == usage;
     });
 }
 
 bool bufferPoolAndUsageValid(D3DPOOL pool, DWORD usage) {
-    if (usage & ~(D3DUSAGE_WRITEONLY | D3DUSAGE_SOFTWAREPROCESSING | D3DUSAGE_DYNAMIC)) return false;
+    if (usage & ~(D3DUSAGE_WRITEONLY | D3DUSAGE_SOFTWAREPROCESSING | D3DUSAGE_DYNAMIC))
+        return false;
     if (pool > D3DPOOL_SYSTEMMEM) return false;
     return !((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED);
 }
 
 }  // namespace
 
-HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                                        D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* shared) {
+HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
+                                        D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9** texture,
+                                        HANDLE* shared) {
     recorder_.record("CreateTexture", width, height, levels, usage, format, pool, texture, shared);
     if (!texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
@@ -39,7 +42,8 @@ HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DW
         height > profile_.caps.MaxTextureHeight || pool > D3DPOOL_SYSTEMMEM)
         return D3DERR_INVALIDCALL;
     if (usage & ~(D3DUSAGE_RENDERTARGET | D3DUSAGE_DYNAMIC)) return D3DERR_INVALIDCALL;
-    if ((usage & D3DUSAGE_RENDERTARGET) && (pool != D3DPOOL_DEFAULT || !isColourTargetFormat(format)))
+    if ((usage & D3DUSAGE_RENDERTARGET) &&
+        (pool != D3DPOOL_DEFAULT || !isColourTargetFormat(format)))
         return D3DERR_INVALIDCALL;
     if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
     if (!textureFormatStored(format) ||
@@ -70,8 +74,9 @@ HRESULT IDirect3DDevice9::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                                            IDirect3DIndexBuffer9** buffer, HANDLE* shared) {
+HRESULT IDirect3DDevice9::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format,
+                                            D3DPOOL pool, IDirect3DIndexBuffer9** buffer,
+                                            HANDLE* shared) {
     recorder_.record("CreateIndexBuffer", length, usage, format, pool, buffer, shared);
     if (!buffer) return D3DERR_INVALIDCALL;
     *buffer = nullptr;
@@ -89,7 +94,8 @@ namespace {
 std::optional<shader::DecodedShader> decodeForDevice(const DWORD* function, UINT tokenCount,
                                                      shader::ShaderKind kind, DWORD maxVersion) {
     if (!function || tokenCount == 0) return std::nullopt;
-    shader::DecodeResult result = shader::decodeShader(std::span<const std::uint32_t>(function, tokenCount));
+    shader::DecodeResult result =
+        shader::decodeShader(std::span<const std::uint32_t>(function, tokenCount));
     if (!result.shader || result.shader->kind != kind) return std::nullopt;
     const DWORD version = (DWORD{result.shader->majorVersion} << 8) | result.shader->minorVersion;
     if (version > (maxVersion & 0xFFFF)) return std::nullopt;
@@ -98,21 +104,25 @@ std::optional<shader::DecodedShader> decodeForDevice(const DWORD* function, UINT
 
 }  // namespace
 
-HRESULT IDirect3DDevice9::CreateVertexShader(const DWORD* function, UINT tokenCount, IDirect3DVertexShader9** shader) {
+HRESULT IDirect3DDevice9::CreateVertexShader(const DWORD* function, UINT tokenCount,
+                                             IDirect3DVertexShader9** shader) {
     recorder_.record("CreateVertexShader", function, tokenCount, shader);
     if (!shader) return D3DERR_INVALIDCALL;
     *shader = nullptr;
-    auto decoded = decodeForDevice(function, tokenCount, shader::ShaderKind::Vertex, profile_.caps.VertexShaderVersion);
+    auto decoded = decodeForDevice(function, tokenCount, shader::ShaderKind::Vertex,
+                                   profile_.caps.VertexShaderVersion);
     if (!decoded) return D3DERR_INVALIDCALL;
     *shader = new IDirect3DVertexShader9(function, std::move(*decoded));
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::CreatePixelShader(const DWORD* function, UINT tokenCount, IDirect3DPixelShader9** shader) {
+HRESULT IDirect3DDevice9::CreatePixelShader(const DWORD* function, UINT tokenCount,
+                                            IDirect3DPixelShader9** shader) {
     recorder_.record("CreatePixelShader", function, tokenCount, shader);
     if (!shader) return D3DERR_INVALIDCALL;
     *shader = nullptr;
-    auto decoded = decodeForDevice(function, tokenCount, shader::ShaderKind::Pixel, profile_.caps.PixelShaderVersion);
+    auto decoded = decodeForDevice(function, tokenCount, shader::ShaderKind::Pixel,
+                                   profile_.caps.PixelShaderVersion);
     if (!decoded) return D3DERR_INVALIDCALL;
     *shader = new IDirect3DPixelShader9(function, std::move(*decoded));
     return D3D_OK;

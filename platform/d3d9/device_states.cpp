@@ -34,14 +34,16 @@ HRESULT IDirect3DDevice9::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE sta
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value) {
+HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state,
+                                               DWORD value) {
     recorder_.record("SetTextureStageState", stage, state, value);
     if (stage >= kStageCount || !isStageState(state)) return D3DERR_INVALIDCALL;
     states_.stage[stage][state] = value;
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD* value) {
+HRESULT IDirect3DDevice9::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state,
+                                               DWORD* value) {
     recorder_.record("GetTextureStageState", stage, state, value);
     if (!value || stage >= kStageCount || !isStageState(state)) return D3DERR_INVALIDCALL;
     *value = states_.stage[stage][state];
@@ -116,18 +118,22 @@ BOOL IDirect3DDevice9::GetSoftwareVertexProcessing() {
     return softwareVertexProcessing_;
 }
 
-HRESULT IDirect3DDevice9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) {
+HRESULT IDirect3DDevice9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset,
+                                          UINT stride) {
     recorder_.record("SetStreamSource", stream, buffer, offset, stride);
-    if (stream >= profile_.caps.MaxStreams || stride > profile_.caps.MaxStreamStride) return D3DERR_INVALIDCALL;
+    if (stream >= profile_.caps.MaxStreams || stride > profile_.caps.MaxStreamStride)
+        return D3DERR_INVALIDCALL;
     replaceRef(streamSource_, buffer);
     streamOffset_ = offset;
     streamStride_ = stride;
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset, UINT* stride) {
+HRESULT IDirect3DDevice9::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer,
+                                          UINT* offset, UINT* stride) {
     recorder_.record("GetStreamSource", stream, buffer, offset, stride);
-    if (!buffer || !offset || !stride || stream >= profile_.caps.MaxStreams) return D3DERR_INVALIDCALL;
+    if (!buffer || !offset || !stride || stream >= profile_.caps.MaxStreams)
+        return D3DERR_INVALIDCALL;
     *buffer = addRef(streamSource_);
     *offset = streamOffset_;
     *stride = streamStride_;
@@ -150,18 +156,20 @@ HRESULT IDirect3DDevice9::GetIndices(IDirect3DIndexBuffer9** buffer) {
 namespace {
 
 template <std::size_t N>
-HRESULT copyConstantsIn(std::array<std::array<float, 4>, N>& registers, UINT limit, UINT start, const float* data,
-                        UINT count) {
+HRESULT copyConstantsIn(std::array<std::array<float, 4>, N>& registers, UINT limit, UINT start,
+                        const float* data, UINT count) {
     if (!data || start > limit || count > limit - start) return D3DERR_INVALIDCALL;
-    for (UINT i = 0; i < count; ++i) std::memcpy(registers[start + i].data(), data + 4 * i, 4 * sizeof(float));
+    for (UINT i = 0; i < count; ++i)
+        std::memcpy(registers[start + i].data(), data + 4 * i, 4 * sizeof(float));
     return D3D_OK;
 }
 
 template <std::size_t N>
-HRESULT copyConstantsOut(const std::array<std::array<float, 4>, N>& registers, UINT limit, UINT start, float* data,
-                         UINT count) {
+HRESULT copyConstantsOut(const std::array<std::array<float, 4>, N>& registers, UINT limit,
+                         UINT start, float* data, UINT count) {
     if (!data || start > limit || count > limit - start) return D3DERR_INVALIDCALL;
-    for (UINT i = 0; i < count; ++i) std::memcpy(data + 4 * i, registers[start + i].data(), 4 * sizeof(float));
+    for (UINT i = 0; i < count; ++i)
+        std::memcpy(data + 4 * i, registers[start + i].data(), 4 * sizeof(float));
     return D3D_OK;
 }
 

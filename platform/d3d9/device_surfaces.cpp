@@ -13,9 +13,12 @@ constexpr UINT kMaxSurfaceExtent = 8192;
 
 // The rectangle, or the whole surface for null; false when it is empty or leaves the surface.
 bool surfaceRect(const IDirect3DSurface9& surface, const RECT* rect, RECT& out) {
-    out = rect ? *rect : RECT{0, 0, static_cast<LONG>(surface.width()), static_cast<LONG>(surface.height())};
+    out = rect
+              ? *rect
+              : RECT{0, 0, static_cast<LONG>(surface.width()), static_cast<LONG>(surface.height())};
     return out.left >= 0 && out.top >= 0 && out.left < out.right && out.top < out.bottom &&
-           out.right <= static_cast<LONG>(surface.width()) && out.bottom <= static_cast<LONG>(surface.height());
+           out.right <= static_cast<LONG>(surface.width()) &&
+           out.bottom <= static_cast<LONG>(surface.height());
 }
 
 void fillRect(IDirect3DSurface9& surface, const RECT& rect, std::uint32_t value) {
@@ -32,20 +35,24 @@ std::uint32_t storedColour(const IDirect3DSurface9& surface, std::uint32_t argb)
 
 }  // namespace
 
-HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
-                                DWORD stencil) {
+HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour,
+                                float z, DWORD stencil) {
     recorder_.record("Clear", count, rects, flags, colour, z, stencil);
-    if ((count > 0 && !rects) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) || flags == 0)
+    if ((count > 0 && !rects) ||
+        (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) || flags == 0)
         return D3DERR_INVALIDCALL;
-    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthStencil_) return D3DERR_INVALIDCALL;
+    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthStencil_)
+        return D3DERR_INVALIDCALL;
     // Stencil is never drawn with, but clearing it is only valid where the format has it.
-    if ((flags & D3DCLEAR_STENCIL) && !hasStencilBits(depthStencil_->desc().Format)) return D3DERR_INVALIDCALL;
+    if ((flags & D3DCLEAR_STENCIL) && !hasStencilBits(depthStencil_->desc().Format))
+        return D3DERR_INVALIDCALL;
     if ((flags & D3DCLEAR_ZBUFFER) && !(z >= 0.0f && z <= 1.0f)) return D3DERR_INVALIDCALL;
     if (cooperativeState() != D3D_OK) return D3D_OK;
     // Only the viewport is cleared, limited further by the rectangles when given.
     const LONG vpRight = static_cast<LONG>(viewport_.X + viewport_.Width);
     const LONG vpBottom = static_cast<LONG>(viewport_.Y + viewport_.Height);
-    const D3DRECT whole{static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y), vpRight, vpBottom};
+    const D3DRECT whole{static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y), vpRight,
+                        vpBottom};
     const DWORD rectCount = count > 0 ? count : 1;
     for (DWORD i = 0; i < rectCount; ++i) {
         const D3DRECT& r = count > 0 ? rects[i] : whole;
@@ -56,7 +63,8 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
             area.bottom = std::min<LONG>(area.bottom, static_cast<LONG>(surface.height()));
             if (area.left < area.right && area.top < area.bottom) fillRect(surface, area, value);
         };
-        if (flags & D3DCLEAR_TARGET) clearSurface(*renderTarget_, storedColour(*renderTarget_, colour));
+        if (flags & D3DCLEAR_TARGET)
+            clearSurface(*renderTarget_, storedColour(*renderTarget_, colour));
         if (flags & D3DCLEAR_ZBUFFER)
             clearSurface(*depthStencil_, quantiseDepth(z, depthBits(depthStencil_->desc().Format)));
     }
@@ -75,8 +83,8 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport) {
         recorder_.record("SetViewport", viewport);
         return D3DERR_INVALIDCALL;
     }
-    recorder_.record("SetViewport", viewport->X, viewport->Y, viewport->Width, viewport->Height, viewport->MinZ,
-                     viewport->MaxZ);
+    recorder_.record("SetViewport", viewport->X, viewport->Y, viewport->Width, viewport->Height,
+                     viewport->MinZ, viewport->MaxZ);
     const std::uint64_t right = std::uint64_t{viewport->X} + viewport->Width;
     const std::uint64_t bottom = std::uint64_t{viewport->Y} + viewport->Height;
     if (viewport->Width == 0 || viewport->Height == 0 || right > renderTarget_->width() ||
@@ -98,7 +106,8 @@ HRESULT IDirect3DDevice9::GetRenderTarget(DWORD index, IDirect3DSurface9** surfa
 
 HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* surface) {
     recorder_.record("SetRenderTarget", index, surface);
-    if (index != 0 || !surface || !(surface->usage() & D3DUSAGE_RENDERTARGET)) return D3DERR_INVALIDCALL;
+    if (index != 0 || !surface || !(surface->usage() & D3DUSAGE_RENDERTARGET))
+        return D3DERR_INVALIDCALL;
     replaceRef(renderTarget_, surface);
     setFullViewport();
     return D3D_OK;
@@ -129,46 +138,54 @@ HRESULT IDirect3DDevice9::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFE
 }
 
 HRESULT IDirect3DDevice9::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
-                                                    D3DMULTISAMPLE_TYPE multiSample, DWORD quality, BOOL discard,
-                                                    IDirect3DSurface9** surface, HANDLE* shared) {
-    recorder_.record("CreateDepthStencilSurface", width, height, format, multiSample, quality, discard, surface,
-                     shared);
+                                                    D3DMULTISAMPLE_TYPE multiSample, DWORD quality,
+                                                    BOOL discard, IDirect3DSurface9** surface,
+                                                    HANDLE* shared) {
+    recorder_.record("CreateDepthStencilSurface", width, height, format, multiSample, quality,
+                     discard, surface, shared);
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (shared || width == 0 || height == 0 || width > kMaxSurfaceExtent || height > kMaxSurfaceExtent)
+    if (shared || width == 0 || height == 0 || width > kMaxSurfaceExtent ||
+        height > kMaxSurfaceExtent)
         return D3DERR_INVALIDCALL;
-    if (!isDepthFormat(format) || std::find(profile_.depthFormats.begin(), profile_.depthFormats.end(), format) ==
-                                      profile_.depthFormats.end())
+    if (!isDepthFormat(format) ||
+        std::find(profile_.depthFormats.begin(), profile_.depthFormats.end(), format) ==
+            profile_.depthFormats.end())
         return D3DERR_INVALIDCALL;
     if (multiSample != D3DMULTISAMPLE_NONE &&
         (multiSample > 16 || !((profile_.multiSampleTypes >> multiSample) & 1) ||
          quality >= profile_.multiSampleQualityLevels))
         return D3DERR_INVALIDCALL;
-    *surface = newSurface(width, height, format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, multiSample, false, true);
+    *surface = newSurface(width, height, format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
+                          multiSample, false, true);
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
-                                                      IDirect3DSurface9** surface, HANDLE* shared) {
+HRESULT IDirect3DDevice9::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format,
+                                                      D3DPOOL pool, IDirect3DSurface9** surface,
+                                                      HANDLE* shared) {
     recorder_.record("CreateOffscreenPlainSurface", width, height, format, pool, surface, shared);
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (shared || width == 0 || height == 0 || width > kMaxSurfaceExtent || height > kMaxSurfaceExtent ||
-        pool == D3DPOOL_MANAGED || pool > D3DPOOL_SCRATCH)
+    if (shared || width == 0 || height == 0 || width > kMaxSurfaceExtent ||
+        height > kMaxSurfaceExtent || pool == D3DPOOL_MANAGED || pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
     if (!isColourTargetFormat(format)) return D3DERR_NOTAVAILABLE;
     *surface = newSurface(width, height, format, 0, pool, D3DMULTISAMPLE_NONE, true, true);
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect3DSurface9* destination) {
+HRESULT IDirect3DDevice9::GetRenderTargetData(IDirect3DSurface9* renderTarget,
+                                              IDirect3DSurface9* destination) {
     recorder_.record("GetRenderTargetData", renderTarget, destination);
     if (!renderTarget || !destination || !(renderTarget->usage() & D3DUSAGE_RENDERTARGET) ||
         destination->pool() != D3DPOOL_SYSTEMMEM || destination->locked() ||
-        renderTarget->width() != destination->width() || renderTarget->height() != destination->height() ||
+        renderTarget->width() != destination->width() ||
+        renderTarget->height() != destination->height() ||
         renderTarget->desc().Format != destination->desc().Format)
         return D3DERR_INVALIDCALL;
-    std::copy_n(renderTarget->texels(), static_cast<std::size_t>(renderTarget->width()) * renderTarget->height(),
+    std::copy_n(renderTarget->texels(),
+                static_cast<std::size_t>(renderTarget->width()) * renderTarget->height(),
                 destination->texels());
     return D3D_OK;
 }
@@ -186,16 +203,20 @@ HRESULT IDirect3DDevice9::StretchRect(IDirect3DSurface9* source, const RECT* sou
     const LONG fromWidth = from.right - from.left, fromHeight = from.bottom - from.top;
     const LONG toWidth = to.right - to.left, toHeight = to.bottom - to.top;
     // Scaling is done by nearest texel; a filtered scale is not supported.
-    if (filter == D3DTEXF_LINEAR && (fromWidth != toWidth || fromHeight != toHeight)) return D3DERR_INVALIDCALL;
+    if (filter == D3DTEXF_LINEAR && (fromWidth != toWidth || fromHeight != toHeight))
+        return D3DERR_INVALIDCALL;
     const bool sourceOpaque = source->desc().Format == D3DFMT_X8R8G8B8;
     for (LONG y = 0; y < toHeight; ++y) {
-        const LONG sy = from.top + static_cast<LONG>((static_cast<std::int64_t>(y) * fromHeight) / toHeight);
+        const LONG sy =
+            from.top + static_cast<LONG>((static_cast<std::int64_t>(y) * fromHeight) / toHeight);
         for (LONG x = 0; x < toWidth; ++x) {
-            const LONG sx = from.left + static_cast<LONG>((static_cast<std::int64_t>(x) * fromWidth) / toWidth);
-            std::uint32_t texel = source->texels()[static_cast<std::size_t>(sy) * source->width() + sx];
+            const LONG sx =
+                from.left + static_cast<LONG>((static_cast<std::int64_t>(x) * fromWidth) / toWidth);
+            std::uint32_t texel =
+                source->texels()[static_cast<std::size_t>(sy) * source->width() + sx];
             if (sourceOpaque) texel |= 0xFF000000u;
-            destination->texels()[static_cast<std::size_t>(to.top + y) * destination->width() + to.left + x] =
-                storedColour(*destination, texel);
+            destination->texels()[static_cast<std::size_t>(to.top + y) * destination->width() +
+                                  to.left + x] = storedColour(*destination, texel);
         }
     }
     return D3D_OK;
@@ -204,8 +225,8 @@ HRESULT IDirect3DDevice9::StretchRect(IDirect3DSurface9* source, const RECT* sou
 HRESULT IDirect3DDevice9::ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR colour) {
     recorder_.record("ColorFill", surface, rect, colour);
     RECT area;
-    if (!surface || surface->pool() != D3DPOOL_DEFAULT || !isColourTargetFormat(surface->desc().Format) ||
-        !surfaceRect(*surface, rect, area))
+    if (!surface || surface->pool() != D3DPOOL_DEFAULT ||
+        !isColourTargetFormat(surface->desc().Format) || !surfaceRect(*surface, rect, area))
         return D3DERR_INVALIDCALL;
     fillRect(*surface, area, storedColour(*surface, colour));
     return D3D_OK;

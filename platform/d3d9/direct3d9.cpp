@@ -22,7 +22,8 @@ bool formatListed(const AdapterProfile& p, D3DRESOURCETYPE type, D3DFORMAT forma
 }
 
 bool displayFormatHasModes(const AdapterProfile& p, D3DFORMAT format) {
-    return std::any_of(p.modes.begin(), p.modes.end(), [&](const D3DDISPLAYMODE& m) { return m.Format == format; });
+    return std::any_of(p.modes.begin(), p.modes.end(),
+                       [&](const D3DDISPLAYMODE& m) { return m.Format == format; });
 }
 
 }  // namespace
@@ -36,7 +37,8 @@ const AdapterProfile* IDirect3D9::profile(UINT adapter, D3DDEVTYPE type) const {
 
 UINT IDirect3D9::GetAdapterCount() const { return static_cast<UINT>(config_.adapters.size()); }
 
-HRESULT IDirect3D9::GetAdapterIdentifier(UINT adapter, DWORD, D3DADAPTER_IDENTIFIER9* identifier) const {
+HRESULT IDirect3D9::GetAdapterIdentifier(UINT adapter, DWORD,
+                                         D3DADAPTER_IDENTIFIER9* identifier) const {
     const AdapterProfile* p = profile(adapter, D3DDEVTYPE_HAL);
     if (!p || !identifier) return D3DERR_INVALIDCALL;
     *identifier = p->identifier;
@@ -62,10 +64,12 @@ UINT IDirect3D9::GetAdapterModeCount(UINT adapter, D3DFORMAT format) const {
     const AdapterProfile* p = profile(adapter, D3DDEVTYPE_HAL);
     if (!p) return 0;
     return static_cast<UINT>(
-        std::count_if(p->modes.begin(), p->modes.end(), [&](const D3DDISPLAYMODE& m) { return m.Format == format; }));
+        std::count_if(p->modes.begin(), p->modes.end(),
+                      [&](const D3DDISPLAYMODE& m) { return m.Format == format; }));
 }
 
-HRESULT IDirect3D9::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3DDISPLAYMODE* out) const {
+HRESULT IDirect3D9::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode,
+                                     D3DDISPLAYMODE* out) const {
     const AdapterProfile* p = profile(adapter, D3DDEVTYPE_HAL);
     if (!p || !out) return D3DERR_INVALIDCALL;
     UINT index = 0;
@@ -87,14 +91,16 @@ HRESULT IDirect3D9::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT dis
     // A window presents on the desktop as it is; full screen needs modes of the format.
     if (windowed ? displayFormat != p->desktop.Format : !displayFormatHasModes(*p, displayFormat))
         return D3DERR_NOTAVAILABLE;
-    const bool paired = std::any_of(p->deviceTypes.begin(), p->deviceTypes.end(), [&](const DeviceTypeSupport& d) {
-        return d.display == displayFormat && d.backBuffer == backBufferFormat;
-    });
+    const bool paired =
+        std::any_of(p->deviceTypes.begin(), p->deviceTypes.end(), [&](const DeviceTypeSupport& d) {
+            return d.display == displayFormat && d.backBuffer == backBufferFormat;
+        });
     return paired ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
-HRESULT IDirect3D9::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
-                                      D3DRESOURCETYPE resourceType, D3DFORMAT format) const {
+HRESULT IDirect3D9::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                                      DWORD usage, D3DRESOURCETYPE resourceType,
+                                      D3DFORMAT format) const {
     if (adapter >= config_.adapters.size()) return D3DERR_INVALIDCALL;
     const AdapterProfile* p = profile(adapter, type);
     if (!p) return D3DERR_NOTAVAILABLE;
@@ -105,46 +111,54 @@ HRESULT IDirect3D9::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT a
 }
 
 HRESULT IDirect3D9::CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT,
-                                           D3DFORMAT renderTargetFormat, D3DFORMAT depthFormat) const {
+                                           D3DFORMAT renderTargetFormat,
+                                           D3DFORMAT depthFormat) const {
     if (adapter >= config_.adapters.size()) return D3DERR_INVALIDCALL;
     const AdapterProfile* p = profile(adapter, type);
     if (!p) return D3DERR_NOTAVAILABLE;
-    const bool depthOk =
-        std::find(p->depthFormats.begin(), p->depthFormats.end(), depthFormat) != p->depthFormats.end();
-    const bool targetOk = formatListed(*p, D3DRTYPE_SURFACE, renderTargetFormat, D3DUSAGE_RENDERTARGET) ||
-                          formatListed(*p, D3DRTYPE_TEXTURE, renderTargetFormat, D3DUSAGE_RENDERTARGET);
+    const bool depthOk = std::find(p->depthFormats.begin(), p->depthFormats.end(), depthFormat) !=
+                         p->depthFormats.end();
+    const bool targetOk =
+        formatListed(*p, D3DRTYPE_SURFACE, renderTargetFormat, D3DUSAGE_RENDERTARGET) ||
+        formatListed(*p, D3DRTYPE_TEXTURE, renderTargetFormat, D3DUSAGE_RENDERTARGET);
     return depthOk && targetOk ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
-HRESULT IDirect3D9::CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format, BOOL,
-                                               D3DMULTISAMPLE_TYPE multiSample, DWORD* qualityLevels) const {
+HRESULT IDirect3D9::CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format,
+                                               BOOL, D3DMULTISAMPLE_TYPE multiSample,
+                                               DWORD* qualityLevels) const {
     if (adapter >= config_.adapters.size()) return D3DERR_INVALIDCALL;
     const AdapterProfile* p = profile(adapter, type);
     if (!p) return D3DERR_NOTAVAILABLE;
     const bool formatKnown = formatListed(*p, D3DRTYPE_SURFACE, format, 0);
-    const bool typeKnown =
-        multiSample == D3DMULTISAMPLE_NONE || (multiSample <= 16 && (p->multiSampleTypes >> multiSample) & 1);
+    const bool typeKnown = multiSample == D3DMULTISAMPLE_NONE ||
+                           (multiSample <= 16 && (p->multiSampleTypes >> multiSample) & 1);
     if (!formatKnown || !typeKnown) return D3DERR_NOTAVAILABLE;
     if (qualityLevels) *qualityLevels = p->multiSampleQualityLevels;
     return D3D_OK;
 }
 
-HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
-                                 D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
+HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
+                                 DWORD behaviorFlags, D3DPRESENT_PARAMETERS* parameters,
+                                 IDirect3DDevice9** device) {
     if (!device) return D3DERR_INVALIDCALL;
     *device = nullptr;
     if (!parameters || adapter >= config_.adapters.size()) return D3DERR_INVALIDCALL;
     const AdapterProfile* p = profile(adapter, type);
     if (!p) return D3DERR_NOTAVAILABLE;
-    const DWORD processing = behaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
-                                              D3DCREATE_MIXED_VERTEXPROCESSING);
-    if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
+    const DWORD processing =
+        behaviorFlags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                         D3DCREATE_MIXED_VERTEXPROCESSING);
+    if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING &&
+        processing != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
         processing != D3DCREATE_MIXED_VERTEXPROCESSING)
         return D3DERR_INVALIDCALL;
     if (FAILED(p->failures->createDevice)) return p->failures->createDevice;
-    if (const HRESULT hr = IDirect3DDevice9::validatePresentParameters(*p, *parameters); FAILED(hr)) return hr;
+    if (const HRESULT hr = IDirect3DDevice9::validatePresentParameters(*p, *parameters); FAILED(hr))
+        return hr;
 
-    DeviceCreation creation{*p, {adapter, type, focusWindow, behaviorFlags}, nullptr, config_.rasterThreads};
+    DeviceCreation creation{
+        *p, {adapter, type, focusWindow, behaviorFlags}, nullptr, config_.rasterThreads};
     creation.presenter = config_.makePresenter ? config_.makePresenter(focusWindow) : nullptr;
     if (!creation.presenter) creation.presenter = std::make_unique<MemoryPresenter>();
     *device = new IDirect3DDevice9(std::move(creation), *parameters);

@@ -26,19 +26,21 @@ public:
     explicit IDirect3D9(Direct3DConfig config);
 
     UINT GetAdapterCount() const;
-    HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags, D3DADAPTER_IDENTIFIER9* identifier) const;
+    HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags,
+                                 D3DADAPTER_IDENTIFIER9* identifier) const;
     HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9* caps) const;
     HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) const;
     UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) const;
     HRESULT EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D3DDISPLAYMODE* out) const;
-    HRESULT CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat, D3DFORMAT backBufferFormat,
-                            BOOL windowed) const;
+    HRESULT CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat,
+                            D3DFORMAT backBufferFormat, BOOL windowed) const;
     HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
                               D3DRESOURCETYPE resourceType, D3DFORMAT format) const;
     HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
                                    D3DFORMAT renderTargetFormat, D3DFORMAT depthFormat) const;
-    HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format, BOOL windowed,
-                                       D3DMULTISAMPLE_TYPE multiSample, DWORD* qualityLevels) const;
+    HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format,
+                                       BOOL windowed, D3DMULTISAMPLE_TYPE multiSample,
+                                       DWORD* qualityLevels) const;
     HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
                          D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device);
 

@@ -12,7 +12,9 @@ Rgb expand565(std::uint16_t c) {
     return {(r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2)};
 }
 
-std::uint32_t argb(std::uint32_t a, const Rgb& c) { return (a << 24) | (c.r << 16) | (c.g << 8) | c.b; }
+std::uint32_t argb(std::uint32_t a, const Rgb& c) {
+    return (a << 24) | (c.r << 16) | (c.g << 8) | c.b;
+}
 
 Rgb mix(const Rgb& a, const Rgb& b, std::uint32_t weightA, std::uint32_t weightB) {
     const std::uint32_t sum = weightA + weightB;
@@ -20,7 +22,9 @@ Rgb mix(const Rgb& a, const Rgb& b, std::uint32_t weightA, std::uint32_t weightB
             (weightA * a.b + weightB * b.b) / sum};
 }
 
-std::uint16_t read16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t read16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 // The colour half of a block; `fourColour` forces the four-colour mode (DXT3).
 void decodeColourBlock(const std::uint8_t* block, bool fourColour, std::uint32_t texels[16]) {
@@ -38,7 +42,8 @@ void decodeColourBlock(const std::uint8_t* block, bool fourColour, std::uint32_t
     }
     for (int row = 0; row < 4; ++row) {
         const std::uint8_t bits = block[4 + row];
-        for (int column = 0; column < 4; ++column) texels[row * 4 + column] = palette[(bits >> (2 * column)) & 3];
+        for (int column = 0; column < 4; ++column)
+            texels[row * 4 + column] = palette[(bits >> (2 * column)) & 3];
     }
 }
 
@@ -56,8 +61,8 @@ void decodeDxt3Block(const std::uint8_t* block, std::uint32_t texels[16]) {
     }
 }
 
-void decodeDxtLevel(D3DFORMAT format, const std::uint8_t* blocks, std::size_t pitch, std::uint32_t width,
-                    std::uint32_t height, std::uint32_t* out) {
+void decodeDxtLevel(D3DFORMAT format, const std::uint8_t* blocks, std::size_t pitch,
+                    std::uint32_t width, std::uint32_t height, std::uint32_t* out) {
     const std::size_t blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
     std::uint32_t texels[16];
     for (std::uint32_t by = 0; by < height; by += 4) {

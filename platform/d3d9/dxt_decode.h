@@ -20,7 +20,7 @@ void decodeDxt3Block(const std::uint8_t* block, std::uint32_t texels[16]);
 // Decodes a whole level of `width` x `height` texels from `blocks` (rows of blocks, `pitch`
 // bytes apart) into `out` (width x height ARGB, row-major). Texels of partial edge blocks are
 // dropped.
-void decodeDxtLevel(D3DFORMAT format, const std::uint8_t* blocks, std::size_t pitch, std::uint32_t width,
-                    std::uint32_t height, std::uint32_t* out);
+void decodeDxtLevel(D3DFORMAT format, const std::uint8_t* blocks, std::size_t pitch,
+                    std::uint32_t width, std::uint32_t height, std::uint32_t* out);
 
 }  // namespace platform::d3d9

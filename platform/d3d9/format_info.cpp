@@ -12,13 +12,18 @@ bool isColourTargetFormat(D3DFORMAT format) {
 
 UINT depthBits(D3DFORMAT format) {
     switch (format) {
-    case D3DFMT_D16: return 16;
-    case D3DFMT_D15S1: return 15;
+    case D3DFMT_D16:
+        return 16;
+    case D3DFMT_D15S1:
+        return 15;
     case D3DFMT_D24X8:
     case D3DFMT_D24S8:
-    case D3DFMT_D24X4S4: return 24;
-    case D3DFMT_D32: return 32;
-    default: return 0;
+    case D3DFMT_D24X4S4:
+        return 24;
+    case D3DFMT_D32:
+        return 32;
+    default:
+        return 0;
     }
 }
 
@@ -28,9 +33,12 @@ bool hasStencilBits(D3DFORMAT format) {
 
 UINT formatUnitBytes(D3DFORMAT format) {
     switch (format) {
-    case D3DFMT_DXT1: return 8;
-    case D3DFMT_DXT3: return 16;
-    default: return 4;
+    case D3DFMT_DXT1:
+        return 8;
+    case D3DFMT_DXT3:
+        return 16;
+    default:
+        return 4;
     }
 }
 

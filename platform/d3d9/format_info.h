@@ -7,11 +7,11 @@
 
 namespace platform::d3d9 {
 
-bool isBlockCompressed(D3DFORMAT format);        // DXT1, DXT3
-bool isDepthFormat(D3DFORMAT format);            // D16 .. D32
-bool isColourTargetFormat(D3DFORMAT format);     // A8R8G8B8, X8R8G8B8: what the device renders to
-UINT depthBits(D3DFORMAT format);                // 0 for colour formats
-bool hasStencilBits(D3DFORMAT format);           // D15S1, D24S8, D24X4S4
+bool isBlockCompressed(D3DFORMAT format);     // DXT1, DXT3
+bool isDepthFormat(D3DFORMAT format);         // D16 .. D32
+bool isColourTargetFormat(D3DFORMAT format);  // A8R8G8B8, X8R8G8B8: what the device renders to
+UINT depthBits(D3DFORMAT format);             // 0 for colour formats
+bool hasStencilBits(D3DFORMAT format);        // D15S1, D24S8, D24X4S4
 
 // Bytes of one 4x4 block (DXT1 8, DXT3 16) or of one pixel (4 for the 32-bit formats).
 UINT formatUnitBytes(D3DFORMAT format);

@@ -6,7 +6,8 @@ namespace platform::d3d9 {
 
 namespace {
 
-void bilinearLanes(const LevelTexels& level, const float u[4], const float v[4], const LaneRows& out) {
+void bilinearLanes(const LevelTexels& level, const float u[4], const float v[4],
+                   const LaneRows& out) {
     bilinearFromSetup(level, setUpBilinear(level, u, v), out);
 }
 

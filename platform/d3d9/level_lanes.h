@@ -33,10 +33,13 @@ struct LaneRows {
     }
 };
 
-inline LaneRows rowsOf(LaneColours& colours) { return {{colours.c[0], colours.c[1], colours.c[2], colours.c[3]}}; }
+inline LaneRows rowsOf(LaneColours& colours) {
+    return {{colours.c[0], colours.c[1], colours.c[2], colours.c[3]}};
+}
 
 // Samples `level` at four (u, v) pairs, limited first as the one-pixel sampler limits them.
-using LevelLanesFunction = void (*)(const LevelTexels& level, const float u[4], const float v[4], const LaneRows& out);
+using LevelLanesFunction = void (*)(const LevelTexels& level, const float u[4], const float v[4],
+                                    const LaneRows& out);
 
 struct LevelLaneKernels {
     LevelLanesFunction point;

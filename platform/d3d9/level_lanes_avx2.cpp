@@ -17,9 +17,10 @@ RowPairChannels unpackRows(const LevelTexels& level, __m256i bits, __m256i borde
     const auto channel = [&](__m256i shifted) {
         return _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_and_si256(shifted, byte)), scale);
     };
-    RowPairChannels out{{channel(_mm256_srli_epi32(bits, 16)), channel(_mm256_srli_epi32(bits, 8)), channel(bits),
-                         channel(_mm256_srli_epi32(bits, 24))}};
-    if (level.opaque) out.c[3] = _mm256_blendv_ps(_mm256_set1_ps(1.0f), out.c[3], _mm256_castsi256_ps(border));
+    RowPairChannels out{{channel(_mm256_srli_epi32(bits, 16)), channel(_mm256_srli_epi32(bits, 8)),
+                         channel(bits), channel(_mm256_srli_epi32(bits, 24))}};
+    if (level.opaque)
+        out.c[3] = _mm256_blendv_ps(_mm256_set1_ps(1.0f), out.c[3], _mm256_castsi256_ps(border));
     return out;
 }
 
@@ -29,7 +30,8 @@ __m256i splitPairRows(const PairLanes& pairs) {
     return _mm256_permutevar8x32_epi32(_mm256_set_m128i(pairs.high, pairs.low), order);
 }
 
-void bilinearLanesAvx2(const LevelTexels& level, const float u[4], const float v[4], const LaneRows& out) {
+void bilinearLanesAvx2(const LevelTexels& level, const float u[4], const float v[4],
+                       const LaneRows& out) {
     const BilinearSetup s = setUpBilinear(level, u, v);
     if (!s.readsPairs || !s.readsBelow) {
         bilinearFromSetup(level, s, out);
@@ -41,16 +43,21 @@ void bilinearLanesAvx2(const LevelTexels& level, const float u[4], const float v
     const __m256i border = _mm256_set_m128i(bottomBorder, topBorder);
     const __m256i borderBits = _mm256_set1_epi32(static_cast<int>(level.borderBits));
     const auto withBorder = [&](__m256i texels) {
-        return _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(texels), _mm256_castsi256_ps(borderBits),
+        return _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(texels),
+                                                    _mm256_castsi256_ps(borderBits),
                                                     _mm256_castsi256_ps(border)));
     };
-    const RowPairChannels left = unpackRows(level, withBorder(_mm256_permute2x128_si256(top, bottom, 0x20)), border);
-    const RowPairChannels right = unpackRows(level, withBorder(_mm256_permute2x128_si256(top, bottom, 0x31)), border);
+    const RowPairChannels left =
+        unpackRows(level, withBorder(_mm256_permute2x128_si256(top, bottom, 0x20)), border);
+    const RowPairChannels right =
+        unpackRows(level, withBorder(_mm256_permute2x128_si256(top, bottom, 0x31)), border);
     const __m256 wx = _mm256_set_m128(s.wx, s.wx);
     for (int k = 0; k < 4; ++k) {
-        const __m256 rows = _mm256_add_ps(left.c[k], _mm256_mul_ps(_mm256_sub_ps(right.c[k], left.c[k]), wx));
+        const __m256 rows =
+            _mm256_add_ps(left.c[k], _mm256_mul_ps(_mm256_sub_ps(right.c[k], left.c[k]), wx));
         const __m128 upper = _mm256_castps256_ps128(rows), lower = _mm256_extractf128_ps(rows, 1);
-        _mm_storeu_ps(out.channel[k], _mm_add_ps(upper, _mm_mul_ps(_mm_sub_ps(lower, upper), s.wy)));
+        _mm_storeu_ps(out.channel[k],
+                      _mm_add_ps(upper, _mm_mul_ps(_mm_sub_ps(lower, upper), s.wy)));
     }
 }
 

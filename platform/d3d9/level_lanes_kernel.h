@@ -18,7 +18,9 @@ __m128i selectInts(__m128i mask, __m128i a, __m128i b) {
     return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
 }
 
-__m128 selectFloats(__m128 mask, __m128 a, __m128 b) { return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b)); }
+__m128 selectFloats(__m128 mask, __m128 a, __m128 b) {
+    return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+}
 
 // floor() as ints, for values well within the int range: truncate, then step down where that
 // rounded up.
@@ -60,9 +62,12 @@ __m128i addressLanes(__m128i i, int size, DWORD address) {
     const __m128i above = _mm_cmpgt_epi32(i, last);
     switch (address) {
     case D3DTADDRESS_WRAP:
-        return _mm_sub_epi32(_mm_add_epi32(i, _mm_and_si128(below, sizes)), _mm_and_si128(above, sizes));
-    case D3DTADDRESS_BORDER: return _mm_or_si128(i, _mm_or_si128(below, above));
-    default: return selectInts(above, last, _mm_andnot_si128(below, i));
+        return _mm_sub_epi32(_mm_add_epi32(i, _mm_and_si128(below, sizes)),
+                             _mm_and_si128(above, sizes));
+    case D3DTADDRESS_BORDER:
+        return _mm_or_si128(i, _mm_or_si128(below, above));
+    default:
+        return selectInts(above, last, _mm_andnot_si128(below, i));
     }
 }
 
@@ -74,9 +79,9 @@ __m128i fetchLanes(const LevelTexels& level, __m128i x, __m128i y, __m128i& bord
     _mm_store_si128(reinterpret_cast<__m128i*>(xs), _mm_andnot_si128(border, x));
     _mm_store_si128(reinterpret_cast<__m128i*>(ys), _mm_andnot_si128(border, y));
     const auto at = [&](int lane) {
-        return static_cast<int>(
-            level.texels[static_cast<std::size_t>(ys[lane]) * static_cast<std::size_t>(level.width) +
-                         static_cast<std::size_t>(xs[lane])]);
+        return static_cast<int>(level.texels[static_cast<std::size_t>(ys[lane]) *
+                                                 static_cast<std::size_t>(level.width) +
+                                             static_cast<std::size_t>(xs[lane])]);
     };
     const __m128i texels = _mm_setr_epi32(at(0), at(1), at(2), at(3));
     return selectInts(border, _mm_set1_epi32(static_cast<int>(level.borderBits)), texels);
@@ -97,7 +102,8 @@ PairLanes loadPairLanes(const LevelTexels& level, __m128i x, __m128i y, __m128i 
     _mm_store_si128(reinterpret_cast<__m128i*>(ys), _mm_andnot_si128(border, y));
     const auto pair = [&](int lane) {
         return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(
-            level.texels + static_cast<std::size_t>(ys[lane]) * static_cast<std::size_t>(level.width) +
+            level.texels +
+            static_cast<std::size_t>(ys[lane]) * static_cast<std::size_t>(level.width) +
             static_cast<std::size_t>(xs[lane])));
     };
     return {_mm_unpacklo_epi64(pair(0), pair(1)), _mm_unpacklo_epi64(pair(2), pair(3))};
@@ -120,9 +126,10 @@ ChannelLanes unpackLanes(const LevelTexels& level, __m128i bits, __m128i border)
     const auto channel = [&](__m128i shifted) {
         return _mm_mul_ps(_mm_cvtepi32_ps(_mm_and_si128(shifted, byte)), scale);
     };
-    ChannelLanes out{{channel(_mm_srli_epi32(bits, 16)), channel(_mm_srli_epi32(bits, 8)), channel(bits),
-                      channel(_mm_srli_epi32(bits, 24))}};
-    if (level.opaque) out.c[3] = selectFloats(_mm_castsi128_ps(border), out.c[3], _mm_set1_ps(1.0f));
+    ChannelLanes out{{channel(_mm_srli_epi32(bits, 16)), channel(_mm_srli_epi32(bits, 8)),
+                      channel(bits), channel(_mm_srli_epi32(bits, 24))}};
+    if (level.opaque)
+        out.c[3] = selectFloats(_mm_castsi128_ps(border), out.c[3], _mm_set1_ps(1.0f));
     return out;
 }
 
@@ -134,7 +141,8 @@ ChannelLanes texelLanes(const LevelTexels& level, __m128i x, __m128i y) {
 
 ChannelLanes mixLanes(const ChannelLanes& a, const ChannelLanes& b, __m128 t) {
     ChannelLanes out;
-    for (int k = 0; k < 4; ++k) out.c[k] = _mm_add_ps(a.c[k], _mm_mul_ps(_mm_sub_ps(b.c[k], a.c[k]), t));
+    for (int k = 0; k < 4; ++k)
+        out.c[k] = _mm_add_ps(a.c[k], _mm_mul_ps(_mm_sub_ps(b.c[k], a.c[k]), t));
     return out;
 }
 
@@ -143,10 +151,10 @@ void storeLanes(const ChannelLanes& colours, const LaneRows& out) {
 }
 
 void pointLanes(const LevelTexels& level, const float u[4], const float v[4], const LaneRows& out) {
-    const __m128 tu =
-        _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU), _mm_set1_ps(static_cast<float>(level.width)));
-    const __m128 tv =
-        _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV), _mm_set1_ps(static_cast<float>(level.height)));
+    const __m128 tu = _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU),
+                                 _mm_set1_ps(static_cast<float>(level.width)));
+    const __m128 tv = _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV),
+                                 _mm_set1_ps(static_cast<float>(level.height)));
     const __m128i x = addressLanes(floorLanes(tu), level.width, level.addressU);
     const __m128i y = addressLanes(floorLanes(tv), level.height, level.addressV);
     storeLanes(texelLanes(level, x, y), out);
@@ -168,10 +176,10 @@ struct BilinearSetup {
 
 BilinearSetup setUpBilinear(const LevelTexels& level, const float u[4], const float v[4]) {
     const __m128 half = _mm_set1_ps(0.5f);
-    const __m128 tu =
-        _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU), _mm_set1_ps(static_cast<float>(level.width)));
-    const __m128 tv =
-        _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV), _mm_set1_ps(static_cast<float>(level.height)));
+    const __m128 tu = _mm_mul_ps(limitLanes(_mm_loadu_ps(u), level.addressU),
+                                 _mm_set1_ps(static_cast<float>(level.width)));
+    const __m128 tv = _mm_mul_ps(limitLanes(_mm_loadu_ps(v), level.addressV),
+                                 _mm_set1_ps(static_cast<float>(level.height)));
     const __m128 fu = _mm_sub_ps(tu, half), fv = _mm_sub_ps(tv, half);
     BilinearSetup s;
     s.x = floorLanes(fu);

@@ -10,7 +10,8 @@ namespace {
 // truncation rounds as floor would.
 __m128i colourBytes(__m128 channels) {
     const __m128 clamped = _mm_min_ps(_mm_max_ps(channels, _mm_setzero_ps()), _mm_set1_ps(1.0f));
-    return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
+    return _mm_cvttps_epi32(
+        _mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
 }
 
 // std::clamp(v, 0, 1) lane by lane, NaN passing through as it does there.
@@ -25,34 +26,51 @@ __m128 clampKeepingNaN(__m128 v) {
 __m128 blendFactor(DWORD factor, __m128 s, __m128 sa, __m128 d, __m128 da) {
     const __m128 one = _mm_set1_ps(1.0f);
     switch (factor) {
-    case D3DBLEND_ZERO: return _mm_setzero_ps();
-    case D3DBLEND_ONE: return one;
-    case D3DBLEND_SRCCOLOR: return s;
-    case D3DBLEND_INVSRCCOLOR: return _mm_sub_ps(one, s);
-    case D3DBLEND_SRCALPHA: return sa;
-    case D3DBLEND_INVSRCALPHA: return _mm_sub_ps(one, sa);
-    case D3DBLEND_DESTALPHA: return da;
-    case D3DBLEND_INVDESTALPHA: return _mm_sub_ps(one, da);
-    case D3DBLEND_DESTCOLOR: return d;
-    default: return _mm_sub_ps(one, d);  // INVDESTCOLOR
+    case D3DBLEND_ZERO:
+        return _mm_setzero_ps();
+    case D3DBLEND_ONE:
+        return one;
+    case D3DBLEND_SRCCOLOR:
+        return s;
+    case D3DBLEND_INVSRCCOLOR:
+        return _mm_sub_ps(one, s);
+    case D3DBLEND_SRCALPHA:
+        return sa;
+    case D3DBLEND_INVSRCALPHA:
+        return _mm_sub_ps(one, sa);
+    case D3DBLEND_DESTALPHA:
+        return da;
+    case D3DBLEND_INVDESTALPHA:
+        return _mm_sub_ps(one, da);
+    case D3DBLEND_DESTCOLOR:
+        return d;
+    default:
+        return _mm_sub_ps(one, d);  // INVDESTCOLOR
     }
 }
 
-__m128 blendChannels(DWORD op, DWORD srcFactor, DWORD destFactor, __m128 s, __m128 sa, __m128 d, __m128 da) {
+__m128 blendChannels(DWORD op, DWORD srcFactor, DWORD destFactor, __m128 s, __m128 sa, __m128 d,
+                     __m128 da) {
     const __m128 source = _mm_mul_ps(s, blendFactor(srcFactor, s, sa, d, da));
     const __m128 dest = _mm_mul_ps(d, blendFactor(destFactor, s, sa, d, da));
     switch (op) {
-    case D3DBLENDOP_SUBTRACT: return _mm_sub_ps(source, dest);
-    case D3DBLENDOP_REVSUBTRACT: return _mm_sub_ps(dest, source);
-    case D3DBLENDOP_MIN: return _mm_min_ps(d, s);  // the smaller, s when they compare equal or unordered
-    case D3DBLENDOP_MAX: return _mm_max_ps(d, s);  // the larger, likewise
-    default: return _mm_add_ps(source, dest);
+    case D3DBLENDOP_SUBTRACT:
+        return _mm_sub_ps(source, dest);
+    case D3DBLENDOP_REVSUBTRACT:
+        return _mm_sub_ps(dest, source);
+    case D3DBLENDOP_MIN:
+        return _mm_min_ps(d, s);  // the smaller, s when they compare equal or unordered
+    case D3DBLENDOP_MAX:
+        return _mm_max_ps(d, s);  // the larger, likewise
+    default:
+        return _mm_add_ps(source, dest);
     }
 }
 
 // Byte `shift` / 8 of each lane as a float in [0, 1].
 __m128 channelOf(__m128i argb, int shift) {
-    const __m128i bytes = _mm_and_si128(_mm_srl_epi32(argb, _mm_cvtsi32_si128(shift)), _mm_set1_epi32(0xFF));
+    const __m128i bytes =
+        _mm_and_si128(_mm_srl_epi32(argb, _mm_cvtsi32_si128(shift)), _mm_set1_epi32(0xFF));
     return _mm_mul_ps(_mm_cvtepi32_ps(bytes), _mm_set1_ps(1.0f / 255.0f));
 }
 
@@ -93,12 +111,15 @@ HRESULT validateOutputStates(const StateStore& states) {
     const auto& r = states.render;
     if (r[D3DRS_FILLMODE] != D3DFILL_SOLID || r[D3DRS_SHADEMODE] != D3DSHADE_GOURAUD ||
         r[D3DRS_FOGTABLEMODE] != D3DFOG_NONE || r[D3DRS_STENCILENABLE] != FALSE ||
-        r[D3DRS_SCISSORTESTENABLE] != FALSE || r[D3DRS_ZENABLE] == D3DZB_USEW || r[D3DRS_ZENABLE] > D3DZB_USEW ||
-        !inRange(r[D3DRS_CULLMODE], D3DCULL_NONE, D3DCULL_CCW) || !inRange(r[D3DRS_ZFUNC], D3DCMP_NEVER, D3DCMP_ALWAYS) ||
+        r[D3DRS_SCISSORTESTENABLE] != FALSE || r[D3DRS_ZENABLE] == D3DZB_USEW ||
+        r[D3DRS_ZENABLE] > D3DZB_USEW || !inRange(r[D3DRS_CULLMODE], D3DCULL_NONE, D3DCULL_CCW) ||
+        !inRange(r[D3DRS_ZFUNC], D3DCMP_NEVER, D3DCMP_ALWAYS) ||
         !inRange(r[D3DRS_ALPHAFUNC], D3DCMP_NEVER, D3DCMP_ALWAYS))
         return D3DERR_CONFLICTINGRENDERSTATE;
-    for (DWORD factor : {r[D3DRS_SRCBLEND], r[D3DRS_DESTBLEND], r[D3DRS_SRCBLENDALPHA], r[D3DRS_DESTBLENDALPHA]})
-        if (!inRange(factor, D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR)) return D3DERR_UNSUPPORTEDFACTORVALUE;
+    for (DWORD factor :
+         {r[D3DRS_SRCBLEND], r[D3DRS_DESTBLEND], r[D3DRS_SRCBLENDALPHA], r[D3DRS_DESTBLENDALPHA]})
+        if (!inRange(factor, D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR))
+            return D3DERR_UNSUPPORTEDFACTORVALUE;
     for (DWORD op : {r[D3DRS_BLENDOP], r[D3DRS_BLENDOPALPHA]})
         if (!inRange(op, D3DBLENDOP_ADD, D3DBLENDOP_MAX)) return D3DERR_CONFLICTINGRENDERSTATE;
     return D3D_OK;
@@ -108,11 +129,13 @@ void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFra
     __m128 channel[4];
     for (int k = 0; k < 4; ++k) channel[k] = _mm_loadu_ps(fragment.colour[k]);
     if (state.fog) {
-        const __m128 f = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(fragment.fog), _mm_setzero_ps()), _mm_set1_ps(1.0f));
+        const __m128 f =
+            _mm_min_ps(_mm_max_ps(_mm_loadu_ps(fragment.fog), _mm_setzero_ps()), _mm_set1_ps(1.0f));
         const __m128 rest = _mm_sub_ps(_mm_set1_ps(1.0f), f);
         const float fogColour[3] = {state.fogColour.r, state.fogColour.g, state.fogColour.b};
         for (int k = 0; k < 3; ++k)
-            channel[k] = _mm_add_ps(_mm_mul_ps(channel[k], f), _mm_mul_ps(_mm_set1_ps(fogColour[k]), rest));
+            channel[k] =
+                _mm_add_ps(_mm_mul_ps(channel[k], f), _mm_mul_ps(_mm_set1_ps(fogColour[k]), rest));
     }
 
     unsigned mask = fragment.mask;
@@ -120,7 +143,8 @@ void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFra
         alignas(16) std::int32_t alpha[4];
         _mm_store_si128(reinterpret_cast<__m128i*>(alpha), colourBytes(channel[3]));
         mask = passing(mask, [&](unsigned p) {
-            return compareValues(state.alphaFunction, static_cast<std::uint32_t>(alpha[p]), state.alphaReference);
+            return compareValues(state.alphaFunction, static_cast<std::uint32_t>(alpha[p]),
+                                 state.alphaReference);
         });
     }
     const auto texel = [](std::uint32_t* topLeft, std::size_t pitch, unsigned p) {
@@ -151,14 +175,18 @@ void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFra
         __m128 s[4];
         for (int k = 0; k < 4; ++k) s[k] = clampKeepingNaN(channel[k]);
         for (int k = 0; k < 3; ++k)
-            channel[k] = blendChannels(state.blendOp, state.srcBlend, state.destBlend, s[k], s[3], d[k], d[3]);
-        channel[3] = blendChannels(state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha, s[3], s[3], d[3], d[3]);
+            channel[k] = blendChannels(state.blendOp, state.srcBlend, state.destBlend, s[k], s[3],
+                                       d[k], d[3]);
+        channel[3] = blendChannels(state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha,
+                                   s[3], s[3], d[3], d[3]);
     }
     const __m128i argb = _mm_or_si128(
-        _mm_or_si128(_mm_slli_epi32(colourBytes(channel[3]), 24), _mm_slli_epi32(colourBytes(channel[0]), 16)),
+        _mm_or_si128(_mm_slli_epi32(colourBytes(channel[3]), 24),
+                     _mm_slli_epi32(colourBytes(channel[0]), 16)),
         _mm_or_si128(_mm_slli_epi32(colourBytes(channel[1]), 8), colourBytes(channel[2])));
-    const std::uint32_t written = (state.writeMask & 1 ? 0x00FF0000u : 0u) | (state.writeMask & 2 ? 0x0000FF00u : 0u) |
-                                  (state.writeMask & 4 ? 0x000000FFu : 0u) | (state.writeMask & 8 ? 0xFF000000u : 0u);
+    const std::uint32_t written =
+        (state.writeMask & 1 ? 0x00FF0000u : 0u) | (state.writeMask & 2 ? 0x0000FF00u : 0u) |
+        (state.writeMask & 4 ? 0x000000FFu : 0u) | (state.writeMask & 8 ? 0xFF000000u : 0u);
     const __m128i keep = _mm_set1_epi32(static_cast<int>(~written));
     __m128i out = _mm_or_si128(_mm_andnot_si128(keep, argb), _mm_and_si128(keep, dest));
     if (target.opaque) out = _mm_or_si128(out, _mm_set1_epi32(static_cast<int>(0xFF000000u)));

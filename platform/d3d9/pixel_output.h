@@ -13,14 +13,22 @@ namespace platform::d3d9 {
 
 inline bool compareValues(DWORD function, std::uint32_t value, std::uint32_t reference) {
     switch (function) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return value < reference;
-    case D3DCMP_EQUAL: return value == reference;
-    case D3DCMP_LESSEQUAL: return value <= reference;
-    case D3DCMP_GREATER: return value > reference;
-    case D3DCMP_NOTEQUAL: return value != reference;
-    case D3DCMP_GREATEREQUAL: return value >= reference;
-    default: return true;
+    case D3DCMP_NEVER:
+        return false;
+    case D3DCMP_LESS:
+        return value < reference;
+    case D3DCMP_EQUAL:
+        return value == reference;
+    case D3DCMP_LESSEQUAL:
+        return value <= reference;
+    case D3DCMP_GREATER:
+        return value > reference;
+    case D3DCMP_NOTEQUAL:
+        return value != reference;
+    case D3DCMP_GREATEREQUAL:
+        return value >= reference;
+    default:
+        return true;
     }
 }
 
@@ -28,7 +36,8 @@ inline bool compareValues(DWORD function, std::uint32_t value, std::uint32_t ref
 inline std::uint32_t quantiseDepth(float z, UINT bits) {
     const double depth = static_cast<double>(z);
     const double clamped = depth > 0.0 ? (depth < 1.0 ? depth : 1.0) : 0.0;
-    const double scale = bits >= 32 ? 4294967295.0 : static_cast<double>((std::uint64_t{1} << bits) - 1);
+    const double scale =
+        bits >= 32 ? 4294967295.0 : static_cast<double>((std::uint64_t{1} << bits) - 1);
     // Adding and taking away 2^52 rounds a value in [0, 2^52) to the nearest integer, ties
     // to even, as nearbyint does in the default rounding mode.
     constexpr double kRounding = 4503599627370496.0;
@@ -62,16 +71,16 @@ HRESULT validateOutputStates(const StateStore& states);
 struct QuadFragment {
     float colour[4][4];  // red, green, blue, alpha rows
     float z[4];
-    float fog[4];    // read only with fog on
-    unsigned mask;   // bit p set: pixel p is covered
+    float fog[4];   // read only with fog on
+    unsigned mask;  // bit p set: pixel p is covered
 };
 
 // Where a quad's pixels go: the texels of its top-left pixel and the row pitches in texels.
 struct QuadTarget {
     std::uint32_t* colour;
     std::size_t colourPitch;
-    bool opaque;            // X8R8G8B8: alpha reads as 1 and is written as 0xFF
-    std::uint32_t* depth;   // null without a depth buffer
+    bool opaque;           // X8R8G8B8: alpha reads as 1 and is written as 0xFF
+    std::uint32_t* depth;  // null without a depth buffer
     std::size_t depthPitch;
     UINT depthBits;
 };

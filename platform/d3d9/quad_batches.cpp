@@ -45,13 +45,15 @@ namespace {
 // whole; the lanes past laneCount are the executor's to clear.
 class QuadSamplers final : public shader::ShaderSampler {
 public:
-    explicit QuadSamplers(const std::optional<TextureSampler> (&samplers)[kStageCount]) : samplers_(samplers) {}
+    explicit QuadSamplers(const std::optional<TextureSampler> (&samplers)[kStageCount])
+        : samplers_(samplers) {}
 
-    void sample(std::uint32_t sampler, const shader::LaneVector& coordinates, std::uint32_t laneCount,
-                shader::LaneVector& texels) override {
+    void sample(std::uint32_t sampler, const shader::LaneVector& coordinates,
+                std::uint32_t laneCount, shader::LaneVector& texels) override {
         const LaneRows rows{{texels.c[0], texels.c[1], texels.c[2], texels.c[3]}};
         if (sampler < kStageCount && samplers_[sampler]) {
-            samplers_[sampler]->sampleQuads(coordinates.c[0], coordinates.c[1], (laneCount + 3) / 4, rows);
+            samplers_[sampler]->sampleQuads(coordinates.c[0], coordinates.c[1], (laneCount + 3) / 4,
+                                            rows);
             return;
         }
         for (int c = 0; c < 4; ++c) std::fill_n(rows.channel[c], laneCount, c == 3 ? 1.0f : 0.0f);
@@ -105,7 +107,8 @@ void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize)
     batch->endTriangle();
 }
 
-void TrianglePipeline::loadShaderInputs(const Quad& quad, std::uint32_t firstLane, shader::PixelLanes& lanes) const {
+void TrianglePipeline::loadShaderInputs(const Quad& quad, std::uint32_t firstLane,
+                                        shader::PixelLanes& lanes) const {
     for (int p = 0; p < 4; ++p) {
         const std::uint32_t lane = firstLane + static_cast<std::uint32_t>(p);
         const float* attr = quad.attr[p];
@@ -114,11 +117,13 @@ void TrianglePipeline::loadShaderInputs(const Quad& quad, std::uint32_t firstLan
                 for (int c = 0; c < 4; ++c) lanes.colours[v].c[c][lane] = attr[4 * v + c];
         for (std::uint32_t t = 0; t < shader::kPixelTexcoordInputs; ++t)
             if (shaderTexcoordInputs_ & (1u << t))
-                for (int c = 0; c < 4; ++c) lanes.texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
+                for (int c = 0; c < 4; ++c)
+                    lanes.texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
     }
 }
 
-void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes) {
+void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count,
+                                                 shader::PixelLanes& lanes) {
     QuadSamplers samplers(samplers_);
     pixelShader_->run(lanes, static_cast<std::uint32_t>(4 * count), samplers);
     for (int q = 0; q < count; ++q) {

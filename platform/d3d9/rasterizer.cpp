@@ -17,16 +17,21 @@ struct Edge {
         const bool topLeft = dy < 0 || (dy == 0 && dx > 0);
         bias = topLeft ? 0 : -1;
     }
-    std::int64_t value(std::int64_t px, std::int64_t py) const { return dx * (py - y0) - dy * (px - x0); }
+    std::int64_t value(std::int64_t px, std::int64_t py) const {
+        return dx * (py - y0) - dy * (px - x0);
+    }
 };
 
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
 
 }  // namespace
 
 bool rasterizable(const RasterVertex& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.rhw) && v.rhw > 0.0f &&
-           std::fabs(v.x) <= kMaxScreenCoordinate && std::fabs(v.y) <= kMaxScreenCoordinate;
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.rhw) &&
+           v.rhw > 0.0f && std::fabs(v.x) <= kMaxScreenCoordinate &&
+           std::fabs(v.y) <= kMaxScreenCoordinate;
 }
 
 SubpixelPoint snapToSubpixels(const RasterVertex& v) {
@@ -34,9 +39,9 @@ SubpixelPoint snapToSubpixels(const RasterVertex& v) {
             static_cast<std::int64_t>(std::nearbyint(static_cast<double>(v.y) * kSubpixel))};
 }
 
-void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const RasterVertex& c0, int firstAttribute,
-                       int attributeCount,
-                       D3DCULL cull, const PixelRect& clip, QuadSink& sink) {
+void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const RasterVertex& c0,
+                       int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip,
+                       QuadSink& sink) {
     if (!rasterizable(a) || !rasterizable(b0) || !rasterizable(c0)) return;
     const SubpixelPoint pa = snapToSubpixels(a);
     SubpixelPoint pb = snapToSubpixels(b0), pc = snapToSubpixels(c0);
@@ -95,16 +100,19 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
     }
     // The pixel columns of a pair of rows where every edge may pass, a little wide: the quads
     // outside them are skipped, those inside tested exactly.
-    const auto rowExtent = [&](const __m128d (&start)[3], double& first, double& last) {
+    const auto rowExtent = [&](const __m128d(&start)[3], double& first, double& last) {
         first = static_cast<double>(left);
         last = static_cast<double>(right);
         for (int e = 0; e < 3; ++e) {
             // The larger of the edge's values at the left column of the two rows.
-            const double value = std::max(_mm_cvtsd_f64(start[e]), _mm_cvtsd_f64(start[e]) + stepY[e]);
+            const double value =
+                std::max(_mm_cvtsd_f64(start[e]), _mm_cvtsd_f64(start[e]) + stepY[e]);
             if (stepX[e] > 0.0)
-                first = std::max(first, static_cast<double>(left) + std::floor((minimum[e] - value) / stepX[e]) - 1.0);
+                first = std::max(first, static_cast<double>(left) +
+                                            std::floor((minimum[e] - value) / stepX[e]) - 1.0);
             else if (stepX[e] < 0.0)
-                last = std::min(last, static_cast<double>(left) + std::ceil((value - minimum[e]) / -stepX[e]) + 1.0);
+                last = std::min(last, static_cast<double>(left) +
+                                          std::ceil((value - minimum[e]) / -stepX[e]) + 1.0);
             else if (value < minimum[e])
                 last = first;
         }
@@ -120,13 +128,14 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
         double first, last;
         rowExtent(rowStart, first, last);
         // Whole quads from the one holding `first`; their edge values are exact integers.
-        const std::int64_t skipped = first > static_cast<double>(left)
-                                         ? (static_cast<std::int64_t>(first) - left) / 2
-                                         : 0;
-        const std::int64_t end = last < static_cast<double>(right) ? static_cast<std::int64_t>(last) + 1 : right;
+        const std::int64_t skipped =
+            first > static_cast<double>(left) ? (static_cast<std::int64_t>(first) - left) / 2 : 0;
+        const std::int64_t end =
+            last < static_cast<double>(right) ? static_cast<std::int64_t>(last) + 1 : right;
         __m128d quadStart[3];
         for (int e = 0; e < 3; ++e)
-            quadStart[e] = _mm_add_pd(rowStart[e], _mm_mul_pd(_mm_set1_pd(static_cast<double>(skipped)), quadStep[e]));
+            quadStart[e] = _mm_add_pd(
+                rowStart[e], _mm_mul_pd(_mm_set1_pd(static_cast<double>(skipped)), quadStep[e]));
         for (std::int64_t qx = left + 2 * skipped; qx < end; qx += 2) {
             __m128d upper[3], lower[3];
             __m128d insideUpper = _mm_castsi128_pd(_mm_set1_epi32(-1)), insideLower = insideUpper;
@@ -151,14 +160,14 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
             for (int e = 0; e < 3; ++e)
                 w[e] = _mm_movelh_ps(_mm_cvtpd_ps(_mm_mul_pd(upper[e], inverseArea)),
                                      _mm_cvtpd_ps(_mm_mul_pd(lower[e], inverseArea)));
-            const auto interpolate = [&w](const __m128 (&at)[3]) {
+            const auto interpolate = [&w](const __m128(&at)[3]) {
                 return _mm_add_ps(_mm_add_ps(_mm_mul_ps(w[0], at[0]), _mm_mul_ps(w[1], at[1])),
                                   _mm_mul_ps(w[2], at[2]));
             };
             _mm_storeu_ps(quad.z, interpolate(z));
             const __m128 pixelRhw = interpolate(rhw);
-            const __m128 perspective =
-                _mm_and_ps(_mm_div_ps(_mm_set1_ps(1.0f), pixelRhw), _mm_cmpneq_ps(pixelRhw, _mm_setzero_ps()));
+            const __m128 perspective = _mm_and_ps(_mm_div_ps(_mm_set1_ps(1.0f), pixelRhw),
+                                                  _mm_cmpneq_ps(pixelRhw, _mm_setzero_ps()));
             // Attribute k of the four pixels: (w0 * a0 + w1 * a1 + w2 * a2) * correction.
             const auto attribute = [&](int k) {
                 const __m128 sum = _mm_add_ps(
@@ -169,7 +178,8 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
             int k = firstAttribute;
             for (; k + 4 <= attributeCount; k += 4) {
                 // Four attributes of four pixels, turned into four attributes per pixel.
-                __m128 a0 = attribute(k), a1 = attribute(k + 1), a2 = attribute(k + 2), a3 = attribute(k + 3);
+                __m128 a0 = attribute(k), a1 = attribute(k + 1), a2 = attribute(k + 2),
+                       a3 = attribute(k + 3);
                 _MM_TRANSPOSE4_PS(a0, a1, a2, a3);
                 _mm_storeu_ps(&quad.attr[0][k], a0);
                 _mm_storeu_ps(&quad.attr[1][k], a1);

@@ -57,7 +57,8 @@ public:
 // clockwise on screen, D3DCULL_CCW counter-clockwise ones. Degenerate triangles and vertices
 // with non-finite or out-of-range positions or a non-positive rhw draw nothing. Only the
 // attributes [firstAttribute, attributeCount) of each quad are interpolated; the others read 0.
-void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c, int firstAttribute,
-                       int attributeCount, D3DCULL cull, const PixelRect& clip, QuadSink& sink);
+void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
+                       int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip,
+                       QuadSink& sink);
 
 }  // namespace platform::d3d9

@@ -27,8 +27,10 @@ int addressTexel(int i, int size, DWORD address) {
         while (i < 0) i += size;
         while (i >= size) i -= size;
         return i;
-    case D3DTADDRESS_BORDER: return i < 0 || i >= size ? -1 : i;
-    default: return std::clamp(i, 0, size - 1);
+    case D3DTADDRESS_BORDER:
+        return i < 0 || i >= size ? -1 : i;
+    default:
+        return std::clamp(i, 0, size - 1);
     }
 }
 
@@ -40,21 +42,26 @@ int floorToInt(float x) {
 }
 
 // Weights are never negative, so truncation rounds them as floor would.
-float quantiseWeight(float f) { return static_cast<float>(static_cast<int>(f * 256.0f + 0.5f)) / 256.0f; }
+float quantiseWeight(float f) {
+    return static_cast<float>(static_cast<int>(f * 256.0f + 0.5f)) / 256.0f;
+}
 
 Colour mix(const Colour& a, const Colour& b, float t) {
-    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t,
+            a.a + (b.a - a.a) * t};
 }
 
 }  // namespace
 
 Colour colourFromArgb(DWORD argb) {
     constexpr float kScale = 1.0f / 255.0f;
-    return {static_cast<float>((argb >> 16) & 0xFF) * kScale, static_cast<float>((argb >> 8) & 0xFF) * kScale,
+    return {static_cast<float>((argb >> 16) & 0xFF) * kScale,
+            static_cast<float>((argb >> 8) & 0xFF) * kScale,
             static_cast<float>(argb & 0xFF) * kScale, static_cast<float>(argb >> 24) * kScale};
 }
 
-TextureSampler::TextureSampler(const IDirect3DTexture9& texture, const std::array<DWORD, kSamplerStateLimit>& states)
+TextureSampler::TextureSampler(const IDirect3DTexture9& texture,
+                               const std::array<DWORD, kSamplerStateLimit>& states)
     : texture_(texture),
       addressU_(states[D3DSAMP_ADDRESSU]),
       addressV_(states[D3DSAMP_ADDRESSV]),
@@ -77,7 +84,8 @@ float TextureSampler::levelOfDetail(const float u[4], const float v[4]) const {
     const float height = static_cast<float>(texture_.level(0).height());
     const float dudx = (u[1] - u[0]) * width, dvdx = (v[1] - v[0]) * height;
     const float dudy = (u[2] - u[0]) * width, dvdy = (v[2] - v[0]) * height;
-    const float rho = std::max(std::sqrt(dudx * dudx + dvdx * dvdx), std::sqrt(dudy * dudy + dvdy * dvdy));
+    const float rho =
+        std::max(std::sqrt(dudx * dudx + dvdx * dvdx), std::sqrt(dudy * dudy + dvdy * dvdy));
     if (!(rho > 0.0f) || !std::isfinite(rho)) return rho > 0.0f ? 64.0f : -64.0f;
     return std::log2(rho) + lodBias_;
 }
@@ -87,7 +95,8 @@ TextureSampler::LevelChoice TextureSampler::chooseLevel(float lod) const {
         return {firstLevel_, lod <= 0.0f ? magFilter_ : minFilter_, 0.0f};
     const float last = static_cast<float>(levels_ - 1);
     const float level = std::clamp(lod, static_cast<float>(firstLevel_), last);
-    if (mipFilter_ == D3DTEXF_POINT) return {static_cast<UINT>(std::floor(level + 0.5f)), minFilter_, 0.0f};
+    if (mipFilter_ == D3DTEXF_POINT)
+        return {static_cast<UINT>(std::floor(level + 0.5f)), minFilter_, 0.0f};
     const UINT lower = static_cast<UINT>(std::floor(level));
     const float fraction = quantiseWeight(level - static_cast<float>(lower));
     return {lower, minFilter_, lower + 1 < levels_ ? fraction : 0.0f};
@@ -104,43 +113,57 @@ Colour TextureSampler::sample(float u, float v, float lod) const {
 
 LevelTexels TextureSampler::levelTexels(UINT level) const {
     const IDirect3DSurface9& surface = texture_.level(level);
-    return {surface.texels(), static_cast<int>(surface.width()), static_cast<int>(surface.height()), addressU_,
-            addressV_, borderBits_, opaque_};
+    return {surface.texels(),
+            static_cast<int>(surface.width()),
+            static_cast<int>(surface.height()),
+            addressU_,
+            addressV_,
+            borderBits_,
+            opaque_};
 }
 
-void TextureSampler::sampleQuads(const float* u, const float* v, std::size_t quads, const LaneRows& out) const {
+void TextureSampler::sampleQuads(const float* u, const float* v, std::size_t quads,
+                                 const LaneRows& out) const {
     if (lodMatters_) {
-        for (std::size_t q = 0; q < quads; ++q) sampleQuadAtItsLevel(u + 4 * q, v + 4 * q, out.advanced(4 * q));
+        for (std::size_t q = 0; q < quads; ++q)
+            sampleQuadAtItsLevel(u + 4 * q, v + 4 * q, out.advanced(4 * q));
         return;
     }
-    const LevelLanesFunction filter = magFilter_ == D3DTEXF_LINEAR ? kernels_.bilinear : kernels_.point;
+    const LevelLanesFunction filter =
+        magFilter_ == D3DTEXF_LINEAR ? kernels_.bilinear : kernels_.point;
     const LevelTexels level = levelTexels(firstLevel_);
-    for (std::size_t q = 0; q < quads; ++q) filter(level, u + 4 * q, v + 4 * q, out.advanced(4 * q));
+    for (std::size_t q = 0; q < quads; ++q)
+        filter(level, u + 4 * q, v + 4 * q, out.advanced(4 * q));
 }
 
-void TextureSampler::sampleQuadAtItsLevel(const float u[4], const float v[4], const LaneRows& out) const {
+void TextureSampler::sampleQuadAtItsLevel(const float u[4], const float v[4],
+                                          const LaneRows& out) const {
     const LevelChoice choice = chooseLevel(levelOfDetail(u, v));
-    const LevelLanesFunction filter = choice.filter == D3DTEXF_LINEAR ? kernels_.bilinear : kernels_.point;
+    const LevelLanesFunction filter =
+        choice.filter == D3DTEXF_LINEAR ? kernels_.bilinear : kernels_.point;
     filter(levelTexels(choice.level), u, v, out);
     if (choice.nextWeight == 0.0f) return;
     LaneColours next;
     filter(levelTexels(choice.level + 1), u, v, rowsOf(next));
     for (int k = 0; k < 4; ++k)
         for (int lane = 0; lane < 4; ++lane)
-            out.channel[k][lane] = out.channel[k][lane] + (next.c[k][lane] - out.channel[k][lane]) * choice.nextWeight;
+            out.channel[k][lane] =
+                out.channel[k][lane] + (next.c[k][lane] - out.channel[k][lane]) * choice.nextWeight;
 }
 
 bool TextureSampler::readsSingleTexels() const {
-    return magFilter_ != D3DTEXF_LINEAR && minFilter_ != D3DTEXF_LINEAR && (mipFilter_ == D3DTEXF_NONE || levels_ == 1);
+    return magFilter_ != D3DTEXF_LINEAR && minFilter_ != D3DTEXF_LINEAR &&
+           (mipFilter_ == D3DTEXF_NONE || levels_ == 1);
 }
 
 std::uint32_t TextureSampler::texelBits(float u, float v) const {
     const IDirect3DSurface9& surface = texture_.level(firstLevel_);
-    const int width = static_cast<int>(surface.width()), height = static_cast<int>(surface.height());
-    const int x = addressTexel(floorToInt(limitCoordinate(u, addressU_) * static_cast<float>(width)),
-                               width, addressU_);
-    const int y = addressTexel(floorToInt(limitCoordinate(v, addressV_) * static_cast<float>(height)),
-                               height, addressV_);
+    const int width = static_cast<int>(surface.width()),
+              height = static_cast<int>(surface.height());
+    const int x = addressTexel(
+        floorToInt(limitCoordinate(u, addressU_) * static_cast<float>(width)), width, addressU_);
+    const int y = addressTexel(
+        floorToInt(limitCoordinate(v, addressV_) * static_cast<float>(height)), height, addressV_);
     if (x < 0 || y < 0) return borderBits_;
     const std::uint32_t texel = surface.texels()[static_cast<std::size_t>(y) * surface.width() + x];
     return opaque_ ? texel | 0xFF000000u : texel;
@@ -148,7 +171,8 @@ std::uint32_t TextureSampler::texelBits(float u, float v) const {
 
 Colour TextureSampler::sampleLevel(UINT level, float u, float v, DWORD filter) const {
     const IDirect3DSurface9& surface = texture_.level(level);
-    const int width = static_cast<int>(surface.width()), height = static_cast<int>(surface.height());
+    const int width = static_cast<int>(surface.width()),
+              height = static_cast<int>(surface.height());
     const float tu = u * static_cast<float>(width);
     const float tv = v * static_cast<float>(height);
     if (filter != D3DTEXF_LINEAR)

@@ -23,7 +23,8 @@ Colour colourFromArgb(DWORD argb);
 
 class TextureSampler {
 public:
-    TextureSampler(const IDirect3DTexture9& texture, const std::array<DWORD, kSamplerStateLimit>& states);
+    TextureSampler(const IDirect3DTexture9& texture,
+                   const std::array<DWORD, kSamplerStateLimit>& states);
 
     // Level of detail for a quad from its four (u, v) pairs (pixels 0..3 as in Quad).
     float levelOfDetail(const float u[4], const float v[4]) const;
@@ -64,7 +65,7 @@ private:
     UINT levels_;
     Colour border_;
     DWORD borderBits_;
-    bool opaque_;  // X8R8G8B8: alpha reads 1
+    bool opaque_;      // X8R8G8B8: alpha reads 1
     bool lodMatters_;  // false when every level of detail picks the same level and filter
     const LevelLaneKernels& kernels_;
 };

@@ -16,22 +16,26 @@ void readLane(const LaneVector& v, std::uint32_t lane, float out[4]) {
 }  // namespace
 
 ShaderVertexProcessor::ShaderVertexProcessor(const shader::DecodedShader& shader,
-                                             std::span<const shader::Float4> constants, const FvfLayout& layout)
+                                             std::span<const shader::Float4> constants,
+                                             const FvfLayout& layout)
     : shader_(shader), interpreter_(shader), layout_(layout) {
     interpreter_.setConstants(constants);
 }
 
-void ShaderVertexProcessor::process(const std::uint8_t* const vertices[], std::size_t count, ShadedVertex out[]) {
+void ShaderVertexProcessor::process(const std::uint8_t* const vertices[], std::size_t count,
+                                    ShadedVertex out[]) {
     const auto lanes = std::make_unique<shader::VertexLanes>();
     const std::uint32_t written = shader_.writtenOutputs;
     for (std::size_t first = 0; first < count; first += kLanes) {
-        const std::uint32_t live = static_cast<std::uint32_t>(std::min<std::size_t>(kLanes, count - first));
+        const std::uint32_t live =
+            static_cast<std::uint32_t>(std::min<std::size_t>(kLanes, count - first));
         for (const shader::InputDeclaration& input : shader_.inputs) {
             if (input.type != shader::RegisterType::Input) continue;
             LaneVector& reg = lanes->inputs[input.index];
             for (std::uint32_t lane = 0; lane < live; ++lane) {
                 float value[4];
-                fetchShaderInput(vertices[first + lane], layout_, input.usage, input.usageIndex, value);
+                fetchShaderInput(vertices[first + lane], layout_, input.usage, input.usageIndex,
+                                 value);
                 for (int c = 0; c < 4; ++c) reg.c[c][lane] = value[c];
             }
         }
@@ -42,7 +46,8 @@ void ShaderVertexProcessor::process(const std::uint8_t* const vertices[], std::s
             for (int k = 0; k < 2; ++k) {
                 if (written & (shader::kOutputColour0 << k)) {
                     readLane(lanes->colours[k], lane, v.colour[k]);
-                    for (float& c : v.colour[k]) c = std::clamp(c, 0.0f, 1.0f);  // NaN stays, becomes 0 later
+                    for (float& c : v.colour[k])
+                        c = std::clamp(c, 0.0f, 1.0f);  // NaN stays, becomes 0 later
                 } else {
                     const float fallback = k == 0 ? 1.0f : 0.0f;
                     v.colour[k][0] = v.colour[k][1] = v.colour[k][2] = fallback;

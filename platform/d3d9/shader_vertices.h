@@ -14,8 +14,8 @@ namespace platform::d3d9 {
 
 class ShaderVertexProcessor {
 public:
-    ShaderVertexProcessor(const shader::DecodedShader& shader, std::span<const shader::Float4> constants,
-                          const FvfLayout& layout);
+    ShaderVertexProcessor(const shader::DecodedShader& shader,
+                          std::span<const shader::Float4> constants, const FvfLayout& layout);
 
     // Shades vertices[0..count) into out[0..count); any count.
     void process(const std::uint8_t* const vertices[], std::size_t count, ShadedVertex out[]);

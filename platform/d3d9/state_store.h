@@ -7,7 +7,7 @@
 
 namespace platform::d3d9 {
 
-constexpr UINT kStageCount = 4;     // texture stages and samplers
+constexpr UINT kStageCount = 4;  // texture stages and samplers
 constexpr DWORD kSamplerStateLimit = D3DSAMP_DMAPOFFSET + 1;
 constexpr DWORD kStageStateLimit = D3DTSS_CONSTANT + 1;
 

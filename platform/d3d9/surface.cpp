@@ -5,19 +5,22 @@
 
 namespace platform::d3d9 {
 
-IDirect3DSurface9::IDirect3DSurface9(const D3DSURFACE_DESC& desc, bool lockable, ComObject* container,
-                                     std::shared_ptr<DefaultPoolTally> tally)
+IDirect3DSurface9::IDirect3DSurface9(const D3DSURFACE_DESC& desc, bool lockable,
+                                     ComObject* container, std::shared_ptr<DefaultPoolTally> tally)
     : Resource(desc.Pool, desc.Usage, container ? nullptr : std::move(tally)),
       desc_(desc),
       lockable_(lockable),
       container_(container),
       texels_(static_cast<std::size_t>(desc.Width) * desc.Height, 0) {
-    if (isBlockCompressed(desc.Format)) blocks_.assign(levelBytes(desc.Format, desc.Width, desc.Height), 0);
+    if (isBlockCompressed(desc.Format))
+        blocks_.assign(levelBytes(desc.Format, desc.Width, desc.Height), 0);
 }
 
 ULONG IDirect3DSurface9::AddRef() { return container_ ? container_->AddRef() : Resource::AddRef(); }
 
-ULONG IDirect3DSurface9::Release() { return container_ ? container_->Release() : Resource::Release(); }
+ULONG IDirect3DSurface9::Release() {
+    return container_ ? container_->Release() : Resource::Release();
+}
 
 HRESULT IDirect3DSurface9::GetDesc(D3DSURFACE_DESC* desc) const {
     if (!desc) return D3DERR_INVALIDCALL;
@@ -30,8 +33,8 @@ HRESULT IDirect3DSurface9::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DW
     if (flags & ~(D3DLOCK_READONLY | D3DLOCK_DISCARD)) return D3DERR_INVALIDCALL;
     RECT area{0, 0, static_cast<LONG>(desc_.Width), static_cast<LONG>(desc_.Height)};
     if (rect) {
-        if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
-            rect->right > area.right || rect->bottom > area.bottom)
+        if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right ||
+            rect->top >= rect->bottom || rect->right > area.right || rect->bottom > area.bottom)
             return D3DERR_INVALIDCALL;
         // Compressed data is locked in whole blocks.
         if (isBlockCompressed(desc_.Format) &&
@@ -48,7 +51,8 @@ HRESULT IDirect3DSurface9::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DW
                         static_cast<std::size_t>(area.left / 4) * formatUnitBytes(desc_.Format);
     } else {
         locked->Pitch = static_cast<INT>(desc_.Width * 4);
-        locked->pBits = texels_.data() + static_cast<std::size_t>(area.top) * desc_.Width + area.left;
+        locked->pBits =
+            texels_.data() + static_cast<std::size_t>(area.top) * desc_.Width + area.left;
     }
     locked_ = true;
     return D3D_OK;
@@ -58,8 +62,8 @@ HRESULT IDirect3DSurface9::UnlockRect() {
     if (!locked_) return D3DERR_INVALIDCALL;
     locked_ = false;
     if (isBlockCompressed(desc_.Format))
-        decodeDxtLevel(desc_.Format, blocks_.data(), levelPitch(desc_.Format, desc_.Width), desc_.Width,
-                       desc_.Height, texels_.data());
+        decodeDxtLevel(desc_.Format, blocks_.data(), levelPitch(desc_.Format, desc_.Width),
+                       desc_.Width, desc_.Height, texels_.data());
     return D3D_OK;
 }
 

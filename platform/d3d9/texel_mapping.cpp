@@ -12,7 +12,9 @@ namespace {
 // Texel positions beyond this magnitude are left to the general path; within it they fit an int.
 constexpr double kLargestPosition = 0x1p30;
 
-std::int64_t ceilDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? (a + b - 1) / b : -(-a / b); }
+std::int64_t ceilDiv(std::int64_t a, std::int64_t b) {
+    return a >= 0 ? (a + b - 1) / b : -(-a / b);
+}
 
 // One side of the rectangle along an axis: its snapped edges low < high and the texture
 // coordinate on each.
@@ -27,8 +29,10 @@ int addressTexel(int texel, const TexelAxis& axis) {
         const int wrapped = texel % axis.size;
         return wrapped < 0 ? wrapped + axis.size : wrapped;
     }
-    case D3DTADDRESS_BORDER: return texel < 0 || texel >= axis.size ? -1 : texel;
-    default: return std::clamp(texel, 0, axis.size - 1);
+    case D3DTADDRESS_BORDER:
+        return texel < 0 || texel >= axis.size ? -1 : texel;
+    default:
+        return std::clamp(texel, 0, axis.size - 1);
     }
 }
 
@@ -38,14 +42,16 @@ int addressTexel(int texel, const TexelAxis& axis) {
 // texel position lies within a far wider margin of a texel boundary makes the mapping
 // uncertain, and it is refused. (The position here, stepped in double, is within a far
 // smaller error of the exact one.)
-bool mapAxis(const AxisEdges& edges, const TexelAxis& axis, int first, int last, std::vector<int>& texels) {
+bool mapAxis(const AxisEdges& edges, const TexelAxis& axis, int first, int last,
+             std::vector<int>& texels) {
     const double t0 = edges.atLow, t1 = edges.atHigh;
     const double largest = std::max(std::fabs(t0), std::fabs(t1));
     const double size = static_cast<double>(axis.size);
     if (!(largest * size <= kLargestPosition)) return false;
     const double margin = size * (largest + 1.0) * 0x1p-16;
     const double extent = static_cast<double>(edges.high - edges.low);
-    const double start = (t0 + static_cast<double>(first * kSubpixel - edges.low) / extent * (t1 - t0)) * size;
+    const double start =
+        (t0 + static_cast<double>(first * kSubpixel - edges.low) / extent * (t1 - t0)) * size;
     const double perPixel = (t1 - t0) * static_cast<double>(kSubpixel) / extent * size;
     texels.resize(static_cast<std::size_t>(last - first));
     for (int p = first; p < last; ++p) {
@@ -62,7 +68,9 @@ bool mapAxis(const AxisEdges& edges, const TexelAxis& axis, int first, int last,
 std::vector<ColumnRun> columnRuns(const std::vector<int>& columns, int left) {
     std::vector<ColumnRun> runs;
     const int count = static_cast<int>(columns.size());
-    const auto followsOn = [&](int i) { return columns[i - 1] >= 0 && columns[i] == columns[i - 1] + 1; };
+    const auto followsOn = [&](int i) {
+        return columns[i - 1] >= 0 && columns[i] == columns[i - 1] + 1;
+    };
     for (int i = 0; i < count;) {
         int end = i + 1;
         const bool contiguous = end < count && followsOn(end);
@@ -79,7 +87,8 @@ std::vector<ColumnRun> columnRuns(const std::vector<int>& columns, int left) {
 
 }  // namespace
 
-TexelLevel texelLevel(const IDirect3DTexture9& texture, const std::array<DWORD, kSamplerStateLimit>& states) {
+TexelLevel texelLevel(const IDirect3DTexture9& texture,
+                      const std::array<DWORD, kSamplerStateLimit>& states) {
     const UINT index = std::min<UINT>(states[D3DSAMP_MAXMIPLEVEL], texture.GetLevelCount() - 1);
     const IDirect3DSurface9& level = texture.level(index);
     return {level.texels(),
@@ -89,9 +98,12 @@ TexelLevel texelLevel(const IDirect3DTexture9& texture, const std::array<DWORD, 
             states[D3DSAMP_BORDERCOLOR]};
 }
 
-bool mapRectangle(const std::array<RasterVertex, 3>& first, const std::array<RasterVertex, 3>& second, int uAttribute,
-                  D3DCULL cull, const PixelRect& clip, const TexelAxis& u, const TexelAxis& v, TexelMapping& mapping) {
-    const RasterVertex* corners[6] = {&first[0], &first[1], &first[2], &second[0], &second[1], &second[2]};
+bool mapRectangle(const std::array<RasterVertex, 3>& first,
+                  const std::array<RasterVertex, 3>& second, int uAttribute, D3DCULL cull,
+                  const PixelRect& clip, const TexelAxis& u, const TexelAxis& v,
+                  TexelMapping& mapping) {
+    const RasterVertex* corners[6] = {&first[0],  &first[1],  &first[2],
+                                      &second[0], &second[1], &second[2]};
     // One rhw, so that the perspective division gives back the coordinates; within this range
     // the coordinates times rhw neither overflow nor lose precision beyond the margin.
     const float rhw = corners[0]->rhw;
@@ -99,8 +111,8 @@ bool mapRectangle(const std::array<RasterVertex, 3>& first, const std::array<Ras
     SubpixelPoint points[6];
     for (int i = 0; i < 6; ++i) {
         const RasterVertex& c = *corners[i];
-        if (!rasterizable(c) || !std::isfinite(c.attr[uAttribute]) || !std::isfinite(c.attr[uAttribute + 1]) ||
-            c.rhw != rhw)
+        if (!rasterizable(c) || !std::isfinite(c.attr[uAttribute]) ||
+            !std::isfinite(c.attr[uAttribute + 1]) || c.rhw != rhw)
             return false;
         points[i] = snapToSubpixels(c);
     }
@@ -112,7 +124,8 @@ bool mapRectangle(const std::array<RasterVertex, 3>& first, const std::array<Ras
     };
     const std::int64_t firstArea = area(0), secondArea = area(3);
     if (firstArea == 0 || secondArea == 0 || (firstArea > 0) != (secondArea > 0)) return false;
-    if ((cull == D3DCULL_CW && firstArea > 0) || (cull == D3DCULL_CCW && firstArea < 0)) return false;
+    if ((cull == D3DCULL_CW && firstArea > 0) || (cull == D3DCULL_CCW && firstArea < 0))
+        return false;
 
     // Every vertex on a corner of the bounds; each triangle leaves out one corner, and the
     // two left out are opposite, so the triangles meet along a diagonal and cover the

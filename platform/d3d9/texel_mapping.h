@@ -29,7 +29,8 @@ struct TexelLevel {
     std::uint32_t border;  // the border colour's bits, read as they are
 };
 
-TexelLevel texelLevel(const IDirect3DTexture9& texture, const std::array<DWORD, kSamplerStateLimit>& states);
+TexelLevel texelLevel(const IDirect3DTexture9& texture,
+                      const std::array<DWORD, kSamplerStateLimit>& states);
 
 // Consecutive pixel columns that read consecutive texels (`contiguous`) or texels found one
 // by one in the column table.
@@ -49,8 +50,9 @@ struct TexelMapping {
 // texture coordinates are attributes `uAttribute` and `uAttribute + 1`. False when the two
 // triangles do not form such a rectangle or a texel is not certain; they must then be drawn
 // as triangles.
-bool mapRectangle(const std::array<RasterVertex, 3>& first, const std::array<RasterVertex, 3>& second, int uAttribute,
-                  D3DCULL cull,
-                  const PixelRect& clip, const TexelAxis& u, const TexelAxis& v, TexelMapping& mapping);
+bool mapRectangle(const std::array<RasterVertex, 3>& first,
+                  const std::array<RasterVertex, 3>& second, int uAttribute, D3DCULL cull,
+                  const PixelRect& clip, const TexelAxis& u, const TexelAxis& v,
+                  TexelMapping& mapping);
 
 }  // namespace platform::d3d9

@@ -4,14 +4,21 @@
 
 namespace platform::d3d9 {
 
-IDirect3DTexture9::IDirect3DTexture9(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                                     D3DPOOL pool, std::shared_ptr<DefaultPoolTally> tally)
+IDirect3DTexture9::IDirect3DTexture9(UINT width, UINT height, UINT levels, DWORD usage,
+                                     D3DFORMAT format, D3DPOOL pool,
+                                     std::shared_ptr<DefaultPoolTally> tally)
     : IDirect3DBaseTexture9(pool, usage, std::move(tally)) {
     // DEFAULT-pool textures cannot be locked unless dynamic.
     const bool lockable = pool != D3DPOOL_DEFAULT || (usage & D3DUSAGE_DYNAMIC);
     for (UINT i = 0; i < levels; ++i) {
-        D3DSURFACE_DESC desc{format, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0,
-                             mipExtent(width, i), mipExtent(height, i)};
+        D3DSURFACE_DESC desc{format,
+                             D3DRTYPE_SURFACE,
+                             usage,
+                             pool,
+                             D3DMULTISAMPLE_NONE,
+                             0,
+                             mipExtent(width, i),
+                             mipExtent(height, i)};
         levels_.push_back(new IDirect3DSurface9(desc, lockable, this, nullptr));
     }
 }
@@ -33,7 +40,8 @@ HRESULT IDirect3DTexture9::GetSurfaceLevel(UINT level, IDirect3DSurface9** surfa
     return D3D_OK;
 }
 
-HRESULT IDirect3DTexture9::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+HRESULT IDirect3DTexture9::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect,
+                                    DWORD flags) {
     if (level >= levels_.size()) return D3DERR_INVALIDCALL;
     return levels_[level]->LockRect(locked, rect, flags);
 }

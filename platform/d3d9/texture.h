@@ -18,8 +18,8 @@ protected:
 class IDirect3DTexture9 final : public IDirect3DBaseTexture9 {
 public:
     // `levels` is the resolved count (at least 1). Level 0 is width x height.
-    IDirect3DTexture9(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                      std::shared_ptr<DefaultPoolTally> tally);
+    IDirect3DTexture9(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                      D3DPOOL pool, std::shared_ptr<DefaultPoolTally> tally);
 
     DWORD GetLevelCount() const override { return static_cast<DWORD>(levels_.size()); }
     HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) const;

@@ -6,8 +6,8 @@ namespace platform::d3d9 {
 namespace {
 
 bool supportedOperation(DWORD op) {
-    return op == D3DTOP_DISABLE || op == D3DTOP_SELECTARG1 || op == D3DTOP_SELECTARG2 || op == D3DTOP_MODULATE ||
-           op == D3DTOP_ADD;
+    return op == D3DTOP_DISABLE || op == D3DTOP_SELECTARG1 || op == D3DTOP_SELECTARG2 ||
+           op == D3DTOP_MODULATE || op == D3DTOP_ADD;
 }
 
 bool supportedArgument(DWORD arg) {
@@ -18,32 +18,42 @@ bool supportedArgument(DWORD arg) {
 
 bool operationReads(DWORD op, int argument) {
     switch (op) {
-    case D3DTOP_SELECTARG1: return argument == 1;
-    case D3DTOP_SELECTARG2: return argument == 2;
+    case D3DTOP_SELECTARG1:
+        return argument == 1;
+    case D3DTOP_SELECTARG2:
+        return argument == 2;
     case D3DTOP_MODULATE:
-    case D3DTOP_ADD: return true;
-    default: return false;
+    case D3DTOP_ADD:
+        return true;
+    default:
+        return false;
     }
 }
 
 float combine(DWORD op, float a, float b) {
     switch (op) {
-    case D3DTOP_SELECTARG1: return a;
-    case D3DTOP_SELECTARG2: return b;
-    case D3DTOP_MODULATE: return a * b;
-    default: return std::min(a + b, 1.0f);  // ADD
+    case D3DTOP_SELECTARG1:
+        return a;
+    case D3DTOP_SELECTARG2:
+        return b;
+    case D3DTOP_MODULATE:
+        return a * b;
+    default:
+        return std::min(a + b, 1.0f);  // ADD
     }
 }
 
 // The rows an argument reads for four pixels: the source's own, or `scratch` holding their
 // complement or replicated alpha.
-const LaneColours& quadArgument(DWORD arg, const LaneColours* const sources[], LaneColours& scratch) {
+const LaneColours& quadArgument(DWORD arg, const LaneColours* const sources[],
+                                LaneColours& scratch) {
     const LaneColours& source = *sources[arg & D3DTA_SELECTMASK];
     if (!(arg & (D3DTA_COMPLEMENT | D3DTA_ALPHAREPLICATE))) return source;
     const bool complement = arg & D3DTA_COMPLEMENT;
     for (int k = 0; k < 4; ++k) {
         const float* from = source.c[arg & D3DTA_ALPHAREPLICATE ? 3 : k];
-        for (int lane = 0; lane < 4; ++lane) scratch.c[k][lane] = complement ? 1.0f - from[lane] : from[lane];
+        for (int lane = 0; lane < 4; ++lane)
+            scratch.c[k][lane] = complement ? 1.0f - from[lane] : from[lane];
     }
     return scratch;
 }
@@ -84,15 +94,21 @@ bool stageReadsTexture(const StateStore& states, UINT stage) {
     for (int arg = 1; arg <= 2; ++arg) {
         const DWORD colourArg = s[arg == 1 ? D3DTSS_COLORARG1 : D3DTSS_COLORARG2];
         const DWORD alphaArg = s[arg == 1 ? D3DTSS_ALPHAARG1 : D3DTSS_ALPHAARG2];
-        if (operationReads(s[D3DTSS_COLOROP], arg) && (colourArg & D3DTA_SELECTMASK) == D3DTA_TEXTURE) return true;
-        if (operationReads(s[D3DTSS_ALPHAOP], arg) && (alphaArg & D3DTA_SELECTMASK) == D3DTA_TEXTURE) return true;
+        if (operationReads(s[D3DTSS_COLOROP], arg) &&
+            (colourArg & D3DTA_SELECTMASK) == D3DTA_TEXTURE)
+            return true;
+        if (operationReads(s[D3DTSS_ALPHAOP], arg) &&
+            (alphaArg & D3DTA_SELECTMASK) == D3DTA_TEXTURE)
+            return true;
     }
     return false;
 }
 
 TextureStages::TextureStages(const StateStore& states)
-    : count_(activeStageCount(states)), textureFactor_(colourFromArgb(states.render[D3DRS_TEXTUREFACTOR])) {
-    const float factor[4] = {textureFactor_.r, textureFactor_.g, textureFactor_.b, textureFactor_.a};
+    : count_(activeStageCount(states)),
+      textureFactor_(colourFromArgb(states.render[D3DRS_TEXTUREFACTOR])) {
+    const float factor[4] = {textureFactor_.r, textureFactor_.g, textureFactor_.b,
+                             textureFactor_.a};
     for (int k = 0; k < 4; ++k) std::fill_n(quadFactor_.c[k], 4, factor[k]);
     for (UINT i = 0; i < count_; ++i) {
         const auto& s = states.stage[i];
@@ -101,14 +117,25 @@ TextureStages::TextureStages(const StateStore& states)
     }
 }
 
-Colour TextureStages::argument(DWORD arg, UINT stage, const Colour& current, const StageInputs& in) const {
+Colour TextureStages::argument(DWORD arg, UINT stage, const Colour& current,
+                               const StageInputs& in) const {
     Colour c;
     switch (arg & D3DTA_SELECTMASK) {
-    case D3DTA_DIFFUSE: c = in.diffuse; break;
-    case D3DTA_CURRENT: c = stage == 0 ? in.diffuse : current; break;
-    case D3DTA_TEXTURE: c = in.texture[stage]; break;
-    case D3DTA_TFACTOR: c = textureFactor_; break;
-    default: c = in.specular; break;
+    case D3DTA_DIFFUSE:
+        c = in.diffuse;
+        break;
+    case D3DTA_CURRENT:
+        c = stage == 0 ? in.diffuse : current;
+        break;
+    case D3DTA_TEXTURE:
+        c = in.texture[stage];
+        break;
+    case D3DTA_TFACTOR:
+        c = textureFactor_;
+        break;
+    default:
+        c = in.specular;
+        break;
     }
     if (arg & D3DTA_COMPLEMENT) c = {1.0f - c.r, 1.0f - c.g, 1.0f - c.b, 1.0f - c.a};
     if (arg & D3DTA_ALPHAREPLICATE) c = {c.a, c.a, c.a, c.a};
@@ -121,11 +148,12 @@ Colour TextureStages::run(const StageInputs& in) const {
         const Stage& s = stages_[i];
         const Colour c1 = argument(s.colourArg1, i, current, in);
         const Colour c2 = argument(s.colourArg2, i, current, in);
-        Colour next{combine(s.colourOp, c1.r, c2.r), combine(s.colourOp, c1.g, c2.g), combine(s.colourOp, c1.b, c2.b),
-                    current.a};
+        Colour next{combine(s.colourOp, c1.r, c2.r), combine(s.colourOp, c1.g, c2.g),
+                    combine(s.colourOp, c1.b, c2.b), current.a};
         // An alpha operation of DISABLE passes the current alpha on.
         if (s.alphaOp != D3DTOP_DISABLE)
-            next.a = combine(s.alphaOp, argument(s.alphaArg1, i, current, in).a, argument(s.alphaArg2, i, current, in).a);
+            next.a = combine(s.alphaOp, argument(s.alphaArg1, i, current, in).a,
+                             argument(s.alphaArg2, i, current, in).a);
         current = next;
     }
     return current;
@@ -136,7 +164,8 @@ void TextureStages::runQuad(const QuadStageInputs& in, LaneColours& current) con
     for (UINT i = 0; i < count_; ++i) {
         const Stage& s = stages_[i];
         // Indexed by D3DTA_ source; CURRENT on stage 0 is the diffuse colour current starts as.
-        const LaneColours* const sources[] = {&in.diffuse, &current, &in.texture[i], &quadFactor_, &in.specular};
+        const LaneColours* const sources[] = {&in.diffuse, &current, &in.texture[i], &quadFactor_,
+                                              &in.specular};
         LaneColours scratch[2], next;
         const LaneColours& c1 = quadArgument(s.colourArg1, sources, scratch[0]);
         const LaneColours& c2 = quadArgument(s.colourArg2, sources, scratch[1]);

@@ -12,8 +12,8 @@ int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 }  // namespace
 
-TiledRaster::TiledRaster(int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip,
-                         TileShape shape)
+TiledRaster::TiledRaster(int firstAttribute, int attributeCount, D3DCULL cull,
+                         const PixelRect& clip, TileShape shape)
     : firstAttribute_(firstAttribute),
       attributeCount_(attributeCount),
       cull_(cull),
@@ -28,12 +28,14 @@ void TiledRaster::reserve(std::size_t triangles) {
 
 PixelRect TiledRaster::tilesOf(const PixelRect& pixels) const {
     return {floorDiv(pixels.left - tileLeft_, tileWidth_), floorDiv(pixels.top, kTileSize),
-            floorDiv(pixels.right - 1 - tileLeft_, tileWidth_) + 1, floorDiv(pixels.bottom - 1, kTileSize) + 1};
+            floorDiv(pixels.right - 1 - tileLeft_, tileWidth_) + 1,
+            floorDiv(pixels.bottom - 1, kTileSize) + 1};
 }
 
 PixelRect TiledRaster::tileClip(int column, int row) const {
     const int left = tileLeft_ + column * tileWidth_;
-    return {std::max(clip_.left, left), std::max(clip_.top, row * kTileSize), std::min(clip_.right, left + tileWidth_),
+    return {std::max(clip_.left, left), std::max(clip_.top, row * kTileSize),
+            std::min(clip_.right, left + tileWidth_),
             std::min(clip_.bottom, (row + 1) * kTileSize)};
 }
 
@@ -46,8 +48,8 @@ void TiledRaster::add(const RasterVertex& a, const RasterVertex& b, const Raster
         maxY = std::max(maxY, v->y);
     }
     // The rasteriser refuses such positions anyway; NaN fails every comparison here.
-    if (!(minX >= -kMaxScreenCoordinate && maxX <= kMaxScreenCoordinate && minY >= -kMaxScreenCoordinate &&
-          maxY <= kMaxScreenCoordinate))
+    if (!(minX >= -kMaxScreenCoordinate && maxX <= kMaxScreenCoordinate &&
+          minY >= -kMaxScreenCoordinate && maxY <= kMaxScreenCoordinate))
         return;
     // One pixel of margin covers the snapping of positions to the sub-pixel grid.
     const PixelRect bounds{std::max(clip_.left, static_cast<int>(std::floor(minX)) - 1),
@@ -81,24 +83,27 @@ void TiledRaster::draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& 
         const PixelRect& t = items_[i].tiles;
         for (int row = t.top; row < t.bottom; ++row)
             for (int column = t.left; column < t.right; ++column)
-                bins[static_cast<std::size_t>(row - span.top) * columns + (column - span.left)].push_back(
-                    static_cast<std::uint32_t>(i));
+                bins[static_cast<std::size_t>(row - span.top) * columns + (column - span.left)]
+                    .push_back(static_cast<std::uint32_t>(i));
     }
 
     workers.run(static_cast<unsigned>(bins.size()), [&](unsigned tile) {
-        const PixelRect clip =
-            tileClip(span.left + static_cast<int>(tile % columns), span.top + static_cast<int>(tile / columns));
+        const PixelRect clip = tileClip(span.left + static_cast<int>(tile % columns),
+                                        span.top + static_cast<int>(tile / columns));
         quads.drawTile([&](QuadSink& tileSink) {
             for (const std::uint32_t i : bins[tile]) {
                 const Item& item = items_[i];
                 if (item.rectangle) {
                     const Rectangle& r = rectangles_[item.index];
-                    const PixelRect part{std::max(clip.left, r.pixels.left), std::max(clip.top, r.pixels.top),
-                                         std::min(clip.right, r.pixels.right), std::min(clip.bottom, r.pixels.bottom)};
+                    const PixelRect part{std::max(clip.left, r.pixels.left),
+                                         std::max(clip.top, r.pixels.top),
+                                         std::min(clip.right, r.pixels.right),
+                                         std::min(clip.bottom, r.pixels.bottom)};
                     rectangles.shadeRectangle(r.tag, part);
                 } else {
                     const RasterVertex* v = triangles_[item.index].vertex;
-                    rasterizeTriangle(v[0], v[1], v[2], firstAttribute_, attributeCount_, cull_, clip, tileSink);
+                    rasterizeTriangle(v[0], v[1], v[2], firstAttribute_, attributeCount_, cull_,
+                                      clip, tileSink);
                 }
             }
         });

@@ -33,7 +33,8 @@ enum class TileShape {
 class TiledRaster {
 public:
     // Quads carry the attributes [firstAttribute, attributeCount).
-    TiledRaster(int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip, TileShape shape);
+    TiledRaster(int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip,
+                TileShape shape);
 
     void reserve(std::size_t triangles);
     void add(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
@@ -53,7 +54,7 @@ private:
         std::uint32_t tag;
     };
     struct Item {
-        PixelRect tiles;     // the tile columns and rows touched, [left, right) x [top, bottom)
+        PixelRect tiles;      // the tile columns and rows touched, [left, right) x [top, bottom)
         std::uint32_t index;  // into triangles_ or rectangles_
         bool rectangle;
     };

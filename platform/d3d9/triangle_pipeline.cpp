@@ -54,8 +54,8 @@ HRESULT validatePipelineStates(const StateStore& states, const shader::DecodedSh
 }
 
 TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& targets,
-                                   const IDirect3DTexture9* const textures[kStageCount], bool pretransformed,
-                                   const shader::DecodedShader* pixelShader,
+                                   const IDirect3DTexture9* const textures[kStageCount],
+                                   bool pretransformed, const shader::DecodedShader* pixelShader,
                                    std::span<const shader::Float4> pixelConstants)
     : targets_(targets),
       stages_(states),
@@ -82,11 +82,14 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
         pixelShader_->setConstants(pixelConstants);
         for (const shader::SamplerDeclaration& declared : pixelShader->samplers)
             if (declared.index < kStageCount && textures[declared.index])
-                samplers_[declared.index].emplace(*textures[declared.index], states.sampler[declared.index]);
+                samplers_[declared.index].emplace(*textures[declared.index],
+                                                  states.sampler[declared.index]);
         for (const shader::InputDeclaration& input : pixelShader->inputs) {
-            if (input.type == shader::RegisterType::Texture) texSets = std::max(texSets, input.index + 1);
-            (input.type == shader::RegisterType::Texture ? shaderTexcoordInputs_ : shaderColourInputs_) |=
-                1u << input.index;
+            if (input.type == shader::RegisterType::Texture)
+                texSets = std::max(texSets, input.index + 1);
+            (input.type == shader::RegisterType::Texture ? shaderTexcoordInputs_
+                                                         : shaderColourInputs_) |= 1u
+                                                                                   << input.index;
         }
     } else {
         for (UINT i = 0; i < kStageCount; ++i) {
@@ -108,7 +111,8 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
     int firstAttribute = 0;
     if (copies)
         firstAttribute = kTexAttribute + 4 * texCoordSet_[0];
-    else if (pixelShader && std::none_of(pixelShader->inputs.begin(), pixelShader->inputs.end(), isColour))
+    else if (pixelShader &&
+             std::none_of(pixelShader->inputs.begin(), pixelShader->inputs.end(), isColour))
         firstAttribute = output_.fog ? kFogAttribute : kTexAttribute;
     if (copies) copyLevel_.emplace(texelLevel(*textures[0], states.sampler[0]));
     raster_.emplace(firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_, clip_,
@@ -118,9 +122,11 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
 TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& states) const {
     if (activeStageCount(states) != 1 || !samplers_[0]) return FastPath::none;
     const auto& stage = states.stage[0];
-    const bool modulate = stage[D3DTSS_COLOROP] == D3DTOP_MODULATE && stage[D3DTSS_ALPHAOP] == D3DTOP_MODULATE;
-    const bool select = stage[D3DTSS_COLOROP] == D3DTOP_SELECTARG1 && stage[D3DTSS_ALPHAOP] == D3DTOP_SELECTARG1 &&
-                        stage[D3DTSS_COLORARG1] == D3DTA_TEXTURE && stage[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE;
+    const bool modulate =
+        stage[D3DTSS_COLOROP] == D3DTOP_MODULATE && stage[D3DTSS_ALPHAOP] == D3DTOP_MODULATE;
+    const bool select =
+        stage[D3DTSS_COLOROP] == D3DTOP_SELECTARG1 && stage[D3DTSS_ALPHAOP] == D3DTOP_SELECTARG1 &&
+        stage[D3DTSS_COLORARG1] == D3DTA_TEXTURE && stage[D3DTSS_ALPHAARG1] == D3DTA_TEXTURE;
     if (modulate) {
         // At stage 0 the current colour is the diffuse one.
         const auto diffuse = [](DWORD arg) { return arg == D3DTA_DIFFUSE || arg == D3DTA_CURRENT; };
@@ -131,13 +137,14 @@ TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& st
                             pairs(stage[D3DTSS_ALPHAARG1], stage[D3DTSS_ALPHAARG2]);
         return sprite ? FastPath::modulate : FastPath::none;
     }
-    if (!select || !samplers_[0]->readsSingleTexels() || output_.fog || output_.alphaTest || output_.depthTest ||
-        output_.writeMask != 0xF)
+    if (!select || !samplers_[0]->readsSingleTexels() || output_.fog || output_.alphaTest ||
+        output_.depthTest || output_.writeMask != 0xF)
         return FastPath::none;
     if (!output_.blend) return FastPath::copy;
-    const bool addsOne = output_.srcBlend == D3DBLEND_ONE && output_.destBlend == D3DBLEND_ONE &&
-                         output_.blendOp == D3DBLENDOP_ADD && output_.srcBlendAlpha == D3DBLEND_ONE &&
-                         output_.destBlendAlpha == D3DBLEND_ONE && output_.blendOpAlpha == D3DBLENDOP_ADD;
+    const bool addsOne =
+        output_.srcBlend == D3DBLEND_ONE && output_.destBlend == D3DBLEND_ONE &&
+        output_.blendOp == D3DBLENDOP_ADD && output_.srcBlendAlpha == D3DBLEND_ONE &&
+        output_.destBlendAlpha == D3DBLEND_ONE && output_.blendOpAlpha == D3DBLENDOP_ADD;
     return addsOne ? FastPath::add : FastPath::none;
 }
 
@@ -146,8 +153,10 @@ RasterVertex TrianglePipeline::toRaster(const ShadedVertex& v, bool project) con
     if (project) {
         const D3DVIEWPORT9& vp = targets_.viewport;
         const float rhw = 1.0f / v.position[3];
-        r.x = static_cast<float>(vp.X) + (1.0f + v.position[0] * rhw) * static_cast<float>(vp.Width) * 0.5f;
-        r.y = static_cast<float>(vp.Y) + (1.0f - v.position[1] * rhw) * static_cast<float>(vp.Height) * 0.5f;
+        r.x = static_cast<float>(vp.X) +
+              (1.0f + v.position[0] * rhw) * static_cast<float>(vp.Width) * 0.5f;
+        r.y = static_cast<float>(vp.Y) +
+              (1.0f - v.position[1] * rhw) * static_cast<float>(vp.Height) * 0.5f;
         r.z = vp.MinZ + v.position[2] * rhw * (vp.MaxZ - vp.MinZ);
         r.rhw = rhw;
     } else {
@@ -161,11 +170,13 @@ RasterVertex TrianglePipeline::toRaster(const ShadedVertex& v, bool project) con
         r.attr[4 + c] = v.colour[1][c];
     }
     r.attr[kFogAttribute] = v.fog;
-    for (int k = kTexAttribute; k < attributeCount_; ++k) r.attr[k] = v.tex[(k - kTexAttribute) / 4][(k - kTexAttribute) % 4];
+    for (int k = kTexAttribute; k < attributeCount_; ++k)
+        r.attr[k] = v.tex[(k - kTexAttribute) / 4][(k - kTexAttribute) % 4];
     return r;
 }
 
-void TrianglePipeline::queueTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c) {
+void TrianglePipeline::queueTriangle(const RasterVertex& a, const RasterVertex& b,
+                                     const RasterVertex& c) {
     if (!copyLevel_) {
         raster_->add(a, b, c);
         return;
@@ -173,8 +184,8 @@ void TrianglePipeline::queueTriangle(const RasterVertex& a, const RasterVertex& 
     const std::array<RasterVertex, 3> triangle{a, b, c};
     if (pendingTriangle_) {
         TexelMapping mapping;
-        if (mapRectangle(*pendingTriangle_, triangle, kTexAttribute + 4 * texCoordSet_[0], cull_, clip_, copyLevel_->u,
-                         copyLevel_->v, mapping)) {
+        if (mapRectangle(*pendingTriangle_, triangle, kTexAttribute + 4 * texCoordSet_[0], cull_,
+                         clip_, copyLevel_->u, copyLevel_->v, mapping)) {
             pendingTriangle_.reset();
             if (mapping.columns.empty()) return;
             raster_->addRectangle(mapping.pixels, static_cast<std::uint32_t>(rectangles_.size()));
@@ -189,7 +200,8 @@ void TrianglePipeline::queueTriangle(const RasterVertex& a, const RasterVertex& 
 
 void TrianglePipeline::reserve(std::size_t triangles) { raster_->reserve(triangles); }
 
-void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c) {
+void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b,
+                                    const ShadedVertex& c) {
     if (pretransformed_) {
         queueTriangle(toRaster(a, false), toRaster(b, false), toRaster(c, false));
         return;
@@ -199,8 +211,7 @@ void TrianglePipeline::drawTriangle(const ShadedVertex& a, const ShadedVertex& b
     if (count < 3) return;
     RasterVertex projected[kMaxClippedVertices];
     for (int i = 0; i < count; ++i) projected[i] = toRaster(polygon[i], true);
-    for (int i = 1; i + 1 < count; ++i)
-        queueTriangle(projected[0], projected[i], projected[i + 1]);
+    for (int i = 1; i + 1 < count; ++i) queueTriangle(projected[0], projected[i], projected[i + 1]);
 }
 
 void TrianglePipeline::draw(TileWorkers& workers) {
@@ -222,9 +233,11 @@ void TrianglePipeline::shadeRectangle(std::uint32_t tag, const PixelRect& pixels
     for (int y = pixels.top; y < pixels.bottom; ++y) {
         const int row = mapping.rows[static_cast<std::size_t>(y - mapping.pixels.top)];
         const std::uint32_t* texelRow =
-            row < 0 ? nullptr : level.texels + static_cast<std::size_t>(row) * static_cast<std::size_t>(level.u.size);
-        writeTexelRow(target + static_cast<std::size_t>(y) * width, texelRow, mapping, pixels.left, pixels.right, level,
-                      write, targetAlpha);
+            row < 0 ? nullptr
+                    : level.texels +
+                          static_cast<std::size_t>(row) * static_cast<std::size_t>(level.u.size);
+        writeTexelRow(target + static_cast<std::size_t>(y) * width, texelRow, mapping, pixels.left,
+                      pixels.right, level, write, targetAlpha);
     }
 }
 
@@ -234,9 +247,10 @@ void TrianglePipeline::copyQuad(const Quad& quad, bool add) {
     std::uint32_t* texels = targets_.colour->texels();
     for (int p = 0; p < 4; ++p) {
         if (!(quad.mask & (1u << p))) continue;
-        const std::uint32_t source = samplers_[0]->texelBits(quad.attr[p][base], quad.attr[p][base + 1]);
-        std::uint32_t& target =
-            texels[static_cast<std::size_t>(quad.y + (p >> 1)) * width + static_cast<std::size_t>(quad.x + (p & 1))];
+        const std::uint32_t source =
+            samplers_[0]->texelBits(quad.attr[p][base], quad.attr[p][base + 1]);
+        std::uint32_t& target = texels[static_cast<std::size_t>(quad.y + (p >> 1)) * width +
+                                       static_cast<std::size_t>(quad.x + (p & 1))];
         std::uint32_t result = source;
         if (add) {
             // Channel sums saturate at 255, as the blend's clamp to 1 does.
@@ -266,9 +280,12 @@ void TrianglePipeline::outputQuad(const Quad& quad, const LaneColours& colour) {
     fragment.mask = quad.mask;
     const auto x = static_cast<std::size_t>(quad.x), y = static_cast<std::size_t>(quad.y);
     IDirect3DSurface9* depth = targets_.depth;
-    const QuadTarget target{targets_.colour->texels() + y * targets_.colour->width() + x, targets_.colour->width(),
-                            targetOpaque_, depth ? depth->texels() + y * depth->width() + x : nullptr,
-                            depth ? depth->width() : 0, depthBits_};
+    const QuadTarget target{targets_.colour->texels() + y * targets_.colour->width() + x,
+                            targets_.colour->width(),
+                            targetOpaque_,
+                            depth ? depth->texels() + y * depth->width() + x : nullptr,
+                            depth ? depth->width() : 0,
+                            depthBits_};
     writeQuad(output_, target, fragment);
 }
 

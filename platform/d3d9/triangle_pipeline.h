@@ -7,10 +7,10 @@
 #include "platform/d3d9/rasterizer.h"
 #include "platform/d3d9/sampler.h"
 #include "platform/d3d9/shaded_vertex.h"
+#include "platform/d3d9/shader/pixel_shader_interpreter.h"
 #include "platform/d3d9/texel_mapping.h"
 #include "platform/d3d9/texture_stages.h"
 #include "platform/d3d9/tiled_raster.h"
-#include "platform/d3d9/shader/pixel_shader_interpreter.h"
 
 #include <array>
 #include <functional>
@@ -40,7 +40,8 @@ public:
     // of the texture stages.
     TrianglePipeline(const StateStore& states, const DrawTargets& targets,
                      const IDirect3DTexture9* const textures[kStageCount], bool pretransformed,
-                     const shader::DecodedShader* pixelShader, std::span<const shader::Float4> pixelConstants);
+                     const shader::DecodedShader* pixelShader,
+                     std::span<const shader::Float4> pixelConstants);
 
     // Queues a triangle; draw() rasterises and shades the queue on the tile workers.
     void drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c);
@@ -58,7 +59,8 @@ public:
     // writes their pixels.
     void shadeQuadsWithPixelShader(const Quad* quads, int count, shader::PixelLanes& lanes);
     // Loads the shader's declared inputs of `quad` into lanes firstLane..firstLane+3.
-    void loadShaderInputs(const Quad& quad, std::uint32_t firstLane, shader::PixelLanes& lanes) const;
+    void loadShaderInputs(const Quad& quad, std::uint32_t firstLane,
+                          shader::PixelLanes& lanes) const;
     // The texture stages over the four pixels of a quad, and their pixels written.
     void shadeQuadWithStages(const Quad& quad);
 

@@ -5,9 +5,9 @@
 namespace platform::d3d9 {
 namespace {
 
-constexpr DWORD kKnownFvfBits = D3DFVF_POSITION_MASK | D3DFVF_NORMAL | D3DFVF_PSIZE | D3DFVF_DIFFUSE |
-                                D3DFVF_SPECULAR | D3DFVF_TEXCOUNT_MASK | D3DFVF_LASTBETA_UBYTE4 |
-                                D3DFVF_LASTBETA_D3DCOLOR | 0xFFFF0000u;
+constexpr DWORD kKnownFvfBits = D3DFVF_POSITION_MASK | D3DFVF_NORMAL | D3DFVF_PSIZE |
+                                D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEXCOUNT_MASK |
+                                D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR | 0xFFFF0000u;
 
 float readFloat(const std::uint8_t* p) {
     float value;
@@ -30,7 +30,9 @@ FvfLayout describeFvf(DWORD fvf) {
     UINT offset = 0;
     UINT betas = 0;
     switch (position) {
-    case D3DFVF_XYZ: offset = 12; break;
+    case D3DFVF_XYZ:
+        offset = 12;
+        break;
     case D3DFVF_XYZRHW:
         offset = 16;
         layout.pretransformed = true;
@@ -43,7 +45,8 @@ FvfLayout describeFvf(DWORD fvf) {
         offset = 12;
         betas = (position - D3DFVF_XYZRHW) / 2;  // XYZB1 (0x6) has one beta, XYZB5 (0xE) five
         break;
-    default: return layout;  // none, or XYZW
+    default:
+        return layout;  // none, or XYZW
     }
     const bool lastBetaIsIndices = (fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR)) != 0;
     if (lastBetaIsIndices && betas == 0) return layout;
@@ -87,7 +90,8 @@ void unpackColour(std::uint32_t argb, float out[4]) {
     out[3] = static_cast<float>(argb >> 24) / 255.0f;
 }
 
-void fetchFixedFunctionVertex(const std::uint8_t* vertex, const FvfLayout& layout, ShadedVertex& out) {
+void fetchFixedFunctionVertex(const std::uint8_t* vertex, const FvfLayout& layout,
+                              ShadedVertex& out) {
     out.position[0] = readFloat(vertex);
     out.position[1] = readFloat(vertex + 4);
     out.position[2] = readFloat(vertex + 8);
@@ -110,7 +114,8 @@ void fetchFixedFunctionVertex(const std::uint8_t* vertex, const FvfLayout& layou
         tex[0] = tex[1] = tex[2] = 0.0f;
         tex[3] = 1.0f;
         if (set >= layout.texCoordSets) continue;
-        for (UINT c = 0; c < layout.texDimensions[set]; ++c) tex[c] = readFloat(vertex + layout.texOffset[set] + 4 * c);
+        for (UINT c = 0; c < layout.texDimensions[set]; ++c)
+            tex[c] = readFloat(vertex + layout.texOffset[set] + 4 * c);
     }
 }
 
@@ -134,21 +139,26 @@ void fetchShaderInput(const std::uint8_t* vertex, const FvfLayout& layout, shade
         if (layout.blendIndicesColour) {
             unpackColour(readWord(vertex + layout.blendIndicesOffset), out);
         } else {
-            for (int c = 0; c < 4; ++c) out[c] = static_cast<float>(vertex[layout.blendIndicesOffset + c]);
+            for (int c = 0; c < 4; ++c)
+                out[c] = static_cast<float>(vertex[layout.blendIndicesOffset + c]);
         }
         break;
     case DeclUsage::Normal:
         if (usageIndex == 0 && layout.normalOffset >= 0) floats(layout.normalOffset, 3);
         break;
     case DeclUsage::Color: {
-        const int offset = usageIndex == 0 ? layout.diffuseOffset : usageIndex == 1 ? layout.specularOffset : -1;
+        const int offset = usageIndex == 0   ? layout.diffuseOffset
+                           : usageIndex == 1 ? layout.specularOffset
+                                             : -1;
         if (offset >= 0) unpackColour(readWord(vertex + offset), out);
         break;
     }
     case DeclUsage::Texcoord:
-        if (usageIndex < layout.texCoordSets) floats(layout.texOffset[usageIndex], layout.texDimensions[usageIndex]);
+        if (usageIndex < layout.texCoordSets)
+            floats(layout.texOffset[usageIndex], layout.texDimensions[usageIndex]);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 

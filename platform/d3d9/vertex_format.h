@@ -11,10 +11,10 @@ namespace platform::d3d9 {
 
 struct FvfLayout {
     bool valid = false;
-    bool pretransformed = false;    // XYZRHW
-    UINT stride = 0;                // bytes of one vertex
-    UINT blendWeights = 0;          // floats after the position
-    int blendIndicesOffset = -1;    // the last beta as UBYTE4 or D3DCOLOR
+    bool pretransformed = false;      // XYZRHW
+    UINT stride = 0;                  // bytes of one vertex
+    UINT blendWeights = 0;            // floats after the position
+    int blendIndicesOffset = -1;      // the last beta as UBYTE4 or D3DCOLOR
     bool blendIndicesColour = false;  // D3DCOLOR (LASTBETA_D3DCOLOR) rather than UBYTE4
     int normalOffset = -1;
     int diffuseOffset = -1;
@@ -36,7 +36,8 @@ void unpackColour(std::uint32_t argb, float out[4]);
 // the position passes through as clip space (w = 1) or, pretransformed, as screen position
 // and rhw; a missing diffuse is opaque white, a missing specular (0, 0, 0, 1); the fog factor
 // is the specular alpha. Missing texture-coordinate components read (0, 0, 0, 1).
-void fetchFixedFunctionVertex(const std::uint8_t* vertex, const FvfLayout& layout, ShadedVertex& out);
+void fetchFixedFunctionVertex(const std::uint8_t* vertex, const FvfLayout& layout,
+                              ShadedVertex& out);
 
 // A vertex-shader input register declared with `usage` and `usageIndex`, read from the FVF
 // element that carries it: position (XYZRHW gives x, y, z, rhw), blend weights, blend indices,

@@ -45,9 +45,10 @@ public:
             Listing listing;
             listing.modified = status.st_mtim;
             if (!read(directory, listing)) return std::nullopt;
-            timespec now {};
+            timespec now{};
             clock_gettime(CLOCK_REALTIME, &now);
-            if (now.tv_sec - status.st_mtim.tv_sec < kSettleSeconds) return lookUp(listing, lowerName);
+            if (now.tv_sec - status.st_mtim.tv_sec < kSettleSeconds)
+                return lookUp(listing, lowerName);
             if (listings_.size() >= kMaxListings) listings_.clear();
             cached = listings_.emplace(directory, std::move(listing)).first;
         }
@@ -56,7 +57,7 @@ public:
 
 private:
     struct Listing {
-        timespec modified {};
+        timespec modified{};
         std::map<std::string, std::string> namesByLowerName;
     };
 
@@ -70,7 +71,8 @@ private:
         while (const dirent* entry = readdir(dir)) names.emplace_back(entry->d_name);
         closedir(dir);
         std::sort(names.begin(), names.end());
-        for (const std::string& name : names) listing.namesByLowerName.emplace(lowerAscii(name), name);
+        for (const std::string& name : names)
+            listing.namesByLowerName.emplace(lowerAscii(name), name);
         return true;
     }
 

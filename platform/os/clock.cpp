@@ -1,7 +1,7 @@
 #include "platform/os/clock.h"
 
-#include <chrono>
 #include <sched.h>
+#include <chrono>
 #include <thread>
 
 namespace platform::os {
@@ -10,13 +10,14 @@ namespace {
 using Ticks = std::chrono::duration<uint64_t, std::ratio<1, kCounterFrequency>>;
 
 SystemClock systemClock;
-std::atomic<Clock*> installedClock {nullptr};
+std::atomic<Clock*> installedClock{nullptr};
 
 }  // namespace
 
 uint32_t SystemClock::milliseconds() {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 uint64_t SystemClock::counter() {

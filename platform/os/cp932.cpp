@@ -1,8 +1,8 @@
 #include "platform/os/cp932.h"
 
+#include <iconv.h>
 #include <bit>
 #include <cstring>
-#include <iconv.h>
 #include <stdexcept>
 
 #include "platform/os/utf8.h"

@@ -1,11 +1,11 @@
 #include "platform/os/file.h"
 
-#include <cerrno>
-#include <climits>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <string>
 
 #include "platform/os/case_insensitive_path.h"
 #include "platform/os/system_path.h"
@@ -19,10 +19,17 @@ int openFlags(uint32_t access, Disposition disposition) {
     const bool write = (access & kGenericWrite) != 0;
     flags |= write ? (read ? O_RDWR : O_WRONLY) : O_RDONLY;
     switch (disposition) {
-    case Disposition::CreateNew: flags |= O_CREAT | O_EXCL; break;
-    case Disposition::CreateAlways: flags |= O_CREAT | O_TRUNC; break;
-    case Disposition::OpenExisting: break;
-    case Disposition::OpenAlways: flags |= O_CREAT; break;
+    case Disposition::CreateNew:
+        flags |= O_CREAT | O_EXCL;
+        break;
+    case Disposition::CreateAlways:
+        flags |= O_CREAT | O_TRUNC;
+        break;
+    case Disposition::OpenExisting:
+        break;
+    case Disposition::OpenAlways:
+        flags |= O_CREAT;
+        break;
     }
     return flags;
 }
@@ -88,7 +95,8 @@ bool writeFile(FileHandle file, const void* bytes, uint32_t count, uint32_t& don
 uint32_t setFilePointer(FileHandle file, int32_t distance, SeekOrigin origin) {
     off_t start = 0;
     switch (origin) {
-    case SeekOrigin::Begin: break;
+    case SeekOrigin::Begin:
+        break;
     case SeekOrigin::Current:
         start = lseek(file, 0, SEEK_CUR);
         if (start < 0) return kInvalidSetFilePointer;
@@ -99,7 +107,8 @@ uint32_t setFilePointer(FileHandle file, int32_t distance, SeekOrigin origin) {
         start = status.st_size;
         break;
     }
-    default: return kInvalidSetFilePointer;
+    default:
+        return kInvalidSetFilePointer;
     }
     const off_t target = start + distance;
     if (target < 0 || target > INT32_MAX) return kInvalidSetFilePointer;
@@ -109,7 +118,7 @@ uint32_t setFilePointer(FileHandle file, int32_t distance, SeekOrigin origin) {
 
 uint32_t getFileSize(FileHandle file) {
     struct stat status {};
-    if (fstat(file, &status) != 0 || status.st_size >= off_t {kInvalidFileSize})
+    if (fstat(file, &status) != 0 || status.st_size >= off_t{kInvalidFileSize})
         return kInvalidFileSize;
     return static_cast<uint32_t>(status.st_size);
 }

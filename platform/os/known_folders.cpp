@@ -1,8 +1,8 @@
 #include "platform/os/known_folders.h"
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstdlib>
-#include <sys/stat.h>
 
 namespace platform::os {
 

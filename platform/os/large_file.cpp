@@ -1,10 +1,10 @@
 #include "platform/os/large_file.h"
 
-#include <cerrno>
 #include <fcntl.h>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <optional>
 
 #include "platform/os/case_insensitive_path.h"
 

@@ -1,8 +1,8 @@
 #include "platform/os/module_path.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <mutex>
-#include <unistd.h>
 #include <vector>
 
 namespace platform::os {

@@ -6,7 +6,7 @@
 namespace platform::os {
 namespace {
 
-std::atomic<uint32_t> lastThreadId {0};
+std::atomic<uint32_t> lastThreadId{0};
 thread_local uint32_t threadId = 0;
 
 uint32_t newThreadId() { return lastThreadId.fetch_add(1) + 1; }
@@ -36,7 +36,7 @@ uint32_t currentThreadId() {
 bool Thread::start(Procedure procedure, void* argument) {
     if (started_ || procedure == nullptr) return false;
     const uint32_t id = newThreadId();
-    auto* record = new StartRecord {procedure, argument, id};
+    auto* record = new StartRecord{procedure, argument, id};
     if (pthread_create(&thread_, nullptr, threadMain, record) != 0) {
         delete record;
         return false;

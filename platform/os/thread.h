@@ -1,6 +1,6 @@
 #pragma once
-#include <cstdint>
 #include <pthread.h>
+#include <cstdint>
 
 namespace platform::os {
 
@@ -37,7 +37,7 @@ public:
     int32_t priority() const { return priority_; }
 
 private:
-    pthread_t thread_ {};
+    pthread_t thread_{};
     bool started_ = false;
     uint32_t id_ = 0;
     int32_t priority_ = 0;

@@ -14,8 +14,9 @@ namespace {
 bool EndsWithSpi(const std::string& name) {
     if (name.size() < 4) return false;
     std::string tail = name.substr(name.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    });
     return tail == ".spi";
 }
 
@@ -31,7 +32,8 @@ std::vector<std::string> findPluginFiles(std::string_view cp932Directory) {
         while (const dirent* entry = readdir(dir)) {
             const std::string name = entry->d_name;
             struct stat info;
-            if (EndsWithSpi(name) && stat((directory + name).c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            if (EndsWithSpi(name) && stat((directory + name).c_str(), &info) == 0 &&
+                S_ISREG(info.st_mode))
                 names.push_back(name);
         }
         closedir(dir);
@@ -47,7 +49,9 @@ void* loadLibrary(std::string_view cp932Path) {
     return dlopen(os::cp932ToUtf8(cp932Path).c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
-void* findSymbol(void* library, const char* name) { return library ? dlsym(library, name) : nullptr; }
+void* findSymbol(void* library, const char* name) {
+    return library ? dlsym(library, name) : nullptr;
+}
 
 void freeLibrary(void* library) {
     if (library) dlclose(library);

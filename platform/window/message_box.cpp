@@ -27,8 +27,8 @@ int messageBox(void* /*owner*/, std::string_view cp932Text, std::string_view cp9
         std::lock_guard lock(ObserverLock());
         if (Observer()) Observer()(cp932Text, cp932Caption, style);
     }
-    const std::string line = "[" + os::cp932ToUtf8(cp932Caption) + "] " +
-                             os::cp932ToUtf8(cp932Text) + "\n";
+    const std::string line =
+        "[" + os::cp932ToUtf8(cp932Caption) + "] " + os::cp932ToUtf8(cp932Text) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
     return kIdOk;

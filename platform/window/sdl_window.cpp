@@ -11,8 +11,8 @@ std::unique_ptr<SdlWindow> SdlWindow::open(const std::string& utf8Title, int wid
     // Each window holds one reference to the video subsystem.
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
     std::unique_ptr<SdlWindow> window(new SdlWindow);
-    window->window_ = SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                       height, SDL_WINDOW_SHOWN);
+    window->window_ = SDL_CreateWindow(utf8Title.c_str(), SDL_WINDOWPOS_CENTERED,
+                                       SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_SHOWN);
     if (!window->window_) return nullptr;
     // Frames are drawn by the CPU already: the software renderer only copies and scales them
     // into the window, and needs no graphics driver.
@@ -36,7 +36,8 @@ bool SdlWindow::show(const std::uint32_t* pixels, int width, int height, int pit
     if (!pixels || width <= 0 || height <= 0 || pitch < width * 4) return false;
     if (!texture_ || width != textureWidth_ || height != textureHeight_) {
         if (texture_) SDL_DestroyTexture(texture_);
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, width, height);
         if (!texture_) return false;
         textureWidth_ = width;
         textureHeight_ = height;
@@ -53,7 +54,8 @@ bool SdlWindow::pumpEvents() {
     const Uint32 id = SDL_GetWindowID(window_);
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT ||
-            (event.type == SDL_WINDOWEVENT && event.window.windowID == id && event.window.event == SDL_WINDOWEVENT_CLOSE))
+            (event.type == SDL_WINDOWEVENT && event.window.windowID == id &&
+             event.window.event == SDL_WINDOWEVENT_CLOSE))
             closeRequested_ = true;
     }
     return !closeRequested_;
@@ -66,7 +68,9 @@ std::vector<std::uint32_t> SdlWindow::capture(int& width, int& height) {
     int w = 0, h = 0;
     if (SDL_GetRendererOutputSize(renderer_, &w, &h) != 0 || w <= 0 || h <= 0) return {};
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
-    if (SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), w * 4) != 0) return {};
+    if (SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), w * 4) !=
+        0)
+        return {};
     width = w;
     height = h;
     return pixels;

@@ -10,9 +10,9 @@
 #include "platform/os/critical_section.h"
 #include "platform/window/message_box.h"
 
-std::atomic<uint32_t> l3dDiagMode {l3dDiagShowAtOnce};
-std::atomic<int32_t> l3dLogThreshold {2};
-std::atomic<void*> l3dOwnerWindow {nullptr};
+std::atomic<uint32_t> l3dDiagMode{l3dDiagShowAtOnce};
+std::atomic<int32_t> l3dLogThreshold{2};
+std::atomic<void*> l3dOwnerWindow{nullptr};
 
 namespace {
 

@@ -8,8 +8,8 @@ namespace sound::mpeg {
 // return zero bits, while the read position keeps counting, so a caller can still tell that
 // it ran over (damaged data) without the reader ever touching memory outside the buffer.
 struct Mp3BitReader {
-    uint32_t bitAcc = 0;    // bits loaded and not consumed, right-aligned
-    int bitCount = 0;       // valid bits in bitAcc
+    uint32_t bitAcc = 0;  // bits loaded and not consumed, right-aligned
+    int bitCount = 0;     // valid bits in bitAcc
     const uint8_t* data = nullptr;
     uint32_t size = 0;      // bytes that may be loaded from data
     uint32_t readPos = 0;   // next byte to load; may run past size
@@ -74,9 +74,7 @@ struct Mp3BitReader {
     }
 
     // Bits consumed since startPos.
-    int32_t bitsUsed() const {
-        return static_cast<int32_t>((readPos - startPos) * 8) - bitCount;
-    }
+    int32_t bitsUsed() const { return static_cast<int32_t>((readPos - startPos) * 8) - bitCount; }
 };
 
 }  // namespace sound::mpeg

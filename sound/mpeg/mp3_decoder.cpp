@@ -17,22 +17,27 @@ const int16_t kBitrates[2][3][15] = {
      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}},
 };
 
-const int32_t kSampleRates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
+const int32_t kSampleRates[3][3] = {
+    {44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
 
 int32_t bitrateOf(const Mp3FrameHeader& header, int index) {
     return kBitrates[header.version == 1 ? 0 : 1][header.layer - 1][index] * 1000;
 }
 
 uint32_t readBigEndian32(const uint8_t* bytes) {
-    return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) | bytes[3];
+    return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) |
+           bytes[3];
 }
 
 // Length of a frame of `bitrate` at `rate` without padding.
 int32_t unpaddedFrameBytes(const Mp3FrameHeader& header, int32_t bitrate, int32_t rate) {
     switch (header.layer) {
-        case 1: return (bitrate * 12 / rate) * 4;
-        case 2: return bitrate * 144 / rate;
-        default: return header.version == 1 ? bitrate * 144 / rate : (bitrate * 144 / rate) / 2;
+    case 1:
+        return (bitrate * 12 / rate) * 4;
+    case 2:
+        return bitrate * 144 / rate;
+    default:
+        return header.version == 1 ? bitrate * 144 / rate : (bitrate * 144 / rate) / 2;
     }
 }
 
@@ -123,7 +128,8 @@ int Mp3Decoder::GetFrameInfo(Mp3FrameInfo& info, const uint8_t* bytes, int32_t l
 
     int32_t samples = info.layer == 1 ? 384 : 1152;
     if (info.layer == 3 && info.version != 1) samples /= 2;
-    const int32_t padded = unpaddedFrameBytes(info, bitrate, rate) + info.padding * paddingBytes(info);
+    const int32_t padded =
+        unpaddedFrameBytes(info, bitrate, rate) + info.padding * paddingBytes(info);
     if (vbr) {
         int32_t lowest = 0, highest = 0;
         for (int index = 1; index <= 14; ++index) {
@@ -161,18 +167,18 @@ int Mp3Decoder::Start(const uint8_t* bytes, int32_t length) {
     synthesis.chooseRoutines(info.channels);
     bool ready = false;
     switch (info.layer) {
-        case 1:
-            ready = mp3SetUpLayer1(*this, info);
-            layerRoutine = DecodeLayer1;
-            break;
-        case 2:
-            ready = mp3SetUpLayer2(*this, info);
-            layerRoutine = DecodeLayer2;
-            break;
-        default:
-            ready = mp3SetUpLayer3(*this, info);
-            layerRoutine = DecodeLayer3;
-            break;
+    case 1:
+        ready = mp3SetUpLayer1(*this, info);
+        layerRoutine = DecodeLayer1;
+        break;
+    case 2:
+        ready = mp3SetUpLayer2(*this, info);
+        layerRoutine = DecodeLayer2;
+        break;
+    default:
+        ready = mp3SetUpLayer3(*this, info);
+        layerRoutine = DecodeLayer3;
+        break;
     }
     if (!ready) {
         layerRoutine = nullptr;
@@ -199,7 +205,8 @@ int Mp3Decoder::DecodeFrame(Mp3FrameRequest& request) {
         return 0;
     }
     const int32_t bitrate = bitrateOf(header, header.bitrateIndex);
-    const int32_t length = unpaddedFrameBytes(header, bitrate, streamRate) + header.padding * paddingBytes(header);
+    const int32_t length =
+        unpaddedFrameBytes(header, bitrate, streamRate) + header.padding * paddingBytes(header);
     if (request.inputBytes < length) {
         lastError = kMp3ErrorData;
         return 0;

@@ -18,7 +18,8 @@ namespace sound::mpeg {
 // Calling order: Create(), optionally GetFrameInfo() to learn the format, set maxOutputRate,
 // Start() with the first frame, then DecodeFrame() for each frame in order.
 struct Mp3Decoder {
-    using LayerRoutine = void (*)(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output);
+    using LayerRoutine = void (*)(Mp3Decoder& decoder, const Mp3FrameRequest& request,
+                                  uint8_t* output);
 
     // A zero-filled block with its tables built (Reset done).
     static std::unique_ptr<Mp3Decoder> Create();

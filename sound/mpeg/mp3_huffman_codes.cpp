@@ -7,17 +7,20 @@
 namespace sound::mpeg {
 
 static const uint32_t kCodes1[4] = {
-    0x0100001, 0x0300001, 0x0200001, 0x0300000,
+    0x0100001,
+    0x0300001,
+    0x0200001,
+    0x0300000,
 };
 
 static const uint32_t kCodes2[9] = {
-    0x0100001, 0x0300002, 0x0600001, 0x0300003, 0x0300001, 0x0500001, 0x0500003, 0x0500002,
-    0x0600000,
+    0x0100001, 0x0300002, 0x0600001, 0x0300003, 0x0300001,
+    0x0500001, 0x0500003, 0x0500002, 0x0600000,
 };
 
 static const uint32_t kCodes3[9] = {
-    0x0200003, 0x0200002, 0x0600001, 0x0300001, 0x0200001, 0x0500001, 0x0500003, 0x0500002,
-    0x0600000,
+    0x0200003, 0x0200002, 0x0600001, 0x0300001, 0x0200001,
+    0x0500001, 0x0500003, 0x0500002, 0x0600000,
 };
 
 static const uint32_t kCodes5[16] = {
@@ -233,21 +236,10 @@ static const uint32_t kCodesCount1A[16] = {
 };
 
 const Mp3HuffmanCodeTable kBigValueCodeTables[kBigValueCodeTableCount] = {
-    {1, 2, kCodes1},
-    {2, 3, kCodes2},
-    {3, 3, kCodes3},
-    {5, 4, kCodes5},
-    {6, 4, kCodes6},
-    {7, 6, kCodes7},
-    {8, 6, kCodes8},
-    {9, 6, kCodes9},
-    {10, 8, kCodes10},
-    {11, 8, kCodes11},
-    {12, 8, kCodes12},
-    {13, 16, kCodes13},
-    {15, 16, kCodes15},
-    {16, 16, kCodes16},
-    {24, 16, kCodes24},
+    {1, 2, kCodes1},    {2, 3, kCodes2},    {3, 3, kCodes3},    {5, 4, kCodes5},
+    {6, 4, kCodes6},    {7, 6, kCodes7},    {8, 6, kCodes8},    {9, 6, kCodes9},
+    {10, 8, kCodes10},  {11, 8, kCodes11},  {12, 8, kCodes12},  {13, 16, kCodes13},
+    {15, 16, kCodes15}, {16, 16, kCodes16}, {24, 16, kCodes24},
 };
 
 const uint32_t* const kCount1CodesA = kCodesCount1A;

@@ -40,12 +40,14 @@ int32_t mp3SubbandLimit(int32_t streamRate, int32_t maxOutputRate) {
 
 void mp3BuildLayer12Tables(Mp3Layer12Tables& tables) {
     tables.layer1Factors[0] = tables.layer1Factors[1] = 0.0f;
-    for (int nb = 2; nb <= 16; ++nb) tables.layer1Factors[nb] = static_cast<float>(2.0L / ((1L << nb) - 1));
+    for (int nb = 2; nb <= 16; ++nb)
+        tables.layer1Factors[nb] = static_cast<float>(2.0L / ((1L << nb) - 1));
     tables.layer2Factors[0] = 0.0f;
     for (int c = 1; c < kLayer2ClassCount; ++c) {
         tables.layer2Factors[c] = static_cast<float>(2.0L / kLayer2ClassLevels[c]);
     }
-    for (int n = 0; n < 64; ++n) tables.scaleFactors[n] = static_cast<float>(65536.0L * std::pow(2.0L, -n / 3.0L));
+    for (int n = 0; n < 64; ++n)
+        tables.scaleFactors[n] = static_cast<float>(65536.0L * std::pow(2.0L, -n / 3.0L));
     for (int c = 0; c < 32; ++c) {
         tables.group3[c][0] = static_cast<int8_t>(c % 3 - 1);
         tables.group3[c][1] = static_cast<int8_t>(c / 3 % 3 - 1);
@@ -78,7 +80,8 @@ bool mp3SetUpLayer2(Mp3Decoder& decoder, const Mp3FrameInfo& info) {
     return true;
 }
 
-void Mp3Decoder::DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output) {
+void Mp3Decoder::DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& request,
+                              uint8_t* output) {
     Mp3Layer12State& state = decoder.layer12;
     const Mp3Layer12Tables& tables = decoder.layer12Tables;
     Mp3BitReader& reader = decoder.reader;
@@ -88,9 +91,11 @@ void Mp3Decoder::DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& reques
 
     for (int sb = 0; sb < 32; ++sb) {
         if (sb < bound) {
-            for (int ch = 0; ch < channels; ++ch) state.allocation[sb][ch] = static_cast<uint8_t>(reader.GetBits(4));
+            for (int ch = 0; ch < channels; ++ch)
+                state.allocation[sb][ch] = static_cast<uint8_t>(reader.GetBits(4));
         } else {
-            state.allocation[sb][0] = state.allocation[sb][1] = static_cast<uint8_t>(reader.GetBits(4));
+            state.allocation[sb][0] = state.allocation[sb][1] =
+                static_cast<uint8_t>(reader.GetBits(4));
         }
     }
     for (int sb = 0; sb < 32; ++sb) {
@@ -110,11 +115,13 @@ void Mp3Decoder::DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& reques
             for (int ch = 0; ch < channels; ++ch) {
                 const int a = state.allocation[sb][ch];
                 if (!shared || ch == 0) {
-                    value = (a == 0 || a == 15) ? 0
-                                                : static_cast<int32_t>(reader.GetBits(a + 1)) - ((1 << a) - 1);
+                    value = (a == 0 || a == 15)
+                                ? 0
+                                : static_cast<int32_t>(reader.GetBits(a + 1)) - ((1 << a) - 1);
                 }
                 float sample = 0.0f;
-                if (a != 0 && sb < state.subbandLimit) sample = static_cast<float>(value) * state.multipliers[sb][ch][0];
+                if (a != 0 && sb < state.subbandLimit)
+                    sample = static_cast<float>(value) * state.multipliers[sb][ch][0];
                 row[sb * channels + ch] = sample;
             }
         }
@@ -122,7 +129,8 @@ void Mp3Decoder::DecodeLayer1(Mp3Decoder& decoder, const Mp3FrameRequest& reques
     decoder.synthesis.layer12Routine(decoder.synthesis, state.rows, output, kLayer1Rows);
 }
 
-void Mp3Decoder::DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output) {
+void Mp3Decoder::DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& request,
+                              uint8_t* output) {
     Mp3Layer12State& state = decoder.layer12;
     const Mp3Layer12Tables& tables = decoder.layer12Tables;
     Mp3BitReader& reader = decoder.reader;
@@ -147,7 +155,8 @@ void Mp3Decoder::DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& reques
     }
     for (sb = 0; sb < subbands; ++sb) {
         for (int ch = 0; ch < channels; ++ch) {
-            state.scaleSelection[sb][ch] = state.allocation[sb][ch] ? static_cast<uint8_t>(reader.GetBits(2)) : 4;
+            state.scaleSelection[sb][ch] =
+                state.allocation[sb][ch] ? static_cast<uint8_t>(reader.GetBits(2)) : 4;
         }
     }
     for (sb = 0; sb < subbands; ++sb) {
@@ -157,22 +166,22 @@ void Mp3Decoder::DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& reques
             const float factor = tables.layer2Factors[c];
             float* m = state.multipliers[sb][ch];
             switch (state.scaleSelection[sb][ch]) {
-                case 0:
-                    m[0] = tables.scaleFactors[reader.GetBits(6)] * factor;
-                    m[1] = tables.scaleFactors[reader.GetBits(6)] * factor;
-                    m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
-                    break;
-                case 1:
-                    m[0] = m[1] = tables.scaleFactors[reader.GetBits(6)] * factor;
-                    m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
-                    break;
-                case 2:
-                    m[0] = m[1] = m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
-                    break;
-                default:
-                    m[0] = tables.scaleFactors[reader.GetBits(6)] * factor;
-                    m[1] = m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
-                    break;
+            case 0:
+                m[0] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                m[1] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                break;
+            case 1:
+                m[0] = m[1] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                break;
+            case 2:
+                m[0] = m[1] = m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                break;
+            default:
+                m[0] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                m[1] = m[2] = tables.scaleFactors[reader.GetBits(6)] * factor;
+                break;
             }
         }
     }
@@ -190,7 +199,7 @@ void Mp3Decoder::DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& reques
                     if (c == 1 || c == 2 || c == 4) {
                         const uint32_t code = reader.GetBits(bits);
                         for (int i = 0; i < 3; ++i) {
-                            values[i] = c == 1 ? tables.group3[code][i]
+                            values[i] = c == 1   ? tables.group3[code][i]
                                         : c == 2 ? tables.group5[code][i]
                                                  : tables.group9[code][i];
                         }
@@ -198,7 +207,8 @@ void Mp3Decoder::DecodeLayer2(Mp3Decoder& decoder, const Mp3FrameRequest& reques
                         // The three values in one refill when they fit in 24 bits.
                         if (3 * bits <= 24) reader.EnsureBits(3 * bits);
                         const int32_t middle = (kLayer2ClassLevels[c] - 1) / 2;
-                        for (int i = 0; i < 3; ++i) values[i] = static_cast<int32_t>(reader.GetBits(bits)) - middle;
+                        for (int i = 0; i < 3; ++i)
+                            values[i] = static_cast<int32_t>(reader.GetBits(bits)) - middle;
                     }
                 }
                 const bool decoded = c != 0 && sb < state.subbandLimit;

@@ -26,6 +26,7 @@ extern const int32_t kLayer2ClassBits[kLayer2ClassCount];
 // The allocation table of an MPEG-1 stream at rate index `rateIndex` with `mode` and
 // `bitrateIndex`, or of the lower rates (version 2 or 3); null where the standard allows no
 // table (that bitrate is not allowed for that mode).
-const Mp3Layer2AllocationTable* mp3Layer2ChooseTable(int version, int rateIndex, int mode, int bitrateIndex);
+const Mp3Layer2AllocationTable* mp3Layer2ChooseTable(int version, int rateIndex, int mode,
+                                                     int bitrateIndex);
 
 }  // namespace sound::mpeg

@@ -12,16 +12,19 @@
 namespace sound::mpeg {
 namespace {
 
-void readSideInfo(Mp3Decoder& decoder, const Mp3FrameRequest& request, bool midSide, int& mainDataBegin) {
+void readSideInfo(Mp3Decoder& decoder, const Mp3FrameRequest& request, bool midSide,
+                  int& mainDataBegin) {
     Mp3Layer3State& state = decoder.layer3;
     Mp3BitReader& reader = decoder.reader;
     const int channels = state.channelCount;
-    reader.setPosition(request.input, static_cast<uint32_t>(decoder.frameBytes), 4 + 2 * static_cast<uint32_t>(request.crc));
+    reader.setPosition(request.input, static_cast<uint32_t>(decoder.frameBytes),
+                       4 + 2 * static_cast<uint32_t>(request.crc));
     int granules;
     if (!state.lsf) {
         mainDataBegin = static_cast<int>(reader.GetBits(9));
         reader.GetBits(channels == 1 ? 5 : 3);
-        for (int ch = 0; ch < channels; ++ch) state.scfsi[ch] = static_cast<int32_t>(reader.GetBits(4));
+        for (int ch = 0; ch < channels; ++ch)
+            state.scfsi[ch] = static_cast<int32_t>(reader.GetBits(4));
         granules = 2;
     } else {
         mainDataBegin = static_cast<int>(reader.GetBits(8));
@@ -45,14 +48,16 @@ void readSideInfo(Mp3Decoder& decoder, const Mp3FrameRequest& request, bool midS
                 gc.tableSelect[0] = static_cast<int32_t>(reader.GetBits(5));
                 gc.tableSelect[1] = static_cast<int32_t>(reader.GetBits(5));
                 gc.tableSelect[2] = 0;
-                for (int w = 0; w < 3; ++w) gc.subblockGain[w] = static_cast<int32_t>(reader.GetBits(3));
+                for (int w = 0; w < 3; ++w)
+                    gc.subblockGain[w] = static_cast<int32_t>(reader.GetBits(3));
                 const bool lsfShort = state.lsf && gc.blockType == 2;
                 gc.region0Count = lsfShort ? 5 : 7;
                 gc.region1Count = lsfShort ? 15 : 13;
             } else {
                 gc.blockType = 0;
                 gc.mixedBlock = 0;
-                for (int r = 0; r < 3; ++r) gc.tableSelect[r] = static_cast<int32_t>(reader.GetBits(5));
+                for (int r = 0; r < 3; ++r)
+                    gc.tableSelect[r] = static_cast<int32_t>(reader.GetBits(5));
                 for (int w = 0; w < 3; ++w) gc.subblockGain[w] = 0;
                 gc.region0Count = static_cast<int32_t>(reader.GetBits(4));
                 gc.region1Count = static_cast<int32_t>(reader.GetBits(3));
@@ -80,7 +85,8 @@ void readMpeg1Scalefactors(Mp3Decoder& decoder, int gr, int ch) {
         }
         for (; band < 12; ++band) {
             const int slen = band < 6 ? slen1 : slen2;
-            for (int w = 0; w < 3; ++w) sf[23 + 13 * w + band] = static_cast<uint8_t>(reader.GetBits(slen));
+            for (int w = 0; w < 3; ++w)
+                sf[23 + 13 * w + band] = static_cast<uint8_t>(reader.GetBits(slen));
         }
         return;
     }
@@ -157,7 +163,8 @@ void readLsfScalefactors(Mp3Decoder& decoder, int slot, int ch, bool intensityRi
             band = 3;
         }
         for (; band < 12; ++band) {
-            for (int w = 0; w < 3; ++w) slots[slotCount++] = static_cast<uint8_t>(23 + 13 * w + band);
+            for (int w = 0; w < 3; ++w)
+                slots[slotCount++] = static_cast<uint8_t>(23 + 13 * w + band);
         }
     }
     std::memset(gc.scalefactors, 0, kScalefactorSlots);
@@ -216,9 +223,11 @@ void readSpectrum(Mp3Decoder& decoder, Mp3GranuleChannel& gc, int32_t* values, i
     if (!damaged) {
         const bool tableB = gc.count1Table != 0;
         const int32_t minimumBits = tableB ? 3 : 0;
-        while (line < lineLimit && gc.part23Length - (reader.bitsUsed() - partStart) > minimumBits) {
-            const uint32_t quad = tableB ? (reader.GetBits(4) ^ 15u)
-                                         : mp3DecodeHuffman(reader, tables.huffmanEntries, tables.count1Lookup);
+        while (line < lineLimit &&
+               gc.part23Length - (reader.bitsUsed() - partStart) > minimumBits) {
+            const uint32_t quad =
+                tableB ? (reader.GetBits(4) ^ 15u)
+                       : mp3DecodeHuffman(reader, tables.huffmanEntries, tables.count1Lookup);
             for (int i = 0; i < 4; ++i) {
                 int32_t v = static_cast<int32_t>((quad >> (3 - i)) & 1);
                 if (v && reader.GetBits(1)) v = -v;
@@ -307,8 +316,10 @@ bool mp3SetUpLayer3(Mp3Decoder& decoder, const Mp3FrameInfo& info) {
     }
     const int32_t subbandLimit = mp3SubbandLimit(decoder.streamRate, decoder.maxOutputRate);
     const int32_t lineCap = 18 * subbandLimit;
-    state.lineLimit = std::min(state.lsf ? state.longBandEnd[20] + 8 : state.longBandEnd[21] + 8, lineCap);
-    state.longZeroLimit = std::min(state.lsf ? state.longBandEnd[20] : kGranuleLines, state.lineLimit);
+    state.lineLimit =
+        std::min(state.lsf ? state.longBandEnd[20] + 8 : state.longBandEnd[21] + 8, lineCap);
+    state.longZeroLimit =
+        std::min(state.lsf ? state.longBandEnd[20] : kGranuleLines, state.lineLimit);
     state.shortZeroLimit = std::min(state.lsf ? state.shortBandEnd[11] : 3 * 192, state.lineLimit);
 
     std::memset(state.granules, 0, sizeof(state.granules));
@@ -318,7 +329,8 @@ bool mp3SetUpLayer3(Mp3Decoder& decoder, const Mp3FrameInfo& info) {
     return true;
 }
 
-void Mp3Decoder::DecodeLayer3(Mp3Decoder& decoder, const Mp3FrameRequest& request, uint8_t* output) {
+void Mp3Decoder::DecodeLayer3(Mp3Decoder& decoder, const Mp3FrameRequest& request,
+                              uint8_t* output) {
     Mp3Layer3State& state = decoder.layer3;
     const StereoModes modes = stereoModesOf(state, request);
     int mainDataBegin = 0;
@@ -330,11 +342,13 @@ void Mp3Decoder::DecodeLayer3(Mp3Decoder& decoder, const Mp3FrameRequest& reques
         state.reservoirHeld = mainDataBegin;
     }
     state.mainDataStart = state.reservoirHeld - mainDataBegin;
-    const int32_t headerBytes = 4 + 2 * request.crc + mp3SideInfoBytes(state.lsf ? 2 : 1, state.channelCount);
+    const int32_t headerBytes =
+        4 + 2 * request.crc + mp3SideInfoBytes(state.lsf ? 2 : 1, state.channelCount);
     const int32_t mainBytes = std::max(decoder.frameBytes - headerBytes, 0);
     const int32_t appended = std::min(mainBytes, kReservoirBytes - state.reservoirHeld);
     if (appended > 0) {
-        std::memcpy(state.reservoir + state.reservoirHeld, request.input + headerBytes, static_cast<size_t>(appended));
+        std::memcpy(state.reservoir + state.reservoirHeld, request.input + headerBytes,
+                    static_cast<size_t>(appended));
         state.reservoirHeld += appended;
     }
     if (state.mainDataStart < 0) {

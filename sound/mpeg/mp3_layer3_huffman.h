@@ -10,13 +10,16 @@ namespace sound::mpeg {
 // a link holds a sub-table's offset and index bits.
 inline constexpr uint32_t kHuffmanLinkFlag = 0x80000000u;
 
-inline uint32_t mp3HuffmanLeaf(uint32_t value, int length) { return value | (static_cast<uint32_t>(length) << 8); }
+inline uint32_t mp3HuffmanLeaf(uint32_t value, int length) {
+    return value | (static_cast<uint32_t>(length) << 8);
+}
 inline uint32_t mp3HuffmanLink(int32_t offset, int bits) {
     return kHuffmanLinkFlag | (static_cast<uint32_t>(offset) << 8) | static_cast<uint32_t>(bits);
 }
 
 // Decodes one code word; the table must not be empty.
-inline uint32_t mp3DecodeHuffman(Mp3BitReader& reader, const uint32_t* entries, Mp3HuffmanLookup lookup) {
+inline uint32_t mp3DecodeHuffman(Mp3BitReader& reader, const uint32_t* entries,
+                                 Mp3HuffmanLookup lookup) {
     const uint32_t* table = entries + lookup.offset;
     int bits = lookup.rootBits;
     for (;;) {

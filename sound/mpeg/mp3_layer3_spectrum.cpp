@@ -18,8 +18,12 @@ float powerOf(const float* table, int32_t x) {
     return static_cast<float>(magnitude * x);
 }
 
-int longBandStart(const Mp3Layer3State& state, int band) { return band ? state.longBandEnd[band - 1] : 0; }
-int shortBandStart(const Mp3Layer3State& state, int band) { return band ? state.shortBandEnd[band - 1] : 0; }
+int longBandStart(const Mp3Layer3State& state, int band) {
+    return band ? state.longBandEnd[band - 1] : 0;
+}
+int shortBandStart(const Mp3Layer3State& state, int band) {
+    return band ? state.shortBandEnd[band - 1] : 0;
+}
 
 }  // namespace
 
@@ -65,8 +69,9 @@ void mp3Requantize(Mp3Decoder& decoder, int channel, int slot) {
         const int start = shortBandStart(state, band);
         const int width = state.shortBandWidth[band];
         for (int w = 0; w < 3; ++w) {
-            const float factor = gain * tables.subblockGain[gc.subblockGain[w]] *
-                                 tables.scaleMultipliers[scale][0][gc.scalefactors[23 + 13 * w + band]];
+            const float factor =
+                gain * tables.subblockGain[gc.subblockGain[w]] *
+                tables.scaleMultipliers[scale][0][gc.scalefactors[23 + 13 * w + band]];
             const int32_t* in = values + start + w * width;
             float* reordered = state.scratch + start + w;
             bool nonzero = false;
@@ -79,10 +84,12 @@ void mp3Requantize(Mp3Decoder& decoder, int channel, int slot) {
         }
         handled = state.shortBandEnd[band];
     }
-    std::memcpy(out + shortStart, state.scratch + shortStart, sizeof(float) * static_cast<size_t>(handled - shortStart));
+    std::memcpy(out + shortStart, state.scratch + shortStart,
+                sizeof(float) * static_cast<size_t>(handled - shortStart));
     std::memset(out + handled, 0, sizeof(float) * static_cast<size_t>(kGranuleLines - handled));
     gc.nonzeroLines = handled;
-    gc.lastNonzeroBand = std::max({gc.lastNonzeroShort[0], gc.lastNonzeroShort[1], gc.lastNonzeroShort[2]});
+    gc.lastNonzeroBand =
+        std::max({gc.lastNonzeroShort[0], gc.lastNonzeroShort[1], gc.lastNonzeroShort[2]});
 }
 
 namespace {
@@ -93,13 +100,14 @@ struct IntensityRatio {
     float right;
 };
 
-IntensityRatio intensityRatio(const Mp3Decoder& decoder, const Mp3GranuleChannel& right, int slotIndex,
-                              bool midSide) {
+IntensityRatio intensityRatio(const Mp3Decoder& decoder, const Mp3GranuleChannel& right,
+                              int slotIndex, bool midSide) {
     const Mp3Layer3Tables& tables = decoder.layer3Tables;
     const int position = right.scalefactors[slotIndex];
     if (decoder.layer3.lsf) {
         const float* ratio =
-            tables.lsfIntensityRatios[right.intensityScale][midSide ? 1 : 0][right.intensityBlockStart[slotIndex] + position];
+            tables.lsfIntensityRatios[right.intensityScale][midSide ? 1 : 0]
+                                     [right.intensityBlockStart[slotIndex] + position];
         return {ratio[0], ratio[1]};
     }
     const float* ratio = tables.intensityRatios[(midSide ? 8 : 0) + std::min(position, 7)];
@@ -132,7 +140,8 @@ void applyIntensity(Mp3Decoder& decoder, int slot, bool midSide) {
         for (int band = std::max(last + 1, rightInfo.firstShortBand); band <= 11; ++band) {
             const int start = shortBandStart(state, band);
             if (start >= leftLines) break;
-            const IntensityRatio ratio = intensityRatio(decoder, rightInfo, 23 + 13 * w + band, midSide);
+            const IntensityRatio ratio =
+                intensityRatio(decoder, rightInfo, 23 + 13 * w + band, midSide);
             for (int k = 0; k < state.shortBandWidth[band]; ++k) {
                 const int i = start + 3 * k + w;
                 const float v = left[i];
@@ -175,7 +184,8 @@ void mp3Antialias(Mp3Decoder& decoder, int channel, int slot) {
     const Mp3Layer3Tables& tables = decoder.layer3Tables;
     Mp3GranuleChannel& gc = state.granules[slot][channel];
     if (gc.shortBlock && !gc.mixedBlock) return;
-    const int boundaries = gc.mixedBlock && gc.shortBlock ? 1 : std::min(31, (gc.nonzeroLines + 7) / 18);
+    const int boundaries =
+        gc.mixedBlock && gc.shortBlock ? 1 : std::min(31, (gc.nonzeroLines + 7) / 18);
     float* x = state.spectra[channel][slot];
     for (int sb = 1; sb <= boundaries; ++sb) {
         float* lower = x + 18 * sb - 1;

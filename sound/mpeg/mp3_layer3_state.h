@@ -21,13 +21,13 @@ struct Mp3HuffmanLookup {
 
 // Constant tables of layer III, built once.
 struct Mp3Layer3Tables {
-    float gain[262];                 // 2^((i - 156) / 4)
+    float gain[262];                   // 2^((i - 156) / 4)
     float scaleMultipliers[2][4][32];  // 2^(-(p + f)(s + 1) / 2)
-    float power[64];                 // x |x|^(1/3) for x = -32 to 31, at x + 32
-    float subblockGain[8];           // 2^(-2k)
+    float power[64];                   // x |x|^(1/3) for x = -32 to 31, at x + 32
+    float subblockGain[8];             // 2^(-2k)
     float antialiasCs[8];
     float antialiasCa[8];
-    float intensityRatios[16][2];      // MPEG-1: 8 plain pairs, then 8 for M/S frames
+    float intensityRatios[16][2];           // MPEG-1: 8 plain pairs, then 8 for M/S frames
     float lsfIntensityRatios[2][2][64][2];  // [intensity_scale][M/S][index][left, right]
     float imdctLong[18][18];  // [k][i]: cos(pi/72 (2i + 19)(2k + 1)), outputs i 0-8 and 18-26
     float imdctShort[6][6];   // [k][i]: cos(pi/24 (2i + 7)(2k + 1)), outputs i 0-2 and 6-8

@@ -13,7 +13,7 @@ namespace {
 using Real = long double;
 constexpr Real kPi = 3.14159265358979323846264338327950288L;
 
-const int32_t kLinbits[32] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+const int32_t kLinbits[32] = {0, 0, 0, 0, 0, 0, 0,  0,  0, 0, 0, 0, 0, 0, 0,  0,
                               1, 2, 3, 4, 6, 8, 10, 13, 4, 5, 6, 7, 8, 9, 11, 13};
 
 struct Code {
@@ -61,7 +61,8 @@ int32_t addLookup(Mp3Layer3Tables& tables, const Code* codes, int count, int con
     return offset;
 }
 
-Mp3HuffmanLookup buildLookup(Mp3Layer3Tables& tables, const uint32_t* packed, int count, int dimension) {
+Mp3HuffmanLookup buildLookup(Mp3Layer3Tables& tables, const uint32_t* packed, int count,
+                             int dimension) {
     Code codes[256];
     int longest = 0;
     for (int i = 0; i < count; ++i) {
@@ -94,20 +95,24 @@ void buildHuffmanTables(Mp3Layer3Tables& tables) {
 }  // namespace
 
 void mp3BuildLayer3Tables(Mp3Layer3Tables& tables) {
-    for (int i = 0; i < 262; ++i) tables.gain[i] = static_cast<float>(std::pow(2.0L, (i - 156) / 4.0L));
+    for (int i = 0; i < 262; ++i)
+        tables.gain[i] = static_cast<float>(std::pow(2.0L, (i - 156) / 4.0L));
     for (int s = 0; s < 2; ++s) {
         for (int p = 0; p < 4; ++p) {
             for (int f = 0; f < 32; ++f) {
-                tables.scaleMultipliers[s][p][f] = static_cast<float>(std::pow(2.0L, -(p + f) * (s + 1) / 2.0L));
+                tables.scaleMultipliers[s][p][f] =
+                    static_cast<float>(std::pow(2.0L, -(p + f) * (s + 1) / 2.0L));
             }
         }
     }
     for (int x = -32; x < 32; ++x) {
         tables.power[x + 32] = static_cast<float>(x * std::cbrt(static_cast<Real>(std::abs(x))));
     }
-    for (int k = 0; k < 8; ++k) tables.subblockGain[k] = static_cast<float>(std::pow(2.0L, -2.0L * k));
+    for (int k = 0; k < 8; ++k)
+        tables.subblockGain[k] = static_cast<float>(std::pow(2.0L, -2.0L * k));
 
-    static const Real kAliasCoefficients[8] = {-0.6L, -0.535L, -0.33L, -0.185L, -0.095L, -0.041L, -0.0142L, -0.0037L};
+    static const Real kAliasCoefficients[8] = {-0.6L,   -0.535L, -0.33L,   -0.185L,
+                                               -0.095L, -0.041L, -0.0142L, -0.0037L};
     for (int i = 0; i < 8; ++i) {
         const Real c = kAliasCoefficients[i];
         const Real root = std::sqrt(1.0L + c * c);
@@ -154,23 +159,25 @@ void mp3BuildLayer3Tables(Mp3Layer3Tables& tables) {
     for (int i = 0; i < 18; ++i) {
         const int output = i < 9 ? i : i + 9;
         for (int k = 0; k < 18; ++k) {
-            tables.imdctLong[k][i] = static_cast<float>(std::cos(kPi / 72 * (2 * output + 19) * (2 * k + 1)));
+            tables.imdctLong[k][i] =
+                static_cast<float>(std::cos(kPi / 72 * (2 * output + 19) * (2 * k + 1)));
         }
     }
     for (int i = 0; i < 6; ++i) {
         const int output = i < 3 ? i : i + 3;
         for (int k = 0; k < 6; ++k) {
-            tables.imdctShort[k][i] = static_cast<float>(std::cos(kPi / 24 * (2 * output + 7) * (2 * k + 1)));
+            tables.imdctShort[k][i] =
+                static_cast<float>(std::cos(kPi / 24 * (2 * output + 7) * (2 * k + 1)));
         }
     }
     for (int i = 0; i < 36; ++i) {
         const float longWindow = static_cast<float>(std::sin(kPi / 36 * (i + 0.5L)));
         tables.windows[0][i] = longWindow;
-        tables.windows[1][i] = i < 18 ? longWindow
+        tables.windows[1][i] = i < 18   ? longWindow
                                : i < 24 ? 1.0f
                                : i < 30 ? static_cast<float>(std::sin(kPi / 12 * (i - 18 + 0.5L)))
                                         : 0.0f;
-        tables.windows[3][i] = i < 6 ? 0.0f
+        tables.windows[3][i] = i < 6    ? 0.0f
                                : i < 12 ? static_cast<float>(std::sin(kPi / 12 * (i - 6 + 0.5L)))
                                : i < 18 ? 1.0f
                                         : longWindow;

@@ -87,7 +87,8 @@ int16_t* samplesAt(uint8_t* output) { return reinterpret_cast<int16_t*>(output);
 void layer12Mono(Mp3SynthesisState& state, const float* rows, uint8_t* output, int count) {
     int16_t* out = samplesAt(output);
     for (int row = 0; row < count; ++row) {
-        synthesizeRow(state, state.synthRing[0], state.synthPos[0], rows + 64 * row, 1, out + 32 * row, 1);
+        synthesizeRow(state, state.synthRing[0], state.synthPos[0], rows + 64 * row, 1,
+                      out + 32 * row, 1);
         state.synthPos[0] = advance(state.synthPos[0]);
     }
 }
@@ -96,8 +97,8 @@ void layer12Stereo(Mp3SynthesisState& state, const float* rows, uint8_t* output,
     int16_t* out = samplesAt(output);
     for (int row = 0; row < count; ++row) {
         for (int channel = 0; channel < 2; ++channel) {
-            synthesizeRow(state, state.synthRing[channel], state.synthPos[0], rows + 64 * row + channel, 2,
-                          out + 64 * row + channel, 2);
+            synthesizeRow(state, state.synthRing[channel], state.synthPos[0],
+                          rows + 64 * row + channel, 2, out + 64 * row + channel, 2);
         }
         state.synthPos[0] = advance(state.synthPos[0]);
     }
@@ -106,7 +107,8 @@ void layer12Stereo(Mp3SynthesisState& state, const float* rows, uint8_t* output,
 void layer3Mono(Mp3SynthesisState& state, const float* hybrid, uint8_t* output, int) {
     int16_t* out = samplesAt(output);
     for (int row = 0; row < 18; ++row) {
-        synthesizeRow(state, state.synthRing[0], state.synthPos[0], hybrid + 32 * row, 1, out + 32 * row, 1);
+        synthesizeRow(state, state.synthRing[0], state.synthPos[0], hybrid + 32 * row, 1,
+                      out + 32 * row, 1);
         state.synthPos[0] = advance(state.synthPos[0]);
     }
 }
@@ -114,8 +116,8 @@ void layer3Mono(Mp3SynthesisState& state, const float* hybrid, uint8_t* output, 
 void layer3Stereo(Mp3SynthesisState& state, const float* hybrid, uint8_t* output, int channel) {
     int16_t* out = samplesAt(output) + channel;
     for (int row = 0; row < 18; ++row) {
-        synthesizeRow(state, state.synthRing[channel], state.synthPos[channel], hybrid + 32 * row, 1,
-                      out + 64 * row, 2);
+        synthesizeRow(state, state.synthRing[channel], state.synthPos[channel], hybrid + 32 * row,
+                      1, out + 64 * row, 2);
         state.synthPos[channel] = advance(state.synthPos[channel]);
     }
 }
@@ -137,9 +139,11 @@ void Mp3SynthesisState::buildTables() {
     // The ring holds the transform X itself, so the window taps carry the standard's sign
     // for the samples it sums: w[j][m] = D[32m + j] and the middle taps -D[64k + 48].
     for (int j = 0; j < 16; ++j) {
-        for (int m = 0; m < 16; ++m) window[16 * j + m] = static_cast<float>(mp3SynthesisWindowValue(32 * m + j));
+        for (int m = 0; m < 16; ++m)
+            window[16 * j + m] = static_cast<float>(mp3SynthesisWindowValue(32 * m + j));
     }
-    for (int k = 0; k < 8; ++k) window[kMiddleRow + k] = static_cast<float>(-mp3SynthesisWindowValue(64 * k + 48));
+    for (int k = 0; k < 8; ++k)
+        window[kMiddleRow + k] = static_cast<float>(-mp3SynthesisWindowValue(64 * k + 48));
     for (int m = 0; m < 16; ++m) {
         for (int j = 0; j < 16; ++j) {
             firstTaps[m][j] = window[16 * j + m];

@@ -10,9 +10,11 @@ struct Mp3SynthesisState;
 
 // Layers I and II: `count` rows of 64 floats (one channel: subband s at s; two channels:
 // subband s of channel c at 2s + c), 32 samples per row and channel.
-using Mp3Layer12Synthesis = void (*)(Mp3SynthesisState& state, const float* rows, uint8_t* output, int count);
+using Mp3Layer12Synthesis = void (*)(Mp3SynthesisState& state, const float* rows, uint8_t* output,
+                                     int count);
 // Layer III: 18 rows of 32 floats of one channel's granule (row t, subband s at 32t + s).
-using Mp3Layer3Synthesis = void (*)(Mp3SynthesisState& state, const float* hybrid, uint8_t* output, int channel);
+using Mp3Layer3Synthesis = void (*)(Mp3SynthesisState& state, const float* hybrid, uint8_t* output,
+                                    int channel);
 
 // The polyphase synthesis filterbank: a fast 32-point DCT into a ring of 512 floats per
 // channel and a 16-tap window per output sample, in single precision.

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdlib>
 #include <string>
-#include <sys/wait.h>
 
 #include "tests/support/temp_dir.h"
 

@@ -37,8 +37,7 @@ TEST(DAllocator, PayloadsAreAlignedForTheRecord) {
     void* a = pool.Alloc();
     void* b = pool.Alloc();
     void* heap = pool.Alloc();
-    for (void* p : {a, b, heap})
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % alignof(DRefCount), 0u);
+    for (void* p : {a, b, heap}) EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % alignof(DRefCount), 0u);
     pool.Free(heap);
     pool.Free(a);
     pool.Free(b);

@@ -27,13 +27,15 @@ public:
     explicit MemoryStream(std::string bytes = {}) : bytes_(std::move(bytes)) {}
 
     int32_t Write(const void* bytes, int32_t count) override {
-        if (position_ + count > static_cast<int32_t>(bytes_.size())) bytes_.resize(position_ + count);
+        if (position_ + count > static_cast<int32_t>(bytes_.size()))
+            bytes_.resize(position_ + count);
         std::memcpy(bytes_.data() + position_, bytes, count);
         position_ += count;
         return count;
     }
     int32_t Read(void* buffer, int32_t count) override {
-        const int32_t n = std::max(0, std::min(count, static_cast<int32_t>(bytes_.size()) - position_));
+        const int32_t n =
+            std::max(0, std::min(count, static_cast<int32_t>(bytes_.size()) - position_));
         std::memcpy(buffer, bytes_.data() + position_, n);
         position_ += n;
         return n;
@@ -149,7 +151,7 @@ TEST_P(DFileBackends, UnlimitedViewSeeksFromTheEndOfTheWholeData) {
     EXPECT_EQ(ReadString(view, 20), "0123456789");
     EXPECT_EQ(view.Read(&view, 0), 0);
     char byte;
-    EXPECT_EQ(view.Read(&byte, 1), 0);  // the end of an unlimited file: 0 bytes, no error
+    EXPECT_EQ(view.Read(&byte, 1), 0);    // the end of an unlimited file: 0 bytes, no error
     EXPECT_FALSE(view.Seek(-180, kEnd));  // before the view's start
     EXPECT_EQ(view.Tell(), 0);
     EXPECT_FALSE(view.Seek(5, kEnd));
@@ -204,9 +206,9 @@ TEST(DFile, OpenFlags) {
     const std::string path = dir.write("f.bin", "contents");
     DFile file;
     EXPECT_FALSE(file.Open(path.c_str(), DFile::OpenWrite | DFile::OpenNew));  // exists
-    ASSERT_TRUE(file.Open(path.c_str(), DFile::OpenRead | DFile::OpenWrite | DFile::OpenCreate |
-                                            DFile::OpenNew));
-    EXPECT_EQ(file.Size(), 0);  // truncated
+    ASSERT_TRUE(file.Open(path.c_str(),
+                          DFile::OpenRead | DFile::OpenWrite | DFile::OpenCreate | DFile::OpenNew));
+    EXPECT_EQ(file.Size(), 0);                               // truncated
     EXPECT_FALSE(file.Open(path.c_str(), DFile::OpenRead));  // already open: unchanged
     EXPECT_STREQ(file.GetPath(), path.c_str());
     EXPECT_EQ(file.Write("abc", 3), 3);

@@ -51,10 +51,18 @@ TEST(DImage, CreateRefusesBadSizesAndChangesNothing) {
         uint32_t kind;
     };
     const Case cases[] = {
-        {0, 2, 0, 0},          {2, 0, 0, 0},         {-1, 2, 0, 0},
-        {2, -4, 0, 0},         {INT_MIN, 1, 0, 0},    {1, INT_MIN, 0, 0},
-        {16385, 1, 0, 0},      {1, 16385, 0, 0},      {2, 2, 0, 8},
-        {3, 2, 8, 3},          {3, 2, -12, 3},        {1, 16384, 65536 + 4, 0},
+        {0, 2, 0, 0},
+        {2, 0, 0, 0},
+        {-1, 2, 0, 0},
+        {2, -4, 0, 0},
+        {INT_MIN, 1, 0, 0},
+        {1, INT_MIN, 0, 0},
+        {16385, 1, 0, 0},
+        {1, 16385, 0, 0},
+        {2, 2, 0, 8},
+        {3, 2, 8, 3},
+        {3, 2, -12, 3},
+        {1, 16384, 65536 + 4, 0},
         {16384, 16384, INT32_MAX, 0},
     };
     for (const Case& c : cases) {
@@ -72,9 +80,9 @@ TEST(DImage, FailedCreateOnAnImageWithPixelsKeepsItsFormat) {
     DImage image;
     ASSERT_TRUE(image.Create(4, 4, 0, DImageKind::RGBA32));
     uint8_t* pixels = image.Pixels();
-    EXPECT_FALSE(image.Create(4, 5, 0, DImageKind::RGB24));        // another height
-    EXPECT_FALSE(image.Create(4, 4, 0, DImageKind(8)));            // not a kind
-    EXPECT_FALSE(image.Create(5, 4, 16, DImageKind::RGBA32));      // pitch below the row
+    EXPECT_FALSE(image.Create(4, 5, 0, DImageKind::RGB24));    // another height
+    EXPECT_FALSE(image.Create(4, 4, 0, DImageKind(8)));        // not a kind
+    EXPECT_FALSE(image.Create(5, 4, 16, DImageKind::RGBA32));  // pitch below the row
     EXPECT_EQ(image.Pixels(), pixels);
     EXPECT_EQ(image.Width(), 4);
     EXPECT_EQ(image.BitsPerPixel(), 32);

@@ -139,8 +139,8 @@ TEST(DPath, Normalize) {
         {"../../x", "/a/", "/../../x"},
         {"x", "", "x"},
         {"", "/a/", "/a/"},
-        {"/abs/x", "/a/", "/abs/x"},    // a rooted relative path
-        {"x", "rel/", "x"},             // a base that is not rooted
+        {"/abs/x", "/a/", "/abs/x"},      // a rooted relative path
+        {"x", "rel/", "x"},               // a base that is not rooted
         {"d:x.txt", "D:/a/", "d:x.txt"},  // drives compare exactly
         {"d:../x.txt", "d:/a/b/", "d:/a/x.txt"},
         {"../x.txt", "c:/a/b/", "c:/a/x.txt"},

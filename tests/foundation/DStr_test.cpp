@@ -29,17 +29,17 @@ TEST(DStr, CompareNoCase) {
     const Case cases[] = {
         {"ABC", "abc", 3, 0},
         {"abc", "ABC", 3, 0},
-        {"a1[", "A1[", 3, 0},           // only letters fold
-        {"[", "{", 1, 1},                 // '[' + 32 is '{', not a letter
-        {"\x82\x41", "\x82\x61", 2, 1},   // trail bytes 'A' and 'a' differ exactly
+        {"a1[", "A1[", 3, 0},            // only letters fold
+        {"[", "{", 1, 1},                // '[' + 32 is '{', not a letter
+        {"\x82\x41", "\x82\x61", 2, 1},  // trail bytes 'A' and 'a' differ exactly
         {"\x82\x41", "\x82\x41", 2, 0},
-        {"\xB1", "\xB1", 1, 0},           // half-width katakana matches exactly
-        {"\xB1", "\xD1", 1, 1},           // and never folds
-        {"abc", "abd", 2, 0},             // only n bytes
+        {"\xB1", "\xB1", 1, 0},  // half-width katakana matches exactly
+        {"\xB1", "\xD1", 1, 1},  // and never folds
+        {"abc", "abd", 2, 0},    // only n bytes
         {"ab", "abc", 3, 1},
         {"abc", "ab", 3, 1},
         {"", "", 5, 0},
-        {"x\x82", "x\x82", 5, 0},         // a lead byte before the NUL is one byte
+        {"x\x82", "x\x82", 5, 0},  // a lead byte before the NUL is one byte
         {"x\x82", "X\x82", 5, 0},
         {"\x82", "\x82\x41", 2, 1},
         {"\x82\x41", "\x82", 2, 1},

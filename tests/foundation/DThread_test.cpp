@@ -11,7 +11,7 @@ namespace {
 
 struct Job {
     DEvent done;
-    std::atomic<int> runs {0};
+    std::atomic<int> runs{0};
     void* seen = nullptr;
 };
 

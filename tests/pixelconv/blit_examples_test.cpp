@@ -8,8 +8,8 @@
 #include "pixelconv/blit.h"
 #include "pixelconv/blit_clip.h"
 #include "pixelconv/mip_level.h"
-#include "pixelconv/tex_level.h"
 #include "pixelconv/nearest_step.h"
+#include "pixelconv/tex_level.h"
 #include "tests/pixelconv/fixture_image.h"
 
 namespace pixeltest {

@@ -19,10 +19,14 @@ using BlitFn = void (*)(DImage&, DImage&, uint32_t, uint32_t, uint32_t, uint32_t
 
 BlitFn BlitOf(Policy policy) {
     switch (policy) {
-        case Policy::Copy: return DimgBlit;
-        case Policy::Color: return DimgBlitColor;
-        case Policy::FixedAlpha: return DimgBlitColorFixedAlpha;
-        case Policy::Alpha: return DimgBlitAlpha;
+    case Policy::Copy:
+        return DimgBlit;
+    case Policy::Color:
+        return DimgBlitColor;
+    case Policy::FixedAlpha:
+        return DimgBlitColorFixedAlpha;
+    case Policy::Alpha:
+        return DimgBlitAlpha;
     }
     return nullptr;
 }
@@ -35,38 +39,38 @@ void ReferencePixel(Policy policy, DImageKind d, DImageKind s, uint8_t* out, con
     const DimgRgba old = GetAny(d, out);
     DimgRgba c = GetAny(s, in);
     switch (policy) {
-        case Policy::Copy:
-            if (byteCopy) return void(std::memcpy(out, in, bytes));
-            return PutAny(d, c, out);
-        case Policy::Color: {
-            if (byteCopy && !DimgHasAlpha(d)) return void(std::memcpy(out, in, bytes));
-            uint16_t oldWord = bytes == 2 ? DimgLoadWord(out) : 0;
-            uint8_t oldAlphaByte = bytes == 4 ? out[3] : 0;
-            PutAny(d, c, out);
-            if (bytes == 4 && DimgHasAlpha(d)) out[3] = oldAlphaByte;
-            if (d == DImageKind::A1R5G5B5)
-                DimgStoreWord(out, (DimgLoadWord(out) & 0x7FFF) | (oldWord & 0x8000));
-            if (d == DImageKind::A4R4G4B4)
-                DimgStoreWord(out, (DimgLoadWord(out) & 0x0FFF) | (oldWord & 0xF000));
-            return;
+    case Policy::Copy:
+        if (byteCopy) return void(std::memcpy(out, in, bytes));
+        return PutAny(d, c, out);
+    case Policy::Color: {
+        if (byteCopy && !DimgHasAlpha(d)) return void(std::memcpy(out, in, bytes));
+        uint16_t oldWord = bytes == 2 ? DimgLoadWord(out) : 0;
+        uint8_t oldAlphaByte = bytes == 4 ? out[3] : 0;
+        PutAny(d, c, out);
+        if (bytes == 4 && DimgHasAlpha(d)) out[3] = oldAlphaByte;
+        if (d == DImageKind::A1R5G5B5)
+            DimgStoreWord(out, (DimgLoadWord(out) & 0x7FFF) | (oldWord & 0x8000));
+        if (d == DImageKind::A4R4G4B4)
+            DimgStoreWord(out, (DimgLoadWord(out) & 0x0FFF) | (oldWord & 0xF000));
+        return;
+    }
+    case Policy::FixedAlpha:
+        if (d == DImageKind::R5G6B5 && s == d) return void(std::memcpy(out, in, bytes));
+        c.a = alpha;
+        return PutAny(d, c, out);
+    case Policy::Alpha: {
+        if (!DimgHasAlpha(d)) return;
+        // The old colour fields read back exactly, so rewriting them keeps every bit.
+        const uint16_t oldWord = bytes == 2 ? DimgLoadWord(out) : 0;
+        DimgRgba next = old;
+        next.a = c.g;
+        PutAny(d, next, out);
+        if (bytes == 2) {
+            const uint16_t alphaBits = d == DImageKind::A1R5G5B5 ? 0x8000 : 0xF000;
+            DimgStoreWord(out, (DimgLoadWord(out) & alphaBits) | (oldWord & ~alphaBits));
         }
-        case Policy::FixedAlpha:
-            if (d == DImageKind::R5G6B5 && s == d) return void(std::memcpy(out, in, bytes));
-            c.a = alpha;
-            return PutAny(d, c, out);
-        case Policy::Alpha: {
-            if (!DimgHasAlpha(d)) return;
-            // The old colour fields read back exactly, so rewriting them keeps every bit.
-            const uint16_t oldWord = bytes == 2 ? DimgLoadWord(out) : 0;
-            DimgRgba next = old;
-            next.a = c.g;
-            PutAny(d, next, out);
-            if (bytes == 2) {
-                const uint16_t alphaBits = d == DImageKind::A1R5G5B5 ? 0x8000 : 0xF000;
-                DimgStoreWord(out, (DimgLoadWord(out) & alphaBits) | (oldWord & ~alphaBits));
-            }
-            return;
-        }
+        return;
+    }
     }
 }
 

@@ -1,7 +1,7 @@
 #include "tests/pixelconv/fixture_image.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
+#include <cstring>
 
 #include "foundation/DImageReverse.h"
 #include "pixelconv/math_tables.h"

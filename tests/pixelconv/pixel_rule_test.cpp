@@ -38,15 +38,14 @@ DimgRgba ReferenceFromYcc(int y, int cr, int cb) {
 DimgRgba ReferenceRead16(DImageKind kind, uint32_t w) {
     auto field = [&](int shift, int bits) { return (w >> shift) & ((1u << bits) - 1); };
     switch (kind) {
-        case DImageKind::A1R5G5B5:
-            return {uint8_t(field(10, 5) * 8), uint8_t(field(5, 5) * 8), uint8_t(field(0, 5) * 8),
-                    uint8_t(field(15, 1) * 255)};
-        case DImageKind::A4R4G4B4:
-            return {uint8_t(field(8, 4) * 16), uint8_t(field(4, 4) * 16), uint8_t(field(0, 4) * 16),
-                    uint8_t(field(12, 4) * 16)};
-        default:
-            return {uint8_t(field(11, 5) * 8), uint8_t(field(6, 5) * 8), uint8_t(field(0, 5) * 8),
-                    255};
+    case DImageKind::A1R5G5B5:
+        return {uint8_t(field(10, 5) * 8), uint8_t(field(5, 5) * 8), uint8_t(field(0, 5) * 8),
+                uint8_t(field(15, 1) * 255)};
+    case DImageKind::A4R4G4B4:
+        return {uint8_t(field(8, 4) * 16), uint8_t(field(4, 4) * 16), uint8_t(field(0, 4) * 16),
+                uint8_t(field(12, 4) * 16)};
+    default:
+        return {uint8_t(field(11, 5) * 8), uint8_t(field(6, 5) * 8), uint8_t(field(0, 5) * 8), 255};
     }
 }
 
@@ -54,19 +53,24 @@ DimgRgba ReferenceRead16(DImageKind kind, uint32_t w) {
 std::vector<uint8_t> ReferenceWrite(DImageKind kind, DimgRgba c) {
     auto word = [](uint32_t w) { return std::vector<uint8_t>{uint8_t(w), uint8_t(w >> 8)}; };
     switch (kind) {
-        case DImageKind::RGBA32: return {c.r, c.g, c.b, c.a};
-        case DImageKind::RGB24: return {c.r, c.g, c.b};
-        case DImageKind::BGRA32: return {c.b, c.g, c.r, c.a};
-        case DImageKind::BGR24: return {c.b, c.g, c.r};
-        case DImageKind::A1R5G5B5:
-            return word((c.a / 128) * 0x8000 + (c.r / 8) * 0x400 + (c.g / 8) * 0x20 + c.b / 8);
-        case DImageKind::A4R4G4B4:
-            return word((c.a / 16) * 0x1000 + (c.r / 16) * 0x100 + (c.g / 16) * 0x10 + c.b / 16);
-        case DImageKind::R5G6B5: return word((c.r / 8) * 0x800 + (c.g / 8) * 0x40 + c.b / 8);
-        case DImageKind::YCbCr24: {
-            const Ycc v = ReferenceYcc(c.r, c.g, c.b);
-            return {uint8_t(v.y), uint8_t(v.cr), uint8_t(v.cb)};
-        }
+    case DImageKind::RGBA32:
+        return {c.r, c.g, c.b, c.a};
+    case DImageKind::RGB24:
+        return {c.r, c.g, c.b};
+    case DImageKind::BGRA32:
+        return {c.b, c.g, c.r, c.a};
+    case DImageKind::BGR24:
+        return {c.b, c.g, c.r};
+    case DImageKind::A1R5G5B5:
+        return word((c.a / 128) * 0x8000 + (c.r / 8) * 0x400 + (c.g / 8) * 0x20 + c.b / 8);
+    case DImageKind::A4R4G4B4:
+        return word((c.a / 16) * 0x1000 + (c.r / 16) * 0x100 + (c.g / 16) * 0x10 + c.b / 16);
+    case DImageKind::R5G6B5:
+        return word((c.r / 8) * 0x800 + (c.g / 8) * 0x40 + c.b / 8);
+    case DImageKind::YCbCr24: {
+        const Ycc v = ReferenceYcc(c.r, c.g, c.b);
+        return {uint8_t(v.y), uint8_t(v.cr), uint8_t(v.cb)};
+    }
     }
     return {};
 }

@@ -15,12 +15,13 @@ const ScriptCase kClassScripts[] = {
     {"statics_cannot_be_set_through_an_instance",
      R"(class S { static k = 1; } local s = S(); try { s.k = 2; } catch (e) print(e); print(" " + S.k + " " + s.k);)",
      "the index 'k' does not exist 1 1", ""},
-    {"instances_reject_new_slots",
-     R"(class E {} try { E().x <- 1; } catch (e) print(e);)",
+    {"instances_reject_new_slots", R"(class E {} try { E().x <- 1; } catch (e) print(e);)",
      "class instances do not support the new slot operator", ""},
     {"first_instance_locks_the_class_and_its_bases",
      R"(class B {} class D extends B {} B.before <- 1; D(); try { B.x <- 1; } catch (e) print(e); try { D.y <- 1; } catch (e) print(" / " + e);)",
-     "trying to modify a class that has already been instantiated / trying to modify a class that has already been instantiated", ""},
+     "trying to modify a class that has already been instantiated / trying to modify a class that "
+     "has already been instantiated",
+     ""},
     {"later_base_members_are_not_inherited",
      R"(class B { a = 1; } class D extends B {} B.late <- 1; print(("late" in B) + " " + ("late" in D) + " " + ("a" in D) + " " + (D.parent == B));)",
      "true false true true", ""},
@@ -35,7 +36,8 @@ const ScriptCase kClassScripts[] = {
      "the index 'x' does not exist", ""},
     {"arith_metamethod_error_gives_the_generic_text",
      R"(class M { function _add(o) { throw "inner"; } } try { M() + 1; } catch (e) print(e); try { ({}) * 2; } catch (e) print(" / " + e);)",
-     "arith op + on between 'instance' and 'integer' / arith op * on between 'table' and 'integer'", ""},
+     "arith op + on between 'instance' and 'integer' / arith op * on between 'table' and 'integer'",
+     ""},
     {"in_does_not_call_get",
      R"(class G { function _get(k) { return 1; } } local g = G(); print(("x" in g) + " " + g.x + " " + ("x" in (delegate { _get = function(k) { return 2; } } : {}))); )",
      "false 1 false", ""},
@@ -46,7 +48,9 @@ print((a <= b) + " " + (a == b) + " " + (c > a) + " " + (a < c) + " ");
 try { a < 1; } catch (e) print(e);
 class F { function _cmp(o) { return 0.5; } }
 try { F() < F(); } catch (e) print(" / " + e);)",
-     "true false true true comparsion between 'instance' and '1' / comparsion between 'instance' and 'instance'", ""},
+     "true false true true comparsion between 'instance' and '1' / comparsion between 'instance' "
+     "and 'instance'",
+     ""},
     {"typeof_may_return_a_non_string",
      R"(class T { function _typeof() { return 42; } } local r = typeof T(); print(type(r) + " " + r + " " + type(T()));)",
      "integer 42 instance", ""},
@@ -107,7 +111,9 @@ try { foreach (k in B()) {} } catch (e) print(" / " + e);)",
 try { class Z extends nc {} } catch (e) print(e);
 try { 5 instanceof C; } catch (e) print(" / " + e);
 try { C.getattributes("nope"); } catch (e) print(" / " + e);)",
-     "trying to inherit from a integer / cannot apply instanceof between a class and a integer / wrong index", ""},
+     "trying to inherit from a integer / cannot apply instanceof between a class and a integer / "
+     "wrong index",
+     ""},
     {"unqualified_names_in_methods",
      R"(delegate { fromdelegate = "D" } : getroottable();
 ::g <- "G";
@@ -146,7 +152,7 @@ print((-t) + " " + (t > u) + " " + (u > t) + " " + (t % 2) + " " + ::cl + " " + 
 class ClassScripts : public ::testing::TestWithParam<ScriptCase> {};
 
 TEST_P(ClassScripts, SourceAndStreamGiveTheExpectedOutput) {
-  sqtest::ExpectRunsFromSourceAndStream(GetParam());
+    sqtest::ExpectRunsFromSourceAndStream(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Squirrel, ClassScripts, ::testing::ValuesIn(kClassScripts),

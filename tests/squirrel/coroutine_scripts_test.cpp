@@ -7,9 +7,9 @@
 namespace {
 
 struct CoroutineCase {
-  const char* name;
-  const char* source;
-  const char* out;
+    const char* name;
+    const char* source;
+    const char* out;
 };
 
 const CoroutineCase kCases[] = {
@@ -61,29 +61,29 @@ print((wb.ref() == null) + " " + (wt.ref() == null) + " " + collectgarbage());)"
     {"bound_native_checks_the_environment_it_runs_with",
      R"(class C {} local t = { k = 1 }; t.f <- t.len.bindenv(C); try { t.f(); } catch (e) print(e);
 local g = t.len.bindenv(t); print(" " + g()); t = null; try { g(); } catch (e) print(" / " + e);)",
-     "parameter 0 has an invalid type 'class' ; expected: 'table' 2 / parameter 0 has an invalid type 'null' ; expected: 'table'"},
-    {"resume_non_generator",
-     R"(try { resume 5; } catch (e) { print(e); })",
+     "parameter 0 has an invalid type 'class' ; expected: 'table' 2 / parameter 0 has an invalid "
+     "type 'null' ; expected: 'table'"},
+    {"resume_non_generator", R"(try { resume 5; } catch (e) { print(e); })",
      "trying to resume a 'integer',only genenerator can be resumed"},
 };
 
 class CoroutineScripts : public ::testing::TestWithParam<CoroutineCase> {};
 
 TEST_P(CoroutineScripts, SourceAndStreamGiveTheExpectedOutput) {
-  const CoroutineCase& c = GetParam();
-  const std::string name = std::string(c.name) + ".nut";
-  const sqtest::RunResult src = sqtest::Run(name, c.source);
-  EXPECT_EQ(src.out, c.out) << src.err;
-  EXPECT_EQ(src.status, 0) << src.err;
-  const std::string cnut = sqtest::Compile(name, c.source, true);
-  ASSERT_FALSE(cnut.empty());
-  const sqtest::RunResult bin = sqtest::Run(name, cnut);
-  EXPECT_EQ(bin.out, c.out) << bin.err;
+    const CoroutineCase& c = GetParam();
+    const std::string name = std::string(c.name) + ".nut";
+    const sqtest::RunResult src = sqtest::Run(name, c.source);
+    EXPECT_EQ(src.out, c.out) << src.err;
+    EXPECT_EQ(src.status, 0) << src.err;
+    const std::string cnut = sqtest::Compile(name, c.source, true);
+    ASSERT_FALSE(cnut.empty());
+    const sqtest::RunResult bin = sqtest::Run(name, cnut);
+    EXPECT_EQ(bin.out, c.out) << bin.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Squirrel, CoroutineScripts, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<CoroutineCase>& info) {
-                           return std::string(info.param.name);
+                             return std::string(info.param.name);
                          });
 
 }  // namespace

@@ -86,16 +86,16 @@ function main.0 "f"
 )";
 
 TEST(Disassembly, MatchesTheSnapshot) {
-  std::ostringstream out, err;
-  ASSERT_EQ(sqhost::Disassemble("snap.nut", kSource, out, err), 0) << err.str();
-  EXPECT_EQ(out.str(), kListing);
+    std::ostringstream out, err;
+    ASSERT_EQ(sqhost::Disassemble("snap.nut", kSource, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(), kListing);
 }
 
 TEST(Disassembly, RefusesWhatDoesNotLoad) {
-  std::ostringstream out, err;
-  EXPECT_EQ(sqhost::Disassemble("bad.cnut", std::string("\xFA\xFA\x00", 3), out, err), 1);
-  EXPECT_EQ(out.str(), "");
-  EXPECT_NE(err.str().find("io error"), std::string::npos);
+    std::ostringstream out, err;
+    EXPECT_EQ(sqhost::Disassemble("bad.cnut", std::string("\xFA\xFA\x00", 3), out, err), 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.str().find("io error"), std::string::npos);
 }
 
 }  // namespace

@@ -9,11 +9,11 @@
 namespace {
 
 bool MayNotTerminate(const std::string& text) {
-  for (const char* word : {"while", "for", "do", "function", "compilestring", "array", "resize",
-                           "call", "vargv"}) {
-    if (text.find(word) != std::string::npos) return true;
-  }
-  return false;
+    for (const char* word :
+         {"while", "for", "do", "function", "compilestring", "array", "resize", "call", "vargv"}) {
+        if (text.find(word) != std::string::npos) return true;
+    }
+    return false;
 }
 
 void IgnorePrint(HSQUIRRELVM, const SQChar*, ...) {}
@@ -21,17 +21,17 @@ void IgnorePrint(HSQUIRRELVM, const SQChar*, ...) {}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
-  if (MayNotTerminate(text)) return 0;
-  std::u16string units(text.begin(), text.end());
-  HSQUIRRELVM v = sq_open(1024);
-  sq_setprintfunc(v, IgnorePrint);
-  if (SQ_SUCCEEDED(sq_compilebuffer(v, units.data(), static_cast<SQInteger>(units.size()),
-                                    u"fuzz", SQFalse))) {
-    sq_pushroottable(v);
-    sq_call(v, 1, SQFalse, SQFalse);
-    sq_pop(v, 1);
-  }
-  sq_close(v);
-  return 0;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    if (MayNotTerminate(text)) return 0;
+    std::u16string units(text.begin(), text.end());
+    HSQUIRRELVM v = sq_open(1024);
+    sq_setprintfunc(v, IgnorePrint);
+    if (SQ_SUCCEEDED(sq_compilebuffer(v, units.data(), static_cast<SQInteger>(units.size()),
+                                      u"fuzz", SQFalse))) {
+        sq_pushroottable(v);
+        sq_call(v, 1, SQFalse, SQFalse);
+        sq_pop(v, 1);
+    }
+    sq_close(v);
+    return 0;
 }

@@ -26,8 +26,7 @@ const ScriptCase kScripts[] = {
     {"negative_string_index_raises",
      R"(try { local c = "abc"[-1]; print(c); } catch (e) { print(e); })",
      "the index '-1' does not exist", ""},
-    {"slice_start_before_string_raises",
-     R"(try { "abc".slice(-5); } catch (e) { print(e); })",
+    {"slice_start_before_string_raises", R"(try { "abc".slice(-5); } catch (e) { print(e); })",
      "slice out of range", ""},
     {"negative_array_size_raises",
      R"(try { array(-1); } catch (e) { print(e); } try { [1].resize(-2); } catch (e) { print(" " + e); })",
@@ -39,8 +38,7 @@ const ScriptCase kScripts[] = {
      R"(function f(a, b = 5) { return a + b; } function g(...) { local s = 0; for (local i = 0; i < vargc; i++) s += vargv[i]; return vargc + ":" + s; }
 print(f(1) + " " + f(1, 2) + " " + g() + " " + g(1, 2, 3));)",
      "6 3 0:0 3:6", ""},
-    {"wrong_parameter_count",
-     R"(function f(a) { return a; } try { f(); } catch (e) { print(e); })",
+    {"wrong_parameter_count", R"(function f(a) { return a; } try { f(); } catch (e) { print(e); })",
      "wrong number of parameters", ""},
     {"this_binding_of_calls",
      R"(::n <- "root"; local t = { n = "t", f = function() { return n; } }; function g() { return this.n; }
@@ -70,18 +68,17 @@ print(t.f() + " " + g() + " " + ::g() + " " + g.call(t));)",
     {"prefix_increment_of_fields_and_locals",
      R"(local t = { a = 1 }; local l = 5; print(++t.a + " " + t.a++ + " " + --t["a"] + " " + ++l + " " + l-- + " " + l + " " + ++ ++t.a + " " + t.a);)",
      "2 2 2 6 6 5 4 3", ""},
-    {"increment_of_a_call_result_is_a_value",
-     "function n() { return 1; } print(++n());",
-     "2", ""},
-    {"call_result_is_not_assignable",
-     "function n() { return {}; } n() = 1;",
-     "", "compile error call_result_is_not_assignable.nut:1:33: can't assign expression\ncompile failed: can't assign expression\n"},
-    {"postfix_result_is_a_value",
-     "local t = { x = 1 }; print(-t.x-- + \" \" + t.x); t.x++ = 3;",
-     "", "compile error postfix_result_is_a_value.nut:1:55: can't assign expression\ncompile failed: can't assign expression\n"},
-    {"operator_result_is_not_a_field",
-     "local t = {}; t & [1] <- 2;",
-     "", "compile error operator_result_is_not_a_field.nut:1:24: can't assign expression\ncompile failed: can't assign expression\n"},
+    {"increment_of_a_call_result_is_a_value", "function n() { return 1; } print(++n());", "2", ""},
+    {"call_result_is_not_assignable", "function n() { return {}; } n() = 1;", "",
+     "compile error call_result_is_not_assignable.nut:1:33: can't assign expression\ncompile "
+     "failed: can't assign expression\n"},
+    {"postfix_result_is_a_value", "local t = { x = 1 }; print(-t.x-- + \" \" + t.x); t.x++ = 3;",
+     "",
+     "compile error postfix_result_is_a_value.nut:1:55: can't assign expression\ncompile failed: "
+     "can't assign expression\n"},
+    {"operator_result_is_not_a_field", "local t = {}; t & [1] <- 2;", "",
+     "compile error operator_result_is_not_a_field.nut:1:24: can't assign expression\ncompile "
+     "failed: can't assign expression\n"},
     {"native_nesting_is_bounded",
      "function f(n) { return f.call(this, n + 1); } try { f(0); } catch (e) { print(e); }",
      "Native stack overflow", ""},
@@ -89,27 +86,28 @@ print(t.f() + " " + g() + " " + ::g() + " " + g.call(t));)",
      "local a = [3, 1, 2, 0]; a.sort(function(x, y) { return x > y; }); foreach (v in a) print(v);",
      "1203", ""},
     {"cycles_are_freed_at_close",
-     "local t = {}; t.self <- t; local a = [t]; a.append(a); t.f <- function() : (t) { return t; };",
+     "local t = {}; t.self <- t; local a = [t]; a.append(a); t.f <- function() : (t) { return t; "
+     "};",
      "", ""},
     {"contradicting_or_shrinking_comparator_ends_the_sort",
      R"(try { [3, 1, 2].sort(function(a, b) { return 1; }); } catch (e) { print(e); }
 ::b <- [5, 4, 3, 2, 1]; try { ::b.sort(function(x, y) { ::b.clear(); return -1; }); } catch (e) { print(" / " + e); })",
-     "Invalid qsort, probably compare function defect / Invalid qsort, probably compare function defect", ""},
-    {"uncaught_error",
-     R"(print("before"); local t = {}; t.missing;)",
-     "before", "call failed: the index 'missing' does not exist\n"},
-    {"compile_error",
-     "local x = ;",
-     "", "compile error compile_error.nut:1:11: expression expected\ncompile failed: expression expected\n"},
-    {"print_stops_at_nul_and_combines_surrogates",
-     "print(\"\\xD83D\\xDE00!\\x0000hidden\");",
+     "Invalid qsort, probably compare function defect / Invalid qsort, probably compare function "
+     "defect",
+     ""},
+    {"uncaught_error", R"(print("before"); local t = {}; t.missing;)", "before",
+     "call failed: the index 'missing' does not exist\n"},
+    {"compile_error", "local x = ;", "",
+     "compile error compile_error.nut:1:11: expression expected\ncompile failed: expression "
+     "expected\n"},
+    {"print_stops_at_nul_and_combines_surrogates", "print(\"\\xD83D\\xDE00!\\x0000hidden\");",
      "\xF0\x9F\x98\x80!", ""},
 };
 
 class ScriptCorpus : public ::testing::TestWithParam<ScriptCase> {};
 
 TEST_P(ScriptCorpus, SourceAndStreamGiveTheExpectedOutput) {
-  sqtest::ExpectRunsFromSourceAndStream(GetParam());
+    sqtest::ExpectRunsFromSourceAndStream(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Squirrel, ScriptCorpus, ::testing::ValuesIn(kScripts),
@@ -120,23 +118,25 @@ INSTANTIATE_TEST_SUITE_P(Squirrel, ScriptCorpus, ::testing::ValuesIn(kScripts),
 namespace {
 
 TEST(ScriptLimits, DeepNestingIsACompileErrorNotACrash) {
-  const std::string deep = "local x = " + std::string(5000, '(') + "1" + std::string(5000, ')') + ";";
-  const sqtest::RunResult r = sqtest::Run("deep.nut", deep);
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("compile failed: expression too deeply nested"), std::string::npos);
-  // ordinary nesting still compiles
-  const std::string fine = "print(" + std::string(100, '(') + "1" + std::string(100, ')') + ");";
-  EXPECT_EQ(sqtest::Run("fine.nut", fine).out, "1");
+    const std::string deep =
+        "local x = " + std::string(5000, '(') + "1" + std::string(5000, ')') + ";";
+    const sqtest::RunResult r = sqtest::Run("deep.nut", deep);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("compile failed: expression too deeply nested"), std::string::npos);
+    // ordinary nesting still compiles
+    const std::string fine = "print(" + std::string(100, '(') + "1" + std::string(100, ')') + ");";
+    EXPECT_EQ(sqtest::Run("fine.nut", fine).out, "1");
 }
 
 TEST(ScriptLimits, EndlessRecursionRaisesStackOverflow) {
-  const sqtest::RunResult r =
-      sqtest::Run("rec.nut", "function f(n) { return 1 + f(n + 1); }\n"
-                             "try { f(0); } catch (e) { print(e); }\n"
-                             "function g(n) { if (n == 0) return 0; return g(n - 1); }\n"
-                             "print(\" \" + g(200000));");
-  EXPECT_EQ(r.out, "stack overflow 0");  // tail calls do not count
-  EXPECT_EQ(r.status, 0);
+    const sqtest::RunResult r =
+        sqtest::Run("rec.nut",
+                    "function f(n) { return 1 + f(n + 1); }\n"
+                    "try { f(0); } catch (e) { print(e); }\n"
+                    "function g(n) { if (n == 0) return 0; return g(n - 1); }\n"
+                    "print(\" \" + g(200000));");
+    EXPECT_EQ(r.out, "stack overflow 0");  // tail calls do not count
+    EXPECT_EQ(r.status, 0);
 }
 
 }  // namespace

@@ -7,9 +7,9 @@
 namespace sqtest {
 
 struct RunResult {
-  int status;
-  std::string out;
-  std::string err;
+    int status;
+    std::string out;
+    std::string err;
 };
 
 // Runs source text or a closure stream with the reference host conventions.
@@ -21,10 +21,10 @@ std::string Compile(const std::string& name, const std::string& source, bool deb
 
 // A small program with its expected output.
 struct ScriptCase {
-  const char* name;
-  const char* source;
-  const char* out;
-  const char* err;  // what the host writes to stderr ("" when the run succeeds)
+    const char* name;
+    const char* source;
+    const char* out;
+    const char* err;  // what the host writes to stderr ("" when the run succeeds)
 };
 
 // Runs the case from source and, when it compiles, from its closure stream, and checks

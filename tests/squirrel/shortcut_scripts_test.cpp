@@ -18,7 +18,9 @@ local m = delegate { _get = function(k) { return "got " + k; } } : {};
 print(t.own + " " + t.d + " " + t.len() + " " + m.zzz + " " + t["own"] + " " + t.parent.d);
 try { t.nope; } catch (e) print(" / " + e);
 try { local k = "nope"; t[k]; } catch (e) print(" / " + e);)",
-     "1 deleg 1 got zzz 1 deleg / the index 'nope' does not exist / the index 'nope' does not exist", ""},
+     "1 deleg 1 got zzz 1 deleg / the index 'nope' does not exist / the index 'nope' does not "
+     "exist",
+     ""},
     {"table_stores_own_delegated_and_set",
      R"(::log <- "";
 local base = { shared = 1 };
@@ -44,7 +46,9 @@ try { b.s = 5; } catch (e) print(" / " + e);
 try { b.m = 5; } catch (e) print(" / " + e);
 try { b.zz; } catch (e) print(" / " + e);
 try { b.zz(); } catch (e) print(" / " + e);)",
-     "2 10 m2 get:zz 10 1 s3 1 / the index 's' does not exist / the index 'm' does not exist / the index 'zz' does not exist / the index 'zz' does not exist", ""},
+     "2 10 m2 get:zz 10 1 s3 1 / the index 's' does not exist / the index 'm' does not exist / the "
+     "index 'zz' does not exist / the index 'zz' does not exist",
+     ""},
     {"array_elements_in_and_out_of_range",
      R"(local a = [10, 20, 30];
 a[1] = 21; a[2.0] = 32;
@@ -53,7 +57,9 @@ try { a[3]; } catch (e) print(" / " + e);
 try { a[-1] = 0; } catch (e) print(" / " + e);
 try { a["x"] = 0; } catch (e) print(" / " + e);
 try { a[-1]; } catch (e) print(" / " + e);)",
-     "10 21 32 21 3 32 / the index '3' does not exist / the index '-1' does not exist / the index 'x' does not exist / the index '-1' does not exist", ""},
+     "10 21 32 21 3 32 / the index '3' does not exist / the index '-1' does not exist / the index "
+     "'x' does not exist / the index '-1' does not exist",
+     ""},
     {"compound_assignment_on_tables_delegates_arrays_and_errors",
      R"(local t = { n = 1, s = "a" };
 local base = { d = 10 };
@@ -66,7 +72,9 @@ try { z.i /= 0; } catch (e) print(" / " + e + " " + z.i);
 try { z.i %= 0; } catch (e) print(" / " + e + " " + z.i);
 try { z.nope += 1; } catch (e) print(" / " + e);
 try { z.i += null; } catch (e) print(" / " + e);)",
-     "8.5 ab 11 11 false 2 4.5 8.5 10.5 / division by zero 4 / modulo by zero 4 / the index 'nope' does not exist / arith op + on between 'integer' and 'null'", ""},
+     "8.5 ab 11 11 false 2 4.5 8.5 10.5 / division by zero 4 / modulo by zero 4 / the index 'nope' "
+     "does not exist / arith op + on between 'integer' and 'null'",
+     ""},
     {"compound_assignment_through_metamethods",
      R"(class V { x = 0; constructor(n) { x = n; } function _add(o) { return V(x + o); } function _tostring() { return "V" + x; } }
 class P { function _get(k) { return 5; } function _set(k, v) { ::got <- k + "=" + v; } }
@@ -85,7 +93,9 @@ class C { n = -2147483647 - 1; }
 local c = C(); c.n -= 1;
 local a = 2147483647, b = -2147483647 - 1;
 print(i + " " + j + " " + t.n + " " + u.n + " " + c.n + " " + (a + 1) + " " + (b - 1) + " " + (a * 2) + " " + (-b));)",
-     "-2147483648 -2147483648 -2147483648 -2147483648 2147483647 -2147483648 2147483647 -2 -2147483648", ""},
+     "-2147483648 -2147483648 -2147483648 -2147483648 2147483647 -2147483648 2147483647 -2 "
+     "-2147483648",
+     ""},
     {"float_and_integer_mixing_in_arithmetic_and_jumps",
      R"(local s = "";
 for (local f = 0; f < 2.5; f += 1) s += f + ",";
@@ -95,7 +105,9 @@ print(s + " " + n + " " + (1 + 0.5) + " " + (3 - 1.5) + " " + (2 < 2.5) + " " + 
 if (2 > 1.5) print(" if");
 try { if (1 < "a") print("no"); } catch (e) print(" / " + e);
 try { local x = {}; if (x < 1) print("no"); } catch (e) print(" / " + e);)",
-     "0,1,2,0.5,1.5, 3.75 1.5 1.5 true true true true true if / comparsion between '1' and 'a' / comparsion between 'table' and '1'", ""},
+     "0,1,2,0.5,1.5, 3.75 1.5 1.5 true true true true true if / comparsion between '1' and 'a' / "
+     "comparsion between 'table' and '1'",
+     ""},
     {"error_in_a_shortcut_reports_its_line",
      R"(seterrorhandler(function(e) { local i = getstackinfos(2); print(e + " @" + i.func + ":" + i.line); });
 function f(t) {
@@ -103,7 +115,8 @@ function f(t) {
   return t.missing;
 }
 f({});)",
-     "the index 'missing' does not exist @f:4", "call failed: the index 'missing' does not exist\n"},
+     "the index 'missing' does not exist @f:4",
+     "call failed: the index 'missing' does not exist\n"},
     {"calls_through_own_delegated_class_and_call_members",
      R"(class K { static function s() { return "static"; } function m() { return "m"; } }
 class D extends K { function m() { return "D" + K.m(); } }
@@ -118,7 +131,7 @@ try { ::tt.nothing(); } catch (e) print(" / " + e);)",
 class ShortcutScripts : public ::testing::TestWithParam<ScriptCase> {};
 
 TEST_P(ShortcutScripts, SourceAndStreamGiveTheExpectedOutput) {
-  sqtest::ExpectRunsFromSourceAndStream(GetParam());
+    sqtest::ExpectRunsFromSourceAndStream(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Squirrel, ShortcutScripts, ::testing::ValuesIn(kShortcutScripts),

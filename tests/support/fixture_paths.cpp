@@ -10,7 +10,8 @@ namespace tessera::test {
 std::string requiredEnv(const char* name) {
     const char* value = std::getenv(name);
     if (!value || !*value) {
-        ADD_FAILURE() << "environment variable " << name << " is not set (run the suite through ctest)";
+        ADD_FAILURE() << "environment variable " << name
+                      << " is not set (run the suite through ctest)";
         return {};
     }
     return value;

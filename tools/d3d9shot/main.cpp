@@ -3,19 +3,19 @@
 // d3d9shot --window [SECONDS [SCREENSHOT]]: shows the spinning skinned scene with its blur
 // pass in a 640x480 window until it is closed (or for SECONDS), and writes the window's last
 // frame to the PNG file SCREENSHOT.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <chrono>
 #include <string>
 #include <vector>
 
 #include "platform/d3d9/direct3d9.h"
 #include "platform/d3d9/memory_presenter.h"
+#include "platform/window/sdl_window.h"
 #include "tools/d3d9shot/png_writer.h"
 #include "tools/d3d9shot/scenes.h"
 #include "tools/d3d9shot/skinned_scene.h"
-#include "platform/window/sdl_window.h"
 
 using namespace platform::d3d9;
 
@@ -30,7 +30,8 @@ bool renderScene(const d3d9shot::Scene& scene, const std::string& directory) {
             frame.resize(static_cast<std::size_t>(f.width) * f.height);
             for (UINT y = 0; y < f.height; ++y)
                 std::memcpy(&frame[static_cast<std::size_t>(y) * f.width],
-                            reinterpret_cast<const std::uint8_t*>(f.pixels) + static_cast<std::size_t>(y) * f.pitch,
+                            reinterpret_cast<const std::uint8_t*>(f.pixels) +
+                                static_cast<std::size_t>(y) * f.pitch,
                             f.width * 4);
         });
     };
@@ -45,14 +46,15 @@ bool renderScene(const d3d9shot::Scene& scene, const std::string& directory) {
     pp.AutoDepthStencilFormat = D3DFMT_D24X8;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     IDirect3DDevice9* device = nullptr;
-    bool ok = SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device));
+    bool ok = SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
+                                          D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device));
     if (ok) {
         device->BeginScene();
         scene.draw(*device);
         device->EndScene();
         ok = SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr)) &&
-             d3d9shot::writePng(directory + "/" + scene.name + ".png", d3d9shot::kSceneWidth, d3d9shot::kSceneHeight,
-                                frame);
+             d3d9shot::writePng(directory + "/" + scene.name + ".png", d3d9shot::kSceneWidth,
+                                d3d9shot::kSceneHeight, frame);
         device->Release();
     }
     d3d->Release();
@@ -77,8 +79,8 @@ int showWindow(double seconds, const char* screenshot) {
     pp.AutoDepthStencilFormat = D3DFMT_D24X8;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
     IDirect3DDevice9* device = nullptr;
-    if (!d3d || FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window.get(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                                         &device))) {
+    if (!d3d || FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window.get(),
+                                         D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device))) {
         std::fprintf(stderr, "d3d9shot: no device\n");
         if (d3d) d3d->Release();
         return 1;
@@ -88,7 +90,8 @@ int showWindow(double seconds, const char* screenshot) {
         d3d9shot::SkinnedScene scene(*device, kWidth, kHeight);
         const auto start = std::chrono::steady_clock::now();
         for (;;) {
-            const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double elapsed =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if ((seconds > 0 && elapsed >= seconds) || !window->pumpEvents()) break;
             if (!scene.render(static_cast<float>(elapsed)) ||
                 FAILED(device->Present(nullptr, nullptr, nullptr, nullptr))) {
@@ -118,7 +121,8 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "--window") == 0 && argc <= 4)
         return showWindow(argc >= 3 ? std::atof(argv[2]) : 0.0, argc >= 4 ? argv[3] : nullptr);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: d3d9shot OUTPUT_DIR | d3d9shot --window [SECONDS [SCREENSHOT]]\n");
+        std::fprintf(stderr,
+                     "usage: d3d9shot OUTPUT_DIR | d3d9shot --window [SECONDS [SCREENSHOT]]\n");
         return 2;
     }
     int failures = 0;

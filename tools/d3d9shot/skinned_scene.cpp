@@ -25,7 +25,8 @@ struct MeshVertex {
     float u, v;
 };
 static_assert(sizeof(MeshVertex) == 56);
-constexpr DWORD kMeshFvf = D3DFVF_XYZB5 | D3DFVF_LASTBETA_D3DCOLOR | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr DWORD kMeshFvf =
+    D3DFVF_XYZB5 | D3DFVF_LASTBETA_D3DCOLOR | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
 struct ScreenVertex {
     float x, y, z, rhw;
@@ -190,29 +191,41 @@ SkinnedScene::SkinnedScene(IDirect3DDevice9& device, unsigned width, unsigned he
     std::memcpy(vertices_.data(), mesh.data(), vertices_.size());
     for (int ring = 0; ring < kRings; ++ring) {
         for (int s = 0; s < kSegments; ++s) {
-            const auto at = [](int r, int k) { return static_cast<std::uint16_t>(r * (kSegments + 1) + k); };
-            indices_.insert(indices_.end(), {at(ring, s), at(ring + 1, s), at(ring, s + 1), at(ring, s + 1),
-                                             at(ring + 1, s), at(ring + 1, s + 1)});
+            const auto at = [](int r, int k) {
+                return static_cast<std::uint16_t>(r * (kSegments + 1) + k);
+            };
+            indices_.insert(indices_.end(),
+                            {at(ring, s), at(ring + 1, s), at(ring, s + 1), at(ring, s + 1),
+                             at(ring + 1, s), at(ring + 1, s + 1)});
         }
     }
 
     // A checker of warm and cool squares with a fine grain.
-    if (FAILED(device.CreateTexture(128, 128, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &meshTexture_, nullptr)))
+    if (FAILED(device.CreateTexture(128, 128, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &meshTexture_,
+                                    nullptr)))
         return;
     D3DLOCKED_RECT locked;
     if (FAILED(meshTexture_->LockRect(0, &locked, nullptr, 0))) return;
     for (int y = 0; y < 128; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(locked.pBits) + y * locked.Pitch);
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<unsigned char*>(locked.pBits) +
+                                                     y * locked.Pitch);
         for (int x = 0; x < 128; ++x)
-            row[x] = ((x / 16 + y / 16) & 1) ? 0xFFE0A040u : 0xFF3060C0u ^ static_cast<std::uint32_t>((x ^ y) & 0x0F);
+            row[x] = ((x / 16 + y / 16) & 1)
+                         ? 0xFFE0A040u
+                         : 0xFF3060C0u ^ static_cast<std::uint32_t>((x ^ y) & 0x0F);
     }
     meshTexture_->UnlockRect(0);
 
     using VS = IDirect3DVertexShader9;
     using PS = IDirect3DPixelShader9;
-    const auto vs = [&](const DWORD* t, UINT n, VS** s) { return device.CreateVertexShader(t, n, s); };
-    const auto ps = [&](const DWORD* t, UINT n, PS** s) { return device.CreatePixelShader(t, n, s); };
-    if (!createShader(kSkinningShader, &skinning_, vs) || !createShader(kDownSampleShader, &downSample_, ps) ||
+    const auto vs = [&](const DWORD* t, UINT n, VS** s) {
+        return device.CreateVertexShader(t, n, s);
+    };
+    const auto ps = [&](const DWORD* t, UINT n, PS** s) {
+        return device.CreatePixelShader(t, n, s);
+    };
+    if (!createShader(kSkinningShader, &skinning_, vs) ||
+        !createShader(kDownSampleShader, &downSample_, ps) ||
         !createShader(kBlurShader, &blur_, ps) || !createShader(kCompositeShader, &composite_, ps))
         return;
     if (!makeTarget(scene_, width, height) || !makeTarget(quarter_, width / 4, height / 4) ||
@@ -239,20 +252,22 @@ SkinnedScene::~SkinnedScene() {
 }
 
 bool SkinnedScene::makeTarget(Target& target, unsigned width, unsigned height) {
-    return SUCCEEDED(device_.CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                           &target.texture, nullptr)) &&
+    return SUCCEEDED(device_.CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                           D3DPOOL_DEFAULT, &target.texture, nullptr)) &&
            SUCCEEDED(target.texture->GetSurfaceLevel(0, &target.surface));
 }
 
 bool SkinnedScene::renderMesh(float seconds) {
     bool ok = SUCCEEDED(device_.SetRenderTarget(0, scene_.surface));
-    ok = ok && SUCCEEDED(device_.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102030, 1.0f, 0));
+    ok = ok && SUCCEEDED(device_.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102030,
+                                       1.0f, 0));
 
     // Projection (right-handed, 60 degrees, near 1, far 6) of a view 3 units back, transposed.
     const float aspect = static_cast<float>(width_) / static_cast<float>(height_);
     const float f = 1.0f / std::tan(0.5236f);
     const float zn = 1.0f, zf = 6.0f, a = zf / (zn - zf), b = zn * zf / (zn - zf);
-    const float viewProjection[16] = {f / aspect, 0, 0, 0, 0, f, 0, 0, 0, 0, a, -3.0f * a + b, 0, 0, -1, 3.0f};
+    const float viewProjection[16] = {f / aspect,    0, 0, 0,  0,   f, 0, 0, 0, 0, a,
+                                      -3.0f * a + b, 0, 0, -1, 3.0f};
     const float constants[4][4] = {{1, 0, 0, 765.01f},
                                    {0.577f, 0.577f, 0.577f, 0},
                                    {0.25f, 0.25f, 0.3f, 1},
@@ -261,7 +276,8 @@ bool SkinnedScene::renderMesh(float seconds) {
     device_.SetVertexShaderConstantF(4, viewProjection, 4);
     // Each bone turns about y, the later ones more, and bends the tube sideways.
     for (int bone = 0; bone < kBones; ++bone) {
-        const float turn = seconds * 1.3f + 0.35f * static_cast<float>(bone) * std::sin(seconds * 2.1f);
+        const float turn =
+            seconds * 1.3f + 0.35f * static_cast<float>(bone) * std::sin(seconds * 2.1f);
         const float c = std::cos(turn), s = std::sin(turn);
         const float lean = 0.25f * static_cast<float>(bone) * std::sin(seconds * 1.7f);
         const float rows[12] = {c, 0, s, lean, 0, 1, 0, 0, -s, 0, c, 0};
@@ -283,9 +299,9 @@ bool SkinnedScene::renderMesh(float seconds) {
     device_.SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
     device_.SetRenderState(D3DRS_FOGENABLE, TRUE);
     device_.SetRenderState(D3DRS_FOGCOLOR, 0xFF102030);
-    ok = ok && SUCCEEDED(device_.DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, vertexCount_,
-                                                        static_cast<UINT>(indices_.size() / 3), indices_.data(),
-                                                        D3DFMT_INDEX16, vertices_.data(), sizeof(MeshVertex)));
+    ok = ok && SUCCEEDED(device_.DrawIndexedPrimitiveUP(
+                   D3DPT_TRIANGLELIST, 0, vertexCount_, static_cast<UINT>(indices_.size() / 3),
+                   indices_.data(), D3DFMT_INDEX16, vertices_.data(), sizeof(MeshVertex)));
     device_.SetVertexShader(nullptr);
     device_.SetRenderState(D3DRS_FOGENABLE, FALSE);
     device_.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
@@ -294,14 +310,17 @@ bool SkinnedScene::renderMesh(float seconds) {
 
 bool SkinnedScene::fullScreenPass(IDirect3DSurface9* target, unsigned width, unsigned height) {
     const float w = static_cast<float>(width) - 0.5f, h = static_cast<float>(height) - 0.5f;
-    const ScreenVertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0}, {w, -0.5f, 0, 1, 1, 0}, {-0.5f, h, 0, 1, 0, 1},
+    const ScreenVertex quad[4] = {{-0.5f, -0.5f, 0, 1, 0, 0},
+                                  {w, -0.5f, 0, 1, 1, 0},
+                                  {-0.5f, h, 0, 1, 0, 1},
                                   {w, h, 0, 1, 1, 1}};
     device_.SetFVF(kScreenFvf);
     return SUCCEEDED(device_.SetRenderTarget(0, target)) &&
            SUCCEEDED(device_.DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex)));
 }
 
-bool SkinnedScene::blurPass(const Target& source, const Target& destination, float stepX, float stepY) {
+bool SkinnedScene::blurPass(const Target& source, const Target& destination, float stepX,
+                            float stepY) {
     const float step[4] = {stepX, stepY, 0, 0};
     device_.SetPixelShaderConstantF(0, step, 1);
     device_.SetTexture(0, source.texture);

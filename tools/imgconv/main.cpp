@@ -17,7 +17,8 @@ namespace {
 class StandardErrorLog : public mirel::DDataOverride {
 public:
     int32_t Write(const void* bytes, int32_t count) override {
-        const std::string text = platform::os::cp932ToUtf8(std::string_view(static_cast<const char*>(bytes), count));
+        const std::string text =
+            platform::os::cp932ToUtf8(std::string_view(static_cast<const char*>(bytes), count));
         std::fwrite(text.data(), 1, text.size(), stderr);
         return count;
     }
@@ -40,7 +41,8 @@ int Convert(const char* in, const char* out) {
 
     mirel::DFile target;
     constexpr uint32_t kCreateOrTruncate = mirel::DFile::OpenCreate | mirel::DFile::OpenNew;
-    if (!target.Open(platform::os::utf8ToCp932(out).c_str(), mirel::DFile::OpenWrite | kCreateOrTruncate)) {
+    if (!target.Open(platform::os::utf8ToCp932(out).c_str(),
+                     mirel::DFile::OpenWrite | kCreateOrTruncate)) {
         std::fprintf(stderr, "imgconv: cannot create %s\n", out);
         return 1;
     }

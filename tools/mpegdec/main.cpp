@@ -44,8 +44,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mpegdec: cannot read %s\n", argv[1]);
         return 1;
     }
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const tools::mpegdec::DecodedStream stream = tools::mpegdec::decodeMpegStream(bytes.data(), bytes.size());
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    const tools::mpegdec::DecodedStream stream =
+        tools::mpegdec::decodeMpegStream(bytes.data(), bytes.size());
     if (!stream.error.empty()) {
         std::fprintf(stderr, "mpegdec: %s: %s\n", argv[1], stream.error.c_str());
         return 1;
@@ -57,6 +59,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mpegdec: cannot write %s\n", argv[2]);
         return 1;
     }
-    std::printf("%s: %d frames, %d Hz, %d channel(s)\n", argv[1], stream.frames, stream.sampleRate, stream.channels);
+    std::printf("%s: %d frames, %d Hz, %d channel(s)\n", argv[1], stream.frames, stream.sampleRate,
+                stream.channels);
     return 0;
 }

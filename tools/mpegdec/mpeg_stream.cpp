@@ -57,7 +57,8 @@ DecodedStream decodeMpegStream(const uint8_t* data, size_t size) {
     // many), so that the samples are not copied again.
     const size_t mostFrames = left / static_cast<size_t>(std::max(info.minFrameBytes, 1)) + 1;
     const size_t vbrFrames = static_cast<size_t>(std::max(info.vbrFrames, 0)) + 1;
-    result.samples.reserve((info.vbrFrames > 0 ? std::min(vbrFrames, mostFrames) : mostFrames) * pcm.size() / 2);
+    result.samples.reserve((info.vbrFrames > 0 ? std::min(vbrFrames, mostFrames) : mostFrames) *
+                           pcm.size() / 2);
     while (left > 4) {
         Mp3FrameRequest request;
         request.input = input;

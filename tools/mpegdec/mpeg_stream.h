@@ -10,10 +10,10 @@ namespace tools::mpegdec {
 struct DecodedStream {
     int channels = 0;
     int sampleRate = 0;
-    int frames = 0;            // frames decoded
-    int32_t vbrFrames = 0;     // frame count of a "Xing" or "VBRI" header, else 0
+    int frames = 0;         // frames decoded
+    int32_t vbrFrames = 0;  // frame count of a "Xing" or "VBRI" header, else 0
     std::vector<int16_t> samples;
-    std::string error;         // empty on success
+    std::string error;  // empty on success
 };
 
 // The bytes of the audio frames of a file: a leading ID3v2 tag and a trailing 128-byte

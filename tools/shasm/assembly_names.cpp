@@ -63,17 +63,28 @@ std::optional<RegisterName> parseRegister(std::string_view name, ShaderKind kind
 std::string registerName(RegisterType type, uint32_t number, ShaderKind kind) {
     const std::string n = std::to_string(number);
     switch (type) {
-    case RegisterType::Temp: return "r" + n;
-    case RegisterType::Input: return "v" + n;
-    case RegisterType::Const: return "c" + n;
-    case RegisterType::Texture: return kind == ShaderKind::Vertex ? "a" + n : "t" + n;
-    case RegisterType::RastOut: return number == 0 ? "oPos" : number == 1 ? "oFog" : "oPts";
-    case RegisterType::AttrOut: return "oD" + n;
-    case RegisterType::TexCrdOut: return "oT" + n;
-    case RegisterType::ColorOut: return "oC" + n;
-    case RegisterType::DepthOut: return "oDepth";
-    case RegisterType::Sampler: return "s" + n;
-    default: return "?" + n;
+    case RegisterType::Temp:
+        return "r" + n;
+    case RegisterType::Input:
+        return "v" + n;
+    case RegisterType::Const:
+        return "c" + n;
+    case RegisterType::Texture:
+        return kind == ShaderKind::Vertex ? "a" + n : "t" + n;
+    case RegisterType::RastOut:
+        return number == 0 ? "oPos" : number == 1 ? "oFog" : "oPts";
+    case RegisterType::AttrOut:
+        return "oD" + n;
+    case RegisterType::TexCrdOut:
+        return "oT" + n;
+    case RegisterType::ColorOut:
+        return "oC" + n;
+    case RegisterType::DepthOut:
+        return "oDepth";
+    case RegisterType::Sampler:
+        return "s" + n;
+    default:
+        return "?" + n;
     }
 }
 
@@ -83,27 +94,28 @@ std::optional<DeclUsage> parseUsage(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view usageName(DeclUsage usage) {
-    return kUsageNames[static_cast<uint32_t>(usage)];
-}
+std::string_view usageName(DeclUsage usage) { return kUsageNames[static_cast<uint32_t>(usage)]; }
 
 std::optional<uint32_t> parseComponent(char letter) {
     switch (letter) {
     case 'x':
-    case 'r': return 0;
+    case 'r':
+        return 0;
     case 'y':
-    case 'g': return 1;
+    case 'g':
+        return 1;
     case 'z':
-    case 'b': return 2;
+    case 'b':
+        return 2;
     case 'w':
-    case 'a': return 3;
-    default: return std::nullopt;
+    case 'a':
+        return 3;
+    default:
+        return std::nullopt;
     }
 }
 
-char componentLetter(uint32_t component) {
-    return "xyzw"[component & 3];
-}
+char componentLetter(uint32_t component) { return "xyzw"[component & 3]; }
 
 std::string writeMaskText(uint32_t mask) {
     std::string text;

@@ -126,10 +126,18 @@ DisassembleResult disassembleShader(std::span<const uint32_t> tokens) {
         const size_t length = (token & sh::kLengthMask) >> sh::kLengthShift;
         const std::span<const uint32_t> parameters = tokens.subspan(at + 1, length);
         switch (opcode) {
-        case Opcode::Nop: result.text += "nop"; break;
-        case Opcode::Dcl: result.text += printer.dcl(parameters); break;
-        case Opcode::Def: result.text += printer.def(parameters); break;
-        default: result.text += printer.instruction(opcode, parameters); break;
+        case Opcode::Nop:
+            result.text += "nop";
+            break;
+        case Opcode::Dcl:
+            result.text += printer.dcl(parameters);
+            break;
+        case Opcode::Def:
+            result.text += printer.def(parameters);
+            break;
+        default:
+            result.text += printer.instruction(opcode, parameters);
+            break;
         }
         result.text += "\n";
         at += 1 + length;

@@ -23,8 +23,8 @@ std::string writeDmf(const std::vector<DmfMember>& members) {
     std::vector<DmfEntry> entries;
     size_t offset = directorySize;
     for (const DmfMember& member : members) {
-        entries.push_back({member.name, static_cast<int32_t>(offset),
-                           static_cast<int32_t>(member.bytes.size())});
+        entries.push_back(
+            {member.name, static_cast<int32_t>(offset), static_cast<int32_t>(member.bytes.size())});
         offset += member.bytes.size();
     }
     std::string out = writeDmfDirectory(static_cast<int32_t>(members.size()), entries);

@@ -20,7 +20,8 @@ BenchDevice::BenchDevice(unsigned width, unsigned height, unsigned threads, bool
     pp.EnableAutoDepthStencil = depthBuffer ? TRUE : FALSE;
     pp.AutoDepthStencilFormat = D3DFMT_D24X8;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_);
+    d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                       &device_);
 }
 
 BenchDevice::~BenchDevice() {

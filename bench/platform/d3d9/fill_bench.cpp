@@ -46,17 +46,19 @@ private:
 };
 
 // Appends the sprite [x, x + w) x [y, y + h) showing atlas texels from (u, v) one to one.
-void addSprite(std::vector<SpriteVertex>& vertices, std::vector<std::uint16_t>& indices, float x, float y, float w,
-               float h, float u, float v) {
+void addSprite(std::vector<SpriteVertex>& vertices, std::vector<std::uint16_t>& indices, float x,
+               float y, float w, float h, float u, float v) {
     const auto first = static_cast<std::uint16_t>(vertices.size());
     const float u1 = u + w / 256.0f, v1 = v + h / 256.0f;
-    vertices.insert(vertices.end(), {{x - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFF, u, v, u, v},
-                                     {x + w - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFF, u1, v, u1, v},
-                                     {x - 0.5f, y + h - 0.5f, 0, 1, 0xFFFFFFFF, u, v1, u, v1},
-                                     {x + w - 0.5f, y + h - 0.5f, 0, 1, 0xFFFFFFFF, u1, v1, u1, v1}});
-    indices.insert(indices.end(), {first, static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 2),
-                                   static_cast<std::uint16_t>(first + 2), static_cast<std::uint16_t>(first + 1),
-                                   static_cast<std::uint16_t>(first + 3)});
+    vertices.insert(vertices.end(),
+                    {{x - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFF, u, v, u, v},
+                     {x + w - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFF, u1, v, u1, v},
+                     {x - 0.5f, y + h - 0.5f, 0, 1, 0xFFFFFFFF, u, v1, u, v1},
+                     {x + w - 0.5f, y + h - 0.5f, 0, 1, 0xFFFFFFFF, u1, v1, u1, v1}});
+    indices.insert(indices.end(),
+                   {first, static_cast<std::uint16_t>(first + 1),
+                    static_cast<std::uint16_t>(first + 2), static_cast<std::uint16_t>(first + 2),
+                    static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 3)});
 }
 
 // Linear-filtered sprites modulated by the diffuse colour, blended or not.
@@ -77,7 +79,8 @@ void fullScreenQuads(benchmark::State& state) {
     const std::uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
     device->BeginScene();
     for (auto _ : state)
-        device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, v, sizeof(SpriteVertex));
+        device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, v,
+                                       sizeof(SpriteVertex));
     device->EndScene();
     state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
@@ -102,15 +105,17 @@ void smallSprites(benchmark::State& state) {
     int sprites = 0;
     for (UINT y = 0; y < kHeight; y += kSprite) {
         for (UINT x = 0; x < kWidth; x += kSprite, ++sprites) {
-            const float u = static_cast<float>(sprites % 16) / 16.0f, v = static_cast<float>(sprites / 16 % 16) / 16.0f;
-            addSprite(vertices, indices, static_cast<float>(x), static_cast<float>(y), kSprite, kSprite, u, v);
+            const float u = static_cast<float>(sprites % 16) / 16.0f,
+                        v = static_cast<float>(sprites / 16 % 16) / 16.0f;
+            addSprite(vertices, indices, static_cast<float>(x), static_cast<float>(y), kSprite,
+                      kSprite, u, v);
         }
     }
     device->BeginScene();
     for (auto _ : state)
         device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(vertices.size()),
-                                       static_cast<UINT>(indices.size() / 3), indices.data(), D3DFMT_INDEX16,
-                                       vertices.data(), sizeof(SpriteVertex));
+                                       static_cast<UINT>(indices.size() / 3), indices.data(),
+                                       D3DFMT_INDEX16, vertices.data(), sizeof(SpriteVertex));
     device->EndScene();
     state.SetItemsProcessed(state.iterations() * sprites);
 }

@@ -21,10 +21,12 @@ constexpr int kTexture = 256;
 class SamplerScene {
 public:
     explicit SamplerScene(DWORD filter)
-        : texture_(new IDirect3DTexture9(kTexture, kTexture, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr)) {
+        : texture_(new IDirect3DTexture9(kTexture, kTexture, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                         nullptr)) {
         std::mt19937 random(1);
         auto& level = const_cast<IDirect3DSurface9&>(texture_->level(0));
-        for (int t = 0; t < kTexture * kTexture; ++t) level.texels()[t] = static_cast<std::uint32_t>(random());
+        for (int t = 0; t < kTexture * kTexture; ++t)
+            level.texels()[t] = static_cast<std::uint32_t>(random());
         states_[D3DSAMP_MAGFILTER] = states_[D3DSAMP_MINFILTER] = filter;
         states_[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
         states_[D3DSAMP_ADDRESSU] = states_[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
@@ -113,7 +115,15 @@ void bilinearKernel(benchmark::State& state, const LevelLaneKernels& (*kernels)(
 
 }  // namespace
 
-BENCHMARK(samplePixels)->ArgName("filter")->Arg(D3DTEXF_POINT)->Arg(D3DTEXF_LINEAR)->Unit(benchmark::kMillisecond);
-BENCHMARK(sampleQuads)->ArgName("filter")->Arg(D3DTEXF_POINT)->Arg(D3DTEXF_LINEAR)->Unit(benchmark::kMillisecond);
+BENCHMARK(samplePixels)
+    ->ArgName("filter")
+    ->Arg(D3DTEXF_POINT)
+    ->Arg(D3DTEXF_LINEAR)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(sampleQuads)
+    ->ArgName("filter")
+    ->Arg(D3DTEXF_POINT)
+    ->Arg(D3DTEXF_LINEAR)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(bilinearKernel, sse2, sse2LevelLaneKernels)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(bilinearKernel, avx2, avx2LevelLaneKernels)->Unit(benchmark::kMillisecond);

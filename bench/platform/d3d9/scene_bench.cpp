@@ -47,7 +47,8 @@ double memcpySeconds() {
         std::memcpy(destination.data(), source.data(), source.size() * 4);
         benchmark::DoNotOptimize(destination.data());
         benchmark::ClobberMemory();
-        seconds.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        seconds.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     std::nth_element(seconds.begin(), seconds.begin() + 15, seconds.end());
     return seconds[15];
@@ -64,10 +65,12 @@ void copyPass(benchmark::State& state) {
     bench.device()->BeginScene();
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) scene.copyToBackBuffer();
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     bench.device()->EndScene();
     state.SetBytesProcessed(state.iterations() * 1280 * 960 * 4);
-    state.counters["memcpy_ratio"] = seconds / static_cast<double>(state.iterations()) / memcpySeconds();
+    state.counters["memcpy_ratio"] =
+        seconds / static_cast<double>(state.iterations()) / memcpySeconds();
 }
 
 void memcpyOfAFrame(benchmark::State& state) {

@@ -159,17 +159,11 @@ void runPixelShader(benchmark::State& state, const std::string& text) {
     state.counters["per_pixel"] = nanosecondsPerLane(state);
 }
 
-void downSample(benchmark::State& state) {
-    runPixelShader(state, kDownSample);
-}
+void downSample(benchmark::State& state) { runPixelShader(state, kDownSample); }
 
-void blurPass(benchmark::State& state) {
-    runPixelShader(state, blurText());
-}
+void blurPass(benchmark::State& state) { runPixelShader(state, blurText()); }
 
-void composite(benchmark::State& state) {
-    runPixelShader(state, kComposite);
-}
+void composite(benchmark::State& state) { runPixelShader(state, kComposite); }
 
 void skinning(benchmark::State& state) {
     const DecodedShader shader = decoded(kSkinning);

@@ -24,9 +24,10 @@ const std::vector<uint8_t>& fixture() {
         if (!mkdtemp(folder)) return std::vector<uint8_t>{};
         const std::string wav = std::string(folder) + "/source.wav";
         const std::string mp3 = std::string(folder) + "/source.mp3";
-        const std::string make = "sox -n -r 44100 -c 2 -b 16 " + wav +
-                                 " synth 60 pinknoise lowpass 15000 gain -6 > /dev/null 2>&1 && lame --quiet -b 128 " +
-                                 wav + " " + mp3 + " > /dev/null 2>&1";
+        const std::string make =
+            "sox -n -r 44100 -c 2 -b 16 " + wav +
+            " synth 60 pinknoise lowpass 15000 gain -6 > /dev/null 2>&1 && lame --quiet -b 128 " +
+            wav + " " + mp3 + " > /dev/null 2>&1";
         std::vector<uint8_t> data;
         if (std::system(make.c_str()) == 0) {
             std::ifstream in(mp3, std::ios::binary);

@@ -36,10 +36,14 @@ constexpr bool isScalarInstruction(Opcode opcode) {
 // Matrix instructions: the second source names the first of `rows` consecutive registers.
 constexpr uint32_t matrixRows(Opcode opcode) {
     switch (opcode) {
-    case Opcode::M4x4: return 4;
-    case Opcode::M4x3: return 3;
-    case Opcode::M3x3: return 3;
-    default: return 0;
+    case Opcode::M4x4:
+        return 4;
+    case Opcode::M4x3:
+        return 3;
+    case Opcode::M3x3:
+        return 3;
+    default:
+        return 0;
     }
 }
 

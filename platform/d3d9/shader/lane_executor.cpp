@@ -15,7 +15,7 @@ constexpr int32_t kAddressLimit = 1 << 20;
 // still has fraction bits, so value - trunc(value) is exact.
 int32_t toAddress(float value) {
     if (!(std::fabs(value) <= float(kAddressLimit + 1))) return kAddressLimit;  // NaN too
-    int32_t whole = static_cast<int32_t>(value);  // toward zero
+    int32_t whole = static_cast<int32_t>(value);                                // toward zero
     const float fraction = value - static_cast<float>(whole);
     if (fraction >= 0.5f) ++whole;
     if (fraction <= -0.5f) --whole;
@@ -39,9 +39,7 @@ Quad loadQuad(const float* at) {
     return quad;
 }
 
-void storeQuad(float* at, Quad quad) {
-    std::memcpy(at, &quad, sizeof(Quad));
-}
+void storeQuad(float* at, Quad quad) { std::memcpy(at, &quad, sizeof(Quad)); }
 
 Quad saturateQuad(Quad value) {
     return value > kZero ? (value < kOne ? value : kOne) : kZero;  // NaN gives 0
@@ -63,15 +61,21 @@ void writeRow(float* to, const Row& value, bool saturated) {
 
 LaneFile fileOf(RegisterType type, uint16_t index) {
     switch (type) {
-    case RegisterType::Temp: return LaneFile::Temp;
-    case RegisterType::Input: return LaneFile::Input;
-    case RegisterType::Const: return LaneFile::Constant;
+    case RegisterType::Temp:
+        return LaneFile::Temp;
+    case RegisterType::Input:
+        return LaneFile::Input;
+    case RegisterType::Const:
+        return LaneFile::Constant;
     case RegisterType::RastOut:
         return index == kRastOutPosition ? LaneFile::Position : LaneFile::Fog;
     case RegisterType::AttrOut:
-    case RegisterType::ColorOut: return LaneFile::Colour;
-    case RegisterType::TexCrdOut: return LaneFile::Texcoord;
-    default: return LaneFile::Texture;  // t#: the decoder admits no other file
+    case RegisterType::ColorOut:
+        return LaneFile::Colour;
+    case RegisterType::TexCrdOut:
+        return LaneFile::Texcoord;
+    default:
+        return LaneFile::Texture;  // t#: the decoder admits no other file
     }
 }
 
@@ -122,8 +126,10 @@ bool isComponentwise(Opcode opcode) {
     case Opcode::Frc:
     case Opcode::Abs:
     case Opcode::Lrp:
-    case Opcode::Cmp: return true;
-    default: return false;
+    case Opcode::Cmp:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -154,7 +160,8 @@ bool writesDirectly(const LaneOperation& op) {
     case Opcode::Rsq:
     case Opcode::Exp:
     case Opcode::Log:
-    case Opcode::Pow: return true;  // one value computed whole, then replicated
+    case Opcode::Pow:
+        return true;  // one value computed whole, then replicated
     case Opcode::M4x4:
     case Opcode::M4x3:
     case Opcode::M3x3: {
@@ -164,8 +171,10 @@ bool writesDirectly(const LaneOperation& op) {
                                       op.destinationIndex < rows.index + matrixRows(op.opcode);
         return !readsDestination(op, op.sources[0]) && !rowIsDestination;
     }
-    case Opcode::Nrm: return !overwritesItsOwnSource(op);
-    default: return isComponentwise(op.opcode) && !overwritesItsOwnSource(op);
+    case Opcode::Nrm:
+        return !overwritesItsOwnSource(op);
+    default:
+        return isComponentwise(op.opcode) && !overwritesItsOwnSource(op);
     }
 }
 
@@ -223,13 +232,12 @@ Rows registerRows(const Context& context, const LaneSource& source, uint32_t row
     const LaneVector* file = context.sources[static_cast<uint32_t>(source.file)];
     const LaneVector& reg = file[source.index + row];
     const std::array<uint8_t, 4> components = source.components;
-    return {reg.c[components[0]], reg.c[components[1]], reg.c[components[2]],
-            reg.c[components[3]]};
+    return {reg.c[components[0]], reg.c[components[1]], reg.c[components[2]], reg.c[components[3]]};
 }
 
 // fetch() for a negated or a relative source: rows of `scratch` hold its values.
-Rows fetchIntoScratch(const Context& context, const LaneSource& source, uint32_t row,
-                      uint32_t mask, LaneVector& scratch) {
+Rows fetchIntoScratch(const Context& context, const LaneSource& source, uint32_t row, uint32_t mask,
+                      LaneVector& scratch) {
     Rows rows{};
     if (source.relative) {
         static constexpr Float4 kOutside{};
@@ -258,7 +266,8 @@ Rows fetchIntoScratch(const Context& context, const LaneSource& source, uint32_t
             if (!(mask & (1u << k))) continue;
             const float* from = rows[k];
             float* to = scratch.c[k];
-            for (uint32_t at = 0; at < kLanes; at += kChunkLanes) storeQuad(to + at, -loadQuad(from + at));
+            for (uint32_t at = 0; at < kLanes; at += kChunkLanes)
+                storeQuad(to + at, -loadQuad(from + at));
             rows[k] = to;
         }
     }
@@ -268,8 +277,8 @@ Rows fetchIntoScratch(const Context& context, const LaneSource& source, uint32_t
 // Reads the components in `mask` of `source` (matrix row `row` of it) as rows of lanes: the
 // register's own rows where it can, else rows of `scratch` holding the negated or gathered
 // values.
-inline Rows fetch(const Context& context, const LaneSource& source, uint32_t row,
-                  uint32_t mask, LaneVector& scratch) {
+inline Rows fetch(const Context& context, const LaneSource& source, uint32_t row, uint32_t mask,
+                  LaneVector& scratch) {
     if (source.relative || source.negate)
         return fetchIntoScratch(context, source, row, mask, scratch);
     return registerRows(context, source, row);
@@ -346,7 +355,8 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
 }
 
 // One operation. Inlined whole into the two builds below.
-[[gnu::always_inline]] inline void executeOperation(const Context& context, const LaneOperation& op) {
+[[gnu::always_inline]] inline void executeOperation(const Context& context,
+                                                    const LaneOperation& op) {
     const uint32_t mask = op.writeMask;
     LaneVector scratch[3];
     LaneVector r;
@@ -359,7 +369,8 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
     };
     switch (op.opcode) {
     case Opcode::Mov:
-        componentwise(out, mask, saturated, [](Quad x) { return x; }, source(0, mask));
+        componentwise(
+            out, mask, saturated, [](Quad x) { return x; }, source(0, mask));
         break;
     case Opcode::Mova: {
         const Rows a = source(0, mask);
@@ -370,16 +381,19 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
         return;
     }
     case Opcode::Add:
-        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x + y; },
-                      source(0, mask), source(1, mask));
+        componentwise(
+            out, mask, saturated, [](Quad x, Quad y) { return x + y; }, source(0, mask),
+            source(1, mask));
         break;
     case Opcode::Sub:
-        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x - y; },
-                      source(0, mask), source(1, mask));
+        componentwise(
+            out, mask, saturated, [](Quad x, Quad y) { return x - y; }, source(0, mask),
+            source(1, mask));
         break;
     case Opcode::Mul:
-        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x * y; },
-                      source(0, mask), source(1, mask));
+        componentwise(
+            out, mask, saturated, [](Quad x, Quad y) { return x * y; }, source(0, mask),
+            source(1, mask));
         break;
     case Opcode::Mad:
         componentwise(
@@ -391,20 +405,24 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
             source(0, mask), source(1, mask), source(2, mask));
         break;
     case Opcode::Min:
-        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x < y ? x : y; },
-                      source(0, mask), source(1, mask));
+        componentwise(
+            out, mask, saturated, [](Quad x, Quad y) { return x < y ? x : y; }, source(0, mask),
+            source(1, mask));
         break;
     case Opcode::Max:
-        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x > y ? x : y; },
-                      source(0, mask), source(1, mask));
+        componentwise(
+            out, mask, saturated, [](Quad x, Quad y) { return x > y ? x : y; }, source(0, mask),
+            source(1, mask));
         break;
     case Opcode::Slt:
-        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x < y ? kOne : kZero; },
-                      source(0, mask), source(1, mask));
+        componentwise(
+            out, mask, saturated, [](Quad x, Quad y) { return x < y ? kOne : kZero; },
+            source(0, mask), source(1, mask));
         break;
     case Opcode::Sge:
-        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x >= y ? kOne : kZero; },
-                      source(0, mask), source(1, mask));
+        componentwise(
+            out, mask, saturated, [](Quad x, Quad y) { return x >= y ? kOne : kZero; },
+            source(0, mask), source(1, mask));
         break;
     case Opcode::Frc:
         componentwise(
@@ -462,7 +480,8 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
         for (uint32_t l = 0; l < kLanes; ++l)
             scale[l] = scale[l] != 0.0f ? 1.0f / std::sqrt(scale[l]) : FLT_MAX;
         const Rows scales{scale, scale, scale, scale};
-        componentwise(out, mask, saturated, [](Quad x, Quad y) { return x * y; }, a, scales);
+        componentwise(
+            out, mask, saturated, [](Quad x, Quad y) { return x * y; }, a, scales);
         break;
     }
     case Opcode::Rcp: {
@@ -496,8 +515,11 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
         scalar(out, mask, saturated, source(0, 1)[0], source(1, 1)[0],
                [](float x, float y) { return std::pow(std::fabs(x), y); });
         break;
-    case Opcode::Tex: sampleTexture(context, op, out); break;
-    default: return;  // the decoder admits no other opcode
+    case Opcode::Tex:
+        sampleTexture(context, op, out);
+        break;
+    default:
+        return;  // the decoder admits no other opcode
     }
     if (!op.direct) store(context, op, r, op.saturate);
 }
@@ -506,10 +528,14 @@ void sampleTexture(const Context& context, const LaneOperation& op, LaneVector& 
 // into a table right after the caller stored them stalls on the store.
 LaneVector* outputFile(const LaneRegisterFiles& files, LaneFile file) {
     switch (file) {
-    case LaneFile::Position: return files.position;
-    case LaneFile::Fog: return files.fog;
-    case LaneFile::Colour: return files.colours;
-    default: return files.texcoords;  // outputStarts holds output files only
+    case LaneFile::Position:
+        return files.position;
+    case LaneFile::Fog:
+        return files.fog;
+    case LaneFile::Colour:
+        return files.colours;
+    default:
+        return files.texcoords;  // outputStarts holds output files only
     }
 }
 
@@ -547,11 +573,13 @@ namespace {
 
 using ProgramFunction = void (*)(const Context&, const LaneProgram&);
 
-__attribute__((target("avx2"), flatten)) void runProgramAvx2(const Context& context, const LaneProgram& program) {
+__attribute__((target("avx2"), flatten)) void runProgramAvx2(const Context& context,
+                                                             const LaneProgram& program) {
     for (const LaneOperation& op : program.operations) executeOperation(context, op);
 }
 
-__attribute__((flatten)) void runProgramBaseline(const Context& context, const LaneProgram& program) {
+__attribute__((flatten)) void runProgramBaseline(const Context& context,
+                                                 const LaneProgram& program) {
     for (const LaneOperation& op : program.operations) executeOperation(context, op);
 }
 

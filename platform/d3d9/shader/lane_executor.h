@@ -26,7 +26,7 @@ struct LaneSource {
     uint16_t index = 0;  // register, or broadcast slot for a constant read without a0
     std::array<uint8_t, 4> components{0, 1, 2, 3};  // the row each result component reads
     bool negate = false;
-    bool identity = true;  // components in order and no negation: the register as it is
+    bool identity = true;   // components in order and no negation: the register as it is
     bool relative = false;  // constant register index + a0[relativeComponent]
     uint8_t relativeComponent = 0;
 };

@@ -5,9 +5,7 @@
 namespace platform::d3d9::shader {
 namespace {
 
-constexpr uint32_t raw(RegisterType type) {
-    return static_cast<uint32_t>(type);
-}
+constexpr uint32_t raw(RegisterType type) { return static_cast<uint32_t>(type); }
 
 // The instruction-token bits that must be clear: controls, predication, bit 29, co-issue, 31.
 constexpr uint32_t kInstructionReservedMask =
@@ -74,10 +72,14 @@ private:
 
     bool decodeInstruction(size_t at, Opcode opcode, std::span<const uint32_t> parameters) {
         switch (opcode) {
-        case Opcode::Nop: return parameters.empty() || fail(at, "nop takes no parameters");
-        case Opcode::Dcl: return decodeDcl(at, parameters);
-        case Opcode::Def: return decodeDef(at, parameters);
-        default: return decodeArithmetic(at, opcode, parameters);
+        case Opcode::Nop:
+            return parameters.empty() || fail(at, "nop takes no parameters");
+        case Opcode::Dcl:
+            return decodeDcl(at, parameters);
+        case Opcode::Def:
+            return decodeDef(at, parameters);
+        default:
+            return decodeArithmetic(at, opcode, parameters);
         }
     }
 
@@ -288,7 +290,8 @@ private:
             if (!pixel) return fail(at, "register type cannot be read");
             if (number >= kPixelSamplers) return fail(at, "sampler register out of range");
             return (declaredSamplers_ & (1u << number)) || fail(at, "sampler read before its dcl");
-        default: return fail(at, "register type cannot be read");
+        default:
+            return fail(at, "register type cannot be read");
         }
     }
 
@@ -357,11 +360,16 @@ private:
     uint32_t registerCount(RegisterType type) const {
         const bool pixel = shader_.kind == ShaderKind::Pixel;
         switch (type) {
-        case RegisterType::Temp: return kTempRegisters;
-        case RegisterType::Const: return constantCount();
-        case RegisterType::Input: return pixel ? kPixelColourInputs : kVertexInputRegisters;
-        case RegisterType::Texture: return pixel ? kPixelTexcoordInputs : 0;
-        default: return 0;
+        case RegisterType::Temp:
+            return kTempRegisters;
+        case RegisterType::Const:
+            return constantCount();
+        case RegisterType::Input:
+            return pixel ? kPixelColourInputs : kVertexInputRegisters;
+        case RegisterType::Texture:
+            return pixel ? kPixelTexcoordInputs : 0;
+        default:
+            return 0;
         }
     }
 
@@ -383,8 +391,6 @@ private:
 
 }  // namespace
 
-DecodeResult decodeShader(std::span<const uint32_t> tokens) {
-    return Decoder(tokens).run();
-}
+DecodeResult decodeShader(std::span<const uint32_t> tokens) { return Decoder(tokens).run(); }
 
 }  // namespace platform::d3d9::shader

@@ -119,9 +119,7 @@ constexpr uint32_t swizzleComponent(uint32_t swizzle, uint32_t channel) {
     return (swizzle >> (2 * channel)) & 0x3;
 }
 
-constexpr uint32_t replicateSwizzle(uint32_t component) {
-    return component * 0x55;
-}
+constexpr uint32_t replicateSwizzle(uint32_t component) { return component * 0x55; }
 
 // dcl: the token after the instruction token. Vertex shader inputs carry a usage (bits 0..4)
 // and a usage index (bits 16..19); pixel shader samplers a texture type (bits 27..30).

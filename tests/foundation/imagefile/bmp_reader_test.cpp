@@ -9,8 +9,8 @@
 namespace mirel {
 namespace {
 
-using tessera::test::BmpSpec;
 using tessera::test::bmpFile;
+using tessera::test::BmpSpec;
 
 // B, G, R of a 24-bit pixel numbered n.
 std::string Bgr(int n) { return Bytes({n * 10 + 1, n * 10 + 2, n * 10 + 3}); }
@@ -20,7 +20,8 @@ std::string Rgba(int n) { return Bytes({n * 10 + 3, n * 10 + 2, n * 10 + 1, 255}
 // Three pixels a row, two rows: 9 bytes padded to 12.
 std::string Rows24(int first, int second) {
     std::string out;
-    for (int row : {first, second}) out += Bgr(row) + Bgr(row + 1) + Bgr(row + 2) + std::string(3, '\0');
+    for (int row : {first, second})
+        out += Bgr(row) + Bgr(row + 1) + Bgr(row + 2) + std::string(3, '\0');
     return out;
 }
 
@@ -55,13 +56,15 @@ TEST(BmpReader, EightBitPalettes) {
         spec.width = 3;
         spec.bitCount = 8;
         spec.colorsUsed = colorsUsed;
-        for (uint32_t i = 0; i < entries; ++i) spec.extra += Bytes({static_cast<int>(i), 7, 200, 0});
+        for (uint32_t i = 0; i < entries; ++i)
+            spec.extra += Bytes({static_cast<int>(i), 7, 200, 0});
         spec.rows = Bytes({5, 15, 200, 0});  // 200 is past a 16-entry palette
         DImage image;
         ASSERT_TRUE(LoadBytes(DimgLoadBitmap, bmpFile(spec), image));
         EXPECT_EQ(PixelAt(image, 0, 0), Bytes({200, 7, 5, 255}));
         EXPECT_EQ(PixelAt(image, 1, 0), Bytes({200, 7, 15, 255}));
-        EXPECT_EQ(PixelAt(image, 2, 0), entries == 16 ? Bytes({0, 0, 0, 255}) : Bytes({200, 7, 200, 255}));
+        EXPECT_EQ(PixelAt(image, 2, 0),
+                  entries == 16 ? Bytes({0, 0, 0, 255}) : Bytes({200, 7, 200, 255}));
     }
 }
 
@@ -74,7 +77,8 @@ TEST(BmpReader, ThirtyTwoBitFilesKeepAlphaAndSkipOnlyMasksAfterAFortyByteHeader)
         std::string extra;
     } cases[] = {
         {"BI_RGB", 0, 40, ""},
-        {"BI_BITFIELDS after a 40-byte header", 3, 40, Bytes({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0})},
+        {"BI_BITFIELDS after a 40-byte header", 3, 40,
+         Bytes({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0})},
         {"BI_BITFIELDS in a V4 header", 3, 108, ""},
         {"BI_BITFIELDS in a V5 header", 3, 124, ""},
     };
@@ -100,13 +104,57 @@ TEST(BmpReader, OtherFilesFallThrough) {
         const char* what;
         BmpSpec spec;
     } cases[] = {
-        {"16 bits", [] { BmpSpec s; s.bitCount = 16; s.rows = std::string(4, '\1'); return s; }()},
-        {"4 bits", [] { BmpSpec s; s.bitCount = 4; s.extra = std::string(64, '\0'); s.rows = std::string(4, '\1'); return s; }()},
-        {"RLE8", [] { BmpSpec s; s.bitCount = 8; s.compression = 1; s.extra = std::string(1024, '\0'); s.rows = Bytes({1, 0, 0, 1}); return s; }()},
-        {"not BM", [] { BmpSpec s; s.type[1] = 'A'; s.rows = std::string(4, '\1'); return s; }()},
-        {"12-byte core header", [] { BmpSpec s; s.headerSize = 12; s.rows = std::string(40, '\1'); return s; }()},
-        {"zero width", [] { BmpSpec s; s.width = 0; return s; }()},
-        {"height beyond any image", [] { BmpSpec s; s.height = INT32_MIN; s.rows = std::string(64, '\0'); return s; }()},
+        {"16 bits",
+         [] {
+             BmpSpec s;
+             s.bitCount = 16;
+             s.rows = std::string(4, '\1');
+             return s;
+         }()},
+        {"4 bits",
+         [] {
+             BmpSpec s;
+             s.bitCount = 4;
+             s.extra = std::string(64, '\0');
+             s.rows = std::string(4, '\1');
+             return s;
+         }()},
+        {"RLE8",
+         [] {
+             BmpSpec s;
+             s.bitCount = 8;
+             s.compression = 1;
+             s.extra = std::string(1024, '\0');
+             s.rows = Bytes({1, 0, 0, 1});
+             return s;
+         }()},
+        {"not BM",
+         [] {
+             BmpSpec s;
+             s.type[1] = 'A';
+             s.rows = std::string(4, '\1');
+             return s;
+         }()},
+        {"12-byte core header",
+         [] {
+             BmpSpec s;
+             s.headerSize = 12;
+             s.rows = std::string(40, '\1');
+             return s;
+         }()},
+        {"zero width",
+         [] {
+             BmpSpec s;
+             s.width = 0;
+             return s;
+         }()},
+        {"height beyond any image",
+         [] {
+             BmpSpec s;
+             s.height = INT32_MIN;
+             s.rows = std::string(64, '\0');
+             return s;
+         }()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

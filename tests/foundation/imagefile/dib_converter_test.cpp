@@ -43,25 +43,40 @@ TEST(DibConverter, BitCountsAndLayouts) {
         std::string bits;
         std::vector<std::string> row0;  // top row, BGR
     } cases[] = {
-        {"1 bit, top-down", InfoHeader(3, -1, 1, 0, 2) + palette, Bytes({0xA0, 0, 0, 0}),
+        {"1 bit, top-down",
+         InfoHeader(3, -1, 1, 0, 2) + palette,
+         Bytes({0xA0, 0, 0, 0}),
          {Bytes({4, 5, 6}), Bytes({1, 2, 3}), Bytes({4, 5, 6})}},
-        {"4 bits, bottom-up: the second stored row is the top", InfoHeader(2, 2, 4, 0, 3) + palette,
-         Bytes({0x00, 0, 0, 0, 0x21, 0, 0, 0}), {Bytes({7, 8, 9}), Bytes({4, 5, 6})}},
-        {"8 bits, index past the palette", InfoHeader(2, -1, 8, 0, 2) + palette, Bytes({1, 200, 0, 0}),
+        {"4 bits, bottom-up: the second stored row is the top",
+         InfoHeader(2, 2, 4, 0, 3) + palette,
+         Bytes({0x00, 0, 0, 0, 0x21, 0, 0, 0}),
+         {Bytes({7, 8, 9}), Bytes({4, 5, 6})}},
+        {"8 bits, index past the palette",
+         InfoHeader(2, -1, 8, 0, 2) + palette,
+         Bytes({1, 200, 0, 0}),
          {Bytes({4, 5, 6}), Bytes({0, 0, 0})}},
-        {"16 bits X1R5G5B5", InfoHeader(1, -1, 16, 0), Bytes({0x1F, 0x7C, 0, 0}), {Bytes({255, 0, 255})}},
-        {"16 bits R5G6B5 by bit fields", InfoHeader(1, -1, 16, 3) + masks565, Bytes({0xE0, 0x07, 0, 0}),
+        {"16 bits X1R5G5B5",
+         InfoHeader(1, -1, 16, 0),
+         Bytes({0x1F, 0x7C, 0, 0}),
+         {Bytes({255, 0, 255})}},
+        {"16 bits R5G6B5 by bit fields",
+         InfoHeader(1, -1, 16, 3) + masks565,
+         Bytes({0xE0, 0x07, 0, 0}),
          {Bytes({0, 255, 0})}},
         {"24 bits", InfoHeader(1, -1, 24, 0), Bytes({9, 8, 7, 0}), {Bytes({9, 8, 7})}},
         {"32 bits BGRX", InfoHeader(1, -1, 32, 0), Bytes({9, 8, 7, 6}), {Bytes({9, 8, 7})}},
-        {"rows missing from the bits are black", InfoHeader(1, -2, 24, 0), Bytes({9, 8}), {Bytes({9, 8, 0})}},
+        {"rows missing from the bits are black",
+         InfoHeader(1, -2, 24, 0),
+         Bytes({9, 8}),
+         {Bytes({9, 8, 0})}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         DImage image;
         ASSERT_TRUE(Convert(c.info, c.bits, image));
         EXPECT_EQ(image.Kind(), DImageKind::BGR24);
-        for (size_t x = 0; x < c.row0.size(); ++x) EXPECT_EQ(PixelAt(image, static_cast<int>(x), 0), c.row0[x]) << x;
+        for (size_t x = 0; x < c.row0.size(); ++x)
+            EXPECT_EQ(PixelAt(image, static_cast<int>(x), 0), c.row0[x]) << x;
     }
 }
 

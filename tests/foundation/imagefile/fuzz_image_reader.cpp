@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     view.OpenView(0, static_cast<int32_t>(size), file);
     for (DFile* source : {&file, &view}) {
         DImage image;
-        if (IMAGE_READER(*source, image) && (image.Width() < 1 || image.Height() < 1 || image.Pixels() == nullptr))
+        if (IMAGE_READER(*source, image) &&
+            (image.Width() < 1 || image.Height() < 1 || image.Pixels() == nullptr))
             __builtin_trap();
     }
     return 0;

@@ -1,8 +1,8 @@
 #include "tests/foundation/imagefile/image_fixtures.h"
 
-#include <cstdio>
 #include <jpeglib.h>
 #include <png.h>
+#include <cstdio>
 
 #include <cstdlib>
 
@@ -14,11 +14,12 @@ using writers::putU16;
 using writers::putU32;
 
 Pixels patternPixels(int width, int height, int channels, uint8_t seed) {
-    Pixels p {width, height, channels, {}};
+    Pixels p{width, height, channels, {}};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < channels; ++c)
-                p.bytes.push_back(static_cast<uint8_t>(seed + x * 37 + y * 71 + c * 101 + (x * y) % 13));
+                p.bytes.push_back(
+                    static_cast<uint8_t>(seed + x * 37 + y * 71 + c * 101 + (x * y) % 13));
     return p;
 }
 
@@ -52,7 +53,8 @@ std::string bmpFile(const BmpSpec& spec) {
 namespace {
 
 void AppendToString(png_structp png, png_bytep data, size_t length) {
-    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+    static_cast<std::string*>(png_get_io_ptr(png))
+        ->append(reinterpret_cast<const char*>(data), length);
 }
 
 // The fixtures are valid by construction; a writer error is a broken test.
@@ -63,11 +65,16 @@ void FailPngWrite(png_structp, png_const_charp message) {
 
 int Channels(int colorType) {
     switch (colorType) {
-        case PNG_COLOR_TYPE_GRAY: return 1;
-        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-        case PNG_COLOR_TYPE_RGB: return 3;
-        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-        default: return 1;  // palette
+    case PNG_COLOR_TYPE_GRAY:
+        return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return 2;
+    case PNG_COLOR_TYPE_RGB:
+        return 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return 4;
+    default:
+        return 1;  // palette
     }
 }
 
@@ -94,17 +101,18 @@ std::vector<uint8_t> PackRow(const PngSpec& spec, int y) {
 
 std::string pngFile(const PngSpec& spec) {
     std::string out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, &FailPngWrite, nullptr);
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, &FailPngWrite, nullptr);
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &out, &AppendToString, nullptr);
     png_set_IHDR(png, info, spec.width, spec.height, spec.bitDepth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
     for (size_t i = 0; i + 2 < spec.palette.size(); i += 3)
         palette.push_back({spec.palette[i], spec.palette[i + 1], spec.palette[i + 2]});
     if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    png_color_16 trnsColor {};
+    png_color_16 trnsColor{};
     if (!spec.trns.empty()) {
         if (spec.colorType == PNG_COLOR_TYPE_PALETTE) {
             png_set_tRNS(png, info, spec.trns.data(), static_cast<int>(spec.trns.size()), nullptr);

@@ -85,10 +85,16 @@ protected:
 
 TEST_F(Plugins, ScanLoadsOnlyCompleteReadersInNameOrder) {
     const std::string d = dir_.path() + "/";
-    EXPECT_EQ(log_.text(), "[_DSusieInit] \"" + d + "Old.SPI\": version error.\n"
-                           "[_DSusieInit] \"" + d + "incomplete.Spi\": can't find functions.\n"
-                           "[_DSusieInit] can't get \"GetPluginInfo\" in \"" + d + "noinfo.spi\"\n"
-                           "[_DSusieInit] \"" + d + "toy.spi\": loaded.\n");
+    EXPECT_EQ(log_.text(), "[_DSusieInit] \"" + d +
+                               "Old.SPI\": version error.\n"
+                               "[_DSusieInit] \"" +
+                               d +
+                               "incomplete.Spi\": can't find functions.\n"
+                               "[_DSusieInit] can't get \"GetPluginInfo\" in \"" +
+                               d +
+                               "noinfo.spi\"\n"
+                               "[_DSusieInit] \"" +
+                               d + "toy.spi\": loaded.\n");
 }
 
 TEST_F(Plugins, APluginDecodesItsFormatToBgr24) {

@@ -20,7 +20,8 @@ bool LoadBytes(Reader reader, const std::string& bytes, DImage& image, const cha
 // The bytes of pixel (x, y).
 inline std::string PixelAt(const DImage& image, int x, int y) {
     const uint8_t* p = image.PixelAddress(x, y);
-    return std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(image.BytesPerPixel()));
+    return std::string(reinterpret_cast<const char*>(p),
+                       static_cast<size_t>(image.BytesPerPixel()));
 }
 
 inline std::string Bytes(std::initializer_list<int> values) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 #include "foundation/imagefile/image_file.h"
 #include "tests/foundation/imagefile/image_fixtures.h"
@@ -22,10 +22,11 @@ struct ToolRun {
 };
 
 // Runs imgconv with the program directory set to `programDir`.
-ToolRun Imgconv(const TempDir& dir, const std::string& programDir, const std::string& in, const std::string& out) {
+ToolRun Imgconv(const TempDir& dir, const std::string& programDir, const std::string& in,
+                const std::string& out) {
     const std::string errors = dir.file("stderr.txt");
-    const std::string command = "TESSERA_PROGRAM_DIR='" + programDir + "' '" IMGCONV_PATH "' '" + in + "' '" +
-                                out + "' 2>'" + errors + "'";
+    const std::string command = "TESSERA_PROGRAM_DIR='" + programDir + "' '" IMGCONV_PATH "' '" +
+                                in + "' '" + out + "' 2>'" + errors + "'";
     const int status = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(status));
     return {WEXITSTATUS(status), readFileBytes(errors)};

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <jpeglib.h>
+#include <cstdio>
 
 #include <cstdlib>
 #include <string>
@@ -21,10 +21,11 @@ using tessera::test::Pixels;
 
 // A smooth picture that JPEG keeps closely.
 Pixels Gradient(int width, int height, int channels) {
-    Pixels p {width, height, channels, {}};
+    Pixels p{width, height, channels, {}};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            for (int c = 0; c < channels; ++c) p.bytes.push_back(static_cast<uint8_t>(40 + x * 6 + y * 4 + c * 30));
+            for (int c = 0; c < channels; ++c)
+                p.bytes.push_back(static_cast<uint8_t>(40 + x * 6 + y * 4 + c * 30));
     return p;
 }
 
@@ -101,7 +102,9 @@ TEST(JpegReader, LongSegmentsAreSkippedBySeeking) {
     const std::string jpeg = jpegFile(Gradient(16, 16, 3), 10000);
     ASSERT_GT(jpeg.size(), 10000u);
     DFile archiveFile;
-    tessera::test::attachMemory(archiveFile, tessera::writers::writeDmf({{"pad", "xyz"}, {"a.jpg", jpeg}, {"after", "zz"}}));
+    tessera::test::attachMemory(
+        archiveFile,
+        tessera::writers::writeDmf({{"pad", "xyz"}, {"a.jpg", jpeg}, {"after", "zz"}}));
     DMFile archive;
     ASSERT_TRUE(archive.Open(archiveFile));
     DFile member;

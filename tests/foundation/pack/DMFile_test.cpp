@@ -45,7 +45,8 @@ TEST(DMFile, EmptyArchiveOpensAndFindsNothing) {
 
 TEST(DMFile, MembersAreFoundWithoutCaseAndReadExactlyTheirSize) {
     DFile file;
-    attachMemory(file, "junk" + writeDmf({{"Data/A.TXT", "alpha"}, {"b.bin", "BETA!"}}), "pack.dmf");
+    attachMemory(file, "junk" + writeDmf({{"Data/A.TXT", "alpha"}, {"b.bin", "BETA!"}}),
+                 "pack.dmf");
     DFile inner;
     ASSERT_TRUE(inner.OpenView(4, -1, file));  // the archive starts 4 bytes into the file
     DMFile archive;
@@ -85,16 +86,26 @@ TEST(DMFile, NamesDifferingOnlyInCaseAreDuplicates) {
 
 TEST(DMFile, ShiftJisCharactersMatchByteForByte) {
     // 0x83 0x41 is one character whose trail byte is 'A'; the 'B' after it is a letter.
-    const std::string name = "\x83\x41" "B";
+    const std::string name =
+        "\x83\x41"
+        "B";
     DFile file;
     attachMemory(file, writeDmf({{name, "sjis"}}));
     DMFile archive;
     ASSERT_TRUE(archive.Open(file));
     DMFile::DMFileINFO* entry = archive.Find(name.c_str());
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(std::string(entry->name), "\x83\x41" "b");
-    EXPECT_EQ(Member(archive, "\x83\x41" "b"), "sjis");
-    EXPECT_EQ(Member(archive, "\x83\x61" "b"), "<absent>");
+    EXPECT_EQ(std::string(entry->name),
+              "\x83\x41"
+              "b");
+    EXPECT_EQ(Member(archive,
+                     "\x83\x41"
+                     "b"),
+              "sjis");
+    EXPECT_EQ(Member(archive,
+                     "\x83\x61"
+                     "b"),
+              "<absent>");
 
     char lowered[DMFile::NameCapacity] = "X\x83\x5A\x83";  // a lead byte cut off at the end
     DMFile::LowerName(lowered, lowered);
@@ -200,7 +211,8 @@ namespace {
 // Members share the archive file's lock: threads reading different members each see their own.
 TEST(DMFile, MembersAreReadFromSeveralThreads) {
     std::vector<tessera::writers::DmfMember> members;
-    for (int i = 0; i < 4; ++i) members.push_back({"m" + std::to_string(i), std::string(5000, static_cast<char>('a' + i))});
+    for (int i = 0; i < 4; ++i)
+        members.push_back({"m" + std::to_string(i), std::string(5000, static_cast<char>('a' + i))});
     DFile file;
     tessera::test::attachMemory(file, tessera::writers::writeDmf(members));
     DMFile archive;
@@ -213,7 +225,8 @@ TEST(DMFile, MembersAreReadFromSeveralThreads) {
             if (!archive.OpenData(member, ("M" + std::to_string(i)).c_str())) return;
             char chunk[100];
             int32_t n;
-            while ((n = member.Read(chunk, sizeof chunk)) > 0) read[i].append(chunk, static_cast<size_t>(n));
+            while ((n = member.Read(chunk, sizeof chunk)) > 0)
+                read[i].append(chunk, static_cast<size_t>(n));
         });
     }
     for (std::thread& thread : threads) thread.join();

@@ -87,7 +87,8 @@ TEST_F(FieldReaders, MemberBytesDecodeWithTheMemberRelativePosition) {
     writer.u32(0x11223344);
     writer.string("inside");
     DFile file;
-    attachMemory(file, tessera::writers::writeDmf({{"pad", std::string(77, 'p')}, {"m", writer.data()}}));
+    attachMemory(file,
+                 tessera::writers::writeDmf({{"pad", std::string(77, 'p')}, {"m", writer.data()}}));
     DMFile archive;
     ASSERT_TRUE(archive.Open(file));
     DFile member;

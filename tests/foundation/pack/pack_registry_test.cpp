@@ -84,7 +84,8 @@ TEST_F(PackRegistryTest, AMemberMissingFromTheArchiveIsFatal) {
     const uint32_t pack = lfmRegistPack("data");
     DFile file;
     EXPECT_THROW(lfmOpenPackData(pack, file, "none.bin"), LExceptGame);
-    EXPECT_EQ(log_.text(), Sjis("[lfmOpenPackData] 指定パック\"data\"にファイル\"none.bin\"は存在しません\n"));
+    EXPECT_EQ(log_.text(),
+              Sjis("[lfmOpenPackData] 指定パック\"data\"にファイル\"none.bin\"は存在しません\n"));
 }
 
 TEST_F(PackRegistryTest, AnUnreadableArchiveIsFatalAndNotRegistered) {
@@ -115,7 +116,8 @@ TEST_F(PackRegistryTest, LoosePacksAreFoldersBesideTheProgram) {
     EXPECT_EQ(ReadAll(file), "plain file");
 
     EXPECT_THROW(lfmOpenPackData(loose, file, "missing.txt"), LExceptGame);
-    EXPECT_EQ(log_.text(), Sjis("ファイル \"" + programDir() + "loose/missing.txt\" を開けませんでした。\n"));
+    EXPECT_EQ(log_.text(),
+              Sjis("ファイル \"" + programDir() + "loose/missing.txt\" を開けませんでした。\n"));
 }
 
 TEST_F(PackRegistryTest, BadPackIndicesAreFatal) {
@@ -144,7 +146,8 @@ TEST_F(PackRegistryTest, TheProviderGetsBareNamesToTestAndPackPathsToOpen) {
     lfmOpenPath("y/z", file, 12);
     EXPECT_EQ(PackFileName(pack, "x"), "data/x");
     EXPECT_EQ(PackFileName(plain, "x"), "x");
-    EXPECT_EQ(provider->calls, (std::vector<std::string> {"exists x", "open data/x 1", "open x 1", "open y/z 12"}));
+    EXPECT_EQ(provider->calls,
+              (std::vector<std::string>{"exists x", "open data/x 1", "open x 1", "open y/z 12"}));
 }
 
 TEST_F(PackRegistryTest, FindFirstExistingProbesTheNameThenEachExtension) {
@@ -160,7 +163,10 @@ TEST_F(PackRegistryTest, FindFirstExistingProbesTheNameThenEachExtension) {
         {"png::bmp", {}, false, "tex", {"tex", "tex.png", "tex", "tex.bmp"}},
         {"png:bmp", {"tex.bmp", "tex.png"}, true, "tex.png", {"tex", "tex.png"}},
         {"png:bmp", {"tex"}, true, "tex", {"tex"}},
-        {"dgt:dgi:png:jpg:jpeg:bmp", {"tex.jpeg"}, true, "tex.jpeg",
+        {"dgt:dgi:png:jpg:jpeg:bmp",
+         {"tex.jpeg"},
+         true,
+         "tex.jpeg",
          {"tex", "tex.dgt", "tex.dgi", "tex.png", "tex.jpg", "tex.jpeg"}},
         {"png\nbmp", {}, false, "tex", {"tex", "tex.png"}},  // a line feed ends the list
         {"", {}, false, "tex", {"tex"}},
@@ -210,7 +216,8 @@ TEST_F(PackRegistryTest, DiagnosticsNameAFileByItsPackPath) {
     l3dLogPack("tex/a.png", 3, "[loader] load \"%s\"", pack);
     EXPECT_THROW(l3dErrorPack("tex/b.png", "[loader] cannot read %s", pack), LExceptGame);
     l3dLogThreshold = savedThreshold;
-    EXPECT_EQ(log_.text(), "[loader] load \"data/tex/a.png\"\n[loader] cannot read data/tex/b.png\n");
+    EXPECT_EQ(log_.text(),
+              "[loader] load \"data/tex/a.png\"\n[loader] cannot read data/tex/b.png\n");
 }
 
 }  // namespace

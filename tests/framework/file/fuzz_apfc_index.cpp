@@ -1,10 +1,10 @@
 // Mounts arbitrary bytes as an "APFC" pack archive and reads a member, so that the index
 // reader meets every kind of corrupt count, length and size.
+#include <unistd.h>
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "framework/core/core.h"
 #include "framework/file/file.h"

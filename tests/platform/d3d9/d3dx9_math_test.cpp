@@ -12,7 +12,8 @@ using namespace platform::d3d9;
 
 // Row vector (x, y, z, 1) times m.
 void transform(const D3DXMATRIX& m, const float in[3], float out[4]) {
-    for (int c = 0; c < 4; ++c) out[c] = in[0] * m.m[0][c] + in[1] * m.m[1][c] + in[2] * m.m[2][c] + m.m[3][c];
+    for (int c = 0; c < 4; ++c)
+        out[c] = in[0] * m.m[0][c] + in[1] * m.m[1][c] + in[2] * m.m[2][c] + m.m[3][c];
 }
 
 TEST(D3dxMath, RightHandedPerspectivePutsNearAtZeroAndFarAtOne) {

@@ -35,14 +35,16 @@ void DeviceTest::createDevice(UINT width, UINT height, std::vector<AdapterProfil
             std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frame.width) * frame.height);
             for (UINT y = 0; y < frame.height; ++y)
                 std::memcpy(&pixels[static_cast<std::size_t>(y) * frame.width],
-                            reinterpret_cast<const std::uint8_t*>(frame.pixels) + std::size_t{y} * frame.pitch,
+                            reinterpret_cast<const std::uint8_t*>(frame.pixels) +
+                                std::size_t{y} * frame.pitch,
                             frame.width * 4);
             frames_.push_back(std::move(pixels));
         });
     };
     d3d_ = new IDirect3D9(std::move(config));
     D3DPRESENT_PARAMETERS pp = windowedParameters(width, height);
-    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_),
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                 &pp, &device_),
               D3D_OK);
     ASSERT_EQ(device_->SetFVF(kSpriteFvf), D3D_OK);
     // No culling or depth unless a test asks; lighting off as the runtime's state cache has it.
@@ -57,16 +59,16 @@ std::vector<std::uint32_t> DeviceTest::readTarget(IDirect3DSurface9* target) {
     D3DSURFACE_DESC desc;
     rt->GetDesc(&desc);
     IDirect3DSurface9* copy = nullptr;
-    EXPECT_EQ(device_->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                                   nullptr),
+    EXPECT_EQ(device_->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
+                                                   D3DPOOL_SYSTEMMEM, &copy, nullptr),
               D3D_OK);
     EXPECT_EQ(device_->GetRenderTargetData(rt, copy), D3D_OK);
     D3DLOCKED_RECT locked;
     EXPECT_EQ(copy->LockRect(&locked, nullptr, 0), D3D_OK);
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(desc.Width) * desc.Height);
     for (UINT y = 0; y < desc.Height; ++y)
-        std::memcpy(&pixels[std::size_t{y} * desc.Width], static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch,
-                    desc.Width * 4);
+        std::memcpy(&pixels[std::size_t{y} * desc.Width],
+                    static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch, desc.Width * 4);
     copy->UnlockRect();
     copy->Release();
     if (!target) rt->Release();
@@ -81,28 +83,31 @@ std::uint32_t DeviceTest::pixel(int x, int y) {
     return readTarget()[static_cast<std::size_t>(y) * width + x];
 }
 
-IDirect3DTexture9* DeviceTest::makeTexture(UINT width, UINT height, const std::vector<std::uint32_t>& texels,
+IDirect3DTexture9* DeviceTest::makeTexture(UINT width, UINT height,
+                                           const std::vector<std::uint32_t>& texels,
                                            D3DFORMAT format) {
     IDirect3DTexture9* texture = nullptr;
-    EXPECT_EQ(device_->CreateTexture(width, height, 1, 0, format, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    EXPECT_EQ(
+        device_->CreateTexture(width, height, 1, 0, format, D3DPOOL_MANAGED, &texture, nullptr),
+        D3D_OK);
     D3DLOCKED_RECT locked;
     EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
     for (UINT y = 0; y < height; ++y)
-        std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch, &texels[std::size_t{y} * width],
-                    width * 4);
+        std::memcpy(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch,
+                    &texels[std::size_t{y} * width], width * 4);
     EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
     return texture;
 }
 
-void DeviceTest::drawRect(float x0, float y0, float x1, float y1, D3DCOLOR colour, float u0, float v0, float u1,
-                          float v1, float z) {
+void DeviceTest::drawRect(float x0, float y0, float x1, float y1, D3DCOLOR colour, float u0,
+                          float v0, float u1, float v1, float z) {
     const SpriteVertex v[4] = {{x0, y0, z, 1, colour, u0, v0, u0, v0},
                                {x1, y0, z, 1, colour, u1, v0, u1, v0},
                                {x0, y1, z, 1, colour, u0, v1, u0, v1},
                                {x1, y1, z, 1, colour, u1, v1, u1, v1}};
     const std::uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
-    EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, v,
-                                              sizeof(SpriteVertex)),
+    EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16,
+                                              v, sizeof(SpriteVertex)),
               D3D_OK);
 }
 

@@ -40,7 +40,8 @@ TEST_F(DeviceLifecycle, ScenesNestOnceAndPresentHandsTheBackBufferOver) {
 
 TEST_F(DeviceLifecycle, DrawsOutsideASceneAreRefused) {
     const SpriteVertex v[3] = {};
-    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(SpriteVertex)), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(SpriteVertex)),
+              D3DERR_INVALIDCALL);
 }
 
 TEST_F(DeviceLifecycle, ClearTouchesOnlyTheViewport) {
@@ -61,7 +62,8 @@ TEST_F(DeviceLifecycle, ClearTouchesOnlyTheViewport) {
     const std::vector<std::uint32_t> out = readTarget();
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 8; ++x) {
-            const std::uint32_t expected = x < 4 ? 0xFF000000 : (y == 1 && x < 6 ? 0xFF00FF00 : 0xFFFFFFFF);
+            const std::uint32_t expected =
+                x < 4 ? 0xFF000000 : (y == 1 && x < 6 ? 0xFF00FF00 : 0xFFFFFFFF);
             EXPECT_EQ(out[y * 8 + x], expected) << x << "," << y;
         }
     ASSERT_EQ(device_->SetViewport(&full), D3D_OK);
@@ -70,7 +72,8 @@ TEST_F(DeviceLifecycle, ClearTouchesOnlyTheViewport) {
     EXPECT_EQ(device_->SetViewport(&outside), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.5f, 0), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0), D3DERR_INVALIDCALL);  // D24X8
+    EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0),
+              D3DERR_INVALIDCALL);  // D24X8
 }
 
 TEST_F(DeviceLifecycle, BoundResourcesStayAliveUntilUnbound) {
@@ -84,10 +87,12 @@ TEST_F(DeviceLifecycle, BoundResourcesStayAliveUntilUnbound) {
     EXPECT_EQ(device_->SetTexture(4, nullptr), D3DERR_INVALIDCALL);
 
     IDirect3DVertexBuffer9* vb = nullptr;
-    ASSERT_EQ(device_->CreateVertexBuffer(36 * 4, 0x8, kSpriteFvf, D3DPOOL_MANAGED, &vb, nullptr), D3D_OK);
+    ASSERT_EQ(device_->CreateVertexBuffer(36 * 4, 0x8, kSpriteFvf, D3DPOOL_MANAGED, &vb, nullptr),
+              D3D_OK);
     ASSERT_EQ(device_->SetStreamSource(0, vb, 0, 36), D3D_OK);
     IDirect3DIndexBuffer9* ib = nullptr;
-    ASSERT_EQ(device_->CreateIndexBuffer(12, 0x8, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr), D3D_OK);
+    ASSERT_EQ(device_->CreateIndexBuffer(12, 0x8, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr),
+              D3D_OK);
     ASSERT_EQ(device_->SetIndices(ib), D3D_OK);
     EXPECT_EQ(vb->Release(), 1u);
     EXPECT_EQ(ib->Release(), 1u);
@@ -110,7 +115,8 @@ TEST_F(DeviceLifecycle, BoundResourcesStayAliveUntilUnbound) {
 TEST_F(DeviceLifecycle, ResetIsRefusedWhileDefaultPoolResourcesLive) {
     IDirect3DTexture9* managed = makeTexture(1, 1, {0xFF0000FF});
     IDirect3DTexture9* render = nullptr;
-    ASSERT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &render, nullptr),
+    ASSERT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                     D3DPOOL_DEFAULT, &render, nullptr),
               D3D_OK);
     device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
     D3DPRESENT_PARAMETERS pp = windowedParameters(16, 8);
@@ -170,7 +176,8 @@ TEST_F(LostDevice, LostDeviceNeedsAResetOnceTheCauseIsGone) {
 
 TEST_F(DeviceLifecycle, RenderTargetsAndDepthSurfacesSwitch) {
     IDirect3DTexture9* render = nullptr;
-    ASSERT_EQ(device_->CreateTexture(4, 2, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &render, nullptr),
+    ASSERT_EQ(device_->CreateTexture(4, 2, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                     D3DPOOL_DEFAULT, &render, nullptr),
               D3D_OK);
     IDirect3DSurface9* level = nullptr;
     ASSERT_EQ(render->GetSurfaceLevel(0, &level), D3D_OK);
@@ -207,7 +214,8 @@ TEST_F(DeviceLifecycle, RenderTargetsAndDepthSurfacesSwitch) {
 
     // A pooled depth surface of the render texture's size.
     IDirect3DSurface9* depth = nullptr;
-    ASSERT_EQ(device_->CreateDepthStencilSurface(4, 2, D3DFMT_D24X8, D3DMULTISAMPLE_NONE, 0, TRUE, &depth, nullptr),
+    ASSERT_EQ(device_->CreateDepthStencilSurface(4, 2, D3DFMT_D24X8, D3DMULTISAMPLE_NONE, 0, TRUE,
+                                                 &depth, nullptr),
               D3D_OK);
     ASSERT_EQ(device_->SetDepthStencilSurface(depth), D3D_OK);
     EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 0.5f, 0), D3D_OK);
@@ -226,12 +234,17 @@ TEST_F(DeviceLifecycle, SurfaceCopiesCheckTheirSurfaces) {
     IDirect3DSurface9* back = nullptr;
     ASSERT_EQ(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
     IDirect3DSurface9* small = nullptr;
-    ASSERT_EQ(device_->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &small, nullptr), D3D_OK);
+    ASSERT_EQ(device_->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &small,
+                                                   nullptr),
+              D3D_OK);
     EXPECT_EQ(device_->GetRenderTargetData(back, small), D3DERR_INVALIDCALL);  // size differs
     IDirect3DSurface9* plain = nullptr;
-    EXPECT_EQ(device_->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &plain, nullptr),
+    EXPECT_EQ(device_->CreateOffscreenPlainSurface(4, 4, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &plain,
+                                                   nullptr),
               D3DERR_INVALIDCALL);
-    ASSERT_EQ(device_->CreateOffscreenPlainSurface(2, 1, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &plain, nullptr), D3D_OK);
+    ASSERT_EQ(device_->CreateOffscreenPlainSurface(2, 1, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &plain,
+                                                   nullptr),
+              D3D_OK);
     // Two source pixels stretched over the 8 x 4 back buffer by nearest texel; X8R8G8B8
     // copies arrive opaque.
     ASSERT_EQ(device_->ColorFill(plain, nullptr, 0x00112233), D3D_OK);
@@ -240,10 +253,13 @@ TEST_F(DeviceLifecycle, SurfaceCopiesCheckTheirSurfaces) {
     ASSERT_EQ(device_->StretchRect(plain, nullptr, back, nullptr, D3DTEXF_NONE), D3D_OK);
     const std::vector<std::uint32_t> out = readTarget();
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(out[y * 8 + x], x < 4 ? 0xFF112233u : 0xFF445566u) << x << "," << y;
-    EXPECT_EQ(device_->StretchRect(plain, nullptr, back, nullptr, D3DTEXF_LINEAR), D3DERR_INVALIDCALL);
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(out[y * 8 + x], x < 4 ? 0xFF112233u : 0xFF445566u) << x << "," << y;
+    EXPECT_EQ(device_->StretchRect(plain, nullptr, back, nullptr, D3DTEXF_LINEAR),
+              D3DERR_INVALIDCALL);
     const RECT beyond{0, 0, 9, 4};
-    EXPECT_EQ(device_->StretchRect(plain, nullptr, back, &beyond, D3DTEXF_NONE), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->StretchRect(plain, nullptr, back, &beyond, D3DTEXF_NONE),
+              D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->StretchRect(back, nullptr, back, nullptr, D3DTEXF_NONE), D3DERR_INVALIDCALL);
     plain->Release();
     small->Release();
@@ -263,9 +279,9 @@ TEST_F(DeviceLifecycle, VertexFormatsAndPrioritiesAreKept) {
     EXPECT_EQ(describeFvf(0x244).stride, 36u);
     EXPECT_EQ(describeFvf(0x815E).blendIndicesOffset, 28);
     EXPECT_EQ(describeFvf(0x815E).diffuseOffset, 44);
-    EXPECT_EQ(device_->SetFVF(D3DFVF_DIFFUSE), D3DERR_INVALIDCALL);       // no position
+    EXPECT_EQ(device_->SetFVF(D3DFVF_DIFFUSE), D3DERR_INVALIDCALL);  // no position
     EXPECT_EQ(device_->SetFVF(D3DFVF_XYZW | D3DFVF_DIFFUSE), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device_->SetFVF(0x244 | 0x2000), D3DERR_INVALIDCALL);       // unknown bit
+    EXPECT_EQ(device_->SetFVF(0x244 | 0x2000), D3DERR_INVALIDCALL);  // unknown bit
     IDirect3DTexture9* texture = makeTexture(1, 1, {0});
     EXPECT_EQ(texture->SetPriority(0), 0u);
     EXPECT_EQ(texture->SetPriority(7), 0u);
@@ -276,7 +292,8 @@ TEST_F(DeviceLifecycle, VertexFormatsAndPrioritiesAreKept) {
 TEST_F(DeviceLifecycle, CreationParametersAndVertexProcessingAreReported) {
     D3DDEVICE_CREATION_PARAMETERS created;
     ASSERT_EQ(device_->GetCreationParameters(&created), D3D_OK);
-    EXPECT_EQ(created.BehaviorFlags & D3DCREATE_SOFTWARE_VERTEXPROCESSING, D3DCREATE_SOFTWARE_VERTEXPROCESSING);
+    EXPECT_EQ(created.BehaviorFlags & D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+              D3DCREATE_SOFTWARE_VERTEXPROCESSING);
     EXPECT_EQ(device_->SetSoftwareVertexProcessing(FALSE), D3D_OK);
     EXPECT_EQ(device_->GetSoftwareVertexProcessing(), TRUE);
     D3DRASTER_STATUS status;
@@ -301,7 +318,8 @@ TEST_F(ScanLineDevice, RasterStatusFollowsAVirtual60HzDisplay) {
     for (int i = 0; i < 100000000 && !(sawBlank && sawScan); ++i) {
         D3DRASTER_STATUS status;
         ASSERT_EQ(device_->GetRasterStatus(0, &status), D3D_OK);
-        if (status.InVBlank) sawBlank = true;
+        if (status.InVBlank)
+            sawBlank = true;
         else {
             sawScan = true;
             EXPECT_LT(status.ScanLine, 40u);
@@ -343,13 +361,16 @@ TEST_F(ScanLineDevice, RasterStatusFollowsThePresentersVirtualBlanks) {
 
 TEST_F(DeviceLifecycle, StatesAreStoredAndUnknownOnesRefused) {
     for (DWORD state : {161u, 206u, 207u, 208u, 209u, 7u, 154u, 165u}) {
-        ASSERT_EQ(device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), 0x1234), D3D_OK) << state;
+        ASSERT_EQ(device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), 0x1234), D3D_OK)
+            << state;
         DWORD value = 0;
         ASSERT_EQ(device_->GetRenderState(static_cast<D3DRENDERSTATETYPE>(state), &value), D3D_OK);
         EXPECT_EQ(value, 0x1234u);
     }
     for (DWORD state : {0u, 10u, 17u, 153u, 164u, 169u, 177u, 196u, 210u})
-        EXPECT_EQ(device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), 0), D3DERR_INVALIDCALL) << state;
+        EXPECT_EQ(device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(state), 0),
+                  D3DERR_INVALIDCALL)
+            << state;
     DWORD value = 0;
     device_->GetTextureStageState(3, D3DTSS_TEXCOORDINDEX, &value);
     EXPECT_EQ(value, 3u);
@@ -358,7 +379,8 @@ TEST_F(DeviceLifecycle, StatesAreStoredAndUnknownOnesRefused) {
     device_->GetSamplerState(0, D3DSAMP_ADDRESSU, &value);
     EXPECT_EQ(value, static_cast<DWORD>(D3DTADDRESS_WRAP));
     EXPECT_EQ(device_->SetSamplerState(4, D3DSAMP_ADDRESSU, 1), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device_->SetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(12), 1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->SetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(12), 1),
+              D3DERR_INVALIDCALL);
 
     const float constants[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     float back[8] = {};

@@ -42,7 +42,8 @@ TEST(SoftwareProfile, ReportsWhatTheRuntimeChecks) {
     EXPECT_EQ(caps.PrimitiveMiscCaps & 0x72u, 0x72u);
     EXPECT_TRUE(caps.PrimitiveMiscCaps & D3DPMISCCAPS_SEPARATEALPHABLEND);
     EXPECT_EQ(caps.Caps & D3DCAPS_READ_SCANLINE, 0u);
-    EXPECT_EQ(caps.TextureCaps & (D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_NONPOW2CONDITIONAL | D3DPTEXTURECAPS_SQUAREONLY),
+    EXPECT_EQ(caps.TextureCaps & (D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_NONPOW2CONDITIONAL |
+                                  D3DPTEXTURECAPS_SQUAREONLY),
               0u);
     EXPECT_TRUE(caps.TextureCaps & D3DPTEXTURECAPS_MIPMAP);
     EXPECT_EQ(caps.MaxTextureWidth, 4096u);
@@ -92,11 +93,16 @@ TEST(SoftwareProfile, FormatQueriesMatchTheRecommendation) {
         bool accepted;
     };
     const Case cases[] = {
-        {0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, true},   {0, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8, true},
-        {0, D3DRTYPE_TEXTURE, D3DFMT_DXT1, true},       {0, D3DRTYPE_TEXTURE, D3DFMT_DXT3, true},
-        {0, D3DRTYPE_TEXTURE, D3DFMT_DXT5, false},      {0, D3DRTYPE_TEXTURE, D3DFMT_R8G8B8, false},
-        {0, D3DRTYPE_TEXTURE, D3DFMT_R5G6B5, false},    {0, D3DRTYPE_TEXTURE, D3DFMT_A4R4G4B4, false},
-        {0, D3DRTYPE_TEXTURE, D3DFMT_A8B8G8R8, false},  {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, true},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, true},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8, true},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_DXT1, true},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_DXT3, true},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_DXT5, false},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_R8G8B8, false},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_R5G6B5, false},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_A4R4G4B4, false},
+        {0, D3DRTYPE_TEXTURE, D3DFMT_A8B8G8R8, false},
+        {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8, true},
         {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_A8B8G8R8, false},
         {D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8, false},
         {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D24X8, true},
@@ -106,18 +112,25 @@ TEST(SoftwareProfile, FormatQueriesMatchTheRecommendation) {
         {D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, D3DFMT_D16, false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, X8, c.usage, c.type, c.format) == D3D_OK, c.accepted)
+        EXPECT_EQ(
+            d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, X8, c.usage, c.type, c.format) == D3D_OK,
+            c.accepted)
             << "format " << c.format << " usage " << c.usage;
-    EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8),
+    EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, 0, D3DRTYPE_TEXTURE,
+                                     D3DFMT_A8R8G8B8),
               D3DERR_NOTAVAILABLE);
 
     EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, X8, X8, TRUE), D3D_OK);
     EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, X8, D3DFMT_A8R8G8B8, FALSE), D3D_OK);
-    EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, D3DFMT_R5G6B5, FALSE), D3DERR_NOTAVAILABLE);
-    EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, TRUE), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, D3DFMT_R5G6B5, D3DFMT_R5G6B5, FALSE),
+              D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(d3d->CheckDeviceType(0, D3DDEVTYPE_HAL, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, TRUE),
+              D3DERR_NOTAVAILABLE);
 
-    EXPECT_EQ(d3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, X8, D3DFMT_A8R8G8B8, D3DFMT_D24X8), D3D_OK);
-    EXPECT_EQ(d3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, X8, D3DFMT_A8R8G8B8, D3DFMT_D24S8), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(d3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, X8, D3DFMT_A8R8G8B8, D3DFMT_D24X8),
+              D3D_OK);
+    EXPECT_EQ(d3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, X8, D3DFMT_A8R8G8B8, D3DFMT_D24S8),
+              D3DERR_NOTAVAILABLE);
 
     for (DWORD type = 2; type <= 16; ++type) {
         DWORD quality = 0;
@@ -157,12 +170,17 @@ TEST(AdapterProfiles, SmallTexturesAndTwoAdaptersAreReportedAsGiven) {
     // The device made on the small adapter enforces its limit.
     D3DPRESENT_PARAMETERS pp = windowedParameters(64, 64);
     IDirect3DDevice9* device = nullptr;
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device), D3D_OK);
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                &pp, &device),
+              D3D_OK);
     IDirect3DTexture9* texture = nullptr;
-    EXPECT_EQ(device->CreateTexture(1024, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
-              D3DERR_INVALIDCALL);
+    EXPECT_EQ(
+        device->CreateTexture(1024, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3DERR_INVALIDCALL);
     EXPECT_EQ(texture, nullptr);
-    ASSERT_EQ(device->CreateTexture(512, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    ASSERT_EQ(
+        device->CreateTexture(512, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3D_OK);
     texture->Release();
     device->Release();
     d3d->Release();
@@ -174,7 +192,8 @@ TEST(AdapterProfiles, CreateDeviceFailsAsInjectedAndOnBadParameters) {
     IDirect3D9* d3d = makeDirect3D({failing, softwareAdapterProfile(1)});
     D3DPRESENT_PARAMETERS pp = windowedParameters(64, 64);
     IDirect3DDevice9* device = reinterpret_cast<IDirect3DDevice9*>(1);
-    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0x80, &pp, &device), D3DERR_NOTAVAILABLE);
+    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, 0x80, &pp, &device),
+              D3DERR_NOTAVAILABLE);
     EXPECT_EQ(device, nullptr);
 
     struct Case {
@@ -183,19 +202,26 @@ TEST(AdapterProfiles, CreateDeviceFailsAsInjectedAndOnBadParameters) {
     };
     const Case cases[] = {
         {"zero width", [](D3DPRESENT_PARAMETERS& p) { p.BackBufferWidth = 0; }},
-        {"16-bit back buffer", [](D3DPRESENT_PARAMETERS& p) { p.BackBufferFormat = D3DFMT_R5G6B5; }},
+        {"16-bit back buffer",
+         [](D3DPRESENT_PARAMETERS& p) { p.BackBufferFormat = D3DFMT_R5G6B5; }},
         {"unlisted depth", [](D3DPRESENT_PARAMETERS& p) { p.AutoDepthStencilFormat = D3DFMT_D16; }},
-        {"refresh rate in a window", [](D3DPRESENT_PARAMETERS& p) { p.FullScreen_RefreshRateInHz = 60; }},
+        {"refresh rate in a window",
+         [](D3DPRESENT_PARAMETERS& p) { p.FullScreen_RefreshRateInHz = 60; }},
         {"full screen without such a mode", [](D3DPRESENT_PARAMETERS& p) { p.Windowed = FALSE; }},
-        {"multisample type 17", [](D3DPRESENT_PARAMETERS& p) { p.MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(17); }},
+        {"multisample type 17",
+         [](D3DPRESENT_PARAMETERS& p) {
+             p.MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(17);
+         }},
     };
     for (const Case& c : cases) {
         D3DPRESENT_PARAMETERS bad = windowedParameters(64, 64);
         c.change(bad);
-        EXPECT_TRUE(FAILED(d3d->CreateDevice(1, D3DDEVTYPE_HAL, nullptr, 0x20, &bad, &device))) << c.what;
+        EXPECT_TRUE(FAILED(d3d->CreateDevice(1, D3DDEVTYPE_HAL, nullptr, 0x20, &bad, &device)))
+            << c.what;
         EXPECT_EQ(device, nullptr) << c.what;
     }
-    EXPECT_EQ(d3d->CreateDevice(1, D3DDEVTYPE_HAL, nullptr, 0x20 | 0x40, &pp, &device), D3DERR_INVALIDCALL);
+    EXPECT_EQ(d3d->CreateDevice(1, D3DDEVTYPE_HAL, nullptr, 0x20 | 0x40, &pp, &device),
+              D3DERR_INVALIDCALL);
 
     // A full-screen mode of the list with multisampling (rendered single-sampled) works.
     D3DPRESENT_PARAMETERS full = windowedParameters(800, 600);

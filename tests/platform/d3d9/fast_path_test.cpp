@@ -38,8 +38,8 @@ class FastPaths : public DeviceTest, public ::testing::WithParamInterface<Case> 
 protected:
     std::vector<std::uint32_t> render(const Case& c, bool general) {
         IDirect3DTexture9* targetTexture = nullptr;
-        EXPECT_EQ(device_->CreateTexture(80, 60, 1, D3DUSAGE_RENDERTARGET, c.targetFormat, D3DPOOL_DEFAULT,
-                                         &targetTexture, nullptr),
+        EXPECT_EQ(device_->CreateTexture(80, 60, 1, D3DUSAGE_RENDERTARGET, c.targetFormat,
+                                         D3DPOOL_DEFAULT, &targetTexture, nullptr),
                   D3D_OK);
         IDirect3DSurface9* target = nullptr;
         targetTexture->GetSurfaceLevel(0, &target);
@@ -67,8 +67,10 @@ protected:
         device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
         if (c.pass != Pass::copy) {
             device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-            device_->SetRenderState(D3DRS_SRCBLEND, c.pass == Pass::add ? D3DBLEND_ONE : D3DBLEND_SRCALPHA);
-            device_->SetRenderState(D3DRS_DESTBLEND, c.pass == Pass::add ? D3DBLEND_ONE : D3DBLEND_INVSRCALPHA);
+            device_->SetRenderState(D3DRS_SRCBLEND,
+                                    c.pass == Pass::add ? D3DBLEND_ONE : D3DBLEND_SRCALPHA);
+            device_->SetRenderState(D3DRS_DESTBLEND,
+                                    c.pass == Pass::add ? D3DBLEND_ONE : D3DBLEND_INVSRCALPHA);
         }
         if (general) {
             device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
@@ -106,8 +108,8 @@ protected:
                                    {c.x0, c.y1, 0, 1, 0xC080FF40, c.u0, c.v1, c.u0, c.v1},
                                    {c.x1, c.y1, 0, 1, 0xC080FF40, c.u1, c.v1, c.u1, c.v1}};
         const std::uint16_t indices[6] = {0, 1, 3, 0, 3, 2};
-        EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, v,
-                                                  sizeof(SpriteVertex)),
+        EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices,
+                                                  D3DFMT_INDEX16, v, sizeof(SpriteVertex)),
                   D3D_OK);
     }
 
@@ -132,48 +134,77 @@ TEST_P(FastPaths, MatchTheGeneralPipeline) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, FastPaths,
     ::testing::Values(
-        Case{"AlignedCopy", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_CLAMP, D3DTEXF_POINT, -0.5f,
-             -0.5f, 12.5f, 6.5f, 0, 0, 1, 1},
-        Case{"StretchedWrappedCopy", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP, D3DTEXF_POINT,
-             3.3f, 2.7f, 71.1f, 55.2f, -1.3f, -0.7f, 2.6f, 3.1f},
-        Case{"BorderCopyOfAnOpaqueTexture", Pass::copy, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_BORDER,
-             D3DTEXF_POINT, 1, 1, 70, 50, -0.5f, -0.5f, 1.5f, 1.5f},
-        Case{"CopyOntoAnOpaqueTarget", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DTADDRESS_CLAMP, D3DTEXF_POINT,
-             5, 5, 60, 40, -0.2f, -0.2f, 1.2f, 1.2f},
-        Case{"AddedCopy", Pass::add, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP, D3DTEXF_POINT, -0.5f, -0.5f,
-             79.5f, 59.5f, 0, 0, 6, 8},
-        Case{"AddedCopyOntoAnOpaqueTarget", Pass::add, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DTADDRESS_BORDER,
-             D3DTEXF_POINT, 2, 3, 77, 58, -0.3f, -0.3f, 1.3f, 1.3f},
+        Case{"AlignedCopy", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_CLAMP,
+             D3DTEXF_POINT, -0.5f, -0.5f, 12.5f, 6.5f, 0, 0, 1, 1},
+        Case{"StretchedWrappedCopy", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP,
+             D3DTEXF_POINT, 3.3f, 2.7f, 71.1f, 55.2f, -1.3f, -0.7f, 2.6f, 3.1f},
+        Case{"BorderCopyOfAnOpaqueTexture", Pass::copy, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8,
+             D3DTADDRESS_BORDER, D3DTEXF_POINT, 1, 1, 70, 50, -0.5f, -0.5f, 1.5f, 1.5f},
+        Case{"CopyOntoAnOpaqueTarget", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8,
+             D3DTADDRESS_CLAMP, D3DTEXF_POINT, 5, 5, 60, 40, -0.2f, -0.2f, 1.2f, 1.2f},
+        Case{"AddedCopy", Pass::add, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP,
+             D3DTEXF_POINT, -0.5f, -0.5f, 79.5f, 59.5f, 0, 0, 6, 8},
+        Case{"AddedCopyOntoAnOpaqueTarget", Pass::add, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8,
+             D3DTADDRESS_BORDER, D3DTEXF_POINT, 2, 3, 77, 58, -0.3f, -0.3f, 1.3f, 1.3f},
         // Row spans: 13 x 7 texels one to one, wherever the rectangle lands.
-        Case{"SpanAtAnIntegerOffset", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP, D3DTEXF_POINT,
-             20.5f, 9.5f, 33.5f, 16.5f, 0, 0, 1, 1},
-        Case{"SpanAtAFractionalOffset", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP,
-             D3DTEXF_POINT, 20.3f, 9.8f, 33.3f, 16.8f, 0, 0, 1, 1},
-        Case{"SpanOfOnePixel", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP, D3DTEXF_POINT, 4.5f,
-             4.5f, 5.5f, 5.5f, 3.0f / 13, 2.0f / 7, 4.0f / 13, 3.0f / 7},
-        Case{"SpanRepeatedAcrossTheTarget", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP,
-             D3DTEXF_POINT, -0.5f, -0.5f, 79.5f, 59.5f, -0.2f, 0.3f, 80.0f / 13 - 0.2f, 60.0f / 7 + 0.3f},
-        Case{"SpanHalvedAndDoubled", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP, D3DTEXF_POINT,
-             -0.5f, -0.5f, 51.5f, 27.5f, 0.01f, 0.01f, 2.01f, 0.51f},
-        Case{"SpanMirrored", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_CLAMP, D3DTEXF_POINT, 10.5f,
-             10.5f, 36.5f, 24.5f, 1, 1, -1, -1},
-        Case{"SpanPartlyOffTheTarget", Pass::copy, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_CLAMP,
-             D3DTEXF_POINT, -30.5f, 50.5f, 95.5f, 90.5f, 0, 0, 126.0f / 13, 40.0f / 7},
-        Case{"SpanClippedByTheViewport", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DTADDRESS_BORDER,
-             D3DTEXF_POINT, 2.5f, 3.5f, 72.5f, 55.5f, -0.25f, -0.25f, 1.25f, 1.25f, Diagonal::rising,
+        Case{"SpanAtAnIntegerOffset", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8,
+             D3DTADDRESS_WRAP, D3DTEXF_POINT, 20.5f, 9.5f, 33.5f, 16.5f, 0, 0, 1, 1},
+        Case{"SpanAtAFractionalOffset", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8,
+             D3DTADDRESS_WRAP, D3DTEXF_POINT, 20.3f, 9.8f, 33.3f, 16.8f, 0, 0, 1, 1},
+        Case{"SpanOfOnePixel", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP,
+             D3DTEXF_POINT, 4.5f, 4.5f, 5.5f, 5.5f, 3.0f / 13, 2.0f / 7, 4.0f / 13, 3.0f / 7},
+        Case{"SpanRepeatedAcrossTheTarget", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8,
+             D3DTADDRESS_WRAP, D3DTEXF_POINT, -0.5f, -0.5f, 79.5f, 59.5f, -0.2f, 0.3f,
+             80.0f / 13 - 0.2f, 60.0f / 7 + 0.3f},
+        Case{"SpanHalvedAndDoubled", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP,
+             D3DTEXF_POINT, -0.5f, -0.5f, 51.5f, 27.5f, 0.01f, 0.01f, 2.01f, 0.51f},
+        Case{"SpanMirrored", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_CLAMP,
+             D3DTEXF_POINT, 10.5f, 10.5f, 36.5f, 24.5f, 1, 1, -1, -1},
+        Case{"SpanPartlyOffTheTarget", Pass::copy, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8,
+             D3DTADDRESS_CLAMP, D3DTEXF_POINT, -30.5f, 50.5f, 95.5f, 90.5f, 0, 0, 126.0f / 13,
+             40.0f / 7},
+        Case{"SpanClippedByTheViewport",
+             Pass::copy,
+             D3DFMT_A8R8G8B8,
+             D3DFMT_X8R8G8B8,
+             D3DTADDRESS_BORDER,
+             D3DTEXF_POINT,
+             2.5f,
+             3.5f,
+             72.5f,
+             55.5f,
+             -0.25f,
+             -0.25f,
+             1.25f,
+             1.25f,
+             Diagonal::rising,
              {7, 5, 41, 33, 0, 1}},
-        Case{"SpanOnTheOtherDiagonal", Pass::add, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP, D3DTEXF_POINT,
-             0.5f, 1.5f, 78.5f, 57.5f, 0.1f, 0.2f, 78.0f / 13 + 0.1f, 56.0f / 7 + 0.2f, Diagonal::falling},
-        Case{"SpanAddedOntoAnOpaqueTargetInAViewport", Pass::add, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8,
-             D3DTADDRESS_BORDER, D3DTEXF_POINT, -0.5f, -0.5f, 79.5f, 59.5f, -1, -1, 2, 2, Diagonal::falling,
+        Case{"SpanOnTheOtherDiagonal", Pass::add, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8,
+             D3DTADDRESS_WRAP, D3DTEXF_POINT, 0.5f, 1.5f, 78.5f, 57.5f, 0.1f, 0.2f,
+             78.0f / 13 + 0.1f, 56.0f / 7 + 0.2f, Diagonal::falling},
+        Case{"SpanAddedOntoAnOpaqueTargetInAViewport",
+             Pass::add,
+             D3DFMT_A8R8G8B8,
+             D3DFMT_X8R8G8B8,
+             D3DTADDRESS_BORDER,
+             D3DTEXF_POINT,
+             -0.5f,
+             -0.5f,
+             79.5f,
+             59.5f,
+             -1,
+             -1,
+             2,
+             2,
+             Diagonal::falling,
              {31, 0, 49, 60, 0, 1}},
         // Texel edges on pixel centres: interpolation decides, and the spans must give way.
-        Case{"TexelEdgesOnPixelCentres", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_WRAP,
-             D3DTEXF_POINT, 0, 0, 26, 14, 0, 0, 1, 1},
-        Case{"LinearSprite", Pass::modulate, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_CLAMP, D3DTEXF_LINEAR, 4.2f,
-             3.9f, 66.6f, 51.3f, 0, 0, 1, 1},
-        Case{"PointSpriteOnAnOpaqueTarget", Pass::modulate, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DTADDRESS_WRAP,
-             D3DTEXF_POINT, -0.5f, -0.5f, 40.5f, 30.5f, 0, 0, 2, 2}),
+        Case{"TexelEdgesOnPixelCentres", Pass::copy, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8,
+             D3DTADDRESS_WRAP, D3DTEXF_POINT, 0, 0, 26, 14, 0, 0, 1, 1},
+        Case{"LinearSprite", Pass::modulate, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8, D3DTADDRESS_CLAMP,
+             D3DTEXF_LINEAR, 4.2f, 3.9f, 66.6f, 51.3f, 0, 0, 1, 1},
+        Case{"PointSpriteOnAnOpaqueTarget", Pass::modulate, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8,
+             D3DTADDRESS_WRAP, D3DTEXF_POINT, -0.5f, -0.5f, 40.5f, 30.5f, 0, 0, 2, 2}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 }  // namespace

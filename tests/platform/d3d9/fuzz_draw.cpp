@@ -5,14 +5,18 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/d3d9/direct3d9.h"
 #include "platform/d3d9/device.h"
+#include "platform/d3d9/direct3d9.h"
 
 using namespace platform::d3d9;
 
 namespace {
 
-const DWORD kFormats[] = {0x244, 0x842, 0x815E, 0x835E, D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR,
+const DWORD kFormats[] = {0x244,
+                          0x842,
+                          0x815E,
+                          0x835E,
+                          D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR,
                           D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1};
 
 struct Input {
@@ -37,7 +41,8 @@ void applyStates(IDirect3DDevice9& device, Input& in) {
     device.SetSamplerState(0, D3DSAMP_ADDRESSU, 1 + in.byte() % 5);
     device.SetSamplerState(0, D3DSAMP_MINFILTER, in.byte() % 4);
     device.SetSamplerState(0, D3DSAMP_MIPFILTER, in.byte() % 3);
-    D3DVIEWPORT9 vp{static_cast<DWORD>(in.byte() % 16), static_cast<DWORD>(in.byte() % 16), 16, 16, 0.0f, 1.0f};
+    D3DVIEWPORT9 vp{
+        static_cast<DWORD>(in.byte() % 16), static_cast<DWORD>(in.byte() % 16), 16, 16, 0.0f, 1.0f};
     device.SetViewport(&vp);
     device.SetRenderState(D3DRS_LIGHTING, in.byte() % 4 == 3);
 }
@@ -56,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D24X8;
     IDirect3DDevice9* device = nullptr;
-    d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
+    d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                      &device);
     IDirect3DTexture9* texture = nullptr;
     device->CreateTexture(4, 4, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr);
     device->SetTexture(0, texture);
@@ -79,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     device->BeginScene();
     if (primitives <= 32) device->DrawPrimitiveUP(type, primitives, vertices.data(), stride);
-    device->DrawIndexedPrimitiveUP(type, minIndex, vertexCount, primitives, indices.data(), D3DFMT_INDEX16,
-                                   vertices.data(), stride);
+    device->DrawIndexedPrimitiveUP(type, minIndex, vertexCount, primitives, indices.data(),
+                                   D3DFMT_INDEX16, vertices.data(), stride);
 
     IDirect3DVertexBuffer9* vb = nullptr;
     IDirect3DIndexBuffer9* ib = nullptr;
@@ -95,7 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ib->Unlock();
     device->SetStreamSource(0, vb, in.byte() % 64, stride);
     device->SetIndices(ib);
-    device->DrawIndexedPrimitive(type, baseVertex, minIndex, vertexCount, in.byte() % 40, primitives);
+    device->DrawIndexedPrimitive(type, baseVertex, minIndex, vertexCount, in.byte() % 40,
+                                 primitives);
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
 

@@ -29,16 +29,26 @@ std::uint8_t toByte(float v) {
 
 float factor(DWORD f, float s, float sa, float d, float da) {
     switch (f) {
-    case D3DBLEND_ZERO: return 0.0f;
-    case D3DBLEND_ONE: return 1.0f;
-    case D3DBLEND_SRCCOLOR: return s;
-    case D3DBLEND_INVSRCCOLOR: return 1.0f - s;
-    case D3DBLEND_SRCALPHA: return sa;
-    case D3DBLEND_INVSRCALPHA: return 1.0f - sa;
-    case D3DBLEND_DESTALPHA: return da;
-    case D3DBLEND_INVDESTALPHA: return 1.0f - da;
-    case D3DBLEND_DESTCOLOR: return d;
-    default: return 1.0f - d;  // INVDESTCOLOR
+    case D3DBLEND_ZERO:
+        return 0.0f;
+    case D3DBLEND_ONE:
+        return 1.0f;
+    case D3DBLEND_SRCCOLOR:
+        return s;
+    case D3DBLEND_INVSRCCOLOR:
+        return 1.0f - s;
+    case D3DBLEND_SRCALPHA:
+        return sa;
+    case D3DBLEND_INVSRCALPHA:
+        return 1.0f - sa;
+    case D3DBLEND_DESTALPHA:
+        return da;
+    case D3DBLEND_INVDESTALPHA:
+        return 1.0f - da;
+    case D3DBLEND_DESTCOLOR:
+        return d;
+    default:
+        return 1.0f - d;  // INVDESTCOLOR
     }
 }
 
@@ -50,25 +60,38 @@ struct Blend {
 float blendChannel(const Blend& b, float s, float sa, float d, float da) {
     const float fs = factor(b.src, s, sa, d, da), fd = factor(b.dest, s, sa, d, da);
     switch (b.op) {
-    case D3DBLENDOP_SUBTRACT: return s * fs - d * fd;
-    case D3DBLENDOP_REVSUBTRACT: return d * fd - s * fs;
-    case D3DBLENDOP_MIN: return std::min(s, d);
-    case D3DBLENDOP_MAX: return std::max(s, d);
-    default: return s * fs + d * fd;
+    case D3DBLENDOP_SUBTRACT:
+        return s * fs - d * fd;
+    case D3DBLENDOP_REVSUBTRACT:
+        return d * fd - s * fs;
+    case D3DBLENDOP_MIN:
+        return std::min(s, d);
+    case D3DBLENDOP_MAX:
+        return std::max(s, d);
+    default:
+        return s * fs + d * fd;
     }
 }
 
 bool compare(DWORD function, std::uint32_t value, std::uint32_t reference) {
     const bool less = value < reference, equal = value == reference;
     switch (function) {
-    case D3DCMP_NEVER: return false;
-    case D3DCMP_LESS: return less;
-    case D3DCMP_EQUAL: return equal;
-    case D3DCMP_LESSEQUAL: return less || equal;
-    case D3DCMP_GREATER: return !less && !equal;
-    case D3DCMP_NOTEQUAL: return !equal;
-    case D3DCMP_GREATEREQUAL: return !less;
-    default: return true;
+    case D3DCMP_NEVER:
+        return false;
+    case D3DCMP_LESS:
+        return less;
+    case D3DCMP_EQUAL:
+        return equal;
+    case D3DCMP_LESSEQUAL:
+        return less || equal;
+    case D3DCMP_GREATER:
+        return !less && !equal;
+    case D3DCMP_NOTEQUAL:
+        return !equal;
+    case D3DCMP_GREATEREQUAL:
+        return !less;
+    default:
+        return true;
     }
 }
 
@@ -95,7 +118,9 @@ protected:
     IDirect3DPixelShader9* pixelShader(const char* text) {
         const std::vector<DWORD> tokens = assemble(text);
         IDirect3DPixelShader9* shader = nullptr;
-        EXPECT_EQ(device_->CreatePixelShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader), D3D_OK);
+        EXPECT_EQ(
+            device_->CreatePixelShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader),
+            D3D_OK);
         if (shader) shaders_.push_back(shader);
         return shader;
     }
@@ -107,8 +132,8 @@ TEST_F(PixelOutput, BlendFactorsAndOperationsOnShaderColours) {
     // The shader's colour is c0, which may lie outside [0, 1] or be NaN.
     device_->SetPixelShader(pixelShader("ps_2_0\nmov oC0, c0\n"));
     IDirect3DTexture9* opaqueTexture = nullptr;
-    ASSERT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT,
-                                     &opaqueTexture, nullptr),
+    ASSERT_EQ(device_->CreateTexture(8, 8, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8,
+                                     D3DPOOL_DEFAULT, &opaqueTexture, nullptr),
               D3D_OK);
     IDirect3DSurface9* opaque = nullptr;
     opaqueTexture->GetSurfaceLevel(0, &opaque);
@@ -141,8 +166,9 @@ TEST_F(PixelOutput, BlendFactorsAndOperationsOnShaderColours) {
         }();
         for (const float(&source)[4] : sources) {
             device_->SetPixelShaderConstantF(0, source, 1);
-            const float s[4] = {std::clamp(source[0], 0.0f, 1.0f), std::clamp(source[1], 0.0f, 1.0f),
-                                std::clamp(source[2], 0.0f, 1.0f), std::clamp(source[3], 0.0f, 1.0f)};
+            const float s[4] = {
+                std::clamp(source[0], 0.0f, 1.0f), std::clamp(source[1], 0.0f, 1.0f),
+                std::clamp(source[2], 0.0f, 1.0f), std::clamp(source[3], 0.0f, 1.0f)};
             const auto check = [&](const Blend& colour, const Blend& alpha, bool separate) {
                 device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
                 device_->SetRenderState(D3DRS_BLENDOP, colour.op);
@@ -158,12 +184,14 @@ TEST_F(PixelOutput, BlendFactorsAndOperationsOnShaderColours) {
                 const auto channel = [&](float sc, float dc) {
                     return std::uint32_t{toByte(blendChannel(colour, sc, s[3], dc, d.a))};
                 };
-                const std::uint32_t alphaByte = opaqueTarget ? 0xFF : toByte(blendChannel(a, s[3], s[3], d.a, d.a));
-                const std::uint32_t expected =
-                    (alphaByte << 24) | (channel(s[0], d.r) << 16) | (channel(s[1], d.g) << 8) | channel(s[2], d.b);
+                const std::uint32_t alphaByte =
+                    opaqueTarget ? 0xFF : toByte(blendChannel(a, s[3], s[3], d.a, d.a));
+                const std::uint32_t expected = (alphaByte << 24) | (channel(s[0], d.r) << 16) |
+                                               (channel(s[1], d.g) << 8) | channel(s[2], d.b);
                 EXPECT_EQ(readTarget(target)[0], expected)
-                    << "op " << colour.op << " " << colour.src << "/" << colour.dest << " alpha " << a.op << " "
-                    << a.src << "/" << a.dest << " source " << source[0] << " opaque " << opaqueTarget;
+                    << "op " << colour.op << " " << colour.src << "/" << colour.dest << " alpha "
+                    << a.op << " " << a.src << "/" << a.dest << " source " << source[0]
+                    << " opaque " << opaqueTarget;
             };
             for (const Blend& colour : colourBlends) check(colour, colour, false);
             for (const Blend& alpha : alphaBlends) check(colourBlends.front(), alpha, true);
@@ -221,7 +249,8 @@ TEST_F(PixelOutput, DepthFunctionsCompareClampedDepths) {
     };
     for (DWORD function = D3DCMP_NEVER; function <= D3DCMP_ALWAYS; ++function) {
         const float zs[3] = {0.125f, 0.25f, 0.375f};
-        for (int i = 0; i < 3; ++i) cases.push_back({0.25f, zs[i], function, passes[function - 1][i]});
+        for (int i = 0; i < 3; ++i)
+            cases.push_back({0.25f, zs[i], function, passes[function - 1][i]});
     }
     // Depths beyond [0, 1] clamp before they compare.
     cases.push_back({1.0f, 2.0f, D3DCMP_LESS, false});
@@ -232,7 +261,8 @@ TEST_F(PixelOutput, DepthFunctionsCompareClampedDepths) {
         device_->SetRenderState(D3DRS_ZFUNC, c.function);
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, c.stored, 0);
         drawRect(-0.5f, -0.5f, 1.5f, 1.5f, 0xFFFFFFFF, 0, 0, 1, 1, c.z);
-        EXPECT_EQ(pixel(1, 1) != 0, c.drawn) << "function " << c.function << " z " << c.z << " stored " << c.stored;
+        EXPECT_EQ(pixel(1, 1) != 0, c.drawn)
+            << "function " << c.function << " z " << c.z << " stored " << c.stored;
     }
 }
 
@@ -244,8 +274,10 @@ TEST_F(PixelOutput, FogUsesEachPixelsOwnFactor) {
         D3DCOLOR diffuse, specular;
     };
     constexpr D3DCOLOR kColour = 0xFFF0C010, kFog = 0x00204080;
-    const V quad[4] = {{-0.5f, -0.5f, 0, 1, kColour, 0x00000000}, {3.5f, -0.5f, 0, 1, kColour, 0xFF000000},
-                       {-0.5f, 3.5f, 0, 1, kColour, 0x00000000}, {3.5f, 3.5f, 0, 1, kColour, 0xFF000000}};
+    const V quad[4] = {{-0.5f, -0.5f, 0, 1, kColour, 0x00000000},
+                       {3.5f, -0.5f, 0, 1, kColour, 0xFF000000},
+                       {-0.5f, 3.5f, 0, 1, kColour, 0x00000000},
+                       {3.5f, 3.5f, 0, 1, kColour, 0xFF000000}};
     device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR);
     device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
     device_->SetRenderState(D3DRS_FOGENABLE, TRUE);
@@ -269,11 +301,13 @@ TEST_F(PixelOutput, FogUsesEachPixelsOwnFactor) {
         for (int y = 0; y < 4; ++y) {
             for (int x = 0; x < 4; ++x) {
                 const float f = (static_cast<float>(x) + 0.5f) / 4.0f;
-                const std::uint32_t expected = 0xFF000000u |
-                                               (std::uint32_t{toByte(colour[0] * f + fog.r * (1.0f - f))} << 16) |
-                                               (std::uint32_t{toByte(colour[1] * f + fog.g * (1.0f - f))} << 8) |
-                                               toByte(colour[2] * f + fog.b * (1.0f - f));
-                EXPECT_EQ(frame[static_cast<std::size_t>(y) * 8 + x], expected) << path.name << " " << x << "," << y;
+                const std::uint32_t expected =
+                    0xFF000000u |
+                    (std::uint32_t{toByte(colour[0] * f + fog.r * (1.0f - f))} << 16) |
+                    (std::uint32_t{toByte(colour[1] * f + fog.g * (1.0f - f))} << 8) |
+                    toByte(colour[2] * f + fog.b * (1.0f - f));
+                EXPECT_EQ(frame[static_cast<std::size_t>(y) * 8 + x], expected)
+                    << path.name << " " << x << "," << y;
             }
         }
     }
@@ -295,12 +329,18 @@ TEST(WriteQuad, MatchesEachPixelWrittenAlone) {
         {"plain", {}, false},
         {"plain opaque", {}, true},
         {"fog", fog, false},
-        {"alpha test", {{D3DRS_ALPHATESTENABLE, TRUE}, {D3DRS_ALPHAFUNC, D3DCMP_GREATER}, {D3DRS_ALPHAREF, 0x80}}, false},
-        {"depth greater, no depth write", {{D3DRS_ZFUNC, D3DCMP_GREATER}, {D3DRS_ZWRITEENABLE, FALSE}}, false},
+        {"alpha test",
+         {{D3DRS_ALPHATESTENABLE, TRUE}, {D3DRS_ALPHAFUNC, D3DCMP_GREATER}, {D3DRS_ALPHAREF, 0x80}},
+         false},
+        {"depth greater, no depth write",
+         {{D3DRS_ZFUNC, D3DCMP_GREATER}, {D3DRS_ZWRITEENABLE, FALSE}},
+         false},
         {"no depth test", {{D3DRS_ZENABLE, D3DZB_FALSE}, {D3DRS_ZFUNC, D3DCMP_NEVER}}, false},
         {"write mask", {{D3DRS_COLORWRITEENABLE, 0xA}}, true},
         {"alpha blend",
-         {{D3DRS_ALPHABLENDENABLE, TRUE}, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}},
+         {{D3DRS_ALPHABLENDENABLE, TRUE},
+          {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+          {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}},
          false},
         {"max, separate alpha",
          {{D3DRS_ALPHABLENDENABLE, TRUE},
@@ -321,8 +361,10 @@ TEST(WriteQuad, MatchesEachPixelWrittenAlone) {
          true},
     };
     // Lane p is pixel p; the rows are red, green, blue, alpha.
-    const QuadFragment fragment{{{0.2f, 1.25f, 0.5f, kNaN}, {0.9f, -0.5f, 0.5f, 0.4f},
-                                 {kNaN, 0.3f, 0.5f, 0.7f}, {0.6f, 0.35f, 0.9f, 0.55f}},
+    const QuadFragment fragment{{{0.2f, 1.25f, 0.5f, kNaN},
+                                 {0.9f, -0.5f, 0.5f, 0.4f},
+                                 {kNaN, 0.3f, 0.5f, 0.7f},
+                                 {0.6f, 0.35f, 0.9f, 0.55f}},
                                 {0.25f, 0.5f, 0.75f, 2.0f},
                                 {0.25f, -1.0f, 0.5f, kNaN},
                                 0xBu};
@@ -341,7 +383,8 @@ TEST(WriteQuad, MatchesEachPixelWrittenAlone) {
 
         const Colour fogColour = colourFromArgb(store.render[D3DRS_FOGCOLOR] | 0xFF000000u);
         for (int p = 0; p < 4; ++p) {
-            float rgba[4] = {fragment.colour[0][p], fragment.colour[1][p], fragment.colour[2][p], fragment.colour[3][p]};
+            float rgba[4] = {fragment.colour[0][p], fragment.colour[1][p], fragment.colour[2][p],
+                             fragment.colour[3][p]};
             if (state.fog) {
                 const float f = fragment.fog[p] > 0.0f ? std::min(fragment.fog[p], 1.0f) : 0.0f;
                 const float fc[3] = {fogColour.r, fogColour.g, fogColour.b};
@@ -349,9 +392,11 @@ TEST(WriteQuad, MatchesEachPixelWrittenAlone) {
             }
             const double z = std::clamp(static_cast<double>(fragment.z[p]), 0.0, 1.0);
             const auto depth = static_cast<std::uint32_t>(std::nearbyint(z * 16777215.0));
-            const bool drawn = (fragment.mask & (1u << p)) &&
-                               (!state.alphaTest || compare(state.alphaFunction, toByte(rgba[3]), state.alphaReference)) &&
-                               (!state.depthTest || compare(state.depthFunction, depth, kStoredDepth));
+            const bool drawn =
+                (fragment.mask & (1u << p)) &&
+                (!state.alphaTest ||
+                 compare(state.alphaFunction, toByte(rgba[3]), state.alphaReference)) &&
+                (!state.depthTest || compare(state.depthFunction, depth, kStoredDepth));
             const std::uint32_t d = destinations[p];
             std::uint32_t expected = d;
             if (drawn) {
@@ -363,20 +408,27 @@ TEST(WriteQuad, MatchesEachPixelWrittenAlone) {
                         bytes[k] = toByte(rgba[k]);
                         continue;
                     }
-                    const auto clamped = [](float v) { return std::isnan(v) ? v : std::clamp(v, 0.0f, 1.0f); };
-                    const Blend b = k == 3 ? Blend{state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha}
+                    const auto clamped = [](float v) {
+                        return std::isnan(v) ? v : std::clamp(v, 0.0f, 1.0f);
+                    };
+                    const Blend b = k == 3 ? Blend{state.blendOpAlpha, state.srcBlendAlpha,
+                                                   state.destBlendAlpha}
                                            : Blend{state.blendOp, state.srcBlend, state.destBlend};
-                    bytes[k] = toByte(blendChannel(b, clamped(rgba[k]), clamped(rgba[3]), dest[k], dest[3]));
+                    bytes[k] = toByte(
+                        blendChannel(b, clamped(rgba[k]), clamped(rgba[3]), dest[k], dest[3]));
                 }
-                const std::uint32_t argb = (bytes[3] << 24) | (bytes[0] << 16) | (bytes[1] << 8) | bytes[2];
+                const std::uint32_t argb =
+                    (bytes[3] << 24) | (bytes[0] << 16) | (bytes[1] << 8) | bytes[2];
                 const DWORD m = state.writeMask;
-                const std::uint32_t written = (m & 1 ? 0x00FF0000u : 0u) | (m & 2 ? 0x0000FF00u : 0u) |
-                                              (m & 4 ? 0x000000FFu : 0u) | (m & 8 ? 0xFF000000u : 0u);
+                const std::uint32_t written =
+                    (m & 1 ? 0x00FF0000u : 0u) | (m & 2 ? 0x0000FF00u : 0u) |
+                    (m & 4 ? 0x000000FFu : 0u) | (m & 8 ? 0xFF000000u : 0u);
                 expected = (argb & written) | (d & ~written) | (c.opaque ? 0xFF000000u : 0u);
             }
             EXPECT_EQ(colours[offsets[p]], expected) << c.name << ", pixel " << p;
             const bool depthWritten = drawn && state.depthWrite;
-            EXPECT_EQ(depths[offsets[p]], depthWritten ? depth : kStoredDepth) << c.name << ", pixel " << p;
+            EXPECT_EQ(depths[offsets[p]], depthWritten ? depth : kStoredDepth)
+                << c.name << ", pixel " << p;
         }
         for (std::size_t i : {std::size_t{0}, std::size_t{1}, std::size_t{4}, std::size_t{5}})
             EXPECT_EQ(colours[i], 0x5A5A5A5Au) << c.name << ": outside the quad";

@@ -21,7 +21,9 @@ std::vector<std::uint32_t> pattern(UINT width, UINT height) {
 }
 
 // The byte a float channel becomes: round to nearest after clamping.
-std::uint8_t toByte(float v) { return static_cast<std::uint8_t>(std::floor(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f)); }
+std::uint8_t toByte(float v) {
+    return static_cast<std::uint8_t>(std::floor(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f));
+}
 
 class PixelPipeline : public DeviceTest {
 protected:
@@ -51,7 +53,8 @@ TEST_F(PixelPipeline, ShiftedQuadCopiesATextureBitForBit) {
     drawRect(3.5f, 5.5f, 11.5f, 9.5f, 0xFFFFFFFF, 8.0f / 32, 16.0f / 32, 16.0f / 32, 20.0f / 32);
     const std::vector<std::uint32_t> out = readTarget();
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(out[(6 + y) * 32 + 4 + x], texels[(16 + y) * 32 + 8 + x]);
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(out[(6 + y) * 32 + 4 + x], texels[(16 + y) * 32 + 8 + x]);
     EXPECT_EQ(out[5 * 32 + 4], 0u);
     texture->Release();
 }
@@ -81,7 +84,8 @@ TEST_F(PixelPipeline, SamplingAddressModes) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         drawRect(-0.5f, -0.5f, 7.5f, 0.5f, 0xFFFFFFFF, -1.0f, 0.25f, 3.0f, 0.25f);
         const std::vector<std::uint32_t> out = readTarget();
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(out[x], c.expected[x]) << "address " << c.address << " pixel " << x;
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(out[x], c.expected[x]) << "address " << c.address << " pixel " << x;
     }
     texture->Release();
 }
@@ -105,7 +109,9 @@ TEST_F(PixelPipeline, LinearFilterBlendsNeighboursAndWrapsAtTheEdge) {
 TEST_F(PixelPipeline, MipLevelsAreChosenPerQuad) {
     // An 8x8 texture whose levels are filled with distinct colours, drawn at 1/2 and 1/4 scale.
     IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(device_->CreateTexture(8, 8, 0, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    ASSERT_EQ(
+        device_->CreateTexture(8, 8, 0, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3D_OK);
     ASSERT_EQ(texture->GetLevelCount(), 4u);
     const std::uint32_t colours[4] = {0x000000FF, 0x0000FF00, 0x00FF0000, 0x00FFFFFF};
     for (UINT level = 0; level < 4; ++level) {
@@ -117,8 +123,8 @@ TEST_F(PixelPipeline, MipLevelsAreChosenPerQuad) {
         EXPECT_EQ(locked.Pitch, static_cast<INT>(4 * desc.Width));
         for (UINT y = 0; y < desc.Height; ++y)
             for (UINT x = 0; x < desc.Width; ++x)
-                reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.pBits) + y * locked.Pitch)[x] =
-                    colours[level];
+                reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(locked.pBits) +
+                                                 y * locked.Pitch)[x] = colours[level];
         texture->UnlockRect(level);
     }
     device_->SetTexture(0, texture);
@@ -128,7 +134,8 @@ TEST_F(PixelPipeline, MipLevelsAreChosenPerQuad) {
         float size;
         std::uint32_t expected;
     };
-    for (const Case c : {Case{8, 0xFF0000FF}, Case{4, 0xFF00FF00}, Case{2, 0xFFFF0000}, Case{1, 0xFFFFFFFF}}) {
+    for (const Case c :
+         {Case{8, 0xFF0000FF}, Case{4, 0xFF00FF00}, Case{2, 0xFFFF0000}, Case{1, 0xFFFFFFFF}}) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         drawRect(-0.5f, -0.5f, c.size - 0.5f, c.size - 0.5f, 0xFFFFFFFF);
         EXPECT_EQ(readTarget()[0], c.expected) << "size " << c.size;
@@ -156,7 +163,8 @@ TEST_F(PixelPipeline, TextureStagesCombineAsConfigured) {
     auto expect = [&](float r, float g, float b, float a, const char* what) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         drawRect(-0.5f, -0.5f, 1.5f, 1.5f, 0xC0FF8040);
-        const std::uint32_t expected = (std::uint32_t{toByte(a)} << 24) | (std::uint32_t{toByte(r)} << 16) |
+        const std::uint32_t expected = (std::uint32_t{toByte(a)} << 24) |
+                                       (std::uint32_t{toByte(r)} << 16) |
                                        (std::uint32_t{toByte(g)} << 8) | toByte(b);
         EXPECT_EQ(readTarget()[0], expected) << what;
     };
@@ -205,12 +213,18 @@ TEST_F(PixelPipeline, BlendFactorPairsOnKnownColours) {
     const Colour s = colourFromArgb(source), d = colourFromArgb(dest);
     auto factor = [&](DWORD f, float sc, float dc) {
         switch (f) {
-        case D3DBLEND_ZERO: return 0.0f;
-        case D3DBLEND_ONE: return 1.0f;
-        case D3DBLEND_SRCALPHA: return s.a;
-        case D3DBLEND_INVSRCALPHA: return 1.0f - s.a;
-        case D3DBLEND_DESTCOLOR: return dc;
-        default: return 1.0f - dc;  // INVDESTCOLOR
+        case D3DBLEND_ZERO:
+            return 0.0f;
+        case D3DBLEND_ONE:
+            return 1.0f;
+        case D3DBLEND_SRCALPHA:
+            return s.a;
+        case D3DBLEND_INVSRCALPHA:
+            return 1.0f - s.a;
+        case D3DBLEND_DESTCOLOR:
+            return dc;
+        default:
+            return 1.0f - dc;  // INVDESTCOLOR
         }
         (void)sc;
     };
@@ -218,11 +232,16 @@ TEST_F(PixelPipeline, BlendFactorPairsOnKnownColours) {
         DWORD src, dst;
     };
     const Pair colourPairs[] = {
-        {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}, {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
-        {D3DBLEND_ONE, D3DBLEND_INVSRCALPHA},      {D3DBLEND_ONE, D3DBLEND_ONE},
-        {D3DBLEND_ONE, D3DBLEND_ZERO},             {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO},
-        {D3DBLEND_DESTCOLOR, D3DBLEND_ONE},        {D3DBLEND_DESTCOLOR, D3DBLEND_SRCALPHA},
-        {D3DBLEND_INVDESTCOLOR, D3DBLEND_ZERO},    {D3DBLEND_INVDESTCOLOR, D3DBLEND_INVSRCALPHA},
+        {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+        {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+        {D3DBLEND_ONE, D3DBLEND_INVSRCALPHA},
+        {D3DBLEND_ONE, D3DBLEND_ONE},
+        {D3DBLEND_ONE, D3DBLEND_ZERO},
+        {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO},
+        {D3DBLEND_DESTCOLOR, D3DBLEND_ONE},
+        {D3DBLEND_DESTCOLOR, D3DBLEND_SRCALPHA},
+        {D3DBLEND_INVDESTCOLOR, D3DBLEND_ZERO},
+        {D3DBLEND_INVDESTCOLOR, D3DBLEND_INVSRCALPHA},
         {D3DBLEND_INVDESTCOLOR, D3DBLEND_SRCALPHA},
     };
     const Pair alphaPairs[] = {{D3DBLEND_ZERO, D3DBLEND_INVSRCALPHA},
@@ -243,11 +262,13 @@ TEST_F(PixelPipeline, BlendFactorPairsOnKnownColours) {
                     return toByte(sc * factor(p.src, sc, dc) + dc * factor(p.dst, sc, dc));
                 };
                 const Pair& a = separate ? alpha : colour;
-                const std::uint32_t expected =
-                    (std::uint32_t{channel(s.a, d.a, a)} << 24) | (std::uint32_t{channel(s.r, d.r, colour)} << 16) |
-                    (std::uint32_t{channel(s.g, d.g, colour)} << 8) | channel(s.b, d.b, colour);
-                EXPECT_EQ(pixel(0, 0), expected) << "colour " << colour.src << "/" << colour.dst << " alpha "
-                                                 << alpha.src << "/" << alpha.dst << " separate " << separate;
+                const std::uint32_t expected = (std::uint32_t{channel(s.a, d.a, a)} << 24) |
+                                               (std::uint32_t{channel(s.r, d.r, colour)} << 16) |
+                                               (std::uint32_t{channel(s.g, d.g, colour)} << 8) |
+                                               channel(s.b, d.b, colour);
+                EXPECT_EQ(pixel(0, 0), expected)
+                    << "colour " << colour.src << "/" << colour.dst << " alpha " << alpha.src << "/"
+                    << alpha.dst << " separate " << separate;
                 if (!separate) break;
             }
         }
@@ -265,10 +286,12 @@ TEST_F(PixelPipeline, AlphaTestAtByteBoundaries) {
         bool drawn;
     };
     const Case cases[] = {
-        {D3DCMP_GREATER, 128, 128, false}, {D3DCMP_GREATER, 128, 129, true},  {D3DCMP_GREATER, 0, 0, false},
-        {D3DCMP_GREATER, 0, 1, true},      {D3DCMP_GREATEREQUAL, 255, 254, false}, {D3DCMP_GREATEREQUAL, 255, 255, true},
-        {D3DCMP_LESS, 128, 127, true},     {D3DCMP_LESS, 128, 128, false},    {D3DCMP_EQUAL, 77, 77, true},
-        {D3DCMP_EQUAL, 77, 78, false},     {D3DCMP_NOTEQUAL, 0, 0, false},    {D3DCMP_NOTEQUAL, 0, 1, true},
+        {D3DCMP_GREATER, 128, 128, false},      {D3DCMP_GREATER, 128, 129, true},
+        {D3DCMP_GREATER, 0, 0, false},          {D3DCMP_GREATER, 0, 1, true},
+        {D3DCMP_GREATEREQUAL, 255, 254, false}, {D3DCMP_GREATEREQUAL, 255, 255, true},
+        {D3DCMP_LESS, 128, 127, true},          {D3DCMP_LESS, 128, 128, false},
+        {D3DCMP_EQUAL, 77, 77, true},           {D3DCMP_EQUAL, 77, 78, false},
+        {D3DCMP_NOTEQUAL, 0, 0, false},         {D3DCMP_NOTEQUAL, 0, 1, true},
         {D3DCMP_GREATER, 0x180, 0x81, true},  // only the low byte of the reference counts
     };
     for (const Case& c : cases) {
@@ -276,8 +299,8 @@ TEST_F(PixelPipeline, AlphaTestAtByteBoundaries) {
         device_->SetRenderState(D3DRS_ALPHAREF, c.reference);
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
         drawRect(-0.5f, -0.5f, 0.5f, 0.5f, (std::uint32_t{c.alpha} << 24) | 0x00FFFFFF);
-        EXPECT_EQ(pixel(0, 0) != 0, c.drawn) << "function " << c.function << " ref " << c.reference << " alpha "
-                                             << int(c.alpha);
+        EXPECT_EQ(pixel(0, 0) != 0, c.drawn)
+            << "function " << c.function << " ref " << c.reference << " alpha " << int(c.alpha);
     }
 }
 
@@ -295,13 +318,14 @@ TEST_F(PixelPipeline, FogMixesTheFogColourByTheVertexFactor) {
     for (std::uint32_t factor : {0u, 64u, 128u, 255u}) {
         const float k = static_cast<float>(factor) / 255.0f;
         const D3DCOLOR spec = factor << 24;
-        const V v[3] = {{-0.5f, -0.5f, 0, 1, 0xFFF0C010, spec}, {3.5f, -0.5f, 0, 1, 0xFFF0C010, spec},
+        const V v[3] = {{-0.5f, -0.5f, 0, 1, 0xFFF0C010, spec},
+                        {3.5f, -0.5f, 0, 1, 0xFFF0C010, spec},
                         {-0.5f, 3.5f, 0, 1, 0xFFF0C010, spec}};
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(V)), D3D_OK);
-        const std::uint32_t expected = 0xFF000000u | (std::uint32_t{toByte(c.r * k + f.r * (1 - k))} << 16) |
-                                       (std::uint32_t{toByte(c.g * k + f.g * (1 - k))} << 8) |
-                                       toByte(c.b * k + f.b * (1 - k));
+        const std::uint32_t expected =
+            0xFF000000u | (std::uint32_t{toByte(c.r * k + f.r * (1 - k))} << 16) |
+            (std::uint32_t{toByte(c.g * k + f.g * (1 - k))} << 8) | toByte(c.b * k + f.b * (1 - k));
         EXPECT_EQ(pixel(0, 0), expected) << "factor " << factor;
     }
     // Fog off: the colour is untouched.
@@ -318,7 +342,8 @@ TEST_F(PixelPipeline, DepthTestOrdersSurfaces) {
     drawRect(-0.5f, -0.5f, 3.5f, 0.5f, 0xFFFF0000, 0, 0, 1, 1, 0.25f);
     drawRect(1.5f, -0.5f, 5.5f, 0.5f, 0xFF00FF00, 0, 0, 1, 1, 0.75f);
     std::vector<std::uint32_t> out = readTarget();
-    const std::uint32_t row[6] = {0xFFFF0000, 0xFFFF0000, 0xFFFF0000, 0xFFFF0000, 0xFF00FF00, 0xFF00FF00};
+    const std::uint32_t row[6] = {0xFFFF0000, 0xFFFF0000, 0xFFFF0000,
+                                  0xFFFF0000, 0xFF00FF00, 0xFF00FF00};
     for (int x = 0; x < 6; ++x) EXPECT_EQ(out[x], row[x]) << x;
     // Equal depth passes LESSEQUAL but not LESS; without depth writes the buffer keeps 0.25.
     drawRect(-0.5f, -0.5f, 0.5f, 0.5f, 0xFF0000FF, 0, 0, 1, 1, 0.25f);
@@ -346,8 +371,8 @@ TEST_F(PixelPipeline, AttributesInterpolateWithPerspective) {
                                {-0.5f, 0.5f, 0, rhw[0], 0xFF000000, 0, 0, 0, 0},
                                {7.5f, 0.5f, 0, rhw[1], 0xFFFFFFFF, 0, 0, 0, 0}};
     const std::uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
-    ASSERT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16, v,
-                                              sizeof(SpriteVertex)),
+    ASSERT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, indices, D3DFMT_INDEX16,
+                                              v, sizeof(SpriteVertex)),
               D3D_OK);
     const std::vector<std::uint32_t> out = readTarget();
     for (int x = 0; x < 8; ++x) {
@@ -369,9 +394,11 @@ TEST_F(PixelPipeline, ViewportDepthRangeMapsClipSpaceDepth) {
     device_->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
     const D3DVIEWPORT9 vp{0, 0, 32, 32, 0.2f, 0.6f};
     ASSERT_EQ(device_->SetViewport(&vp), D3D_OK);
-    const V tri[3] = {{-1, 1, 0.5f, 0xFFFFFFFF}, {3, 1, 0.5f, 0xFFFFFFFF}, {-1, -3, 0.5f, 0xFFFFFFFF}};
+    const V tri[3] = {
+        {-1, 1, 0.5f, 0xFFFFFFFF}, {3, 1, 0.5f, 0xFFFFFFFF}, {-1, -3, 0.5f, 0xFFFFFFFF}};
     device_->SetRenderState(D3DRS_LIGHTING, TRUE);
-    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(V)), D3DERR_CONFLICTINGRENDERSTATE);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(V)),
+              D3DERR_CONFLICTINGRENDERSTATE);
     device_->SetRenderState(D3DRS_LIGHTING, FALSE);
     for (const float cleared : {0.41f, 0.39f}) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, cleared, 0);

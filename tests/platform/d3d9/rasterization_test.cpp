@@ -43,11 +43,11 @@ TEST_F(Rasterization, TrianglesSharingAnEdgeCoverEachPixelOnce) {
     // A fan of eight triangles around a pixel centre: the shared edges run along a row, a
     // column and both diagonals through pixel centres. Every pixel is hit exactly once.
     const float cx = 7.0f, cy = 7.0f;
-    const float ring[][2] = {{-0.5f, -0.5f}, {7.0f, -0.5f}, {15.5f, -0.5f}, {15.5f, 7.0f}, {15.5f, 15.5f},
-                             {7.0f, 15.5f}, {-0.5f, 15.5f}, {-0.5f, 7.0f}};
+    const float ring[][2] = {{-0.5f, -0.5f}, {7.0f, -0.5f}, {15.5f, -0.5f}, {15.5f, 7.0f},
+                             {15.5f, 15.5f}, {7.0f, 15.5f}, {-0.5f, 15.5f}, {-0.5f, 7.0f}};
     for (int i = 0; i < 8; ++i) {
-        const float (&a)[2] = ring[i];
-        const float (&b)[2] = ring[(i + 1) % 8];
+        const float(&a)[2] = ring[i];
+        const float(&b)[2] = ring[(i + 1) % 8];
         triangle({{cx, cy}, {a[0], a[1]}, {b[0], b[1]}});
     }
     const std::vector<int> counts = hits();
@@ -62,7 +62,8 @@ TEST_F(Rasterization, PixelCentresOnEdgesFollowTheTopLeftRule) {
     const std::vector<int> counts = hits();
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            EXPECT_EQ(counts[y * 16 + x], x >= 2 && x < 6 && y >= 2 && y < 6 ? 1 : 0) << x << "," << y;
+            EXPECT_EQ(counts[y * 16 + x], x >= 2 && x < 6 && y >= 2 && y < 6 ? 1 : 0)
+                << x << "," << y;
 }
 
 TEST_F(Rasterization, SnappingToSubpixelsKeepsSharedEdgesWatertight) {
@@ -74,13 +75,14 @@ TEST_F(Rasterization, SnappingToSubpixelsKeepsSharedEdgesWatertight) {
 }
 
 TEST_F(Rasterization, CullModeFollowsScreenWinding) {
-    const float clockwise[3][2] = {{0, 0}, {8, 0}, {0, 8}};       // y down: clockwise on screen
+    const float clockwise[3][2] = {{0, 0}, {8, 0}, {0, 8}};  // y down: clockwise on screen
     const float counterClockwise[3][2] = {{0, 0}, {0, 8}, {8, 0}};
     struct Case {
         D3DCULL mode;
         int clockwiseHits, counterClockwiseHits;
     };
-    for (const Case c : {Case{D3DCULL_NONE, 1, 1}, Case{D3DCULL_CW, 0, 1}, Case{D3DCULL_CCW, 1, 0}}) {
+    for (const Case c :
+         {Case{D3DCULL_NONE, 1, 1}, Case{D3DCULL_CW, 0, 1}, Case{D3DCULL_CCW, 1, 0}}) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         device_->SetRenderState(D3DRS_CULLMODE, c.mode);
         triangle(clockwise);
@@ -109,15 +111,18 @@ TEST_F(Rasterization, StripsAndFansKeepOneWinding) {
     // A strip and a fan of four triangles each, all clockwise when wound as D3D9 does.
     SpriteVertex strip[6];
     const float sxy[6][2] = {{0, 0}, {0, 4}, {4, 0}, {4, 4}, {8, 0}, {8, 4}};
-    for (int i = 0; i < 6; ++i) strip[i] = {sxy[i][0] - 0.5f, sxy[i][1] - 0.5f, 0, 1, 0x01010101, 0, 0, 0, 0};
+    for (int i = 0; i < 6; ++i)
+        strip[i] = {sxy[i][0] - 0.5f, sxy[i][1] - 0.5f, 0, 1, 0x01010101, 0, 0, 0, 0};
     // Vertex order (0,0),(0,4),(4,0) runs counter-clockwise on screen, so flip the first pair.
     std::swap(strip[0], strip[1]);
     std::swap(strip[2], strip[3]);
     std::swap(strip[4], strip[5]);
-    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 4, strip, sizeof(SpriteVertex)), D3D_OK);
+    ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 4, strip, sizeof(SpriteVertex)),
+              D3D_OK);
     SpriteVertex fan[5];
     const float fxy[5][2] = {{4, 12}, {0, 8}, {8, 8}, {8, 16}, {0, 16}};
-    for (int i = 0; i < 5; ++i) fan[i] = {fxy[i][0] - 0.5f, fxy[i][1] - 0.5f, 0, 1, 0x01010101, 0, 0, 0, 0};
+    for (int i = 0; i < 5; ++i)
+        fan[i] = {fxy[i][0] - 0.5f, fxy[i][1] - 0.5f, 0, 1, 0x01010101, 0, 0, 0, 0};
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 3, fan, sizeof(SpriteVertex)), D3D_OK);
     const std::vector<int> counts = hits();
     for (int y = 0; y < 4; ++y)
@@ -136,7 +141,7 @@ TEST_F(Rasterization, ClipSpaceTrianglesAreClippedAtNearAndFar) {
     };
     // A full-screen pair of triangles with z from -1 (before near) at the left to 2 (beyond
     // far) at the right: only the part with z in [0, 1] remains, columns 5 .. 10.
-    const V quad[6] = {{-1, 1, -1, 0x01010101}, {1, 1, 2, 0x01010101},  {-1, -1, -1, 0x01010101},
+    const V quad[6] = {{-1, 1, -1, 0x01010101},  {1, 1, 2, 0x01010101}, {-1, -1, -1, 0x01010101},
                        {-1, -1, -1, 0x01010101}, {1, 1, 2, 0x01010101}, {1, -1, 2, 0x01010101}};
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(V)), D3D_OK);
     const std::vector<int> counts = hits();
@@ -155,7 +160,9 @@ TEST_F(Rasterization, HugeClipSpaceTrianglesStayInsideTheGuardBand) {
         float x, y, z;
         D3DCOLOR c;
     };
-    const V big[3] = {{-1e6f, -1e6f, 0.5f, 0x01010101}, {1e6f, -1e6f, 0.5f, 0x01010101}, {0, 1e6f, 0.5f, 0x01010101}};
+    const V big[3] = {{-1e6f, -1e6f, 0.5f, 0x01010101},
+                      {1e6f, -1e6f, 0.5f, 0x01010101},
+                      {0, 1e6f, 0.5f, 0x01010101}};
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, big, sizeof(V)), D3D_OK);
     for (int count : hits()) EXPECT_EQ(count, 1);
 }

@@ -18,7 +18,9 @@ protected:
 
 TEST_F(Resources, MipChainsHalveWithFloorAndDxtLevelsLockInBlocks) {
     IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(device_->CreateTexture(300, 20, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    ASSERT_EQ(
+        device_->CreateTexture(300, 20, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+        D3D_OK);
     ASSERT_EQ(texture->GetLevelCount(), 9u);  // 300 .. 1
     const UINT widths[9] = {300, 150, 75, 37, 18, 9, 4, 2, 1};
     const UINT heights[9] = {20, 10, 5, 2, 1, 1, 1, 1, 1};
@@ -33,7 +35,8 @@ TEST_F(Resources, MipChainsHalveWithFloorAndDxtLevelsLockInBlocks) {
     texture->Release();
 
     // DXT1 of size 16 with three levels: 128, 32 and 8 bytes, pitch in blocks.
-    ASSERT_EQ(device_->CreateTexture(16, 16, 3, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    ASSERT_EQ(device_->CreateTexture(16, 16, 3, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture, nullptr),
+              D3D_OK);
     const INT pitches[3] = {32, 16, 8};
     const std::size_t bytes[3] = {128, 32, 8};
     for (UINT i = 0; i < 3; ++i) {
@@ -52,7 +55,8 @@ TEST_F(Resources, MipChainsHalveWithFloorAndDxtLevelsLockInBlocks) {
     ASSERT_EQ(texture->LockRect(0, &locked, &aligned, 0), D3D_OK);
     texture->UnlockRect(0);
     texture->Release();
-    EXPECT_EQ(device_->CreateTexture(6, 8, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->CreateTexture(6, 8, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture, nullptr),
+              D3DERR_INVALIDCALL);
 }
 
 TEST_F(Resources, LockRulesFollowPoolsAndNesting) {
@@ -75,7 +79,8 @@ TEST_F(Resources, LockRulesFollowPoolsAndNesting) {
     texture->Release();
 
     // A render texture in the DEFAULT pool cannot be locked; neither can the back buffer.
-    ASSERT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+    ASSERT_EQ(device_->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
+                                     D3DPOOL_DEFAULT, &texture, nullptr),
               D3D_OK);
     EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3DERR_INVALIDCALL);
     texture->Release();
@@ -99,7 +104,9 @@ TEST_F(Resources, LockRulesFollowPoolsAndNesting) {
     };
     for (const Case& c : cases) {
         IDirect3DTexture9* made = nullptr;
-        EXPECT_EQ(device_->CreateTexture(4, 4, 1, c.usage, c.format, c.pool, &made, nullptr), c.result) << c.format;
+        EXPECT_EQ(device_->CreateTexture(4, 4, 1, c.usage, c.format, c.pool, &made, nullptr),
+                  c.result)
+            << c.format;
         if (made) made->Release();
     }
 }
@@ -120,12 +127,12 @@ TEST(DxtDecode, KnownBlocks) {
     const std::uint8_t fourColour[8] = {0x00, 0xF8, 0x1F, 0x00, 0b11100100, 0, 0, 0xFF};
     std::uint32_t texels[16];
     decodeDxt1Block(fourColour, texels);
-    EXPECT_EQ(texels[0], 0xFFFF0000u);               // index 0
-    EXPECT_EQ(texels[1], 0xFF0000FFu);               // index 1
-    EXPECT_EQ(texels[2], 0xFFAA0055u);               // (2a + b) / 3
-    EXPECT_EQ(texels[3], 0xFF5500AAu);               // (a + 2b) / 3
-    EXPECT_EQ(texels[4], 0xFFFF0000u);               // row 1 all index 0
-    EXPECT_EQ(texels[15], 0xFF5500AAu);              // row 3 all index 3
+    EXPECT_EQ(texels[0], 0xFFFF0000u);   // index 0
+    EXPECT_EQ(texels[1], 0xFF0000FFu);   // index 1
+    EXPECT_EQ(texels[2], 0xFFAA0055u);   // (2a + b) / 3
+    EXPECT_EQ(texels[3], 0xFF5500AAu);   // (a + 2b) / 3
+    EXPECT_EQ(texels[4], 0xFFFF0000u);   // row 1 all index 0
+    EXPECT_EQ(texels[15], 0xFF5500AAu);  // row 3 all index 3
     // Three-colour mode (colour 0 <= colour 1): midpoint and transparent black.
     const std::uint8_t threeColour[8] = {0x1F, 0x00, 0x00, 0xF8, 0b11100100, 0, 0, 0};
     decodeDxt1Block(threeColour, texels);
@@ -140,18 +147,22 @@ TEST(DxtDecode, KnownBlocks) {
     EXPECT_EQ(texels[1], 0xFF008200u);
 
     // DXT3: explicit 4-bit alpha times 17, colour always four-colour.
-    std::uint8_t dxt3[16] = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE, 0x1F, 0x00, 0x00, 0xF8, 0, 0, 0, 0};
+    std::uint8_t dxt3[16] = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE,
+                             0x1F, 0x00, 0x00, 0xF8, 0,    0,    0,    0};
     decodeDxt3Block(dxt3, texels);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(texels[i] >> 24, static_cast<std::uint32_t>(i * 17)) << i;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(texels[i] >> 24, static_cast<std::uint32_t>(i * 17)) << i;
     EXPECT_EQ(texels[0] & 0xFFFFFF, 0x0000FFu);  // colour 0 blue even though it is below colour 1
 }
 
 TEST_F(Resources, DxtTexturesAreDecodedAtUnlockAndSampled) {
     IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_DXT3, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_DXT3, D3DPOOL_MANAGED, &texture, nullptr),
+              D3D_OK);
     D3DLOCKED_RECT locked;
     ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    const std::uint8_t block[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0};
+    const std::uint8_t block[16] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F,
+                                    0x00, 0xF8, 0x1F, 0x00, 0,    0,    0,    0};
     std::memcpy(locked.pBits, block, sizeof block);
     ASSERT_EQ(texture->UnlockRect(0), D3D_OK);
     device_->SetTexture(0, texture);
@@ -187,18 +198,21 @@ TEST_F(Resources, BuffersLockWithinTheirSize) {
     vb->Release();
 
     IDirect3DIndexBuffer9* ib = nullptr;
-    EXPECT_EQ(device_->CreateIndexBuffer(64, 0x8, D3DFMT_INDEX32, D3DPOOL_MANAGED, &ib, nullptr), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device_->CreateVertexBuffer(64, 0x208, 0x815E, D3DPOOL_MANAGED, &vb, nullptr), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->CreateIndexBuffer(64, 0x8, D3DFMT_INDEX32, D3DPOOL_MANAGED, &ib, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->CreateVertexBuffer(64, 0x208, 0x815E, D3DPOOL_MANAGED, &vb, nullptr),
+              D3DERR_INVALIDCALL);
     ASSERT_EQ(device_->CreateVertexBuffer(64, 0x218, 0x244, D3DPOOL_DEFAULT, &vb, nullptr), D3D_OK);
     vb->Release();
 }
 
 TEST_F(Resources, ShaderTokenStreamsAreValidatedAndKept) {
     // vs_2_0: dcl_position v0 (2 operand tokens), mov oPos, v0 (2), a comment of 1 token, end.
-    const DWORD vs[] = {0xFFFE0200, 0x0200001F, 0x80000000, 0x900F0000, 0x02000001, 0xC00F0000, 0x90E40000,
-                        0x0001FFFE, 0x0000FFFF, 0x0000FFFF};
+    const DWORD vs[] = {0xFFFE0200, 0x0200001F, 0x80000000, 0x900F0000, 0x02000001,
+                        0xC00F0000, 0x90E40000, 0x0001FFFE, 0x0000FFFF, 0x0000FFFF};
     IDirect3DVertexShader9* vertex = nullptr;
-    EXPECT_EQ(device_->CreateVertexShader(vs, 8, &vertex), D3DERR_INVALIDCALL);  // cut before its end
+    EXPECT_EQ(device_->CreateVertexShader(vs, 8, &vertex),
+              D3DERR_INVALIDCALL);  // cut before its end
     EXPECT_EQ(device_->CreateVertexShader(nullptr, 10, &vertex), D3DERR_INVALIDCALL);
     ASSERT_EQ(device_->CreateVertexShader(vs, 10, &vertex), D3D_OK);
     UINT size = 0;
@@ -223,23 +237,28 @@ TEST_F(Resources, DrawsThatWouldReadOutsideTheirDataAreRefused) {
     device_->BeginScene();
     SpriteVertex v[4] = {};
     const std::uint16_t beyond[3] = {0, 1, 4};
-    EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, beyond, D3DFMT_INDEX16, v,
-                                              sizeof(SpriteVertex)),
+    EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, beyond, D3DFMT_INDEX16,
+                                              v, sizeof(SpriteVertex)),
               D3DERR_INVALIDCALL);
     const std::uint16_t below[3] = {0, 1, 2};
     EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 1, 3, 1, below, D3DFMT_INDEX16, v,
                                               sizeof(SpriteVertex)),
               D3DERR_INVALIDCALL);
-    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, 20), D3DERR_INVALIDCALL);  // stride too small
-    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_LINELIST, 1, v, sizeof(SpriteVertex)), D3DERR_INVALIDCALL);
-    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0x7FFFFFFF, v, sizeof(SpriteVertex)), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, 20),
+              D3DERR_INVALIDCALL);  // stride too small
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_LINELIST, 1, v, sizeof(SpriteVertex)),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0x7FFFFFFF, v, sizeof(SpriteVertex)),
+              D3DERR_INVALIDCALL);
 
     // Buffers: 4 vertices and 6 indices.
     IDirect3DVertexBuffer9* vb = nullptr;
     IDirect3DIndexBuffer9* ib = nullptr;
-    ASSERT_EQ(device_->CreateVertexBuffer(4 * sizeof(SpriteVertex), 0x8, kSpriteFvf, D3DPOOL_MANAGED, &vb, nullptr),
+    ASSERT_EQ(device_->CreateVertexBuffer(4 * sizeof(SpriteVertex), 0x8, kSpriteFvf,
+                                          D3DPOOL_MANAGED, &vb, nullptr),
               D3D_OK);
-    ASSERT_EQ(device_->CreateIndexBuffer(12, 0x8, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr), D3D_OK);
+    ASSERT_EQ(device_->CreateIndexBuffer(12, 0x8, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib, nullptr),
+              D3D_OK);
     void* data = nullptr;
     vb->Lock(0, 0, &data, 0);
     const float corners[4][2] = {{-0.5f, -0.5f}, {7.5f, -0.5f}, {-0.5f, 7.5f}, {7.5f, 7.5f}};
@@ -255,9 +274,12 @@ TEST_F(Resources, DrawsThatWouldReadOutsideTheirDataAreRefused) {
     device_->SetStreamSource(0, vb, 0, sizeof(SpriteVertex));
     device_->SetIndices(ib);
     device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
-    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 1, 2), D3DERR_INVALIDCALL);  // 7 indices
-    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 0, 4, 0, 2), D3DERR_INVALIDCALL);  // vertex 4
-    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -1, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 1, 2),
+              D3DERR_INVALIDCALL);  // 7 indices
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 0, 4, 0, 2),
+              D3DERR_INVALIDCALL);  // vertex 4
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -1, 0, 4, 0, 2),
+              D3DERR_INVALIDCALL);
     EXPECT_EQ(readTarget()[0], 0u);
     ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2), D3D_OK);
     EXPECT_EQ(readTarget(), std::vector<std::uint32_t>(64, 0xFF00FF00));

@@ -29,7 +29,8 @@ std::uint32_t bitsOf(float f) {
 class RandomTexture {
 public:
     RandomTexture(UINT width, UINT height, UINT levels, D3DFORMAT format, std::mt19937& random)
-        : texture_(new IDirect3DTexture9(width, height, levels, 0, format, D3DPOOL_MANAGED, nullptr)) {
+        : texture_(
+              new IDirect3DTexture9(width, height, levels, 0, format, D3DPOOL_MANAGED, nullptr)) {
         for (UINT i = 0; i < levels; ++i) {
             auto& surface = const_cast<IDirect3DSurface9&>(texture_->level(i));
             for (std::size_t t = 0; t < std::size_t{surface.width()} * surface.height(); ++t)
@@ -71,9 +72,11 @@ std::array<DWORD, kSamplerStateLimit> samplerStates(const SamplerCase& c) {
 // A quad around a random point with random derivatives, from magnified to far minified, and
 // now and then a lane at a value the addressing treats specially.
 void randomQuad(std::mt19937& random, float u[4], float v[4]) {
-    std::uniform_real_distribution<float> centre(-3.0f, 4.0f), scale(-12.0f, 2.0f), sign(-1.0f, 1.0f);
+    std::uniform_real_distribution<float> centre(-3.0f, 4.0f), scale(-12.0f, 2.0f),
+        sign(-1.0f, 1.0f);
     const float u0 = centre(random), v0 = centre(random);
-    const float dx = std::exp2(scale(random)) * sign(random), dy = std::exp2(scale(random)) * sign(random);
+    const float dx = std::exp2(scale(random)) * sign(random),
+                dy = std::exp2(scale(random)) * sign(random);
     const float skew = sign(random);
     for (int p = 0; p < 4; ++p) {
         const float px = static_cast<float>(p & 1), py = static_cast<float>(p >> 1);
@@ -106,32 +109,32 @@ void snapToCentres(float t[4], UINT size) {
 
 TEST(SamplerQuad, EveryLaneMatchesTheOnePixelSampler) {
     const SamplerCase cases[] = {
-        {"point wrap", D3DFMT_A8R8G8B8, 16, 16, 1, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_NONE, D3DTADDRESS_WRAP,
-         D3DTADDRESS_WRAP},
-        {"linear wrap", D3DFMT_A8R8G8B8, 32, 8, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE, D3DTADDRESS_WRAP,
-         D3DTADDRESS_WRAP},
-        {"linear clamp opaque", D3DFMT_X8R8G8B8, 7, 5, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
-         D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP},
-        {"linear border", D3DFMT_A8R8G8B8, 8, 8, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE, D3DTADDRESS_BORDER,
-         D3DTADDRESS_BORDER},
-        {"linear border opaque", D3DFMT_X8R8G8B8, 8, 16, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
-         D3DTADDRESS_BORDER, D3DTADDRESS_WRAP},
-        {"point border clamp", D3DFMT_X8R8G8B8, 4, 4, 1, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_NONE, D3DTADDRESS_BORDER,
-         D3DTADDRESS_CLAMP},
-        {"one texel", D3DFMT_A8R8G8B8, 1, 1, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE, D3DTADDRESS_WRAP,
-         D3DTADDRESS_CLAMP},
-        {"decoded DXT1", D3DFMT_DXT1, 16, 16, 1, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTEXF_NONE, D3DTADDRESS_WRAP,
-         D3DTADDRESS_WRAP},
-        {"magnify linear, minify point", D3DFMT_A8R8G8B8, 16, 16, 1, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTEXF_NONE,
-         D3DTADDRESS_CLAMP, D3DTADDRESS_WRAP},
-        {"levels without mip filter", D3DFMT_A8R8G8B8, 32, 32, 6, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
-         D3DTADDRESS_WRAP, D3DTADDRESS_WRAP, 2},
-        {"point mip", D3DFMT_A8R8G8B8, 32, 16, 6, D3DTEXF_POINT, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTADDRESS_WRAP,
-         D3DTADDRESS_CLAMP},
-        {"trilinear", D3DFMT_X8R8G8B8, 64, 64, 7, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTADDRESS_WRAP,
-         D3DTADDRESS_WRAP},
-        {"trilinear biased, first level 2", D3DFMT_A8R8G8B8, 64, 32, 7, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
-         D3DTADDRESS_BORDER, D3DTADDRESS_CLAMP, 2, -1.5f},
+        {"point wrap", D3DFMT_A8R8G8B8, 16, 16, 1, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_NONE,
+         D3DTADDRESS_WRAP, D3DTADDRESS_WRAP},
+        {"linear wrap", D3DFMT_A8R8G8B8, 32, 8, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
+         D3DTADDRESS_WRAP, D3DTADDRESS_WRAP},
+        {"linear clamp opaque", D3DFMT_X8R8G8B8, 7, 5, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
+         D3DTEXF_NONE, D3DTADDRESS_CLAMP, D3DTADDRESS_CLAMP},
+        {"linear border", D3DFMT_A8R8G8B8, 8, 8, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
+         D3DTADDRESS_BORDER, D3DTADDRESS_BORDER},
+        {"linear border opaque", D3DFMT_X8R8G8B8, 8, 16, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
+         D3DTEXF_NONE, D3DTADDRESS_BORDER, D3DTADDRESS_WRAP},
+        {"point border clamp", D3DFMT_X8R8G8B8, 4, 4, 1, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_NONE,
+         D3DTADDRESS_BORDER, D3DTADDRESS_CLAMP},
+        {"one texel", D3DFMT_A8R8G8B8, 1, 1, 1, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_NONE,
+         D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP},
+        {"decoded DXT1", D3DFMT_DXT1, 16, 16, 1, D3DTEXF_LINEAR, D3DTEXF_POINT, D3DTEXF_NONE,
+         D3DTADDRESS_WRAP, D3DTADDRESS_WRAP},
+        {"magnify linear, minify point", D3DFMT_A8R8G8B8, 16, 16, 1, D3DTEXF_LINEAR, D3DTEXF_POINT,
+         D3DTEXF_NONE, D3DTADDRESS_CLAMP, D3DTADDRESS_WRAP},
+        {"levels without mip filter", D3DFMT_A8R8G8B8, 32, 32, 6, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
+         D3DTEXF_NONE, D3DTADDRESS_WRAP, D3DTADDRESS_WRAP, 2},
+        {"point mip", D3DFMT_A8R8G8B8, 32, 16, 6, D3DTEXF_POINT, D3DTEXF_LINEAR, D3DTEXF_POINT,
+         D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP},
+        {"trilinear", D3DFMT_X8R8G8B8, 64, 64, 7, D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
+         D3DTADDRESS_WRAP, D3DTADDRESS_WRAP},
+        {"trilinear biased, first level 2", D3DFMT_A8R8G8B8, 64, 32, 7, D3DTEXF_LINEAR,
+         D3DTEXF_LINEAR, D3DTEXF_LINEAR, D3DTADDRESS_BORDER, D3DTADDRESS_CLAMP, 2, -1.5f},
     };
     std::mt19937 random(20261210);
     for (const SamplerCase& c : cases) {
@@ -158,8 +161,9 @@ TEST(SamplerQuad, EveryLaneMatchesTheOnePixelSampler) {
                 const float expected[4] = {one.r, one.g, one.b, one.a};
                 for (int k = 0; k < 4; ++k) {
                     if (bitsOf(rows[k][lane]) == bitsOf(expected[k])) continue;
-                    ADD_FAILURE() << "lane " << lane << " channel " << k << " at (" << u[lane] << ", " << v[lane]
-                                  << ") lod " << lod << ": " << rows[k][lane] << " instead of " << expected[k];
+                    ADD_FAILURE() << "lane " << lane << " channel " << k << " at (" << u[lane]
+                                  << ", " << v[lane] << ") lod " << lod << ": " << rows[k][lane]
+                                  << " instead of " << expected[k];
                     ++mismatches;
                 }
             }
@@ -176,18 +180,20 @@ TEST(SamplerQuad, Avx2KernelsMatchSse2) {
     for (DWORD addressU : modes) {
         for (DWORD addressV : modes) {
             for (bool opaque : {false, true}) {
-                const LevelTexels level{texels.data(), 13, 9, addressU, addressV, 0x11223344, opaque};
+                const LevelTexels level{texels.data(), 13,         9,     addressU,
+                                        addressV,      0x11223344, opaque};
                 for (int trial = 0; trial < 500; ++trial) {
                     float u[4], v[4];
                     randomQuad(random, u, v);
                     for (bool linear : {false, true}) {
                         LaneColours sse2, avx2;
-                        (linear ? sse2LevelLaneKernels().bilinear : sse2LevelLaneKernels().point)(level, u, v,
-                                                                                                  rowsOf(sse2));
-                        (linear ? avx2LevelLaneKernels().bilinear : avx2LevelLaneKernels().point)(level, u, v,
-                                                                                                  rowsOf(avx2));
+                        (linear ? sse2LevelLaneKernels().bilinear : sse2LevelLaneKernels().point)(
+                            level, u, v, rowsOf(sse2));
+                        (linear ? avx2LevelLaneKernels().bilinear : avx2LevelLaneKernels().point)(
+                            level, u, v, rowsOf(avx2));
                         ASSERT_EQ(std::memcmp(&sse2, &avx2, sizeof sse2), 0)
-                            << "address " << addressU << "/" << addressV << (linear ? " linear" : " point");
+                            << "address " << addressU << "/" << addressV
+                            << (linear ? " linear" : " point");
                     }
                 }
             }

@@ -50,7 +50,8 @@ protected:
 TEST_F(ShaderDraws, BoneMatricesMoveASkinnedTriangle) {
     const std::vector<DWORD> tokens = assemble(kSkinning);
     IDirect3DVertexShader9* shader = nullptr;
-    ASSERT_EQ(device_->CreateVertexShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader), D3D_OK);
+    ASSERT_EQ(device_->CreateVertexShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader),
+              D3D_OK);
     ASSERT_EQ(device_->SetVertexShader(shader), D3D_OK);
     ASSERT_EQ(device_->SetFVF(kSkinnedFvf), D3D_OK);
     const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -65,12 +66,14 @@ TEST_F(ShaderDraws, BoneMatricesMoveASkinnedTriangle) {
         device_->SetVertexShaderConstantF(8 + 3 * 2, bone, 3);
         device_->BeginScene();
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(SkinnedVertex)), D3D_OK);
+        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(SkinnedVertex)),
+                  D3D_OK);
         device_->EndScene();
         return readTarget();
     };
     const std::vector<std::uint32_t> still = drawWithBone2(0, 0);
-    const std::vector<std::uint32_t> moved = drawWithBone2(0.5f, -0.25f);  // 16 pixels right, 8 down
+    const std::vector<std::uint32_t> moved =
+        drawWithBone2(0.5f, -0.25f);  // 16 pixels right, 8 down
     std::size_t covered = 0;
     for (int y = 0; y < 64; ++y) {
         for (int x = 0; x < 64; ++x) {
@@ -78,7 +81,8 @@ TEST_F(ShaderDraws, BoneMatricesMoveASkinnedTriangle) {
             covered += before == 0xFFFF0000u;
             EXPECT_TRUE(before == 0xFFFF0000u || before == 0xFF000000u);
             if (x + 16 < 64 && y + 8 < 64) {
-                EXPECT_EQ(moved[static_cast<std::size_t>(y + 8) * 64 + x + 16], before) << x << "," << y;
+                EXPECT_EQ(moved[static_cast<std::size_t>(y + 8) * 64 + x + 16], before)
+                    << x << "," << y;
             }
         }
     }
@@ -111,7 +115,8 @@ TEST_F(ShaderDraws, PixelShaderBlurMatchesAReference) {
     IDirect3DTexture9* texture = makeTexture(16, 16, texels);
     const std::vector<DWORD> tokens = assemble(kBlur);
     IDirect3DPixelShader9* shader = nullptr;
-    ASSERT_EQ(device_->CreatePixelShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader), D3D_OK);
+    ASSERT_EQ(device_->CreatePixelShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader),
+              D3D_OK);
     device_->SetPixelShader(shader);
     device_->SetTexture(0, texture);
     device_->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
@@ -124,7 +129,8 @@ TEST_F(ShaderDraws, PixelShaderBlurMatchesAReference) {
 
     auto channel = [&](int x, int y, int shift) {
         x = std::clamp(x, 0, 15);
-        return static_cast<float>((texels[static_cast<std::size_t>(y) * 16 + x] >> shift) & 0xFF) * (1.0f / 255.0f);
+        return static_cast<float>((texels[static_cast<std::size_t>(y) * 16 + x] >> shift) & 0xFF) *
+               (1.0f / 255.0f);
     };
     for (int y = 0; y < 16; ++y) {
         for (int x = 0; x < 16; ++x) {
@@ -133,7 +139,9 @@ TEST_F(ShaderDraws, PixelShaderBlurMatchesAReference) {
                 float v = channel(x - 1, y, shift) * 0.25f;
                 v = channel(x, y, shift) * 0.5f + v;
                 v = channel(x + 1, y, shift) * 0.25f + v;
-                expected |= static_cast<std::uint32_t>(std::floor(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f)) << shift;
+                expected |= static_cast<std::uint32_t>(
+                                std::floor(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f))
+                            << shift;
             }
             EXPECT_EQ(frame[static_cast<std::size_t>(y) * 64 + x], expected) << x << "," << y;
         }
@@ -162,7 +170,8 @@ TEST_F(ShaderDraws, PixelShaderInputsMatchTheFixedFunctionStage) {
     IDirect3DTexture9* texture = makeTexture(16, 16, texels);
     const std::vector<DWORD> tokens = assemble(kModulateSecondSet);
     IDirect3DPixelShader9* shader = nullptr;
-    ASSERT_EQ(device_->CreatePixelShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader), D3D_OK);
+    ASSERT_EQ(device_->CreatePixelShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader),
+              D3D_OK);
     // Colours vary per vertex, and the two coordinate sets differ, so each pixel's inputs
     // show in its result.
     const SpriteVertex triangle[3] = {{2.0f, 3.0f, 0, 1, 0xFF20C0E0, 0.9f, 0.1f, 0.1f, 0.2f},
@@ -178,7 +187,8 @@ TEST_F(ShaderDraws, PixelShaderInputsMatchTheFixedFunctionStage) {
         device_->SetPixelShader(withShader ? shader : nullptr);
         device_->BeginScene();
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
-        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(SpriteVertex)), D3D_OK);
+        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(SpriteVertex)),
+                  D3D_OK);
         device_->EndScene();
         frames[withShader] = readTarget();
     }

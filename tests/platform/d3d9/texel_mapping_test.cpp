@@ -30,8 +30,8 @@ struct Pair {
     std::array<RasterVertex, 3> first, second;
 };
 Pair rectangle(float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1) {
-    const RasterVertex tl = corner(x0, y0, u0, v0), tr = corner(x1, y0, u1, v0), bl = corner(x0, y1, u0, v1),
-                       br = corner(x1, y1, u1, v1);
+    const RasterVertex tl = corner(x0, y0, u0, v0), tr = corner(x1, y0, u1, v0),
+                       bl = corner(x0, y1, u0, v1), br = corner(x1, y1, u1, v1);
     return {{tl, tr, br}, {tl, br, bl}};
 }
 
@@ -77,7 +77,8 @@ TEST(TexelMapping, StepsBordersAndClampsMapPerAxis) {
     };
     for (const Case& c : cases) {
         TexelMapping mapping;
-        ASSERT_TRUE(map(rectangle(-0.5f, -0.5f, 3.5f, 0.5f, c.u0, 0, c.u1, 1.0f / 8), mapping, D3DCULL_NONE, c.axis))
+        ASSERT_TRUE(map(rectangle(-0.5f, -0.5f, 3.5f, 0.5f, c.u0, 0, c.u1, 1.0f / 8), mapping,
+                        D3DCULL_NONE, c.axis))
             << c.name;
         EXPECT_EQ(mapping.columns, c.columns) << c.name;
     }
@@ -116,7 +117,8 @@ TEST(TexelMapping, RefusesWhatIsNoTexelAlignedRectangle) {
     }
     {
         // Triangles over the same side overlap instead of meeting at the diagonal.
-        const RasterVertex tl = aligned.first[0], tr = aligned.first[1], br = aligned.first[2], bl = aligned.second[2];
+        const RasterVertex tl = aligned.first[0], tr = aligned.first[1], br = aligned.first[2],
+                           bl = aligned.second[2];
         cases.push_back({"overlapping", {{tl, tr, bl}, {tl, tr, br}}});
     }
     {
@@ -133,7 +135,8 @@ TEST(TexelMapping, RefusesWhatIsNoTexelAlignedRectangle) {
     {
         Pair p = aligned;
         for (auto* t : {&p.first, &p.second})
-            for (RasterVertex& v : *t) v.rhw = 1e-30f;  // coordinates times rhw would lose their precision
+            for (RasterVertex& v : *t)
+                v.rhw = 1e-30f;  // coordinates times rhw would lose their precision
         cases.push_back({"tiny rhw", p});
     }
     {
@@ -143,7 +146,8 @@ TEST(TexelMapping, RefusesWhatIsNoTexelAlignedRectangle) {
     }
     cases.push_back({"culled", aligned, D3DCULL_CW});
     // Texel edges on pixel centres: interpolation may land on either side.
-    cases.push_back({"texel edges on pixel centres", rectangle(-0.5f, -0.5f, 7.5f, 3.5f, 0.5f / 8, 0, 8.5f / 8, 0.5f)});
+    cases.push_back({"texel edges on pixel centres",
+                     rectangle(-0.5f, -0.5f, 7.5f, 3.5f, 0.5f / 8, 0, 8.5f / 8, 0.5f)});
     {
         Pair p = aligned;
         p.first[0].attr[0] = std::numeric_limits<float>::infinity();

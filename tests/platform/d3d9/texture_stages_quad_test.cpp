@@ -29,20 +29,27 @@ TEST(TextureStagesQuad, EveryPixelMatchesTheOnePixelStages) {
     const StagesCase cases[] = {
         {"no stages", {}},
         {"modulate texture and diffuse",
-         {{D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE}}},
+         {{D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE,
+           D3DTA_DIFFUSE}}},
         {"select each argument",
-         {{D3DTOP_SELECTARG1, D3DTA_TFACTOR, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_DIFFUSE, D3DTA_SPECULAR}}},
+         {{D3DTOP_SELECTARG1, D3DTA_TFACTOR, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_DIFFUSE,
+           D3DTA_SPECULAR}}},
         {"add saturates, alpha disabled",
-         {{D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_SPECULAR, D3DTOP_DISABLE, D3DTA_TEXTURE, D3DTA_DIFFUSE}}},
+         {{D3DTOP_ADD, D3DTA_TEXTURE, D3DTA_SPECULAR, D3DTOP_DISABLE, D3DTA_TEXTURE,
+           D3DTA_DIFFUSE}}},
         {"complement and replicate",
          {{D3DTOP_MODULATE, D3DTA_TEXTURE | kComplement, D3DTA_DIFFUSE | kReplicate, D3DTOP_ADD,
            D3DTA_TEXTURE | kComplement | kReplicate, D3DTA_TFACTOR | kReplicate}}},
         {"current on the first stage is diffuse",
-         {{D3DTOP_ADD, D3DTA_CURRENT, D3DTA_CURRENT | kComplement, D3DTOP_MODULATE, D3DTA_CURRENT, D3DTA_TEXTURE}}},
+         {{D3DTOP_ADD, D3DTA_CURRENT, D3DTA_CURRENT | kComplement, D3DTOP_MODULATE, D3DTA_CURRENT,
+           D3DTA_TEXTURE}}},
         {"chain of four",
-         {{D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE},
-          {D3DTOP_ADD, D3DTA_CURRENT, D3DTA_TEXTURE | kReplicate, D3DTOP_MODULATE, D3DTA_CURRENT, D3DTA_TFACTOR},
-          {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT | kComplement, D3DTOP_DISABLE, D3DTA_CURRENT, D3DTA_CURRENT},
+         {{D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
+           D3DTA_DIFFUSE},
+          {D3DTOP_ADD, D3DTA_CURRENT, D3DTA_TEXTURE | kReplicate, D3DTOP_MODULATE, D3DTA_CURRENT,
+           D3DTA_TFACTOR},
+          {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_CURRENT | kComplement, D3DTOP_DISABLE,
+           D3DTA_CURRENT, D3DTA_CURRENT},
           {D3DTOP_MODULATE, D3DTA_CURRENT, D3DTA_SPECULAR | kComplement | kReplicate, D3DTOP_ADD,
            D3DTA_CURRENT | kComplement, D3DTA_SPECULAR}}},
     };
@@ -90,7 +97,8 @@ TEST(TextureStagesQuad, EveryPixelMatchesTheOnePixelStages) {
                 const float expected[4] = {one.r, one.g, one.b, one.a};
                 for (int k = 0; k < 4; ++k)
                     ASSERT_EQ(std::memcmp(&out.c[k][p], &expected[k], sizeof(float)), 0)
-                        << "pixel " << p << " channel " << k << ": " << out.c[k][p] << " instead of " << expected[k];
+                        << "pixel " << p << " channel " << k << ": " << out.c[k][p]
+                        << " instead of " << expected[k];
             }
         }
     }

@@ -40,10 +40,18 @@ protected:
         for (int draw = 0; draw < 4; ++draw) {
             std::vector<SpriteVertex> vertices(3 * 60);
             for (auto& v : vertices) {
-                v = {random.unit() * 340 - 20, random.unit() * 240 - 20, random.unit(), 1, random.next(),
-                     random.unit() * 3, random.unit() * 3, 0, 0};
+                v = {random.unit() * 340 - 20,
+                     random.unit() * 240 - 20,
+                     random.unit(),
+                     1,
+                     random.next(),
+                     random.unit() * 3,
+                     random.unit() * 3,
+                     0,
+                     0};
             }
-            EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 60, vertices.data(), sizeof(SpriteVertex)),
+            EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 60, vertices.data(),
+                                               sizeof(SpriteVertex)),
                       D3D_OK);
         }
         drawRect(0, 0, 300, 200, 0x80FFFFFF, 0, 0, 2, 2, 0.5f);

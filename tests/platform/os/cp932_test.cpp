@@ -24,17 +24,17 @@ struct DecodeCase {
 
 TEST(Cp932, DecodesTheWindowsMapping) {
     const DecodeCase cases[] = {
-        {"a\\~", u"a\\~"},                 // 5C and 7E stay ASCII (never yen / overline)
-        {"\x81\x5F", u"\uFF3C"},           // full-width backslash
-        {"\x81\x60", u"\uFF5E"},           // wave dash as Windows maps it
+        {"a\\~", u"a\\~"},        // 5C and 7E stay ASCII (never yen / overline)
+        {"\x81\x5F", u"\uFF3C"},  // full-width backslash
+        {"\x81\x60", u"\uFF5E"},  // wave dash as Windows maps it
         {"\x81\x61", u"\u2225"},
         {"\x81\x7C", u"\uFF0D"},
-        {"\x87\x90", u"\u2252"},           // NEC row 13
-        {"\xED\x40", u"\u7E8A"},           // NEC-selected IBM extension
-        {"\xFA\x40", u"\u2170"},           // IBM extension
-        {"\xF0\x40", u"\uE000"},           // user-defined area
-        {"\xB1", u"\uFF71"},               // half-width katakana
-        {"\x83\x5C", u"\u30BD"},           // trail byte 0x5C
+        {"\x87\x90", u"\u2252"},  // NEC row 13
+        {"\xED\x40", u"\u7E8A"},  // NEC-selected IBM extension
+        {"\xFA\x40", u"\u2170"},  // IBM extension
+        {"\xF0\x40", u"\uE000"},  // user-defined area
+        {"\xB1", u"\uFF71"},      // half-width katakana
+        {"\x83\x5C", u"\u30BD"},  // trail byte 0x5C
         {"\x93\xFA\x96\x7B", u"\u65E5\u672C"},
     };
     for (const DecodeCase& c : cases) EXPECT_EQ(cp932ToUtf16(c.bytes), c.utf16) << c.bytes;
@@ -50,12 +50,11 @@ TEST(Cp932, EncodingPrefersOneCodeForDuplicatedCharacters) {
 
 TEST(Cp932, UndefinedAndCutSequencesBecomeOneQuestionMark) {
     const DecodeCase cases[] = {
-        {"a\x80z", u"a?z"},          // undefined single bytes
-        {"a\xA0z", u"a?z"},
-        {"a\xFFz", u"a?z"},
-        {"a\x85\x40z", u"a?z"},      // undefined double-byte code: one character
-        {"a\x81 z", u"a? z"},        // lead byte before a non-trail byte keeps the ASCII byte
-        {"ab\x81", u"ab?"},          // lead byte cut off at the end
+        {"a\x80z", u"a?z"},  // undefined single bytes
+        {"a\xA0z", u"a?z"},     {"a\xFFz", u"a?z"},
+        {"a\x85\x40z", u"a?z"},  // undefined double-byte code: one character
+        {"a\x81 z", u"a? z"},    // lead byte before a non-trail byte keeps the ASCII byte
+        {"ab\x81", u"ab?"},      // lead byte cut off at the end
         {"\x82", u"?"},
     };
     for (const DecodeCase& c : cases) {
@@ -93,7 +92,7 @@ TEST(Cp932, Utf8RoundTrip) {
 
 TEST(Utf8, MalformedInputBecomesReplacementCharacters) {
     EXPECT_EQ(utf8ToUtf16("\xF0\x9F\x98\x80"), u"\U0001F600");
-    EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");          // overlong
+    EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");            // overlong
     EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
     EXPECT_EQ(utf8ToUtf16("a\xE3\x81"), u"a\uFFFD\uFFFD");          // cut sequence
     EXPECT_EQ(utf16ToUtf8(std::u16string(u"\xD800x")), "\xEF\xBF\xBDx");

@@ -63,8 +63,8 @@ public:
 private:
     Event& event_;
     std::vector<std::thread> threads_;
-    std::atomic<int> started_ {0};
-    std::atomic<int> released_ {0};
+    std::atomic<int> started_{0};
+    std::atomic<int> released_{0};
 };
 
 TEST(Event, SetFromAnotherThreadWakesWaiter) {

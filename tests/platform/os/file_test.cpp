@@ -80,8 +80,8 @@ TEST(File, ReadsReportEndOfFileAsSuccessWithZeroBytes) {
 
 TEST(File, SeekTable) {
     TempDir dir;
-    OpenFile file(createFile(dir.write("f.bin", "0123456789"), kGenericRead,
-                             Disposition::OpenExisting));
+    OpenFile file(
+        createFile(dir.write("f.bin", "0123456789"), kGenericRead, Disposition::OpenExisting));
     ASSERT_TRUE(file.valid());
     struct Case {
         int32_t distance;
@@ -126,7 +126,7 @@ TEST(File, SocketIsNotARegularFile) {
     const std::string path = dir.file("sock");
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(fd, 0);
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     ASSERT_LT(path.size(), sizeof address.sun_path);
     path.copy(address.sun_path, path.size());
@@ -150,22 +150,23 @@ TEST(File, PathsAreCp932WithBackslashes) {
 TEST(File, MissingPathFallsBackToCaseInsensitiveMatch) {
     TempDir dir;
     dir.write("Data/Sub/File.TXT", "found");
-    OpenFile file(createFile(dir.path() + "\\data\\SUB\\file.txt", kGenericRead,
-                             Disposition::OpenExisting));
+    OpenFile file(
+        createFile(dir.path() + "\\data\\SUB\\file.txt", kGenericRead, Disposition::OpenExisting));
     ASSERT_TRUE(file.valid());
     EXPECT_EQ(readAll(file.handle), "found");
     EXPECT_TRUE(isRegularFile(dir.path() + "/DATA/sub/FILE.txt"));
 
     // A create resolves the existing directories and keeps the new name as written.
     {
-        OpenFile created(createFile(dir.path() + "/data/sub/New.bin", kGenericWrite,
-                                    Disposition::CreateNew));
+        OpenFile created(
+            createFile(dir.path() + "/data/sub/New.bin", kGenericWrite, Disposition::CreateNew));
         ASSERT_TRUE(created.valid());
     }
     EXPECT_EQ(readFileBytes(dir.file("Data/Sub/New.bin")), "");
     // CreateNew on an existing file under another case fails, as on Windows.
     EXPECT_FALSE(OpenFile(createFile(dir.path() + "/data/sub/file.txt", kGenericWrite,
-                                     Disposition::CreateNew)).valid());
+                                     Disposition::CreateNew))
+                     .valid());
 }
 
 TEST(CaseInsensitivePath, ResolvesAgainstFreshListings) {

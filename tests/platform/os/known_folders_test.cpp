@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cstdlib>
 #include <string>
 #include <vector>
-#include <sys/stat.h>
 
 #include "platform/os/known_folders.h"
 #include "tests/support/temp_dir.h"

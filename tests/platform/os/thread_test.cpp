@@ -13,7 +13,7 @@ namespace platform::os {
 namespace {
 
 struct Work {
-    std::atomic<int> runs {0};
+    std::atomic<int> runs{0};
     uint32_t idSeen = 0;
 };
 

@@ -30,8 +30,10 @@ D3DPRESENT_PARAMETERS parameters(UINT width, UINT height, UINT interval) {
 void presentQuarters(IDirect3DDevice9* device, UINT width, UINT height) {
     const D3DCOLOR colours[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00};
     for (int q = 0; q < 4; ++q) {
-        const LONG x = (q & 1) * static_cast<LONG>(width / 2), y = (q >> 1) * static_cast<LONG>(height / 2);
-        const D3DRECT rect{x, y, x + static_cast<LONG>(width / 2), y + static_cast<LONG>(height / 2)};
+        const LONG x = (q & 1) * static_cast<LONG>(width / 2),
+                   y = (q >> 1) * static_cast<LONG>(height / 2);
+        const D3DRECT rect{x, y, x + static_cast<LONG>(width / 2),
+                           y + static_cast<LONG>(height / 2)};
         ASSERT_EQ(device->Clear(1, &rect, D3DCLEAR_TARGET, colours[q], 1.0f, 0), D3D_OK);
     }
     ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
@@ -44,7 +46,8 @@ TEST(HeadlessWindow, NoWindowOpensAndTheDeviceStillPresents) {
     ASSERT_NE(d3d, nullptr);
     IDirect3DDevice9* device = nullptr;
     D3DPRESENT_PARAMETERS pp = parameters(64, 48, D3DPRESENT_INTERVAL_IMMEDIATE);
-    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                &pp, &device),
               D3D_OK);
     presentQuarters(device, 64, 48);
     device->Release();
@@ -70,8 +73,8 @@ TEST_F(RealWindow, DevicePresentsIntoTheWindow) {
     for (UINT interval : {D3DPRESENT_INTERVAL_IMMEDIATE, D3DPRESENT_INTERVAL_ONE}) {
         IDirect3DDevice9* device = nullptr;
         D3DPRESENT_PARAMETERS pp = parameters(160, 120, interval);
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window_.get(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                                    &device),
+        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window_.get(),
+                                    D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device),
                   D3D_OK);
         presentQuarters(device, 160, 120);
         int width = 0, height = 0;

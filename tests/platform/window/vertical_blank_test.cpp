@@ -15,8 +15,12 @@ TEST(VerticalBlank, BlanksFallOnSixtiethsOfASecond) {
     };
     // 10 MHz counter: a frame lasts 166666.67 ticks; blank n at floor(n * 10^7 / 60).
     const Case cases[] = {
-        {0, 166666}, {166665, 166666}, {166666, 333333}, {333332, 333333},
-        {kCounterFrequency - 1, kCounterFrequency}, {kCounterFrequency, kCounterFrequency + 166666},
+        {0, 166666},
+        {166665, 166666},
+        {166666, 333333},
+        {333332, 333333},
+        {kCounterFrequency - 1, kCounterFrequency},
+        {kCounterFrequency, kCounterFrequency + 166666},
     };
     for (const Case& c : cases) EXPECT_EQ(nextVerticalBlank(c.counter), c.blank) << c.counter;
 }

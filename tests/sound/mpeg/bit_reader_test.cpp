@@ -41,17 +41,21 @@ TEST(Mp3BitReader, MatchesANaiveReaderOnRandomData) {
         while (naive.bit < data.size() * 8 + 200) {
             const int n = static_cast<int>(random() % 25);
             switch (random() % 4) {
-                case 0:
-                case 1: ASSERT_EQ(reader.GetBits(n), naive.get(n)) << naive.bit; break;
-                case 2: ASSERT_EQ(reader.GetLinbits(n % 14), naive.get(n % 14)) << naive.bit; break;
-                default: {
-                    const int peek = n % 20 + 1;
-                    ASSERT_EQ(reader.PeekBits(peek), naive.peek(peek)) << naive.bit;
-                    const int drop = static_cast<int>(random() % (peek + 1));
-                    reader.skipPeeked(drop);
-                    naive.bit += static_cast<size_t>(drop);
-                    break;
-                }
+            case 0:
+            case 1:
+                ASSERT_EQ(reader.GetBits(n), naive.get(n)) << naive.bit;
+                break;
+            case 2:
+                ASSERT_EQ(reader.GetLinbits(n % 14), naive.get(n % 14)) << naive.bit;
+                break;
+            default: {
+                const int peek = n % 20 + 1;
+                ASSERT_EQ(reader.PeekBits(peek), naive.peek(peek)) << naive.bit;
+                const int drop = static_cast<int>(random() % (peek + 1));
+                reader.skipPeeked(drop);
+                naive.bit += static_cast<size_t>(drop);
+                break;
+            }
             }
             ASSERT_EQ(reader.bitsUsed(), static_cast<int32_t>(naive.bit - start * 8));
         }

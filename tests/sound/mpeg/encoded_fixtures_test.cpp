@@ -35,7 +35,8 @@ const EncodedCase kCases[] = {
     {"l3_44k_crc", 44100, 2, "sine 600 sine 1700 gain -3", "lame --quiet -p -b 112 -m s", 20},
     {"l3_48k_vbr_xing", 48000, 2, "sine 700-7000 sine 5000 gain -3", "lame --quiet -V 2", 12},
     {"l3_32k_noise", 32000, 2, "pinknoise lowpass 9000 gain -3", "lame --quiet -b 160 -m s", 6},
-    {"l3_44k_transients", 44100, 2, "square 3 sine 900 tremolo 8 100 gain -3", "lame --quiet -b 192 -m j", 10},
+    {"l3_44k_transients", 44100, 2, "square 3 sine 900 tremolo 8 100 gain -3",
+     "lame --quiet -b 192 -m j", 10},
     // Full scale: the decoded overshoot saturates at both ends.
     {"l3_44k_full_scale_square", 44100, 1, "square 441 norm 0", "lame --quiet -b 128 -m m", 5},
     // Layer III, MPEG-2.
@@ -60,7 +61,8 @@ const EncodedCase kCases[] = {
 class EncodedFixture : public ::testing::TestWithParam<EncodedCase> {};
 
 // The delay (in sample frames) that best lines `decoded` up with `source`.
-size_t bestDelay(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded, int channels) {
+size_t bestDelay(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded,
+                 int channels) {
     size_t best = 0;
     double bestScore = -1.0;
     const size_t window = 4096;
@@ -92,16 +94,18 @@ TEST_P(EncodedFixture, MatchesReferenceDecoderAndSource) {
     const std::string encoded = dir.file("encoded.mp3");
     const std::string rate = std::to_string(c.rate);
     const std::string channels = std::to_string(c.channels);
-    ASSERT_TRUE(runCommand("sox -n -r " + rate + " -c " + channels + " -b 16 -e signed -t raw " + source +
-                           " synth 2.5 " + c.signal));
+    ASSERT_TRUE(runCommand("sox -n -r " + rate + " -c " + channels + " -b 16 -e signed -t raw " +
+                           source + " synth 2.5 " + c.signal));
     const std::string rawInput = layer2 ? " --raw-input -s " + rate + " -N " + channels + " "
-                                        : " -r -s " + std::to_string(c.rate / 1000.0) + " --resample " + std::to_string(c.rate / 1000.0) + " --signed --little-endian --bitwidth 16 " +
+                                        : " -r -s " + std::to_string(c.rate / 1000.0) +
+                                              " --resample " + std::to_string(c.rate / 1000.0) +
+                                              " --signed --little-endian --bitwidth 16 " +
                                               (c.channels == 1 ? "-m m " : "");
     ASSERT_TRUE(runCommand(std::string(c.encoder) + rawInput + source + " " + encoded));
 
     const std::string bytes = tessera::test::readFileBytes(encoded);
-    const tools::mpegdec::DecodedStream ours =
-        tools::mpegdec::decodeMpegStream(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    const tools::mpegdec::DecodedStream ours = tools::mpegdec::decodeMpegStream(
+        reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     ASSERT_EQ(ours.error, "");
     EXPECT_EQ(ours.sampleRate, c.rate);
     EXPECT_EQ(ours.channels, c.channels);

@@ -11,7 +11,8 @@ namespace sound::mpeg::test {
 bool toolAvailable(const std::string& tool) {
     const std::string probe = "command -v " + tool + " > /dev/null 2>&1";
     if (std::system(probe.c_str()) == 0) return true;
-    if (tessera::test::runningInCi()) ADD_FAILURE() << tool << " is missing (install it with scripts/deps)";
+    if (tessera::test::runningInCi())
+        ADD_FAILURE() << tool << " is missing (install it with scripts/deps)";
     return false;
 }
 

@@ -13,7 +13,7 @@ bool runCommand(const std::string& commandLine);
 }  // namespace sound::mpeg::test
 
 // Skips (outside CI) or fails (under CI) the current test when a tool is missing.
-#define REQUIRE_TOOL(tool)                                                         \
-    do {                                                                           \
+#define REQUIRE_TOOL(tool)                                                                   \
+    do {                                                                                     \
         if (!::sound::mpeg::test::toolAvailable(tool)) GTEST_SKIP() << (tool) << " missing"; \
     } while (0)

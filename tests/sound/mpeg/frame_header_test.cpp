@@ -95,7 +95,8 @@ TEST(Mp3FrameInfo, FrameLengthsSamplesAndFormat) {
         auto decoder = Mp3Decoder::Create();
         const std::vector<uint8_t> bytes = frameBytes(c.b1, c.b2, c.b3);
         Mp3FrameInfo info;
-        ASSERT_EQ(decoder->GetFrameInfo(info, bytes.data(), static_cast<int32_t>(bytes.size()), 1), 1);
+        ASSERT_EQ(decoder->GetFrameInfo(info, bytes.data(), static_cast<int32_t>(bytes.size()), 1),
+                  1);
         EXPECT_EQ(info.minFrameBytes, c.minBytes) << int(c.b1) << " " << int(c.b2);
         EXPECT_EQ(info.maxFrameBytes, c.maxBytes) << int(c.b1) << " " << int(c.b2);
         EXPECT_EQ(info.pcmBytesPerFrame, c.pcmBytes);

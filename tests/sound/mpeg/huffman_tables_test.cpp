@@ -46,8 +46,9 @@ TEST(Mp3HuffmanTables, LookupsDecodeEveryCodeWord) {
     auto decoder = Mp3Decoder::Create();
     const Mp3Layer3Tables& tables = decoder->layer3Tables;
     for (const CodeList& table : allTables()) {
-        const Mp3HuffmanLookup lookup =
-            table.tableNumber == 32 ? tables.count1Lookup : tables.bigValueLookup[table.tableNumber];
+        const Mp3HuffmanLookup lookup = table.tableNumber == 32
+                                            ? tables.count1Lookup
+                                            : tables.bigValueLookup[table.tableNumber];
         for (int i = 0; i < table.count; ++i) {
             const int length = static_cast<int>(table.codes[i] >> kHuffmanCodeLengthShift);
             test::BitWriter writer;
@@ -57,8 +58,10 @@ TEST(Mp3HuffmanTables, LookupsDecodeEveryCodeWord) {
             Mp3BitReader reader;
             reader.setPosition(bytes.data(), 8, 0);
             const uint32_t value = mp3DecodeHuffman(reader, tables.huffmanEntries, lookup);
-            const uint32_t expected = table.dimension ? static_cast<uint32_t>((i / table.dimension) << 4 | (i % table.dimension))
-                                                      : static_cast<uint32_t>(i);
+            const uint32_t expected =
+                table.dimension
+                    ? static_cast<uint32_t>((i / table.dimension) << 4 | (i % table.dimension))
+                    : static_cast<uint32_t>(i);
             ASSERT_EQ(value, expected) << "table " << table.tableNumber << " entry " << i;
             ASSERT_EQ(reader.bitsUsed(), length) << "table " << table.tableNumber << " entry " << i;
         }

@@ -33,7 +33,8 @@ std::vector<uint8_t> layer1Frame(const Layer1Plan& plan, std::mt19937& random) {
     writer.put(static_cast<uint32_t>(plan.mode << 6 | plan.modeExtension << 4), 8);
     const int bound = plan.channels == 1 ? 32 : plan.mode == 1 ? 4 * (plan.modeExtension + 1) : 32;
     for (int sb = 0; sb < 32; ++sb) {
-        for (int ch = 0; ch < (sb < bound ? plan.channels : 1); ++ch) writer.put(plan.allocation[sb][ch], 4);
+        for (int ch = 0; ch < (sb < bound ? plan.channels : 1); ++ch)
+            writer.put(plan.allocation[sb][ch], 4);
     }
     for (int sb = 0; sb < 32; ++sb) {
         for (int ch = 0; ch < plan.channels; ++ch) {
@@ -66,10 +67,11 @@ tools::mpegdec::DecodedStream decode(const std::vector<uint8_t>& stream) {
     return tools::mpegdec::decodeMpegStream(stream.data(), stream.size());
 }
 
-void expectMatchesReference(const std::vector<uint8_t>& stream, const tools::mpegdec::DecodedStream& ours) {
+void expectMatchesReference(const std::vector<uint8_t>& stream,
+                            const tools::mpegdec::DecodedStream& ours) {
     tessera::test::TempDir dir;
-    const std::string path =
-        dir.write("layer1.mp1", std::string(reinterpret_cast<const char*>(stream.data()), stream.size()));
+    const std::string path = dir.write(
+        "layer1.mp1", std::string(reinterpret_cast<const char*>(stream.data()), stream.size()));
     const test::ReferenceDecoding reference = test::decodeWithMpg123(path);
     if (!reference.available) {
         if (tessera::test::runningInCi()) FAIL() << "built without libmpg123";
@@ -140,8 +142,8 @@ TEST(Mp3Layer2, TableChoiceFollowsRateModeAndBitrate) {
     const Mp3Layer2AllocationTable* c = mp3Layer2ChooseTable(1, 1, 3, 1);
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->subbands, 8);
-    EXPECT_EQ(mp3Layer2ChooseTable(1, 0, 0, 3), nullptr);  // 44.1 kHz stereo 56 kbit/s
-    EXPECT_EQ(mp3Layer2ChooseTable(1, 2, 1, 4)->subbands, 12);  // 32 kHz 64 kbit/s: table d
+    EXPECT_EQ(mp3Layer2ChooseTable(1, 0, 0, 3), nullptr);        // 44.1 kHz stereo 56 kbit/s
+    EXPECT_EQ(mp3Layer2ChooseTable(1, 2, 1, 4)->subbands, 12);   // 32 kHz 64 kbit/s: table d
     EXPECT_EQ(mp3Layer2ChooseTable(1, 0, 0, 12)->subbands, 30);  // table b
     EXPECT_EQ(mp3Layer2ChooseTable(1, 1, 0, 12)->subbands, 27);  // table a
     EXPECT_EQ(mp3Layer2ChooseTable(2, 0, 0, 12)->subbands, 30);  // the lower rates' table

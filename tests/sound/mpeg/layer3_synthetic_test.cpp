@@ -52,7 +52,8 @@ test::BitWriter mainData(const ChannelPlan& plan) {
     test::BitWriter writer;
     size_t next = 0;
     for (int group = 0; group < 4; ++group) {
-        for (int i = 0; i < plan.groupCounts[group]; ++i) writer.put(plan.scalefactors[next++], plan.slen[group]);
+        for (int i = 0; i < plan.groupCounts[group]; ++i)
+            writer.put(plan.scalefactors[next++], plan.slen[group]);
     }
     writeBigValues(writer, plan);
     return writer;
@@ -82,7 +83,8 @@ void writeSideInfoChannel(test::BitWriter& side, const ChannelPlan& plan, size_t
 }
 
 // A frame with main_data_begin 0: header, side information, then each granule's channels.
-std::vector<uint8_t> layer3Frame(bool lsf, int modeExtension, const std::vector<std::vector<ChannelPlan>>& granules) {
+std::vector<uint8_t> layer3Frame(bool lsf, int modeExtension,
+                                 const std::vector<std::vector<ChannelPlan>>& granules) {
     // MPEG-1 44.1 kHz 320 kbit/s (1044 bytes) or MPEG-2 22.05 kHz 160 kbit/s (522 bytes),
     // joint stereo.
     const size_t frameSize = lsf ? 522 : 1044;
@@ -119,12 +121,13 @@ void fillValues(ChannelPlan& plan, int end, std::mt19937& random, bool dense = f
 }
 
 void expectMatchesReference(const std::vector<uint8_t>& stream, int expectedFrames) {
-    const tools::mpegdec::DecodedStream ours = tools::mpegdec::decodeMpegStream(stream.data(), stream.size());
+    const tools::mpegdec::DecodedStream ours =
+        tools::mpegdec::decodeMpegStream(stream.data(), stream.size());
     ASSERT_EQ(ours.error, "");
     ASSERT_EQ(ours.frames, expectedFrames);
     tessera::test::TempDir dir;
-    const std::string path =
-        dir.write("synthetic.mp3", std::string(reinterpret_cast<const char*>(stream.data()), stream.size()));
+    const std::string path = dir.write(
+        "synthetic.mp3", std::string(reinterpret_cast<const char*>(stream.data()), stream.size()));
     const test::ReferenceDecoding reference = test::decodeWithMpg123(path);
     if (!reference.available) {
         if (tessera::test::runningInCi()) FAIL() << "built without libmpg123";
@@ -136,7 +139,8 @@ void expectMatchesReference(const std::vector<uint8_t>& stream, int expectedFram
     EXPECT_LE(difference.maximum, 2) << "first beyond 2 LSB at " << difference.firstBeyondTwo;
     EXPECT_LE(difference.rms, 0.7);
     int loudest = 0;
-    for (int16_t sample : ours.samples) loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
+    for (int16_t sample : ours.samples)
+        loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
     EXPECT_GT(loudest, 100) << "the frames should not decode to near silence";
 }
 
@@ -168,7 +172,8 @@ ChannelPlan mpeg1IntensityRight(std::mt19937& random) {
     right.groupCounts[1] = 5;
     right.groupCounts[2] = 5;
     right.groupCounts[3] = 5;
-    for (int band = 0; band < 21; ++band) right.scalefactors.push_back(band < 5 ? 0 : static_cast<int>(random() % 8));
+    for (int band = 0; band < 21; ++band)
+        right.scalefactors.push_back(band < 5 ? 0 : static_cast<int>(random() % 8));
     fillValues(right, 20, random);  // long bands 0 to 4 end at line 20
     return right;
 }
@@ -261,7 +266,8 @@ TEST(Mp3Layer3Synthetic, ShortBlockIntensityStereoMatchesTheReference) {
             const std::vector<uint8_t> frame = layer3Frame(c.lsf, c.modeExtension, granules);
             stream.insert(stream.end(), frame.begin(), frame.end());
         }
-        SCOPED_TRACE(testing::Message() << "lsf " << c.lsf << " mode extension " << c.modeExtension);
+        SCOPED_TRACE(testing::Message()
+                     << "lsf " << c.lsf << " mode extension " << c.modeExtension);
         expectMatchesReference(stream, frames);
     }
 }

@@ -21,9 +21,11 @@ std::vector<uint8_t> encodeNoise(int rate, const char* options) {
     const std::string wav = dir.file("noise.wav");
     const std::string mp3 = dir.file("noise.mp3");
     const std::string r = std::to_string(rate);
-    if (!test::runCommand("sox -n -r " + r + " -c 2 -b 16 " + wav + " synth 1.5 whitenoise gain -8")) return {};
-    if (!test::runCommand(std::string("lame --quiet -t --resample ") + std::to_string(rate / 1000.0) + " " + options +
-                          " " + wav + " " + mp3)) {
+    if (!test::runCommand("sox -n -r " + r + " -c 2 -b 16 " + wav +
+                          " synth 1.5 whitenoise gain -8"))
+        return {};
+    if (!test::runCommand(std::string("lame --quiet -t --resample ") +
+                          std::to_string(rate / 1000.0) + " " + options + " " + wav + " " + mp3)) {
         return {};
     }
     const std::string bytes = tessera::test::readFileBytes(mp3);
@@ -65,19 +67,22 @@ TEST(Mp3Layer3, StreamCutFromALongerOneStartsWithSilence) {
     size_t cut = 0;
     decodeFrames(whole, *finder, [&](int frame, const uint8_t* input, const std::vector<uint8_t>&) {
         const int mainDataBegin = input[4] << 1 | input[5] >> 7;
-        if (cut == 0 && frame > 5 && mainDataBegin > 0) cut = static_cast<size_t>(input - whole.data());
+        if (cut == 0 && frame > 5 && mainDataBegin > 0)
+            cut = static_cast<size_t>(input - whole.data());
     });
     ASSERT_GT(cut, 0u);
     const std::vector<uint8_t> tail(whole.begin() + static_cast<long>(cut), whole.end());
     auto decoder = Mp3Decoder::Create();
     bool sawSound = false;
-    const int frames = decodeFrames(tail, *decoder, [&](int frame, const uint8_t*, const std::vector<uint8_t>& pcm) {
-        if (frame == 0) {
-            for (uint8_t byte : pcm) ASSERT_EQ(byte, 0) << "the first frame's output is silence";
-        } else {
-            for (uint8_t byte : pcm) sawSound |= byte != 0;
-        }
-    });
+    const int frames = decodeFrames(
+        tail, *decoder, [&](int frame, const uint8_t*, const std::vector<uint8_t>& pcm) {
+            if (frame == 0) {
+                for (uint8_t byte : pcm)
+                    ASSERT_EQ(byte, 0) << "the first frame's output is silence";
+            } else {
+                for (uint8_t byte : pcm) sawSound |= byte != 0;
+            }
+        });
     EXPECT_GT(frames, 10);
     EXPECT_TRUE(sawSound);
 }
@@ -91,22 +96,26 @@ TEST(Mp3Layer3, LinesAboveTheDecodedBandAreZero) {
         int firstZeroLine;
     };
     // At 44.1 kHz subband 31 (lines 558 to 575) is dropped; LSF streams end with long band 20.
-    const LimitCase cases[] = {{44100, "-b 320 --lowpass 22000", 558}, {22050, "-b 160 --lowpass 11000", 522}};
+    const LimitCase cases[] = {{44100, "-b 320 --lowpass 22000", 558},
+                               {22050, "-b 160 --lowpass 11000", 522}};
     for (const LimitCase& c : cases) {
         const std::vector<uint8_t> stream = encodeNoise(c.rate, c.options);
         ASSERT_FALSE(stream.empty());
         auto decoder = Mp3Decoder::Create();
         int highest = 0;
-        const int frames = decodeFrames(stream, *decoder, [&](int, const uint8_t*, const std::vector<uint8_t>&) {
-            for (int ch = 0; ch < 2; ++ch) {
-                for (int line = 0; line < kGranuleLines; ++line) {
-                    if (decoder->layer3.huffmanValues[ch][line] != 0) highest = std::max(highest, line);
+        const int frames =
+            decodeFrames(stream, *decoder, [&](int, const uint8_t*, const std::vector<uint8_t>&) {
+                for (int ch = 0; ch < 2; ++ch) {
+                    for (int line = 0; line < kGranuleLines; ++line) {
+                        if (decoder->layer3.huffmanValues[ch][line] != 0)
+                            highest = std::max(highest, line);
+                    }
                 }
-            }
-        });
+            });
         EXPECT_GT(frames, 10);
         EXPECT_LT(highest, c.firstZeroLine) << c.rate;
-        EXPECT_GT(highest, c.firstZeroLine - 60) << c.rate << ": the noise should reach the top band";
+        EXPECT_GT(highest, c.firstZeroLine - 60)
+            << c.rate << ": the noise should reach the top band";
     }
 }
 
@@ -126,12 +135,14 @@ std::unique_ptr<Mp3Decoder> intensityDecoder(bool rightHasBandZero, int isPositi
         Mp3GranuleChannel& gc = state.granules[0][ch];
         gc.shortBlock = 0;
         gc.lastNonzeroBand = 0;
-        for (int band = 0; band < 22; ++band) gc.scalefactors[band] = static_cast<uint8_t>(isPosition);
+        for (int band = 0; band < 22; ++band)
+            gc.scalefactors[band] = static_cast<uint8_t>(isPosition);
     }
     const int end = state.longBandEnd[20];
     for (int i = 0; i < end; ++i) state.spectra[0][0][i] = 1000.0f;
     state.granules[0][0].nonzeroLines = end;
-    for (int i = 0; i < state.longBandEnd[0]; ++i) state.spectra[1][0][i] = rightHasBandZero ? 500.0f : 0.0f;
+    for (int i = 0; i < state.longBandEnd[0]; ++i)
+        state.spectra[1][0][i] = rightHasBandZero ? 500.0f : 0.0f;
     state.granules[0][1].nonzeroLines = rightHasBandZero ? state.longBandEnd[0] : 0;
     return decoder;
 }
@@ -186,22 +197,26 @@ TEST(Mp3Layer3, MidSideOnlyGivesSumAndDifference) {
 TEST(Mp3Layer3, TruncatedAndDamagedStreamsDecodeSafely) {
     REQUIRE_TOOL("sox");
     REQUIRE_TOOL("lame");
-    for (const auto& [rate, options] : {std::pair{44100, "-b 128 -m j"}, std::pair{22050, "-b 32 -m m"},
-                                        std::pair{8000, "-b 16"}}) {
+    for (const auto& [rate, options] : {std::pair{44100, "-b 128 -m j"},
+                                        std::pair{22050, "-b 32 -m m"}, std::pair{8000, "-b 16"}}) {
         const std::vector<uint8_t> stream = encodeNoise(rate, options);
         ASSERT_FALSE(stream.empty());
-        const tools::mpegdec::DecodedStream whole = tools::mpegdec::decodeMpegStream(stream.data(), stream.size());
+        const tools::mpegdec::DecodedStream whole =
+            tools::mpegdec::decodeMpegStream(stream.data(), stream.size());
         ASSERT_EQ(whole.error, "");
         // Every cut decodes the whole frames before it and stops (sixty cuts at odd places).
         for (size_t size = 0; size < stream.size(); size += stream.size() / 60 + 1) {
-            const tools::mpegdec::DecodedStream part = tools::mpegdec::decodeMpegStream(stream.data(), size);
+            const tools::mpegdec::DecodedStream part =
+                tools::mpegdec::decodeMpegStream(stream.data(), size);
             ASSERT_LE(part.samples.size(), whole.samples.size());
         }
         std::mt19937 random(static_cast<unsigned>(rate));
         for (int variant = 0; variant < 40; ++variant) {
             std::vector<uint8_t> damaged = stream;
-            for (int flip = 0; flip < 12; ++flip) damaged[random() % damaged.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
-            const tools::mpegdec::DecodedStream part = tools::mpegdec::decodeMpegStream(damaged.data(), damaged.size());
+            for (int flip = 0; flip < 12; ++flip)
+                damaged[random() % damaged.size()] ^= static_cast<uint8_t>(1u << (random() % 8));
+            const tools::mpegdec::DecodedStream part =
+                tools::mpegdec::decodeMpegStream(damaged.data(), damaged.size());
             ASSERT_LE(part.samples.size(), whole.samples.size() + 4608);
         }
     }

@@ -20,7 +20,8 @@ ReferenceDecoding decodeWithMpg123(const std::string& path) {
         return result;
     }
     mpg123_param(handle, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0);
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_IGNORE_INFOFRAME | MPG123_QUIET | MPG123_FORCE_FLOAT, 0.0);
+    mpg123_param(handle, MPG123_ADD_FLAGS,
+                 MPG123_IGNORE_INFOFRAME | MPG123_QUIET | MPG123_FORCE_FLOAT, 0.0);
     mpg123_format_none(handle);
     for (long rate : {8000L, 11025L, 12000L, 16000L, 22050L, 24000L, 32000L, 44100L, 48000L}) {
         mpg123_format(handle, rate, MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
@@ -33,7 +34,8 @@ ReferenceDecoding decodeWithMpg123(const std::string& path) {
     float buffer[4608];
     for (;;) {
         size_t done = 0;
-        status = mpg123_read(handle, reinterpret_cast<unsigned char*>(buffer), sizeof(buffer), &done);
+        status =
+            mpg123_read(handle, reinterpret_cast<unsigned char*>(buffer), sizeof(buffer), &done);
         for (size_t i = 0; i < done / sizeof(float); ++i) {
             result.samples.push_back(convertSampleToPcm16(buffer[i] * 32768.0f));
         }
@@ -47,7 +49,8 @@ ReferenceDecoding decodeWithMpg123(const std::string& path) {
         }
         if (status != MPG123_OK) break;
     }
-    if (status != MPG123_DONE) result.error = std::string("mpg123_read: ") + mpg123_strerror(handle);
+    if (status != MPG123_DONE)
+        result.error = std::string("mpg123_read: ") + mpg123_strerror(handle);
     mpg123_close(handle);
     mpg123_delete(handle);
     return result;

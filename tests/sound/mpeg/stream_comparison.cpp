@@ -20,8 +20,8 @@ Difference compareSamples(const std::vector<int16_t>& ours, const std::vector<in
     return result;
 }
 
-double signalToNoise(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded, int channels,
-                     size_t delay, size_t skip) {
+double signalToNoise(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded,
+                     int channels, size_t delay, size_t skip) {
     const size_t sourceFrames = source.size() / channels;
     const size_t decodedFrames = decoded.size() / channels;
     double signal = 0.0, noise = 0.0;

@@ -17,7 +17,7 @@ Difference compareSamples(const std::vector<int16_t>& ours, const std::vector<in
 
 // Signal-to-noise ratio in dB of `decoded` against `source` (both interleaved alike),
 // with `decoded` delayed by `delay` sample frames, over the frames both hold after `skip`.
-double signalToNoise(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded, int channels,
-                     size_t delay, size_t skip);
+double signalToNoise(const std::vector<int16_t>& source, const std::vector<int16_t>& decoded,
+                     int channels, size_t delay, size_t skip);
 
 }  // namespace sound::mpeg::test

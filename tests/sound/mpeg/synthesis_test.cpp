@@ -20,7 +20,8 @@ public:
         for (int i = 1023; i >= 64; --i) v_[i] = v_[i - 64];
         for (int i = 0; i < 64; ++i) {
             double sum = 0.0;
-            for (int k = 0; k < 32; ++k) sum += std::cos((16 + i) * (2 * k + 1) * M_PI / 64) * subbands[k];
+            for (int k = 0; k < 32; ++k)
+                sum += std::cos((16 + i) * (2 * k + 1) * M_PI / 64) * subbands[k];
             v_[i] = sum;
         }
         std::vector<int16_t> out(32);
@@ -57,7 +58,8 @@ TEST(Mp3Synthesis, MatchesTheDirectFormWithinOneLsb) {
         std::vector<float> rows(12 * 64, 0.0f);
         for (int r = 0; r < 12; ++r) {
             // Louder low subbands, as in music; some rows silent.
-            for (int s = 0; s < 32; ++s) rows[64 * r + s] = (r % 5 == 4) ? 0.0f : level(random) / (1 + s / 4);
+            for (int s = 0; s < 32; ++s)
+                rows[64 * r + s] = (r % 5 == 4) ? 0.0f : level(random) / (1 + s / 4);
         }
         std::vector<int16_t> ours(12 * 32);
         state->layer12Routine(*state, rows.data(), reinterpret_cast<uint8_t*>(ours.data()), 12);
@@ -113,22 +115,25 @@ TEST(Mp3Synthesis, PcmConversionTruncatesAndSaturatesBySign) {
     };
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const Case cases[] = {{0.0f, 0},         {-1.9f, -1},       {1.9f, 1},         {32766.9f, 32766},
-                          {32767.5f, 32767}, {40000.7f, 32767}, {-40000.7f, -32768}, {-32768.9f, -32768},
-                          {3.0e9f, 32767},   {-3.0e9f, -32768}, {inf, 32767},      {-inf, -32768},
-                          {nan, 0}};
+    const Case cases[] = {
+        {0.0f, 0},         {-1.9f, -1},       {1.9f, 1},           {32766.9f, 32766},
+        {32767.5f, 32767}, {40000.7f, 32767}, {-40000.7f, -32768}, {-32768.9f, -32768},
+        {3.0e9f, 32767},   {-3.0e9f, -32768}, {inf, 32767},        {-inf, -32768},
+        {nan, 0}};
     for (const Case& c : cases) EXPECT_EQ(convertSampleToPcm16(c.in), c.out) << c.in;
 }
 
 TEST(Mp3Synthesis, WindowTableStartsAsTheStandardsRowZero) {
     // Row 0 of the window, D[32m], and the middle taps D[64k + 48].
-    const double row0[16] = {0, -0.000442505, 0.003250122, -0.007003784, 0.031082153, -0.078628540,
-                             0.100311279, -0.572036743, 1.144989014, 0.572036743, 0.100311279, 0.078628540,
-                             0.031082153, 0.007003784, 0.003250122, 0.000442505};
+    const double row0[16] = {0,           -0.000442505, 0.003250122, -0.007003784,
+                             0.031082153, -0.078628540, 0.100311279, -0.572036743,
+                             1.144989014, 0.572036743,  0.100311279, 0.078628540,
+                             0.031082153, 0.007003784,  0.003250122, 0.000442505};
     const double middle[8] = {-0.001586914, -0.023910521, -0.148422241, -0.976852417,
-                              0.152206421, 0.000686646, -0.002227783, 0.000076294};
+                              0.152206421,  0.000686646,  -0.002227783, 0.000076294};
     for (int m = 0; m < 16; ++m) EXPECT_NEAR(mp3SynthesisWindowValue(32 * m), row0[m], 1e-8) << m;
-    for (int k = 0; k < 8; ++k) EXPECT_NEAR(mp3SynthesisWindowValue(64 * k + 48), middle[k], 1e-8) << k;
+    for (int k = 0; k < 8; ++k)
+        EXPECT_NEAR(mp3SynthesisWindowValue(64 * k + 48), middle[k], 1e-8) << k;
 }
 
 }  // namespace

@@ -18,7 +18,8 @@
 extern "C" {
 
 #ifndef TOY_NO_INFO
-__attribute__((visibility("default"))) int GetPluginInfo(int infoNumber, char* buffer, int bufferLength) {
+__attribute__((visibility("default"))) int GetPluginInfo(int infoNumber, char* buffer,
+                                                         int bufferLength) {
     if (infoNumber != 0 || bufferLength < 5) return 0;
     std::strcpy(buffer, TOY_VERSION);
     return 4;
@@ -29,16 +30,20 @@ __attribute__((visibility("default"))) int IsSupported(const char*, const void* 
     return std::memcmp(header, "TOY1", 4) == 0 ? 1 : 0;
 }
 
-__attribute__((visibility("default"))) int GetPictureInfo(const char*, long, unsigned, void*) { return 1; }
+__attribute__((visibility("default"))) int GetPictureInfo(const char*, long, unsigned, void*) {
+    return 1;
+}
 
 #ifndef TOY_INCOMPLETE
 static void PutU32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
-__attribute__((visibility("default"))) int GetPicture(const char* buffer, long length, unsigned flags,
-                                                      void** info, void** bits, SusieProgressFn, long) {
-    if ((flags & kSusieFromMemory) == 0 || length < 6 || std::memcmp(buffer, "TOY1", 4) != 0) return 2;
+__attribute__((visibility("default"))) int GetPicture(const char* buffer, long length,
+                                                      unsigned flags, void** info, void** bits,
+                                                      SusieProgressFn, long) {
+    if ((flags & kSusieFromMemory) == 0 || length < 6 || std::memcmp(buffer, "TOY1", 4) != 0)
+        return 2;
     const int width = static_cast<uint8_t>(buffer[4]);
     const int height = static_cast<uint8_t>(buffer[5]);
     if (length < 6 + width * height) return 2;
@@ -62,7 +67,8 @@ __attribute__((visibility("default"))) int GetPicture(const char* buffer, long l
     *bits = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, static_cast<size_t>(stride) * height);
     auto* rows = static_cast<uint8_t*>(LocalLock(*bits));
     for (int y = 0; y < height; ++y)
-        std::memcpy(rows + (height - 1 - y) * stride, buffer + 6 + y * width, static_cast<size_t>(width));
+        std::memcpy(rows + (height - 1 - y) * stride, buffer + 6 + y * width,
+                    static_cast<size_t>(width));
     LocalUnlock(*bits);
     return 0;
 }

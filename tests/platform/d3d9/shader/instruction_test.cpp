@@ -27,17 +27,11 @@ Float4 each(const Float4& a, const Float4& b, const std::function<float(float, f
     return {f(a[0], b[0]), f(a[1], b[1]), f(a[2], b[2]), f(a[3], b[3])};
 }
 
-Float4 all(float value) {
-    return {value, value, value, value};
-}
+Float4 all(float value) { return {value, value, value, value}; }
 
-float dot3(const Float4& a, const Float4& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
+float dot3(const Float4& a, const Float4& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 
-float dot4(const Float4& a, const Float4& b) {
-    return dot3(a, b) + a[3] * b[3];
-}
+float dot4(const Float4& a, const Float4& b) { return dot3(a, b) + a[3] * b[3]; }
 
 // Lane values: a few hand-picked vectors with the edge cases, then a fixed pseudo-random fill.
 Float4 laneValue(uint32_t lane, uint32_t input) {

@@ -199,15 +199,9 @@ TEST(ShaderInterpreter, ResultsDoNotDependOnTheBatch) {
 // writes any component: the same statement reading a copy of the register gives the same bits.
 TEST(ShaderInterpreter, InstructionsReadingTheirOwnDestinationSeeItsOldValue) {
     const char* const statements[] = {
-        "mov r0.xy, S.yx",
-        "add r0.yzw, S.x, S.wzyx",
-        "mad_sat r0, S.wzyx, S, S.y",
-        "lrp r0.xz, S.z, S.x, S.y",
-        "frc r0.yz, -S.zyxw",
-        "nrm r0.xyz, S.zxyw",
-        "dp3 r0.yw, S, S.zxyw",
-        "rcp r0.xw, S.w",
-        "m3x3 r0.xyz, S, c0",
+        "mov r0.xy, S.yx",          "add r0.yzw, S.x, S.wzyx", "mad_sat r0, S.wzyx, S, S.y",
+        "lrp r0.xz, S.z, S.x, S.y", "frc r0.yz, -S.zyxw",      "nrm r0.xyz, S.zxyw",
+        "dp3 r0.yw, S, S.zxyw",     "rcp r0.xw, S.w",          "m3x3 r0.xyz, S, c0",
     };
     const auto run = [](const std::string& statement, const char* source) {
         std::string text = "vs_2_0\ndcl_position v0\nmov r0, v0\nmov r1, v0\n";
