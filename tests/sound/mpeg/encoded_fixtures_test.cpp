@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "tests/sound/mpeg/fixture_tools.h"
 #include "tests/sound/mpeg/mpg123_reference.h"
 #include "tests/sound/mpeg/stream_comparison.h"
+#include "tests/support/external_tools.h"
 #include "tests/support/fixture_paths.h"
 #include "tests/support/temp_dir.h"
 #include "tools/mpegdec/mpeg_stream.h"
@@ -94,14 +94,16 @@ TEST_P(EncodedFixture, MatchesReferenceDecoderAndSource) {
     const std::string encoded = dir.file("encoded.mp3");
     const std::string rate = std::to_string(c.rate);
     const std::string channels = std::to_string(c.channels);
-    ASSERT_TRUE(runCommand("sox -n -r " + rate + " -c " + channels + " -b 16 -e signed -t raw " +
-                           source + " synth 2.5 " + c.signal));
+    ASSERT_TRUE(tessera::test::runCommand("sox -n -r " + rate + " -c " + channels +
+                                          " -b 16 -e signed -t raw " + source + " synth 2.5 " +
+                                          c.signal));
     const std::string rawInput = layer2 ? " --raw-input -s " + rate + " -N " + channels + " "
                                         : " -r -s " + std::to_string(c.rate / 1000.0) +
                                               " --resample " + std::to_string(c.rate / 1000.0) +
                                               " --signed --little-endian --bitwidth 16 " +
                                               (c.channels == 1 ? "-m m " : "");
-    ASSERT_TRUE(runCommand(std::string(c.encoder) + rawInput + source + " " + encoded));
+    ASSERT_TRUE(
+        tessera::test::runCommand(std::string(c.encoder) + rawInput + source + " " + encoded));
 
     const std::string bytes = tessera::test::readFileBytes(encoded);
     const tools::mpegdec::DecodedStream ours = tools::mpegdec::decodeMpegStream(

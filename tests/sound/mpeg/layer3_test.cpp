@@ -8,7 +8,7 @@
 
 #include "sound/mpeg/mp3_decoder.h"
 #include "sound/mpeg/mp3_layer3_spectrum.h"
-#include "tests/sound/mpeg/fixture_tools.h"
+#include "tests/support/external_tools.h"
 #include "tests/support/temp_dir.h"
 #include "tools/mpegdec/mpeg_stream.h"
 
@@ -21,11 +21,12 @@ std::vector<uint8_t> encodeNoise(int rate, const char* options) {
     const std::string wav = dir.file("noise.wav");
     const std::string mp3 = dir.file("noise.mp3");
     const std::string r = std::to_string(rate);
-    if (!test::runCommand("sox -n -r " + r + " -c 2 -b 16 " + wav +
-                          " synth 1.5 whitenoise gain -8"))
+    if (!tessera::test::runCommand("sox -n -r " + r + " -c 2 -b 16 " + wav +
+                                   " synth 1.5 whitenoise gain -8"))
         return {};
-    if (!test::runCommand(std::string("lame --quiet -t --resample ") +
-                          std::to_string(rate / 1000.0) + " " + options + " " + wav + " " + mp3)) {
+    if (!tessera::test::runCommand(std::string("lame --quiet -t --resample ") +
+                                   std::to_string(rate / 1000.0) + " " + options + " " + wav + " " +
+                                   mp3)) {
         return {};
     }
     const std::string bytes = tessera::test::readFileBytes(mp3);

@@ -1,7 +1,8 @@
 #pragma once
+// Running external tools (sox, lame, Xvfb) from tests: presence checks that fail under CI.
 #include <string>
 
-namespace sound::mpeg::test {
+namespace tessera::test {
 
 // True when `tool` can be run; otherwise records why and, under CI, fails the current test.
 // Callers skip the test when it returns false outside CI.
@@ -10,10 +11,10 @@ bool toolAvailable(const std::string& tool);
 // Runs a shell command line quietly; true when it exits with 0 (the failure is reported).
 bool runCommand(const std::string& commandLine);
 
-}  // namespace sound::mpeg::test
+}  // namespace tessera::test
 
 // Skips (outside CI) or fails (under CI) the current test when a tool is missing.
-#define REQUIRE_TOOL(tool)                                                                   \
-    do {                                                                                     \
-        if (!::sound::mpeg::test::toolAvailable(tool)) GTEST_SKIP() << (tool) << " missing"; \
+#define REQUIRE_TOOL(tool)                                                               \
+    do {                                                                                 \
+        if (!::tessera::test::toolAvailable(tool)) GTEST_SKIP() << (tool) << " missing"; \
     } while (0)

@@ -1,4 +1,4 @@
-#include "tests/sound/mpeg/fixture_tools.h"
+#include "tests/support/external_tools.h"
 
 #include <cstdlib>
 
@@ -6,13 +6,12 @@
 
 #include "tests/support/fixture_paths.h"
 
-namespace sound::mpeg::test {
+namespace tessera::test {
 
 bool toolAvailable(const std::string& tool) {
     const std::string probe = "command -v " + tool + " > /dev/null 2>&1";
     if (std::system(probe.c_str()) == 0) return true;
-    if (tessera::test::runningInCi())
-        ADD_FAILURE() << tool << " is missing (install it with scripts/deps)";
+    if (runningInCi()) ADD_FAILURE() << tool << " is missing (install it with scripts/deps)";
     return false;
 }
 
@@ -23,4 +22,4 @@ bool runCommand(const std::string& commandLine) {
     return status == 0;
 }
 
-}  // namespace sound::mpeg::test
+}  // namespace tessera::test
