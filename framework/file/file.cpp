@@ -180,8 +180,6 @@ void stopModule() {
     m.running = false;
 }
 
-[[maybe_unused]] const bool registered = (pelCoreSetFileSystem(startModule, stopModule), true);
-
 // Flushes a writable file and returns the system file's length.
 bool systemLength(PEL_FILE* file, uint64_t* length) {
     if (pelFileFlush(file) < 0) return false;
@@ -204,6 +202,8 @@ PEL_STATUS failSeek(PEL_FILE* file) {
 }
 
 }  // namespace
+
+void pelFileRegisterModule() { pelCoreSetFileSystem(startModule, stopModule); }
 
 std::u16string pelFileModuleExecutableFolder() { return module().executableFolder; }
 

@@ -43,6 +43,10 @@ struct PEL_FILE {
     PEL_LIST_LINK link;    // in the descriptor's list of open files
 };
 
+// Hands the module's start and stop to the core, so that pelInitialize and pelFinalize run them
+// in their place. Call it once before pelInitialize in every program that uses files.
+void pelFileRegisterModule();
+
 void pelFileLock();
 void pelFileUnlock();
 

@@ -16,6 +16,7 @@ void FrameworkFiles::SetUp() {
     setenv("XDG_CONFIG_HOME", (temp_.path() + "/config").c_str(), 1);
     setenv("TMPDIR", (temp_.path() + "/tmp").c_str(), 1);
     pelFinalize();
+    pelFileRegisterModule();
     pelInitialize();
 }
 

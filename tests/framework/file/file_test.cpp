@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "framework/file/file.h"
 #include "tests/framework/file/file_fixture.h"
@@ -221,6 +223,44 @@ TEST_F(FileApi, ImageLookupAddsPng) {
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(readAll(file), "png!");
     pelFileClose(file);
+}
+
+// Threads share the one file lock: each writes its own file in small pieces and reads it back
+// while the others do the same, under the lock as callers of the raw operations must.
+TEST_F(FileApi, ThreadsWriteAndReadTheirOwnFilesUnderTheFileLock) {
+    constexpr int kThreads = 4;
+    constexpr size_t kPieces = 200;
+    std::vector<std::string> read(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &read] {
+            const std::u16string name = u"thread" + std::u16string(1, char16_t(u'0' + t)) + u".bin";
+            PEL_FILE* out = pelFileOpen(PEL_FILE_MODE_WRITE, name.c_str(), PEL_FILE_CREATE);
+            if (!out) return;
+            for (size_t i = 0; i < kPieces; ++i) {
+                const char piece[2] = {static_cast<char>('a' + t), static_cast<char>(i & 0x7F)};
+                size_t written = 0;
+                pelFileLock();
+                pelFileWrite(&written, piece, sizeof piece, out);
+                pelFileUnlock();
+            }
+            pelFileClose(out);
+            PEL_FILE* in = pelFileOpen(PEL_FILE_MODE_READ, name.c_str(), 0);
+            if (!in) return;
+            pelFileLock();
+            read[t] = readAll(in);
+            pelFileUnlock();
+            pelFileClose(in);
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) {
+        ASSERT_EQ(read[t].size(), 2 * kPieces) << t;
+        for (size_t i = 0; i < kPieces; ++i) {
+            EXPECT_EQ(read[t][2 * i], 'a' + t);
+            EXPECT_EQ(read[t][2 * i + 1], static_cast<char>(i & 0x7F));
+        }
+    }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
+    pelFileRegisterModule();
     pelInitialize();
     if (pelFileMountArchive(widePath.c_str()) == PEL_OK) {
         if (PEL_FILE* file = pelFileOpen(PEL_FILE_MODE_READ, u"a", 0)) {
