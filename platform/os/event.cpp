@@ -47,6 +47,11 @@ void Event::pulse() {
     signalled_ = false;
 }
 
+size_t Event::waiterCount() {
+    std::lock_guard lock(mutex_);
+    return waiters_.size();
+}
+
 uint32_t Event::wait(uint32_t milliseconds) {
     std::unique_lock lock(mutex_);
     if (signalled_) {

@@ -30,6 +30,8 @@ public:
     uint32_t wait(uint32_t milliseconds);
 
     bool manualReset() const { return manualReset_; }
+    // Threads blocked in wait now: lets a caller know that a pulse will find them.
+    size_t waiterCount();
 
 private:
     struct Waiter {

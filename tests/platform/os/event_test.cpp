@@ -45,12 +45,10 @@ public:
     Waiters(Event& event, int count, uint32_t timeout = kInfinite) : event_(event) {
         for (int i = 0; i < count; ++i) {
             threads_.emplace_back([this, timeout] {
-                ++started_;
                 if (event_.wait(timeout) == kWaitObject0) ++released_;
             });
         }
-        while (started_ < count) std::this_thread::yield();
-        std::this_thread::sleep_for(50ms);  // let them reach the condition wait
+        while (event_.waiterCount() < static_cast<size_t>(count)) std::this_thread::yield();
     }
     ~Waiters() { join(); }
     void join() {
@@ -63,14 +61,13 @@ public:
 private:
     Event& event_;
     std::vector<std::thread> threads_;
-    std::atomic<int> started_{0};
     std::atomic<int> released_{0};
 };
 
 TEST(Event, SetFromAnotherThreadWakesWaiter) {
     Event event(false, false);
     std::thread setter([&] {
-        std::this_thread::sleep_for(20ms);
+        while (event.waiterCount() == 0) std::this_thread::yield();
         event.set();
     });
     EXPECT_EQ(event.wait(kInfinite), kWaitObject0);
