@@ -4,7 +4,11 @@
 #include <mpg123.h>
 #endif
 
+#include <gtest/gtest.h>
+
 #include "sound/mpeg/mp3_synthesis.h"
+#include "tests/sound/mpeg/stream_comparison.h"
+#include "tests/support/fixture_paths.h"
 
 namespace sound::mpeg::test {
 
@@ -61,5 +65,20 @@ ReferenceDecoding decodeWithMpg123(const std::string& path) {
 ReferenceDecoding decodeWithMpg123(const std::string&) { return {}; }
 
 #endif
+
+void expectMatchesMpg123(const std::string& path, const tools::mpegdec::DecodedStream& ours) {
+    const ReferenceDecoding reference = decodeWithMpg123(path);
+    if (!reference.available) {
+        if (tessera::test::runningInCi()) FAIL() << "built without libmpg123";
+        GTEST_SKIP() << "built without libmpg123";
+    }
+    ASSERT_EQ(reference.error, "");
+    EXPECT_EQ(reference.sampleRate, ours.sampleRate);
+    EXPECT_EQ(reference.channels, ours.channels);
+    ASSERT_EQ(reference.samples.size(), ours.samples.size());
+    const Difference difference = compareSamples(ours.samples, reference.samples);
+    EXPECT_LE(difference.maximum, 2) << "first sample beyond 2 LSB: " << difference.firstBeyondTwo;
+    EXPECT_LE(difference.rms, 0.7);
+}
 
 }  // namespace sound::mpeg::test
