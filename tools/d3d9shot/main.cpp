@@ -14,6 +14,7 @@
 #include "platform/d3d9/memory_presenter.h"
 #include "platform/window/sdl_window.h"
 #include "tools/d3d9shot/png_writer.h"
+#include "tools/d3d9shot/present_parameters.h"
 #include "tools/d3d9shot/scenes.h"
 #include "tools/d3d9shot/skinned_scene.h"
 
@@ -36,15 +37,8 @@ bool renderScene(const d3d9shot::Scene& scene, const std::string& directory) {
         });
     };
     IDirect3D9* d3d = new IDirect3D9(std::move(config));
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = d3d9shot::kSceneWidth;
-    pp.BackBufferHeight = d3d9shot::kSceneHeight;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24X8;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    D3DPRESENT_PARAMETERS pp = d3d9shot::windowedParameters(
+        {.width = d3d9shot::kSceneWidth, .height = d3d9shot::kSceneHeight});
     IDirect3DDevice9* device = nullptr;
     bool ok = SUCCEEDED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
                                           D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device));
@@ -69,15 +63,8 @@ int showWindow(double seconds, const char* screenshot) {
         return 1;
     }
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = kWidth;
-    pp.BackBufferHeight = kHeight;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24X8;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
+    D3DPRESENT_PARAMETERS pp = d3d9shot::windowedParameters(
+        {.width = kWidth, .height = kHeight, .interval = D3DPRESENT_INTERVAL_ONE});
     IDirect3DDevice9* device = nullptr;
     if (!d3d || FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window.get(),
                                          D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device))) {

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "tools/d3d9shot/present_parameters.h"
+
 using namespace platform::d3d9;
 
 namespace bench::d3d9 {
@@ -11,15 +13,8 @@ BenchDevice::BenchDevice(unsigned width, unsigned height, unsigned threads, bool
     config.adapters.push_back(softwareAdapterProfile());
     config.rasterThreads = threads;
     d3d_ = new IDirect3D9(std::move(config));
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = width;
-    pp.BackBufferHeight = height;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = depthBuffer ? TRUE : FALSE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24X8;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    D3DPRESENT_PARAMETERS pp = d3d9shot::windowedParameters(
+        {.width = width, .height = height, .depthBuffer = depthBuffer});
     d3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
                        &device_);
 }

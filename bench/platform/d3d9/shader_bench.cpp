@@ -15,6 +15,7 @@
 #include "platform/d3d9/shader/pixel_shader_interpreter.h"
 #include "platform/d3d9/shader/shader_decoder.h"
 #include "platform/d3d9/shader/vertex_shader_interpreter.h"
+#include "tools/d3d9shot/skinning_shader.h"
 #include "tools/shasm/shader_assembler.h"
 
 using namespace platform::d3d9::shader;
@@ -87,46 +88,6 @@ const char* const kComposite = R"(
     mov oC0, r2
 )";
 
-// Four bones per vertex, three rows each from c8, indices as a D3DCOLOR.
-const char* const kSkinning = R"(
-    vs_2_0
-    dcl_position v0
-    dcl_blendweight v1
-    dcl_blendindices v2
-    dcl_normal v3
-    dcl_texcoord0 v4
-    mul r0, v2.zyxw, c0.w
-    mova a0.x, r0.x
-    m4x3 r1.xyz, v0, c[a0.x + 8]
-    m3x3 r2.xyz, v3, c[a0.x + 8]
-    mul r1.xyz, r1, v1.x
-    mul r2.xyz, r2, v1.x
-    mova a0.x, r0.y
-    m4x3 r3.xyz, v0, c[a0.x + 8]
-    m3x3 r4.xyz, v3, c[a0.x + 8]
-    mad r1.xyz, r3, v1.y, r1
-    mad r2.xyz, r4, v1.y, r2
-    mova a0.x, r0.z
-    m4x3 r3.xyz, v0, c[a0.x + 8]
-    m3x3 r4.xyz, v3, c[a0.x + 8]
-    mad r1.xyz, r3, v1.z, r1
-    mad r2.xyz, r4, v1.z, r2
-    mova a0.x, r0.w
-    m4x3 r3.xyz, v0, c[a0.x + 8]
-    m3x3 r4.xyz, v3, c[a0.x + 8]
-    mad r1.xyz, r3, v1.w, r1
-    mad r2.xyz, r4, v1.w, r2
-    mov r1.w, c0.x
-    m4x4 oPos, r1, c4
-    nrm r5, r2
-    dp3 r6.x, r5, c1
-    max r6.x, r6.x, c2.x
-    mad oD0, r6.x, c3, c2.y
-    mov oT0, v4
-    dp4 r7.x, r1, c7
-    mad oFog, r7.x, c0.y, c0.z
-)";
-
 // A rate counter inverted: the time per lane.
 benchmark::Counter nanosecondsPerLane(const benchmark::State& state) {
     return benchmark::Counter(double(state.iterations()) * kLanes,
@@ -166,7 +127,7 @@ void blurPass(benchmark::State& state) { runPixelShader(state, blurText()); }
 void composite(benchmark::State& state) { runPixelShader(state, kComposite); }
 
 void skinning(benchmark::State& state) {
-    const DecodedShader shader = decoded(kSkinning);
+    const DecodedShader shader = decoded(d3d9shot::kSkinningShader);
     VertexShaderInterpreter interpreter(shader);
     std::vector<Float4> constants = patternConstants(8 + 3 * 64);
     constants[0] = {1, -0.01f, 1.5f, 765.01f};

@@ -1,5 +1,7 @@
 #include "tests/platform/d3d9/device_fixture.h"
 
+#include "tools/d3d9shot/present_parameters.h"
+
 #include <cstring>
 
 #include "platform/d3d9/memory_presenter.h"
@@ -7,16 +9,8 @@
 namespace tessera::test {
 
 D3DPRESENT_PARAMETERS windowedParameters(UINT width, UINT height) {
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = width;
-    pp.BackBufferHeight = height;
-    pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24X8;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    return pp;
+    return d3d9shot::windowedParameters(
+        {.width = width, .height = height, .format = D3DFMT_A8R8G8B8});
 }
 
 DeviceTest::~DeviceTest() {

@@ -7,6 +7,7 @@
 
 #include "platform/d3d9/device.h"
 #include "platform/d3d9/direct3d9.h"
+#include "tools/d3d9shot/present_parameters.h"
 
 using namespace platform::d3d9;
 
@@ -53,13 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Direct3DConfig config;
     config.adapters.push_back(softwareAdapterProfile());
     IDirect3D9* d3d = new IDirect3D9(std::move(config));
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = pp.BackBufferHeight = 32;
-    pp.BackBufferFormat = D3DFMT_A8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D24X8;
+    D3DPRESENT_PARAMETERS pp =
+        d3d9shot::windowedParameters({.width = 32, .height = 32, .format = D3DFMT_A8R8G8B8});
     IDirect3DDevice9* device = nullptr;
     d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
                       &device);

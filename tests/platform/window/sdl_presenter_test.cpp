@@ -9,6 +9,7 @@
 #include "platform/d3d9/device.h"
 #include "platform/d3d9/direct3d9.h"
 #include "platform/window/sdl_window.h"
+#include "tools/d3d9shot/present_parameters.h"
 
 namespace {
 
@@ -16,14 +17,8 @@ using namespace platform::d3d9;
 using platform::window::SdlWindow;
 
 D3DPRESENT_PARAMETERS parameters(UINT width, UINT height, UINT interval) {
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = width;
-    pp.BackBufferHeight = height;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.PresentationInterval = interval;
-    return pp;
+    return d3d9shot::windowedParameters(
+        {.width = width, .height = height, .depthBuffer = false, .interval = interval});
 }
 
 // Clears the back buffer in four coloured quarters and presents it.
