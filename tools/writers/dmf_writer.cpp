@@ -2,7 +2,7 @@
 
 #include "tools/writers/little_endian.h"
 
-namespace tessera::writers {
+namespace tools::writers {
 
 std::string writeDmfDirectory(int32_t count, const std::vector<DmfEntry>& entries) {
     std::string out = "DMF ";
@@ -32,4 +32,4 @@ std::string writeDmf(const std::vector<DmfMember>& members) {
     return out;
 }
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

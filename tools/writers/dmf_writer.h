@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace tessera::writers {
+namespace tools::writers {
 
 // One member of a "DMF " archive: its name (8-bit, stored as given) and its bytes.
 struct DmfMember {
@@ -26,4 +26,4 @@ struct DmfEntry {
 // The magic, `count` and the entries as given (count need not match the entries).
 std::string writeDmfDirectory(int32_t count, const std::vector<DmfEntry>& entries);
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

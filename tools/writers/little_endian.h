@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-namespace tessera::writers {
+namespace tools::writers {
 
 // Appends little-endian integers to a byte string.
 inline void putU16(std::string& out, uint16_t value) {
@@ -14,4 +14,4 @@ inline void putU32(std::string& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((value >> shift) & 0xFF);
 }
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

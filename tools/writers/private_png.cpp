@@ -4,7 +4,7 @@
 
 #include "tools/writers/scrambled_fields.h"
 
-namespace tessera::writers {
+namespace tools::writers {
 
 std::string privatePng(const std::string& png, bool scrambled) {
     static const std::string kSignature = "\x89PNG\r\n\x1a\n";
@@ -16,4 +16,4 @@ std::string privatePng(const std::string& png, bool scrambled) {
     return std::string("\x44\x43\x49\xCC\xBB\xAA\x99\x88", 8) + chunks;
 }
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

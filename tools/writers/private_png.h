@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-namespace tessera::writers {
+namespace tools::writers {
 
 // The two private forms of a PNG file: the 8-byte PNG signature replaced by
 // 44 43 49 88 99 AA BB CC (chunks unchanged), or by 44 43 49 CC BB AA 99 88 with every byte
@@ -9,4 +9,4 @@ namespace tessera::writers {
 // with the standard signature.
 std::string privatePng(const std::string& png, bool scrambled);
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

@@ -4,7 +4,7 @@
 
 #include "tools/writers/little_endian.h"
 
-namespace tessera::writers {
+namespace tools::writers {
 
 void scrambleFields(std::string& bytes, uint32_t start) {
     for (size_t i = 0; i < bytes.size(); ++i)
@@ -37,4 +37,4 @@ void ScrambledFieldWriter::string(const std::string& plain) {
     append(plain);
 }
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-namespace tessera::writers {
+namespace tools::writers {
 
 // The position-keyed scrambling of model, effect and shader fields (and of scrambled private
 // PNG files): byte i of a run that starts at position `start` of its file or archive member
@@ -31,4 +31,4 @@ private:
     std::string data_;
 };
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

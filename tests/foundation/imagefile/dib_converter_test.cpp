@@ -10,8 +10,8 @@
 namespace mirel {
 namespace {
 
-using tessera::writers::putU16;
-using tessera::writers::putU32;
+using tools::writers::putU16;
+using tools::writers::putU32;
 
 std::string InfoHeader(int32_t width, int32_t height, uint16_t bitCount, uint32_t compression,
                        uint32_t colorsUsed = 0) {

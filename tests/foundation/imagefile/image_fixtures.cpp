@@ -10,8 +10,8 @@
 
 namespace tessera::test {
 
-using writers::putU16;
-using writers::putU32;
+using tools::writers::putU16;
+using tools::writers::putU32;
 
 Pixels patternPixels(int width, int height, int channels, uint8_t seed) {
     Pixels p{width, height, channels, {}};

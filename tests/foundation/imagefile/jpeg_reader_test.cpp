@@ -103,8 +103,7 @@ TEST(JpegReader, LongSegmentsAreSkippedBySeeking) {
     ASSERT_GT(jpeg.size(), 10000u);
     DFile archiveFile;
     tessera::test::attachMemory(
-        archiveFile,
-        tessera::writers::writeDmf({{"pad", "xyz"}, {"a.jpg", jpeg}, {"after", "zz"}}));
+        archiveFile, tools::writers::writeDmf({{"pad", "xyz"}, {"a.jpg", jpeg}, {"after", "zz"}}));
     DMFile archive;
     ASSERT_TRUE(archive.Open(archiveFile));
     DFile member;

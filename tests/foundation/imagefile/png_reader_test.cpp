@@ -110,7 +110,7 @@ TEST(PngReader, PrivateHeadersPlainScrambledAndInsideAnArchiveDecodeTheSame) {
 
     for (bool scrambled : {false, true}) {
         SCOPED_TRACE(scrambled);
-        const std::string file = tessera::writers::privatePng(png, scrambled);
+        const std::string file = tools::writers::privatePng(png, scrambled);
         DImage loose;
         ASSERT_TRUE(LoadBytes(DimgLoadPng, file, loose));
         EXPECT_EQ(AllPixels(loose), AllPixels(reference));
@@ -119,7 +119,7 @@ TEST(PngReader, PrivateHeadersPlainScrambledAndInsideAnArchiveDecodeTheSame) {
         DFile archiveFile;
         tessera::test::attachMemory(
             archiveFile,
-            tessera::writers::writeDmf({{"pad", std::string(101, 'p')}, {"tex.png", file}}));
+            tools::writers::writeDmf({{"pad", std::string(101, 'p')}, {"tex.png", file}}));
         DMFile archive;
         ASSERT_TRUE(archive.Open(archiveFile));
         DFile member;

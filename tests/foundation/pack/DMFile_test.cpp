@@ -15,10 +15,10 @@ namespace mirel {
 namespace {
 
 using tessera::test::attachMemory;
-using tessera::writers::DmfEntry;
-using tessera::writers::DmfMember;
-using tessera::writers::writeDmf;
-using tessera::writers::writeDmfDirectory;
+using tools::writers::DmfEntry;
+using tools::writers::DmfMember;
+using tools::writers::writeDmf;
+using tools::writers::writeDmfDirectory;
 
 std::string ReadAll(DFile& file) {
     std::string out(static_cast<size_t>(file.Size()), '\0');
@@ -210,11 +210,11 @@ namespace {
 
 // Members share the archive file's lock: threads reading different members each see their own.
 TEST(DMFile, MembersAreReadFromSeveralThreads) {
-    std::vector<tessera::writers::DmfMember> members;
+    std::vector<tools::writers::DmfMember> members;
     for (int i = 0; i < 4; ++i)
         members.push_back({"m" + std::to_string(i), std::string(5000, static_cast<char>('a' + i))});
     DFile file;
-    tessera::test::attachMemory(file, tessera::writers::writeDmf(members));
+    tessera::test::attachMemory(file, tools::writers::writeDmf(members));
     DMFile archive;
     ASSERT_TRUE(archive.Open(file));
     std::vector<std::thread> threads;

@@ -20,7 +20,7 @@ namespace {
 
 using tessera::test::attachMemory;
 using tessera::test::DebugCapture;
-using tessera::writers::ScrambledFieldWriter;
+using tools::writers::ScrambledFieldWriter;
 
 // Fatal errors are kept, not shown, and forgotten afterwards.
 class FieldReaders : public testing::Test {
@@ -88,7 +88,7 @@ TEST_F(FieldReaders, MemberBytesDecodeWithTheMemberRelativePosition) {
     writer.string("inside");
     DFile file;
     attachMemory(file,
-                 tessera::writers::writeDmf({{"pad", std::string(77, 'p')}, {"m", writer.data()}}));
+                 tools::writers::writeDmf({{"pad", std::string(77, 'p')}, {"m", writer.data()}}));
     DMFile archive;
     ASSERT_TRUE(archive.Open(file));
     DFile member;

@@ -16,7 +16,7 @@ namespace mirel {
 namespace {
 
 using tessera::test::attachMemory;
-using tessera::writers::writeDmf;
+using tools::writers::writeDmf;
 
 std::string ReadAll(DFile& file) {
     std::string out(static_cast<size_t>(file.Size()), '\0');
@@ -209,7 +209,7 @@ namespace mirel {
 namespace {
 
 TEST_F(PackRegistryTest, DiagnosticsNameAFileByItsPackPath) {
-    dir_.write("data.dmf", tessera::writers::writeDmf({}));
+    dir_.write("data.dmf", tools::writers::writeDmf({}));
     const uint32_t pack = lfmRegistPack("data");
     const int32_t savedThreshold = l3dLogThreshold;
     l3dLogThreshold = 3;
