@@ -10,10 +10,10 @@ namespace sound::mpeg {
 // a link holds a sub-table's offset and index bits.
 inline constexpr uint32_t kHuffmanLinkFlag = 0x80000000u;
 
-inline uint32_t mp3HuffmanLeaf(uint32_t value, int length) {
+constexpr uint32_t mp3HuffmanLeaf(uint32_t value, int length) {
     return value | (static_cast<uint32_t>(length) << 8);
 }
-inline uint32_t mp3HuffmanLink(int32_t offset, int bits) {
+constexpr uint32_t mp3HuffmanLink(int32_t offset, int bits) {
     return kHuffmanLinkFlag | (static_cast<uint32_t>(offset) << 8) | static_cast<uint32_t>(bits);
 }
 

@@ -13,8 +13,8 @@ namespace {
 using Real = long double;
 constexpr Real kPi = 3.14159265358979323846264338327950288L;
 
-const int32_t kLinbits[32] = {0, 0, 0, 0, 0, 0, 0,  0,  0, 0, 0, 0, 0, 0, 0,  0,
-                              1, 2, 3, 4, 6, 8, 10, 13, 4, 5, 6, 7, 8, 9, 11, 13};
+constexpr int32_t kLinbits[32] = {0, 0, 0, 0, 0, 0, 0,  0,  0, 0, 0, 0, 0, 0, 0,  0,
+                                  1, 2, 3, 4, 6, 8, 10, 13, 4, 5, 6, 7, 8, 9, 11, 13};
 
 struct Code {
     int length;
@@ -24,10 +24,10 @@ struct Code {
 
 // Adds a table of `bits` index bits for `codes` (all of them longer than `consumed` bits and
 // sharing their first `consumed` bits) and returns its offset.
-int32_t addLookup(Mp3Layer3Tables& tables, const Code* codes, int count, int consumed, int bits) {
+constexpr int32_t addLookup(Mp3Layer3Tables& tables, const Code* codes, int count, int consumed,
+                            int bits) {
     const int32_t offset = tables.huffmanEntryCount;
     const int32_t size = 1 << bits;
-    if (offset + size > kHuffmanLookupCapacity) std::abort();  // constant data: cannot happen
     tables.huffmanEntryCount += size;
     uint32_t* entries = tables.huffmanEntries + offset;
     for (int i = 0; i < size; ++i) entries[i] = 0;
@@ -61,8 +61,8 @@ int32_t addLookup(Mp3Layer3Tables& tables, const Code* codes, int count, int con
     return offset;
 }
 
-Mp3HuffmanLookup buildLookup(Mp3Layer3Tables& tables, const uint32_t* packed, int count,
-                             int dimension) {
+constexpr Mp3HuffmanLookup buildLookup(Mp3Layer3Tables& tables, const uint32_t* packed, int count,
+                                       int dimension) {
     Code codes[256];
     int longest = 0;
     for (int i = 0; i < count; ++i) {
@@ -76,7 +76,7 @@ Mp3HuffmanLookup buildLookup(Mp3Layer3Tables& tables, const uint32_t* packed, in
     return {rootBits, addLookup(tables, codes, count, 0, rootBits)};
 }
 
-void buildHuffmanTables(Mp3Layer3Tables& tables) {
+constexpr void buildHuffmanTables(Mp3Layer3Tables& tables) {
     tables.huffmanEntryCount = 0;
     Mp3HuffmanLookup byNumber[25] = {};
     for (const Mp3HuffmanCodeTable& table : kBigValueCodeTables) {
@@ -91,6 +91,15 @@ void buildHuffmanTables(Mp3Layer3Tables& tables) {
     }
     tables.count1Lookup = buildLookup(tables, kCount1CodesA, 16, 0);
 }
+
+// The code tables are constant, so the compiler builds the lookup tables once to prove that
+// they fit; a build beyond the capacity would not compile.
+constexpr int32_t huffmanEntriesNeeded() {
+    Mp3Layer3Tables tables{};
+    buildHuffmanTables(tables);
+    return tables.huffmanEntryCount;
+}
+static_assert(huffmanEntriesNeeded() <= kHuffmanLookupCapacity);
 
 }  // namespace
 
