@@ -16,19 +16,6 @@ constexpr int kRings = 25;     // rows of quads along the tube
 constexpr int kSegments = 40;  // quads around it: 25 x 40 x 2 = 2,000 triangles
 constexpr int kBones = 4;
 
-// FVF 0x815E: position, four blend weights, bone indices as a D3DCOLOR, normal, diffuse, uv.
-struct MeshVertex {
-    float x, y, z;
-    float weights[4];
-    D3DCOLOR indices;
-    float nx, ny, nz;
-    D3DCOLOR diffuse;
-    float u, v;
-};
-static_assert(sizeof(MeshVertex) == 56);
-constexpr DWORD kMeshFvf =
-    D3DFVF_XYZB5 | D3DFVF_LASTBETA_D3DCOLOR | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-
 struct ScreenVertex {
     float x, y, z, rhw;
     float u, v;
@@ -118,7 +105,7 @@ void release(T*& object) {
 SkinnedScene::SkinnedScene(IDirect3DDevice9& device, unsigned width, unsigned height)
     : device_(device), width_(width), height_(height) {
     // A tube along y, its rings weighted between the four bones spread along its length.
-    std::vector<MeshVertex> mesh;
+    std::vector<SkinnedVertex> mesh;
     for (int ring = 0; ring <= kRings; ++ring) {
         const float t = static_cast<float>(ring) / kRings;
         const float y = -1.0f + 2.0f * t;
@@ -132,7 +119,7 @@ SkinnedScene::SkinnedScene(IDirect3DDevice9& device, unsigned width, unsigned he
         for (int s = 0; s <= kSegments; ++s) {
             const float angle = 6.2831853f * static_cast<float>(s) / kSegments;
             const float radius = 0.45f + 0.1f * std::cos(angle * 3.0f);
-            MeshVertex v{};
+            SkinnedVertex v{};
             v.x = radius * std::cos(angle);
             v.y = y;
             v.z = radius * std::sin(angle);
@@ -147,7 +134,7 @@ SkinnedScene::SkinnedScene(IDirect3DDevice9& device, unsigned width, unsigned he
         }
     }
     vertexCount_ = static_cast<unsigned>(mesh.size());
-    vertices_.resize(mesh.size() * sizeof(MeshVertex));
+    vertices_.resize(mesh.size() * sizeof(SkinnedVertex));
     std::memcpy(vertices_.data(), mesh.data(), vertices_.size());
     for (int ring = 0; ring < kRings; ++ring) {
         for (int s = 0; s < kSegments; ++s) {
@@ -245,7 +232,7 @@ bool SkinnedScene::renderMesh(float seconds) {
     }
     device_.SetVertexShader(skinning_);
     device_.SetPixelShader(nullptr);
-    device_.SetFVF(kMeshFvf);
+    device_.SetFVF(kSkinnedFvf);
     device_.SetTexture(0, meshTexture_);
     device_.SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
     device_.SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
@@ -261,7 +248,7 @@ bool SkinnedScene::renderMesh(float seconds) {
     device_.SetRenderState(D3DRS_FOGCOLOR, 0xFF102030);
     ok = ok && SUCCEEDED(device_.DrawIndexedPrimitiveUP(
                    D3DPT_TRIANGLELIST, 0, vertexCount_, static_cast<UINT>(indices_.size() / 3),
-                   indices_.data(), D3DFMT_INDEX16, vertices_.data(), sizeof(MeshVertex)));
+                   indices_.data(), D3DFMT_INDEX16, vertices_.data(), sizeof(SkinnedVertex)));
     device_.SetVertexShader(nullptr);
     device_.SetRenderState(D3DRS_FOGENABLE, FALSE);
     device_.SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);

@@ -2,7 +2,26 @@
 // Four-bone skinning in vs_2_0, the way the renderer skins its meshes: bone indices in a
 // D3DCOLOR, matrices reached through a0, lit by one directional light and fogged.
 
+#include "platform/d3d9/d3d9_enums.h"
+#include "platform/d3d9/d3d9_types.h"
+
 namespace d3d9shot {
+
+// FVF 0x815E, the vertex the shader reads: position, four blend weights, bone indices as a
+// D3DCOLOR (the bone of the first weight in its lowest byte, blue, then green, red and alpha:
+// the shader reads the colour as .zyxw), normal, diffuse, uv.
+struct SkinnedVertex {
+    float x, y, z;
+    float weights[4];
+    platform::d3d9::D3DCOLOR indices;
+    float nx, ny, nz;
+    platform::d3d9::D3DCOLOR diffuse;
+    float u, v;
+};
+static_assert(sizeof(SkinnedVertex) == 56);
+inline constexpr platform::d3d9::DWORD kSkinnedFvf =
+    platform::d3d9::D3DFVF_XYZB5 | platform::d3d9::D3DFVF_LASTBETA_D3DCOLOR |
+    platform::d3d9::D3DFVF_NORMAL | platform::d3d9::D3DFVF_DIFFUSE | platform::d3d9::D3DFVF_TEX1;
 
 // c0 (1, 0, 0, 765.01): the index scale; c1 light direction; c2 ambient; c3 (fog1, fog2);
 // c4..c7 the transposed view-projection; bone n in c8 + 3n as three rows.

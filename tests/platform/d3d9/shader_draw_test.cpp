@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "tests/platform/d3d9/device_fixture.h"
+#include "tools/d3d9shot/skinning_shader.h"
 #include "tools/shasm/shader_assembler.h"
 
 namespace tessera::test {
@@ -18,55 +19,42 @@ std::vector<DWORD> assemble(const char* text) {
     return std::vector<DWORD>(result.tokens.begin(), result.tokens.end());
 }
 
-// Position, one blend weight, the bone indices as a D3DCOLOR, a diffuse colour.
-struct SkinnedVertex {
-    float x, y, z;
-    float weight;
-    D3DCOLOR indices;
-    D3DCOLOR colour;
-};
-constexpr DWORD kSkinnedFvf = D3DFVF_XYZB2 | D3DFVF_LASTBETA_D3DCOLOR | D3DFVF_DIFFUSE;
-
-// Bone n's 4x3 matrix in c8 + 3n; the index is the D3DCOLOR's first byte, which arrives in .z.
-constexpr const char* kSkinning = R"(vs_2_0
-dcl_position v0
-dcl_blendweight v1
-dcl_blendindices v2
-dcl_color v3
-def c0, 1, 0, 0, 765.01
-mul r0, v2.zyxw, c0.w
-mova a0.x, r0.x
-m4x3 r1.xyz, v0, c[a0.x + 8]
-mov r1.w, c0.x
-m4x4 oPos, r1, c4
-mov oD0, v3
-)";
-
 class ShaderDraws : public DeviceTest {
 protected:
     void SetUp() override { createDevice(64, 64); }
 };
 
+// The renderer's four-bone skinning shader with all weight on bone 2, no light and a red
+// ambient colour: moving bone 2 moves the triangle.
 TEST_F(ShaderDraws, BoneMatricesMoveASkinnedTriangle) {
-    const std::vector<DWORD> tokens = assemble(kSkinning);
+    const std::vector<DWORD> tokens = assemble(d3d9shot::kSkinningShader);
     IDirect3DVertexShader9* shader = nullptr;
     ASSERT_EQ(device_->CreateVertexShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader),
               D3D_OK);
     ASSERT_EQ(device_->SetVertexShader(shader), D3D_OK);
-    ASSERT_EQ(device_->SetFVF(kSkinnedFvf), D3D_OK);
+    ASSERT_EQ(device_->SetFVF(d3d9shot::kSkinnedFvf), D3D_OK);
+    const float constants[4][4] = {{1, 0, 0, 765.01f}, {0, 0, 0, 0}, {1, 0, 0, 1}, {0, 0, 0, 0}};
+    device_->SetVertexShaderConstantF(0, &constants[0][0], 4);
     const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     device_->SetVertexShaderConstantF(4, identity, 4);
-    device_->SetVertexShaderConstantF(8, identity, 3);  // bone 0: never used
+    device_->SetVertexShaderConstantF(8, identity, 3);  // bone 0: weight 0 only
+    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    device_->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
     // Bone 2 = index byte 0x02 in the D3DCOLOR's lowest (blue) byte.
-    const SkinnedVertex triangle[3] = {{-0.5f, 0.5f, 0.5f, 1, 0x00000002, 0xFFFF0000},
-                                       {0.0f, 0.5f, 0.5f, 1, 0x00000002, 0xFFFF0000},
-                                       {-0.5f, -0.25f, 0.5f, 1, 0x00000002, 0xFFFF0000}};
+    const auto corner = [](float x, float y) {
+        return d3d9shot::SkinnedVertex{x, y, 0.5f, {1, 0, 0, 0}, 0x00000002, 0, 0, 1, 0, 0, 0};
+    };
+    const d3d9shot::SkinnedVertex triangle[3] = {corner(-0.5f, 0.5f), corner(0.0f, 0.5f),
+                                                 corner(-0.5f, -0.25f)};
     auto drawWithBone2 = [&](float dx, float dy) {
         const float bone[12] = {1, 0, 0, dx, 0, 1, 0, dy, 0, 0, 1, 0};
         device_->SetVertexShaderConstantF(8 + 3 * 2, bone, 3);
         device_->BeginScene();
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(SkinnedVertex)),
+        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle,
+                                           sizeof(d3d9shot::SkinnedVertex)),
                   D3D_OK);
         device_->EndScene();
         return readTarget();
