@@ -472,6 +472,26 @@ TEST_F(Api, GetAndRawGetReadWeakReferencesAsTheirObject) {
     sq_pop(v, 3);
 }
 
+TEST_F(Api, CallingUserDataWithoutAWorkingCallNamesTheType) {
+    sq_pushroottable(v);
+    for (const char16_t* name : {u"plain", u"failing", u"working"}) {
+        sq_pushstring(v, name, -1);
+        sq_newuserdata(v, 4);
+        if (name[0] != u'p') {
+            Eval(name[0] == u'f' ? u"return { _call = function(self) { throw \"inner\"; } };"
+                                 : u"return { _call = function(self, x) { return x * 2; } };");
+            ASSERT_TRUE(SQ_SUCCEEDED(sq_setdelegate(v, -2)));
+        }
+        ASSERT_TRUE(SQ_SUCCEEDED(sq_newslot(v, -3, SQFalse)));
+    }
+    sq_pop(v, 1);
+    Eval(
+        u"local r = ::working(21); foreach (f in [::plain, ::failing]) "
+        u"try { f(); } catch (e) r += \" \" + e; return r;");
+    EXPECT_EQ(StringAt(-1), "42 attempt to call 'userdata' attempt to call 'userdata'");
+    sq_pop(v, 1);
+}
+
 TEST_F(Api, DeleteSlotReturnsTheValue) {
     sq_newtable(v);
     sq_pushstring(v, u"k", -1);
