@@ -32,5 +32,7 @@ if(TESSERA_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Where the shared reference data lives (beside the checkout); tests read fixtures from it.
-get_filename_component(TESSERA_SHARED_DIR "${CMAKE_SOURCE_DIR}/../shared" ABSOLUTE)
+# Where the shared reference data lives (beside the checkout unless given, as a checkout that
+# is not beside it must); tests read fixtures from it.
+get_filename_component(default_shared_dir "${CMAKE_SOURCE_DIR}/../shared" ABSOLUTE)
+set(TESSERA_SHARED_DIR "${default_shared_dir}" CACHE PATH "Shared reference data folder")
