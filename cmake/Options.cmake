@@ -32,5 +32,12 @@ if(TESSERA_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Where the shared reference data lives (beside the checkout); tests read fixtures from it.
-get_filename_component(TESSERA_SHARED_DIR "${CMAKE_SOURCE_DIR}/../shared" ABSOLUTE)
+# Where the shared reference data lives: beside the checkout, unless given with
+# -DTESSERA_SHARED_DIR or the environment variable of that name (a checkout elsewhere, such as a
+# git worktree, must give it); tests read fixtures from it.
+if(DEFINED ENV{TESSERA_SHARED_DIR})
+  set(default_shared_dir "$ENV{TESSERA_SHARED_DIR}")
+else()
+  get_filename_component(default_shared_dir "${CMAKE_SOURCE_DIR}/../shared" ABSOLUTE)
+endif()
+set(TESSERA_SHARED_DIR "${default_shared_dir}" CACHE PATH "Shared reference data folder")

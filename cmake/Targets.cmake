@@ -78,8 +78,9 @@ endfunction()
 
 # tessera_fuzz(NAME name SOURCE file DEPS ...)
 # A fuzz target defines LLVMFuzzerTestOneInput. Its saved corpus is corpus/<name>/ beside the
-# source. With TESSERA_FUZZ it links against libFuzzer (fuzz_<name>); otherwise it links the
-# replay driver and ctest runs every corpus file through it (fuzz_<name>_corpus).
+# source. With TESSERA_FUZZ it links against libFuzzer (fuzz_<name>) and is part of fuzz_all;
+# otherwise it links the replay driver and ctest runs every corpus file through it
+# (fuzz_<name>_corpus).
 function(tessera_fuzz)
   cmake_parse_arguments(ARG "" "NAME;SOURCE" "DEPS" ${ARGN})
   set(target fuzz_${ARG_NAME})
@@ -88,6 +89,10 @@ function(tessera_fuzz)
   set(corpus "${CMAKE_CURRENT_SOURCE_DIR}/corpus/${ARG_NAME}")
   if(TESSERA_FUZZ)
     target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+    if(NOT TARGET fuzz_all)
+      add_custom_target(fuzz_all)
+    endif()
+    add_dependencies(fuzz_all ${target})
   else()
     target_link_libraries(${target} PRIVATE fuzz_replay)
     add_test(NAME ${target}_corpus COMMAND ${target} "${corpus}")

@@ -2,6 +2,7 @@
 // Arrays: a vector of values.
 
 #include "squirrel/sqobject.h"
+#include "squirrel/sqweakref.h"
 
 #include <vector>
 
@@ -22,7 +23,7 @@ struct SQArray : SQCollectable {
   SQInteger Size() const { return static_cast<SQInteger>(_values.size()); }
   bool Get(SQInteger idx, SQObjectPtr& val) const {
     if (idx < 0 || idx >= Size()) return false;
-    val = _values[static_cast<size_t>(idx)];
+    val = sq_realval(_values[static_cast<size_t>(idx)]);
     return true;
   }
   bool Set(SQInteger idx, const SQObject& val) {
@@ -34,7 +35,7 @@ struct SQArray : SQCollectable {
   SQInteger Next(SQInteger refpos, SQObjectPtr& outkey, SQObjectPtr& outval) const {
     if (refpos < 0 || refpos >= Size()) return -1;
     outkey = refpos;
-    outval = _values[static_cast<size_t>(refpos)];
+    outval = sq_realval(_values[static_cast<size_t>(refpos)]);
     return refpos + 1;
   }
   SQArray* Clone() const {

@@ -1,6 +1,7 @@
 // The base library's global functions and the parameter type masks of native functions.
 #include "squirrel/sqarray.h"
 #include "squirrel/sqbaselib_extra.h"
+#include "squirrel/sqlibhelpers.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
@@ -56,10 +57,6 @@ SQInteger base_print(HSQUIRRELVM v) {
   sq_getstring(v, -1, &str);
   if (SQPRINTFUNCTION pf = sq_getprintfunc(v)) pf(v, u"%s", str);
   return 0;
-}
-
-SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) {
-  return v->GetAt(v->_stackbase + n - 1);
 }
 
 SQInteger base_seterrorhandler(HSQUIRRELVM v) {
@@ -153,7 +150,6 @@ bool sq_compile_typemask(std::vector<SQInteger>& res, const SQChar* typemask) {
   return true;
 }
 
-// Creates a native closure for each entry and stores it in table `t` under its name.
 void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs) {
   for (const SQRegFunction* f = funcs; f->name; f++) {
     sq_newclosure(v, f->f, 0);
@@ -163,6 +159,12 @@ void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs) {
     t->NewSlot(SQObjectPtr(SQString::Create(v->_ss, f->name)), closure);
     v->Pop();
   }
+}
+
+SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
+  SQObjectPtr t(SQTable::Create(v->_ss, 0));
+  sq_register_functions(v, _table(t), funcs);
+  return t;
 }
 
 void sq_register_base_library(HSQUIRRELVM v) {

@@ -153,7 +153,8 @@ SQInteger SQClass::Next(SQInteger refpos, SQObjectPtr& outkey, SQObjectPtr& outv
   SQObjectPtr idx;
   const SQInteger next = _table(_members)->Next(refpos, outkey, idx);
   if (next != -1) {
-    outval = IsField(idx) ? _defaultvalues[MemberIndex(idx)].val : _methods[MemberIndex(idx)].val;
+    outval = sq_realval(IsField(idx) ? _defaultvalues[MemberIndex(idx)].val
+                                     : _methods[MemberIndex(idx)].val);
   }
   return next;
 }

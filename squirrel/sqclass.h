@@ -39,8 +39,8 @@ struct SQClass : SQCollectable {
   bool Get(const SQObjectPtr& key, SQObjectPtr& val) const {
     const SQObjectPtr* entry = FindMember(key);
     if (!entry) return false;
-    val = IsField(*entry) ? _defaultvalues[MemberIndex(*entry)].val
-                          : _methods[MemberIndex(*entry)].val;
+    val = sq_realval(IsField(*entry) ? _defaultvalues[MemberIndex(*entry)].val
+                                     : _methods[MemberIndex(*entry)].val);
     return true;
   }
   bool GetAttributes(const SQObjectPtr& key, SQObjectPtr& attrs) const;
@@ -95,7 +95,7 @@ struct SQInstance : SQCollectable {
   bool Get(const SQObjectPtr& key, SQObjectPtr& val) const {
     const SQObjectPtr* v = FindValue(key);
     if (!v) return false;
-    val = *v;
+    val = sq_realval(*v);
     return true;
   }
   // Replaces a field value; methods and statics cannot be set through an instance.

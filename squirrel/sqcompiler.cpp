@@ -1007,9 +1007,9 @@ class SQCompiler {
     const SQInteger jzpos = _fs->GetCurrentPos();
     const SQInteger stacksize = _fs->GetStackSize();
     BreakableBlock b = BeginBreakableBlock();
+    // The body is not terminated by a `;` of its own: `do n++; while (c)` does not compile.
     Statement();
     CleanStack(stacksize);
-    if (_token == ';') Lex();
     Expect(TK_WHILE);
     const SQInteger continuetrg = _fs->GetCurrentPos();
     Expect('(');

@@ -1,6 +1,7 @@
 // Default delegates: the methods every table, array, string, number and function has.
 #include "squirrel/sqarray.h"
 #include "squirrel/sqfuncproto.h"
+#include "squirrel/sqlibhelpers.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
@@ -12,19 +13,7 @@
 #include <string>
 #include <vector>
 
-void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs);
-void sq_register_class_delegates(SQVM* v, SQSharedState* ss);
-
 namespace {
-
-SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) {
-  return v->GetAt(v->_stackbase + n - 1);
-}
-
-SQInteger Return(HSQUIRRELVM v, const SQObjectPtr& o) {
-  v->Push(o);
-  return 1;
-}
 
 // ---- strings to numbers ---------------------------------------------------------------------
 
@@ -81,12 +70,6 @@ SQInteger table_rawdelete(HSQUIRRELVM v) {
 SQInteger table_rawin(HSQUIRRELVM v) {
   SQObjectPtr ignored;
   return Return(v, SQObjectPtr(_table(Arg(v, 1))->Get(Arg(v, 2), ignored)));
-}
-
-SQInteger default_tostring(HSQUIRRELVM v) {
-  SQObjectPtr res;
-  v->ToString(Arg(v, 1), res);
-  return Return(v, res);
 }
 
 SQInteger container_clear(HSQUIRRELVM v) {
@@ -383,13 +366,13 @@ SQInteger closure_getinfos(HSQUIRRELVM v) {
   return Return(v, res);
 }
 
-SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
-  SQObjectPtr t(SQTable::Create(v->_ss, 0));
-  sq_register_functions(v, _table(t), funcs);
-  return t;
-}
-
 }  // namespace
+
+SQInteger sq_delegate_tostring(HSQUIRRELVM v) {
+  SQObjectPtr res;
+  v->ToString(Arg(v, 1), res);
+  return Return(v, res);
+}
 
 void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
   static const SQRegFunction table_funcs[] = {{u"len", table_len, 1, u"t"},
@@ -398,7 +381,7 @@ void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
                                               {u"rawdelete", table_rawdelete, 2, u"t"},
                                               {u"rawin", table_rawin, 2, u"t"},
                                               {u"weakref", sq_delegate_weakref, 1, nullptr},
-                                              {u"tostring", default_tostring, 1, u"."},
+                                              {u"tostring", sq_delegate_tostring, 1, u"."},
                                               {u"clear", container_clear, 1, u"."},
                                               {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction array_funcs[] = {{u"len", array_len, 1, u"a"},
@@ -414,13 +397,13 @@ void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
                                               {u"sort", array_sort, -1, u"ac"},
                                               {u"slice", array_slice, -1, u"ann"},
                                               {u"weakref", sq_delegate_weakref, 1, nullptr},
-                                              {u"tostring", default_tostring, 1, u"."},
+                                              {u"tostring", sq_delegate_tostring, 1, u"."},
                                               {u"clear", container_clear, 1, u"."},
                                               {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction string_funcs[] = {{u"len", string_len, 1, u"s"},
                                                {u"tointeger", string_tointeger, 1, u"s"},
                                                {u"tofloat", string_tofloat, 1, u"s"},
-                                               {u"tostring", default_tostring, 1, u"."},
+                                               {u"tostring", sq_delegate_tostring, 1, u"."},
                                                {u"slice", string_slice, -1, u" s n  n"},
                                                {u"find", string_find, -2, u"s s n "},
                                                {u"tolower", string_tolower, 1, u"s"},
@@ -429,7 +412,7 @@ void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
                                                {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction number_funcs[] = {
       {u"tointeger", number_tointeger, 1, u"n|b"},   {u"tofloat", number_tofloat, 1, u"n|b"},
-      {u"tostring", default_tostring, 1, u"."},      {u"tochar", number_tochar, 1, u"n|b"},
+      {u"tostring", sq_delegate_tostring, 1, u"."},  {u"tochar", number_tochar, 1, u"n|b"},
       {u"weakref", sq_delegate_weakref, 1, nullptr}, {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction closure_funcs[] = {{u"call", closure_call, -1, u"c"},
                                                 {u"pcall", closure_pcall, -1, u"c"},
@@ -438,7 +421,7 @@ void sq_register_default_delegates(SQVM* v, SQSharedState* ss) {
                                                 {u"bindenv", closure_bindenv, 2, u"c x|y|t"},
                                                 {u"getinfos", closure_getinfos, 1, u"c"},
                                                 {u"weakref", sq_delegate_weakref, 1, nullptr},
-                                                {u"tostring", default_tostring, 1, u"."},
+                                                {u"tostring", sq_delegate_tostring, 1, u"."},
                                                 {nullptr, nullptr, 0, nullptr}};
   ss->_table_default_delegate = MakeDelegate(v, table_funcs);
   ss->_array_default_delegate = MakeDelegate(v, array_funcs);

@@ -1,25 +1,11 @@
 // The default delegates of classes and instances.
 #include "squirrel/sqclass.h"
+#include "squirrel/sqlibhelpers.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqvm.h"
 #include "squirrel/sqweakref.h"
 
-void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs);
-
 namespace {
-
-SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) {
-  return v->GetAt(v->_stackbase + n - 1);
-}
-
-SQInteger Return(HSQUIRRELVM v, const SQObjectPtr& o) {
-  v->Push(o);
-  return 1;
-}
-
-SQInteger any_tostring(HSQUIRRELVM v) {
-  return SQ_SUCCEEDED(sq_tostring(v, 1)) ? 1 : SQ_ERROR;
-}
 
 // getattributes(null) gives the class's own attributes, getattributes(name) a member's.
 SQInteger class_getattributes(HSQUIRRELVM v) {
@@ -65,12 +51,6 @@ SQInteger instance_rawin(HSQUIRRELVM v) {
   return Return(v, SQObjectPtr(_instance(Arg(v, 1))->Get(Arg(v, 2), ignored)));
 }
 
-SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
-  SQObjectPtr t(SQTable::Create(v->_ss, 0));
-  sq_register_functions(v, _table(t), funcs);
-  return t;
-}
-
 }  // namespace
 
 void sq_register_class_delegates(SQVM* v, SQSharedState* ss) {
@@ -79,12 +59,12 @@ void sq_register_class_delegates(SQVM* v, SQSharedState* ss) {
                                               {u"rawin", class_rawin, 2, u"y"},
                                               {u"instance", class_instance, 1, u"y"},
                                               {u"weakref", sq_delegate_weakref, 1, nullptr},
-                                              {u"tostring", any_tostring, 1, u"."},
+                                              {u"tostring", sq_delegate_tostring, 1, u"."},
                                               {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction instance_funcs[] = {{u"getclass", instance_getclass, 1, u"x"},
                                                  {u"rawin", instance_rawin, 2, u"x"},
                                                  {u"weakref", sq_delegate_weakref, 1, nullptr},
-                                                 {u"tostring", any_tostring, 1, u"."},
+                                                 {u"tostring", sq_delegate_tostring, 1, u"."},
                                                  {nullptr, nullptr, 0, nullptr}};
   ss->_class_default_delegate = MakeDelegate(v, class_funcs);
   ss->_instance_default_delegate = MakeDelegate(v, instance_funcs);

@@ -1,28 +1,12 @@
 // Default delegates of generators, threads and weak references.
 #include "squirrel/sqgenerator.h"
+#include "squirrel/sqlibhelpers.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
 #include "squirrel/sqweakref.h"
 
-void sq_register_functions(SQVM* v, SQTable* t, const SQRegFunction* funcs);
-
 namespace {
-
-SQObjectPtr& Arg(HSQUIRRELVM v, SQInteger n) {
-  return v->GetAt(v->_stackbase + n - 1);
-}
-
-SQInteger Return(HSQUIRRELVM v, const SQObjectPtr& o) {
-  v->Push(o);
-  return 1;
-}
-
-SQInteger any_tostring(HSQUIRRELVM v) {
-  SQObjectPtr res;
-  v->ToString(Arg(v, 1), res);
-  return Return(v, res);
-}
 
 SQInteger generator_getstatus(HSQUIRRELVM v) {
   static const char* const names[] = {"running", "suspended", "dead"};
@@ -78,12 +62,6 @@ SQInteger weakref_ref(HSQUIRRELVM v) {
   return Return(v, sq_weakrefval(Arg(v, 1)));
 }
 
-SQObjectPtr MakeDelegate(HSQUIRRELVM v, const SQRegFunction* funcs) {
-  SQObjectPtr t(SQTable::Create(v->_ss, 0));
-  sq_register_functions(v, _table(t), funcs);
-  return t;
-}
-
 }  // namespace
 
 SQInteger sq_delegate_weakref(HSQUIRRELVM v) {
@@ -93,15 +71,17 @@ SQInteger sq_delegate_weakref(HSQUIRRELVM v) {
 void sq_register_coroutine_delegates(SQVM* v, SQSharedState* ss) {
   static const SQRegFunction generator_funcs[] = {{u"getstatus", generator_getstatus, 1, u"g"},
                                                   {u"weakref", sq_delegate_weakref, 1, nullptr},
-                                                  {u"tostring", any_tostring, 1, u"."},
+                                                  {u"tostring", sq_delegate_tostring, 1, u"."},
                                                   {nullptr, nullptr, 0, nullptr}};
-  static const SQRegFunction thread_funcs[] = {
-      {u"call", thread_call, -1, u"v"},          {u"wakeup", thread_wakeup, -1, u"v"},
-      {u"getstatus", thread_getstatus, 1, u"v"}, {u"weakref", sq_delegate_weakref, 1, nullptr},
-      {u"tostring", any_tostring, 1, u"."},      {nullptr, nullptr, 0, nullptr}};
+  static const SQRegFunction thread_funcs[] = {{u"call", thread_call, -1, u"v"},
+                                               {u"wakeup", thread_wakeup, -1, u"v"},
+                                               {u"getstatus", thread_getstatus, 1, u"v"},
+                                               {u"weakref", sq_delegate_weakref, 1, nullptr},
+                                               {u"tostring", sq_delegate_tostring, 1, u"."},
+                                               {nullptr, nullptr, 0, nullptr}};
   static const SQRegFunction weakref_funcs[] = {{u"ref", weakref_ref, 1, u"r"},
                                                 {u"weakref", sq_delegate_weakref, 1, nullptr},
-                                                {u"tostring", any_tostring, 1, u"."},
+                                                {u"tostring", sq_delegate_tostring, 1, u"."},
                                                 {nullptr, nullptr, 0, nullptr}};
   ss->_generator_default_delegate = MakeDelegate(v, generator_funcs);
   ss->_weakref_default_delegate = MakeDelegate(v, weakref_funcs);

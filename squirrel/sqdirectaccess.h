@@ -26,7 +26,8 @@ inline SQObjectPtr* sq_directslot(const SQObject& self, const SQObject& key) {
 }
 
 // The value `self[key]` reads.
-inline const SQObjectPtr* sq_directvalue(const SQObject& self, const SQObject& key) {
-  if (sq_type(self) == OT_INSTANCE) return _instance(self)->FindValue(key);
-  return sq_directslot(self, key);
+inline const SQObject* sq_directvalue(const SQObject& self, const SQObject& key) {
+  const SQObjectPtr* slot =
+      sq_type(self) == OT_INSTANCE ? _instance(self)->FindValue(key) : sq_directslot(self, key);
+  return slot ? &sq_realval(*slot) : nullptr;
 }

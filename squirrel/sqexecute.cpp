@@ -318,16 +318,18 @@ reload:
       case OT_INSTANCE: {
         SQObjectPtr mm;
         if (GetMetaMethod(clo, MT_CALL, mm)) {
-          // `_call` gets the callee as `this`, then the call's own `this` and arguments.
+          // `_call` gets the callee as `this`, then the call's own `this` and arguments. A
+          // `_call` that raises an error counts as no `_call`.
           Push(clo);
           for (SQInteger i = 0; i < arg3; i++) {
             SQObjectPtr arg = STK(arg2 + i);
             Push(arg);
           }
           SQObjectPtr ret;
-          THROW_IF(!CallMetaMethod(clo, MT_CALL, arg3 + 1, ret));
-          STK(arg0) = std::move(ret);
-          goto reload;
+          if (CallMetaMethod(clo, MT_CALL, arg3 + 1, ret)) {
+            STK(arg0) = std::move(ret);
+            goto reload;
+          }
         }
       }
         [[fallthrough]];
@@ -341,7 +343,7 @@ reload:
     // The callee lands in arg0 and `this` in arg3; the shortcut keeps to the usual register
     // layout, where neither store overwrites the object before the other reads it.
     if (arg0 != arg2 && arg0 != arg3) {
-      if (const SQObjectPtr* v = sq_directvalue(R(arg2), key)) {
+      if (const SQObject* v = sq_directvalue(R(arg2), key)) {
         R(arg0) = *v;
         R(arg3) = R(arg2);
         DISPATCH();
@@ -368,7 +370,7 @@ reload:
   HANDLER(_OP_GETK) : HANDLER(_OP_GET) : {
     const SQObjectPtr& key = inst.op == _OP_GETK ? K(arg1) : R(arg2);
     const SQObjectPtr& self = inst.op == _OP_GETK ? R(arg2) : R(arg1);
-    if (const SQObjectPtr* v = sq_directvalue(self, key)) {
+    if (const SQObject* v = sq_directvalue(self, key)) {
       R(arg0) = *v;
       DISPATCH();
     }
@@ -426,10 +428,14 @@ reload:
     goto reload;
   }
   HANDLER(_OP_BITW) : {
-    SAVE_IP();
-    SQObjectPtr res;
-    THROW_IF(!BW_OP(arg3, res, R(arg2), R(arg1)));
-    R(arg0) = std::move(res);
+    // The result's scope closes before the dispatch: an indirect jump may not leave the
+    // scope of a local with a destructor.
+    {
+      SAVE_IP();
+      SQObjectPtr res;
+      THROW_IF(!BW_OP(arg3, res, R(arg2), R(arg1)));
+      R(arg0) = std::move(res);
+    }
     DISPATCH();
   }
   HANDLER(_OP_RETURN) : {
@@ -557,18 +563,20 @@ reload:
     goto reload;
   }
   HANDLER(_OP_INCL) : HANDLER(_OP_PINCL) : {
+    // The target is written before the local: when both are one register (a free variable
+    // loaded into the slot of the local being declared) it ends with the new value.
     if (sq_type(R(arg1)) == OT_INTEGER) {
       const SQInteger before = _integer(R(arg1));
       const SQInteger after = WrapAddSub('+', before, static_cast<signed char>(arg3));
-      R(arg1) = after;
       R(arg0) = inst.op == _OP_PINCL ? before : after;
+      R(arg1) = after;
       DISPATCH();
     }
     SAVE_IP();
     SQObjectPtr old = STK(arg1), res;
     THROW_IF(!ArithOp('+', res, old, SQObjectPtr(static_cast<signed char>(arg3))));
-    STK(arg1) = res;
     STK(arg0) = inst.op == _OP_PINCL ? old : res;
+    STK(arg1) = res;
     goto reload;
   }
   HANDLER(_OP_CMP) : {

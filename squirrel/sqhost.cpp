@@ -100,6 +100,9 @@ int RunScript(const std::string& name, const std::string& data, std::ostream& ou
   sq_setforeignptr(v, &streams);
   sq_setprintfunc(v, PrintFunc);
   sq_setcompilererrorhandler(v, CompileErrorFunc);
+  // Source runs with line information, so that the debug hook sees every line as it would
+  // for a stream compiled with debug info.
+  sq_enabledebuginfo(v, SQTrue);
   int status = 0;
   if (!LoadMain(v, name, data, err)) {
     status = 1;

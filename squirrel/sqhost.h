@@ -9,12 +9,13 @@
 namespace sqhost {
 
 // Runs a script: `data` is a closure stream when it starts with FA FA, otherwise UTF-8 source
-// (a BOM skipped) named `name`. Printed text goes to `out`; "call failed: ..." or
-// "compile error ..." / "compile failed: ..." lines go to `err`. Returns the exit status.
+// (a BOM skipped) named `name`, compiled with debug info. Printed text goes to `out`; "call failed:
+// ..." or "compile error ..." / "compile failed: ..." lines go to `err`. Returns the exit status.
 int RunScript(const std::string& name, const std::string& data, std::ostream& out,
               std::ostream& err);
 
-// Compiles UTF-8 source into a closure stream; compile errors are reported to `err`.
+// Compiles UTF-8 source into a closure stream without debug info (no LINE instructions);
+// compile errors are reported to `err`.
 bool CompileToStream(const std::string& name, const std::string& source, std::string& cnut,
                      std::ostream& err);
 

@@ -1,11 +1,9 @@
 #include "squirrel/sqstate.h"
 
+#include "squirrel/sqlibhelpers.h"
 #include "squirrel/sqtable.h"
 
 #include <vector>
-
-void sq_register_default_delegates(SQVM* vm, SQSharedState* ss);
-void sq_register_coroutine_delegates(SQVM* vm, SQSharedState* ss);
 
 SQObjectPtr sq_str(SQSharedState* ss, const char* ascii) {
   return SQObjectPtr(SQString::CreateAscii(ss, ascii));

@@ -152,7 +152,7 @@ SQInteger SQTable::Next(SQInteger refpos, SQObjectPtr& outkey, SQObjectPtr& outv
   for (SQInteger i = refpos < 0 ? 0 : refpos; i < _numofnodes; i++) {
     if (sq_type(_nodes[i].key) != OT_NULL) {
       outkey = _nodes[i].key;
-      outval = _nodes[i].val;
+      outval = sq_realval(_nodes[i].val);
       return i + 1;
     }
   }
@@ -161,9 +161,10 @@ SQInteger SQTable::Next(SQInteger refpos, SQObjectPtr& outkey, SQObjectPtr& outv
 
 SQTable* SQTable::Clone() {
   SQTable* nt = Create(_sharedstate, _numofnodes);
-  SQObjectPtr key, val;
-  SQInteger ridx = 0;
-  while ((ridx = Next(ridx, key, val)) != -1) nt->NewSlot(key, val);
+  // The stored values themselves: a clone keeps weak references weak.
+  for (SQInteger i = 0; i < _numofnodes; i++) {
+    if (sq_type(_nodes[i].key) != OT_NULL) nt->NewSlot(_nodes[i].key, _nodes[i].val);
+  }
   nt->SetDelegate(_delegate);
   return nt;
 }

@@ -5,6 +5,7 @@
 
 #include "squirrel/sqobject.h"
 #include "squirrel/sqstring.h"
+#include "squirrel/sqweakref.h"
 
 // An object that can have a delegate table (tables and user data).
 struct SQDelegable : SQCollectable {
@@ -56,7 +57,7 @@ struct SQTable : SQDelegable {
   bool Get(const SQObject& key, SQObjectPtr& val) const {
     const SQObjectPtr* v = FindValue(key);
     if (!v) return false;
-    val = *v;
+    val = sq_realval(*v);
     return true;
   }
   // Replaces the value of an existing key; false when absent.
@@ -69,7 +70,8 @@ struct SQTable : SQDelegable {
   // Creates or replaces; true when the key is new. The key must not be null.
   bool NewSlot(const SQObject& key, const SQObject& val);
   void Remove(const SQObject& key);
-  // Iterator step: from node index `refpos`, the next used node; returns its index + 1, or -1.
+  // Iterator step: from node index `refpos`, the next used node and the value it reads as;
+  // returns its index + 1, or -1.
   SQInteger Next(SQInteger refpos, SQObjectPtr& outkey, SQObjectPtr& outval) const;
   SQInteger CountUsed() const { return _usednodes; }
   void Clear();

@@ -219,9 +219,10 @@ bool SQVM::NEG_OP(SQObjectPtr& trg, const SQObjectPtr& o) {
     case OT_INSTANCE: {
       const SQObjectPtr self = o;
       SQObjectPtr closure;
+      // A `_unm` that raises an error counts as no `_unm`.
       if (GetMetaMethod(self, MT_UNM, closure)) {
         Push(self);
-        return CallMetaMethod(self, MT_UNM, 1, trg);
+        if (CallMetaMethod(self, MT_UNM, 1, trg)) return true;
       }
     }
       [[fallthrough]];

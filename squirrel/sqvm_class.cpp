@@ -65,14 +65,15 @@ bool SQVM::CLASS_OP(SQObjectPtr& target, SQInteger base, SQInteger attrs) {
   if (attrs != MAX_FUNC_STACKSIZE) attributes = _stack[static_cast<size_t>(_stackbase + attrs)];
   SQObjectPtr cls(SQClass::Create(_ss, baseclass));
   _class(cls)->_attributes = attributes;
+  // An inherited `_inherited` sees the new class before its members; what it returns and
+  // any error it raises are ignored.
   SQObjectPtr inherited = _class(cls)->metamethod(MT_INHERITED);
   if (sq_type(inherited) != OT_NULL) {
     Push(cls);
     Push(attributes);
     SQObjectPtr ignored;
-    const bool ok = Call(inherited, 2, _top - 2, ignored, SQFalse);
+    Call(inherited, 2, _top - 2, ignored, SQFalse);
     Pop(2);
-    if (!ok) return false;
   }
   target = cls;
   return true;
@@ -83,6 +84,8 @@ bool SQVM::NewClassMember(const SQObjectPtr& selfref, const SQObjectPtr& keyref,
                           bool bstatic) {
   // Copies: the arguments may live on the stack, which a call can move.
   const SQObjectPtr self = selfref, key = keyref, val = valref, attrs = attrsref;
+  // A `_newmember` decides whether the member is added; one that raises an error counts as
+  // none, and the member is added as declared.
   SQObjectPtr newmember = _class(self)->metamethod(MT_NEWMEMBER);
   if (sq_type(newmember) != OT_NULL) {
     Push(self);
@@ -92,7 +95,7 @@ bool SQVM::NewClassMember(const SQObjectPtr& selfref, const SQObjectPtr& keyref,
     SQObjectPtr ignored;
     const bool ok = Call(newmember, 4, _top - 4, ignored, SQFalse);
     Pop(4);
-    return ok;
+    if (ok) return true;
   }
   if (!NewSlot(self, key, val, bstatic)) return false;
   if (hasattrs) _class(self)->SetAttributes(key, attrs);

@@ -443,6 +443,55 @@ TEST_F(Api, ArrayFunctionsKeepTheStackBalanced) {
     EXPECT_EQ(sq_gettop(v), 2);
 }
 
+TEST_F(Api, GetAndRawGetReadWeakReferencesAsTheirObject) {
+    Eval(u"::obj <- { v = 7 }; local t = { w = ::obj.weakref() }; return [t, [::obj.weakref()]];");
+    for (bool raw : {false, true}) {
+        sq_pushinteger(v, 1);  // the array
+        ASSERT_TRUE(SQ_SUCCEEDED(sq_get(v, -2)));
+        sq_pushinteger(v, 0);
+        ASSERT_TRUE(SQ_SUCCEEDED(raw ? sq_rawget(v, -2) : sq_get(v, -2)));
+        EXPECT_EQ(sq_gettype(v, -1), OT_TABLE) << raw;
+        sq_pop(v, 2);
+        sq_pushinteger(v, 0);  // the table
+        ASSERT_TRUE(SQ_SUCCEEDED(sq_get(v, -2)));
+        sq_pushstring(v, u"w", -1);
+        ASSERT_TRUE(SQ_SUCCEEDED(raw ? sq_rawget(v, -2) : sq_get(v, -2)));
+        EXPECT_EQ(sq_gettype(v, -1), OT_TABLE) << raw;
+        sq_pop(v, 2);
+    }
+    // Once the object is gone the slot reads as null but is still there.
+    sq_pushroottable(v);
+    sq_pushstring(v, u"obj", -1);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_deleteslot(v, -2, SQFalse)));
+    sq_pop(v, 1);
+    sq_pushinteger(v, 0);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_get(v, -2)));
+    sq_pushstring(v, u"w", -1);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_rawget(v, -2)));
+    EXPECT_EQ(sq_gettype(v, -1), OT_NULL);
+    sq_pop(v, 3);
+}
+
+TEST_F(Api, CallingUserDataWithoutAWorkingCallNamesTheType) {
+    sq_pushroottable(v);
+    for (const char16_t* name : {u"plain", u"failing", u"working"}) {
+        sq_pushstring(v, name, -1);
+        sq_newuserdata(v, 4);
+        if (name[0] != u'p') {
+            Eval(name[0] == u'f' ? u"return { _call = function(self) { throw \"inner\"; } };"
+                                 : u"return { _call = function(self, x) { return x * 2; } };");
+            ASSERT_TRUE(SQ_SUCCEEDED(sq_setdelegate(v, -2)));
+        }
+        ASSERT_TRUE(SQ_SUCCEEDED(sq_newslot(v, -3, SQFalse)));
+    }
+    sq_pop(v, 1);
+    Eval(
+        u"local r = ::working(21); foreach (f in [::plain, ::failing]) "
+        u"try { f(); } catch (e) r += \" \" + e; return r;");
+    EXPECT_EQ(StringAt(-1), "42 attempt to call 'userdata' attempt to call 'userdata'");
+    sq_pop(v, 1);
+}
+
 TEST_F(Api, DeleteSlotReturnsTheValue) {
     sq_newtable(v);
     sq_pushstring(v, u"k", -1);

@@ -66,6 +66,23 @@ print(::nm + ("x" in P) + " " + ("later" in N));)",
 class I extends H </ k = 5 /> {}
 print(::inh);)",
      "class:5", ""},
+    {"inherited_errors_and_results_are_ignored",
+     R"(class H { function _inherited(a) { ::log <- "inh " + (a == null ? "null" : a.k); throw "no"; } }
+class I extends H </ k = 5 /> { y = 2; }
+print(::log + " " + I.y);
+class J extends H {}
+print(" " + ::log);)",
+     "inh 5 2 inh null", ""},
+    {"newmember_that_fails_adds_the_member_as_declared",
+     R"(::seen <- "";
+class N { function _newmember(i, v, a) { ::seen += i + " "; rawset(i, v); } }
+class P extends N { </ t = 1 /> x = 1; function f() { return 3; } static s = 4; }
+print(::seen + P.x + " " + P().f() + " " + P.s + " " + P.getattributes("x").t);)",
+     "x f s 1 3 4 1", ""},
+    {"newmember_declared_in_the_body_sees_later_members",
+     R"(class Q { a = 1; function _newmember(i, v, at) { ::q <- i; } b = 2; }
+print(("a" in Q) + " " + ("b" in Q) + " " + ::q);)",
+     "true false b", ""},
     {"parent_is_a_keyword",
      R"(class Q {} class R extends Q {} print((R.parent == Q) + " " + (Q.parent == null));)",
      "true true", ""},

@@ -1,11 +1,13 @@
 // Debug support: stack infos and locals seen from scripts and from a host error handler, and
 // the debug hook.
 #include "platform/os/utf8.h"
+#include "squirrel/sqhost.h"
 #include "squirrel/squirrel.h"
 #include "tests/squirrel/script_runner.h"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 namespace {
@@ -44,6 +46,13 @@ TEST(DebugScripts, DebugHookSeesCallsReturnsAndLines) {
     EXPECT_EQ(sqtest::Run("hook.nut", sqtest::Compile("hook.nut", src, false)).out, "c1f r2f ");
     EXPECT_EQ(sqtest::Run("hook.nut", sqtest::Compile("hook.nut", src, true)).out,
               "l6main c2f l2f r2f l7main ");
+    // The host (`sqc run`) compiles source with debug info; `sqc compile` writes streams
+    // without it.
+    EXPECT_EQ(sqtest::Run("hook.nut", src).out, "l6main c2f l2f r2f l7main ");
+    std::string cnut;
+    std::ostringstream err;
+    ASSERT_TRUE(sqhost::CompileToStream("hook.nut", src, cnut, err));
+    EXPECT_EQ(sqtest::Run("hook.nut", cnut).out, "c1f r2f ");
 }
 
 std::string g_dump;

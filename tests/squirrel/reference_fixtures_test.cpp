@@ -4,6 +4,7 @@
 #include "tests/squirrel/script_runner.h"
 #include "tests/support/fixture_paths.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -60,6 +61,12 @@ TEST_P(ReferenceFixture, CompilesToTheSameStream) {
     EXPECT_TRUE(sqtest::Compile(name + ".nut", source, true) ==
                 sqtest::ReadFile(RefPath(name + ".cnut")))
         << name << " with debug info";
+}
+
+// A wrong path or a missing shared folder must not run empty scripts that pass.
+TEST(ReferenceFixtureFiles, AMissingFileFailsTheTestWithItsPath) {
+    EXPECT_NONFATAL_FAILURE(sqtest::ReadFile(RefPath("no_such_fixture.nut")),
+                            "squirrel-ref/no_such_fixture.nut");
 }
 
 INSTANTIATE_TEST_SUITE_P(Squirrel, ReferenceFixture, ::testing::ValuesIn(kFixtures));

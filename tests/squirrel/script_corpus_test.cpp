@@ -57,7 +57,7 @@ print(t.f() + " " + g() + " " + ::g() + " " + g.call(t));)",
      R"(local base = { x = 1 }; local t = delegate base : { y = 2 }; t.x = 5; print(t.x + " " + base.x + " " + ("x" in t) + " " + t.rawin("x") + " " + (t.parent == base));)",
      "5 5 true false true", ""},
     {"switch_and_loops",
-     R"(local s = ""; for (local i = 0; i < 5; i++) { switch (i) { case 1: s += "a"; break; case 3: s += "b"; default: s += "."; } } local j = 0; do j++; while (j < 3); local w = 0; while (w < 10) { w += 4; if (w > 6) break; } print(s + " " + j + " " + w);)",
+     R"(local s = ""; for (local i = 0; i < 5; i++) { switch (i) { case 1: s += "a"; break; case 3: s += "b"; default: s += "."; } } local j = 0; do j++ while (j < 3); local w = 0; while (w < 10) { w += 4; if (w > 6) break; } print(s + " " + j + " " + w);)",
      ".a.b.. 3 8", ""},
     {"try_catch_rethrow_non_string",
      R"(try { try { throw { code = 7 }; } catch (e) { throw e; } } catch (e2) { print(e2.code + " " + typeof e2); })",
@@ -100,6 +100,61 @@ print(t.f() + " " + g() + " " + ::g() + " " + g.call(t));)",
     {"compile_error", "local x = ;", "",
      "compile error compile_error.nut:1:11: expression expected\ncompile failed: expression "
      "expected\n"},
+    {"weak_references_read_as_their_object",
+     R"(::fn <- function() { return "called"; };
+::t <- { f = fn.weakref() }; ::a <- [];
+class C { w = null; static s = null; constructor(o) { w = o.weakref(); }
+  function _nexti(p) { return p == null ? "w" : null; } }
+// Reads happen inside functions, whose registers are cleared when they return.
+function fill() {
+  local obj = { v = 1 }; ::keep <- obj;
+  t.w <- obj.weakref(); a.append(obj.weakref()); C.s <- obj.weakref(); ::c <- C(obj);
+}
+function show() {
+  local k = "w";
+  print(typeof t.w + " " + typeof t[k] + " " + typeof t.rawget("w") + " " + typeof a[0] + " " +
+    typeof c.w + " " + typeof C.s + " " + t.w.v + " " + t.f() + " " + a[0].v + " " + c.w.v);
+  foreach (key, v in t) print(" " + typeof v);
+  foreach (v in a) print(" " + typeof v);
+  foreach (key, v in c) print(" " + typeof v);
+}
+function gone() {
+  print(" | " + typeof t.w + " " + ("w" in t) + " " + typeof a[0] + " " + typeof c.w + " " +
+    typeof copy.w + " " + typeof C.s);
+  t.w = 5; a[0] = 6; print(" " + t.w + " " + a[0] + " " + (delete t.w) + " " + ("w" in t));
+}
+fill(); show(); ::copy <- clone t; ::keep = null; gone();)",
+     "table table table table table table 1 called 1 1 table function table table | null true "
+     "null null null null 5 6 5 false",
+     ""},
+    {"calling_without_a_working_call_names_the_type",
+     R"(class C {} class D { function _call(self, x) { throw "inner"; } }
+local t = delegate { _call = function(self) { throw "x"; } } : {};
+try { C()(); } catch (e) print(e);
+try { D()(1); } catch (e) print(" / " + e);
+try { ({})(); } catch (e) print(" / " + e);
+try { t(); } catch (e) print(" / " + e);
+class U { function _unm() { throw "u"; } }
+try { -U(); } catch (e) print(" / " + e);)",
+     "attempt to call 'instance' / attempt to call 'instance' / attempt to call 'table' / "
+     "attempt to call 'table' / attempt to negate a instance",
+     ""},
+    {"do_body_is_one_statement_without_semicolon",
+     R"(local n = 0; do n++ while (n < 3); print(n);
+try { compilestring("local m = 0; do m++; while (m < 3);"); } catch (e) print(" " + e);)",
+     "3 expected 'while'", ""},
+    {"do_body_with_semicolon_does_not_compile", "local n = 0;\ndo n++; while (n < 3);", "",
+     "compile error do_body_with_semicolon_does_not_compile.nut:2:8: expected 'while'\ncompile "
+     "failed: expected 'while'\n"},
+    {"postfix_on_a_free_variable_in_the_new_local",
+     R"(local count = 0, big = 1.5;
+function inc() : (count) { local r = count++; return r; }
+function dec() : (count) { local r = count--; return r; }
+function finc() : (big) { local r = big++; return r; }
+function fdec() : (big) { local r = big--; return r; }
+local x = 4; local y = x++;
+print(inc() + " " + dec() + " " + finc() + " " + fdec() + " " + x + " " + y);)",
+     "1 -1 2.5 0.5 5 4", ""},
     {"print_stops_at_nul_and_combines_surrogates", "print(\"\\xD83D\\xDE00!\\x0000hidden\");",
      "\xF0\x9F\x98\x80!", ""},
 };

@@ -59,6 +59,10 @@ std::string Compile(const std::string& name, const std::string& source, bool deb
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        ADD_FAILURE() << "cannot read " << path;
+        return {};
+    }
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 

@@ -31,6 +31,7 @@ struct ScriptCase {
 // standard output, standard error and the exit status of both runs.
 void ExpectRunsFromSourceAndStream(const ScriptCase& c);
 
+// The whole file; a file that cannot be read fails the current test with its path.
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
