@@ -206,8 +206,8 @@ void pelQuadtreeCreate(uint32_t levels, PEL_QUADTREE* tree, size_t linkOffset,
     create(levels, tree, linkOffset, minimum, maximum);
 }
 
-void pelOctreeCreate(uint32_t levels, PEL_OCTREE* tree, size_t linkOffset,
-                     const int32_t minimum[3], const int32_t maximum[3]) {
+void pelOctreeCreate(uint32_t levels, PEL_OCTREE* tree, size_t linkOffset, const int32_t minimum[3],
+                     const int32_t maximum[3]) {
     create(levels, tree, linkOffset, minimum, maximum);
 }
 

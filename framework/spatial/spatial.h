@@ -46,8 +46,8 @@ struct PEL_OCTREE : PEL_SPATIAL_TREE {
 // Levels above the kind's maximum are cut to it; the cell array comes from pelCheckAlloc.
 void pelQuadtreeCreate(uint32_t levels, PEL_QUADTREE* tree, size_t linkOffset,
                        const int32_t minimum[2], const int32_t maximum[2]);
-void pelOctreeCreate(uint32_t levels, PEL_OCTREE* tree, size_t linkOffset,
-                     const int32_t minimum[3], const int32_t maximum[3]);
+void pelOctreeCreate(uint32_t levels, PEL_OCTREE* tree, size_t linkOffset, const int32_t minimum[3],
+                     const int32_t maximum[3]);
 // Returns every cell to its pool and frees the array; the objects are not touched.
 void pelQuadtreeDestroy(PEL_QUADTREE* tree);
 void pelOctreeDestroy(PEL_OCTREE* tree);

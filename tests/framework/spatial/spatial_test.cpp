@@ -144,7 +144,8 @@ TEST_F(SpatialTrees, InsertionCreatesTheMissingAncestorsOnly) {
     Thing a, b;
     quad.insert(a, 10, 10, 20, 20);  // cells 5, 1, 0
     EXPECT_EQ(quad.tree.liveCellCount, 3u);
-    quad.insert(b, 700, 700, 710, 710);  // cell 17 (level 2, code 12) and its parent 4 (level 1, code 3)
+    quad.insert(b, 700, 700, 710,
+                710);  // cell 17 (level 2, code 12) and its parent 4 (level 1, code 3)
     EXPECT_EQ(quad.cellOf(b), 17u);
     EXPECT_EQ(quad.tree.liveCellCount, 5u);
     EXPECT_NE(quad.tree.cells[4], nullptr);
