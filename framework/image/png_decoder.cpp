@@ -57,6 +57,7 @@ bool runLibpng(png_structp png, png_infop info, PngJob& job) {
     if (!job.target) return true;
 
     const PngTarget& target = *job.target;
+    const int passes = png_set_interlace_handling(png);
     requestRgbaBytes(png, info, bitDepth, colorType);
     const size_t rowBytes = png_get_rowbytes(png, info);
     if (rowBytes != size_t{job.width} * 4 || job.height > target.rows) return false;
@@ -66,11 +67,19 @@ bool runLibpng(png_structp png, png_infop info, PngJob& job) {
     const size_t needed = target.kind == PEL_IMAGE_KIND_RGBA ? rowBytes : kindRowBytes;
     if (target.pitch < needed) return false;
 
-    job.row = static_cast<uint8_t*>(pelCheckAlloc(std::malloc(rowBytes)));
+    // An interlaced image is gathered whole, each pass adding its pixels, before packing.
+    const bool interlaced = passes > 1;
+    job.row = static_cast<uint8_t*>(
+        pelCheckAlloc(std::malloc(interlaced ? rowBytes * job.height : rowBytes)));
     if (!job.row) return false;
+    for (int pass = 1; pass < passes; ++pass) {
+        for (png_uint_32 y = 0; y < job.height; ++y)
+            png_read_row(png, job.row + y * rowBytes, nullptr);
+    }
     for (png_uint_32 y = 0; y < job.height; ++y) {
-        png_read_row(png, job.row, nullptr);
-        packRow(job.row, target.destination + size_t{y} * target.pitch, job.width, target.kind,
+        uint8_t* row = interlaced ? job.row + y * rowBytes : job.row;
+        png_read_row(png, row, nullptr);
+        packRow(row, target.destination + size_t{y} * target.pitch, job.width, target.kind,
                 target.treatment);
     }
     png_read_end(png, nullptr);

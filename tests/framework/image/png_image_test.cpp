@@ -225,6 +225,16 @@ TEST_F(PngImages, EveryColourTypeArrivesAsRgba) {
     greyAlpha.width = 2;
     greyAlpha.colorType = 4;
     greyAlpha.samples = {9, 200, 77, 0};
+    PngSpec interlaced;
+    interlaced.width = 3;
+    interlaced.height = 3;
+    interlaced.interlaced = true;
+    for (uint32_t i = 0; i < 27; ++i) interlaced.samples.push_back(i * 9);
+    std::vector<uint8_t> interlacedRgba;
+    for (uint32_t i = 0; i < 27; ++i) {
+        interlacedRgba.push_back(static_cast<uint8_t>(i * 9));
+        if (i % 3 == 2) interlacedRgba.push_back(255);
+    }
     struct Case {
         const char* name;
         PngSpec spec;
@@ -236,6 +246,7 @@ TEST_F(PngImages, EveryColourTypeArrivesAsRgba) {
         {"grey1", grey1, {255, 255, 255, 255, 0, 0, 0, 255, 255, 255, 255, 255}},
         {"deep", deep, {0x12, 0xAB, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0xFF}},
         {"greyalpha", greyAlpha, {9, 9, 9, 200, 77, 77, 77, 0}},
+        {"interlaced", interlaced, interlacedRgba},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
