@@ -23,7 +23,7 @@ constexpr Field kFields[4][4] = {
     {{11, 5}, {5, 6}, {0, 5}, {0, 0}},   // R5G6B5
 };
 
-uint32_t fieldValue(const Field& field, uint8_t value) {
+constexpr uint32_t fieldValue(const Field& field, uint8_t value) {
     if (field.bits == 0) return 0;
     return static_cast<uint32_t>(value >> (8 - field.bits)) << field.shift;
 }
@@ -50,6 +50,33 @@ void storeWord(uint8_t* pixel, uint32_t bytes, uint32_t word) {
     std::memcpy(pixel, &half, 2);
 }
 
+// One pixel of kinds 1 to 4; the fields are constants, so each kind compiles to its shifts.
+template <uint32_t Kind>
+uint32_t packFields(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+    constexpr const Field* fields = kFields[Kind - 1];
+    return fieldValue(fields[0], r) | fieldValue(fields[1], g) | fieldValue(fields[2], b) |
+           fieldValue(fields[3], a);
+}
+
+uint32_t packBytes(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+    const uint8_t bytes[4] = {r, g, b, a};
+    uint32_t word;
+    std::memcpy(&word, bytes, 4);
+    return word;
+}
+
+// Packs every pixel, its channels looked up in the colour and alpha tables, into Word-sized
+// pixels.
+template <typename Word, uint32_t (*Pack)(uint8_t, uint8_t, uint8_t, uint8_t)>
+void packPixels(const uint8_t* rgba, uint8_t* destination, uint32_t width,
+                const uint8_t* colourTable, const uint8_t* alphaTable) {
+    for (uint32_t x = 0; x < width; ++x, rgba += 4, destination += sizeof(Word)) {
+        const Word word = static_cast<Word>(Pack(colourTable[rgba[0]], colourTable[rgba[1]],
+                                                 colourTable[rgba[2]], alphaTable[rgba[3]]));
+        std::memcpy(destination, &word, sizeof(Word));
+    }
+}
+
 }  // namespace
 
 uint32_t packedPixelBytes(uint32_t kind) {
@@ -66,20 +93,27 @@ uint8_t applyAlphaMode(uint8_t alpha, uint32_t alphaMode) {
 
 void packRow(const uint8_t* rgba, uint8_t* destination, uint32_t width, uint32_t kind,
              const RowTreatment& treatment) {
-    const uint32_t bytes = packedPixelBytes(kind);
-    for (uint32_t x = 0; x < width; ++x, rgba += 4, destination += bytes) {
-        uint8_t channels[4] = {rgba[0], rgba[1], rgba[2], rgba[3]};
-        if (treatment.gamma) {
-            for (int c = 0; c < 3; ++c) channels[c] = treatment.gamma[channels[c]];
-        }
-        if (kind == PEL_IMAGE_KIND_RGBA) {
-            std::memcpy(destination, channels, 4);
-            continue;
-        }
-        if (treatment.treatAlpha) channels[3] = applyAlphaMode(channels[3], treatment.alphaMode);
-        uint32_t word = 0;
-        for (int c = 0; c < 4; ++c) word |= fieldValue(kFields[kind - 1][c], channels[c]);
-        storeWord(destination, bytes, word);
+    uint8_t identity[256];
+    uint8_t alpha[256];
+    const bool treatAlpha = treatment.treatAlpha && kind != PEL_IMAGE_KIND_RGBA;
+    for (int i = 0; i < 256; ++i) {
+        identity[i] = static_cast<uint8_t>(i);
+        alpha[i] = treatAlpha ? applyAlphaMode(identity[i], treatment.alphaMode) : identity[i];
+    }
+    const uint8_t* colour = treatment.gamma ? treatment.gamma : identity;
+    switch (kind) {
+    case PEL_IMAGE_KIND_RGBA:
+        return packPixels<uint32_t, packBytes>(rgba, destination, width, colour, alpha);
+    case PEL_IMAGE_KIND_ARGB8888:
+        return packPixels<uint32_t, packFields<1>>(rgba, destination, width, colour, alpha);
+    case PEL_IMAGE_KIND_ARGB4444:
+        return packPixels<uint16_t, packFields<2>>(rgba, destination, width, colour, alpha);
+    case PEL_IMAGE_KIND_ARGB1555:
+        return packPixels<uint16_t, packFields<3>>(rgba, destination, width, colour, alpha);
+    case PEL_IMAGE_KIND_RGB565:
+        return packPixels<uint16_t, packFields<4>>(rgba, destination, width, colour, alpha);
+    default:
+        return;
     }
 }
 
