@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "tests/foundation/support/image_fixtures.h"
+#include "tests/framework/core/report_capture.h"
 #include "tests/framework/image/image_fixture.h"
 #include "tools/writers/image_info_writers.h"
 
@@ -122,6 +124,25 @@ TEST_F(PngImages, ABrokenInfoFileFailsTheHeader) {
                   PEL_E_NOTFOUND);
         EXPECT_EQ(info.width, 0u);
     }
+}
+
+TEST_F(PngImages, AnInfoFileThatCannotBeOpenedIsReported) {
+    // An info file held open for writing cannot be opened for reading.
+    writeBesideExecutable("held.pib", buildApib({}));
+    PEL_FILE* writer = pelFileOpen(PEL_FILE_MODE_WRITE, u"held.pib", 0);
+    ASSERT_NE(writer, nullptr);
+    PEL_FILE* image = openWritten("held.png", rgbaPng(1, 1, {1, 2, 3, 4}));
+    ReportCapture capture;
+    PEL_IMAGE_INFO info{};
+    EXPECT_EQ(pelImageGetInfo(&info, image), PEL_E_NOTFOUND);
+    pelFileClose(writer);
+    std::string path = executableFolder() + "/held.pib";
+    std::transform(path.begin(), path.end(), path.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    ASSERT_EQ(capture.entries().size(), 1u);
+    EXPECT_EQ(capture.entries()[0].level, 3);
+    EXPECT_EQ(capture.entries()[0].text,
+              wide("Information: [pelImageLoadPIB] can't open an info file \"" + path + "\""));
 }
 
 TEST_F(PngImages, GammaCurvesTheColourChannelsOnly) {
