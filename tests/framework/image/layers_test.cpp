@@ -87,9 +87,12 @@ TEST_F(LayerImages, ABadLayerFailsTheLoadWithItsReport) {
     struct Case {
         const char* layerName;
         std::string layerBytes;
-        const char* report;  // after the layer's name
+        const char* report;     // after the layer's name
+        bool heldOpen = false;  // held open for writing, so that it cannot be opened to read
     };
     const Case cases[] = {
+        {"held_r.png", rgbaPng(4, 3, solid(12, {1, 2, 3, 4})), "can't open a layer file \"%ls\"",
+         true},
         {"small_a.png", rgbaPng(2, 2, solid(4, {1, 2, 3, 4})),
          "invalid size \"%ls\" (image 4x3) (alpha 2x2)"},
         {"garbage_g.png", "not a png", "can't load a layer info \"%ls\""},
@@ -101,11 +104,14 @@ TEST_F(LayerImages, ABadLayerFailsTheLoadWithItsReport) {
         const std::string layer(c.layerName);
         const std::string stem = layer.substr(0, layer.find('_'));
         writeBesideExecutable(layer, c.layerBytes);
+        PEL_FILE* writer =
+            c.heldOpen ? pelFileOpen(PEL_FILE_MODE_WRITE, wide(layer).c_str(), 0) : nullptr;
         ReportCapture capture;
         const Loaded loaded =
             load(stem + ".png", rgbaPng(4, 3, solid(12, {9, 9, 9, 9})), PEL_IMAGE_KIND_RGBA);
         EXPECT_EQ(loaded.infoStatus, PEL_OK);
         EXPECT_EQ(loaded.loadStatus, PEL_E_NOTFOUND);
+        pelFileClose(writer);
         const std::string name = lowered + "/" + layer.substr(0, layer.size() - 4);
         std::string text = "Information: [_pelImageRawLoadData] " + std::string(c.report);
         text.replace(text.find("%ls"), 3, name);
