@@ -6,6 +6,7 @@
 #include "foundation/DDebug.h"
 #include "foundation/DExceptFile.h"
 #include "foundation/imagefile/image_file.h"
+#include "foundation/pngread/png_glue.h"
 
 namespace mirel {
 namespace {
@@ -23,21 +24,12 @@ struct PngRead {
     bool created;
 };
 
-void LogLibpngMessage(png_const_charp message) {
+void LogLibpngMessage(void*, const char* message) {
     DDebug& debug = DDebug::Global();
     debug.Print("[Error] ");
     if (message != nullptr) debug.Print(message);
     debug.Print("\n");
 }
-
-void OnError(png_structp png, png_const_charp message) {
-    LogLibpngMessage(message);
-    png_longjmp(png, 1);
-}
-
-// libpng 1.6 reports benign problems (an odd colour profile, say) as warnings: they are
-// logged and the image is read on.
-void OnWarning(png_structp, png_const_charp message) { LogLibpngMessage(message); }
 
 // 1: read, 0: no position, -1: short read. The file's own errors never leave here.
 int ReadBytes(DFile& file, bool scrambled, png_bytep data, size_t length) {
@@ -56,11 +48,12 @@ int ReadBytes(DFile& file, bool scrambled, png_bytep data, size_t length) {
     }
 }
 
-void OnRead(png_structp png, png_bytep data, size_t length) {
-    const PngRead& read = *static_cast<PngRead*>(png_get_io_ptr(png));
+const char* OnRead(void* user, png_bytep data, size_t length) {
+    const PngRead& read = *static_cast<PngRead*>(user);
     const int result = ReadBytes(*read.file, read.scrambled, data, length);
-    if (result == 0) png_error(png, "can't read data.");
-    if (result < 0) png_error(png, "can't read data");
+    if (result == 0) return "can't read data.";
+    if (result < 0) return "can't read data";
+    return nullptr;
 }
 
 // The libpng part of the read, between setjmp and the end: no C++ object with a destructor
@@ -68,7 +61,6 @@ void OnRead(png_structp png, png_bytep data, size_t length) {
 bool Decode(png_structp png, png_infop info, PngRead& read) {
     if (setjmp(png_jmpbuf(png))) return false;
 
-    png_set_read_fn(png, &read, &OnRead);
     png_set_sig_bytes(png, read.signatureBytes);
     png_set_user_limits(png, DImage::kMaxSide, DImage::kMaxSide);
     png_read_info(png, info);
@@ -134,7 +126,8 @@ bool DimgLoadPng(DFile& file, DImage& image) {
         return false;
     }
 
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, &OnError, &OnWarning);
+    pngread::Glue glue{&read, &OnRead, &LogLibpngMessage};
+    png_structp png = pngread::createReadStruct(&glue);
     if (png == nullptr) return false;
     png_infop info = png_create_info_struct(png);
     bool ok = info != nullptr && Decode(png, info, read);

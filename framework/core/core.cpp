@@ -17,6 +17,8 @@ struct CoreState {
     uint32_t processorFeatures = 0;
     void (*fileSystemStart)() = nullptr;
     void (*fileSystemStop)() = nullptr;
+    void (*spatialPoolsStart)() = nullptr;
+    void (*spatialPoolsStop)() = nullptr;
 };
 CoreState core;
 
@@ -35,6 +37,7 @@ void pelInitialize() {
     pelThreadStartPool();
     // The main thread is not pinned to a processor: later threads would inherit the mask.
     pelHashStartNodePool();
+    if (core.spatialPoolsStart) core.spatialPoolsStart();
     if (core.fileSystemStart) core.fileSystemStart();
     pelJobsStart(core.processorCount);
     // One registration serves every later start as well.
@@ -50,6 +53,7 @@ void pelFinalize() {
     core.initialised = false;
     pelJobsStop();
     if (core.fileSystemStop) core.fileSystemStop();
+    if (core.spatialPoolsStop) core.spatialPoolsStop();
     pelHashStopNodePool();
     pelThreadStopPool();
 }
@@ -61,4 +65,9 @@ uint32_t pelGetProcessorFeatures() { return core.processorFeatures; }
 void pelCoreSetFileSystem(void (*start)(), void (*stop)()) {
     core.fileSystemStart = start;
     core.fileSystemStop = stop;
+}
+
+void pelCoreSetSpatialPools(void (*start)(), void (*stop)()) {
+    core.spatialPoolsStart = start;
+    core.spatialPoolsStop = stop;
 }

@@ -18,3 +18,5 @@ inline constexpr uint32_t PEL_PROCESSOR_SSE2 = 1;
 // The file module lives in a library above the core; it hands over its start and stop so that
 // pelInitialize and pelFinalize run them at their place in the order.
 void pelCoreSetFileSystem(void (*start)(), void (*stop)());
+// The same hand-over for the spatial trees' two cell pools, started before the file system.
+void pelCoreSetSpatialPools(void (*start)(), void (*stop)());

@@ -3,16 +3,11 @@
 #include <cstdint>
 #include <fstream>
 
+#include "tools/writers/big_endian.h"
+
 namespace tools::writers {
 
-namespace {
-
-void putBigEndian(std::string& out, uint64_t value, int bytes) {
-    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8)
-        out.push_back(static_cast<char>((value >> shift) & 0xFF));
-}
-
-}  // namespace
+using tessera::writers::putBigEndian;
 
 std::string buildApfc(const std::vector<ApfcMember>& members) {
     std::string out = "APFC";

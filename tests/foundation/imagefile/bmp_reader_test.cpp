@@ -3,8 +3,8 @@
 #include <string>
 
 #include "foundation/imagefile/image_file.h"
-#include "tests/foundation/imagefile/image_fixtures.h"
 #include "tests/foundation/imagefile/image_test_support.h"
+#include "tests/foundation/support/image_fixtures.h"
 
 namespace mirel {
 namespace {

@@ -5,9 +5,9 @@
 
 #include "foundation/imagefile/image_file.h"
 #include "platform/os/module_path.h"
-#include "tests/foundation/imagefile/image_fixtures.h"
 #include "tests/foundation/imagefile/image_test_support.h"
 #include "tests/foundation/support/debug_capture.h"
+#include "tests/foundation/support/image_fixtures.h"
 #include "tests/support/temp_dir.h"
 
 namespace mirel {

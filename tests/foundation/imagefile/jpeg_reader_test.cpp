@@ -9,8 +9,8 @@
 
 #include "foundation/imagefile/image_file.h"
 #include "foundation/pack/DMFile.h"
-#include "tests/foundation/imagefile/image_fixtures.h"
 #include "tests/foundation/imagefile/image_test_support.h"
+#include "tests/foundation/support/image_fixtures.h"
 #include "tools/writers/dmf_writer.h"
 
 namespace mirel {

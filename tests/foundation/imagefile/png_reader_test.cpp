@@ -6,9 +6,9 @@
 
 #include "foundation/imagefile/image_file.h"
 #include "foundation/pack/DMFile.h"
-#include "tests/foundation/imagefile/image_fixtures.h"
 #include "tests/foundation/imagefile/image_test_support.h"
 #include "tests/foundation/support/debug_capture.h"
+#include "tests/foundation/support/image_fixtures.h"
 #include "tools/writers/dmf_writer.h"
 #include "tools/writers/private_png.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "framework/file/file.h"
-#include "tests/framework/file/file_fixture.h"
+#include "tests/framework/support/file_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "tools/writers/apfc_writer.h"
 

@@ -6,7 +6,7 @@
 #include "framework/file/file.h"
 #include "framework/file/path.h"
 #include "platform/os/utf8.h"
-#include "tests/framework/file/file_fixture.h"
+#include "tests/framework/support/file_fixture.h"
 
 namespace {
 

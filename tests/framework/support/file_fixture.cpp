@@ -1,4 +1,4 @@
-#include "tests/framework/file/file_fixture.h"
+#include "tests/framework/support/file_fixture.h"
 
 #include <cstdlib>
 #include <filesystem>

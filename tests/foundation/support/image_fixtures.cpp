@@ -1,4 +1,4 @@
-#include "tests/foundation/imagefile/image_fixtures.h"
+#include "tests/foundation/support/image_fixtures.h"
 
 #include <jpeglib.h>
 #include <png.h>
