@@ -40,9 +40,7 @@ namespace {
 
 constexpr int32_t kBadInput = PEL_REPORT_MESSAGE;
 
-uint32_t idOf(void* handle) {
-    return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle));
-}
+uint32_t idOf(void* handle) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handle)); }
 
 BinManager* managerOf(HSQUIRRELVM vm) {
     const ScriptTaskContext* context = scriptContext(vm);
@@ -61,7 +59,8 @@ BinBuffer* bufferOf(HSQUIRRELVM vm, void* handle) {
 uint8_t* bytesAt(HSQUIRRELVM vm, void* handle, int32_t offset, uint32_t width) {
     BinBuffer* buffer = bufferOf(vm, handle);
     if (!buffer) return nullptr;
-    if (offset < 0 || buffer->size < width || static_cast<uint32_t>(offset) > buffer->size - width) {
+    if (offset < 0 || buffer->size < width ||
+        static_cast<uint32_t>(offset) > buffer->size - width) {
         scriptReportError(kBadInput, u"byte offset out of range(%d)", offset);
         return nullptr;
     }

@@ -108,9 +108,8 @@ ScriptObject strConvert(HSQUIRRELVM vm, const char16_t* specification, ScriptObj
 
 ScriptObject mathGetAbsolute(HSQUIRRELVM vm, ScriptObject value) {
     if (value.object()._type == OT_FLOAT) {
-        return ScriptObject::fromFloat(vm, std::bit_cast<float>(
-                                               std::bit_cast<uint32_t>(value.toFloat()) &
-                                               0x7FFFFFFFu));
+        return ScriptObject::fromFloat(
+            vm, std::bit_cast<float>(std::bit_cast<uint32_t>(value.toFloat()) & 0x7FFFFFFFu));
     }
     const int32_t n = value.toInt();
     const uint32_t magnitude = n < 0 ? 0u - static_cast<uint32_t>(n) : static_cast<uint32_t>(n);

@@ -45,7 +45,8 @@ bool File::read(void* destination, size_t n) {
 uint64_t File::getSize() {
     uint64_t size = 0;
     if (!file_ || pelFileGetSize(&size, file_) < 0) {
-        pelReport(PEL_REPORT_ERROR, u"Error: [%s] ファイルサイズを取得できません。", "File::getSize");
+        pelReport(PEL_REPORT_ERROR, u"Error: [%s] ファイルサイズを取得できません。",
+                  "File::getSize");
         return 0;
     }
     return size;

@@ -35,45 +35,69 @@ std::u16string printFormat(const SQChar* format) {
 void dumpLocal(HSQUIRRELVM vm, const SQChar* name) {
     const int32_t level = PEL_REPORT_DEBUG;
     switch (sq_gettype(vm, -1)) {
-        case OT_NULL:
-            pelReport(level, u"[%ls] NULL", name);
-            break;
-        case OT_BOOL: {
-            SQBool value = SQFalse;
-            sq_getbool(vm, -1, &value);
-            pelReport(level, u"[%ls] \"%ls\"", name, value ? u"true" : u"false");
-            break;
-        }
-        case OT_INTEGER: {
-            SQInteger value = 0;
-            sq_getinteger(vm, -1, &value);
-            pelReport(level, u"[%ls] %d", name, value);
-            break;
-        }
-        case OT_FLOAT: {
-            SQFloat value = 0.0f;
-            sq_getfloat(vm, -1, &value);
-            pelReport(level, u"[%ls] %.14g", name, static_cast<double>(value));
-            break;
-        }
-        case OT_STRING: {
-            const SQChar* text = u"";
-            sq_getstring(vm, -1, &text);
-            pelReport(level, u"[%ls] \"%ls\"", name, text);
-            break;
-        }
-        case OT_USERPOINTER: pelReport(level, u"[%ls] USERPOINTER", name); break;
-        case OT_ARRAY: pelReport(level, u"[%ls] ARRAY", name); break;
-        case OT_CLOSURE: pelReport(level, u"[%ls] CLOSURE", name); break;
-        case OT_NATIVECLOSURE: pelReport(level, u"[%ls] NATIVECLOSURE", name); break;
-        case OT_GENERATOR: pelReport(level, u"[%ls] GENERATOR", name); break;
-        case OT_THREAD: pelReport(level, u"[%ls] THREAD", name); break;
-        case OT_CLASS: pelReport(level, u"[%ls] CLASS", name); break;
-        case OT_WEAKREF: pelReport(level, u"[%ls] WEAKREF", name); break;
-        case OT_TABLE: pelReport(level, u"[%ls] TABLE", name); break;
-        case OT_USERDATA: pelReport(level, u"[%ls] USERDATA", name); break;
-        case OT_INSTANCE: pelReport(level, u"[%ls] INSTANCE", name); break;
-        default: pelReport(level, u"[%ls] UNKNOWN", name); break;
+    case OT_NULL:
+        pelReport(level, u"[%ls] NULL", name);
+        break;
+    case OT_BOOL: {
+        SQBool value = SQFalse;
+        sq_getbool(vm, -1, &value);
+        pelReport(level, u"[%ls] \"%ls\"", name, value ? u"true" : u"false");
+        break;
+    }
+    case OT_INTEGER: {
+        SQInteger value = 0;
+        sq_getinteger(vm, -1, &value);
+        pelReport(level, u"[%ls] %d", name, value);
+        break;
+    }
+    case OT_FLOAT: {
+        SQFloat value = 0.0f;
+        sq_getfloat(vm, -1, &value);
+        pelReport(level, u"[%ls] %.14g", name, static_cast<double>(value));
+        break;
+    }
+    case OT_STRING: {
+        const SQChar* text = u"";
+        sq_getstring(vm, -1, &text);
+        pelReport(level, u"[%ls] \"%ls\"", name, text);
+        break;
+    }
+    case OT_USERPOINTER:
+        pelReport(level, u"[%ls] USERPOINTER", name);
+        break;
+    case OT_ARRAY:
+        pelReport(level, u"[%ls] ARRAY", name);
+        break;
+    case OT_CLOSURE:
+        pelReport(level, u"[%ls] CLOSURE", name);
+        break;
+    case OT_NATIVECLOSURE:
+        pelReport(level, u"[%ls] NATIVECLOSURE", name);
+        break;
+    case OT_GENERATOR:
+        pelReport(level, u"[%ls] GENERATOR", name);
+        break;
+    case OT_THREAD:
+        pelReport(level, u"[%ls] THREAD", name);
+        break;
+    case OT_CLASS:
+        pelReport(level, u"[%ls] CLASS", name);
+        break;
+    case OT_WEAKREF:
+        pelReport(level, u"[%ls] WEAKREF", name);
+        break;
+    case OT_TABLE:
+        pelReport(level, u"[%ls] TABLE", name);
+        break;
+    case OT_USERDATA:
+        pelReport(level, u"[%ls] USERDATA", name);
+        break;
+    case OT_INSTANCE:
+        pelReport(level, u"[%ls] INSTANCE", name);
+        break;
+    default:
+        pelReport(level, u"[%ls] UNKNOWN", name);
+        break;
     }
 }
 

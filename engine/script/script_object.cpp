@@ -367,9 +367,7 @@ const char16_t* ScriptObject::getString(const char16_t* name) const {
 const char16_t* ScriptObject::getStringByKey(const ScriptObject& key) const {
     return stringOf(getObjectByKey(key));
 }
-const char16_t* ScriptObject::getStringAt(int32_t index) const {
-    return stringOf(getIndex(index));
-}
+const char16_t* ScriptObject::getStringAt(int32_t index) const { return stringOf(getIndex(index)); }
 
 void* ScriptObject::getUserPointer(const char16_t* name) const {
     if (!vm_) return nullptr;
@@ -531,8 +529,7 @@ int32_t ScriptArgs::getInt(int32_t i) const {
 
 bool ScriptArgs::getBool(int32_t i) const {
     SQBool value = SQFalse;
-    if (i < 1 || i > top || sq_gettype(vm, i) != OT_BOOL ||
-        SQ_FAILED(sq_getbool(vm, i, &value))) {
+    if (i < 1 || i > top || sq_gettype(vm, i) != OT_BOOL || SQ_FAILED(sq_getbool(vm, i, &value))) {
         scriptReportError(PEL_REPORT_ERROR, u"get bool from stack(%d)", i);
         return false;
     }

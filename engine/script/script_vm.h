@@ -12,8 +12,8 @@ class ScriptVM;
 // The running part shared by the VM wrapper and the tasks.
 struct ScriptThread {
     HSQUIRRELVM vm = nullptr;
-    bool owns = false;       // the VM wrapper's record: releasing it closes the whole VM
-    ScriptObject thread;     // keeps a task's thread alive; null for the VM wrapper
+    bool owns = false;          // the VM wrapper's record: releasing it closes the whole VM
+    ScriptObject thread;        // keeps a task's thread alive; null for the VM wrapper
     int32_t suspendedTop = -1;  // the top to restore when the suspended call ends, or -1
 
     // Releases the thread object; closes the VM when the record owns it.

@@ -18,46 +18,49 @@ public:
     void write(const ScriptObject& value, int depth) {
         const SQObjectType type = value.object()._type;
         switch (type) {
-            case OT_NULL: word(OT_NULL); return;
-            case OT_BOOL:
-                word(OT_BOOL);
-                word(value.object()._unVal.nInteger != 0 ? 1 : 0);
-                return;
-            case OT_INTEGER:
-                word(OT_INTEGER);
-                word(static_cast<uint32_t>(value.toInt()));
-                return;
-            case OT_FLOAT:
-                word(OT_FLOAT);
-                word(std::bit_cast<uint32_t>(value.toFloat()));
-                return;
-            case OT_STRING: {
-                const char16_t* text = value.asString();
-                const size_t length = pelStrLength(text);
-                word(OT_STRING);
-                word(static_cast<uint32_t>(length));
-                for (size_t i = 0; i <= length; ++i) unit(text[i]);
+        case OT_NULL:
+            word(OT_NULL);
+            return;
+        case OT_BOOL:
+            word(OT_BOOL);
+            word(value.object()._unVal.nInteger != 0 ? 1 : 0);
+            return;
+        case OT_INTEGER:
+            word(OT_INTEGER);
+            word(static_cast<uint32_t>(value.toInt()));
+            return;
+        case OT_FLOAT:
+            word(OT_FLOAT);
+            word(std::bit_cast<uint32_t>(value.toFloat()));
+            return;
+        case OT_STRING: {
+            const char16_t* text = value.asString();
+            const size_t length = pelStrLength(text);
+            word(OT_STRING);
+            word(static_cast<uint32_t>(length));
+            for (size_t i = 0; i <= length; ++i) unit(text[i]);
+            return;
+        }
+        case OT_INSTANCE:
+            if (const Vec3* v = vec3Of(value)) {
+                word(OT_INSTANCE);
+                word(std::bit_cast<uint32_t>(v->x));
+                word(std::bit_cast<uint32_t>(v->y));
+                word(std::bit_cast<uint32_t>(v->z));
                 return;
             }
-            case OT_INSTANCE:
-                if (const Vec3* v = vec3Of(value)) {
-                    word(OT_INSTANCE);
-                    word(std::bit_cast<uint32_t>(v->x));
-                    word(std::bit_cast<uint32_t>(v->y));
-                    word(std::bit_cast<uint32_t>(v->z));
-                    return;
-                }
-                break;
-            case OT_ARRAY:
-            case OT_TABLE:
-                if (depth < ScriptValueBuffer::kMaxDepth && !onPath(value)) {
-                    path_.push_back(value.object()._unVal.raw);
-                    type == OT_ARRAY ? writeArray(value, depth) : writeTable(value, depth);
-                    path_.pop_back();
-                    return;
-                }
-                break;
-            default: break;
+            break;
+        case OT_ARRAY:
+        case OT_TABLE:
+            if (depth < ScriptValueBuffer::kMaxDepth && !onPath(value)) {
+                path_.push_back(value.object()._unVal.raw);
+                type == OT_ARRAY ? writeArray(value, depth) : writeTable(value, depth);
+                path_.pop_back();
+                return;
+            }
+            break;
+        default:
+            break;
         }
         word(OT_NULL);
     }
@@ -118,35 +121,40 @@ public:
         uint32_t tag = 0;
         if (failed_ || !word(&tag)) return fail();
         switch (tag) {
-            case OT_NULL: return ScriptObject::makeNull(vm_);
-            case OT_BOOL: {
-                uint32_t flag = 0;
-                if (!word(&flag)) return fail();
-                return ScriptObject::fromBool(vm_, flag != 0);
-            }
-            case OT_INTEGER: {
-                uint32_t bits = 0;
-                if (!word(&bits)) return fail();
-                return ScriptObject::fromInt(vm_, static_cast<int32_t>(bits));
-            }
-            case OT_FLOAT: {
-                uint32_t bits = 0;
-                if (!word(&bits)) return fail();
-                return ScriptObject::fromFloat(vm_, std::bit_cast<float>(bits));
-            }
-            case OT_STRING: return readString();
-            case OT_ARRAY: return depth < ScriptValueBuffer::kMaxDepth ? readArray(depth) : fail();
-            case OT_TABLE: return depth < ScriptValueBuffer::kMaxDepth ? readTable(depth) : fail();
-            case OT_INSTANCE: {
-                uint32_t x = 0, y = 0, z = 0;
-                if (!word(&x) || !word(&y) || !word(&z)) return fail();
-                return ScriptCall::prepare(target_)
-                    .pushFloat(std::bit_cast<float>(x))
-                    .pushFloat(std::bit_cast<float>(y))
-                    .pushFloat(std::bit_cast<float>(z))
-                    .run();
-            }
-            default: return fail();
+        case OT_NULL:
+            return ScriptObject::makeNull(vm_);
+        case OT_BOOL: {
+            uint32_t flag = 0;
+            if (!word(&flag)) return fail();
+            return ScriptObject::fromBool(vm_, flag != 0);
+        }
+        case OT_INTEGER: {
+            uint32_t bits = 0;
+            if (!word(&bits)) return fail();
+            return ScriptObject::fromInt(vm_, static_cast<int32_t>(bits));
+        }
+        case OT_FLOAT: {
+            uint32_t bits = 0;
+            if (!word(&bits)) return fail();
+            return ScriptObject::fromFloat(vm_, std::bit_cast<float>(bits));
+        }
+        case OT_STRING:
+            return readString();
+        case OT_ARRAY:
+            return depth < ScriptValueBuffer::kMaxDepth ? readArray(depth) : fail();
+        case OT_TABLE:
+            return depth < ScriptValueBuffer::kMaxDepth ? readTable(depth) : fail();
+        case OT_INSTANCE: {
+            uint32_t x = 0, y = 0, z = 0;
+            if (!word(&x) || !word(&y) || !word(&z)) return fail();
+            return ScriptCall::prepare(target_)
+                .pushFloat(std::bit_cast<float>(x))
+                .pushFloat(std::bit_cast<float>(y))
+                .pushFloat(std::bit_cast<float>(z))
+                .run();
+        }
+        default:
+            return fail();
         }
     }
 
@@ -227,7 +235,8 @@ ScriptValueBuffer::~ScriptValueBuffer() { pelArrayDestroy(&bytes_); }
 
 void ScriptValueBuffer::appendBytes(size_t count, const void* bytes) {
     const uint32_t start = bytes_.count;
-    auto* data = static_cast<uint8_t*>(pelArrayResize(&bytes_, start + static_cast<uint32_t>(count)));
+    auto* data =
+        static_cast<uint8_t*>(pelArrayResize(&bytes_, start + static_cast<uint32_t>(count)));
     if (data && count) std::memcpy(data + start, bytes, count);
 }
 

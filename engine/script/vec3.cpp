@@ -96,9 +96,7 @@ ScriptObject Vec3::rotateZ(HSQUIRRELVM vm, float degrees) {
     return makeVec3(vm, c * x - s * y, s * x + c * y, z);
 }
 
-float Vec3::getAngleXZ() {
-    return degreesOf(static_cast<float>(std::atan2(double{x}, double{z})));
-}
+float Vec3::getAngleXZ() { return degreesOf(static_cast<float>(std::atan2(double{x}, double{z}))); }
 
 float Vec3::getAngleY() {
     const float horizontal = std::sqrt(x * x + z * z);
@@ -110,10 +108,14 @@ namespace {
 float* component(Vec3& v, const char16_t* key) {
     if (!key || !key[0] || key[1]) return nullptr;
     switch (key[0]) {
-        case u'x': return &v.x;
-        case u'y': return &v.y;
-        case u'z': return &v.z;
-        default: return nullptr;
+    case u'x':
+        return &v.x;
+    case u'y':
+        return &v.y;
+    case u'z':
+        return &v.z;
+    default:
+        return nullptr;
     }
 }
 
