@@ -53,11 +53,20 @@ ScriptObject takeTop(HSQUIRRELVM vm) {
     return handle;
 }
 
+// The VM a handle keeps: a task thread's handles work through the VM that owns the thread, so
+// that they stay usable after the task (and its thread) is gone.
+HSQUIRRELVM homeVm(HSQUIRRELVM vm) {
+    if (!vm) return nullptr;
+    const ScriptTaskContext* context = scriptContext(vm);
+    return context && context->vm ? context->vm->vm() : vm;
+}
+
 }  // namespace
 
 ScriptObject::ScriptObject() : vm_(nullptr), object_(nullObject()) {}
 
-ScriptObject::ScriptObject(HSQUIRRELVM vm, const HSQOBJECT& object) : vm_(vm), object_(object) {
+ScriptObject::ScriptObject(HSQUIRRELVM vm, const HSQOBJECT& object)
+    : vm_(homeVm(vm)), object_(object) {
     if (vm_) sq_addref(vm_, &object_);
 }
 
@@ -495,8 +504,7 @@ void* ScriptArgs::getInstanceUp(int32_t i) const {
 
 float ScriptArgs::getFloat(int32_t i) const {
     SQFloat value = 0.0f;
-    if (i < 1 || i > top || !(sq_gettype(vm, i) & SQOBJECT_NUMERIC) ||
-        SQ_FAILED(sq_getfloat(vm, i, &value))) {
+    if (i < 1 || i > top || SQ_FAILED(sq_getfloat(vm, i, &value))) {
         scriptReportError(PEL_REPORT_ERROR, u"get float from stack(%d)", i);
         return 0.0f;
     }

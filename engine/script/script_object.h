@@ -15,6 +15,7 @@ void scriptReportError(int32_t level, const char16_t* format, ...);
 // (what a failed look-up yields) reads as null: every access through it gives the neutral
 // value or the default, without a report.
 //
+// A handle made on a task thread keeps the VM that owns the thread, so it outlives the task.
 // Every operation restores the VM's stack top, on success and on failure; only the push
 // operations leave one value, by contract. A handle must be destroyed while its VM lives.
 class ScriptObject {

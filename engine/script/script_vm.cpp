@@ -113,7 +113,7 @@ ScriptTask::ScriptTask(ScriptVM& owner, const ScriptObject& parent) : owner_(&ow
 
     const ScriptObject table = ScriptObject::newTable(thread);
     table.setDelegate(parent);
-    table.push();
+    sq_pushobject(thread, table.object());
     sq_setroottable(thread);
 }
 
@@ -220,7 +220,7 @@ ScriptCall ScriptCall::prepareOnTask(ScriptThread& thread, const ScriptObject& c
         return call;
     }
     call.savedTop_ = sq_gettop(thread.vm);
-    closure.push();
+    sq_pushobject(thread.vm, closure.object());
     sq_pushroottable(thread.vm);
     return call;
 }
@@ -228,7 +228,7 @@ ScriptCall ScriptCall::prepareOnTask(ScriptThread& thread, const ScriptObject& c
 ScriptCall ScriptCall::prepare(ScriptVM& vm) {
     ScriptCall call(vm.vm(), &vm.thread().suspendedTop);
     call.savedTop_ = sq_gettop(vm.vm());
-    vm.vec3Class().push();
+    sq_pushobject(vm.vm(), vm.vec3Class().object());
     sq_pushroottable(vm.vm());
     return call;
 }

@@ -84,7 +84,7 @@ private:
         word(OT_TABLE);
         word(static_cast<uint32_t>(table.size()));
         const SQInteger top = sq_gettop(source_);
-        table.push();
+        sq_pushobject(source_, table.object());
         sq_pushnull(source_);
         while (SQ_SUCCEEDED(sq_next(source_, -2))) {
             write(ScriptObject::fromStack(source_, -2), depth + 1);

@@ -57,7 +57,8 @@ TEST_F(BinBufferTest, ByteCases) {
          255},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.source, c.source + std::char_traits<char16_t>::length(c.source)));
+        SCOPED_TRACE(
+            std::string(c.source, c.source + std::char_traits<char16_t>::length(c.source)));
         const ScriptObject result = run(c.source);
         EXPECT_EQ(result.getType() == OT_BOOL ? int32_t{result.object()._unVal.nInteger != 0}
                                               : result.toInt(),
@@ -106,7 +107,8 @@ TEST_F(BinBufferTest, BadIdsAndOffsetsAreReportedAndHarmless) {
     const ScriptObject foreign = eval(otherTask, u"return binaryLoad(\"minus.bin\")");
     vm_.root().setObject(u"foreign", foreign);
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.source, c.source + std::char_traits<char16_t>::length(c.source)));
+        SCOPED_TRACE(
+            std::string(c.source, c.source + std::char_traits<char16_t>::length(c.source)));
         clearReports();
         EXPECT_EQ(run(c.source).toInt(), 0);
         const auto messages = textsAt(PEL_REPORT_MESSAGE);

@@ -125,17 +125,19 @@ TEST_F(CoreNativesTest, Vec3CopiesOnlyVec3Instances) {
     EXPECT_EQ(textsAt(PEL_REPORT_ERROR),
               std::vector<std::u16string>{u"[] Script Error: get float from stack(2)"});
     clearReports();
-    EXPECT_EQ(eval(vm_.thread(), u"class Other2 { a = 1 } return (Vec3(1, 1, 1) + Other2()).x")
-                  .toFloat(),
-              1.0f);
+    EXPECT_EQ(
+        eval(vm_.thread(), u"class Other2 { a = 1 } return (Vec3(1, 1, 1) + Other2()).x").toFloat(),
+        1.0f);
     EXPECT_EQ(textsAt(PEL_REPORT_ERROR),
               std::vector<std::u16string>{u"[] Script Error: can't get instance up"});
 }
 
 TEST_F(CoreNativesTest, AngleWrapsEndOnHugeValues) {
-    EXPECT_TRUE(std::isinf(eval(vm_.thread(), u"return mathRoundAngle360(mathPow(10, 39))").toFloat()));
+    EXPECT_TRUE(
+        std::isinf(eval(vm_.thread(), u"return mathRoundAngle360(mathPow(10, 39))").toFloat()));
     EXPECT_GT(eval(vm_.thread(), u"return mathRoundAngle180(mathPow(10, 30))").toFloat(), 180.0f);
-    EXPECT_TRUE(std::isnan(eval(vm_.thread(), u"return mathRoundAngle360(mathSqrt(-1))").toFloat()));
+    EXPECT_TRUE(
+        std::isnan(eval(vm_.thread(), u"return mathRoundAngle360(mathSqrt(-1))").toFloat()));
 }
 
 TEST_F(CoreNativesTest, SysErrorIsFatal) {

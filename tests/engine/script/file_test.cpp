@@ -72,7 +72,8 @@ TEST_F(FileTest, ShortReadsAreFatalUnderTheOperationsTag) {
     };
     char16_t text[16];
     const Case cases[] = {
-        {"File::read", "abc", [](File& f) {
+        {"File::read", "abc",
+         [](File& f) {
              char bytes[4];
              f.read(bytes, 4);
          }},
@@ -116,7 +117,8 @@ TEST_F(FileTest, MissingFileNamesThePath) {
     const std::u16string missing = path("missing.bin");
     EXPECT_THROW(file.create(missing.c_str(), PEL_FILE_MODE_READ, 0), FatalReport);
     ASSERT_EQ(capture.entries().size(), 1u);
-    EXPECT_EQ(capture.entries()[0].text, u"Error: [File::create] \"" + missing + u"\"を開けません。");
+    EXPECT_EQ(capture.entries()[0].text,
+              u"Error: [File::create] \"" + missing + u"\"を開けません。");
     EXPECT_FALSE(file.isOpen());
 }
 

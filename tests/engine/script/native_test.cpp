@@ -113,7 +113,8 @@ TEST_F(NativeTest, SignatureCases) {
          [](const ScriptObject& r) { EXPECT_TRUE(r.isNull()); }},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.source, c.source + std::char_traits<char16_t>::length(c.source)));
+        SCOPED_TRACE(
+            std::string(c.source, c.source + std::char_traits<char16_t>::length(c.source)));
         clearReports();
         received.calls = 0;
         const ScriptObject result = run(c.source);

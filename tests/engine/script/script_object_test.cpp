@@ -126,6 +126,19 @@ TEST_F(ScriptObjectTest, HandlesKeepValuesAliveAndAssignToThemselves) {
     EXPECT_EQ(copy.toInt(), 4);
 }
 
+TEST_F(ScriptObjectTest, HandleFromATaskOutlivesTheTask) {
+    ScriptObject kept;
+    {
+        ScriptTask task(vm_, vm_.root());
+        kept = eval(task, u"return {a = 4}");
+    }
+    sq_collectgarbage(vm_.vm());
+    EXPECT_EQ(kept.vm(), vm_.vm());
+    EXPECT_EQ(kept.getInt(u"a"), 4);
+    kept.setInt(u"b", 5);
+    EXPECT_EQ(kept.getInt(u"b"), 5);
+}
+
 // The mend: a handle without VM (a failed look-up) reads as nothing, silently.
 TEST_F(ScriptObjectTest, HandleWithoutVmGivesNeutralValues) {
     const ScriptObject missing = table().getSlot(u"absent").getSlot(u"deeper");
@@ -200,10 +213,18 @@ TEST_F(ScriptObjectTest, EveryOperationRestoresTheStackTop) {
         [&] { arr.append(number); },
         [&] { t.append(number); },
         [&] { t.setDelegate(t); },
-        [&] { ScriptArgs{v, 1}.getObject(1); },
-        [&] { ScriptArgs{v, 1}.getType(3); },
-        [&] { ScriptArgs{v, 1}.getFloat(1); },
-        [&] { ScriptArgs{v, 1}.getInstanceUp(1); },
+        [&] {
+            ScriptArgs{v, 1}.getObject(1);
+        },
+        [&] {
+            ScriptArgs{v, 1}.getType(3);
+        },
+        [&] {
+            ScriptArgs{v, 1}.getFloat(1);
+        },
+        [&] {
+            ScriptArgs{v, 1}.getInstanceUp(1);
+        },
     };
     for (size_t i = 0; i < operations.size(); ++i) {
         SCOPED_TRACE(i);

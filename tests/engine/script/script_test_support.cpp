@@ -20,8 +20,8 @@ ScriptObject ScriptTest::eval(ScriptThread& thread, const char16_t* source) {
     const HSQUIRRELVM vm = thread.vm;
     const SQInteger top = sq_gettop(vm);
     const std::u16string text(source);
-    if (SQ_FAILED(sq_compilebuffer(vm, text.c_str(), static_cast<SQInteger>(text.size()),
-                                   u"test", SQTrue))) {
+    if (SQ_FAILED(sq_compilebuffer(vm, text.c_str(), static_cast<SQInteger>(text.size()), u"test",
+                                   SQTrue))) {
         sq_settop(vm, top);
         ADD_FAILURE() << "the test script does not compile";
         return ScriptObject();

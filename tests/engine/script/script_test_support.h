@@ -19,7 +19,6 @@ std::u16string fixturePath(const std::string& name);
 // fallback values after it can be checked.
 class ScriptTest : public testing::Test {
 protected:
-
     // Compiles the source on the thread and runs it there with the thread's root as `this`.
     static ScriptObject eval(ScriptThread& thread, const char16_t* source);
     static ScriptObject eval(ScriptTask& task, const char16_t* source) {

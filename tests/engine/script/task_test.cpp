@@ -13,8 +13,8 @@ protected:
 
 TEST_F(TaskTest, WorkThatNeverSuspendsEndsInTheFirstUpdate) {
     ScriptTask task(vm_, vm_.root());
-    const ScriptObject init = task.runPathAndInit(fixturePath("work_returns").c_str(), nullptr,
-                                                  nullptr);
+    const ScriptObject init =
+        task.runPathAndInit(fixturePath("work_returns").c_str(), nullptr, nullptr);
     EXPECT_EQ(std::u16string(init.asString()), u"ready");
     EXPECT_EQ(task.update().toInt(), 7);
     EXPECT_EQ(task.update().vm(), nullptr);
@@ -68,7 +68,8 @@ TEST_F(TaskTest, RuntimeErrorDumpsTheCallStackAndLocals) {
     ASSERT_GE(dump.size(), 6u);
     EXPECT_EQ(dump[0], u"[] Script Runtime Error: the index 'undefinedName' does not exist");
     EXPECT_EQ(dump[1], u"[CALLSTACK]");
-    EXPECT_EQ(dump[2].rfind(u"*FUNCTION [init()] ", 0), 0u) << std::string(dump[2].begin(), dump[2].end());
+    EXPECT_EQ(dump[2].rfind(u"*FUNCTION [init()] ", 0), 0u)
+        << std::string(dump[2].begin(), dump[2].end());
     EXPECT_NE(dump[2].find(u"runtime_error.nut line [5]\n"), std::u16string::npos);
     const auto blank = std::find(dump.begin(), dump.end(), u"");
     ASSERT_NE(blank, dump.end());
@@ -79,7 +80,8 @@ TEST_F(TaskTest, RuntimeErrorDumpsTheCallStackAndLocals) {
     const auto flag = std::find(locals.begin(), locals.end(), u"[flag] \"true\"");
     EXPECT_NE(half, locals.end());
     EXPECT_NE(flag, locals.end());
-    EXPECT_EQ(textsAt(PEL_REPORT_ERROR), std::vector<std::u16string>{u"[] Script Error: can't run script"});
+    EXPECT_EQ(textsAt(PEL_REPORT_ERROR),
+              std::vector<std::u16string>{u"[] Script Error: can't run script"});
 }
 
 TEST_F(TaskTest, TopLevelSuspendRefusesToStartWork) {

@@ -57,14 +57,16 @@ TEST_F(ValueBufferTest, ExactBytes) {
          std::string("\x40\0\0\x08\x02\0\0\0\x01\0\0\x01\x02\0\0\x05\x05\0\0\0", 20)},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.source, c.source + std::char_traits<char16_t>::length(c.source)));
+        SCOPED_TRACE(
+            std::string(c.source, c.source + std::char_traits<char16_t>::length(c.source)));
         EXPECT_EQ(bytesOf(c.source), c.bytes);
     }
 }
 
 TEST_F(ValueBufferTest, TableKeysSurviveAsIntegersOrNames) {
-    const ScriptObject t = carry(u"local t = {}; t[0] <- \"zero\"; t[5] <- \"five\"; t[1.5] <- 1;"
-                                 u"t.name <- 2; t.fn <- print; return t");
+    const ScriptObject t = carry(
+        u"local t = {}; t[0] <- \"zero\"; t[5] <- \"five\"; t[1.5] <- 1;"
+        u"t.name <- 2; t.fn <- print; return t");
     EXPECT_EQ(t.vm(), to_.vm());
     EXPECT_EQ(std::u16string(t.getStringAt(0)), u"zero");
     EXPECT_EQ(std::u16string(t.getStringAt(5)), u"five");
@@ -103,8 +105,9 @@ TEST_F(ValueBufferTest, NestedRoundTripAcrossVms) {
 
 // The mend: a value that contains itself is written with null at the repeat.
 TEST_F(ValueBufferTest, SelfContainingValueEndsWithNull) {
-    const ScriptObject t = carry(u"local t = {x = 1}; t.self <- t; local a = [0]; a.append(a);"
-                                 u"t.arr <- a; return t");
+    const ScriptObject t = carry(
+        u"local t = {x = 1}; t.self <- t; local a = [0]; a.append(a);"
+        u"t.arr <- a; return t");
     EXPECT_EQ(t.getInt(u"x"), 1);
     EXPECT_TRUE(t.getSlot(u"self").isNull());
     EXPECT_EQ(t.getSlot(u"arr").size(), 2);
