@@ -2,6 +2,7 @@
 
 #include "engine/script/script_vm.h"
 #include "tests/engine/script/script_test_support.h"
+#include "tests/support/temp_dir.h"
 
 namespace tessera::test {
 namespace {
@@ -82,6 +83,18 @@ TEST_F(TaskTest, RuntimeErrorDumpsTheCallStackAndLocals) {
     EXPECT_NE(flag, locals.end());
     EXPECT_EQ(textsAt(PEL_REPORT_ERROR),
               std::vector<std::u16string>{u"[] Script Error: can't run script"});
+}
+
+TEST_F(TaskTest, UnreadableScriptIsFatal) {
+    TempDir temp;
+    temp.write("broken.cnut", "\xFA\xFA\x01");
+    ScriptTask task(vm_, vm_.root());
+    task.runPathAndInit(widen(temp.file("broken")).c_str(), nullptr, nullptr);
+    const auto errors = textsAt(PEL_REPORT_ERROR);
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors[0], u"Error: [File::read] ファイル操作でエラーが発生しました。");
+    EXPECT_EQ(errors.back(), u"[] Script Error: can't read a closure");
+    EXPECT_EQ(task.update().vm(), nullptr);
 }
 
 TEST_F(TaskTest, TopLevelSuspendRefusesToStartWork) {
