@@ -48,6 +48,9 @@ TEST_F(CoreNativesTest, ValueTable) {
         {u"mathRound(2.49)", 2},
         {u"mathRound(7)", 7},
         {u"mathRound(\"s\")", std::u16string(u"s")},
+        // Beyond the integer range the truncation gives what the x86 conversion gives.
+        {u"mathRound(mathPow(10, 10))", INT32_MIN},
+        {u"mathRound(mathSqrt(-1))", INT32_MIN},
         {u"mathGetAbsolute(-3.5)", 3.5f},
         {u"mathGetAbsolute(-4)", 4},
         {u"mathGetAbsolute(true)", 0},
