@@ -104,6 +104,15 @@ bool readAddress(HSQUIRRELVM vm, SQInteger top, F* out) {
     return true;
 }
 
+// Finds the function address at the top of the call's stack and invokes the native.
+template <typename Native>
+SQInteger nativeTrampoline(HSQUIRRELVM vm) {
+    const SQInteger top = sq_gettop(vm);
+    typename Native::Function function = nullptr;
+    if (!readAddress(vm, top, &function)) return 0;
+    return Native::invoke(ScriptArgs{vm, top}, function);
+}
+
 }  // namespace script_native
 
 template <typename Sig>
@@ -117,10 +126,7 @@ struct ScriptNative<R (*)(A...)> {
         return script_native::readAndCall<A...>(args, function, std::index_sequence_for<A...>{});
     }
     static SQInteger trampoline(HSQUIRRELVM vm) {
-        const SQInteger top = sq_gettop(vm);
-        Function function = nullptr;
-        if (!script_native::readAddress(vm, top, &function)) return 0;
-        return invoke(ScriptArgs{vm, top}, function);
+        return script_native::nativeTrampoline<ScriptNative>(vm);
     }
 };
 
@@ -133,10 +139,7 @@ struct ScriptNative<R (*)(HSQUIRRELVM, A...)> {
         return script_native::readAndCall<A...>(args, call, std::index_sequence_for<A...>{});
     }
     static SQInteger trampoline(HSQUIRRELVM vm) {
-        const SQInteger top = sq_gettop(vm);
-        Function function = nullptr;
-        if (!script_native::readAddress(vm, top, &function)) return 0;
-        return invoke(ScriptArgs{vm, top}, function);
+        return script_native::nativeTrampoline<ScriptNative>(vm);
     }
 };
 

@@ -346,9 +346,6 @@ bool boolOf(const ScriptObject& value) {
     return value.object()._type == OT_BOOL && value.object()._unVal.nInteger != 0;
 }
 
-// The text stays valid while the string lives: the slot (or another reference) keeps it.
-const char16_t* stringOf(const ScriptObject& value) { return value.asString(); }
-
 }  // namespace
 
 int32_t ScriptObject::getInt(const char16_t* name) const { return intOr(getSlot(name), 0); }
@@ -371,12 +368,14 @@ bool ScriptObject::getBoolByKey(const ScriptObject& key) const {
 }
 bool ScriptObject::getBoolAt(int32_t index) const { return boolOf(getIndex(index)); }
 const char16_t* ScriptObject::getString(const char16_t* name) const {
-    return stringOf(getSlot(name));
+    return getSlot(name).asString();
 }
 const char16_t* ScriptObject::getStringByKey(const ScriptObject& key) const {
-    return stringOf(getObjectByKey(key));
+    return getObjectByKey(key).asString();
 }
-const char16_t* ScriptObject::getStringAt(int32_t index) const { return stringOf(getIndex(index)); }
+const char16_t* ScriptObject::getStringAt(int32_t index) const {
+    return getIndex(index).asString();
+}
 
 void* ScriptObject::getUserPointer(const char16_t* name) const {
     if (!vm_) return nullptr;

@@ -122,6 +122,7 @@ public:
     template <typename Method>
     const ScriptObject& addMethod(const char16_t* name, Method method) const;
 
+private:
     // One slot key: a name, a kept key handle or an index.
     struct Key {
         const char16_t* name;
@@ -129,7 +130,6 @@ public:
         int32_t index;
     };
 
-private:
     bool pushKeyed(const Key& key) const;
     ScriptObject getKeyed(const Key& key) const;
     ScriptObject getKeyedOrError(const Key& key) const;
