@@ -108,6 +108,30 @@ TEST_F(TaskTest, TopLevelSuspendRefusesToStartWork) {
                   u"[] Script Error: can't prepare script because vm suspends now"});
 }
 
+TEST_F(TaskTest, ScriptCallsAreRefusedOnceWorkWasSuspended) {
+    ScriptTask task(vm_, vm_.root());
+    task.runPathAndInit(fixturePath("run_after_resume").c_str(), nullptr, nullptr);
+    EXPECT_EQ(task.update().toInt(), 0);
+    EXPECT_TRUE(task.update().isNull());
+    EXPECT_EQ(textsAt(PEL_REPORT_ERROR),
+              std::vector<std::u16string>{
+                  u"[] Script Error: can't prepare script because vm suspends now"});
+    EXPECT_FALSE(task.isSuspended());
+}
+
+TEST_F(TaskTest, ErrorAfterWakeUpEndsTheTask) {
+    ScriptTask task(vm_, vm_.root());
+    task.runPathAndInit(fixturePath("resume_error").c_str(), nullptr, nullptr);
+    const SQInteger top = sq_gettop(task.vm());
+    EXPECT_EQ(task.update().toInt(), 1);
+    EXPECT_EQ(task.update().vm(), nullptr);
+    EXPECT_EQ(textsAt(PEL_REPORT_ERROR),
+              std::vector<std::u16string>{u"[] Script Error: can't continue script"});
+    EXPECT_EQ(task.thread().suspendedTop, -1);
+    EXPECT_EQ(sq_gettop(task.vm()), top);
+    EXPECT_EQ(task.update().vm(), nullptr);
+}
+
 TEST_F(TaskTest, CompileErrorIsADebugReport) {
     const SQInteger top = sq_gettop(vm_.vm());
     EXPECT_TRUE(SQ_FAILED(sq_compilebuffer(vm_.vm(), u"local = ;", 9, u"broken", SQTrue)));
