@@ -10,7 +10,7 @@
 #include "framework/core/list.h"
 #include "framework/core/mempool.h"
 #include "framework/core/ring.h"
-#include "tests/framework/core/report_capture.h"
+#include "tests/framework/support/report_capture.h"
 
 namespace {
 

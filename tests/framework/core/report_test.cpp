@@ -6,7 +6,7 @@
 #include "framework/core/core.h"
 #include "framework/core/jobs.h"
 #include "framework/core/report.h"
-#include "tests/framework/core/report_capture.h"
+#include "tests/framework/support/report_capture.h"
 
 namespace {
 

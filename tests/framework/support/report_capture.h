@@ -12,7 +12,8 @@ struct FatalReport {
 };
 
 // Records every report and turns level-0 reports into a FatalReport exception, restoring the
-// defaults on destruction.
+// defaults on destruction. With Fatal::Return the exit hook returns instead, so the code after
+// a level-0 report (the fallback values) runs and can be checked.
 class ReportCapture {
 public:
     struct Entry {
@@ -20,14 +21,20 @@ public:
         std::u16string text;
     };
 
-    ReportCapture() {
+    enum class Fatal { Throw, Return };
+
+    explicit ReportCapture(Fatal fatal = Fatal::Throw) {
         entries().clear();
         pelReportSetSink([](int32_t level, const char16_t* text) {
             entries().push_back({level, text});
         });
-        pelReportSetExitHook([](int32_t level) {
-            if (level == PEL_REPORT_ERROR) throw FatalReport{level};
-        });
+        if (fatal == Fatal::Throw) {
+            pelReportSetExitHook([](int32_t level) {
+                if (level == PEL_REPORT_ERROR) throw FatalReport{level};
+            });
+        } else {
+            pelReportSetExitHook([](int32_t) {});
+        }
     }
     ~ReportCapture() {
         pelReportSetSink(nullptr);

@@ -1,0 +1,1 @@
+function work() { return 3; }

@@ -1,0 +1,5 @@
+function work() {
+    suspend(1);
+    local missing = null;
+    return missing.field;
+}

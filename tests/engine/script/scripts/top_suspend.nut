@@ -1,0 +1,2 @@
+function work() { return 1; }
+suspend(1);
