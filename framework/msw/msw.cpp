@@ -61,8 +61,8 @@ const char16_t* levelPrefix(int32_t level) {
 
 // The level a "level" word names, or -1 for any other text.
 int32_t levelOfWord(const char16_t* word) {
-    static constexpr const char16_t* kWords[] = {u"error", u"warning", u"message",
-                                                  u"information", u"debug"};
+    static constexpr const char16_t* kWords[] = {u"error", u"warning", u"message", u"information",
+                                                 u"debug"};
     for (int32_t level = 0; level < 5; ++level) {
         const size_t length = pelStrLength(kWords[level]);
         if (pelStrLength(word) == length && pelStrCompareNoCase(word, kWords[level], length))

@@ -55,8 +55,7 @@ intptr_t pelMswWindowProcedure(PEL_MSW_WINDOW* window, uint32_t message, uintptr
     if (!window) return defaultProcedure(nullptr, message, wParam);
     if (window->hookCount > 0 && window->hook) {
         intptr_t result = 0;
-        if (window->hook(&result, window, message, wParam, lParam, window->hookUser))
-            return result;
+        if (window->hook(&result, window, message, wParam, lParam, window->hookUser)) return result;
     }
     switch (message) {
     case kWmPaint:

@@ -102,8 +102,7 @@ ProfileText::Line ProfileText::classify(std::u16string text) {
     return line;
 }
 
-std::ptrdiff_t ProfileText::findEntry(std::u16string_view section,
-                                      std::u16string_view key) const {
+std::ptrdiff_t ProfileText::findEntry(std::u16string_view section, std::u16string_view key) const {
     bool inside = false;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
@@ -117,7 +116,7 @@ std::ptrdiff_t ProfileText::findEntry(std::u16string_view section,
 }
 
 std::optional<std::u16string> ProfileText::find(std::u16string_view section,
-                                                 std::u16string_view key) const {
+                                                std::u16string_view key) const {
     const std::ptrdiff_t at = findEntry(section, key);
     if (at < 0) return std::nullopt;
     return lines_[static_cast<std::size_t>(at)].value;
@@ -178,7 +177,9 @@ uint32_t profileInteger(std::u16string_view value, int32_t defaultValue) {
     if (at + 1 < value.size() && value[at] == u'0' && asciiLower(value[at + 1]) == u'x') {
         for (at += 2; at < value.size(); ++at) {
             const char16_t c = asciiLower(value[at]);
-            const int digit = c >= u'0' && c <= u'9' ? c - u'0' : c >= u'a' && c <= u'f' ? c - u'a' + 10 : -1;
+            const int digit = c >= u'0' && c <= u'9'   ? c - u'0'
+                              : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                                                       : -1;
             if (digit < 0) break;
             result = result * 16 + static_cast<uint32_t>(digit);
         }
@@ -194,23 +195,23 @@ std::size_t getPrivateProfileString(const char16_t* section, const char16_t* key
                                     std::size_t size, const char16_t* path) {
     if (!output || size == 0) return 0;
     const std::optional<std::u16string> found = lookUp(section, key, path);
-    const std::u16string_view value =
-        found ? std::u16string_view(*found)
-              : std::u16string_view(defaultValue ? defaultValue : u"");
+    const std::u16string_view value = found
+                                          ? std::u16string_view(*found)
+                                          : std::u16string_view(defaultValue ? defaultValue : u"");
     const std::size_t count = std::min(value.size(), size - 1);
     std::copy_n(value.data(), count, output);
     output[count] = u'\0';
     return count;
 }
 
-uint32_t getPrivateProfileInt(const char16_t* section, const char16_t* key,
-                              int32_t defaultValue, const char16_t* path) {
+uint32_t getPrivateProfileInt(const char16_t* section, const char16_t* key, int32_t defaultValue,
+                              const char16_t* path) {
     const std::optional<std::u16string> found = lookUp(section, key, path);
     return found ? profileInteger(*found, defaultValue) : static_cast<uint32_t>(defaultValue);
 }
 
-bool writePrivateProfileString(const char16_t* section, const char16_t* key,
-                               const char16_t* value, const char16_t* path) {
+bool writePrivateProfileString(const char16_t* section, const char16_t* key, const char16_t* value,
+                               const char16_t* path) {
     const std::string native = nativePath(path);
     if (!section || !key || !value || native.empty()) return false;
     std::optional<std::string> bytes = readSmallFile(native, kProfileFileMaxBytes);

@@ -22,8 +22,7 @@ public:
     static ProfileText parse(std::string_view bytes);
 
     // The value of the first matching key, or nullopt when there is none.
-    std::optional<std::u16string> find(std::u16string_view section,
-                                       std::u16string_view key) const;
+    std::optional<std::u16string> find(std::u16string_view section, std::u16string_view key) const;
     // Replaces the first matching key's value, or appends the key after the last key of its
     // section, or appends the section with the key at the end of the text.
     void set(std::u16string_view section, std::u16string_view key, std::u16string_view value);
@@ -58,13 +57,13 @@ std::size_t getPrivateProfileString(const char16_t* section, const char16_t* key
 // The value read as an integer: optional sign, then "0x" and hex digits or decimal digits, up
 // to the first other character, as an unsigned 32-bit value; the default when the key is
 // missing or its value empty.
-uint32_t getPrivateProfileInt(const char16_t* section, const char16_t* key,
-                              int32_t defaultValue, const char16_t* path);
+uint32_t getPrivateProfileInt(const char16_t* section, const char16_t* key, int32_t defaultValue,
+                              const char16_t* path);
 // Sets the key's value and rewrites the file through a temporary file renamed over it, so a
 // crash leaves either the old or the new file. Creates the file but not its folder. False
 // when the file cannot be read or written.
-bool writePrivateProfileString(const char16_t* section, const char16_t* key,
-                               const char16_t* value, const char16_t* path);
+bool writePrivateProfileString(const char16_t* section, const char16_t* key, const char16_t* value,
+                               const char16_t* path);
 
 // The integer rule above on a value's text (for callers that hold the value already).
 uint32_t profileInteger(std::u16string_view value, int32_t defaultValue);

@@ -28,8 +28,8 @@ bool replaceFileContent(const std::string& utf8Path, std::string_view bytes) {
     if (file < 0) return false;
     // mkostemp creates the file for its owner only; a file being replaced keeps its mode.
     struct stat previous {};
-    bool written = stat(utf8Path.c_str(), &previous) != 0 ||
-                   fchmod(file, previous.st_mode & 07777) == 0;
+    bool written =
+        stat(utf8Path.c_str(), &previous) != 0 || fchmod(file, previous.st_mode & 07777) == 0;
     written = written && writeAll(file, bytes) && fsync(file) == 0;
     written = close(file) == 0 && written;
     if (!written || rename(temporary.c_str(), utf8Path.c_str()) != 0) {

@@ -56,9 +56,9 @@ SDL_Surface* loadIconResource(uint16_t id) {
     }
     // BGRA bytes are ARGB8888 words on this little-endian platform.
     image.format = PNG_FORMAT_BGRA;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(
-        0, static_cast<int>(image.width), static_cast<int>(image.height), 32,
-        SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, static_cast<int>(image.width),
+                                                          static_cast<int>(image.height), 32,
+                                                          SDL_PIXELFORMAT_ARGB8888);
     if (!surface) {
         png_image_free(&image);
         return nullptr;

@@ -57,9 +57,9 @@ TEST(ProfileText, IntegersStopAtTheFirstOtherCharacter) {
         uint32_t expected;
     };
     const Case cases[] = {
-        {u"102abc", 102},     {u"0x1F", 31},         {u"0X10g", 16},   {u"-1", 0xFFFFFFFFu},
-        {u"+5", 5},           {u"  7", 7},           {u"abc", 0},      {u"", 12345},
-        {u"4294967297", 1},   {u"0", 0},             {u"12345", 12345}, {u"0x", 0},
+        {u"102abc", 102},   {u"0x1F", 31}, {u"0X10g", 16},    {u"-1", 0xFFFFFFFFu},
+        {u"+5", 5},         {u"  7", 7},   {u"abc", 0},       {u"", 12345},
+        {u"4294967297", 1}, {u"0", 0},     {u"12345", 12345}, {u"0x", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(utf16ToUtf8(c.value));
@@ -82,13 +82,12 @@ TEST(ProfileText, WritingReplacesInPlaceOrAppends) {
          "[s]\r\nk=9\r\nj=2\r\n"},
         {"after the section's last key", "[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n", u"a", u"z", u"3",
          "[a]\r\nx=1\r\nz=3\r\n\r\n[b]\r\ny=2\r\n"},
-        {"into an empty section", "[a]\r\n[b]\r\n", u"a", u"k", u"v",
-         "[a]\r\nk=v\r\n[b]\r\n"},
-        {"new section at the end", "[a]\r\nx=1\r\n", u"b", u"k", u"", "[a]\r\nx=1\r\n[b]\r\nk=\r\n"},
+        {"into an empty section", "[a]\r\n[b]\r\n", u"a", u"k", u"v", "[a]\r\nk=v\r\n[b]\r\n"},
+        {"new section at the end", "[a]\r\nx=1\r\n", u"b", u"k", u"",
+         "[a]\r\nx=1\r\n[b]\r\nk=\r\n"},
         {"LF lines come back as CR LF", "; note\n[s]\nk=1\n", u"s", u"k", u"2",
          "; note\r\n[s]\r\nk=2\r\n"},
-        {"a line break cannot add a key", "[s]\r\n", u"s", u"k", u"1\r\nother=2",
-         "[s]\r\nk=1\r\n"},
+        {"a line break cannot add a key", "[s]\r\n", u"s", u"k", u"1\r\nother=2", "[s]\r\nk=1\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -8,11 +7,13 @@
 
 #include "platform/os/file_lock.h"
 #include "platform/os/single_instance.h"
+#include "tests/platform/os/child_process.h"
 #include "tests/support/temp_dir.h"
 
 namespace platform::os {
 namespace {
 
+using tessera::test::ChildProcess;
 using tessera::test::readFileBytes;
 using tessera::test::TempDir;
 
@@ -29,60 +30,17 @@ TEST(FileLock, SecondHolderIsRefusedAndTheFileIsNeverCut) {
     EXPECT_EQ(FileLock().tryAcquire(temp.file("no/folder/x.lock")), FileLock::Result::Unavailable);
 }
 
-// Runs the child's part in a forked process and returns its exit status.
-class Child {
-public:
-    template <typename Body>
-    explicit Child(Body body) {
-        if (pipe(toChild_) != 0 || pipe(toParent_) != 0) std::abort();
-        pid_ = fork();
-        if (pid_ == 0) {
-            close(toChild_[1]);
-            close(toParent_[0]);
-            _exit(body(toChild_[0], toParent_[1]));
-        }
-        close(toChild_[0]);
-        close(toParent_[1]);
-    }
-    ~Child() {
-        close(toChild_[1]);
-        close(toParent_[0]);
-        if (pid_ > 0) waitpid(pid_, nullptr, 0);
-    }
-    char read() {
-        char c = 0;
-        return ::read(toParent_[0], &c, 1) == 1 ? c : 0;
-    }
-    void write(char c) { ASSERT_EQ(::write(toChild_[1], &c, 1), 1); }
-    int wait() {
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    int toChild_[2] = {-1, -1};
-    int toParent_[2] = {-1, -1};
-    pid_t pid_ = -1;
-};
-
-char readByte(int file) {
-    char c = 0;
-    return read(file, &c, 1) == 1 ? c : 0;
-}
-
 TEST(SingleInstance, HolderInAnotherProcessRefusesAndReceivesTheRaiseRequest) {
     TempDir temp;
     setenv("XDG_RUNTIME_DIR", temp.path().c_str(), 1);
-    Child holder([](int in, int out) {
+    ChildProcess holder([](int in, int out) {
         SingleInstance instance;
         if (instance.acquire("PELLAM_MSW_WINDOW_CLASS_game") != SingleInstance::Result::First)
             return 1;
         const char ready = instance.takeRaiseRequests() ? 'x' : 'L';  // nothing pending yet
-        if (write(out, &ready, 1) != 1 || readByte(in) != 'S') return 2;
+        if (!ChildProcess::writeByte(out, ready) || ChildProcess::readByte(in) != 'S') return 2;
         const char raised = instance.takeRaiseRequests() ? 'R' : 'N';
-        return write(out, &raised, 1) == 1 && readByte(in) == 'Q' ? 0 : 3;
+        return ChildProcess::writeByte(out, raised) && ChildProcess::readByte(in) == 'Q' ? 0 : 3;
     });
     ASSERT_EQ(holder.read(), 'L');
     SingleInstance second;
