@@ -200,8 +200,8 @@ TEST(KeyboardFilter, SwallowsTheWindowsKeysWhileActive) {
         intptr_t result;
     };
     const Case cases[] = {
-        {0, kPelWmKeyDown, kPelVkLeftWin, true, 1},   {0, kPelWmKeyUp, kPelVkRightWin, true, 1},
-        {0, kPelWmKeyDown, kPelVkLeftWin, false, 0},  {0, kPelWmKeyDown, 0x41, true, 0},
+        {0, kPelWmKeyDown, kPelVkLeftWin, true, 1},  {0, kPelWmKeyUp, kPelVkRightWin, true, 1},
+        {0, kPelWmKeyDown, kPelVkLeftWin, false, 0}, {0, kPelWmKeyDown, 0x41, true, 0},
         {0, 0x0104, kPelVkLeftWin, true, 0},  // system keys pass
         {-1, kPelWmKeyDown, kPelVkLeftWin, true, 0},
     };
@@ -270,7 +270,8 @@ TEST_F(MswFiles, RealWindowCreatePumpAndDestroy) {
     SDL_GetWindowSize(sdl->sdlWindow(), &width, &height);
     EXPECT_EQ(width, 320);
     EXPECT_EQ(height, 240);
-    EXPECT_STREQ(SDL_GetWindowTitle(sdl->sdlWindow()), "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88 \xC3\xA9");
+    EXPECT_STREQ(SDL_GetWindowTitle(sdl->sdlWindow()),
+                 "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88 \xC3\xA9");
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     ASSERT_EQ(SDL_PushEvent(&quit), 1);
