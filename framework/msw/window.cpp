@@ -71,6 +71,7 @@ bool pelMswWindowFindRunning() {
 }
 
 PEL_MSW_WINDOW* pelMswWindowCreate(const PEL_MSW_WINDOW_DESC* desc) {
+    if (!desc) return nullptr;
     auto* window =
         pelCheckAlloc(static_cast<PEL_MSW_WINDOW*>(std::calloc(1, sizeof(PEL_MSW_WINDOW))));
     if (!window) return nullptr;
@@ -110,6 +111,7 @@ void pelMswWindowDestroy(PEL_MSW_WINDOW* window) {
 }
 
 void pelMswWindowPumpMessages(PEL_MSW_WINDOW* window) {
+    if (!window) return;
     platform::window::MainWindow* platformWindow = window->platformWindow;
     platformWindow->pumpEvents();
     int x = 0, y = 0;

@@ -11,6 +11,7 @@
 #include "platform/os/module_path.h"
 #include "platform/os/utf8.h"
 #include "platform/window/message_box.h"
+#include "tests/framework/core/report_capture.h"
 #include "tests/framework/msw/msw_fixture.h"
 #include "tests/platform/os/child_process.h"
 
@@ -153,6 +154,16 @@ TEST_F(LogSink, StartCreatesTheDataFolders) {
     EXPECT_TRUE(std::filesystem::is_directory(temp().path() + "/config/MyGame"));
     pelReportText(PEL_REPORT_MESSAGE, u"m");
     EXPECT_TRUE(std::filesystem::exists(temp().path() + "/data/MyGame/game.log"));
+}
+
+TEST_F(LogSink, DataFolderThatCannotBeMadeIsFatal) {
+    const std::string blocked = temp().write("blocked", "a file where a folder should be");
+    setenv("XDG_DATA_HOME", blocked.c_str(), 1);
+    ReportCapture capture;
+    EXPECT_THROW(pelMswInitialize(), FatalReport);
+    ASSERT_EQ(ReportCapture::entries().size(), 1u);
+    EXPECT_EQ(ReportCapture::entries()[0].level, PEL_REPORT_ERROR);
+    EXPECT_EQ(ReportCapture::entries()[0].text, u"Error: Can't initialized.");
 }
 
 using DataPath = MswFiles;

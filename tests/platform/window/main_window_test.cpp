@@ -54,8 +54,7 @@ TEST(MessageBox, ObserverTakesTheBoxAndHeadlessRunsWriteItToStandardError) {
         uint32_t style;
     };
     std::vector<Seen> seen;
-    setMessageBoxObserver([&seen](std::string_view text, std::string_view caption,
-                                  uint32_t style) {
+    setMessageBoxObserver([&seen](std::string_view text, std::string_view caption, uint32_t style) {
         seen.push_back({std::string(text), std::string(caption), style});
     });
     testing::internal::CaptureStderr();
@@ -86,8 +85,7 @@ std::vector<unsigned char> encodePng(const std::vector<uint32_t>& argb, int widt
     png_alloc_size_t size = 0;
     EXPECT_TRUE(png_image_write_to_memory(&image, nullptr, &size, 0, argb.data(), 0, nullptr));
     std::vector<unsigned char> bytes(size);
-    EXPECT_TRUE(
-        png_image_write_to_memory(&image, bytes.data(), &size, 0, argb.data(), 0, nullptr));
+    EXPECT_TRUE(png_image_write_to_memory(&image, bytes.data(), &size, 0, argb.data(), 0, nullptr));
     bytes.resize(size);
     return bytes;
 }
