@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "platform/os/replace_file.h"
 #include "platform/os/utf8.h"
+#include "platform/os/whole_file.h"
 
 namespace platform::os {
 

@@ -6,6 +6,8 @@
 
 namespace platform::os {
 
+// Small files read and written as a whole.
+
 // Writes a whole file through a temporary file in the same folder, synced and then renamed
 // over the target, so that a crash leaves either the old or the new content and never a cut
 // file. The folder must exist. False when any step fails (the temporary file is removed).

@@ -1,4 +1,4 @@
-#include "platform/os/replace_file.h"
+#include "platform/os/whole_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
