@@ -15,8 +15,6 @@ namespace platform::os {
 
 namespace {
 
-constexpr char kRaiseRequest = 'R';
-
 // Fills a Unix socket address; false when the path does not fit.
 bool socketAddress(const std::string& path, sockaddr_un* address) {
     std::memset(address, 0, sizeof *address);
@@ -26,16 +24,14 @@ bool socketAddress(const std::string& path, sockaddr_un* address) {
     return true;
 }
 
-int newSocket() { return socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0); }
-
-// Asks the holder to raise its window; best effort.
+// Asks the holder to raise its window, best effort: the connection itself is the request, so
+// the holder finds it complete in its listening queue as soon as connect returns.
 void requestRaise(const std::string& path) {
     sockaddr_un address;
     if (!socketAddress(path, &address)) return;
-    const int peer = newSocket();
+    const int peer = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (peer < 0) return;
-    if (connect(peer, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
-        (void)send(peer, &kRaiseRequest, 1, MSG_NOSIGNAL);
+    connect(peer, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     close(peer);
 }
 
@@ -102,13 +98,12 @@ bool SingleInstance::takeRaiseRequests() {
     if (listener_ < 0) return false;
     bool raise = false;
     for (;;) {
-        const int peer = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        const int peer = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (peer < 0) {
             if (errno == EINTR) continue;
             return raise;
         }
-        char request = 0;
-        if (recv(peer, &request, 1, 0) == 1 && request == kRaiseRequest) raise = true;
+        raise = true;
         close(peer);
     }
 }

@@ -7,7 +7,7 @@ namespace platform::os {
 
 // One running program per name: the first start holds an exclusive lock on "<name>.lock" in
 // the per-user runtime folder, and listens on the Unix socket "<name>.sock" beside it, through
-// which a later start asks it to raise its window.
+// which a later start asks it to raise its window (a connection is the request).
 class SingleInstance {
 public:
     enum class Result {
