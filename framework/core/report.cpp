@@ -3,10 +3,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 
 #include "framework/core/format.h"
-#include "framework/core/spinlock.h"
+#include "framework/core/lock.h"
 #include "platform/os/utf8.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 // The sink and the hook hold their defaults from the start of the process, so reports made
 // before the core module starts still reach standard error.
 struct ReportState {
-    PEL_SPINLOCK lock{};
+    PEL_LOCK lock;
     PEL_REPORT_SINK sink = pelReportDefaultSink;
     PEL_REPORT_EXIT_HOOK exitHook = pelReportExitHook;
 };
@@ -27,7 +28,7 @@ ReportState& state() {
 void deliver(int32_t level, const char16_t* text) {
     PEL_REPORT_EXIT_HOOK hook;
     {
-        PelSpinGuard guard(&state().lock);
+        std::lock_guard guard(state().lock);
         state().sink(level, text);
         hook = state().exitHook;
     }
@@ -47,13 +48,17 @@ void pelReport(int32_t level, const char16_t* format, ...) {
 
 void pelReportText(int32_t level, const char16_t* text) { deliver(level, text); }
 
+void pelReportLock() { state().lock.enter(); }
+
+void pelReportUnlock() { state().lock.leave(); }
+
 void pelReportSetSink(PEL_REPORT_SINK sink) {
-    PelSpinGuard guard(&state().lock);
+    std::lock_guard guard(state().lock);
     state().sink = sink ? sink : pelReportDefaultSink;
 }
 
 void pelReportSetExitHook(PEL_REPORT_EXIT_HOOK hook) {
-    PelSpinGuard guard(&state().lock);
+    std::lock_guard guard(state().lock);
     state().exitHook = hook ? hook : pelReportExitHook;
 }
 

@@ -25,6 +25,13 @@ void pelReport(int32_t level, const char16_t* format, ...);
 // Reports a text as it stands.
 void pelReportText(int32_t level, const char16_t* text);
 
+// The report lock, which every report holds while its sink runs. It is recursive, and a thread
+// that waits for it sleeps (a sink may hold it for long: a message box stays open under it).
+// Code that must not interleave with reports (the log's own writers, a change of exit hook
+// together with other start-up state) takes it around its work.
+void pelReportLock();
+void pelReportUnlock();
+
 // NULL restores the default.
 void pelReportSetSink(PEL_REPORT_SINK sink);
 void pelReportSetExitHook(PEL_REPORT_EXIT_HOOK hook);

@@ -1,10 +1,15 @@
 #include "platform/window/message_box.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <mutex>
 #include <string>
 
 #include "platform/os/cp932.h"
+#include "platform/os/headless.h"
+#include "platform/os/utf8.h"
+#include "platform/window/sdl_window.h"
 
 namespace platform::window {
 namespace {
@@ -19,19 +24,50 @@ MessageBoxObserver& Observer() {
     return observer;
 }
 
-}  // namespace
+// True when the observer took the box.
+bool Observe(std::string_view cp932Text, std::string_view cp932Caption, uint32_t style) {
+    std::lock_guard lock(ObserverLock());
+    if (!Observer()) return false;
+    Observer()(cp932Text, cp932Caption, style);
+    return true;
+}
 
-int messageBox(void* /*owner*/, std::string_view cp932Text, std::string_view cp932Caption,
-               uint32_t style) {
-    {
-        std::lock_guard lock(ObserverLock());
-        if (Observer()) Observer()(cp932Text, cp932Caption, style);
+Uint32 BoxKind(uint32_t style) {
+    switch (style & 0xF0) {
+    case kMbIconError:
+        return SDL_MESSAGEBOX_ERROR;
+    case kMbIconWarning:
+        return SDL_MESSAGEBOX_WARNING;
+    default:
+        return SDL_MESSAGEBOX_INFORMATION;
     }
-    const std::string line =
-        "[" + os::cp932ToUtf8(cp932Caption) + "] " + os::cp932ToUtf8(cp932Text) + "\n";
+}
+
+int Show(void* owner, const std::string& utf8Text, const std::string& utf8Caption, uint32_t style,
+         bool observed) {
+    if (!observed && !platform::os::headlessRun()) {
+        SDL_Window* parent = owner ? static_cast<SdlWindow*>(owner)->sdlWindow() : nullptr;
+        if (SDL_ShowSimpleMessageBox(BoxKind(style), utf8Caption.c_str(), utf8Text.c_str(),
+                                     parent) == 0)
+            return kIdOk;
+    }
+    const std::string line = "[" + utf8Caption + "] " + utf8Text + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
     return kIdOk;
+}
+
+}  // namespace
+
+int messageBox(void* owner, std::string_view cp932Text, std::string_view cp932Caption,
+               uint32_t style) {
+    const bool observed = Observe(cp932Text, cp932Caption, style);
+    return Show(owner, os::cp932ToUtf8(cp932Text), os::cp932ToUtf8(cp932Caption), style, observed);
+}
+
+int messageBox(void* owner, std::u16string_view text, std::u16string_view caption, uint32_t style) {
+    const bool observed = Observe(os::utf16ToCp932(text), os::utf16ToCp932(caption), style);
+    return Show(owner, os::utf16ToUtf8(text), os::utf16ToUtf8(caption), style, observed);
 }
 
 void setMessageBoxObserver(MessageBoxObserver observer) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "framework/core/core.h"
 #include "framework/core/jobs.h"
@@ -29,6 +30,19 @@ TEST(Report, LevelZeroRunsTheExitHookAfterTheSink) {
     // The lock was released before the hook threw: reporting still works.
     pelReportText(PEL_REPORT_WARNING, u"after");
     EXPECT_EQ(ReportCapture::entries().size(), 2u);
+}
+
+TEST(Report, LockHolderReportsAgainWhileOtherThreadsWait) {
+    ReportCapture capture;
+    pelReportLock();
+    std::thread other([] { pelReportText(PEL_REPORT_MESSAGE, u"other"); });
+    pelReportText(PEL_REPORT_MESSAGE, u"holder");  // recursive: the holder may report
+    EXPECT_EQ(ReportCapture::entries().size(), 1u);
+    pelReportUnlock();
+    other.join();
+    ASSERT_EQ(ReportCapture::entries().size(), 2u);
+    EXPECT_EQ(ReportCapture::entries()[0].text, u"holder");
+    EXPECT_EQ(ReportCapture::entries()[1].text, u"other");
 }
 
 TEST(Report, OverlongMessageIsCutAt1024Units) {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "tests/foundation/support/image_fixtures.h"
-#include "tests/framework/core/report_capture.h"
+#include "tests/framework/support/report_capture.h"
 #include "tests/framework/image/image_fixture.h"
 #include "tools/writers/image_info_writers.h"
 
