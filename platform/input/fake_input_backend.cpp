@@ -57,9 +57,7 @@ public:
         }
         return nullptr;
     }
-    bool hasKeyboardFocus(HWND window) override {
-        return window && window == input_->focusWindow;
-    }
+    bool hasKeyboardFocus(HWND window) override { return window && window == input_->focusWindow; }
 
 private:
     std::shared_ptr<FakeInput> input_;

@@ -32,8 +32,7 @@ IDirectInputDevice8::IDirectInputDevice8(std::shared_ptr<InputBackend> backend,
     : backend_(std::move(backend)), keyboard_(std::move(keyboard)) {}
 
 IDirectInputDevice8::IDirectInputDevice8(std::shared_ptr<InputBackend> backend,
-                                         std::unique_ptr<PadSource> pad,
-                                         PadDescription description)
+                                         std::unique_ptr<PadSource> pad, PadDescription description)
     : backend_(std::move(backend)), pad_(std::move(pad)), description_(std::move(description)) {}
 
 const DIDATAFORMAT& IDirectInputDevice8::nativeFormat() const {
@@ -95,6 +94,9 @@ HRESULT IDirectInputDevice8::GetDeviceState(DWORD size, void* data) {
     if (isKeyboard()) {
         std::array<BYTE, kKeyboardStateSize> keys{};
         keyboard_->read(keys);
+        // Only codes that are keys of the keyboard can be down.
+        for (DWORD code = 0; code < kKeyboardStateSize; ++code)
+            if (sdlScancodeOfKey(code) == 0) keys[code] = 0;
         std::memcpy(data, keys.data(), keys.size());
     } else {
         DIJOYSTATE state = restState();
@@ -142,12 +144,12 @@ HRESULT IDirectInputDevice8::EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback
     const PadShape& shape = description_.shape;
     DWORD instance = 0;
     for (int axis = 0; axis < 6; ++axis)
-        if (shape.hasAxis(axis) &&
-            !report(*kAxisGuids[axis], axis * sizeof(LONG),
-                    DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(instance++)))
+        if (shape.hasAxis(axis) && !report(*kAxisGuids[axis], axis * sizeof(LONG),
+                                           DIDFT_ABSAXIS | DIDFT_MAKEINSTANCE(instance++)))
             return DI_OK;
     for (DWORD hat = 0; hat < shape.hats; ++hat)
-        if (!report(GUID_POV, kPovOffset + hat * sizeof(DWORD), DIDFT_POV | DIDFT_MAKEINSTANCE(hat)))
+        if (!report(GUID_POV, kPovOffset + hat * sizeof(DWORD),
+                    DIDFT_POV | DIDFT_MAKEINSTANCE(hat)))
             return DI_OK;
     for (DWORD button = 0; button < shape.buttons; ++button)
         if (!report(GUID_Button, kButtonOffset + button,

@@ -30,8 +30,7 @@ public:
     HRESULT GetCapabilities(DIDEVCAPS* caps) const;
     // Keys, or a controller's axes, hats and buttons, filtered by DIDFT_AXIS, DIDFT_BUTTON,
     // DIDFT_POV (DIDFT_ALL: every object).
-    HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context,
-                        DWORD flags) const;
+    HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKW callback, void* context, DWORD flags) const;
     // DIPROP_RANGE of a controller's axis (DIPROPRANGE, by offset in DIJOYSTATE): always
     // -32768 to 32767. DIPROP_KEYNAME of a key (DIPROPSTRING, by key code): the key's name,
     // DIERR_OBJECTNOTFOUND when it has none.

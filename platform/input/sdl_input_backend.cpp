@@ -22,15 +22,24 @@ std::atomic<SdlWindowLookup> windowLookup{nullptr};
 // SDL hat bits (up 1, right 2, down 4, left 8) as hundredths of a degree clockwise from up.
 DWORD povOfHat(Uint8 bits) {
     switch (bits) {
-    case SDL_HAT_UP: return 0;
-    case SDL_HAT_RIGHTUP: return 4500;
-    case SDL_HAT_RIGHT: return 9000;
-    case SDL_HAT_RIGHTDOWN: return 13500;
-    case SDL_HAT_DOWN: return 18000;
-    case SDL_HAT_LEFTDOWN: return 22500;
-    case SDL_HAT_LEFT: return 27000;
-    case SDL_HAT_LEFTUP: return 31500;
-    default: return kPovCentred;
+    case SDL_HAT_UP:
+        return 0;
+    case SDL_HAT_RIGHTUP:
+        return 4500;
+    case SDL_HAT_RIGHT:
+        return 9000;
+    case SDL_HAT_RIGHTDOWN:
+        return 13500;
+    case SDL_HAT_DOWN:
+        return 18000;
+    case SDL_HAT_LEFTDOWN:
+        return 22500;
+    case SDL_HAT_LEFT:
+        return 27000;
+    case SDL_HAT_LEFTUP:
+        return 31500;
+    default:
+        return kPovCentred;
     }
 }
 
@@ -55,11 +64,13 @@ public:
 
     void poll() override { SDL_JoystickUpdate(); }
     void read(DIJOYSTATE& state) override {
-        LONG* axes[kMaxAxes] = {&state.lX, &state.lY, &state.lZ, &state.lRx, &state.lRy, &state.lRz};
+        LONG* axes[kMaxAxes] = {&state.lX,  &state.lY,  &state.lZ,
+                                &state.lRx, &state.lRy, &state.lRz};
         const int axisCount = std::min(SDL_JoystickNumAxes(joystick_), kMaxAxes);
         for (int i = 0; i < axisCount; ++i) *axes[i] = axis(i);
         const int hats = std::min(SDL_JoystickNumHats(joystick_), kMaxHats);
-        for (int i = 0; i < hats; ++i) state.rgdwPOV[i] = povOfHat(SDL_JoystickGetHat(joystick_, i));
+        for (int i = 0; i < hats; ++i)
+            state.rgdwPOV[i] = povOfHat(SDL_JoystickGetHat(joystick_, i));
         const int buttons = std::min(SDL_JoystickNumButtons(joystick_), kMaxButtons);
         for (int i = 0; i < buttons; ++i)
             state.rgbButtons[i] = SDL_JoystickGetButton(joystick_, i) ? 0x80 : 0;
@@ -104,11 +115,16 @@ public:
     }
 
     static constexpr SDL_GameControllerButton kButtons[] = {
-        SDL_CONTROLLER_BUTTON_A,           SDL_CONTROLLER_BUTTON_B,
-        SDL_CONTROLLER_BUTTON_X,           SDL_CONTROLLER_BUTTON_Y,
-        SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
-        SDL_CONTROLLER_BUTTON_BACK,        SDL_CONTROLLER_BUTTON_START,
-        SDL_CONTROLLER_BUTTON_LEFTSTICK,   SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+        SDL_CONTROLLER_BUTTON_A,
+        SDL_CONTROLLER_BUTTON_B,
+        SDL_CONTROLLER_BUTTON_X,
+        SDL_CONTROLLER_BUTTON_Y,
+        SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+        SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+        SDL_CONTROLLER_BUTTON_BACK,
+        SDL_CONTROLLER_BUTTON_START,
+        SDL_CONTROLLER_BUTTON_LEFTSTICK,
+        SDL_CONTROLLER_BUTTON_RIGHTSTICK,
     };
     // X, Y, Z, Rx, Ry; one hat; the buttons above.
     static constexpr PadShape kShape{0b011111, 1, static_cast<BYTE>(std::size(kButtons))};

@@ -155,6 +155,8 @@ TEST_F(FakeDirectInput, DataFormatAndCooperativeLevelAreChecked) {
 
 TEST_F(FakeDirectInput, ForegroundReadsFailWithoutFocus) {
     input_->keys[30] = 0x80;
+    input_->keys[0] = 0x80;     // no key has code 0
+    input_->keys[0x54] = 0x80;  // nor 0x54
     IDirectInputDevice8* device = keyboard();
     BYTE keys[256] = {};
     EXPECT_EQ(device->GetDeviceState(sizeof keys, keys), DIERR_NOTACQUIRED);
@@ -164,6 +166,8 @@ TEST_F(FakeDirectInput, ForegroundReadsFailWithoutFocus) {
     ASSERT_EQ(device->GetDeviceState(sizeof keys, keys), DI_OK);
     EXPECT_EQ(keys[30], 0x80);
     EXPECT_EQ(keys[44], 0);
+    EXPECT_EQ(keys[0], 0);
+    EXPECT_EQ(keys[0x54], 0);
 
     // Another window takes the focus: the device loses its acquisition and cannot get it back
     // until the focus returns.
@@ -240,7 +244,7 @@ TEST_F(FakeDirectInput, CapabilitiesAndObjectsDescribeThePad) {
     std::vector<Seen> all;
     ASSERT_EQ(device->EnumObjects(collect, &all, DIDFT_ALL), DI_OK);
     const std::vector<std::pair<const GUID*, DWORD>> expected = {
-        {&GUID_XAxis, 0}, {&GUID_ZAxis, 8}, {&GUID_RzAxis, 20},
+        {&GUID_XAxis, 0}, {&GUID_ZAxis, 8},   {&GUID_RzAxis, 20},
         {&GUID_POV, 32},  {&GUID_Button, 48}, {&GUID_Button, 49},
     };
     ASSERT_EQ(all.size(), expected.size());
@@ -294,9 +298,13 @@ TEST_F(FakeDirectInput, KeyNamesComeFromTheKeyTable) {
         const char16_t* name;
     };
     const Case cases[] = {
-        {30, DI_OK, u"A"},  {0xC8, DI_OK, u"Up"},        {0x1C, DI_OK, u"Return"},
-        {0x01, DI_OK, u"Escape"}, {0x54, DIERR_OBJECTNOTFOUND, nullptr},
-        {0, DIERR_OBJECTNOTFOUND, nullptr}, {300, DIERR_OBJECTNOTFOUND, nullptr},
+        {30, DI_OK, u"A"},
+        {0xC8, DI_OK, u"Up"},
+        {0x1C, DI_OK, u"Return"},
+        {0x01, DI_OK, u"Escape"},
+        {0x54, DIERR_OBJECTNOTFOUND, nullptr},
+        {0, DIERR_OBJECTNOTFOUND, nullptr},
+        {300, DIERR_OBJECTNOTFOUND, nullptr},
     };
     for (const Case& c : cases) {
         DIPROPSTRING text{};

@@ -145,9 +145,11 @@ TEST_F(SdlPads, HatPositionsInHundredthsOfADegree) {
     ASSERT_NE(device, nullptr);
     SDL_Joystick* joystick = handle(index);
     const std::pair<Uint8, DWORD> cases[] = {
-        {SDL_HAT_CENTERED, kPovCentred}, {SDL_HAT_UP, 0},          {SDL_HAT_RIGHTUP, 4500},
-        {SDL_HAT_RIGHT, 9000},           {SDL_HAT_RIGHTDOWN, 13500}, {SDL_HAT_DOWN, 18000},
-        {SDL_HAT_LEFTDOWN, 22500},       {SDL_HAT_LEFT, 27000},    {SDL_HAT_LEFTUP, 31500},
+        {SDL_HAT_CENTERED, kPovCentred}, {SDL_HAT_UP, 0},
+        {SDL_HAT_RIGHTUP, 4500},         {SDL_HAT_RIGHT, 9000},
+        {SDL_HAT_RIGHTDOWN, 13500},      {SDL_HAT_DOWN, 18000},
+        {SDL_HAT_LEFTDOWN, 22500},       {SDL_HAT_LEFT, 27000},
+        {SDL_HAT_LEFTUP, 31500},
     };
     for (const auto& [bits, pov] : cases) {
         SDL_JoystickSetVirtualHat(joystick, 0, bits);
@@ -173,9 +175,9 @@ TEST_F(SdlPads, AxisRestingAtAnEndReadsItsRestAsTheCentre) {
         LONG readX, readY, readZ;
     };
     const Case cases[] = {
-        {0, -32768, 32767, 0, 0, 0},            // at rest
+        {0, -32768, 32767, 0, 0, 0},                    // at rest
         {-32768, 32767, -32768, -32768, 32767, 32767},  // full travel
-        {100, 0, 0, 100, 16384, 16383},         // half way
+        {100, 0, 0, 100, 16384, 16383},                 // half way
     };
     for (const Case& c : cases) {
         SDL_JoystickSetVirtualAxis(joystick, 0, c.x);
@@ -223,10 +225,8 @@ TEST_F(SdlPads, GameControllerTakesTheFixedShape) {
     const struct {
         Sint16 left, right;
         LONG z;
-    } triggers[] = {{32767, -32768, 32767},
-                    {-32768, 32767, -32767},
-                    {32767, 32767, 0},
-                    {-32768, -32768, 0}};
+    } triggers[] = {
+        {32767, -32768, 32767}, {-32768, 32767, -32767}, {32767, 32767, 0}, {-32768, -32768, 0}};
     for (const auto& t : triggers) {
         SDL_JoystickSetVirtualAxis(joystick, 4, t.left);
         SDL_JoystickSetVirtualAxis(joystick, 5, t.right);
