@@ -8,7 +8,7 @@
 // pointer.
 struct PEL_CONTROLLER_SOURCE {
     void* user;
-    void (*beginFrame)(void* user);  // at the start of every update
+    void (*beginFrame)(void* user);       // at the start of every update
     uint32_t (*buttonCount)(void* user);  // once, when the controller is created
     // Not used by the controller: readers ask whether a button is analog (flag 2).
     uint32_t (*buttonFlags)(void* user, uint32_t index);

@@ -57,8 +57,7 @@ IDirectInput8* pelDinput8Object() { return dinput8.directInput; }
 
 IDirectInputDevice8* pelDinput8CreateKeyboardDevice(void* window) {
     IDirectInputDevice8* device = createDevice(GUID_SysKeyboard);
-    return device ? configure(device, c_dfDIKeyboard, window,
-                              DISCL_NONEXCLUSIVE | DISCL_FOREGROUND)
+    return device ? configure(device, c_dfDIKeyboard, window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND)
                   : nullptr;
 }
 

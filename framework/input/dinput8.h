@@ -15,7 +15,7 @@ platform::input::IDirectInput8* pelDinput8Object();
 // that instance GUID (standard joystick format, exclusive foreground use) for a window; null
 // when DirectInput is missing or refuses any step.
 platform::input::IDirectInputDevice8* pelDinput8CreateKeyboardDevice(void* window);
-platform::input::IDirectInputDevice8* pelDinput8CreatePadDevice(const platform::input::GUID& instance,
-                                                                void* window);
+platform::input::IDirectInputDevice8* pelDinput8CreatePadDevice(
+    const platform::input::GUID& instance, void* window);
 // Acquires, polls and reads the whole device state; false when any step fails.
 bool pelDinput8ReadState(platform::input::IDirectInputDevice8* device, void* buffer, uint32_t size);

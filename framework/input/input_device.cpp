@@ -88,7 +88,8 @@ float padValue(const PEL_INPUT_DEVICE* device, const PEL_INPUT_BUTTON_MAP& butto
     case PEL_INPUT_KIND_HAT:
         if (button.index >= 16) return 0.0f;
         return hatValue(state.rgdwPOV[button.index / 4], button.index % 4);
-    default: return 0.0f;
+    default:
+        return 0.0f;
     }
 }
 

@@ -8,11 +8,11 @@ inline constexpr uint32_t PEL_INPUT_PAD_SLOTS = 4;
 
 // The saved controller settings, 169 32-bit words; the controller settings page fills them.
 struct PEL_INPUT_SETTINGS {
-    uint32_t keyboardType;                    // input layout of the keyboard
-    uint32_t keyCodes[PEL_INPUT_BUTTONS];     // DirectInput key codes; 0 = not assigned
-    uint32_t padFlags[PEL_INPUT_PAD_SLOTS];   // bit 0: a pad plays that slot
+    uint32_t keyboardType;                   // input layout of the keyboard
+    uint32_t keyCodes[PEL_INPUT_BUTTONS];    // DirectInput key codes; 0 = not assigned
+    uint32_t padFlags[PEL_INPUT_PAD_SLOTS];  // bit 0: a pad plays that slot
     platform::input::GUID padInstances[PEL_INPUT_PAD_SLOTS];
-    uint32_t padTypes[PEL_INPUT_PAD_SLOTS];   // input layout of each slot
+    uint32_t padTypes[PEL_INPUT_PAD_SLOTS];                       // input layout of each slot
     uint32_t padButtons[PEL_INPUT_PAD_SLOTS][PEL_INPUT_BUTTONS];  // button codes, below
     uint32_t padAnalog[PEL_INPUT_PAD_SLOTS][PEL_INPUT_BUTTONS];   // bit 0: keeps its analog value
 };

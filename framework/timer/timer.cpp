@@ -121,5 +121,6 @@ void pelTimerWaitMs(uint32_t milliseconds) {
     if (milliseconds == 0) return;
     const uint32_t start = osClock().milliseconds();
     if (milliseconds >= kSpinMilliseconds) osClock().sleep(milliseconds - kSpinMilliseconds);
-    while (static_cast<uint32_t>(osClock().milliseconds() - start) < milliseconds) osClock().sleep(0);
+    while (static_cast<uint32_t>(osClock().milliseconds() - start) < milliseconds)
+        osClock().sleep(0);
 }

@@ -110,7 +110,8 @@ TEST_F(Controller, QuickTiltFromRestToFullTravelWithinTheWindow) {
     const Case cases[] = {{9, true}, {10, false}, {0, true}};
     for (const Case& c : cases) {
         frame(0.0f);
-        for (int i = 0; i < c.middleFrames; ++i) EXPECT_FALSE(frame(0.5f) & PEL_CONTROLLER_QUICK_TILT);
+        for (int i = 0; i < c.middleFrames; ++i)
+            EXPECT_FALSE(frame(0.5f) & PEL_CONTROLLER_QUICK_TILT);
         EXPECT_EQ((frame(1.0f) & PEL_CONTROLLER_QUICK_TILT) != 0, c.quickTilt) << c.middleFrames;
     }
     // Held at full travel, or back to the middle band and out again, flags nothing until the
@@ -142,8 +143,8 @@ TEST_F(Controller, CountersStopAtTheirMaximum) {
 TEST_F(Controller, WindowsOfZeroTurnTheFlagsOff) {
     make(0, 0);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(frame(1.0f), i == 0 ? PEL_CONTROLLER_PRESSED | PEL_CONTROLLER_HELD
-                                      : PEL_CONTROLLER_HELD);
+        EXPECT_EQ(frame(1.0f),
+                  i == 0 ? PEL_CONTROLLER_PRESSED | PEL_CONTROLLER_HELD : PEL_CONTROLLER_HELD);
     }
     frame(0.0f);
     EXPECT_EQ(frame(1.0f), PEL_CONTROLLER_PRESSED | PEL_CONTROLLER_HELD);

@@ -15,10 +15,9 @@ protected:
 
     void SetUp() override {
         input_->focusWindow = kWindow;
-        platform::input::setDirectInput8CreateOverride(
-            [input = input_](platform::input::DWORD) {
-                return platform::input::createFakeDirectInput(input);
-            });
+        platform::input::setDirectInput8CreateOverride([input = input_](platform::input::DWORD) {
+            return platform::input::createFakeDirectInput(input);
+        });
         pelDinput8Finalize();
         pelDinput8Initialize();
     }

@@ -14,8 +14,8 @@ using tessera::test::ReportCapture;
 class InputDevice : public tessera::test::FakeDinput8 {
 protected:
     // Slot 0 plays a pad with X, Y, one hat and eight buttons, with the given codes.
-    FakePad& padInSlot0(const std::vector<uint32_t>& codes, const std::vector<uint32_t>& analog = {},
-                        PadShape shape = {0b11, 1, 8}) {
+    FakePad& padInSlot0(const std::vector<uint32_t>& codes,
+                        const std::vector<uint32_t>& analog = {}, PadShape shape = {0b11, 1, 8}) {
         FakePad& pad = input_->addPad(shape);
         settings_.padFlags[0] = 1;
         settings_.padInstances[0] = pad.description.instance;
@@ -37,7 +37,8 @@ TEST_F(InputDevice, ButtonCountFollowsTheHighestAssignedKey) {
         std::vector<uint32_t> codes;
         uint32_t count;
     };
-    const Case cases[] = {{{30, 0, 44}, 3}, {{}, 0}, {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 16}};
+    const Case cases[] = {
+        {{30, 0, 44}, 3}, {{}, 0}, {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 16}};
     for (const Case& c : cases) {
         PEL_INPUT_SETTINGS settings{};
         for (size_t i = 0; i < c.codes.size(); ++i) settings.keyCodes[i] = c.codes[i];
@@ -59,6 +60,7 @@ TEST_F(InputDevice, KeyboardReadsItsKeysWhileItsWindowHasTheFocus) {
     EXPECT_EQ(ReportCapture::entries()[0].level, PEL_REPORT_INFORMATION);
     EXPECT_EQ(ReportCapture::entries()[0].text, u"キーボードの作成に成功しました。");
     EXPECT_EQ(device->type, 3u);
+    EXPECT_EQ(device->keyboard->cooperativeLevel(), DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
     EXPECT_EQ(pelInputGetButtonFlags(device, 0), 0u);
 
     input_->keys[30] = 0x80;
@@ -127,6 +129,7 @@ TEST_F(InputDevice, PadButtonMapFollowsTheCodes) {
     EXPECT_EQ(ReportCapture::entries().back().text, u"1番目の入力デバイスの作成に成功しました。");
     EXPECT_EQ(device->type, 2u);
     EXPECT_EQ(device->buttonCount, 9u);
+    EXPECT_EQ(device->pad->cooperativeLevel(), DISCL_EXCLUSIVE | DISCL_FOREGROUND);
     const PEL_INPUT_BUTTON_MAP expected[] = {
         {PEL_INPUT_KIND_NONE, 0, PEL_INPUT_FLAG_UNASSIGNED},
         {PEL_INPUT_KIND_BUTTON, 0, PEL_INPUT_FLAG_ANALOG},
@@ -162,8 +165,8 @@ TEST_F(InputDevice, HalfAxesHaveADeadZoneAndAFullMark) {
         float digital;
     };
     const Case cases[] = {
-        {0.0f, 0.0f, 0.0f}, {0.15f, 0.0f, 0.0f}, {0.6f, 0.5714286f, 1.0f},
-        {0.5f, 0.4285714f, 0.0f}, {0.9f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f},
+        {0.0f, 0.0f, 0.0f},       {0.15f, 0.0f, 0.0f}, {0.6f, 0.5714286f, 1.0f},
+        {0.5f, 0.4285714f, 0.0f}, {0.9f, 1.0f, 1.0f},  {1.0f, 1.0f, 1.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fraction);
@@ -191,10 +194,9 @@ TEST_F(InputDevice, HatDirectionsOverlapSoDiagonalsPressTwo) {
         float up, down, left, right;
     };
     const Case cases[] = {
-        {4500, 1, 0, 0, 1},  {0xFFFF, 0, 0, 0, 0}, {kPovCentred, 0, 0, 0, 0},
-        {29300, 1, 0, 1, 0}, {6800, 1, 0, 0, 1},   {6801, 0, 0, 0, 1},
-        {29299, 0, 0, 1, 0}, {18000, 0, 1, 0, 0},  {22500, 0, 1, 1, 0},
-        {0, 1, 0, 0, 0},     {2300, 1, 0, 0, 1},   {15801, 0, 1, 0, 0},
+        {4500, 1, 0, 0, 1},  {0xFFFF, 0, 0, 0, 0}, {kPovCentred, 0, 0, 0, 0}, {29300, 1, 0, 1, 0},
+        {6800, 1, 0, 0, 1},  {6801, 0, 0, 0, 1},   {29299, 0, 0, 1, 0},       {18000, 0, 1, 0, 0},
+        {22500, 0, 1, 1, 0}, {0, 1, 0, 0, 0},      {2300, 1, 0, 0, 1},        {15801, 0, 1, 0, 0},
     };
     for (const Case& c : cases) {
         pad.state.rgdwPOV[0] = c.pov;

@@ -164,6 +164,7 @@ TEST_F(FramePacer, SlowSecondsRaiseTheLevelUpToFour) {
         uint32_t drawn;
         uint32_t levelAfter;
     };
+    // clang-format off
     const std::vector<Second> seconds = {
         // Level 0, limit 60: 59 drawn is good, 58 slow; five slow seconds after a good one
         // raise the level.
@@ -176,6 +177,7 @@ TEST_F(FramePacer, SlowSecondsRaiseTheLevelUpToFour) {
         // Level 4, limit 12: the level stays at 4.
         {11, 4}, {10, 4}, {10, 4}, {10, 4}, {10, 4}, {10, 4}, {10, 4}, {10, 4},
     };
+    // clang-format on
     for (size_t i = 0; i < seconds.size(); ++i) {
         SCOPED_TRACE(i);
         ASSERT_EQ(runSecond(frame, seconds[i].drawn), seconds[i].drawn);
