@@ -20,7 +20,7 @@ struct FakePad {
 
 struct FakeInput {
     bool keyboardOpens = true;
-    std::array<BYTE, kKeyboardStateSize> keys{};
+    std::array<BYTE, kKeyboardStateSize> keys{};  // by key code; codes without a key read 0
     HWND focusWindow = nullptr;
     std::deque<FakePad> pads;  // references stay valid as pads are added
 
