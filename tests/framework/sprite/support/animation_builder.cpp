@@ -64,8 +64,7 @@ std::vector<uint32_t> AnimationBuilder::words() const {
     return words;
 }
 
-PEL_SPRITE_ANIMATION* AnimationBuilder::build(PEL_SPRITE_RENDERER* renderer,
-                                              uint32_t flags) const {
+PEL_SPRITE_ANIMATION* AnimationBuilder::build(PEL_SPRITE_RENDERER* renderer, uint32_t flags) const {
     const std::vector<uint32_t> data = words();
     return pelSpriteAnimationCreate(renderer, flags, data.data(),
                                     static_cast<uint32_t>(data.size()), rects_.data());
