@@ -43,10 +43,13 @@ TEST_F(AnimationTest, EndsWhenItsCommandTrackSaysSo) {
     std::vector<Case> cases;
     cases.push_back({"zero-frame end after ten frames",
                      std::move(AnimationBuilder().command(10, 0).command(1, 1, {0})), 11});
-    cases.push_back({"final zero-delay end", std::move(AnimationBuilder().command(1, 0).command(0, 1, {0})), 0});
+    cases.push_back({"final zero-delay end",
+                     std::move(AnimationBuilder().command(1, 0).command(0, 1, {0})), 0});
     cases.push_back({"countdown of three frames",
-                     std::move(AnimationBuilder().command(0, 1, {3}).command(5, 0)), 4});  // 3 frames after update 1
-    cases.push_back({"stopped track without an end", std::move(AnimationBuilder().command(2, 0)), 0});
+                     std::move(AnimationBuilder().command(0, 1, {3}).command(5, 0)),
+                     4});  // 3 frames after update 1
+    cases.push_back(
+        {"stopped track without an end", std::move(AnimationBuilder().command(2, 0)), 0});
     cases.push_back({"empty command track", AnimationBuilder(), 0});
     for (const Case& c : cases) {
         play(c.track);
@@ -237,7 +240,8 @@ TEST_F(AnimationTest, CodesOutsideTheTablesAreFatal) {
 }
 
 TEST_F(AnimationTest, RecordsWhoseTracksLeaveTheirWordsAreRefused) {
-    const std::vector<uint32_t> good = AnimationBuilder().command(1, 0).key(1, 1, 0, {{0, 0, 0, 0}, {0, 0, 0, 0}}).words();
+    const std::vector<uint32_t> good =
+        AnimationBuilder().command(1, 0).key(1, 1, 0, {{0, 0, 0, 0}, {0, 0, 0, 0}}).words();
     ASSERT_NE(pelSpriteAnimationCreate(renderer, 0, good.data(), uint32_t(good.size()), nullptr),
               nullptr);
     struct Case {
@@ -254,8 +258,9 @@ TEST_F(AnimationTest, RecordsWhoseTracksLeaveTheirWordsAreRefused) {
     for (const Case& c : cases) {
         std::vector<uint32_t> words = good;
         words[c.word] = c.value;
-        EXPECT_EQ(pelSpriteAnimationCreate(renderer, 0, words.data(), uint32_t(words.size()), nullptr),
-                  nullptr)
+        EXPECT_EQ(
+            pelSpriteAnimationCreate(renderer, 0, words.data(), uint32_t(words.size()), nullptr),
+            nullptr)
             << c.name;
     }
     EXPECT_EQ(pelSpriteAnimationCreate(renderer, 0, good.data(), 5, nullptr), nullptr);
