@@ -221,8 +221,8 @@ TEST_F(TextTest, GammaTableMapsCoverageToAlpha) {
         uint8_t alpha;
     };
     const Case cases[] = {
-        {1.0f, 0, 0},     {1.0f, 128, 128}, {1.0f, 255, 255}, {0.0f, 77, 77},  // 0: as 1
-        {-2.0f, 200, 200}, {2.0f, 64, 128}, {2.0f, 1, 16},    {0.5f, 8, 0},    // below 1: 0
+        {1.0f, 0, 0},      {1.0f, 128, 128}, {1.0f, 255, 255}, {0.0f, 77, 77},  // 0: as 1
+        {-2.0f, 200, 200}, {2.0f, 64, 128},  {2.0f, 1, 16},    {0.5f, 8, 0},    // below 1: 0
     };
     for (const Case& c : cases) {
         PEL_SPRITE_TEXT_FORMAT_DESC desc{};
