@@ -55,7 +55,8 @@ bool recordFits(PEL_SPRITE_TRACK_CURSOR& track, uint32_t size) {
 
 uint32_t commandWords(uint32_t code) {
     switch (code) {
-    case 0: return 2;
+    case 0:
+        return 2;
     case 1:
     case 2:
     case 3:
@@ -63,18 +64,21 @@ uint32_t commandWords(uint32_t code) {
     case 8:
     case 9:
     case 11:
-    case 16: return 3;
+    case 16:
+        return 3;
     case 14:
-    case 15: return 4;
-    default: return 0;
+    case 15:
+        return 4;
+    default:
+        return 0;
     }
 }
 
 struct Step {
-    float scale;       // c
-    uint32_t budget;   // b
+    float scale;      // c
+    uint32_t budget;  // b
     uint32_t advanced;
-    bool endNow;       // a command 1 with 0 frames ran in this step
+    bool endNow;  // a command 1 with 0 frames ran in this step
 };
 
 // Runs one command record of a code that commandWords knows.
@@ -83,7 +87,8 @@ void runCommand(PEL_SPRITE* sprite, const uint32_t* record, float parentSpeed, S
     const PEL_SPRITE_ANIMATION& animation = *sprite->animation;
     const uint32_t argument = record[2];
     switch (record[1]) {
-    case 0: break;
+    case 0:
+        break;
     case 1:
         if (argument > 0) {
             cursor.endCountdown = frames(argument);
@@ -101,7 +106,9 @@ void runCommand(PEL_SPRITE* sprite, const uint32_t* record, float parentSpeed, S
     case 3:
         if (argument < animation.rectCount) pelSpriteSetRect(sprite, animation.rects[argument]);
         break;
-    case 4: pelSpriteSetLevel(sprite, argument); break;
+    case 4:
+        pelSpriteSetLevel(sprite, argument);
+        break;
     case 8:
         sprite->blend = static_cast<int32_t>(argument);
         sprite->flags |= PEL_SPRITE_DIRTY;
@@ -114,8 +121,12 @@ void runCommand(PEL_SPRITE* sprite, const uint32_t* record, float parentSpeed, S
         sprite->scaling = static_cast<int32_t>(argument);
         sprite->flags |= PEL_SPRITE_DIRTY;
         break;
-    case 14: pelSpriteSetReverse(sprite, argument != 0, record[3] != 0); break;
-    case 15: pelSpriteSetRectReverse(sprite, argument != 0, record[3] != 0); break;
+    case 14:
+        pelSpriteSetReverse(sprite, argument != 0, record[3] != 0);
+        break;
+    case 15:
+        pelSpriteSetRectReverse(sprite, argument != 0, record[3] != 0);
+        break;
     case 16: {
         const float speed = wordFloat(argument);
         sprite->animationSpeed = speed;
@@ -202,13 +213,17 @@ void applyKey(PEL_SPRITE* sprite, uint32_t trackIndex, const float* values) {
         pelSpriteSetRotationY(sprite, values[1]);
         pelSpriteSetRotationZ(sprite, values[2]);
         return;
-    case 4: sprite->alphaReference = values[0]; break;
+    case 4:
+        sprite->alphaReference = values[0];
+        break;
     case 5:
         sprite->red = values[0];
         sprite->green = values[1];
         sprite->blue = values[2];
         break;
-    case 6: sprite->alpha = values[0]; break;
+    case 6:
+        sprite->alpha = values[0];
+        break;
     }
     sprite->flags |= PEL_SPRITE_DIRTY;
 }
@@ -241,16 +256,17 @@ void runKeys(PEL_SPRITE* sprite, uint32_t advanced, bool firstRun) {
         }
         float values[3];
         const bool moving = track.time > 0 && interpolation != 0 && duration > 0;
-        const float t = moving ? 1.0f - (static_cast<float>(track.time) / 256.0f) /
-                                            static_cast<float>(duration)
-                               : 0.0f;
+        const float t =
+            moving ? 1.0f - (static_cast<float>(track.time) / 256.0f) / static_cast<float>(duration)
+                   : 0.0f;
         for (uint32_t channel = 0; channel < channels; ++channel) {
             const uint32_t* c = record + 2 + 4 * channel;
             const float c0 = wordFloat(c[0]), c1 = wordFloat(c[1]);
             const float c3 = wordFloat(c[2]), c2 = wordFloat(c[3]);
             float value = c0;
             if (moving) {
-                value = interpolation == 1 ? c0 + c1 * t : c0 + c1 * t + c2 * t * t + c3 * t * t * t;
+                value =
+                    interpolation == 1 ? c0 + c1 * t : c0 + c1 * t + c2 * t * t + c3 * t * t * t;
             }
             values[channel] = value;
         }

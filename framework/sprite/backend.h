@@ -37,28 +37,30 @@ struct PEL_SPRITE_BATCH {
 // imageIsWritable, the wipe slots or imageSetSize; they are here for other users of the table.
 struct PEL_SPRITE_BACKEND {
     void* user;
-    void (*screenSize)(uint32_t* width, uint32_t* height, void* user);                // 1
-    void (*drawBegin)(void* user);                                                    // 2
-    void (*drawEnd)(void* user);                                                      // 3
-    void (*drawBatches)(void* user, PEL_SPRITE_BATCH* batches, uint32_t count);       // 4
+    void (*screenSize)(uint32_t* width, uint32_t* height, void* user);                      // 1
+    void (*drawBegin)(void* user);                                                          // 2
+    void (*drawEnd)(void* user);                                                            // 3
+    void (*drawBatches)(void* user, PEL_SPRITE_BATCH* batches, uint32_t count);             // 4
     PelSpriteBackendImage* (*imageLoad)(void* user, uint32_t where, const char16_t* name);  // 5
-    PelSpriteBackendImage* (*imageCreate)(void* user, uint32_t width, uint32_t height);    // 6
-    void (*imageRelease)(PelSpriteBackendImage* image);                                  // 7
-    int32_t (*imageIsWritable)(PelSpriteBackendImage* image);                            // 8
-    void (*imageSize)(uint32_t* width, uint32_t* height, PelSpriteBackendImage* image);  // 9
-    void (*textBegin)(PelSpriteBackendImage* image);                                     // 10
-    void (*textEnd)(PelSpriteBackendImage* image);                                       // 11
-    PEL_STATUS (*imageFill)(PelSpriteBackendImage* image, uint32_t x, uint32_t y, uint32_t width,
-                            uint32_t height, const float rgba[4]);                     // 12
+    PelSpriteBackendImage* (*imageCreate)(void* user, uint32_t width, uint32_t height);     // 6
+    void (*imageRelease)(PelSpriteBackendImage* image);                                     // 7
+    int32_t (*imageIsWritable)(PelSpriteBackendImage* image);                               // 8
+    void (*imageSize)(uint32_t* width, uint32_t* height, PelSpriteBackendImage* image);     // 9
+    void (*textBegin)(PelSpriteBackendImage* image);                                        // 10
+    void (*textEnd)(PelSpriteBackendImage* image);                                          // 11
+    PEL_STATUS(*imageFill)
+    (PelSpriteBackendImage* image, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+     const float rgba[4]);                                                                // 12
     PelSpriteBackendWipe* (*wipeLoad)(void* user, uint32_t where, const char16_t* name);  // 13
-    void (*wipeRelease)(PelSpriteBackendWipe* wipe);                                     // 14
-    void (*wipeSet)(PelSpriteBackendWipe* wipe, int32_t mode, float threshold);          // 15
+    void (*wipeRelease)(PelSpriteBackendWipe* wipe);                                      // 14
+    void (*wipeSet)(PelSpriteBackendWipe* wipe, int32_t mode, float threshold);           // 15
     void (*imageSetSize)(PelSpriteBackendImage* image, uint32_t width, uint32_t height);  // 16
     PelSpriteBackendFont* (*fontCreate)(void* user, uint32_t pixelSize, uint32_t flags);  // 17
-    void (*fontRelease)(PelSpriteBackendFont* font);                                     // 18
-    PEL_STATUS (*glyphRender)(PelSpriteBackendFont* font, char16_t unit);                // 19
-    PEL_STATUS (*glyphDraw)(PelSpriteBackendImage* image, uint32_t x, uint32_t y, uint32_t width,
-                            uint32_t height, const float rgba[4], PelSpriteBackendFont* font,
-                            const uint8_t gamma[256]);                                  // 20
+    void (*fontRelease)(PelSpriteBackendFont* font);                                      // 18
+    PEL_STATUS (*glyphRender)(PelSpriteBackendFont* font, char16_t unit);                 // 19
+    PEL_STATUS(*glyphDraw)
+    (PelSpriteBackendImage* image, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+     const float rgba[4], PelSpriteBackendFont* font,
+     const uint8_t gamma[256]);                                                                // 20
     void (*fontMetrics)(uint32_t* advance, uint32_t* lineHeight, PelSpriteBackendFont* font);  // 21
 };

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "framework/sprite/internal.h"
@@ -33,9 +34,10 @@ void deriveCodes(PEL_SPRITE_STATE& state) {
     state.filterCode = scaling == 1 ? 0 : 1;
 }
 
-void buildQuad(PEL_SPRITE* sprite) {
-    PEL_SPRITE_STATE& state = sprite->state;
-    deriveCodes(state);
+// Builds the four corners into the sprite's cache and into the batch at once: reading back what
+// was just stored field by field would stall the copy.
+void buildQuad(PEL_SPRITE* sprite, PEL_SPRITE_VERTEX* out) {
+    const PEL_SPRITE_STATE& state = sprite->state;
     const PEL_SPRITE_RECT& rect = *sprite->rect;
     const float left = static_cast<float>(-rect.originX);
     const float top = static_cast<float>(-rect.originY);
@@ -56,14 +58,16 @@ void buildQuad(PEL_SPRITE* sprite) {
     const auto& m = state.matrix;
     for (int i = 0; i < 4; ++i) {
         const float px = corners[i][0], py = corners[i][1];
-        sprite->quad[i] = {px * m[0][0] + py * m[1][0] + m[3][0],
-                           px * m[0][1] + py * m[1][1] + m[3][1],
-                           corners[i][2],
-                           corners[i][3],
-                           state.red,
-                           state.green,
-                           state.blue,
-                           state.alpha};
+        const PEL_SPRITE_VERTEX vertex = {px * m[0][0] + py * m[1][0] + m[3][0],
+                                          px * m[0][1] + py * m[1][1] + m[3][1],
+                                          corners[i][2],
+                                          corners[i][3],
+                                          state.red,
+                                          state.green,
+                                          state.blue,
+                                          state.alpha};
+        sprite->quad[i] = vertex;
+        out[i] = vertex;
     }
 }
 
@@ -82,9 +86,10 @@ using namespace tessera::sprite;
 
 PEL_SPRITE_BATCH* pelSpriteRendererPushQuad(PEL_SPRITE* sprite) {
     if (!sprite->rect) return nullptr;
-    if (!(sprite->flags & PEL_SPRITE_QUAD_VALID)) {
+    const bool rebuild = !(sprite->flags & PEL_SPRITE_QUAD_VALID);
+    if (rebuild) {
         sprite->flags |= PEL_SPRITE_QUAD_VALID;
-        buildQuad(sprite);
+        deriveCodes(sprite->state);
     }
     PEL_SPRITE_RENDERER* const renderer = sprite->renderer;
     const PEL_SPRITE_STATE& state = sprite->state;
@@ -106,9 +111,13 @@ PEL_SPRITE_BATCH* pelSpriteRendererPushQuad(PEL_SPRITE* sprite) {
         batch->alphaTest = state.alphaTestCode;
         batch->alphaReference = state.effectiveAlphaReference;
     }
-    for (const PEL_SPRITE_VERTEX& vertex : sprite->quad) {
-        batch->vertices[batch->vertexCount++] = vertex;
+    const uint32_t count = batch->vertexCount;
+    if (rebuild) {
+        buildQuad(sprite, &batch->vertices[count]);
+    } else {
+        std::memcpy(&batch->vertices[count], sprite->quad, sizeof sprite->quad);
     }
+    batch->vertexCount = count + 4;
     return batch;
 }
 

@@ -101,17 +101,17 @@ void pelSpriteDestroyContext(PEL_SPRITE_CONTEXT* context) {
 }
 
 void pelSpriteUpdate(PEL_SPRITE_CONTEXT* context) {
-    for (PEL_LIST_LINK* link = context->renderers.head.next; link != pelListEnd(&context->renderers);
-         link = link->next) {
-        pelSpriteRendererUpdate(static_cast<PEL_SPRITE_RENDERER*>(
-            pelListElement(&context->renderers, link)));
+    for (PEL_LIST_LINK* link = context->renderers.head.next;
+         link != pelListEnd(&context->renderers); link = link->next) {
+        pelSpriteRendererUpdate(
+            static_cast<PEL_SPRITE_RENDERER*>(pelListElement(&context->renderers, link)));
     }
 }
 
 void pelSpriteDraw(PEL_SPRITE_CONTEXT* context) {
-    for (PEL_LIST_LINK* link = context->renderers.head.next; link != pelListEnd(&context->renderers);
-         link = link->next) {
-        pelSpriteRendererDraw(static_cast<PEL_SPRITE_RENDERER*>(
-            pelListElement(&context->renderers, link)));
+    for (PEL_LIST_LINK* link = context->renderers.head.next;
+         link != pelListEnd(&context->renderers); link = link->next) {
+        pelSpriteRendererDraw(
+            static_cast<PEL_SPRITE_RENDERER*>(pelListElement(&context->renderers, link)));
     }
 }

@@ -63,7 +63,7 @@ struct PEL_SPRITE_STATE {
 struct PEL_SPRITE_RENDERER {
     uint32_t width, height;
     uint32_t screenWidth, screenHeight;
-    uint32_t textSpeed;  // 8.8
+    uint32_t textSpeed;         // 8.8
     PEL_SPRITE_STATE roots[4];  // by the top-level sprite's mirror flags: none, X, Y, both
     PEL_LIST textFormats;
     PEL_LIST rects;
@@ -161,8 +161,8 @@ enum : uint32_t { PEL_SPRITE_CURSOR_FIRST_RUN = 1 };
 
 struct PEL_SPRITE_CURSOR {
     uint32_t flags;
-    uint32_t consumed;      // 8.8
-    uint32_t endCountdown;  // 8.8, 0 when no end is pending
+    uint32_t consumed;                                     // 8.8
+    uint32_t endCountdown;                                 // 8.8, 0 when no end is pending
     PEL_SPRITE_TRACK_CURSOR tracks[kPelSpriteTrackCount];  // 0: commands, 1 to 6: keys
 };
 

@@ -53,7 +53,8 @@ void drawCharacter(PEL_SPRITE_RECT* rect, PEL_SPRITE_TEXT* text, char16_t unit) 
     const PEL_SPRITE_BACKEND& backend = rect->image->context->backend;
     const int64_t right = static_cast<int64_t>(rect->x) + rect->width;
     const int64_t bottom = static_cast<int64_t>(rect->y) + rect->height;
-    const int64_t x0 = std::max<int64_t>(0, std::min<int64_t>(rect->x + int64_t{text->penX}, right));
+    const int64_t x0 =
+        std::max<int64_t>(0, std::min<int64_t>(rect->x + int64_t{text->penX}, right));
     const int64_t y0 =
         std::max<int64_t>(0, std::min<int64_t>(rect->y + int64_t{text->penY}, bottom));
     const uint32_t boxWidth = clampToU32(right - x0);
@@ -66,8 +67,8 @@ void drawCharacter(PEL_SPRITE_RECT* rect, PEL_SPRITE_TEXT* text, char16_t unit) 
     uint32_t advance = 0, lineHeight = 0;
     backend.fontMetrics(&advance, &lineHeight, font);
     if (advance == 0) return;
-    rect->drawnWidth = std::max(
-        rect->drawnWidth, clampToU32(int64_t{text->penX} - format.drawX + int64_t{advance}));
+    rect->drawnWidth = std::max(rect->drawnWidth,
+                                clampToU32(int64_t{text->penX} - format.drawX + int64_t{advance}));
     rect->drawnHeight = clampToU32(int64_t{text->penY} - format.drawY + int64_t{lineHeight});
     text->penX += static_cast<int32_t>(advance) + format.marginX;
 }
@@ -200,10 +201,10 @@ void pelSpriteRectFlushText(PEL_SPRITE_RECT* rect, uint32_t budget) {
         if (++text->index == kPelSpriteTextPageUnits) {
             text->index = 0;
             PEL_LIST_LINK* const next = text->page->link.next;
-            text->page = next == pelListEnd(&text->pages)
-                             ? nullptr
-                             : static_cast<PEL_SPRITE_TEXT_PAGE*>(
-                                   pelListElement(&text->pages, next));
+            text->page =
+                next == pelListEnd(&text->pages)
+                    ? nullptr
+                    : static_cast<PEL_SPRITE_TEXT_PAGE*>(pelListElement(&text->pages, next));
         }
     }
     backend.textEnd(image);

@@ -35,7 +35,6 @@ namespace {
 
 bool isVisible(const PEL_SPRITE* sprite) { return (sprite->flags & PEL_SPRITE_VISIBLE) != 0; }
 
-
 bool isSelfOrDescendant(const PEL_SPRITE* candidate, const PEL_SPRITE* sprite) {
     for (; candidate; candidate = candidate->parent) {
         if (candidate == sprite) return true;

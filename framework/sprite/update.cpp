@@ -22,18 +22,20 @@ using Matrix = float[4][3];
 // out = a followed by b, both affine 4x3 in the row-vector convention.
 void concatenate(const Matrix& a, const Matrix& b, Matrix& out) {
     for (int row = 0; row < 4; ++row) {
+        const float x = a[row][0], y = a[row][1], z = a[row][2];
         for (int column = 0; column < 3; ++column) {
-            float sum = a[row][0] * b[0][column] + a[row][1] * b[1][column] +
-                        a[row][2] * b[2][column];
+            float sum = x * b[0][column] + y * b[1][column] + z * b[2][column];
             if (row == 3) sum += b[3][column];
             out[row][column] = sum;
         }
     }
 }
 
+// The sprite's matrix in its parent's space: rotation, flat scale, the optional transform, the
+// position, then the mirrors.
 void localMatrix(const PEL_SPRITE* sprite, Matrix& local) {
-    Quaternion q{0.0f, 0.0f, 0.0f, 1.0f};
     const uint32_t flags = sprite->flags;
+    Quaternion q{0.0f, 0.0f, 0.0f, 1.0f};
     if (flags & PEL_SPRITE_ROTATE_Y) {
         const float half = sprite->rotationY * 0.5f;
         q = multiply(q, {0.0f, std::sin(half), 0.0f, std::cos(half)});
@@ -47,40 +49,62 @@ void localMatrix(const PEL_SPRITE* sprite, Matrix& local) {
         q = multiply(q, {0.0f, 0.0f, std::sin(half), std::cos(half)});
     }
     const float x = q.x, y = q.y, z = q.z, w = q.w;
-    Matrix rotation = {
-        {(1 - 2 * y * y - 2 * z * z) * sprite->scaleX, (2 * x * y + 2 * z * w) * sprite->scaleX,
-         (2 * x * z - 2 * y * w) * sprite->scaleX},
-        {(2 * x * y - 2 * z * w) * sprite->scaleY, (1 - 2 * x * x - 2 * z * z) * sprite->scaleY,
-         (2 * y * z + 2 * x * w) * sprite->scaleY},
-        {0.0f, 0.0f, 0.0f},
-        {0.0f, 0.0f, 0.0f},
-    };
+    const float sx = sprite->scaleX, sy = sprite->scaleY;
+    local[0][0] = (1 - 2 * y * y - 2 * z * z) * sx;
+    local[0][1] = (2 * x * y + 2 * z * w) * sx;
+    local[0][2] = (2 * x * z - 2 * y * w) * sx;
+    local[1][0] = (2 * x * y - 2 * z * w) * sy;
+    local[1][1] = (1 - 2 * x * x - 2 * z * z) * sy;
+    local[1][2] = (2 * y * z + 2 * x * w) * sy;
+    local[2][0] = local[2][1] = local[2][2] = 0.0f;
+    local[3][0] = local[3][1] = local[3][2] = 0.0f;
     if (flags & PEL_SPRITE_TRANSFORM) {
-        concatenate(rotation, sprite->transform, local);
-    } else {
+        Matrix rotation;
         for (int row = 0; row < 4; ++row) {
-            for (int column = 0; column < 3; ++column) local[row][column] = rotation[row][column];
+            for (int column = 0; column < 3; ++column) rotation[row][column] = local[row][column];
         }
+        concatenate(rotation, sprite->transform, local);
     }
     local[3][0] += sprite->x;
     local[3][1] += sprite->y;
-    for (int row = 0; row < 4; ++row) {
-        if (flags & PEL_SPRITE_MIRROR_X) {
-            local[row][0] = -local[row][0];
-            local[row][2] = -local[row][2];
-        }
-        if (flags & PEL_SPRITE_MIRROR_Y) {
-            local[row][1] = -local[row][1];
-            local[row][2] = -local[row][2];
+    if (flags & (PEL_SPRITE_MIRROR_X | PEL_SPRITE_MIRROR_Y)) {
+        for (int row = 0; row < 4; ++row) {
+            if (flags & PEL_SPRITE_MIRROR_X) {
+                local[row][0] = -local[row][0];
+                local[row][2] = -local[row][2];
+            }
+            if (flags & PEL_SPRITE_MIRROR_Y) {
+                local[row][1] = -local[row][1];
+                local[row][2] = -local[row][2];
+            }
         }
     }
 }
 
+// The world matrix of an unrotated, untransformed, unmirrored sprite: the same products as the
+// general path without the terms that are zero.
+void plainWorldMatrix(const PEL_SPRITE* sprite, const Matrix& parent, Matrix& world) {
+    const float sx = sprite->scaleX, sy = sprite->scaleY, x = sprite->x, y = sprite->y;
+    for (int column = 0; column < 3; ++column) {
+        world[0][column] = sx * parent[0][column];
+        world[1][column] = sy * parent[1][column];
+        world[2][column] = 0.0f;
+        world[3][column] = x * parent[0][column] + y * parent[1][column] + parent[3][column];
+    }
+}
+
+constexpr uint32_t kShapeFlags = PEL_SPRITE_ROTATE_X | PEL_SPRITE_ROTATE_Y | PEL_SPRITE_ROTATE_Z |
+                                 PEL_SPRITE_TRANSFORM | PEL_SPRITE_MIRROR_X | PEL_SPRITE_MIRROR_Y;
+
 void recompute(PEL_SPRITE* sprite, const PEL_SPRITE_STATE& parent) {
     PEL_SPRITE_STATE& state = sprite->state;
-    Matrix local;
-    localMatrix(sprite, local);
-    concatenate(local, parent.matrix, state.matrix);
+    if (sprite->flags & kShapeFlags) {
+        Matrix local;
+        localMatrix(sprite, local);
+        concatenate(local, parent.matrix, state.matrix);
+    } else {
+        plainWorldMatrix(sprite, parent.matrix, state.matrix);
+    }
     state.blend = sprite->blend ? sprite->blend : parent.blend;
     if (sprite->alphaTest) {
         state.alphaTest = sprite->alphaTest;
@@ -95,7 +119,6 @@ void recompute(PEL_SPRITE* sprite, const PEL_SPRITE_STATE& parent) {
     state.blue = sprite->blue * parent.blue;
     state.alpha = sprite->alpha * parent.alpha;
 }
-
 
 }  // namespace
 }  // namespace tessera::sprite
