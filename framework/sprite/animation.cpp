@@ -322,6 +322,9 @@ void pelSpriteAnimationRelease(PEL_SPRITE_ANIMATION* animation) {
 }
 
 void pelSpriteSetAnimation(PEL_SPRITE* sprite, PEL_SPRITE_ANIMATION* animation) {
+    // The new reference is taken before the old one is dropped: attaching the animation the
+    // sprite already plays must not destroy it on the way.
+    if (animation) ++animation->internalCount;
     if (PEL_SPRITE_ANIMATION* old = sprite->animation) {
         sprite->animation = nullptr;
         unrefAnimation(old);
@@ -334,9 +337,11 @@ void pelSpriteSetAnimation(PEL_SPRITE* sprite, PEL_SPRITE_ANIMATION* animation) 
     if (!animation) return;
 
     auto* cursor = allocate<PEL_SPRITE_CURSOR>(pools().cursors);
-    if (!cursor) return;
+    if (!cursor) {
+        unrefAnimation(animation);
+        return;
+    }
     sprite->animation = animation;
-    ++animation->internalCount;
     if ((animation->flags & PEL_SPRITE_ANIMATION_HOLD) &&
         !(sprite->flags & PEL_SPRITE_SELF_REFERENCE)) {
         sprite->flags |= PEL_SPRITE_SELF_REFERENCE;

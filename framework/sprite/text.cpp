@@ -119,12 +119,17 @@ void pelSpriteTextFormatRelease(PEL_SPRITE_TEXT_FORMAT* format) {
 
 PEL_STATUS pelSpriteRectDrawText(PEL_SPRITE_RECT* rect, PEL_SPRITE_TEXT_FORMAT* format,
                                  const char16_t* text) {
+    // The new reference is taken before the old text goes: that text may hold the format's
+    // last reference.
+    if (format) ++format->internalCount;
     pelSpriteRectCancelText(rect);
     if (!format) return PEL_OK;
     auto* pending = allocate<PEL_SPRITE_TEXT>(pools().texts);
-    if (!pending) return PEL_E_CREATE;
+    if (!pending) {
+        unrefTextFormat(format);
+        return PEL_E_CREATE;
+    }
     *pending = {};
-    ++format->internalCount;
     pending->format = format;
     pelListInit(&pending->pages, offsetof(PEL_SPRITE_TEXT_PAGE, link), nullptr, nullptr);
     const char16_t* const source = text ? text : u"";

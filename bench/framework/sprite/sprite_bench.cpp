@@ -76,8 +76,14 @@ double BestPlainLoop() {
                     q.m[4] += 1.0f;
                     for (int c = 0; c < 4; ++c, ++v) {
                         const float x = q.corners[c][0], y = q.corners[c][1];
-                        *v = {x * q.m[0] + y * q.m[2] + q.m[4], x * q.m[1] + y * q.m[3] + q.m[5],
-                              q.uv[c][0], q.uv[c][1], q.rgba[0], q.rgba[1], q.rgba[2], q.rgba[3]};
+                        *v = {x * q.m[0] + y * q.m[2] + q.m[4],
+                              x * q.m[1] + y * q.m[3] + q.m[5],
+                              q.uv[c][0],
+                              q.uv[c][1],
+                              q.rgba[0],
+                              q.rgba[1],
+                              q.rgba[2],
+                              q.rgba[3]};
                     }
                 }
                 benchmark::DoNotOptimize(out.data());
@@ -145,7 +151,8 @@ void Measure(benchmark::State& state, Scene& scene) {
 
 void FlatSprites(benchmark::State& state) {
     Scene scene;
-    for (int i = 0; i < kSprites; ++i) scene.moved.push_back(scene.add(nullptr, true, float(i % 640)));
+    for (int i = 0; i < kSprites; ++i)
+        scene.moved.push_back(scene.add(nullptr, true, float(i % 640)));
     Measure(state, scene);
 }
 

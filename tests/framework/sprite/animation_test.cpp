@@ -216,6 +216,18 @@ TEST_F(AnimationTest, HoldingAnimationTakesTheSelfReferenceAtOnce) {
     EXPECT_EQ(renderer->visibleSprites.count, 0u);
 }
 
+TEST_F(AnimationTest, AttachingThePlayingAnimationAgainRestartsIt) {
+    play(AnimationBuilder().command(0, 8, {2}).command(5, 8, {3}));
+    PEL_SPRITE_ANIMATION* animation = sprite->animation;
+    ASSERT_EQ(animation->internalCount + animation->scriptCount, 1);  // the sprite's only
+    pelSpriteRendererUpdate(renderer);
+    pelSpriteSetAnimation(sprite, animation);
+    EXPECT_EQ(sprite->animation, animation);
+    EXPECT_EQ(animation->internalCount, 1);
+    EXPECT_EQ(sprite->cursor->flags, uint32_t{PEL_SPRITE_CURSOR_FIRST_RUN});
+    EXPECT_EQ(renderer->animations.count, 1u);
+}
+
 TEST_F(AnimationTest, ZeroDelayLoopWaitsForTheNextUpdate) {
     play(AnimationBuilder().command(0, 8, {2}).command(0, 0).loop(0, 0));
     for (int update = 0; update < 3; ++update) pelSpriteRendererUpdate(renderer);

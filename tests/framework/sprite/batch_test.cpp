@@ -280,6 +280,18 @@ TEST_F(BatchTest, LevelsDrawInOrder) {
     EXPECT_EQ(batch.vertices[8].x, 1.0f);
 }
 
+TEST_F(BatchTest, ContextRunsItsRenderersInOrder) {
+    makeSprite(renderer, rectA, 1);
+    PEL_SPRITE_RENDERER* second = makeRenderer();
+    makeSprite(second, makeRect(second, u"a.png"), 2);
+    pelSpriteUpdate(context);
+    pelSpriteDraw(context);
+    EXPECT_EQ(backend.slots(), (std::vector<int>{1, 9, 2, 4, 3, 2, 4, 3}));
+    ASSERT_EQ(backend.draws.size(), 2u);
+    EXPECT_EQ(backend.draws[0][0].vertices[0].x, 1.0f);
+    EXPECT_EQ(backend.draws[1][0].vertices[0].x, 2.0f);
+}
+
 TEST_F(BatchTest, CodesOutsideTheTablesAreFatal) {
     struct Case {
         int32_t blend, test, scaling;

@@ -21,7 +21,8 @@ protected:
         for (uint32_t level = 0; level < kLevels; ++level) {
             PEL_LIST* list = &renderer->levels[level];
             levelTotal += list->count;
-            for (PEL_LIST_LINK* link = list->head.next; link != pelListEnd(list); link = link->next) {
+            for (PEL_LIST_LINK* link = list->head.next; link != pelListEnd(list);
+                 link = link->next) {
                 auto* sprite = static_cast<PEL_SPRITE*>(pelListElement(list, link));
                 ASSERT_EQ(sprite->level, level);
                 ASSERT_TRUE(levelMembers.insert(sprite).second) << "listed twice";
@@ -49,7 +50,8 @@ protected:
             ASSERT_EQ(visible, visibleList);
             ASSERT_EQ(visible, shown && parentVisible);
             ASSERT_EQ(levelMembers.count(sprite) == 1, visible && sprite->rect != nullptr);
-            const int held = (parent ? 1 : 0) + ((sprite->flags & PEL_SPRITE_SELF_REFERENCE) ? 1 : 0);
+            const int held =
+                (parent ? 1 : 0) + ((sprite->flags & PEL_SPRITE_SELF_REFERENCE) ? 1 : 0);
             ASSERT_EQ(sprite->internalCount, held);
             ASSERT_GT(sprite->internalCount + sprite->scriptCount, 0);
             checkList(&sprite->visibleChildren, sprite, true, levelMembers, reached);
@@ -60,30 +62,48 @@ protected:
 
     void run(uint32_t seed, int operations) {
         std::mt19937 random(seed);
-        const auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
-        std::vector<PEL_SPRITE_RECT*> rects = {makeRect(renderer, u"a.png"), makeRect(renderer, u"b.png")};
-        PEL_SPRITE_ANIMATION* hold = AnimationBuilder().command(0, 2, {1}).command(3, 1, {0}).build(renderer);
+        const auto pick = [&](size_t n) {
+            return std::uniform_int_distribution<size_t>(0, n - 1)(random);
+        };
+        std::vector<PEL_SPRITE_RECT*> rects = {makeRect(renderer, u"a.png"),
+                                               makeRect(renderer, u"b.png")};
+        PEL_SPRITE_ANIMATION* hold =
+            AnimationBuilder().command(0, 2, {1}).command(3, 1, {0}).build(renderer);
         for (int op = 0; op < operations; ++op) {
             const size_t kind = alive.empty() ? 0 : pick(9);
             PEL_SPRITE* sprite = alive.empty() ? nullptr : alive[pick(alive.size())];
             switch (kind) {
-            case 0: alive.push_back(pelSpriteCreate(renderer)); break;
+            case 0:
+                alive.push_back(pelSpriteCreate(renderer));
+                break;
             case 1: {
                 PEL_SPRITE* parent = pick(4) == 0 ? nullptr : alive[pick(alive.size())];
                 pelSpriteSetParent(sprite, parent);
                 break;
             }
-            case 2: pelSpriteSetShow(sprite, pick(2) == 0); break;
-            case 3: pelSpriteSetRect(sprite, pick(3) == 0 ? nullptr : rects[pick(2)]); break;
-            case 4: pelSpriteSetLevel(sprite, static_cast<uint32_t>(pick(kLevels + 1))); break;
+            case 2:
+                pelSpriteSetShow(sprite, pick(2) == 0);
+                break;
+            case 3:
+                pelSpriteSetRect(sprite, pick(3) == 0 ? nullptr : rects[pick(2)]);
+                break;
+            case 4:
+                pelSpriteSetLevel(sprite, static_cast<uint32_t>(pick(kLevels + 1)));
+                break;
             case 5:
                 // The script lets go: a parent or a hold may keep the sprite.
                 std::erase(alive, sprite);
                 dropScript(sprite);
                 break;
-            case 6: pelSpriteSetAnimation(sprite, pick(2) ? hold : nullptr); break;
-            case 7: pelSpriteRendererUpdate(renderer); break;
-            case 8: pelSpriteRendererDraw(renderer); break;
+            case 6:
+                pelSpriteSetAnimation(sprite, pick(2) ? hold : nullptr);
+                break;
+            case 7:
+                pelSpriteRendererUpdate(renderer);
+                break;
+            case 8:
+                pelSpriteRendererDraw(renderer);
+                break;
             }
             checkInvariants();
             if (::testing::Test::HasFatalFailure()) {

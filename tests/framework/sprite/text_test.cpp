@@ -183,6 +183,18 @@ TEST_F(TextTest, NewTextCancelsThePendingOneWithoutClearing) {
     EXPECT_EQ(renderer->pendingTexts.count, 0u);
 }
 
+TEST_F(TextTest, RedrawingWithTheFormatOfThePendingTextKeepsTheFormat) {
+    PEL_SPRITE_TEXT_FORMAT* format = makeFormat(1);
+    pelSpriteRectDrawText(rect, format, u"abc");
+    --format->scriptCount;  // only the pending text holds it now
+    EXPECT_EQ(pelSpriteRectDrawText(rect, format, u"xy"), PEL_OK);
+    EXPECT_EQ(format->internalCount, 1);
+    EXPECT_EQ(renderer->textFormats.count, 1u);
+    pelSpriteRendererFlushTexts(renderer);
+    EXPECT_EQ(drawnUnits(), u"xy");
+    EXPECT_EQ(renderer->textFormats.count, 0u);  // gone with its last text
+}
+
 TEST_F(TextTest, FlushTextsDrawsEveryPendingTextToTheEnd) {
     PEL_SPRITE_RECT* other = pelSpriteRectCreate(image, {renderer, 0, 0, 100, 30, 0, 0});
     pelSpriteRectDrawText(rect, makeFormat(5, 1), u"abc");
