@@ -1,3 +1,5 @@
+#include <emmintrin.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -34,8 +36,9 @@ void deriveCodes(PEL_SPRITE_STATE& state) {
     state.filterCode = scaling == 1 ? 0 : 1;
 }
 
-// Builds the four corners into the sprite's cache and into the batch at once: reading back what
-// was just stored field by field would stall the copy.
+// Builds the four corners into the sprite's cache and into the batch at once, two 16-byte lanes
+// per vertex: position and texture coordinates, then colour. Each lane computes x and y with
+// the same products and sums, in the same order, as px * m00 + py * m10 + m30.
 void buildQuad(PEL_SPRITE* sprite, PEL_SPRITE_VERTEX* out) {
     const PEL_SPRITE_STATE& state = sprite->state;
     const PEL_SPRITE_RECT& rect = *sprite->rect;
@@ -56,18 +59,22 @@ void buildQuad(PEL_SPRITE* sprite, PEL_SPRITE_VERTEX* out) {
         {right, bottom, uRight, vBottom},
     };
     const auto& m = state.matrix;
+    const __m128 row0 = _mm_setr_ps(m[0][0], m[0][1], 0.0f, 0.0f);
+    const __m128 row1 = _mm_setr_ps(m[1][0], m[1][1], 0.0f, 0.0f);
+    const __m128 row3 = _mm_setr_ps(m[3][0], m[3][1], 0.0f, 0.0f);
+    const __m128 color = _mm_setr_ps(state.red, state.green, state.blue, state.alpha);
     for (int i = 0; i < 4; ++i) {
-        const float px = corners[i][0], py = corners[i][1];
-        const PEL_SPRITE_VERTEX vertex = {px * m[0][0] + py * m[1][0] + m[3][0],
-                                          px * m[0][1] + py * m[1][1] + m[3][1],
-                                          corners[i][2],
-                                          corners[i][3],
-                                          state.red,
-                                          state.green,
-                                          state.blue,
-                                          state.alpha};
-        sprite->quad[i] = vertex;
-        out[i] = vertex;
+        const __m128 position = _mm_add_ps(_mm_add_ps(_mm_mul_ps(_mm_set1_ps(corners[i][0]), row0),
+                                                      _mm_mul_ps(_mm_set1_ps(corners[i][1]), row1)),
+                                           row3);
+        const __m128 texture = _mm_setr_ps(corners[i][2], corners[i][3], 0.0f, 0.0f);
+        const __m128 first = _mm_movelh_ps(position, texture);
+        float* const cached = &sprite->quad[i].x;
+        float* const batched = &out[i].x;
+        _mm_storeu_ps(cached, first);
+        _mm_storeu_ps(cached + 4, color);
+        _mm_storeu_ps(batched, first);
+        _mm_storeu_ps(batched + 4, color);
     }
 }
 
