@@ -42,8 +42,8 @@ void deriveCodes(PEL_SPRITE_STATE& state) {
 void buildQuad(PEL_SPRITE* sprite, PEL_SPRITE_VERTEX* out) {
     const PEL_SPRITE_STATE& state = sprite->state;
     const PEL_SPRITE_RECT& rect = *sprite->rect;
-    const float left = static_cast<float>(-rect.originX);
-    const float top = static_cast<float>(-rect.originY);
+    const float left = -static_cast<float>(rect.originX);
+    const float top = -static_cast<float>(rect.originY);
     const float right = static_cast<float>(static_cast<int64_t>(rect.width) - rect.originX);
     const float bottom = static_cast<float>(static_cast<int64_t>(rect.height) - rect.originY);
     float uLeft = static_cast<float>(rect.x);

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 #include "framework/core/wide_string.h"
 #include "framework/sprite/internal.h"
@@ -47,6 +48,12 @@ uint32_t clampToU32(int64_t value) {
     return value < 0 ? 0 : value > 0xFFFFFFFF ? 0xFFFFFFFFu : static_cast<uint32_t>(value);
 }
 
+// Pen moves saturate: margins come from scripts and may be anything.
+int32_t movePen(int32_t pen, int64_t step) {
+    const int64_t moved = pen + step;
+    return static_cast<int32_t>(std::clamp<int64_t>(moved, INT32_MIN, INT32_MAX));
+}
+
 // Draws one character at the pen; characters outside the rect are skipped.
 void drawCharacter(PEL_SPRITE_RECT* rect, PEL_SPRITE_TEXT* text, char16_t unit) {
     const PEL_SPRITE_TEXT_FORMAT& format = *text->format;
@@ -70,7 +77,7 @@ void drawCharacter(PEL_SPRITE_RECT* rect, PEL_SPRITE_TEXT* text, char16_t unit) 
     rect->drawnWidth = std::max(rect->drawnWidth,
                                 clampToU32(int64_t{text->penX} - format.drawX + int64_t{advance}));
     rect->drawnHeight = clampToU32(int64_t{text->penY} - format.drawY + int64_t{lineHeight});
-    text->penX += static_cast<int32_t>(advance) + format.marginX;
+    text->penX = movePen(text->penX, int64_t{advance} + format.marginX);
 }
 
 void lineFeed(PEL_SPRITE_RECT* rect, PEL_SPRITE_TEXT* text) {
@@ -79,7 +86,7 @@ void lineFeed(PEL_SPRITE_RECT* rect, PEL_SPRITE_TEXT* text) {
     rect->image->context->backend.fontMetrics(&advance, &lineHeight, format.font->handle);
     rect->drawnHeight = clampToU32(int64_t{text->penY} - format.drawY + int64_t{lineHeight});
     text->penX = format.drawX;
-    text->penY += static_cast<int32_t>(lineHeight) + format.marginY;
+    text->penY = movePen(text->penY, int64_t{lineHeight} + format.marginY);
 }
 
 }  // namespace

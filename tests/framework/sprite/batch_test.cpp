@@ -229,6 +229,15 @@ TEST_F(BatchTest, QuadFollowsOriginRotationScaleTransformAndColour) {
     EXPECT_EQ(v[2].u, 32.0f);
 }
 
+TEST_F(BatchTest, ExtremeOriginsStayFinite) {
+    PEL_SPRITE_IMAGE* image = pelSpriteImageLoad(u"a.png", context);
+    makeSprite(renderer, pelSpriteRectCreate(image, {renderer, 0, 0, 4, 4, INT32_MIN, INT32_MAX}));
+    frame();
+    const PEL_SPRITE_VERTEX* v = onlyDraw().at(0).vertices;
+    EXPECT_EQ(v[0].x, 2147483648.0f);
+    EXPECT_EQ(v[0].y, -2147483648.0f);
+}
+
 TEST_F(BatchTest, RotationsCombineYThenXThenZ) {
     // The product of the Y half turn and the Z quarter turn takes (10, 0) to (0, 10); the
     // product in the other order would take it to (0, -10).

@@ -143,6 +143,17 @@ TEST_F(TextTest, MarginsAddToAdvanceAndLineHeight) {
     EXPECT_EQ(rect->drawnHeight, 45u);
 }
 
+TEST_F(TextTest, ExtremeMarginsSaturateThePen) {
+    PEL_SPRITE_TEXT_FORMAT_DESC desc{};
+    desc.fontSize = 16;
+    desc.marginX = INT32_MAX;
+    desc.marginY = INT32_MAX;
+    pelSpriteRectDrawText(rect, pelSpriteTextFormatCreate(renderer, desc), u"ab\nc\nd");
+    pelSpriteRendererUpdate(renderer);
+    EXPECT_EQ(drawnUnits(), u"a");  // everything after the first moves out of the rect
+    EXPECT_EQ(rect->pendingText, nullptr);
+}
+
 TEST_F(TextTest, FailingGlyphLeavesThePen) {
     backend.failingGlyph = u'X';
     pelSpriteRectDrawText(rect, makeFormat(), u"aXb");
