@@ -3,18 +3,19 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foundation/DSjisText.h"
 #include "platform/d3d9/device.h"
 #include "render3d/L3DDevice.h"
 #include "render3d/diagnostics/diagnostics.h"
 
+using mirel::DSjis;
 using namespace platform::d3d9;
 
 namespace {
 
 // Locks the whole buffer (discarding a dynamic one), copies min(n, size) bytes and unlocks; a
 // failed lock is not reported.
-void fillBuffer(BufferResource* buffer, bool dynamic, uint32_t size, const void* data,
-                uint32_t n) {
+void fillBuffer(BufferResource* buffer, bool dynamic, uint32_t size, const void* data, uint32_t n) {
     if (!buffer) return;
     void* bytes = nullptr;
     if (buffer->Lock(0, 0, &bytes, dynamic ? D3DLOCK_DISCARD : 0) != D3D_OK) return;
@@ -43,7 +44,7 @@ void L3DVBuffer::_Reset() {
     releaseRef(buffer);
     if (device->device()->CreateVertexBuffer(size, dynamicUsage(device), fvf, D3DPOOL_DEFAULT,
                                              &buffer, nullptr) != D3D_OK)
-        l3dError("[L3DVBuffer::_Reset] ビデオメモリが不足しています");
+        l3dError(DSjis<"[L3DVBuffer::_Reset] ビデオメモリが不足しています">());
     contentsLost = 1;
 }
 
@@ -66,7 +67,7 @@ void L3DIBuffer::_Reset() {
     releaseRef(buffer);
     if (device->device()->CreateIndexBuffer(size, dynamicUsage(device), D3DFMT_INDEX16,
                                             D3DPOOL_DEFAULT, &buffer, nullptr) != D3D_OK)
-        l3dError("[L3DIBuffer::_Reset] ビデオメモリが不足しています");
+        l3dError(DSjis<"[L3DIBuffer::_Reset] ビデオメモリが不足しています">());
     contentsLost = 1;
 }
 

@@ -81,9 +81,8 @@ public:
     void DrawTriangles(const void* vertices, uint32_t triangleCount);
 
     // Draw wrappers.
-    void DrawIndexedUP(uint32_t stride, platform::d3d9::D3DPRIMITIVETYPE type,
-                       uint32_t vertexCount, uint32_t primitiveCount, const uint16_t* indices,
-                       const void* vertices);
+    void DrawIndexedUP(uint32_t stride, platform::d3d9::D3DPRIMITIVETYPE type, uint32_t vertexCount,
+                       uint32_t primitiveCount, const uint16_t* indices, const void* vertices);
     void SetVSConstants(uint32_t registerCount, uint32_t firstRegister, const float* data);
     void DrawIndexed(uint32_t primitiveCount, platform::d3d9::D3DPRIMITIVETYPE type,
                      uint32_t vertexCount);
@@ -97,8 +96,8 @@ public:
     }
     mirel::rcptr<L3DTexture> CreateTextureFromImage(const char* name, mirel::DImage& image,
                                                     bool alpha, bool mip);
-    mirel::rcptr<L3DTexture> CreateTextureDXTn(const char* name, mirel::DFile& data,
-                                               uint32_t size, bool alpha, bool mip);
+    mirel::rcptr<L3DTexture> CreateTextureDXTn(const char* name, mirel::DFile& data, uint32_t size,
+                                               bool alpha, bool mip);
     mirel::rcptr<L3DTexture> CreateTexturePack(const char* name, uint32_t pack,
                                                const char* fileName, bool mip);
     platform::d3d9::IDirect3DTexture9* CreateRenderTexture(uint32_t width, uint32_t height);

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "foundation/DSjisText.h"
 #include "foundation/DStr.h"
 #include "platform/d3d9/device.h"
 #include "render3d/L3DDevice.h"
 #include "render3d/diagnostics/diagnostics.h"
 
+using mirel::DSjis;
 using namespace platform::d3d9;
 
 L3DTexture::~L3DTexture() { _Release(); }
@@ -41,12 +43,12 @@ void L3DTexture::_Reset() {
     releaseRef(texture);
     contentsLost = 1;
     texture = device ? device->CreateRenderTexture(width, height) : nullptr;
-    if (!texture) l3dError("[L3DTexture::_Reset] テクスチャが復元できませんでした。");
+    if (!texture) l3dError(DSjis<"[L3DTexture::_Reset] テクスチャが復元できませんでした。">());
 }
 
 void L3DTexture::CopyBackBuffer() {
     if (kind != KindRender)
-        l3dError("[L3DTexture::CopyBackBuffer] バックバッファテクスチャではありません");
+        l3dError(DSjis<"[L3DTexture::CopyBackBuffer] バックバッファテクスチャではありません">());
     // Without a Direct3D texture (a restore failed) there is nothing to copy into.
     if (!texture || !device || !device->device()) return;
     D3DVIEWPORT9 viewport{};
@@ -61,7 +63,8 @@ void L3DTexture::CopyBackBuffer() {
 }
 
 void L3DTexture::FillColor(uint32_t colour) {
-    if (kind != KindRender) l3dError("[L3DTexture::FillColor] バックバッファテクスチャではありません");
+    if (kind != KindRender)
+        l3dError(DSjis<"[L3DTexture::FillColor] バックバッファテクスチャではありません">());
     if (!texture || !device || !device->device()) return;
     IDirect3DSurface9* level = nullptr;
     if (texture->GetSurfaceLevel(0, &level) != D3D_OK) return;
@@ -73,12 +76,12 @@ void L3DTexture::FillColor(uint32_t colour) {
 uint8_t* L3DTexture::Lock(uint32_t x, uint32_t y, uint32_t lockWidth, uint32_t lockHeight,
                           int32_t& pitch) {
     if (kind != KindManaged || levelCount > 1)
-        l3dError("[L3DTexture::Lock] テクスチャをロックできません");
+        l3dError(DSjis<"[L3DTexture::Lock] テクスチャをロックできません">());
     const RECT rect{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(x + lockWidth),
                     static_cast<LONG>(y + lockHeight)};
     D3DLOCKED_RECT locked{};
     if (!texture || texture->LockRect(0, &locked, &rect, 0) != D3D_OK)
-        l3dError("[L3DTexture::Lock] テクスチャのロックに失敗しました");
+        l3dError(DSjis<"[L3DTexture::Lock] テクスチャのロックに失敗しました">());
     pitch = locked.Pitch;
     return static_cast<uint8_t*>(locked.pBits);
 }

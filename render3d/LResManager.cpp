@@ -1,9 +1,11 @@
 #include "render3d/LResManager.h"
 
+#include "foundation/DSjisText.h"
 #include "foundation/DStr.h"
 #include "render3d/diagnostics/diagnostics.h"
 #include "render3d/text/text_lower.h"
 
+using mirel::DSjis;
 namespace {
 
 L3DNameKey makeKey(const char* name) {
@@ -22,7 +24,8 @@ L3DNameKey makeKey(const char* name) {
 L3DNameKey l3dCalcNameHash(const char* name) {
     const L3DNameKey key = makeKey(name ? name : "");
     if (key.length == 0)
-        l3dError("[L3DRenderer::_CalcHash] 無名リソースに対してハッシュの計算が指示された");
+        l3dError(
+            DSjis<"[L3DRenderer::_CalcHash] 無名リソースに対してハッシュの計算が指示された">());
     return key;
 }
 
@@ -40,14 +43,15 @@ L3D_RENDERER_NNID* LResManager::FindNnid(const char* name) const {
 
 L3D_RENDERER_NNID* LResManager::GetNnid(const char* name) const {
     L3D_RENDERER_NNID* record = FindNnid(name);
-    if (!record) l3dError("[LResManager::GetNnid] 名前 \"%s\" は登録されていません", name);
+    if (!record) l3dError(DSjis<"[LResManager::GetNnid] 名前 \"%s\" は登録されていません">(), name);
     return record;
 }
 
 L3D_RENDERER_NNID* LResManager::AddNnid(const char* name) {
-    if (!name || name[0] == '\0') l3dError("[LResManager::AddNnid] 無名は無効");
+    if (!name || name[0] == '\0') l3dError(DSjis<"[LResManager::AddNnid] 無名は無効">());
     const L3DNameKey key = makeKey(name);
-    if (find(key)) l3dError("[LResManager::AddNnid] すでに名前 \"%s\" は登録されている", name);
+    if (find(key))
+        l3dError(DSjis<"[LResManager::AddNnid] すでに名前 \"%s\" は登録されている">(), name);
     const uint32_t index = nnidCount_++;
     if (index / BlockSize >= nnids_.size())
         nnids_.push_back(std::make_unique<std::array<L3D_RENDERER_NNID, BlockSize>>());

@@ -1,7 +1,9 @@
 #include "render3d/adapters.h"
 
+#include "foundation/DSjisText.h"
 #include "render3d/diagnostics/diagnostics.h"
 
+using mirel::DSjis;
 using namespace platform::d3d9;
 
 L3DAdapterList l3dAdapters;
@@ -28,7 +30,7 @@ void l3dInit(IDirect3D9* object) {
         object->AddRef();
     } else {
         object = Direct3DCreate9(D3D_SDK_VERSION);
-        if (!object) l3dError("[l3dInit] Direct3Dを使用できません");
+        if (!object) l3dError(DSjis<"[l3dInit] Direct3Dを使用できません">());
     }
     l3dReleaseDirect3D();
     direct3d = object;
@@ -44,7 +46,8 @@ void l3dInit(IDirect3D9* object) {
         ++l3dAdapters.count;
     }
     l3dAdapters.entries.resize(l3dAdapters.count);
-    if (l3dAdapters.count == 0) l3dError("[l3dInit] 利用可能なDirect3D対応デバイスがありません");
+    if (l3dAdapters.count == 0)
+        l3dError(DSjis<"[l3dInit] 利用可能なDirect3D対応デバイスがありません">());
 }
 
 void l3dTerm() { l3dAdapters = L3DAdapterList{}; }

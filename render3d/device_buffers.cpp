@@ -1,10 +1,12 @@
 #include <vector>
 
+#include "foundation/DSjisText.h"
 #include "foundation/pack/field_readers.h"
 #include "foundation/pack/pack_registry.h"
 #include "render3d/L3DDevice.h"
 #include "render3d/diagnostics/diagnostics.h"
 
+using mirel::DSjis;
 using namespace platform::d3d9;
 using mirel::DFile;
 using mirel::DList;
@@ -54,9 +56,10 @@ void resetRecords(DList<Record>& list) {
 // The size of a shader file, positioned at its start; fatal when either is not possible.
 uint32_t shaderFileSize(DFile& file) {
     if (!file.Seek(0, mirel::DDataOverride::SeekBegin))
-        l3dError("ファイル \"%s\" の位置を設定できませんでした。", file.GetPath());
+        l3dError(DSjis<"ファイル \"%s\" の位置を設定できませんでした。">(), file.GetPath());
     const int32_t size = file.Size();
-    if (size < 0) l3dError("ファイル \"%s\" のサイズを取得できませんでした。", file.GetPath());
+    if (size < 0)
+        l3dError(DSjis<"ファイル \"%s\" のサイズを取得できませんでした。">(), file.GetPath());
     return static_cast<uint32_t>(size);
 }
 
@@ -83,7 +86,7 @@ std::vector<DWORD> readPackShader(const char* fileName) {
     std::vector<uint8_t> bytes(shaderFileSize(file));
     if (file.Read(bytes.data(), static_cast<uint32_t>(bytes.size())) !=
         static_cast<int32_t>(bytes.size()))
-        l3dError("ファイル \"%s\" を読み込めませんでした。", file.GetPath());
+        l3dError(DSjis<"ファイル \"%s\" を読み込めませんでした。">(), file.GetPath());
     file.Close();
     return tokensOf(bytes);
 }
@@ -96,7 +99,7 @@ rcptr<L3DVBuffer> L3DDevice::_CreateVBuffer(uint32_t size, uint32_t fvf) {
                             : D3DUSAGE_WRITEONLY | D3DUSAGE_SOFTWAREPROCESSING;
     IDirect3DVertexBuffer9* buffer = nullptr;
     if (device_->CreateVertexBuffer(size, usage, fvf, D3DPOOL_MANAGED, &buffer, nullptr) != D3D_OK)
-        l3dError("[L3DDevice::_CreateVBuffer] ビデオメモリが不足しています");
+        l3dError(DSjis<"[L3DDevice::_CreateVBuffer] ビデオメモリが不足しています">());
     rcptr<L3DVBuffer> record;
     record.Create();
     record->device = this;
@@ -121,7 +124,7 @@ rcptr<L3DIBuffer> L3DDevice::_CreateIBuffer(uint32_t size) {
     IDirect3DIndexBuffer9* buffer = nullptr;
     if (device_->CreateIndexBuffer(size, usage, D3DFMT_INDEX16, D3DPOOL_MANAGED, &buffer,
                                    nullptr) != D3D_OK)
-        l3dError("[L3DDevice::_CreateIBuffer] ビデオメモリが不足しています");
+        l3dError(DSjis<"[L3DDevice::_CreateIBuffer] ビデオメモリが不足しています">());
     rcptr<L3DIBuffer> record;
     record.Create();
     record->device = this;
@@ -143,7 +146,7 @@ rcptr<L3DVShader> L3DDevice::CreateVShader(DFile& file) {
     IDirect3DVertexShader9* shader = nullptr;
     if (device_->CreateVertexShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader) !=
         D3D_OK)
-        l3dError("[L3DDevice::CreateVShader] 頂点シェーダを作成できませんでした(%s)",
+        l3dError(DSjis<"[L3DDevice::CreateVShader] 頂点シェーダを作成できませんでした(%s)">(),
                  file.GetPath());
     return shaderRecord(vshaders_, this, shader);
 }
@@ -153,7 +156,7 @@ rcptr<L3DPShader> L3DDevice::CreatePShader(DFile& file) {
     IDirect3DPixelShader9* shader = nullptr;
     if (device_->CreatePixelShader(tokens.data(), static_cast<UINT>(tokens.size()), &shader) !=
         D3D_OK)
-        l3dError("[L3DDevice::CreatePShader] ピクセルシェーダを作成できませんでした");
+        l3dError(DSjis<"[L3DDevice::CreatePShader] ピクセルシェーダを作成できませんでした">());
     return shaderRecord(pshaders_, this, shader);
 }
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "foundation/DSjisText.h"
 #include "platform/d3d9/direct3d9.h"
 #include "render3d/L3DDevice.h"
 #include "render3d/adapters.h"
@@ -9,6 +10,7 @@
 #include "render3d/format_table.h"
 #include "render3d/window_client_size.h"
 
+using mirel::DSjis;
 using namespace platform::d3d9;
 using mirel::rcptr;
 
@@ -55,9 +57,9 @@ void L3DDevice::chooseMultiSample(D3DPRESENT_PARAMETERS& pp, bool windowed,
 void L3DDevice::Create(uint32_t adapter, HWND window, int32_t fullScreenBits,
                        uint32_t fullScreenWidth, uint32_t fullScreenHeight,
                        uint32_t multiSampleIndex, uint32_t options) {
-    if (device_) l3dError("[L3DDevice::Create] すでに作成されている");
+    if (device_) l3dError(DSjis<"[L3DDevice::Create] すでに作成されている">());
     if (adapter >= l3dAdapters.count)
-        l3dError("[L3DDevice::Create] 指定されたアダプタ番号(%d)は存在しない",
+        l3dError(DSjis<"[L3DDevice::Create] 指定されたアダプタ番号(%d)は存在しない">(),
                  static_cast<int>(adapter));
     windowed_ = lost_ = 0;
     window_ = window;
@@ -140,7 +142,7 @@ void L3DDevice::Create(uint32_t adapter, HWND window, int32_t fullScreenBits,
 
     const D3DADAPTER_IDENTIFIER9& identifier = l3dAdapters.entries[adapter].identifier;
     if (!(flags_ & (FlagFullScreen | FlagWindow)))
-        l3dError("[L3DDevice::Create] D3D機能が利用できませんでした(%.255s/%.255s)",
+        l3dError(DSjis<"[L3DDevice::Create] D3D機能が利用できませんでした(%.255s/%.255s)">(),
                  identifier.Description, identifier.Driver);
 
     if (flags_ & FlagFullScreen)
@@ -150,9 +152,9 @@ void L3DDevice::Create(uint32_t adapter, HWND window, int32_t fullScreenBits,
         colourDepth_ = static_cast<int32_t>(desktopBits);
 
     if (options & OptionCheckCompression) {
-        const bool fullScreenDxt = !(flags_ & FlagFullScreen) ||
-                                   l3dCheckDxtSupport(adapter, chosenBits, fullScreenWidth,
-                                                      fullScreenHeight);
+        const bool fullScreenDxt =
+            !(flags_ & FlagFullScreen) ||
+            l3dCheckDxtSupport(adapter, chosenBits, fullScreenWidth, fullScreenHeight);
         const bool windowDxt = !(flags_ & FlagWindow) || l3dCheckDxtSupport(adapter, 0, 0, 0);
         if (fullScreenDxt && windowDxt) flags_ |= FlagDxt;
     }
@@ -161,8 +163,8 @@ void L3DDevice::Create(uint32_t adapter, HWND window, int32_t fullScreenBits,
     if (caps_.VertexShaderVersion >= kShaderVersion11Vertex) flags_ |= FlagVertexShader;
     if (caps_.PixelShaderVersion >= kShaderVersion11Pixel) flags_ |= FlagPixelShader;
 
-    windowed_ = (flags_ & FlagWindow) &&
-                ((options & OptionPreferWindow) || !(flags_ & FlagFullScreen));
+    windowed_ =
+        (flags_ & FlagWindow) && ((options & OptionPreferWindow) || !(flags_ & FlagFullScreen));
     createDevice();
     if (!windowed_ && (flags_ & FlagDefaultInterval)) flags_ |= FlagPresentWaits;
 
@@ -185,10 +187,10 @@ void L3DDevice::createDevice() {
     for (;;) {
         const bool mixed = (flags_ & FlagVertexShader) != 0;
         D3DPRESENT_PARAMETERS pp = currentParameters();
-        if (direct3d->CreateDevice(adapterOrdinal(), D3DDEVTYPE_HAL, window_,
-                                   mixed ? D3DCREATE_MIXED_VERTEXPROCESSING
-                                         : D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                   &pp, &device_) == D3D_OK)
+        if (direct3d->CreateDevice(
+                adapterOrdinal(), D3DDEVTYPE_HAL, window_,
+                mixed ? D3DCREATE_MIXED_VERTEXPROCESSING : D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                &device_) == D3D_OK)
             return;
         pp = currentParameters();
         if (mixed &&
@@ -201,7 +203,8 @@ void L3DDevice::createDevice() {
             windowed_ = 0;
         else if (!windowed_ && (flags_ & FlagWindow))
             windowed_ = 1;
-        if (windowed_ == startedWindowed) l3dError("[L3DDevice::Create] D3Dデバイスが作成できません");
+        if (windowed_ == startedWindowed)
+            l3dError(DSjis<"[L3DDevice::Create] D3Dデバイスが作成できません">());
     }
 }
 
@@ -216,11 +219,10 @@ void L3DDevice::logCreationReport(uint32_t desktopBits, uint32_t fullScreenBits)
     const char* modeText =
         "\t\tBackbuffer: %dx%dx%d(%s)\r\n\t\tDepth: %s\r\n\t\tMultisample: %d\r\n";
     auto mode = [&](const D3DPRESENT_PARAMETERS& pp, uint32_t bits) {
-        return formatText(modeText, static_cast<int>(pp.BackBufferWidth),
-                          static_cast<int>(pp.BackBufferHeight), static_cast<int>(bits),
-                          l3dGetFormatName(pp.BackBufferFormat),
-                          l3dGetFormatName(pp.AutoDepthStencilFormat),
-                          static_cast<int>(pp.MultiSampleType));
+        return formatText(
+            modeText, static_cast<int>(pp.BackBufferWidth), static_cast<int>(pp.BackBufferHeight),
+            static_cast<int>(bits), l3dGetFormatName(pp.BackBufferFormat),
+            l3dGetFormatName(pp.AutoDepthStencilFormat), static_cast<int>(pp.MultiSampleType));
     };
     report += (flags_ & FlagFullScreen)
                   ? "\tFullscreen:\r\n" + mode(fullScreenParameters_, fullScreenBits)

@@ -39,9 +39,9 @@ void L3DDevice::_ReleaseDefaultPool() {
 // depth surface must match its render target's multisampling: so they are made without it.
 IDirect3DSurface9* L3DDevice::_CreateDepthSurface(uint32_t width, uint32_t height) {
     IDirect3DSurface9* surface = nullptr;
-    if (device_->CreateDepthStencilSurface(width, height, currentParameters().AutoDepthStencilFormat,
-                                           D3DMULTISAMPLE_NONE, 0, TRUE, &surface,
-                                           nullptr) != D3D_OK)
+    if (device_->CreateDepthStencilSurface(
+            width, height, currentParameters().AutoDepthStencilFormat, D3DMULTISAMPLE_NONE, 0, TRUE,
+            &surface, nullptr) != D3D_OK)
         return nullptr;
     return surface;
 }

@@ -8,23 +8,35 @@ using mirel::DImageKind;
 
 bool l3dBackBufferImageKind(D3DFORMAT format, DImageKind& kind) {
     switch (format) {
-    case D3DFMT_R8G8B8: kind = DImageKind::BGR24; return true;
+    case D3DFMT_R8G8B8:
+        kind = DImageKind::BGR24;
+        return true;
     case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: kind = DImageKind::BGRA32; return true;
-    case D3DFMT_R5G6B5: kind = DImageKind::R5G6B5; return true;
+    case D3DFMT_X8R8G8B8:
+        kind = DImageKind::BGRA32;
+        return true;
+    case D3DFMT_R5G6B5:
+        kind = DImageKind::R5G6B5;
+        return true;
     case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5: kind = DImageKind::A1R5G5B5; return true;
-    case D3DFMT_A4R4G4B4: kind = DImageKind::A4R4G4B4; return true;
+    case D3DFMT_A1R5G5B5:
+        kind = DImageKind::A1R5G5B5;
+        return true;
+    case D3DFMT_A4R4G4B4:
+        kind = DImageKind::A4R4G4B4;
+        return true;
     case D3DFMT_A8B8G8R8:
-    case D3DFMT_X8B8G8R8: kind = DImageKind::RGBA32; return true;
-    default: return false;
+    case D3DFMT_X8B8G8R8:
+        kind = DImageKind::RGBA32;
+        return true;
+    default:
+        return false;
     }
 }
 
 // GetRenderTargetData refuses a multisampled surface, so a multisampled back buffer is first
 // resolved by StretchRect into a plain render target of its size and format.
-bool L3DDevice::copyBackBufferForCapture(IDirect3DSurface9*& source,
-                                         IDirect3DTexture9*& resolved) {
+bool L3DDevice::copyBackBufferForCapture(IDirect3DSurface9*& source, IDirect3DTexture9*& resolved) {
     const D3DSURFACE_DESC& desc = source->desc();
     if (desc.MultiSampleType == D3DMULTISAMPLE_NONE) return true;
     IDirect3DSurface9* level = nullptr;
@@ -56,11 +68,11 @@ bool L3DDevice::SaveScreenshot(mirel::DFile& file) {
             device_->GetRenderTargetData(source, plain) == D3D_OK &&
             plain->LockRect(&locked, nullptr, 0) == D3D_OK) {
             mirel::DImageHolder image;
-            written = mirel::DImage::AttachRaw(image, static_cast<uint8_t*>(locked.pBits),
-                                               static_cast<int32_t>(desc.Width),
-                                               static_cast<int32_t>(desc.Height), locked.Pitch,
-                                               kind) &&
-                      mirel::DimgWriteBitmap(file, image);
+            written =
+                mirel::DImage::AttachRaw(image, static_cast<uint8_t*>(locked.pBits),
+                                         static_cast<int32_t>(desc.Width),
+                                         static_cast<int32_t>(desc.Height), locked.Pitch, kind) &&
+                mirel::DimgWriteBitmap(file, image);
             plain->UnlockRect();
         }
     }

@@ -1,8 +1,10 @@
 #include <bit>
 
+#include "foundation/DSjisText.h"
 #include "render3d/L3DDevice.h"
 #include "render3d/diagnostics/diagnostics.h"
 
+using mirel::DSjis;
 using namespace platform::d3d9;
 
 namespace {
@@ -17,22 +19,106 @@ struct StateDefault {
 // The render states the cache supports and their defaults: Direct3D 9's, except ZENABLE
 // (TRUE), CULLMODE (clockwise) and LIGHTING (FALSE).
 constexpr StateDefault kRenderDefaults[] = {
-    {7, 1},   {8, 3},   {9, 2},   {14, 1},  {15, 0},  {16, 1},  {19, 2},  {20, 1},  {22, 2},
-    {23, 4},  {24, 0},  {25, 8},  {26, 0},  {27, 0},  {28, 0},  {29, 0},  {34, 0},  {35, 0},
-    {36, floatBits(0.0f)},  {37, floatBits(1.0f)},    {38, floatBits(1.0f)},    {48, 0},
-    {52, 0},  {53, 1},  {54, 1},  {55, 1},  {56, 8},  {57, 0},  {58, 0xFFFFFFFF},
-    {59, 0xFFFFFFFF},       {60, 0xFFFFFFFF},         {128, 0}, {129, 0}, {130, 0}, {131, 0},
-    {132, 0}, {133, 0}, {134, 0}, {135, 0}, {136, 1}, {137, 0}, {139, 0}, {140, 0}, {141, 1},
-    {142, 1}, {143, 0}, {145, 1}, {146, 2}, {147, 0}, {148, 0}, {151, 0}, {152, 0},
-    {155, floatBits(1.0f)}, {156, 0}, {157, 0},       {158, floatBits(1.0f)},
-    {159, floatBits(0.0f)}, {160, floatBits(0.0f)},   {161, 1}, {162, 0xFFFFFFFF},
-    {163, 0}, {166, floatBits(64.0f)},                {167, 0}, {168, 15},
-    {170, floatBits(0.0f)}, {171, 1}, {172, 3}, {173, 1}, {174, 0}, {175, 0}, {176, 0},
-    {178, floatBits(1.0f)}, {179, floatBits(1.0f)},   {180, floatBits(0.0f)},
-    {181, floatBits(0.0f)}, {182, floatBits(1.0f)},   {183, floatBits(0.0f)},
-    {184, 0}, {185, 0}, {186, 1}, {187, 1}, {188, 1}, {189, 8}, {190, 15}, {191, 15},
-    {192, 15}, {193, 0xFFFFFFFF},                     {194, 0}, {195, 0}, {198, 0}, {199, 0},
-    {200, 0}, {201, 0}, {202, 0}, {203, 0}, {204, 0}, {205, 0}, {206, 0}, {207, 2}, {208, 1},
+    {7, 1},
+    {8, 3},
+    {9, 2},
+    {14, 1},
+    {15, 0},
+    {16, 1},
+    {19, 2},
+    {20, 1},
+    {22, 2},
+    {23, 4},
+    {24, 0},
+    {25, 8},
+    {26, 0},
+    {27, 0},
+    {28, 0},
+    {29, 0},
+    {34, 0},
+    {35, 0},
+    {36, floatBits(0.0f)},
+    {37, floatBits(1.0f)},
+    {38, floatBits(1.0f)},
+    {48, 0},
+    {52, 0},
+    {53, 1},
+    {54, 1},
+    {55, 1},
+    {56, 8},
+    {57, 0},
+    {58, 0xFFFFFFFF},
+    {59, 0xFFFFFFFF},
+    {60, 0xFFFFFFFF},
+    {128, 0},
+    {129, 0},
+    {130, 0},
+    {131, 0},
+    {132, 0},
+    {133, 0},
+    {134, 0},
+    {135, 0},
+    {136, 1},
+    {137, 0},
+    {139, 0},
+    {140, 0},
+    {141, 1},
+    {142, 1},
+    {143, 0},
+    {145, 1},
+    {146, 2},
+    {147, 0},
+    {148, 0},
+    {151, 0},
+    {152, 0},
+    {155, floatBits(1.0f)},
+    {156, 0},
+    {157, 0},
+    {158, floatBits(1.0f)},
+    {159, floatBits(0.0f)},
+    {160, floatBits(0.0f)},
+    {161, 1},
+    {162, 0xFFFFFFFF},
+    {163, 0},
+    {166, floatBits(64.0f)},
+    {167, 0},
+    {168, 15},
+    {170, floatBits(0.0f)},
+    {171, 1},
+    {172, 3},
+    {173, 1},
+    {174, 0},
+    {175, 0},
+    {176, 0},
+    {178, floatBits(1.0f)},
+    {179, floatBits(1.0f)},
+    {180, floatBits(0.0f)},
+    {181, floatBits(0.0f)},
+    {182, floatBits(1.0f)},
+    {183, floatBits(0.0f)},
+    {184, 0},
+    {185, 0},
+    {186, 1},
+    {187, 1},
+    {188, 1},
+    {189, 8},
+    {190, 15},
+    {191, 15},
+    {192, 15},
+    {193, 0xFFFFFFFF},
+    {194, 0},
+    {195, 0},
+    {198, 0},
+    {199, 0},
+    {200, 0},
+    {201, 0},
+    {202, 0},
+    {203, 0},
+    {204, 0},
+    {205, 0},
+    {206, 0},
+    {207, 2},
+    {208, 1},
     {209, 1},
 };
 static_assert(std::size(kRenderDefaults) == 101);
@@ -46,44 +132,48 @@ struct StageDefault {
     uint32_t value;
 };
 constexpr StageDefault kStageDefaults[] = {
-    {1, 4}, {2, 2}, {3, 1}, {4, 4}, {5, 2},  {6, 1},  {7, 0},  {8, 0},  {9, 0},
+    {1, 4},  {2, 2},  {3, 1},  {4, 4},  {5, 2},  {6, 1},  {7, 0},  {8, 0},  {9, 0},
     {10, 0}, {11, 0}, {22, 0}, {23, 0}, {24, 0}, {26, 1}, {27, 1}, {28, 1}, {32, 0},
 };
 
 }  // namespace
 
 void L3DDevice::SetStateRender(uint32_t state, uint32_t value) {
-    if (state >= RenderStateCount) l3dError("[L3DDevice::SetStateRender] サポート外のレンダーステート");
+    if (state >= RenderStateCount)
+        l3dError(DSjis<"[L3DDevice::SetStateRender] サポート外のレンダーステート">());
     auto& row = renderStates_.rows[state];
     if (!(row.flags & row.Supported))
-        l3dError("[L3DDevice::SetStateRender] サポート外のレンダーステート2");
+        l3dError(DSjis<"[L3DDevice::SetStateRender] サポート外のレンダーステート2">());
     renderStates_.record(row, value);
 }
 
 void L3DDevice::SetStateSampler(uint32_t sampler, uint32_t state, uint32_t value) {
-    if (sampler >= StageCount) l3dError("[L3DDevice::SetStateSampler] サポート外のテクスチャ番号");
+    if (sampler >= StageCount)
+        l3dError(DSjis<"[L3DDevice::SetStateSampler] サポート外のテクスチャ番号">());
     if (state >= SamplerStateCount)
-        l3dError("[L3DDevice::SetStateSampler] サポート外のサンプラーステート");
+        l3dError(DSjis<"[L3DDevice::SetStateSampler] サポート外のサンプラーステート">());
     auto& row = samplerStates_.rows[sampler * SamplerStateCount + state];
     if (!(row.flags & row.Supported))
-        l3dError("[L3DDevice::SetStateSampler] サポート外のサンプラーステート2");
+        l3dError(DSjis<"[L3DDevice::SetStateSampler] サポート外のサンプラーステート2">());
     samplerStates_.record(row, value);
 }
 
 void L3DDevice::SetStateTexStage(uint32_t stage, uint32_t state, uint32_t value) {
-    if (stage >= StageCount) l3dError("[L3DDevice::SetStateTexStage] サポート外のテクスチャ番号");
+    if (stage >= StageCount)
+        l3dError(DSjis<"[L3DDevice::SetStateTexStage] サポート外のテクスチャ番号">());
     if (state >= StageStateCount)
-        l3dError("[L3DDevice::SetStateTexStage] サポート外のテクスチャステージステート");
+        l3dError(DSjis<"[L3DDevice::SetStateTexStage] サポート外のテクスチャステージステート">());
     auto& row = stageStates_.rows[stage * StageStateCount + state];
     if (!(row.flags & row.Supported))
-        l3dError("[L3DDevice::SetStateTexStage] サポート外のテクスチャステージステート2");
+        l3dError(DSjis<"[L3DDevice::SetStateTexStage] サポート外のテクスチャステージステート2">());
     stageStates_.record(row, value);
 }
 
 void L3DDevice::SetStateTexture(uint32_t stage, IDirect3DBaseTexture9* texture) {
-    if (stage >= StageCount) l3dError("[L3DDevice::SetStateTexture] 不正なテクスチャ番号");
+    if (stage >= StageCount) l3dError(DSjis<"[L3DDevice::SetStateTexture] 不正なテクスチャ番号">());
     auto& row = textureStates_.rows[stage];
-    if (!(row.flags & row.Supported)) l3dError("[L3DDevice::SetStateTexture] サポート外のテクスチャ2");
+    if (!(row.flags & row.Supported))
+        l3dError(DSjis<"[L3DDevice::SetStateTexture] サポート外のテクスチャ2">());
     textureStates_.record(row, texture);
 }
 

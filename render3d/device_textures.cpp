@@ -3,6 +3,7 @@
 
 #include "foundation/DImageHolder.h"
 #include "foundation/DPath.h"
+#include "foundation/DSjisText.h"
 #include "foundation/DStr.h"
 #include "foundation/imagefile/image_file.h"
 #include "foundation/pack/pack_registry.h"
@@ -16,6 +17,7 @@
 #include "render3d/format_table.h"
 #include "render3d/texture_pack.h"
 
+using mirel::DSjis;
 using namespace platform::d3d9;
 using mirel::DImage;
 using mirel::DImageHolder;
@@ -67,7 +69,9 @@ void invertStoredAlpha(DImage& image) {
     const auto height = static_cast<uint32_t>(image.Height());
     switch (image.Kind()) {
     case DImageKind::RGBA32:
-    case DImageKind::BGRA32: mirel::l3dMergeAlpha32(top, image, top, image, width, height); break;
+    case DImageKind::BGRA32:
+        mirel::l3dMergeAlpha32(top, image, top, image, width, height);
+        break;
     case DImageKind::A1R5G5B5:
         mirel::l3dMergeAlpha1555(top, image, top, image, width, height);
         break;
@@ -132,10 +136,12 @@ void L3DDevice::_CreateTextureManager() {
     const bool deep = colourDepth_ > 16;
     if (!choose(deep ? std::span<const FormatCandidate>(kColourDeep) : kColourShallow, 0,
                 colourFormat_, colourKind_))
-        l3dError("[L3DDevice::_CreateTexture] カラーテクスチャフォーマットが見つかりません");
+        l3dError(
+            DSjis<"[L3DDevice::_CreateTexture] カラーテクスチャフォーマットが見つかりません">());
     if (!choose(deep ? std::span<const FormatCandidate>(kAlphaDeep) : kAlphaShallow, 0,
                 alphaFormat_, alphaKind_))
-        l3dError("[L3DDevice::_CreateTexture] アルファテクスチャフォーマットが見つかりません");
+        l3dError(
+            DSjis<"[L3DDevice::_CreateTexture] アルファテクスチャフォーマットが見つかりません">());
     constexpr FormatCandidate kRender[] = {{D3DFMT_A8R8G8B8, DImageKind::BGRA32},
                                            {D3DFMT_A8B8G8R8, DImageKind::RGBA32}};
     uint32_t renderKind = 0;
@@ -189,7 +195,8 @@ void L3DDevice::_RemoveTexture(L3DTexture* record) {
 
 void L3DDevice::requireNewTextureName(const char* name, const char* function) {
     if (FindTexture(name))
-        l3dError("[L3DDevice::%s] テクスチャ\"%s\"はすでに存在しています。", function, name);
+        l3dError(DSjis<"[L3DDevice::%s] テクスチャ\"%s\"はすでに存在しています。">(), function,
+                 name);
 }
 
 rcptr<L3DTexture> L3DDevice::_CreateTexture(const char* name, uint32_t width, uint32_t height,
@@ -202,9 +209,10 @@ rcptr<L3DTexture> L3DDevice::_CreateTexture(const char* name, uint32_t width, ui
     IDirect3DTexture9* texture = nullptr;
     if (device_->CreateTexture(width, height, mip ? 0 : 1, 0, format, D3DPOOL_MANAGED, &texture,
                                nullptr) != D3D_OK)
-        l3dError("[L3DDevice::CreateTexture] テクスチャが作成できません。(%ux%u)(alpha: %s)(mip: "
-                 "%s)(pri: %d)",
-                 width, height, alpha ? "true" : "false", mip ? "true" : "false", 0);
+        l3dError(
+            DSjis<"[L3DDevice::CreateTexture] テクスチャが作成できません。(%ux%u)(alpha: %s)(mip: "
+                  "%s)(pri: %d)">(),
+            width, height, alpha ? "true" : "false", mip ? "true" : "false", 0);
     texture->SetPriority(0);
     rcptr<L3DTexture> record;
     record.Create();
@@ -216,9 +224,8 @@ rcptr<L3DTexture> L3DDevice::_CreateTexture(const char* name, uint32_t width, ui
 
 rcptr<L3DTexture> L3DDevice::CreateTextureFromImage(const char* name, DImage& image, bool alpha,
                                                     bool mip) {
-    rcptr<L3DTexture> record =
-        _CreateTexture(name, static_cast<uint32_t>(image.Width()),
-                       static_cast<uint32_t>(image.Height()), alpha, mip);
+    rcptr<L3DTexture> record = _CreateTexture(name, static_cast<uint32_t>(image.Width()),
+                                              static_cast<uint32_t>(image.Height()), alpha, mip);
     const auto kind = static_cast<DImageKind>(record->pixelKind);
     std::vector<std::unique_ptr<LockedLevel>> levels;
     for (uint32_t i = 0; i < record->levelCount; ++i) {
@@ -243,15 +250,17 @@ rcptr<L3DTexture> L3DDevice::CreateTextureFromImage(const char* name, DImage& im
     return record;
 }
 
-rcptr<L3DTexture> L3DDevice::CreateTextureDXTn(const char* name, mirel::DFile& data,
-                                               uint32_t size, bool alpha, bool mip) {
+rcptr<L3DTexture> L3DDevice::CreateTextureDXTn(const char* name, mirel::DFile& data, uint32_t size,
+                                               bool alpha, bool mip) {
     requireNewTextureName(name, "CreateTextureDXTn");
     if (!(flags_ & FlagDxt))
-        l3dError("[L3DDevice::CreateTextureDXTn] このパソコンは圧縮テクスチャに対応していません。");
+        l3dError(DSjis<"[L3DDevice::CreateTextureDXTn] "
+                       "このパソコンは圧縮テクスチャに対応していません。">());
     uint32_t width = size, height = size;
     _AdjustTextureSize(width, height);
     if (width != size || height != size)
-        l3dError("[L3DDevice::CreateTextureDXTn] テクスチャファイル\"%s\"を読み込めませんでした。",
+        l3dError(DSjis<"[L3DDevice::CreateTextureDXTn] "
+                       "テクスチャファイル\"%s\"を読み込めませんでした。">(),
                  data.GetPath());
     uint32_t levelCount = 1;
     if (mip && (flags_ & FlagMipmap))
@@ -259,7 +268,8 @@ rcptr<L3DTexture> L3DDevice::CreateTextureDXTn(const char* name, mirel::DFile& d
     IDirect3DTexture9* texture = nullptr;
     if (device_->CreateTexture(size, size, levelCount, 0, alpha ? D3DFMT_DXT3 : D3DFMT_DXT1,
                                D3DPOOL_MANAGED, &texture, nullptr) != D3D_OK)
-        l3dError("[L3DDevice::CreateTextureDXTn] テクスチャファイル\"%s\"を読み込めませんでした。",
+        l3dError(DSjis<"[L3DDevice::CreateTextureDXTn] "
+                       "テクスチャファイル\"%s\"を読み込めませんでした。">(),
                  data.GetPath());
     texture->SetPriority(0);
     rcptr<L3DTexture> record;
@@ -279,7 +289,7 @@ rcptr<L3DTexture> L3DDevice::CreateTextureDXTn(const char* name, mirel::DFile& d
             level->UnlockRect();
         }
         level->Release();
-        if (!read) l3dError("ファイル \"%s\" を読み込めませんでした。", data.GetPath());
+        if (!read) l3dError(DSjis<"ファイル \"%s\" を読み込めませんでした。">(), data.GetPath());
     }
     return record;
 }
@@ -299,7 +309,9 @@ rcptr<L3DTexture> L3DDevice::CreateTexturePack(const char* name, uint32_t pack,
         if (compressed) return CreateTextureDXTn(name, member, size, alpha, mip);
         DImage image;
         if (!mirel::DimgLoad(member, image))
-            l3dError("[L3DDevice::CreateTexturePack] テクスチャファイル\"%s\"の形式が異常。", path);
+            l3dError(
+                DSjis<"[L3DDevice::CreateTexturePack] テクスチャファイル\"%s\"の形式が異常。">(),
+                path);
         invertStoredAlpha(image);
         return CreateTextureFromImage(name, image, alpha, mip);
     }

@@ -31,8 +31,7 @@ bool l3dCheckWindowedDevice(uint32_t adapter);
 // Bits 0: the window pairing for the current display format. Otherwise the first display row
 // of those bits that has a mode of exactly width x height accepted full screen.
 bool l3dFindDisplayMode(uint32_t adapter, uint32_t bits, uint32_t width, uint32_t height,
-                        platform::d3d9::D3DFORMAT& display,
-                        platform::d3d9::D3DFORMAT& backBuffer);
+                        platform::d3d9::D3DFORMAT& display, platform::d3d9::D3DFORMAT& backBuffer);
 // The back-buffer format of the first display row of that format accepted windowed.
 bool l3dFindBackBufferFormat(uint32_t adapter, platform::d3d9::D3DFORMAT display,
                              platform::d3d9::D3DFORMAT& backBuffer);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "foundation/DPath.h"
+#include "foundation/DSjisText.h"
 #include "foundation/imagefile/image_file.h"
 #include "foundation/pack/DMFile.h"
 #include "foundation/pack/pack_diagnostics.h"
@@ -12,6 +13,7 @@
 
 using mirel::DFile;
 using mirel::DImage;
+using mirel::DSjis;
 
 namespace {
 
@@ -20,7 +22,7 @@ constexpr const char* kImageExtensions = "dgi:png:jpg:jpeg:bmp";
 void readSpecWord(DFile& spec, uint32_t& value, const char* archivePath) {
     uint8_t bytes[4];
     if (spec.Read(bytes, 4) != 4)
-        l3dError("ファイル \"%s\" を読み込めませんでした。", archivePath);
+        l3dError(DSjis<"ファイル \"%s\" を読み込めませんでした。">(), archivePath);
     value = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
@@ -33,15 +35,14 @@ bool loadPackImage(uint32_t pack, const char* path, DImage& image) {
 
 }  // namespace
 
-bool l3dGetTextureData(DFile& file, DFile& member, uint32_t& size, bool& alpha,
-                       bool compressed) {
+bool l3dGetTextureData(DFile& file, DFile& member, uint32_t& size, bool& alpha, bool compressed) {
     if (!file.Seek(0, mirel::DDataOverride::SeekBegin)) return false;
     mirel::DMFile archive;
     if (!archive.Open(file)) return false;
     const char* path = file.GetPath();
     DFile spec;
     if (!archive.OpenData(spec, "spec"))
-        l3dError("[l3dGetTextureData] テクスチャファイル\"%s\"の形式が異常。", path);
+        l3dError(DSjis<"[l3dGetTextureData] テクスチャファイル\"%s\"の形式が異常。">(), path);
     uint32_t magic = 0;
     readSpecWord(spec, magic, path);
     if (magic == l3dTexturePackOpaque)
@@ -49,20 +50,20 @@ bool l3dGetTextureData(DFile& file, DFile& member, uint32_t& size, bool& alpha,
     else if (magic == l3dTexturePackAlpha)
         alpha = true;
     else
-        l3dError("[l3dGetTextureData] テクスチャファイル\"%s\"の形式が異常。", path);
+        l3dError(DSjis<"[l3dGetTextureData] テクスチャファイル\"%s\"の形式が異常。">(), path);
     readSpecWord(spec, size, path);
     if (!archive.OpenData(member, compressed ? "compress" : "raw"))
-        l3dError("[l3dGetTextureData] テクスチャファイル\"%s\"の形式が異常。", path);
+        l3dError(DSjis<"[l3dGetTextureData] テクスチャファイル\"%s\"の形式が異常。">(), path);
     return true;
 }
 
-void l3dLoadTextureImage(uint32_t pack, DImage& destination, bool& hasAlpha,
-                         const char* fileName) {
+void l3dLoadTextureImage(uint32_t pack, DImage& destination, bool& hasAlpha, const char* fileName) {
     char colourPath[mirel::DPATH_SIZE];
     lfmFindFirstExisting(colourPath, pack, fileName, kImageExtensions);
     DImage colour;
     if (!loadPackImage(pack, colourPath, colour))
-        l3dErrorPack(fileName, "[l3dLoadTextureImage] カラー画像(%s)を読み込めません", pack);
+        l3dErrorPack(fileName, DSjis<"[l3dLoadTextureImage] カラー画像(%s)を読み込めません">(),
+                     pack);
 
     char alphaName[mirel::DPATH_SIZE];
     std::snprintf(alphaName, sizeof alphaName, "%s_a", fileName);
@@ -71,11 +72,13 @@ void l3dLoadTextureImage(uint32_t pack, DImage& destination, bool& hasAlpha,
     hasAlpha = false;
     if (lfmFindFirstExisting(alphaPath, pack, alphaName, kImageExtensions)) {
         if (!loadPackImage(pack, alphaPath, alphaImage))
-            l3dErrorPack(alphaName, "[l3dLoadTextureImage] アルファ画像(%s)を読み込めません", pack);
+            l3dErrorPack(alphaName,
+                         DSjis<"[l3dLoadTextureImage] アルファ画像(%s)を読み込めません">(), pack);
         hasAlpha = true;
         if (alphaImage.Width() != colour.Width() || alphaImage.Height() != colour.Height())
-            l3dErrorPack(fileName, "[l3dLoadTextureImage] カラー画像とアルファ画像のサイズが違う(%s)",
-                         pack);
+            l3dErrorPack(
+                fileName,
+                DSjis<"[l3dLoadTextureImage] カラー画像とアルファ画像のサイズが違う(%s)">(), pack);
     }
 
     const auto width = static_cast<uint32_t>(colour.Width());
