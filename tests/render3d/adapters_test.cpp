@@ -44,11 +44,8 @@ TEST_F(AdapterList, AcceptsOnlyAdaptersTheLibraryCanDrawWith) {
 }
 
 TEST_F(AdapterList, NoUsableAdapterOrNoDirect3DIsFatal) {
-    expectFatal(
-        [&] {
-            startLibrary({withCaps(0, [](D3DCAPS9& c) { c.MaxTextureWidth = 512; })});
-        },
-        "[l3dInit] 利用可能なDirect3D対応デバイスがありません");
+    expectFatal([&] { startLibrary({withCaps(0, [](D3DCAPS9& c) { c.MaxTextureWidth = 512; })}); },
+                "[l3dInit] 利用可能なDirect3D対応デバイスがありません");
     setDirect3DCreate9Override([](UINT) { return static_cast<IDirect3D9*>(nullptr); });
     expectFatal([&] { l3dInit(nullptr); }, "[l3dInit] Direct3Dを使用できません");
     setDirect3DCreate9Override(nullptr);

@@ -74,8 +74,7 @@ TEST_F(DeviceCreation, ChoosesModesFromTheProfile) {
         if (c.expectFlags & L3DDevice::FlagWindow) {
             EXPECT_EQ(device_->windowParameters().BackBufferWidth, c.windowWidth) << c.name;
             EXPECT_EQ(device_->windowParameters().BackBufferHeight, c.windowHeight) << c.name;
-            EXPECT_EQ(device_->windowParameters().MultiSampleType, c.windowMultiSample)
-                << c.name;
+            EXPECT_EQ(device_->windowParameters().MultiSampleType, c.windowMultiSample) << c.name;
         }
         device_.reset();
     }

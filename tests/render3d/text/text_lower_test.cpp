@@ -16,7 +16,11 @@ TEST(TextLower, LowersAsciiLettersAndKeepsDoubleByteCharacters) {
     const LowerCase cases[] = {
         {"ascii", "Sys/Renderer.CSA", "sys/renderer.csa"},
         // Full-width Ａ (82 60) and Ｂ (82 61): trail bytes in the letter range stay as they are.
-        {"full-width letters", "\x82\x60\x82\x61" "ABC", "\x82\x60\x82\x61" "abc"},
+        {"full-width letters",
+         "\x82\x60\x82\x61"
+         "ABC",
+         "\x82\x60\x82\x61"
+         "abc"},
         // A trail byte of 'A' (0x41) after lead byte 0x83 is not a letter.
         {"trail byte like a letter", "\x83\x41Z", "\x83\x41z"},
         {"lead byte before the end", "X\x83", "x\x83"},
