@@ -187,10 +187,9 @@ TEST_F(DeviceRestore, MultisampledTargetsCannotBeReadDirectly) {
     L3DDevice& device = createWindowed(softwareAdapterProfile(), 1);
     IDirect3DSurface9* plain = nullptr;
     ASSERT_EQ(device.device()->CreateOffscreenPlainSurface(640, 480, D3DFMT_A8R8G8B8,
-                                                          D3DPOOL_SYSTEMMEM, &plain, nullptr),
+                                                           D3DPOOL_SYSTEMMEM, &plain, nullptr),
               D3D_OK);
-    EXPECT_EQ(device.device()->GetRenderTargetData(device.backBuffer(), plain),
-              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device.device()->GetRenderTargetData(device.backBuffer(), plain), D3DERR_INVALIDCALL);
     plain->Release();
 }
 
