@@ -157,8 +157,8 @@ TEST_F(StateCache, EveryDefaultIsSentAgainAfterAReset) {
     EXPECT_EQ(count(made, "SetRenderState"), 101u);
     EXPECT_EQ(count(made, "SetSamplerState"), 4u * 13u);
     EXPECT_EQ(count(made, "SetTextureStageState"), 4u * 18u);
-    EXPECT_EQ(count(made, "SetRenderState(22, 2)"), 1u);    // CULLMODE clockwise
-    EXPECT_EQ(count(made, "SetRenderState(137, 0)"), 1u);   // LIGHTING off
+    EXPECT_EQ(count(made, "SetRenderState(22, 2)"), 1u);              // CULLMODE clockwise
+    EXPECT_EQ(count(made, "SetRenderState(137, 0)"), 1u);             // LIGHTING off
     EXPECT_EQ(count(made, "SetSamplerState(3, 8, 3217031168)"), 1u);  // LOD bias -1.5
     EXPECT_EQ(count(made, "SetTextureStageState(2, 11, 2)"), 1u);     // TEXCOORDINDEX
     EXPECT_EQ(count(made, "SetTextureStageState(1, 1, 1)"), 1u);      // COLOROP disabled
