@@ -183,9 +183,9 @@ TEST_F(Textures, ImagesTakeTheirAlphaFromASeparateImage) {
 
     dir_.write("bark.bmp", bmp32(2, 2, 0xFF000000));
     dir_.write("bark_a.bmp", bmp32(3, 2, 0xFFFFFFFF));
-    expectFatal([&] { device.CreateTexturePack("bark", pack(), "bark", false); },
-                "[l3dLoadTextureImage] カラー画像とアルファ画像のサイズが違う(" + packPath("bark") +
-                    ")");
+    expectFatal(
+        [&] { device.CreateTexturePack("bark", pack(), "bark", false); },
+        "[l3dLoadTextureImage] カラー画像とアルファ画像のサイズが違う(" + packPath("bark") + ")");
     dir_.write("moss.bmp", "not an image");
     expectFatal([&] { device.CreateTexturePack("moss", pack(), "moss", false); },
                 "[l3dLoadTextureImage] カラー画像(" + packPath("moss") + ")を読み込めません");
@@ -284,12 +284,12 @@ TEST_F(Textures, TexturePackDataIsFoundByItsMembers) {
         {"alpha raw", writeTexturePack({true, 32, "c", "r"}), false, nullptr, true, true, 32},
         {"bad magic", writers::writeDmf({{"spec", "DTCX\x10\0\0\0"}}), true, "の形式が異常。",
          false, false, 0},
-        {"no spec", writers::writeDmf({{"compress", "c"}}), true, "の形式が異常。", false,
-         false, 0},
+        {"no spec", writers::writeDmf({{"compress", "c"}}), true, "の形式が異常。", false, false,
+         0},
         {"short spec", writers::writeDmf({{"spec", "DTC"}}), true, "を読み込めませんでした。",
          false, false, 0},
-        {"no member", writeTexturePack({false, 8, "", "r"}), true, "の形式が異常。", false,
-         false, 0},
+        {"no member", writeTexturePack({false, 8, "", "r"}), true, "の形式が異常。", false, false,
+         0},
     };
     for (const Case& c : cases) {
         mirel::DFile file;
