@@ -60,6 +60,24 @@ TEST_F(DeviceRestore, FollowsTheCooperativeLevel) {
     EXPECT_TRUE(device.Present());
 }
 
+TEST_F(DeviceRestore, SwitchesBetweenWindowAndFullScreen) {
+    startLibrary({softwareAdapterProfile()});
+    device_ = std::make_unique<L3DDevice>();
+    device_->Create(0, window(), 32, 800, 600, 0, kWindowOptions);
+    ASSERT_TRUE(device_->windowed());
+    ASSERT_TRUE(device_->Restore(false));
+    EXPECT_FALSE(device_->windowed());
+    EXPECT_TRUE(device_->flags() & L3DDevice::FlagPresentWaits);
+    EXPECT_EQ(device_->backBuffer()->desc().Width, 800u);
+    recorder().setEnabled(true);
+    EXPECT_TRUE(device_->Restore(false));  // already full screen and healthy
+    EXPECT_FALSE(recorded(calls(), "Reset"));
+    ASSERT_TRUE(device_->Restore(true));
+    EXPECT_TRUE(device_->windowed());
+    EXPECT_FALSE(device_->flags() & L3DDevice::FlagPresentWaits);
+    EXPECT_EQ(device_->backBuffer()->desc().Width, 640u);
+}
+
 // The device refuses Reset while any DEFAULT-pool resource lives, so a successful restore with
 // a render texture and a pooled depth surface shows both were released first; both come back.
 TEST_F(DeviceRestore, ReleasesAndRebuildsDefaultPoolResources) {

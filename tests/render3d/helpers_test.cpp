@@ -134,7 +134,8 @@ TEST_F(Helpers, ResourceNames) {
 
     // Records never move, however many are added.
     std::vector<L3D_RENDERER_NNID*> records;
-    for (int i = 0; i < 40; ++i) records.push_back(names.AddNnid(("name" + std::to_string(i)).c_str()));
+    for (int i = 0; i < 40; ++i)
+        records.push_back(names.AddNnid(("name" + std::to_string(i)).c_str()));
     for (int i = 0; i < 40; ++i)
         EXPECT_EQ(names.FindNnid(("NAME" + std::to_string(i)).c_str()), records[i]) << i;
     EXPECT_EQ(names.FindNnid("system"), system);
