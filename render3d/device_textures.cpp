@@ -1,4 +1,5 @@
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "foundation/DImageHolder.h"

@@ -41,8 +41,6 @@ bool adapterOrdinal(uint32_t adapter, IDirect3D9*& direct3d, UINT& ordinal) {
 
 }  // namespace
 
-std::span<const L3DDEV_FORMAT_INFO> l3dFormatTable() { return kFormats; }
-
 const char* l3dGetFormatName(D3DFORMAT format) {
     for (const L3DDEV_FORMAT_INFO& row : kFormats)
         if (row.format == format) return row.name;

@@ -4,7 +4,6 @@
 // index into l3dAdapters (an index past its end makes it fail) and asks the HAL device of
 // that entry's adapter ordinal.
 #include <cstdint>
-#include <span>
 
 #include "platform/d3d9/d3d9_enums.h"
 
@@ -17,9 +16,6 @@ struct L3DDEV_FORMAT_INFO {
     platform::d3d9::D3DFORMAT backBuffer;
     const char* name;
 };
-
-// The rows in search order.
-std::span<const L3DDEV_FORMAT_INFO> l3dFormatTable();
 
 // The name of the first row with that format, or "unknown".
 const char* l3dGetFormatName(platform::d3d9::D3DFORMAT format);

@@ -17,8 +17,8 @@ L3DDevice& fuzzDevice() {
         l3dInit(direct3d);
         direct3d->Release();
         auto* created = new L3DDevice;
-        created->Create(0, nullptr, 0, 0, 0, 0, L3DDevice::OptionCheckCompression |
-                                                    L3DDevice::OptionCheckMipmap);
+        created->Create(0, nullptr, 0, 0, 0, 0,
+                        L3DDevice::OptionCheckCompression | L3DDevice::OptionCheckMipmap);
         return created;
     }();
     return *device;

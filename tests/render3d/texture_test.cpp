@@ -201,6 +201,13 @@ TEST_F(Textures, NamesAreFoundWithoutRegardToAsciiCase) {
     expectFatal([&] { device.CreateTexture("stone", 8, 8); },
                 "[L3DDevice::_CreateTexture] テクスチャ\"stone\"はすでに存在しています。");
 
+    // Names keep their first 263 bytes.
+    const std::string longName(300, 'L');
+    mirel::rcptr<L3DTexture> named = device.CreateTexture(longName.c_str(), 4, 4);
+    EXPECT_EQ(std::string(named->name), longName.substr(0, 263));
+    EXPECT_EQ(device.FindTexture(longName.substr(0, 263).c_str()).Get(), named.Get());
+    named.Reset();
+
     // Render textures have no name: two coexist and neither is found by the empty name.
     mirel::rcptr<L3DTexture> first = device.CreateTextureBack(256, 256);
     mirel::rcptr<L3DTexture> second = device.CreateTextureBack(100, 60);
