@@ -178,7 +178,9 @@ HRESULT IDirect3DDevice9::CreateOffscreenPlainSurface(UINT width, UINT height, D
 HRESULT IDirect3DDevice9::GetRenderTargetData(IDirect3DSurface9* renderTarget,
                                               IDirect3DSurface9* destination) {
     recorder_.record("GetRenderTargetData", renderTarget, destination);
+    // A multisampled render target must be resolved (StretchRect) before it can be read.
     if (!renderTarget || !destination || !(renderTarget->usage() & D3DUSAGE_RENDERTARGET) ||
+        renderTarget->desc().MultiSampleType != D3DMULTISAMPLE_NONE ||
         destination->pool() != D3DPOOL_SYSTEMMEM || destination->locked() ||
         renderTarget->width() != destination->width() ||
         renderTarget->height() != destination->height() ||
