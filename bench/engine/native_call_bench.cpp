@@ -11,6 +11,7 @@
 
 #include "engine/script/script_vm.h"
 #include "framework/core/core.h"
+#include "framework/file/file.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ double timeRun(ScriptVM& vm, const ScriptObject& closure) {
 }
 
 void NativeCallVsScriptCall(benchmark::State& state) {
+    pelFileRegisterModule();
     pelInitialize();
     ScriptVM vm;
     const ScriptObject nativeLoop = compile(vm, kNativeLoop);

@@ -91,13 +91,13 @@ TEST_F(Buffers, RendererShadersAreReadScrambledFromTheArchive) {
     L3DDevice& device = createWindowed();
     std::string vertex = shaderBytes(kVertexShader);
     std::string pixel = shaderBytes(kPixelShader);
-    writers::scrambleFields(vertex);
-    writers::scrambleFields(pixel);
+    tools::writers::scrambleFields(vertex);
+    tools::writers::scrambleFields(pixel);
     std::string truncated = vertex.substr(0, vertex.size() - 4);  // no end token
-    dir_.write("renderer.csa", writers::writeDmf({{"basic.vsh", vertex},
-                                                  {"basic.psh", pixel},
-                                                  {"broken.vsh", truncated},
-                                                  {"empty.psh", ""}}));
+    dir_.write("renderer.csa", tools::writers::writeDmf({{"basic.vsh", vertex},
+                                                         {"basic.psh", pixel},
+                                                         {"broken.vsh", truncated},
+                                                         {"empty.psh", ""}}));
     mirel::DMFile archive;
     ASSERT_TRUE(archive.OpenFile(dir_.file("renderer.csa").c_str()));
     mirel::DFile member;

@@ -15,26 +15,26 @@
 namespace tessera::test {
 namespace {
 
-using tessera::writers::dxt1Block;
-using tessera::writers::TexturePack;
-using tessera::writers::writeTexturePack;
+using tools::writers::dxt1Block;
+using tools::writers::TexturePack;
+using tools::writers::writeTexturePack;
 
 // A 32-bit bottom-up BMP of one ARGB colour (the alpha byte is kept by the reader).
 std::string bmp32(int width, int height, uint32_t argb) {
     std::string file = "BM";
     const uint32_t pixelBytes = static_cast<uint32_t>(width * height * 4);
-    writers::putU32(file, 54 + pixelBytes);
-    writers::putU32(file, 0);
-    writers::putU32(file, 54);
-    writers::putU32(file, 40);
-    writers::putU32(file, static_cast<uint32_t>(width));
-    writers::putU32(file, static_cast<uint32_t>(height));
-    writers::putU16(file, 1);
-    writers::putU16(file, 32);
-    writers::putU32(file, 0);
-    writers::putU32(file, pixelBytes);
-    for (int i = 0; i < 4; ++i) writers::putU32(file, 0);
-    for (int i = 0; i < width * height; ++i) writers::putU32(file, argb);
+    tools::writers::putU32(file, 54 + pixelBytes);
+    tools::writers::putU32(file, 0);
+    tools::writers::putU32(file, 54);
+    tools::writers::putU32(file, 40);
+    tools::writers::putU32(file, static_cast<uint32_t>(width));
+    tools::writers::putU32(file, static_cast<uint32_t>(height));
+    tools::writers::putU16(file, 1);
+    tools::writers::putU16(file, 32);
+    tools::writers::putU32(file, 0);
+    tools::writers::putU32(file, pixelBytes);
+    for (int i = 0; i < 4; ++i) tools::writers::putU32(file, 0);
+    for (int i = 0; i < width * height; ++i) tools::writers::putU32(file, argb);
     return file;
 }
 
@@ -289,12 +289,12 @@ TEST_F(Textures, TexturePackDataIsFoundByItsMembers) {
         {"not an archive", "plain image bytes", true, nullptr, false, false, 0},
         {"opaque", writeTexturePack({false, 64, "c", "r"}), true, nullptr, true, false, 64},
         {"alpha raw", writeTexturePack({true, 32, "c", "r"}), false, nullptr, true, true, 32},
-        {"bad magic", writers::writeDmf({{"spec", "DTCX\x10\0\0\0"}}), true, "の形式が異常。",
-         false, false, 0},
-        {"no spec", writers::writeDmf({{"compress", "c"}}), true, "の形式が異常。", false, false,
-         0},
-        {"short spec", writers::writeDmf({{"spec", "DTC"}}), true, "を読み込めませんでした。",
-         false, false, 0},
+        {"bad magic", tools::writers::writeDmf({{"spec", "DTCX\x10\0\0\0"}}), true,
+         "の形式が異常。", false, false, 0},
+        {"no spec", tools::writers::writeDmf({{"compress", "c"}}), true, "の形式が異常。", false,
+         false, 0},
+        {"short spec", tools::writers::writeDmf({{"spec", "DTC"}}), true,
+         "を読み込めませんでした。", false, false, 0},
         {"no member", writeTexturePack({false, 8, "", "r"}), true, "の形式が異常。", false, false,
          0},
     };

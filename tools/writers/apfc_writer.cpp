@@ -7,7 +7,7 @@
 
 namespace tools::writers {
 
-using tessera::writers::putBigEndian;
+using tools::writers::putBigEndian;
 
 std::string buildApfc(const std::vector<ApfcMember>& members) {
     std::string out = "APFC";

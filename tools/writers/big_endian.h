@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-namespace tessera::writers {
+namespace tools::writers {
 
 // Appends the low `bytes` bytes of a value to a byte string, most significant first.
 inline void putBigEndian(std::string& out, uint64_t value, int bytes) {
@@ -12,4 +12,4 @@ inline void putBigEndian(std::string& out, uint64_t value, int bytes) {
 
 inline void putU32BigEndian(std::string& out, uint32_t value) { putBigEndian(out, value, 4); }
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

@@ -4,7 +4,7 @@
 
 #include "tools/writers/big_endian.h"
 
-namespace tessera::writers {
+namespace tools::writers {
 
 std::string buildApib(const ApibSpec& spec) {
     std::string out = "APIB";
@@ -56,4 +56,4 @@ std::string buildCpib(const CpibSpec& spec) {
     return out + data;
 }
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

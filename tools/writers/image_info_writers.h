@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace tessera::writers {
+namespace tools::writers {
 
 // An "APIB" image info file: 32 bytes, big-endian.
 struct ApibSpec {
@@ -39,4 +39,4 @@ struct CpibSpec {
 };
 std::string buildCpib(const CpibSpec& spec);
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

@@ -5,7 +5,7 @@
 #include "tools/writers/dmf_writer.h"
 #include "tools/writers/little_endian.h"
 
-namespace tessera::writers {
+namespace tools::writers {
 
 std::string writeTexturePack(const TexturePack& pack) {
     std::string spec = pack.alpha ? "DTCA" : "DTCC";
@@ -29,4 +29,4 @@ std::string dxt3Block(uint8_t alpha4, uint16_t colour565) {
     return std::string(8, static_cast<char>(pair)) + dxt1Block(colour565);
 }
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

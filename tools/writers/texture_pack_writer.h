@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-namespace tessera::writers {
+namespace tools::writers {
 
 // A texture pack: a "DMF " archive with the members "spec" (the four magic bytes "DTCC" for a
 // colour-only texture or "DTCA" for one with alpha, then the edge size as a little-endian
@@ -22,4 +22,4 @@ std::string dxt1Block(uint16_t colour565);
 // One DXT3 block: every explicit alpha nibble `alpha4`, then a DXT1 colour block.
 std::string dxt3Block(uint8_t alpha4, uint16_t colour565);
 
-}  // namespace tessera::writers
+}  // namespace tools::writers

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/core/core.h"
+#include "framework/file/file.h"
 #include "tests/engine/script/script_test_support.h"
 #include "tests/support/temp_dir.h"
 
@@ -14,7 +15,10 @@ namespace {
 
 class FileTest : public testing::Test {
 protected:
-    FileTest() { pelInitialize(); }
+    FileTest() {
+        pelFileRegisterModule();
+        pelInitialize();
+    }
 
     std::u16string path(const std::string& name) const { return widen(temp_.file(name)); }
 

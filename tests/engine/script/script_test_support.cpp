@@ -1,6 +1,7 @@
 #include "tests/engine/script/script_test_support.h"
 
 #include "framework/core/core.h"
+#include "framework/file/file.h"
 #include "tests/support/fixture_paths.h"
 
 namespace tessera::test {
@@ -12,6 +13,7 @@ std::u16string fixturePath(const std::string& name) {
 }
 
 bool ScriptTest::startFramework() {
+    pelFileRegisterModule();
     pelInitialize();
     return true;
 }

@@ -9,8 +9,8 @@
 namespace tessera::test {
 namespace {
 
-using writers::buildCpib;
-using writers::CpibSpec;
+using tools::writers::buildCpib;
+using tools::writers::CpibSpec;
 
 using Containers = FrameworkImages;
 
@@ -139,7 +139,7 @@ TEST_F(Containers, HostileHeadersAreNotFound) {
     auto patched = [&](size_t at, uint32_t value) {
         std::string bytes = buildCpib(valid);
         std::string word;
-        writers::putU32BigEndian(word, value);
+        tools::writers::putU32BigEndian(word, value);
         bytes.replace(at, 4, word);
         return bytes;
     };

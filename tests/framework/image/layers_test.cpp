@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "tests/foundation/support/image_fixtures.h"
-#include "tests/framework/support/report_capture.h"
 #include "tests/framework/image/image_fixture.h"
+#include "tests/framework/support/report_capture.h"
 #include "tools/writers/image_info_writers.h"
 
 namespace tessera::test {
@@ -58,9 +58,9 @@ TEST_F(LayerImages, LayersReplaceTheirChannelInEachKind) {
     for (const Case& c : cases) {
         SCOPED_TRACE(index);
         const std::string stem = "layered" + std::to_string(index++);
-        writers::ApibSpec info;
+        tools::writers::ApibSpec info;
         info.alphaMode = c.alphaMode;
-        writeBesideExecutable(stem + ".pib", writers::buildApib(info));
+        writeBesideExecutable(stem + ".pib", tools::writers::buildApib(info));
         writeBesideExecutable(stem + c.suffix + ".png", rgbaPng(2, 1, kLayerPixels));
         const Loaded loaded = load(stem + ".png", rgbaPng(2, 1, image), c.kind);
         ASSERT_EQ(loaded.loadStatus, PEL_OK);
@@ -69,9 +69,9 @@ TEST_F(LayerImages, LayersReplaceTheirChannelInEachKind) {
 }
 
 TEST_F(LayerImages, ColourLayersPassThroughTheGamma) {
-    writers::ApibSpec info;
+    tools::writers::ApibSpec info;
     info.gammaMode = 2;
-    writeBesideExecutable("lit.pib", writers::buildApib(info));
+    writeBesideExecutable("lit.pib", tools::writers::buildApib(info));
     writeBesideExecutable("lit_r", rgbaPng(1, 1, {128, 0, 0, 0}));  // found without ".png"
     writeBesideExecutable("lit_a.png", rgbaPng(1, 1, {0, 128, 0, 0}));
     const Loaded loaded = load("lit.png", rgbaPng(1, 1, {0, 128, 0, 255}), PEL_IMAGE_KIND_RGBA);

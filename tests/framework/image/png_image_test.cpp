@@ -4,15 +4,15 @@
 #include <cstring>
 
 #include "tests/foundation/support/image_fixtures.h"
-#include "tests/framework/support/report_capture.h"
 #include "tests/framework/image/image_fixture.h"
+#include "tests/framework/support/report_capture.h"
 #include "tools/writers/image_info_writers.h"
 
 namespace tessera::test {
 namespace {
 
-using writers::ApibSpec;
-using writers::buildApib;
+using tools::writers::ApibSpec;
+using tools::writers::buildApib;
 
 using PngImages = FrameworkImages;
 

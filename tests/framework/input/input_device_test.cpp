@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "framework/input/input_device.h"
-#include "tests/framework/core/report_capture.h"
 #include "tests/framework/input/fake_dinput8.h"
+#include "tests/framework/support/report_capture.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "platform/os/module_path.h"
 #include "platform/os/utf8.h"
 #include "platform/window/message_box.h"
-#include "tests/framework/support/report_capture.h"
 #include "tests/framework/msw/msw_fixture.h"
+#include "tests/framework/support/report_capture.h"
 #include "tests/platform/os/child_process.h"
 
 namespace tessera::test {

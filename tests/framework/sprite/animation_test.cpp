@@ -1,8 +1,8 @@
 #include <vector>
 
-#include "tests/framework/core/report_capture.h"
 #include "tests/framework/sprite/sprite_fixture.h"
 #include "tests/framework/sprite/support/animation_builder.h"
+#include "tests/framework/support/report_capture.h"
 
 namespace tessera::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "framework/timer/timer.h"
-#include "tests/framework/core/report_capture.h"
+#include "tests/framework/support/report_capture.h"
 #include "tests/framework/timer/test_clock.h"
 #include "tests/framework/timer/timer_fixture.h"
 
