@@ -63,8 +63,8 @@ using HACMDRIVER = void*;
 
 // Fills `destination` (cbDestination bytes, at least 16) with the PCM format that `source`
 // decodes to: the source's channels and rate, 16 bits.
-MMRESULT acmFormatSuggest(HACMDRIVER driver, const WaveFormatEx* source,
-                          WaveFormatEx* destination, DWORD cbDestination, DWORD flags);
+MMRESULT acmFormatSuggest(HACMDRIVER driver, const WaveFormatEx* source, WaveFormatEx* destination,
+                          DWORD cbDestination, DWORD flags);
 // The source format, with its cbSize extra bytes, must stay readable only during the call.
 MMRESULT acmStreamOpen(HACMSTREAM* stream, HACMDRIVER driver, const WaveFormatEx* source,
                        const WaveFormatEx* destination, const void* filter, uintptr_t callback,

@@ -9,7 +9,8 @@ int16_t expandALaw(uint8_t code) {
     code ^= 0x55;
     const int exponent = (code >> 4) & 7;
     const int mantissa = code & 0x0F;
-    int magnitude = exponent == 0 ? (mantissa << 4) + 8 : ((mantissa << 4) + 0x108) << (exponent - 1);
+    int magnitude =
+        exponent == 0 ? (mantissa << 4) + 8 : ((mantissa << 4) + 0x108) << (exponent - 1);
     return static_cast<int16_t>((code & 0x80) ? magnitude : -magnitude);
 }
 

@@ -62,8 +62,8 @@ HRESULT DirectSound::SetCooperativeLevel(void*, DWORD level) {
     return DS_OK;
 }
 
-HRESULT DirectSound::CreateSoundBuffer(const DSBUFFERDESC* description,
-                                       DirectSoundBuffer** buffer, void* outer) {
+HRESULT DirectSound::CreateSoundBuffer(const DSBUFFERDESC* description, DirectSoundBuffer** buffer,
+                                       void* outer) {
     if (!buffer || !description || outer) return DSERR_INVALIDPARAM;
     *buffer = nullptr;
     if (description->dwSize != kBufferDescSize) return DSERR_INVALIDPARAM;

@@ -29,8 +29,8 @@ private:
 
     uint32_t sourceRate_ = 0;
     uint32_t outputRate_ = 0;
-    uint64_t step_ = 0;      // source frames per output frame, 32.32 fixed point
-    uint64_t position_ = 0;  // source frames owed before the next output, 32.32
+    uint64_t step_ = 0;         // source frames per output frame, 32.32 fixed point
+    uint64_t position_ = 0;     // source frames owed before the next output, 32.32
     std::vector<float> table_;  // kPhases rows of kTaps coefficients
     // Each history is written twice (at n and n + kTaps), so the last kTaps frames are
     // always contiguous.

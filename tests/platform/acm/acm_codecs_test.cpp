@@ -57,9 +57,9 @@ std::string decodeThroughAcm(const WaveChunks& wave) {
     EXPECT_EQ(acmStreamOpen(&stream, nullptr, source, &pcm, nullptr, 0, 0, 0), MMSYSERR_NOERROR);
     if (!stream) return {};
     DWORD total = 0;
-    EXPECT_EQ(acmStreamSize(stream, static_cast<DWORD>(wave.data.size()), &total,
-                            ACM_STREAMSIZEF_SOURCE),
-              MMSYSERR_NOERROR);
+    EXPECT_EQ(
+        acmStreamSize(stream, static_cast<DWORD>(wave.data.size()), &total, ACM_STREAMSIZEF_SOURCE),
+        MMSYSERR_NOERROR);
     const DWORD inputSize = source->nBlockAlign * 1024u;
     DWORD outputSize = 0;
     EXPECT_EQ(acmStreamSize(stream, inputSize, &outputSize, ACM_STREAMSIZEF_SOURCE),
@@ -91,8 +91,7 @@ std::string decodeThroughAcm(const WaveChunks& wave) {
 std::string makeSignal(const TempDir& dir, int channels, int rate) {
     const std::string path = dir.file("signal.wav");
     const std::string command = "sox -n -r " + std::to_string(rate) + " -c " +
-                                std::to_string(channels) +
-                                " -b 16 -e signed-integer " + path +
+                                std::to_string(channels) + " -b 16 -e signed-integer " + path +
                                 " synth 1.3 sine 100-9000 synth 1.3 whitenoise amod 30 vol 0.9";
     EXPECT_TRUE(runCommand(command));
     return path;
@@ -106,8 +105,8 @@ TEST(AcmCodecs, DecodeByteForByteAsSoxDoes) {
         int channels, rate;
         const char* extra;
     } cases[] = {
-        {"ms-adpcm", 1, 22050, ""},  {"ms-adpcm", 2, 44100, ""},  {"ima-adpcm", 1, 22050, ""},
-        {"ima-adpcm", 2, 44100, ""}, {"a-law", 1, 8000, ""},      {"a-law", 2, 44100, ""},
+        {"ms-adpcm", 1, 22050, ""},  {"ms-adpcm", 2, 44100, ""}, {"ima-adpcm", 1, 22050, ""},
+        {"ima-adpcm", 2, 44100, ""}, {"a-law", 1, 8000, ""},     {"a-law", 2, 44100, ""},
         {"u-law", 1, 8000, ""},      {"u-law", 2, 22050, ""},
     };
     for (const Case& c : cases) {
@@ -123,7 +122,8 @@ TEST(AcmCodecs, DecodeByteForByteAsSoxDoes) {
         const std::string decoded = decodeThroughAcm(wave);
         ASSERT_EQ(decoded.size(), expected.size());
         size_t firstDifference = 0;
-        while (firstDifference < decoded.size() && decoded[firstDifference] == expected[firstDifference])
+        while (firstDifference < decoded.size() &&
+               decoded[firstDifference] == expected[firstDifference])
             ++firstDifference;
         EXPECT_EQ(firstDifference, decoded.size()) << "first differing byte";
     }

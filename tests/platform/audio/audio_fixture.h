@@ -16,8 +16,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    static platform::audio::WaveFormatEx pcmFormat(uint32_t rate, uint16_t channels,
-                                                   uint16_t bits);
+    static platform::audio::WaveFormatEx pcmFormat(uint32_t rate, uint16_t channels, uint16_t bits);
     // A secondary buffer holding `bytes` (its size), with volume, frequency and notification
     // control as the streams ask for.
     platform::audio::DirectSoundBuffer* makeBuffer(const platform::audio::WaveFormatEx& format,

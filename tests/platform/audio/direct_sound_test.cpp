@@ -215,9 +215,9 @@ TEST_F(AudioBuffers, NotificationAtZeroFiresInTheFirstPeriodAfterPlay) {
     positions[1].dwOffset = half;
     positions[1].hEventNotify = event;
     DirectSoundNotify* notify = nullptr;
-    ASSERT_EQ(buffer->QueryInterface(InterfaceId::DirectSoundNotify,
-                                     reinterpret_cast<void**>(&notify)),
-              DS_OK);
+    ASSERT_EQ(
+        buffer->QueryInterface(InterfaceId::DirectSoundNotify, reinterpret_cast<void**>(&notify)),
+        DS_OK);
     ASSERT_EQ(notify->SetNotificationPositions(2, positions), DS_OK);
     ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
     EXPECT_EQ(notify->SetNotificationPositions(2, positions), DSERR_INVALIDCALL);

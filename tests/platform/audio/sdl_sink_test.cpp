@@ -62,8 +62,7 @@ TEST(SdlSink, DiskDriverWritesTheMixedBytes) {
     size_t start = 0;
     while (start < count && out[start] != samples[0]) ++start;
     ASSERT_LT(start + 2000, count);
-    for (size_t i = 0; i < 2000; ++i)
-        ASSERT_EQ(out[start + i], samples[i % 200]) << "sample " << i;
+    for (size_t i = 0; i < 2000; ++i) ASSERT_EQ(out[start + i], samples[i % 200]) << "sample " << i;
 }
 
 }  // namespace

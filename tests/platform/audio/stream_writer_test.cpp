@@ -41,9 +41,9 @@ TEST_F(StreamWriter, RefillsBetweenNotificationsArriveInOrder) {
     positions[0] = {0, event};
     positions[1] = {kHalf, event};
     DirectSoundNotify* notify = nullptr;
-    ASSERT_EQ(buffer->QueryInterface(InterfaceId::DirectSoundNotify,
-                                     reinterpret_cast<void**>(&notify)),
-              DS_OK);
+    ASSERT_EQ(
+        buffer->QueryInterface(InterfaceId::DirectSoundNotify, reinterpret_cast<void**>(&notify)),
+        DS_OK);
     notify->SetNotificationPositions(2, positions);
 
     std::mutex mutex;
