@@ -155,7 +155,8 @@ bool DWave::_OpenMpeg() {
     DFile view;
     if (!DgameMp3::FindAudioData(file_, view)) return false;
     uint8_t header[sound::mpeg::kMp3StartBytes];
-    if (!view.Seek(0, kSeekBegin) || view.Read(header, sizeof header) != sizeof header) return false;
+    if (!view.Seek(0, kSeekBegin) || view.Read(header, sizeof header) != sizeof header)
+        return false;
     if (header[0] != 0xFF || (header[1] & 0xE0) != 0xE0) return false;
     if (!mp3_.Open()) return false;
     const int32_t size = view.Size();
@@ -256,9 +257,9 @@ bool DWave::BeginDecode() {
     uint32_t outputSize = 0;
     if (ready) {
         input_.assign(inputSize, 0);
-        ready = inputSize > 0 && acm::acmStreamSize(acm_, inputSize, &outputSize,
-                                                    acm::ACM_STREAMSIZEF_SOURCE) ==
-                                     acm::MMSYSERR_NOERROR;
+        ready = inputSize > 0 &&
+                acm::acmStreamSize(acm_, inputSize, &outputSize, acm::ACM_STREAMSIZEF_SOURCE) ==
+                    acm::MMSYSERR_NOERROR;
     }
     if (ready) {
         output_.assign(outputSize, 0);

@@ -21,7 +21,8 @@ bool DgameMp3::FindAudioData(DFile& file, DFile& view) {
     int32_t cut = 0;
     if (size >= 128) {
         char tag[3];
-        if (!file.Seek(size - 128, DDataOverride::SeekBegin) || file.Read(tag, 3) != 3) return false;
+        if (!file.Seek(size - 128, DDataOverride::SeekBegin) || file.Read(tag, 3) != 3)
+            return false;
         if (std::memcmp(tag, "TAG", 3) == 0) cut = 128;
     }
     if (!file.Seek(0, DDataOverride::SeekBegin)) return false;

@@ -17,8 +17,8 @@ size_t DgameVorbis::_ReadCallback(void* destination, size_t size, size_t count, 
     auto* self = static_cast<DgameVorbis*>(source);
     if (size == 0) return 0;
     const uint64_t wanted = static_cast<uint64_t>(size) * count;
-    const int32_t got =
-        self->file_.Read(destination, static_cast<uint32_t>(wanted > 0x7FFFFFFF ? 0x7FFFFFFF : wanted));
+    const int32_t got = self->file_.Read(
+        destination, static_cast<uint32_t>(wanted > 0x7FFFFFFF ? 0x7FFFFFFF : wanted));
     return got > 0 ? static_cast<size_t>(got) / size : 0;
 }
 
@@ -35,7 +35,9 @@ int DgameVorbis::_SeekCallback(void* source, int64_t offset, int whence) {
 
 int DgameVorbis::_CloseCallback(void*) { return 0; }
 
-long DgameVorbis::_TellCallback(void* source) { return static_cast<DgameVorbis*>(source)->file_.Tell(); }
+long DgameVorbis::_TellCallback(void* source) {
+    return static_cast<DgameVorbis*>(source)->file_.Tell();
+}
 
 bool DgameVorbis::_Open(DFile& file) {
     if (decoder_) return false;

@@ -20,7 +20,9 @@ using sound::mpeg::Mp3Decoder;
 class MpegAcmDecoder final : public AcmDecoder {
 public:
     explicit MpegAcmDecoder(const platform::audio::WaveFormatEx& format)
-        : channels_(format.nChannels), rate_(format.nSamplesPerSec), decoder_(Mp3Decoder::Create()) {
+        : channels_(format.nChannels),
+          rate_(format.nSamplesPerSec),
+          decoder_(Mp3Decoder::Create()) {
         decoder_->maxOutputRate = static_cast<int32_t>(rate_);
     }
 
@@ -78,9 +80,7 @@ public:
     }
 
 private:
-    bool syncAt(size_t at) const {
-        return held_[at] == 0xFF && (held_[at + 1] & 0xE0) == 0xE0;
-    }
+    bool syncAt(size_t at) const { return held_[at] == 0xFF && (held_[at + 1] & 0xE0) == 0xE0; }
     static int32_t clampBytes(size_t bytes) {
         return static_cast<int32_t>(std::min<size_t>(bytes, 0x7FFFFFFF));
     }

@@ -36,10 +36,11 @@ TEST(DWaveRiff, ChunkLayoutsTable) {
         {"fmt then data", riffFile("WAVE", fmt16 + riffChunk("data", data)), true},
         {"data before fmt", riffFile("WAVE", riffChunk("data", data) + fmt16), true},
         {"odd chunk of 5 padded to 6",
-         riffFile("WAVE", riffChunk("junk", "\x01\x02\x03\x04\x05") + fmt16 + riffChunk("data", data)),
+         riffFile("WAVE",
+                  riffChunk("junk", "\x01\x02\x03\x04\x05") + fmt16 + riffChunk("data", data)),
          true},
-        {"fmt of 14 bytes", riffFile("WAVE", riffChunk("fmt ", fmt14Body) + riffChunk("data", data)),
-         false},
+        {"fmt of 14 bytes",
+         riffFile("WAVE", riffChunk("fmt ", fmt14Body) + riffChunk("data", data)), false},
         {"no data chunk", riffFile("WAVE", fmt16), false},
         {"no fmt chunk", riffFile("WAVE", riffChunk("data", data)), false},
         {"11 bytes of a WAVE header", std::string("RIFF\x04\0\0\0WAV", 11), false},
@@ -136,7 +137,8 @@ TEST(DWaveRiff, FormatChunksFromTheFileAreBounded) {
         std::string file;
         bool opens;
     } cases[] = {
-        {"MS ADPCM with its table", riffFile("WAVE", riffChunk("fmt ", adpcm) + riffChunk("data", data)), true},
+        {"MS ADPCM with its table",
+         riffFile("WAVE", riffChunk("fmt ", adpcm) + riffChunk("data", data)), true},
         {"cbSize beyond the chunk",
          riffFile("WAVE", riffChunk("fmt ", shortExtra) + riffChunk("data", data)), false},
         {"fmt above 64 KiB", riffFile("WAVE", huge + riffChunk("data", data)), false},
@@ -167,11 +169,10 @@ TEST(DWaveAcm, CompressedWavesDecodeAsSoxDecodesThem) {
         for (int channels : {1, 2}) {
             SCOPED_TRACE(std::string(encoding) + " " + std::to_string(channels));
             const std::string signal = soxSignal(channels, 22050, 1.7);
-            const std::string encoded =
-                runOnBytes(std::string("sox {in} -e ") + encoding + " {out}", signal, "in.wav",
-                           "out.wav");
-            const std::string reference = waveData(runOnBytes(
-                "sox {in} -e signed-integer -b 16 {out}", encoded, "in.wav", "out.wav"));
+            const std::string encoded = runOnBytes(
+                std::string("sox {in} -e ") + encoding + " {out}", signal, "in.wav", "out.wav");
+            const std::string reference = waveData(
+                runOnBytes("sox {in} -e signed-integer -b 16 {out}", encoded, "in.wav", "out.wav"));
             ASSERT_FALSE(reference.empty());
             DWave wave;
             DFile file;
@@ -196,10 +197,12 @@ TEST(DWaveAcm, CompressedWavesDecodeAsSoxDecodesThem) {
             }
             AviStream audio{true, format, {}};
             const std::string data = waveData(encoded);
-            for (size_t at = 0; at < data.size(); at += 1000) audio.chunks.push_back(data.substr(at, 1000));
+            for (size_t at = 0; at < data.size(); at += 1000)
+                audio.chunks.push_back(data.substr(at, 1000));
             DWave avi;
             DFile aviFileObject;
-            ASSERT_TRUE(openWave(avi, aviFileObject, aviFile({AviStream{false, "x", {"v", "w"}}, audio})));
+            ASSERT_TRUE(
+                openWave(avi, aviFileObject, aviFile({AviStream{false, "x", {"v", "w"}}, audio})));
             EXPECT_EQ(avi.GetKind(), DWave::kAvi | DWave::kAcm);
             ASSERT_TRUE(avi.BeginDecode());
             EXPECT_TRUE(readAll(avi, 3333) == reference);
@@ -220,9 +223,9 @@ public:
 // Decoded bytes already copied by a read survive a failing read of the next input block.
 TEST(DWaveAcm, ShortInputReadKeepsWhatWasDelivered) {
     const std::string data = bytePattern(3000, 4);
-    const std::string wav = riffFile(
-        "WAVE", riffChunk("fmt ", waveFormatBody(6, 1, 8000, 8000, 1, 8, true)) +
-                    riffChunk("data", data));
+    const std::string wav =
+        riffFile("WAVE", riffChunk("fmt ", waveFormatBody(6, 1, 8000, 8000, 1, 8, true)) +
+                             riffChunk("data", data));
     DFile file;
     mirel::rcptr<FailingStream> stream;
     stream.Create();

@@ -21,8 +21,8 @@ using mirel::DgameMp3;
 using mirel::DWave;
 
 std::string reference(const std::string& mp3) {
-    const auto decoded = tools::mpegdec::decodeMpegStream(
-        reinterpret_cast<const uint8_t*>(mp3.data()), mp3.size());
+    const auto decoded =
+        tools::mpegdec::decodeMpegStream(reinterpret_cast<const uint8_t*>(mp3.data()), mp3.size());
     return std::string(reinterpret_cast<const char*>(decoded.samples.data()),
                        decoded.samples.size() * 2);
 }
@@ -55,7 +55,8 @@ TEST(DgameMp3, LameStreamsDecodeAsTheDecoderAloneDoes) {
     struct Case {
         const char* options;
         int channels, rate;
-    } cases[] = {{"-b 128", 2, 44100}, {"-V 4", 2, 44100}, {"-b 32", 1, 22050}, {"-b 16", 1, 11025}};
+    } cases[] = {
+        {"-b 128", 2, 44100}, {"-V 4", 2, 44100}, {"-b 32", 1, 22050}, {"-b 16", 1, 11025}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options);
         const std::string mp3 = lame(c.options, c.channels, c.rate);
@@ -100,7 +101,8 @@ TEST(DgameMp3, SyncSearchInBlocksOf1024AndTheId3v1Cut) {
     struct Case {
         size_t prefix;
         bool foundThere;
-    } cases[] = {{0, true}, {1020, true}, {1021, false}, {1022, false}, {1023, false}, {1024, true}};
+    } cases[] = {{0, true},     {1020, true},  {1021, false},
+                 {1022, false}, {1023, false}, {1024, true}};
     for (const Case& c : cases) {
         for (bool id3v1 : {false, true}) {
             std::string bytes = std::string(c.prefix, '\0') + frame + frame;
@@ -133,13 +135,26 @@ TEST(DgameMp3, LengthFromVbrHeadersAndFrameCounts) {
     EXPECT_EQ(mp3.pcmBytesPerFrame(), 4608u);
     // A "Xing" header of 1000 frames behind the 32 bytes of side information.
     const std::string xing = "Xing" + bigEndian(0x0F) + bigEndian(1000) + bigEndian(300000);
-    ASSERT_TRUE(mp3.GetFormat(reinterpret_cast<const uint8_t*>(frameWithTag(xing, 36).data()), &view));
+    ASSERT_TRUE(
+        mp3.GetFormat(reinterpret_cast<const uint8_t*>(frameWithTag(xing, 36).data()), &view));
+    EXPECT_EQ(mp3.totalBytes(), 1000u * 4608);
+    // "VBRI" 36 bytes into the frame: bytes at +10, frames at +14.
+    const std::string vbri = "VBRI" + std::string(6, '\0') + bigEndian(99999) + bigEndian(500);
+    ASSERT_TRUE(
+        mp3.GetFormat(reinterpret_cast<const uint8_t*>(frameWithTag(vbri, 36).data()), &view));
+    EXPECT_EQ(mp3.totalBytes(), 500u * 4608);
+    // A "Xing" header with the byte count only gives no frame count: the view's size counts.
+    const std::string bytesOnly = "Xing" + bigEndian(0x02) + bigEndian(300000);
+    ASSERT_TRUE(
+        mp3.GetFormat(reinterpret_cast<const uint8_t*>(frameWithTag(bytesOnly, 36).data()), &view));
     EXPECT_EQ(mp3.totalBytes(), 1000u * 4608);
     // A frame count whose PCM length does not fit in 32 bits refuses the stream.
     const std::string huge = "Xing" + bigEndian(0x0F) + bigEndian(0x00FFFFFF) + bigEndian(300000);
-    EXPECT_FALSE(mp3.GetFormat(reinterpret_cast<const uint8_t*>(frameWithTag(huge, 36).data()), &view));
+    EXPECT_FALSE(
+        mp3.GetFormat(reinterpret_cast<const uint8_t*>(frameWithTag(huge, 36).data()), &view));
     // Without a view there is no length.
-    ASSERT_TRUE(mp3.GetFormat(reinterpret_cast<const uint8_t*>(frameWithTag("", 4).data()), nullptr));
+    ASSERT_TRUE(
+        mp3.GetFormat(reinterpret_cast<const uint8_t*>(frameWithTag("", 4).data()), nullptr));
     EXPECT_EQ(mp3.totalBytes(), 0u);
 }
 

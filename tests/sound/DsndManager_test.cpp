@@ -21,11 +21,20 @@ TEST(DsndVolume, MillibelTable) {
         float volume, curve;
         int32_t millibels;
     } cases[] = {
-        {1.0f, 0.0f, 0},        {0.5f, 0.0f, -500},      {0.5f, 0.005f, -550},
-        {0.25f, 0.0f, -1000},   {0.75f, 0.0f, -208},     {0.1f, 0.0f, -1661},
-        {0.001f, 0.0f, -4983},  {0.0001f, 0.0f, -6644},  {1e-6f, 0.0f, -9966},
-        {1e-7f, 0.0f, -10000},  {2.0f, 0.0f, 0},         {0.5f, 1.0f, -10000},
-        {0.0f, 0.0f, -10000},   {-1.0f, 0.0f, -10000},
+        {1.0f, 0.0f, 0},
+        {0.5f, 0.0f, -500},
+        {0.5f, 0.005f, -550},
+        {0.25f, 0.0f, -1000},
+        {0.75f, 0.0f, -208},
+        {0.1f, 0.0f, -1661},
+        {0.001f, 0.0f, -4983},
+        {0.0001f, 0.0f, -6644},
+        {1e-6f, 0.0f, -9966},
+        {1e-7f, 0.0f, -10000},
+        {2.0f, 0.0f, 0},
+        {0.5f, 1.0f, -10000},
+        {0.0f, 0.0f, -10000},
+        {-1.0f, 0.0f, -10000},
         {std::numeric_limits<float>::quiet_NaN(), 0.0f, -10000},
     };
     for (const Case& c : cases)
@@ -45,7 +54,8 @@ TEST_F(DsndManagerTest, CreateLogsThePrimaryDriverAndReleaseUndoesIt) {
     EXPECT_FALSE(manager.Release()) << "never created";
     ASSERT_TRUE(manager.Create(nullptr));
     EXPECT_TRUE(manager.IsCreated());
-    EXPECT_EQ(log.text(), "[Dsnd] device \"Primary Sound Driver\" driver \"\"\n[Dsnd] Create mode\n");
+    EXPECT_EQ(log.text(),
+              "[Dsnd] device \"Primary Sound Driver\" driver \"\"\n[Dsnd] Create mode\n");
     EXPECT_FALSE(manager.Create(nullptr)) << "already created";
     EXPECT_TRUE(manager.Release());
     EXPECT_FALSE(manager.IsCreated());
