@@ -45,8 +45,8 @@ std::string pcmFormatBody(uint16_t channels, uint32_t rate, uint16_t bits) {
 }
 
 std::string pcmWave(uint16_t channels, uint32_t rate, uint16_t bits, const std::string& data) {
-    return riffFile("WAVE", riffChunk("fmt ", pcmFormatBody(channels, rate, bits)) +
-                                riffChunk("data", data));
+    return riffFile(
+        "WAVE", riffChunk("fmt ", pcmFormatBody(channels, rate, bits)) + riffChunk("data", data));
 }
 
 std::string aviFile(const std::vector<AviStream>& streams) {
@@ -56,7 +56,8 @@ std::string aviFile(const std::vector<AviStream>& streams) {
     for (const AviStream& stream : streams) {
         std::string streamHeader(56, '\0');
         streamHeader.replace(0, 4, stream.audio ? "auds" : "vids");
-        lists += riffList("strl", riffChunk("strh", streamHeader) + riffChunk("strf", stream.format));
+        lists +=
+            riffList("strl", riffChunk("strh", streamHeader) + riffChunk("strf", stream.format));
         longest = std::max(longest, stream.chunks.size());
     }
     std::string movie;
