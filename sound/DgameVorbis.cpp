@@ -1,6 +1,7 @@
 #include "sound/DgameVorbis.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 
@@ -8,6 +9,16 @@
 #include <vorbis/vorbisfile.h>
 
 namespace mirel {
+
+namespace {
+
+std::atomic<DgameVorbis::ReadFunction> readFunction{ov_read};
+
+}  // namespace
+
+void DgameVorbis::SetReadFunction(ReadFunction function) {
+    readFunction = function ? function : ov_read;
+}
 
 DgameVorbis::DgameVorbis() = default;
 
@@ -80,8 +91,8 @@ int32_t DgameVorbis::_Read(void* destination, uint32_t n) {
     while (delivered < n) {
         if (available_ <= 0) {
             int section = 0;
-            const long got = ov_read(decoder_.get(), reinterpret_cast<char*>(buffer_),
-                                     sizeof buffer_, 0, 2, 1, &section);
+            const long got = readFunction.load()(decoder_.get(), reinterpret_cast<char*>(buffer_),
+                                                 sizeof buffer_, 0, 2, 1, &section);
             if (got < 0) {
                 if (++holes < kMaxHolesInARow) continue;
                 ended_ = true;

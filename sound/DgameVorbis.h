@@ -33,6 +33,12 @@ public:
     // the reading thread busy for ever).
     static constexpr int kMaxHolesInARow = 16;
 
+    // The decoding call (ov_read); tests install one that plays a damaged stream. Null
+    // restores ov_read.
+    using ReadFunction = long (*)(OggVorbis_File* file, char* buffer, int bytes, int bigEndian,
+                                  int wordBytes, int isSigned, int* section);
+    static void SetReadFunction(ReadFunction function);
+
 private:
     static size_t _ReadCallback(void* destination, size_t size, size_t count, void* source);
     static int _SeekCallback(void* source, int64_t offset, int whence);

@@ -8,10 +8,10 @@
 
 namespace platform::audio {
 
-ClockedSink::~ClockedSink() { stop(); }
+ClockedSink::~ClockedSink() { ClockedSink::stop(); }
 
 bool ClockedSink::start(std::shared_ptr<Mixer> mixer) {
-    stop();
+    ClockedSink::stop();
     mixer_ = std::move(mixer);
     running_ = true;
     thread_ = std::thread([this] { run(); });
@@ -38,6 +38,7 @@ void ClockedSink::run() {
             mixer_->render(block.data(), frames);
             consume(block.data(), frames);
             rendered += frames;
+            framesRendered_ += frames;
         }
         clock.sleep(5);
     }

@@ -17,6 +17,9 @@ public:
     bool start(std::shared_ptr<Mixer> mixer) override;
     void stop() override;
 
+    // Frames pulled so far (tests wait on it rather than on time).
+    uint64_t framesRendered() const { return framesRendered_; }
+
 protected:
     // Called on the sink's thread with each rendered block.
     virtual void consume(const int16_t* samples, uint32_t frames) = 0;
@@ -27,6 +30,7 @@ private:
     std::shared_ptr<Mixer> mixer_;
     std::thread thread_;
     std::atomic<bool> running_{false};
+    std::atomic<uint64_t> framesRendered_{0};
 };
 
 class NullSink final : public ClockedSink {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+
+#define OV_EXCLUDE_STATIC_CALLBACKS
+#include <vorbis/vorbisfile.h>
 
 #include "sound/DWave.h"
 #include "sound/DgameVorbis.h"
@@ -56,6 +60,40 @@ TEST(DgameVorbis, EndRewindAndSecondOpen) {
     EXPECT_TRUE(std::string(buffer, 5000) == first) << "the first samples again";
     EXPECT_TRUE(vorbis._Close());
     EXPECT_FALSE(vorbis._Close());
+}
+
+// A damaged stream whose every decode fails ends after 16 failures in a row instead of
+// keeping the reader busy; a failure streak broken by data starts counting again.
+TEST(DgameVorbis, FailuresInARowEndTheStream) {
+    static int calls;
+    static int script;  // 0: failures only; 1: 15 failures, 100 bytes, 15 failures, the end
+    auto damaged = [](OggVorbis_File*, char* buffer, int, int, int, int, int*) -> long {
+        const int n = calls++;
+        if (script == 1) {
+            if (n == 15) {
+                std::memset(buffer, 7, 100);
+                return 100;
+            }
+            if (n == 31) return 0;
+        }
+        return -3;  // a hole in the data
+    };
+    const std::string ogg = makeOggVorbis(1, 22050, 9000);
+    for (int s : {0, 1}) {
+        script = s;
+        calls = 0;
+        DFile file;
+        attachMemory(file, ogg);
+        DgameVorbis vorbis;
+        ASSERT_TRUE(vorbis._Open(file));
+        DgameVorbis::SetReadFunction(damaged);
+        char buffer[4096];
+        EXPECT_EQ(vorbis._Read(buffer, 4096), s == 0 ? 0 : 100) << s;
+        EXPECT_EQ(calls, s == 0 ? DgameVorbis::kMaxHolesInARow : 32) << s;
+        EXPECT_EQ(vorbis._Read(buffer, 4096), 0) << s;
+        EXPECT_EQ(calls, s == 0 ? DgameVorbis::kMaxHolesInARow : 32) << "ended: no further call";
+        DgameVorbis::SetReadFunction(nullptr);
+    }
 }
 
 TEST(DgameVorbis, NotOggIsRefused) {
