@@ -246,12 +246,7 @@ bool DWave::_CheckAcm() {
     return true;
 }
 
-bool DWave::BeginDecode() {
-    if (decoding_) return false;
-    if (!(kind_ & kAcm)) {
-        decoding_ = true;
-        return true;
-    }
+bool DWave::_OpenAcmStream() {
     bool ready = _SuggestAndSize(acm_);
     const uint32_t inputSize = uint32_t{_SourceFormat()->nBlockAlign} * 1024;
     uint32_t outputSize = 0;
@@ -275,8 +270,20 @@ bool DWave::BeginDecode() {
         _ReportAcm();
         if (acm_) acm::acmStreamClose(acm_, 0);
         acm_ = nullptr;
-        return false;
     }
+    return ready;
+}
+
+void DWave::_CloseAcmStream() {
+    if (!acm_) return;
+    acm::acmStreamUnprepareHeader(acm_, &header_, 0);
+    acm::acmStreamClose(acm_, 0);
+    acm_ = nullptr;
+}
+
+bool DWave::BeginDecode() {
+    if (decoding_) return false;
+    if ((kind_ & kAcm) && !_OpenAcmStream()) return false;
     decoding_ = true;
     return true;
 }
@@ -284,11 +291,7 @@ bool DWave::BeginDecode() {
 bool DWave::EndDecode() {
     if (!decoding_) return false;
     decoding_ = false;
-    if (acm_) {
-        acm::acmStreamUnprepareHeader(acm_, &header_, 0);
-        acm::acmStreamClose(acm_, 0);
-        acm_ = nullptr;
-    }
+    _CloseAcmStream();
     return true;
 }
 
@@ -398,6 +401,11 @@ void DWave::Rewind() {
     file_.Seek(static_cast<int32_t>(dataStart_), kSeekBegin);
     sourceLeft_ = sourceBytes_;
     inputHeld_ = inputOffset_ = outputPending_ = outputOffset_ = 0;
+    // A codec may hold part of a frame from before: a fresh stream starts clean.
+    if (acm_) {
+        _CloseAcmStream();
+        _OpenAcmStream();
+    }
     if (kind_ & kMpeg) mp3_.SetStartPending();
     if (kind_ & kAvi) {
         const int64_t size = _FindChunk(aviChunk_, 0);

@@ -59,6 +59,9 @@ private:
     bool _OpenVorbis();
     bool _SuggestAndSize(platform::acm::HACMSTREAM& stream);
     bool _CheckAcm();
+    // The decoding stream with its buffers and prepared header; reports a failure.
+    bool _OpenAcmStream();
+    void _CloseAcmStream();
     void _ReportAcm();
     int32_t _ReadRaw(uint8_t* destination, uint32_t m);
     int32_t _ReadDecoded(uint8_t* destination, uint32_t m);
