@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "snddec: cannot write '%s'\n", argv[2]);
         return 1;
     }
-    std::printf("%s: %zu bytes, %u Hz, %u channel(s)\n", argv[1], pcm.size(),
-                format.nSamplesPerSec, format.nChannels);
+    std::printf("%s: %zu bytes, %u Hz, %u channel(s)\n", argv[1], pcm.size(), format.nSamplesPerSec,
+                format.nChannels);
     return 0;
 }

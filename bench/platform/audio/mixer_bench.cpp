@@ -13,8 +13,13 @@ namespace {
 using namespace platform::audio;
 
 DirectSoundBuffer* makeLoop(DirectSound* device, uint32_t rate, uint16_t channels, double tone) {
-    WaveFormatEx format{kWaveFormatPcm, channels, rate, rate * 2u * channels,
-                        static_cast<uint16_t>(2 * channels), 16, 0};
+    WaveFormatEx format{kWaveFormatPcm,
+                        channels,
+                        rate,
+                        rate * 2u * channels,
+                        static_cast<uint16_t>(2 * channels),
+                        16,
+                        0};
     DSBUFFERDESC description;
     description.dwSize = kBufferDescSize;
     description.dwFlags = DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLFREQUENCY | DSBCAPS_GLOBALFOCUS;
@@ -27,7 +32,8 @@ DirectSoundBuffer* makeLoop(DirectSound* device, uint32_t rate, uint16_t channel
     buffer->Lock(0, 0, &first, &bytes, nullptr, nullptr, DSBLOCK_ENTIREBUFFER);
     auto* samples = static_cast<int16_t*>(first);
     for (uint32_t i = 0; i < bytes / 2; ++i)
-        samples[i] = static_cast<int16_t>(3000 * std::sin(6.283185307 * tone * (i / channels) / rate));
+        samples[i] =
+            static_cast<int16_t>(3000 * std::sin(6.283185307 * tone * (i / channels) / rate));
     buffer->Unlock(first, bytes, nullptr, 0);
     buffer->SetVolume(-600);
     buffer->Play(0, 0, DSBPLAY_LOOPING);
