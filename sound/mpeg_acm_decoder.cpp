@@ -92,8 +92,13 @@ private:
     bool started_ = false;
 };
 
+constexpr uint32_t kMaxBlockBytes = 4096;
+
 std::unique_ptr<AcmDecoder> makeMpegDecoder(const platform::audio::WaveFormatEx& format) {
-    if (format.nChannels < 1 || format.nChannels > 2) return nullptr;
+    // A block is at most one frame (layer I and II formats) or 1 byte (layer III); no frame
+    // is longer than 2881 bytes, and the block size sizes a source's buffers.
+    if (format.nChannels < 1 || format.nChannels > 2 || format.nBlockAlign > kMaxBlockBytes)
+        return nullptr;
     static constexpr uint32_t kRates[] = {8000,  11025, 12000, 16000, 22050,
                                           24000, 32000, 44100, 48000};
     if (std::find(std::begin(kRates), std::end(kRates), format.nSamplesPerSec) == std::end(kRates))

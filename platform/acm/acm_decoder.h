@@ -26,6 +26,10 @@ using AcmDecoderFactory = std::unique_ptr<AcmDecoder> (*)(const audio::WaveForma
 // Adds or replaces the decoder of a format tag.
 void acmRegisterDecoder(uint16_t formatTag, AcmDecoderFactory factory);
 
+// The largest ADPCM block the built-in decoders take. Real files use 256 to 2048 bytes; the
+// limit keeps the buffers a source sizes from nBlockAlign (1024 blocks) bounded.
+inline constexpr uint32_t kMaxAdpcmBlockBytes = 8192;
+
 // The built-in decoders.
 std::unique_ptr<AcmDecoder> makeMsAdpcmDecoder(const audio::WaveFormatEx& format);
 std::unique_ptr<AcmDecoder> makeImaAdpcmDecoder(const audio::WaveFormatEx& format);

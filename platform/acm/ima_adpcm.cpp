@@ -63,7 +63,8 @@ std::unique_ptr<AcmDecoder> makeImaAdpcmDecoder(const audio::WaveFormatEx& forma
     const uint32_t channels = format.nChannels;
     if (channels < 1 || channels > 2 || format.wBitsPerSample != 4) return nullptr;
     const uint32_t headerBytes = 4 * channels;
-    if (format.nBlockAlign <= headerBytes || (format.nBlockAlign - headerBytes) % headerBytes != 0)
+    if (format.nBlockAlign <= headerBytes || format.nBlockAlign > kMaxAdpcmBlockBytes ||
+        (format.nBlockAlign - headerBytes) % headerBytes != 0)
         return nullptr;
     const uint32_t framesPerBlock = (format.nBlockAlign - headerBytes) * 2 / channels + 1;
     return std::make_unique<ImaAdpcmDecoder>(format, framesPerBlock);

@@ -74,7 +74,9 @@ std::unique_ptr<AcmDecoder> makeMsAdpcmDecoder(const audio::WaveFormatEx& format
     const uint32_t count = extra[2] | (extra[3] << 8);
     if (count < 1 || format.cbSize < 4 + 4 * count) return nullptr;
     const uint32_t headerBytes = 7 * channels;
-    if (framesPerBlock < 2 || format.nBlockAlign < headerBytes) return nullptr;
+    if (framesPerBlock < 2 || format.nBlockAlign < headerBytes ||
+        format.nBlockAlign > kMaxAdpcmBlockBytes)
+        return nullptr;
     if ((framesPerBlock - 2) * channels > 2 * (format.nBlockAlign - headerBytes)) return nullptr;
     std::vector<int> coefficients(2 * count);
     for (uint32_t i = 0; i < 2 * count; ++i) coefficients[i] = readI16(extra + 4 + 2 * i);

@@ -32,12 +32,14 @@ TEST(Snddec, DecodesAsSoxDoes) {
 TEST(Snddec, WidensEightBitPcmAndRefusesOtherFiles) {
     const std::string snddec = requiredEnv("SNDDEC");
     TempDir dir;
-    const std::string eight =
-        dir.write("eight.wav", tessera::writers::pcmWave(1, 8000, 8, std::string("\x80\xFF\x00", 3)));
+    const std::string eight = dir.write(
+        "eight.wav", tessera::writers::pcmWave(1, 8000, 8, std::string("\x80\xFF\x00", 3)));
     ASSERT_TRUE(runCommand(snddec + " " + eight + " " + dir.file("out.wav")));
-    EXPECT_EQ(dataOf(readFileBytes(dir.file("out.wav"))), std::string("\x00\x00\x00\x7F\x00\x80", 6));
+    EXPECT_EQ(dataOf(readFileBytes(dir.file("out.wav"))),
+              std::string("\x00\x00\x00\x7F\x00\x80", 6));
     const std::string text = dir.write("notes.txt", "not a sound");
-    const int status = std::system((snddec + " " + text + " " + dir.file("x.wav") + " 2>/dev/null").c_str());
+    const int status =
+        std::system((snddec + " " + text + " " + dir.file("x.wav") + " 2>/dev/null").c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
 }
