@@ -60,9 +60,12 @@ void Resampler::push(float left, float right) {
 }
 
 float Resampler::dot(const float* history, const float* taps) const {
-    float sum = 0.0f;
-    for (int k = 0; k < kTaps; ++k) sum += history[k] * taps[k];
-    return sum;
+    // Four partial sums, one per lane of a 4-wide vector, so the additions do not wait on
+    // each other; the order is fixed, so the result is the same on every machine.
+    float lanes[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    for (int k = 0; k < kTaps; k += 4)
+        for (int j = 0; j < 4; ++j) lanes[j] += history[k + j] * taps[k + j];
+    return (lanes[0] + lanes[1]) + (lanes[2] + lanes[3]);
 }
 
 void Resampler::next(float& left, float& right, bool stereo) {
