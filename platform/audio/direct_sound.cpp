@@ -57,10 +57,7 @@ DirectSound::DirectSound(std::shared_ptr<Mixer> mixer, std::shared_ptr<Sink> sin
 
 DirectSound::~DirectSound() { sink_->stop(); }
 
-HRESULT DirectSound::SetCooperativeLevel(void*, DWORD level) {
-    level_ = level;
-    return DS_OK;
-}
+HRESULT DirectSound::SetCooperativeLevel(void*, DWORD) { return DS_OK; }
 
 HRESULT DirectSound::CreateSoundBuffer(const DSBUFFERDESC* description, DirectSoundBuffer** buffer,
                                        void* outer) {

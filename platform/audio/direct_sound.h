@@ -17,7 +17,8 @@ class DirectSoundBuffer final : public ComObject {
 public:
     HRESULT QueryInterface(InterfaceId id, void** object);
 
-    // The primary buffer records its format; a secondary buffer's format is fixed at creation.
+    // The primary buffer records its format, never applied (the mixer runs at 44,100 Hz); a
+    // secondary buffer's format is fixed at creation.
     HRESULT SetFormat(const WaveFormatEx* format);
     HRESULT GetFormat(WaveFormatEx* format);
     // Direct access to the sample memory: one region, or two when the range wraps.
@@ -71,17 +72,13 @@ private:
 
 class DirectSound final : public ComObject {
 public:
-    // Always succeeds: every buffer plays with global focus.
+    // Always succeeds, whatever the level: every buffer plays with global focus.
     HRESULT SetCooperativeLevel(void* window, DWORD level);
     HRESULT CreateSoundBuffer(const DSBUFFERDESC* description, DirectSoundBuffer** buffer,
                               void* outer);
     // A new buffer sharing the original's sample memory, stopped at 0, with its own cursor,
     // volume and status.
     HRESULT DuplicateSoundBuffer(DirectSoundBuffer* original, DirectSoundBuffer** duplicate);
-
-    // The format the primary buffer was given (recorded, never applied: the mixer runs at
-    // 44,100 Hz).
-    const WaveFormatEx& primaryFormat() const { return primaryFormat_; }
 
 private:
     friend HRESULT directSoundCreate(const void* device, DirectSound** object, void* outer);
@@ -91,8 +88,6 @@ private:
 
     std::shared_ptr<Mixer> mixer_;
     std::shared_ptr<Sink> sink_;
-    DWORD level_ = 0;
-    WaveFormatEx primaryFormat_;
 };
 
 // Creates the device on the default output (device must be null).
