@@ -110,19 +110,28 @@ int Mp3Decoder::GetFrameInfo(Mp3FrameInfo& info, const uint8_t* bytes, int32_t l
     const int32_t rate = kSampleRates[info.version - 1][info.rateIndex];
     int32_t bitrate = bitrateOf(info, info.bitrateIndex);
 
+    // A "Xing" header lists only the fields its flags name, frames before bytes; only a frame
+    // count makes the stream's length known. A "VBRI" header always sits 36 bytes into the
+    // frame, whatever the side information's size.
+    constexpr int32_t kVbriOffset = 36;
     bool vbr = false;
-    if (length >= tag + 16 && std::memcmp(bytes + tag, "Xing", 4) == 0) {
+    if (length >= tag + 8 && std::memcmp(bytes + tag, "Xing", 4) == 0) {
         const uint32_t flags = readBigEndian32(bytes + tag + 4);
         if ((flags & 3) == 0) {
             lastError = kMp3ErrorField;
             return 0;
         }
-        info.vbrFrames = static_cast<int32_t>(readBigEndian32(bytes + tag + 8));
-        info.vbrBytes = static_cast<int32_t>(readBigEndian32(bytes + tag + 12));
-        vbr = true;
-    } else if (length >= tag + 18 && std::memcmp(bytes + tag, "VBRI", 4) == 0) {
-        info.vbrBytes = static_cast<int32_t>(readBigEndian32(bytes + tag + 10));
-        info.vbrFrames = static_cast<int32_t>(readBigEndian32(bytes + tag + 14));
+        int32_t field = tag + 8;
+        if ((flags & 1) && length >= field + 4) {
+            info.vbrFrames = static_cast<int32_t>(readBigEndian32(bytes + field));
+            field += 4;
+            vbr = true;
+        }
+        if ((flags & 2) && length >= field + 4)
+            info.vbrBytes = static_cast<int32_t>(readBigEndian32(bytes + field));
+    } else if (length >= kVbriOffset + 18 && std::memcmp(bytes + kVbriOffset, "VBRI", 4) == 0) {
+        info.vbrBytes = static_cast<int32_t>(readBigEndian32(bytes + kVbriOffset + 10));
+        info.vbrFrames = static_cast<int32_t>(readBigEndian32(bytes + kVbriOffset + 14));
         vbr = true;
     }
 

@@ -113,31 +113,48 @@ void putBigEndian(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (24 - 8 * i));
 }
 
-TEST(Mp3FrameInfo, XingHeader) {
-    // MPEG-1 layer III stereo: the tag lies 4 + 32 bytes into the frame.
+TEST(Mp3FrameInfo, XingHeaderFieldsFollowItsFlags) {
+    // MPEG-1 layer III stereo: the tag lies 4 + 32 bytes into the frame; the fields named by
+    // the flags follow it in order, frames before bytes.
+    struct Case {
+        uint32_t flags;
+        int32_t frames, bytes, bitrate;
+    } cases[] = {
+        {0x01, 1234, 0, 0},       // frames only: the next word is not a byte count
+        {0x02, 0, 1234, 128000},  // bytes only: no length, so the bitrate stands
+        {0x03, 1234, 567890, 0},
+        {0x0F, 1234, 567890, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = frameBytes(0xFB, 0x92, 0x00);
+        std::memcpy(bytes.data() + 36, "Xing", 4);
+        putBigEndian(bytes, 40, c.flags);
+        putBigEndian(bytes, 44, 1234);
+        putBigEndian(bytes, 48, 567890);
+        auto decoder = Mp3Decoder::Create();
+        Mp3FrameInfo info;
+        ASSERT_EQ(decoder->GetFrameInfo(info, bytes.data(), 2048, 0), 1) << c.flags;
+        EXPECT_EQ(info.bitrate, c.bitrate) << c.flags;
+        EXPECT_EQ(info.vbrFrames, c.frames) << c.flags;
+        EXPECT_EQ(info.vbrBytes, c.bytes) << c.flags;
+        if (c.bitrate == 0) {
+            EXPECT_EQ(info.frameBytesPadded, 418);
+            EXPECT_EQ(info.minFrameBytes, 104);   // 32 kbit/s
+            EXPECT_EQ(info.maxFrameBytes, 1045);  // 320 kbit/s, padded
+        }
+    }
     std::vector<uint8_t> bytes = frameBytes(0xFB, 0x92, 0x00);
     std::memcpy(bytes.data() + 36, "Xing", 4);
-    putBigEndian(bytes, 40, 0x01);  // frames only: the byte count is read all the same
-    putBigEndian(bytes, 44, 1234);
-    putBigEndian(bytes, 48, 567890);
+    putBigEndian(bytes, 40, 0x0C);  // table of contents and quality only
     auto decoder = Mp3Decoder::Create();
     Mp3FrameInfo info;
-    ASSERT_EQ(decoder->GetFrameInfo(info, bytes.data(), 2048, 0), 1);
-    EXPECT_EQ(info.bitrate, 0);
-    EXPECT_EQ(info.vbrFrames, 1234);
-    EXPECT_EQ(info.vbrBytes, 567890);
-    EXPECT_EQ(info.frameBytesPadded, 418);
-    EXPECT_EQ(info.minFrameBytes, 104);   // 32 kbit/s
-    EXPECT_EQ(info.maxFrameBytes, 1045);  // 320 kbit/s, padded
-
-    putBigEndian(bytes, 40, 0x0C);  // table of contents and quality only
     EXPECT_EQ(decoder->GetFrameInfo(info, bytes.data(), 2048, 0), 0);
     EXPECT_EQ(decoder->lastError, kMp3ErrorField);
 }
 
-TEST(Mp3FrameInfo, VbriHeaderIsLookedForBehindTheSideInformation) {
-    // MPEG-1 layer III single channel: side information of 17 bytes, so the tag is looked for
-    // 21 bytes in, not at 36 where such headers are usually written.
+TEST(Mp3FrameInfo, VbriHeaderIsLookedFor36BytesIntoTheFrame) {
+    // MPEG-1 layer III single channel: side information of 17 bytes ends 21 bytes in, but the
+    // tag is written at 36 in every stream.
     for (const size_t at : {size_t{21}, size_t{36}}) {
         std::vector<uint8_t> bytes = frameBytes(0xFB, 0x90, 0xC0);
         std::memcpy(bytes.data() + at, "VBRI", 4);
@@ -146,7 +163,7 @@ TEST(Mp3FrameInfo, VbriHeaderIsLookedForBehindTheSideInformation) {
         auto decoder = Mp3Decoder::Create();
         Mp3FrameInfo info;
         ASSERT_EQ(decoder->GetFrameInfo(info, bytes.data(), 2048, 0), 1);
-        const bool found = at == 21;
+        const bool found = at == 36;
         EXPECT_EQ(info.vbrFrames, found ? 321 : 0) << at;
         EXPECT_EQ(info.vbrBytes, found ? 99999 : 0) << at;
         EXPECT_EQ(info.bitrate, found ? 0 : 128000) << at;
