@@ -41,20 +41,27 @@ constexpr int32_t addLookup(Mp3Layer3Tables& tables, const Code* codes, int coun
             }
         }
     }
-    // Codes longer than this level go to one sub-table per distinct prefix.
+    // Codes longer than this level go to one sub-table per distinct prefix. A first pass finds
+    // the prefixes that have any (and how many bits their sub-table needs), so that only those
+    // are gathered.
+    int longestBeyond[256] = {};
+    for (int i = 0; i < count; ++i) {
+        const int remaining = codes[i].length - consumed;
+        if (remaining <= bits) continue;
+        const uint32_t prefix = (codes[i].word >> (remaining - bits)) & (size - 1);
+        if (remaining - bits > longestBeyond[prefix]) longestBeyond[prefix] = remaining - bits;
+    }
     Code longer[256];
     for (uint32_t prefix = 0; prefix < static_cast<uint32_t>(size); ++prefix) {
+        if (longestBeyond[prefix] == 0) continue;
         int n = 0;
-        int longest = 0;
         for (int i = 0; i < count; ++i) {
             const int remaining = codes[i].length - consumed;
             if (remaining <= bits) continue;
             if (((codes[i].word >> (remaining - bits)) & (size - 1)) != prefix) continue;
             longer[n++] = codes[i];
-            if (remaining - bits > longest) longest = remaining - bits;
         }
-        if (n == 0) continue;
-        const int subBits = longest < 8 ? longest : 8;
+        const int subBits = longestBeyond[prefix] < 8 ? longestBeyond[prefix] : 8;
         const int32_t sub = addLookup(tables, longer, n, consumed + bits, subBits);
         tables.huffmanEntries[offset + prefix] = mp3HuffmanLink(sub, subBits);
     }
