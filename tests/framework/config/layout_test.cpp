@@ -17,8 +17,8 @@ TEST(ConfigLayout, ScaleRoundsTowardZero) {
     struct Case {
         int32_t unit, eighths, expected;
     };
-    const Case cases[] = {{16, 4, 8}, {13, 4, 6}, {13, 54, 87}, {13, 98, 159}, {13, 14, 22},
-                          {7, 1, 0},  {16, 0, 0}};
+    const Case cases[] = {{16, 4, 8},   {13, 4, 6}, {13, 54, 87}, {13, 98, 159},
+                          {13, 14, 22}, {7, 1, 0},  {16, 0, 0}};
     for (const Case& c : cases) {
         EXPECT_EQ(pelMswConfigScale(c.unit, c.eighths), c.expected)
             << c.unit << " x " << c.eighths << " / 8";
