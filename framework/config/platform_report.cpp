@@ -21,10 +21,11 @@ uint64_t readNumber(const char*& text) {
 
 }  // namespace
 
-void pelMswConfigFormatPlatform(char16_t* out, size_t size,
-                                const PEL_MSW_CONFIG_PLATFORM& facts) {
+void pelMswConfigFormatPlatform(char16_t* out, size_t size, const PEL_MSW_CONFIG_PLATFORM& facts) {
     char16_t processor[128];
-    const auto v = [&facts](int i) { return static_cast<int>(static_cast<uint8_t>(facts.vendor[i])); };
+    const auto v = [&facts](int i) {
+        return static_cast<int>(static_cast<uint8_t>(facts.vendor[i]));
+    };
     pelSprintf(processor, std::size(processor),
                u"Vendor(%c%c%c%c%c%c%c%c%c%c%c%c) Features(%x/%x/%x/%x)", v(0), v(1), v(2), v(3),
                v(4), v(5), v(6), v(7), v(8), v(9), v(10), v(11), facts.leaf1[0], facts.leaf1[1],

@@ -18,7 +18,7 @@ struct PEL_MSW_CONFIG_PLATFORM {
     uint32_t productType;
     uint64_t memoryFree;
     uint64_t memoryTotal;
-    char vendor[12];  // processor identification leaf 0: EBX, EDX, ECX bytes, lowest first
+    char vendor[12];    // processor identification leaf 0: EBX, EDX, ECX bytes, lowest first
     uint32_t leaf1[4];  // EAX, EBX, EDX, ECX of leaf 1; all 0 when the leaf is missing
     uint32_t processorCount;
     bool sse2;

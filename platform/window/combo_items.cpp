@@ -15,7 +15,8 @@ void ComboItems::clear() {
 }
 
 bool ComboItems::select(int index) {
-    const int next = index >= 0 && static_cast<size_t>(index) < items_.size() ? index : kNoSelection;
+    const int next =
+        index >= 0 && static_cast<size_t>(index) < items_.size() ? index : kNoSelection;
     const bool changed = next != selection_;
     selection_ = next;
     return changed;

@@ -33,8 +33,11 @@ TEST(ComboItems, SelectReportsChangesAndRejectsOutsideIndices) {
         bool changed;
         int selection;
     };
-    const Step steps[] = {{1, true, 1}, {1, false, 1}, {0, true, 0},
-                          {2, true, ComboItems::kNoSelection}, {-5, false, ComboItems::kNoSelection}};
+    const Step steps[] = {{1, true, 1},
+                          {1, false, 1},
+                          {0, true, 0},
+                          {2, true, ComboItems::kNoSelection},
+                          {-5, false, ComboItems::kNoSelection}};
     for (const Step& step : steps) {
         SCOPED_TRACE(step.index);
         EXPECT_EQ(combo.select(step.index), step.changed);
