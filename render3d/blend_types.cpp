@@ -18,7 +18,9 @@ using Rows = std::span<const L3DRenderStateRow>;
 #define BLENDED(src, dest, srcAlpha, destAlpha)                                           \
     {D3DRS_ZWRITEENABLE, kFalse}, {D3DRS_ALPHABLENDENABLE, kTrue}, {D3DRS_SRCBLEND, src}, \
         {D3DRS_DESTBLEND, dest}, {D3DRS_SEPARATEALPHABLENDENABLE, kTrue},                 \
-        {D3DRS_SRCBLENDALPHA, srcAlpha}, {D3DRS_DESTBLENDALPHA, destAlpha}
+        {D3DRS_SRCBLENDALPHA, srcAlpha}, {                                                \
+        D3DRS_DESTBLENDALPHA, destAlpha                                                   \
+    }
 #define ALPHA_TEST(func, ref) \
     {D3DRS_ALPHATESTENABLE, kTrue}, {D3DRS_ALPHAFUNC, func}, { D3DRS_ALPHAREF, ref }
 
@@ -38,33 +40,36 @@ constexpr L3DRenderStateRow kType6[] = {
     BLENDED(D3DBLEND_DESTCOLOR, D3DBLEND_ONE, D3DBLEND_ZERO, D3DBLEND_ONE)};
 // Opaque cut-outs: depth writes stay on and only fully opaque texels pass.
 constexpr L3DRenderStateRow kType7[] = {
-    {D3DRS_ALPHABLENDENABLE, kTrue},         {D3DRS_SRCBLEND, D3DBLEND_ONE},
-    {D3DRS_DESTBLEND, D3DBLEND_ZERO},        {D3DRS_SEPARATEALPHABLENDENABLE, kTrue},
-    {D3DRS_SRCBLENDALPHA, D3DBLEND_ZERO},    {D3DRS_DESTBLENDALPHA, D3DBLEND_ZERO},
+    {D3DRS_ALPHABLENDENABLE, kTrue},      {D3DRS_SRCBLEND, D3DBLEND_ONE},
+    {D3DRS_DESTBLEND, D3DBLEND_ZERO},     {D3DRS_SEPARATEALPHABLENDENABLE, kTrue},
+    {D3DRS_SRCBLENDALPHA, D3DBLEND_ZERO}, {D3DRS_DESTBLENDALPHA, D3DBLEND_ZERO},
     ALPHA_TEST(D3DCMP_GREATEREQUAL, 255)};
-constexpr L3DRenderStateRow kType8[] = {
-    {D3DRS_ALPHABLENDENABLE, kTrue},           {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},   {D3DRS_SEPARATEALPHABLENDENABLE, kTrue},
-    {D3DRS_SRCBLENDALPHA, D3DBLEND_ZERO},      {D3DRS_DESTBLENDALPHA, D3DBLEND_INVSRCALPHA},
-    ALPHA_TEST(D3DCMP_GREATER, 0)};
+constexpr L3DRenderStateRow kType8[] = {{D3DRS_ALPHABLENDENABLE, kTrue},
+                                        {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+                                        {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+                                        {D3DRS_SEPARATEALPHABLENDENABLE, kTrue},
+                                        {D3DRS_SRCBLENDALPHA, D3DBLEND_ZERO},
+                                        {D3DRS_DESTBLENDALPHA, D3DBLEND_INVSRCALPHA},
+                                        ALPHA_TEST(D3DCMP_GREATER, 0)};
 constexpr L3DRenderStateRow kType9[] = {
     BLENDED(D3DBLEND_ONE, D3DBLEND_ONE, D3DBLEND_ZERO, D3DBLEND_ONE)};
 constexpr L3DRenderStateRow kType10[] = {
     BLENDED(D3DBLEND_DESTCOLOR, D3DBLEND_SRCALPHA, D3DBLEND_ZERO, D3DBLEND_ONE)};
 constexpr L3DRenderStateRow kType11[] = {
     BLENDED(D3DBLEND_INVDESTCOLOR, D3DBLEND_ZERO, D3DBLEND_ZERO, D3DBLEND_ONE)};
-constexpr L3DRenderStateRow kType13[] = {
-    {D3DRS_ZWRITEENABLE, kFalse},   {D3DRS_ALPHABLENDENABLE, kTrue},
-    {D3DRS_SRCBLEND, D3DBLEND_ONE}, {D3DRS_DESTBLEND, D3DBLEND_ONE},
-    ALPHA_TEST(D3DCMP_GREATER, 0)};
+constexpr L3DRenderStateRow kType13[] = {{D3DRS_ZWRITEENABLE, kFalse},
+                                         {D3DRS_ALPHABLENDENABLE, kTrue},
+                                         {D3DRS_SRCBLEND, D3DBLEND_ONE},
+                                         {D3DRS_DESTBLEND, D3DBLEND_ONE},
+                                         ALPHA_TEST(D3DCMP_GREATER, 0)};
 
 #undef BLENDED
 #undef ALPHA_TEST
 
-const std::array<Rows, 14> kTypes = {Rows{},  Rows{kType1},  Rows{kType2},  Rows{kType3},
-                                     Rows{kType4}, Rows{kType5}, Rows{kType6}, Rows{kType7},
+const std::array<Rows, 14> kTypes = {Rows{},       Rows{kType1}, Rows{kType2},  Rows{kType3},
+                                     Rows{kType4}, Rows{kType5}, Rows{kType6},  Rows{kType7},
                                      Rows{kType8}, Rows{kType9}, Rows{kType10}, Rows{kType11},
-                                     Rows{},      Rows{kType13}};
+                                     Rows{},       Rows{kType13}};
 
 }  // namespace
 

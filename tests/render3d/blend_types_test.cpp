@@ -14,7 +14,7 @@ constexpr uint32_t ZWrite = 14, AlphaTest = 15, Src = 19, Dest = 20, Ref = 24, F
                    Blend = 27, Separate = 206, SrcA = 207, DestA = 208;
 
 States blended(uint32_t src, uint32_t dest, uint32_t srcAlpha, uint32_t destAlpha) {
-    return {{ZWrite, 0},   {Blend, 1},    {Src, src},          {Dest, dest},
+    return {{ZWrite, 0},   {Blend, 1},       {Src, src},        {Dest, dest},
             {Separate, 1}, {SrcA, srcAlpha}, {DestA, destAlpha}};
 }
 
@@ -38,8 +38,15 @@ TEST(BlendTypes, EachTypeSetsItsStatesOnly) {
         {5, blended(10, 6, 1, 2)},
         {6, blended(9, 2, 1, 2)},
         {7,
-         {{Blend, 1}, {Src, 2}, {Dest, 1}, {Separate, 1}, {SrcA, 1}, {DestA, 1},
-          {AlphaTest, 1}, {Func, 7}, {Ref, 255}}},
+         {{Blend, 1},
+          {Src, 2},
+          {Dest, 1},
+          {Separate, 1},
+          {SrcA, 1},
+          {DestA, 1},
+          {AlphaTest, 1},
+          {Func, 7},
+          {Ref, 255}}},
         {8, with({{Blend, 1}, {Src, 5}, {Dest, 6}, {Separate, 1}, {SrcA, 1}, {DestA, 6}},
                  kTestGreater0)},
         {9, blended(2, 2, 1, 2)},
