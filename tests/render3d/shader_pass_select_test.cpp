@@ -45,8 +45,11 @@ TEST_F(PassSelect, FallsBackByStagesPixelShadersAndUvSets) {
 
 TEST_F(PassSelect, RendererOwnKindsAreFatal) {
     for (uint32_t type : {6u, 9u, 11u}) {
-        expectFatal([&] { l3dSelectShaderPass(type, {4, true}, true); },
-                    "[L3DRenderer::_SetShaderPass] サポートしていない形式");
+        expectFatal(
+            [&] {
+                l3dSelectShaderPass(type, {4, true}, true);
+            },
+            "[L3DRenderer::_SetShaderPass] サポートしていない形式");
     }
 }
 
