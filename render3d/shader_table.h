@@ -20,7 +20,7 @@ extern const std::array<L3DShaderKindRow, kL3DShaderKinds> kL3DShaderTable;
 // "<kind>_b<variant>", as the archive names a vertex shader.
 std::string l3dShaderMemberName(int32_t kind, int32_t variant);
 
-// Software vertex processing unless the device runs vertex shaders (L3DDevice::FlagVertexShader) and has the kind's
-// registers for this variant.
+// Software vertex processing unless the device runs vertex shaders (L3DDevice::FlagVertexShader)
+// and has the kind's registers for this variant.
 bool l3dUseSoftwareVertexProcessing(uint32_t deviceFlags, uint32_t maxVertexShaderConst,
                                     int32_t kind, int32_t variant);

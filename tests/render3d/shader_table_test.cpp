@@ -27,13 +27,10 @@ TEST(ShaderTable, SoftwareVertexProcessingWhenRegistersRunShort) {
         int32_t kind, variant;
         bool software;
     } cases[] = {
-        {vs, 20, 1, 4, true},   // highlight with four weights needs 9 + 12 = 21
-        {vs, 21, 1, 4, false},
-        {0, 256, 1, 4, true},   // no vertex shaders at all
-        {vs, 5, 9, 0, false},   // nolight, rigid
-        {vs, 4, 9, 0, true},
-        {vs, 7, 3, 0, false},
-        {vs, 9, 3, 1, true},
+        {vs, 20, 1, 4, true},  // highlight with four weights needs 9 + 12 = 21
+        {vs, 21, 1, 4, false}, {0, 256, 1, 4, true},  // no vertex shaders at all
+        {vs, 5, 9, 0, false},                         // nolight, rigid
+        {vs, 4, 9, 0, true},   {vs, 7, 3, 0, false}, {vs, 9, 3, 1, true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(l3dUseSoftwareVertexProcessing(c.flags, c.maxConst, c.kind, c.variant),
