@@ -12,10 +12,10 @@ namespace platform::net {
 // with `seed`, so a failing run repeats exactly.
 struct FaultRule {
     uint32_t seed = 1;
-    double lossRate = 0.0;     // chance that a datagram is dropped
-    int dropEvery = 0;         // drop every n-th datagram (0: never)
+    double lossRate = 0.0;        // chance that a datagram is dropped
+    int dropEvery = 0;            // drop every n-th datagram (0: never)
     bool swapNeighbours = false;  // send each pair of datagrams in reverse order
-    bool duplicate = false;    // send each datagram twice
+    bool duplicate = false;       // send each datagram twice
 };
 
 // A datagram sender over a UDP socket that applies a FaultRule: tests put it between two

@@ -1,7 +1,6 @@
 #include "platform/net/winsock.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
 #include <fcntl.h>
 #include <linux/errqueue.h>
 #include <netdb.h>
@@ -9,8 +8,11 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include <cstring>
+#include <mutex>
+#include <unordered_set>
 
 namespace platform::net {
 namespace {
@@ -56,6 +58,20 @@ sockaddr_in toSockaddr(Address a) {
 }
 
 int fd(Socket s) { return static_cast<int>(s); }
+
+// UDP sockets whose unreachable report was met by a send: the report is owed to the next receive.
+std::mutex pendingLock;
+std::unordered_set<Socket> pendingReset;
+
+void keepReset(Socket s) {
+    std::lock_guard lock(pendingLock);
+    pendingReset.insert(s);
+}
+
+bool takeReset(Socket s) {
+    std::lock_guard lock(pendingLock);
+    return pendingReset.erase(s) != 0;
+}
 
 }  // namespace
 
@@ -105,7 +121,10 @@ bool localAddress(Socket s, Address& out) {
     return true;
 }
 
-int closeSocket(Socket s) { return ::close(fd(s)) < 0 ? failErrno() : 0; }
+int closeSocket(Socket s) {
+    takeReset(s);
+    return ::close(fd(s)) < 0 ? failErrno() : 0;
+}
 
 namespace {
 
@@ -127,17 +146,19 @@ bool takeQueuedError(int f) {
 int sendTo(Socket s, const void* data, size_t size, Address to) {
     sockaddr_in sa = toSockaddr(to);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        ssize_t n = ::sendto(fd(s), data, size, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&sa),
-                             sizeof sa);
+        ssize_t n =
+            ::sendto(fd(s), data, size, MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
         if (n >= 0) return static_cast<int>(n);
-        // A pending unreachable report from an earlier datagram belongs to the next receive,
-        // not to this send: retry once, leaving it queued for recvFrom.
-        if (errno != ECONNREFUSED) return failErrno();
+        // An unreachable report from an earlier datagram belongs to the next receive, not to
+        // this send (which may go to another peer): keep it and retry.
+        if (errno != ECONNREFUSED && errno != EHOSTUNREACH) return failErrno();
+        keepReset(s);
     }
     return failErrno();
 }
 
 int recvFrom(Socket s, void* buffer, size_t size, Address& from) {
+    if (takeReset(s)) return fail(kWsaConnectionReset);
     sockaddr_in sa{};
     socklen_t len = sizeof sa;
     ssize_t n = ::recvfrom(fd(s), buffer, size, MSG_TRUNC, reinterpret_cast<sockaddr*>(&sa), &len);
