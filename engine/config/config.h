@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+
+#include "engine/config/command_line_scan.h"
+#include "engine/config/lounge_record.h"
+
+// What is decided before the main window opens: how the program was started, the pipes to
+// the lobby or adjuster program, the game's identity and titles, and the exit code.
+class Config {
+public:
+    Config() = default;
+
+    // Takes the start mode and pipes of a scanned command line. False (exit code stays 1)
+    // when the pipes do not suit the mode.
+    bool applyStartOptions(const StartOptions& options);
+
+    // One record from the input pipe when a whole one is waiting; false without the lounge
+    // flag or while fewer than 276 bytes have arrived. A pipe failure is fatal.
+    bool readLoungeData(LoungeRecord* record);
+    // Writes a record of the type with an all-zero payload to the output pipe (lounge mode
+    // only); a pipe failure is fatal.
+    void writeLoungeData(uint32_t type);
+
+    int32_t exitCode = 1;
+    bool loungeFlag = false;
+    StartMode mode = StartMode::Normal;
+    uint32_t inputPipe = 0;
+    uint32_t outputPipe = 0;
+    int32_t gameId = -1;
+    uint32_t gameVersion = UINT32_MAX;
+    char16_t shortTitle[32] = {};
+    char16_t gameTitle[32] = {};
+    int32_t resourceScale = 1;
+};
