@@ -26,7 +26,8 @@ const char16_t* readOption(const char16_t* position, char16_t* token) {
     position = pelStrSkipBlank(position);
     if (isEqualsSign(*position)) {
         char16_t discarded[kTokenUnits];
-        position = pelStrReadToken(pelStrSkipBlank(position + 1), u"", discarded, kTokenUnits, true);
+        position =
+            pelStrReadToken(pelStrSkipBlank(position + 1), u"", discarded, kTokenUnits, true);
         position = pelStrSkipBlank(position);
     }
     return position;
@@ -42,16 +43,13 @@ bool same(const char16_t* token, const char16_t* name) {
 
 }  // namespace
 
-uint64_t readUnsignedBase0(const char16_t* text) {
+uint64_t readUnsigned(const char16_t* text, unsigned base) {
     bool negative = false;
     if (*text == u'+' || *text == u'-') negative = *text++ == u'-';
-    unsigned base = 10;
-    if (text[0] == u'0' && (text[1] == u'x' || text[1] == u'X') && digitValue(text[2]) < 16) {
-        base = 16;
-        text += 2;
-    } else if (text[0] == u'0') {
-        base = 8;
-    }
+    const bool hexPrefix =
+        text[0] == u'0' && (text[1] == u'x' || text[1] == u'X') && digitValue(text[2]) < 16;
+    if (base == 0) base = hexPrefix ? 16 : text[0] == u'0' ? 8 : 10;
+    if (base == 16 && hexPrefix) text += 2;
     uint64_t value = 0;
     bool overflow = false;
     for (; digitValue(*text) < static_cast<int>(base); ++text) {
@@ -88,7 +86,7 @@ StartOptions scanCommandLine(const char16_t* commandLine) {
             for (uint32_t* pipe : pipes) {
                 if (!*position) break;
                 position = readOption(position, token);
-                *pipe = static_cast<uint32_t>(readUnsignedBase0(token));
+                *pipe = static_cast<uint32_t>(readUnsigned(token, 0));
             }
         }
         // A unit that ends a token without being consumed (a line break) would stall the scan.
@@ -102,4 +100,3 @@ bool pipesMatchMode(const StartOptions& options) {
         return options.inputPipe != 0 && options.outputPipe != 0;
     return options.inputPipe == 0 && options.outputPipe == 0;
 }
-

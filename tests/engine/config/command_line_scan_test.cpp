@@ -76,7 +76,7 @@ TEST(CommandLineScan, UnsignedNumbersWithBasePrefix) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)));
-        EXPECT_EQ(readUnsignedBase0(c.text), c.value);
+        EXPECT_EQ(readUnsigned(c.text, 0), c.value);
     }
 }
 
