@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "engine/config/lounge_pipe.h"
+#include "engine/script/script_object.h"
+#include "engine/script/script_vm.h"
 #include "framework/core/report.h"
 
 namespace {
@@ -44,4 +46,35 @@ void Config::writeLoungeData(uint32_t type) {
     record.type = type;
     if (!loungePipeWrite(outputPipe, &record, sizeof(record)))
         reportPipeError("Config::writeLoungeData");
+}
+
+void Config::initScriptRecord(ConfigScriptRecord* record) {
+    record->windowClassName[0] = 0;
+    record->gameId = &gameId;
+    record->gameVersion = gameVersion;
+    record->shortTitle = shortTitle;
+    record->shortTitleCapacity = 32;
+    record->gameTitle = gameTitle;
+    record->gameTitleCapacity = 32;
+    record->logHeader[0] = 0;
+    for (int type = 0; type < ConfigScriptRecord::kInputTypes; ++type) {
+        record->typeNames[type][0] = 0;
+        record->inputTypes[type] = {record->typeNames[type], record->buttons[type], 0};
+        for (int button = 0; button < ConfigScriptRecord::kButtonsPerType; ++button) {
+            record->buttonNames[type][button][0] = 0;
+            record->buttons[type][button] = {record->buttonNames[type][button], 0, 0};
+        }
+    }
+    record->padCount = 0;
+    record->updaterHost[0] = 0;
+    record->updaterPort = 0;
+    record->updaterDirectory[0] = 0;
+}
+
+void Config::runConfigScript(ConfigScriptRecord* record) {
+    ScriptVM vm;
+    const ScriptObject table = ScriptObject::newTableWithDelegate(vm, &vm.root());
+    registerConfigNatives(table);
+    ScriptTask task(vm, table);
+    task.runPath(u"sys/config", record, nullptr, false);
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "engine/config/command_line_scan.h"
+#include "engine/config/config_script_record.h"
 #include "engine/config/lounge_record.h"
 
 // What is decided before the main window opens: how the program was started, the pipes to
@@ -13,6 +14,13 @@ public:
     // Takes the start mode and pipes of a scanned command line. False (exit code stays 1)
     // when the pipes do not suit the mode.
     bool applyStartOptions(const StartOptions& options);
+
+    // Empties the record: titles and game id lead into this Config, capacities 32, every text
+    // empty, every input type with its own name and buttons and no buttons yet.
+    void initScriptRecord(ConfigScriptRecord* record);
+    // Runs "sys/config" in a temporary VM with the configuration natives over the record. A
+    // missing script leaves the record as it is.
+    void runConfigScript(ConfigScriptRecord* record);
 
     // One record from the input pipe when a whole one is waiting; false without the lounge
     // flag or while fewer than 276 bytes have arrived. A pipe failure is fatal.

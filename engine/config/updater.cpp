@@ -101,8 +101,8 @@ bool Updater::connectAndSend(const HttpTarget& target, HttpTarget* proxy, uint32
     }
 }
 
-bool Updater::run(const char16_t* host, int32_t port, const char16_t* directory,
-                  uint32_t version, const char16_t* shortTitle) {
+bool Updater::run(const char16_t* host, int32_t port, const char16_t* directory, uint32_t version,
+                  const char16_t* shortTitle) {
     if (!dialogs_.openProgress()) return true;
     const uint32_t start = platform::os::clock().milliseconds();
     if (!pumpStep(start, false)) return true;
@@ -143,8 +143,7 @@ bool Updater::run(const char16_t* host, int32_t port, const char16_t* directory,
             location = readLocation(line.c_str(), &target);
         }
         if (location == LocationResult::Malformed) {
-            pelReport(PEL_REPORT_MESSAGE, u"Message: [%s] illigal format[%ls]", kTag,
-                      line.c_str());
+            pelReport(PEL_REPORT_MESSAGE, u"Message: [%s] illigal format[%ls]", kTag, line.c_str());
             return true;
         }
     }

@@ -134,9 +134,9 @@ TEST_F(UpdaterTest, NewerVersionDialogAndItsLink) {
     EXPECT_EQ(dialogs_.newerVersionTitle, u"Short");
     EXPECT_TRUE(dialogs_.openedUrls.empty());
     EXPECT_EQ(network_.requests, std::vector<std::string>{kDirectRequest});
-    EXPECT_EQ(texts(), (std::vector<std::u16string>{
-                           u"Message: [Updater::run] connected",
-                           u"Message: [Updater::run] newer version is here!"}));
+    EXPECT_EQ(texts(),
+              (std::vector<std::u16string>{u"Message: [Updater::run] connected",
+                                           u"Message: [Updater::run] newer version is here!"}));
 
     dialogs_.answer = UpdaterDialogs::Answer::Link;
     EXPECT_FALSE(run());
@@ -188,8 +188,8 @@ TEST_F(UpdaterTest, ProxyGetsTheAbsoluteFormAndFallsBackToDirect) {
     setenv("http_proxy", "http://proxy.test:3128/", 1);
     network_.peers["proxy.test:3128"].answer = "HTTP/1.0 404 Not Found\r\n\r\n";
     EXPECT_TRUE(run());
-    EXPECT_EQ(network_.requests, std::vector<std::string>{
-                                     "GET http://maker.test:8000/game/ver42.txt HTTP/1.0\n\n"});
+    EXPECT_EQ(network_.requests,
+              std::vector<std::string>{"GET http://maker.test:8000/game/ver42.txt HTTP/1.0\n\n"});
     EXPECT_EQ(texts().front(), u"Message: [Updater::run] using proxy[proxy.test:3128]");
 
     // Refused at once, and failing while pending: both retry directly in the same check.
