@@ -6,6 +6,8 @@
 #include "engine/script/script_object.h"
 #include "engine/script/script_vm.h"
 #include "framework/core/report.h"
+#include "framework/file/file.h"
+#include "framework/msw/window.h"
 
 namespace {
 
@@ -77,4 +79,30 @@ void Config::runConfigScript(ConfigScriptRecord* record) {
     registerConfigNatives(table);
     ScriptTask task(vm, table);
     task.runPath(u"sys/config", record, nullptr, false);
+}
+
+void Config::readVersion() {
+    PEL_FILE* file = pelFileOpen(PEL_FILE_MODE_READ_SYSTEM, u"ver", 0);
+    if (!file) {
+        pelReport(PEL_REPORT_ERROR, u"Error: [%s] \"%ls\"を開けません。", "File::create", u"ver");
+        return;
+    }
+    uint32_t version = 0;
+    if (pelFileReadU32(&version, file) != PEL_OK) {
+        pelReport(PEL_REPORT_ERROR, u"Error: [%s] ファイル操作でエラーが発生しました。",
+                  "File::readU32");
+    } else {
+        gameVersion = version;
+        pelReport(PEL_REPORT_MESSAGE, u"Message: [%s] game version is \"%u\"", "Config::init",
+                  gameVersion);
+    }
+    pelFileClose(file);
+}
+
+std::u16string windowClassSuffix(const char16_t* windowClassName) {
+    return u"TAVORIN_ENGINE_" + std::u16string(windowClassName);
+}
+
+void Config::setWindowClass(const ConfigScriptRecord& record) {
+    pelMswWindowSetClassName(windowClassSuffix(record.windowClassName).c_str());
 }

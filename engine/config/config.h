@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "engine/config/command_line_scan.h"
 #include "engine/config/config_script_record.h"
@@ -14,6 +15,12 @@ public:
     // Takes the start mode and pipes of a scanned command line. False (exit code stays 1)
     // when the pipes do not suit the mode.
     bool applyStartOptions(const StartOptions& options);
+
+    // Reads the game version from the loose file "ver" beside the program (one big-endian
+    // u32); a missing or short file is fatal.
+    void readVersion();
+    // Names the main window class after the script's window class name.
+    static void setWindowClass(const ConfigScriptRecord& record);
 
     // Empties the record: titles and game id lead into this Config, capacities 32, every text
     // empty, every input type with its own name and buttons and no buttons yet.
@@ -40,3 +47,6 @@ public:
     char16_t gameTitle[32] = {};
     int32_t resourceScale = 1;
 };
+
+// "TAVORIN_ENGINE_<name>": the suffix of the main window class.
+std::u16string windowClassSuffix(const char16_t* windowClassName);

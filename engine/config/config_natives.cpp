@@ -79,8 +79,7 @@ void confAddInputButton(HSQUIRRELVM vm, int32_t type, const char16_t* name, int3
 
 void confSetInputPadCount(HSQUIRRELVM vm, int32_t count) { record(vm).padCount = count; }
 
-void confSetUpdater(HSQUIRRELVM vm, const char16_t* host, int32_t port,
-                    const char16_t* directory) {
+void confSetUpdater(HSQUIRRELVM vm, const char16_t* host, int32_t port, const char16_t* directory) {
     ConfigScriptRecord& r = record(vm);
     copyText(r.updaterHost, host);
     r.updaterPort = port;
