@@ -1,6 +1,7 @@
 // Shading of rasterised quads: the fixed-function texture stages four pixels at a time, and
 // the pixel shader over batches of up to four quads of one triangle.
 #include <algorithm>
+#include <bit>
 #include <memory>
 
 #include "platform/d3d9/triangle_pipeline.h"
@@ -107,18 +108,35 @@ void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize)
     batch->endTriangle();
 }
 
+namespace {
+
+// Copies attribute block `first` (four components) of the quad's four pixels into lanes
+// lane..lane+3 of `into`: one row of four floats per component.
+void transposeAttribute(const Quad& quad, int first, std::uint32_t lane,
+                        float (&into)[4][shader::kLanes]) {
+    for (int c = 0; c < 4; ++c) {
+        float* row = into[c] + lane;
+        row[0] = quad.attr[0][first + c];
+        row[1] = quad.attr[1][first + c];
+        row[2] = quad.attr[2][first + c];
+        row[3] = quad.attr[3][first + c];
+    }
+}
+
+}  // namespace
+
+// Only the inputs the shader declares are loaded, visiting just their bits.
 void TrianglePipeline::loadShaderInputs(const Quad& quad, std::uint32_t firstLane,
                                         shader::PixelLanes& lanes) const {
-    for (int p = 0; p < 4; ++p) {
-        const std::uint32_t lane = firstLane + static_cast<std::uint32_t>(p);
-        const float* attr = quad.attr[p];
-        for (std::uint32_t v = 0; v < shader::kPixelColourInputs; ++v)
-            if (shaderColourInputs_ & (1u << v))
-                for (int c = 0; c < 4; ++c) lanes.colours[v].c[c][lane] = attr[4 * v + c];
-        for (std::uint32_t t = 0; t < shader::kPixelTexcoordInputs; ++t)
-            if (shaderTexcoordInputs_ & (1u << t))
-                for (int c = 0; c < 4; ++c)
-                    lanes.texcoords[t].c[c][lane] = attr[kTexAttribute + 4 * t + c];
+    for (std::uint32_t bits = shaderColourInputs_ & ((1u << shader::kPixelColourInputs) - 1);
+         bits != 0; bits &= bits - 1) {
+        const int v = std::countr_zero(bits);
+        transposeAttribute(quad, 4 * v, firstLane, lanes.colours[v].c);
+    }
+    for (std::uint32_t bits = shaderTexcoordInputs_ & ((1u << shader::kPixelTexcoordInputs) - 1);
+         bits != 0; bits &= bits - 1) {
+        const int t = std::countr_zero(bits);
+        transposeAttribute(quad, kTexAttribute + 4 * t, firstLane, lanes.texcoords[t].c);
     }
 }
 

@@ -78,7 +78,10 @@ void TiledRaster::draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& 
     }
     const int columns = span.right - span.left;
     const int rows = span.bottom - span.top;
-    std::vector<std::vector<std::uint32_t>> bins(static_cast<std::size_t>(columns) * rows);
+    const std::size_t tiles = static_cast<std::size_t>(columns) * rows;
+    if (bins_.size() < tiles) bins_.resize(tiles);
+    for (std::size_t tile = 0; tile < tiles; ++tile) bins_[tile].clear();
+    auto& bins = bins_;
     for (std::size_t i = 0; i < items_.size(); ++i) {
         const PixelRect& t = items_[i].tiles;
         for (int row = t.top; row < t.bottom; ++row)
@@ -87,7 +90,7 @@ void TiledRaster::draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& 
                     .push_back(static_cast<std::uint32_t>(i));
     }
 
-    workers.run(static_cast<unsigned>(bins.size()), [&](unsigned tile) {
+    workers.run(static_cast<unsigned>(tiles), [&](unsigned tile) {
         const PixelRect clip = tileClip(span.left + static_cast<int>(tile % columns),
                                         span.top + static_cast<int>(tile / columns));
         quads.drawTile([&](QuadSink& tileSink) {

@@ -73,6 +73,8 @@ private:
     std::vector<Item> items_;
     std::vector<Triangle> triangles_;
     std::vector<Rectangle> rectangles_;
+    // Item numbers per tile; kept between draws so their storage is reused, not reallocated.
+    std::vector<std::vector<std::uint32_t>> bins_;
 };
 
 }  // namespace platform::d3d9
