@@ -99,8 +99,10 @@ size_t buildDatagram(UdpStreams& s, uint8_t* buffer, size_t size) {
             used += 1 + m.size();
             ++copied;
         }
-        if (copied > 0) buffer[countAt] = static_cast<uint8_t>(copied - 1);
-        else at = 4;
+        if (copied > 0)
+            buffer[countAt] = static_cast<uint8_t>(copied - 1);
+        else
+            at = 4;
     }
     if (copied == 0) {
         writeU32(buffer + at, 0);

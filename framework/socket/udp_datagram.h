@@ -10,15 +10,15 @@ namespace framework::socket {
 // reliable stream (messages of 1 to 256 bytes) and the latest-value unreliable stream. The
 // datagram functions below read and write only this state, so they work on plain byte arrays.
 struct UdpStreams {
-    uint32_t receiveSequence = 0;  // last reliable message taken in order
-    uint32_t sendSequence = 1;     // sequence of the oldest unacknowledged message
+    uint32_t receiveSequence = 0;                // last reliable message taken in order
+    uint32_t sendSequence = 1;                   // sequence of the oldest unacknowledged message
     std::deque<std::vector<uint8_t>> sendQueue;  // unacknowledged reliable messages, oldest first
     std::deque<std::vector<uint8_t>> receiveQueue;  // reliable messages not yet taken
-    size_t receiveCapacity = 256 * 256;    // bytes, one length byte per message included
-    std::deque<std::vector<uint8_t>> blocks;  // unreliable blocks not yet taken
-    size_t blockCapacity = 11776;          // bytes, two length bytes per block included
-    std::vector<uint8_t> sendSlot;         // the unreliable block to send next (empty: none)
-    uint32_t idle = 0;                     // receive pumps since the last sign of progress
+    size_t receiveCapacity = 256 * 256;             // bytes, one length byte per message included
+    std::deque<std::vector<uint8_t>> blocks;        // unreliable blocks not yet taken
+    size_t blockCapacity = 11776;                   // bytes, two length bytes per block included
+    std::vector<uint8_t> sendSlot;  // the unreliable block to send next (empty: none)
+    uint32_t idle = 0;              // receive pumps since the last sign of progress
     bool broken = false;
 };
 

@@ -17,7 +17,8 @@ TEST_F(VersionFile, BigEndianNumberOrFatalReport) {
         uint32_t version;
         std::u16string report;
         int level;
-    } cases[] = {  // in this order: the file is written by the later cases
+    } cases[] = {
+        // in this order: the file is written by the later cases
         {"missing", nullptr, 0, UINT32_MAX, u"Error: [File::create] \"ver\"を開けません。",
          PEL_REPORT_ERROR},
         {"three bytes", "\x00\x01\x02", 3, UINT32_MAX,

@@ -21,9 +21,9 @@ bool process(UdpStreams& s, const Bytes& datagram) {
 
 // A datagram carrying reliable messages with sequences first, first + 1, ...
 Bytes reliable(uint32_t ack, uint32_t first, const std::vector<Bytes>& messages) {
-    Bytes d{uint8_t(ack), uint8_t(ack >> 8), uint8_t(ack >> 16), uint8_t(ack >> 24),
-            uint8_t(first), uint8_t(first >> 8), uint8_t(first >> 16), uint8_t(first >> 24),
-            uint8_t(messages.size() - 1)};
+    Bytes d{uint8_t(ack),         uint8_t(ack >> 8),    uint8_t(ack >> 16),
+            uint8_t(ack >> 24),   uint8_t(first),       uint8_t(first >> 8),
+            uint8_t(first >> 16), uint8_t(first >> 24), uint8_t(messages.size() - 1)};
     for (const Bytes& m : messages) {
         d.push_back(uint8_t(m.size() - 1));
         d.insert(d.end(), m.begin(), m.end());
@@ -87,12 +87,12 @@ TEST(UdpDatagram, AcknowledgementsRemoveMessagesAndBeyondTheQueueBreaks) {
 
 TEST(UdpDatagram, MalformedDatagramsBreak) {
     const Bytes cases[] = {
-        {0, 0, 0},                                // shorter than the acknowledgement
-        {0, 0, 0, 0, 1, 0, 0},                    // cut reliable header
-        {0, 0, 0, 0, 1, 0, 0, 0},                 // no count byte
-        {0, 0, 0, 0, 1, 0, 0, 0, 0, 3, 'a'},      // message longer than the datagram
-        {0, 0, 0, 0, 0, 0, 0, 0, 0},              // cut block length
-        {0, 0, 0, 0, 0, 0, 0, 0, 5, 0, 'x'},      // block longer than the datagram
+        {0, 0, 0},                            // shorter than the acknowledgement
+        {0, 0, 0, 0, 1, 0, 0},                // cut reliable header
+        {0, 0, 0, 0, 1, 0, 0, 0},             // no count byte
+        {0, 0, 0, 0, 1, 0, 0, 0, 0, 3, 'a'},  // message longer than the datagram
+        {0, 0, 0, 0, 0, 0, 0, 0, 0},          // cut block length
+        {0, 0, 0, 0, 0, 0, 0, 0, 5, 0, 'x'},  // block longer than the datagram
     };
     for (const Bytes& d : cases) {
         UdpStreams s;
