@@ -62,8 +62,8 @@ void DsndData::_FillBuffer(DirectSoundBuffer* buffer) {
     void* first = nullptr;
     void* second = nullptr;
     DWORD firstBytes = 0, secondBytes = 0;
-    if (FAILED(buffer->Lock(0, 0, &first, &firstBytes, &second, &secondBytes,
-                            DSBLOCK_ENTIREBUFFER))) {
+    if (FAILED(
+            buffer->Lock(0, 0, &first, &firstBytes, &second, &secondBytes, DSBLOCK_ENTIREBUFFER))) {
         return;
     }
     source_.Rewind();

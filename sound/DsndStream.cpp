@@ -38,8 +38,8 @@ bool DsndStream::_Init(const rcptr<DsndList>& list, DsndManager* manager) {
                           DSBCAPS_CTRLFREQUENCY | DSBCAPS_LOCSOFTWARE;
     description.dwBufferBytes = 2 * format.nAvgBytesPerSec;
     description.lpwfxFormat = &format;
-    bool made = SUCCEEDED(manager->_GetDirectSound()->CreateSoundBuffer(&description, &buffer_,
-                                                                        nullptr));
+    bool made =
+        SUCCEEDED(manager->_GetDirectSound()->CreateSoundBuffer(&description, &buffer_, nullptr));
     if (made) {
         halfSize_ = format.nAvgBytesPerSec;
         scratch_.assign(halfSize_, 0);
@@ -169,8 +169,8 @@ bool DsndStream::_CopyScratch(uint32_t offset, bool whole) {
     void* second = nullptr;
     DWORD firstBytes = 0, secondBytes = 0;
     const DWORD flags = whole ? DSBLOCK_ENTIREBUFFER : 0;
-    if (FAILED(buffer_->Lock(offset, halfSize_, &first, &firstBytes, &second, &secondBytes,
-                             flags))) {
+    if (FAILED(
+            buffer_->Lock(offset, halfSize_, &first, &firstBytes, &second, &secondBytes, flags))) {
         buffer_->Restore();
         if (FAILED(buffer_->Lock(offset, halfSize_, &first, &firstBytes, &second, &secondBytes,
                                  flags))) {

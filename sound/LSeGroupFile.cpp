@@ -66,12 +66,13 @@ void readPairs(const char*& cursor, LSeEffectSettings& settings, bool withName) 
         readToken(value, item.value ? item.value : "", item.valueLength);
         if (DStrEqualsNoCase(key, "count") == 0) {
             const int64_t count = parseDecimal(value);
-            if (count >= 0) settings.count = static_cast<uint32_t>(std::min<int64_t>(count, kLSeMaxVoices));
+            if (count >= 0)
+                settings.count = static_cast<uint32_t>(std::min<int64_t>(count, kLSeMaxVoices));
         } else if (DStrEqualsNoCase(key, "flags") == 0) {
             settings.flags = parseFlags(value);
         } else if (DStrEqualsNoCase(key, "priority") == 0) {
-            settings.priority =
-                static_cast<int32_t>(std::clamp<int64_t>(parseDecimal(value), INT32_MIN, INT32_MAX));
+            settings.priority = static_cast<int32_t>(
+                std::clamp<int64_t>(parseDecimal(value), INT32_MIN, INT32_MAX));
         } else if (withName && DStrEqualsNoCase(key, "name") == 0) {
             DStrCopyN(settings.name, value, sizeof settings.name);
         }

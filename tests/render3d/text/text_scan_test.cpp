@@ -21,7 +21,9 @@ TEST(TextScan, SkipBlanksPassesSpacesTabsAndFullWidthSpacesButNotLineEnds) {
 
 TEST(TextScan, SkipLinePassesWholeCharactersAndEveryFollowingBreak) {
     // 0x83 0x0D would be a CR to a byte scan; as a double-byte character it is not.
-    const std::string text = "ab\x83\x0d" "c\r\n\r\nnext";
+    const std::string text =
+        "ab\x83\x0d"
+        "c\r\n\r\nnext";
     const char* cursor = text.c_str();
     l3dSkipLine(cursor);
     EXPECT_STREQ(cursor, "next");
@@ -42,7 +44,10 @@ TEST(TextScan, ReadWordStoresWhatFitsAndPassesTheRest) {
         {"cut", "abcdef ghi", 4, "abc", " ghi"},
         {"blanks first", "  \x81\x40word\tx", 16, "word", "\tx"},
         // The double-byte character does not fit; the byte after it still does.
-        {"double byte passed over", "a\x82\xa0" "b", 3, "ab", ""},
+        {"double byte passed over",
+         "a\x82\xa0"
+         "b",
+         3, "ab", ""},
         {"stops at line end", "ab\r\ncd", 16, "ab", "\r\ncd"},
         {"lead byte before the end", "a\x82", 16, "a\x82", ""},
     };

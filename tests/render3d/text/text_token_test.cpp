@@ -20,8 +20,20 @@ TEST(TextToken, ParseTokenRemovesQuotesAndEscapesUpToTheLineEnd) {
         {"escaped quote", "\"say \\\"hi\\\"\"", 64, "say \"hi\"", '\0'},
         {"unclosed quote", "\"open to end\nx", 64, "open to end", '\n'},
         // ソ is 0x83 0x5C: its trail byte is no backslash.
-        {"trail byte 0x5c", "\x83\x5c" "a", 64, "\x83\x5c" "a", '\0'},
-        {"trail byte 0x22", "\x83\x22" "b", 64, "\x83\x22" "b", '\0'},
+        {"trail byte 0x5c",
+         "\x83\x5c"
+         "a",
+         64,
+         "\x83\x5c"
+         "a",
+         '\0'},
+        {"trail byte 0x22",
+         "\x83\x22"
+         "b",
+         64,
+         "\x83\x22"
+         "b",
+         '\0'},
         {"cut", "abcdef", 4, "abc", '\0'},
         {"double byte that does not fit", "ab\x83\x5c", 4, "ab", '\0'},
         {"lead byte before the end", "a\x83", 64, "a\x83", '\0'},
