@@ -1,5 +1,6 @@
 #include "sound/DsndManager.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "foundation/DDebug.h"
@@ -93,7 +94,8 @@ rcptr<DsndStream> DsndManager::OpenStream(DFile& file) {
 }
 
 rcptr<DsndData> DsndManager::FindData(const char* name) {
-    const size_t length = std::strlen(name ? name : "");
+    // Names are stored cut to 263 characters, so a longer one is looked up cut the same way.
+    const size_t length = std::min(std::strlen(name ? name : ""), DsndData::kNameSize - 1);
     for (auto node = data_._GetFirstNode(); !(node == data_._GetEndNode()); node = node.Next()) {
         const rcptr<DsndData> data = node.GetRef();
         if (std::strlen(data->GetName()) == length &&

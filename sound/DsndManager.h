@@ -36,7 +36,8 @@ public:
     rcptr<DsndStream> CreateStream(const rcptr<DsndList>& list);
     // A stream of the file alone (played once); null when the file is no sound source.
     rcptr<DsndStream> OpenStream(DFile& file);
-    // The static sound of that name (same length, ASCII letters without case), or null.
+    // The static sound of that name (same length, ASCII letters without case; a name is cut to
+    // 263 characters as a sound's is), or null.
     rcptr<DsndData> FindData(const char* name);
     // A voice buffer of the loaded sound of that name; null without a device or sound.
     rcptr<DsndBuffer> CreateBuffer(const char* name, uint32_t flags, int32_t priority);

@@ -196,9 +196,9 @@ TEST(DsndStream, SetVolumeEndsAFadeAndASecondFadeIsIgnored) {
     run.stream->FadeOut(100);  // ignored: the first fade runs
     run.probe.release();
     run.probe.release();
-    EXPECT_EQ(run.probe.volumes(), (std::vector<int32_t>{mirel::DsndVolumeToMillibel(0.8f, 0),
-                                                         fadeSchedule(1000, 0.8f)[0],
-                                                         fadeSchedule(1000, 0.8f)[1]}));
+    EXPECT_EQ(run.probe.volumes(),
+              (std::vector<int32_t>{mirel::DsndVolumeToMillibel(0.8f, 0),
+                                    fadeSchedule(1000, 0.8f)[0], fadeSchedule(1000, 0.8f)[1]}));
     run.stream->SetVolume(0.5f);
     EXPECT_EQ(run.probe.volumes().back(), mirel::DsndVolumeToMillibel(0.5f * 0.8f, 0));
     EXPECT_EQ(run.stream->GetCommand(), DsndStream::kRunning) << "the fade has ended";
@@ -252,7 +252,8 @@ TEST(DsndStream, ALoopingSourceWithoutSamplesStopsLoopingInsteadOfHanging) {
 TEST(DsndStream, TheManagerKeepsADroppedStreamUntilItIsReleased) {
     StreamProbe probe;
     ManualDevice device;
-    rcptr<DsndStream> stream = device.manager.CreateStream(makeList({{countingWave(2, kRate, kRate), -1}}));
+    rcptr<DsndStream> stream =
+        device.manager.CreateStream(makeList({{countingWave(2, kRate, kRate), -1}}));
     stream->Play(1.0f);
     DsndStream* raw = stream.Get();
     stream.Reset();

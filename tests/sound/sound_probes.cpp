@@ -27,7 +27,8 @@ uint32_t StreamProbe::Wait(const os::EventHandle* events, uint32_t count, uint32
         ++generation_;
         changed_.notify_all();
     }
-    if (milliseconds == os::kInfinite) return os::waitForMultipleObjects(events, count, milliseconds);
+    if (milliseconds == os::kInfinite)
+        return os::waitForMultipleObjects(events, count, milliseconds);
     std::vector<os::EventHandle> all(events, events + count);
     all.push_back(release_);
     const uint32_t result = os::waitForMultipleObjects(all.data(), count + 1, os::kInfinite);
