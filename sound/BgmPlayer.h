@@ -45,6 +45,7 @@ public:
     void setVolume(float factor);
     void fadeOut(int32_t milliseconds);
 
+    const rcptr<DsndList>& _GetList() const { return list_; }
     const rcptr<DsndStream>& _GetStream() const { return stream_; }
     const rcptr<DsndStream>& _GetChannel(int slot) const { return channels_[slot]; }
 

@@ -206,12 +206,9 @@ TEST_F(LSeManagerTest, SoundFilesAreFoundBesideTheGroupOrInTheSoundDirectory) {
         const char* name;
         const char* file;
     } cases[] = {
-        {nullptr, "boom", "se/boom.wav"},
-        {"", "sub/boom", "se/sub/boom.wav"},
-        {"snd", "boom", "snd/boom.wav"},
-        {"snd/", "../boom", "boom.wav"},
-        {"\\snd", "boom", "/snd/boom.wav"},
-        {"snd", "/abs/boom", "/abs/boom.wav"},
+        {nullptr, "boom", "se/boom.wav"},   {"", "sub/boom", "se/sub/boom.wav"},
+        {"snd", "boom", "snd/boom.wav"},    {"snd/", "../boom", "boom.wav"},
+        {"\\snd", "boom", "/snd/boom.wav"}, {"snd", "/abs/boom", "/abs/boom.wav"},
     };
     for (const Case& c : cases) {
         packs_.pack->files.clear();
@@ -225,8 +222,9 @@ TEST_F(LSeManagerTest, SoundFilesAreFoundBesideTheGroupOrInTheSoundDirectory) {
 TEST_F(LSeManagerTest, AMissingSoundFileIsLoggedWithThePackName) {
     Group* group = load("@se0 name = missing count = 3\n");
     EXPECT_EQ(group->effects[0].voiceCount, 0u);
-    EXPECT_NE(log_.text().find("[LSeManager::LoadGroup] can't find se file \"pack/se/missing.wav\""),
-              std::string::npos)
+    EXPECT_NE(
+        log_.text().find("[LSeManager::LoadGroup] can't find se file \"pack/se/missing.wav\""),
+        std::string::npos)
         << log_.text();
 }
 

@@ -34,7 +34,8 @@ std::string seGroupFile(const std::vector<SeGroupSection>& sections, const std::
     std::string text;
     for (const SeGroupSection& section : sections) {
         text += section.word;
-        for (const auto& [key, value] : section.pairs) text += " " + key + " = " + seGroupValue(value);
+        for (const auto& [key, value] : section.pairs)
+            text += " " + key + " = " + seGroupValue(value);
         text += lineEnd;
     }
     return text;
