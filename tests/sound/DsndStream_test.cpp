@@ -128,6 +128,12 @@ TEST(DsndStream, ASourceUnderASecondStopsAtTheSecondNotification) {
     EXPECT_TRUE(run.stream->IsRunning());
     run.pull(kPeriod);
     EXPECT_FALSE(run.stream->IsRunning());
+
+    // The end left an acknowledgement nobody waited for; a new run must not take it for its
+    // own: Play returns only once the new thread has set its volume and started.
+    run.stream->Play(0.5f);
+    EXPECT_TRUE(run.stream->IsRunning());
+    EXPECT_EQ(run.probe.volumes().back(), mirel::DsndVolumeToMillibel(0.5f, 0));
 }
 
 TEST(DsndStream, AnIntroFlowsIntoAnEndlessLoopWithoutAGap) {

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
+#include <vector>
+
+#include "tools/writers/se_group_writer.h"
 
 namespace tessera::test {
 namespace {
@@ -61,6 +65,33 @@ TEST(LSeGroupFile, ParsesSectionsPairsAndDefaults) {
             EXPECT_EQ(file.effects[i].priority, c.effects[i].priority) << c.name << " effect " << i;
             EXPECT_EQ(std::string(file.effects[i].name), c.effects[i].name)
                 << c.name << " effect " << i;
+        }
+    }
+}
+
+TEST(LSeGroupFile, ReadsBackWhatTheWriterWrites) {
+    // Names with blanks, quotes, backslashes and a double-byte character whose second byte is a
+    // backslash (ソ, 0x83 0x5C).
+    const std::string names[] = {"plain",
+                                 "two words",
+                                 "say \"hi\"",
+                                 "back\\slash",
+                                 "\x83\x5c"
+                                 "sound",
+                                 "full\x81\x40width"};
+    std::vector<tools::writers::SeGroupSection> sections{
+        {"@prop", {{"count", "3"}, {"flags", "3d stop"}, {"priority", "-4"}}}};
+    for (size_t i = 0; i < std::size(names); ++i)
+        sections.push_back({"@se" + std::to_string(i), {{"name", names[i]}}});
+    for (const char* lineEnd : {"\r\n", "\n", "\r"}) {
+        const LSeGroupFile file =
+            LSeParseGroupFile(tools::writers::seGroupFile(sections, lineEnd).c_str());
+        ASSERT_EQ(file.effects.size(), std::size(names));
+        for (size_t i = 0; i < std::size(names); ++i) {
+            EXPECT_EQ(std::string(file.effects[i].name), names[i]) << i;
+            EXPECT_EQ(file.effects[i].count, 3u);
+            EXPECT_EQ(file.effects[i].flags, mirel::kLSe3d | mirel::kLSeStop);
+            EXPECT_EQ(file.effects[i].priority, -4);
         }
     }
 }

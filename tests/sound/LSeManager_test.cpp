@@ -130,7 +130,8 @@ TEST_F(LSeManagerTest, TypeVolumesApplyAtPlayAndAreChecked) {
 
 TEST_F(LSeManagerTest, StopOwnerStopsStopVoicesAndDetachesSlaves) {
     addFile("se/boom.wav", countingWave(2, kRate, kRate));
-    Group* group = load("@se0 name = boom flags = stop\n@se1 name = boom flags = \"3d slave\"\n");
+    Group* group = load(seGroupFile({{"@se0", {{"name", "boom"}, {"flags", "stop"}}},
+                                     {"@se1", {{"name", "boom"}, {"flags", "3d slave"}}}}));
     int owner = 0;
     LSePositionSource source{{1, 2, 3}, {}, {0.5f, 0, 0}};
     se().Play(group, 0, &owner, &source);
@@ -156,7 +157,8 @@ TEST_F(LSeManagerTest, StopOwnerStopsStopVoicesAndDetachesSlaves) {
 
 TEST_F(LSeManagerTest, RemovingAKeyInTheMiddleMovesTheLastIntoItsPlace) {
     addFile("se/boom.wav", countingWave(2, kRate, kRate));
-    Group* group = load("@se0 name = boom flags = stop count = 3\n");
+    Group* group =
+        load(seGroupFile({{"@se0", {{"name", "boom"}, {"flags", "stop"}, {"count", "3"}}}}));
     int a = 0, b = 0, c = 0;
     se().Play(group, 0, &a, nullptr);
     se().Play(group, 0, &b, nullptr);
