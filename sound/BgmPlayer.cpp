@@ -10,7 +10,9 @@
 #include "platform/os/cp932.h"
 #include "sound/DsndManager.h"
 
-namespace mirel {
+using mirel::DFile;
+using mirel::DsndStream;
+using mirel::rcptr;
 
 namespace {
 
@@ -31,7 +33,7 @@ bool BgmPlayer::_FindFile(const char16_t* directory, const char16_t* name,
     const size_t n = std::min(bytes.size(), sizeof path - 1);
     std::memcpy(path, bytes.data(), n);
     path[n] = '\0';
-    return lfmIsPackDataExist(system_.pack, path);
+    return lfmIsPackDataExist(*system_.pack, path);
 }
 
 void BgmPlayer::playIntroLoop(const char16_t* directory, const char16_t* intro,
@@ -44,13 +46,13 @@ void BgmPlayer::playIntroLoop(const char16_t* directory, const char16_t* intro,
     bool added = false;
     if (!isEmpty(intro) && _FindFile(directory, intro, path)) {
         DFile file;
-        lfmOpenPackData(system_.pack, file, path);
+        lfmOpenPackData(*system_.pack, file, path);
         list_->AddWave(file, 0);
         added = true;
     }
     if (!isEmpty(loop) && _FindFile(directory, loop, path)) {
         DFile file;
-        lfmOpenPackData(system_.pack, file, path);
+        lfmOpenPackData(*system_.pack, file, path);
         list_->AddWave(file, loopFlag ? -1 : 0);
         added = true;
     }
@@ -80,7 +82,7 @@ void BgmPlayer::playSound(int32_t type, const char16_t* directory, const char16_
     char path[128];
     if (isEmpty(name) || !_FindFile(directory, name, path) || !system_.sound) return;
     DFile file;
-    lfmOpenPackData(system_.pack, file, path);
+    lfmOpenPackData(*system_.pack, file, path);
     channels_[slot] = system_.sound->OpenStream(file);
     if (channels_[slot]) channels_[slot]->Play(system_.typeVolumes[type]);
 }
@@ -105,5 +107,3 @@ void BgmPlayer::setVolume(float factor) {
 void BgmPlayer::fadeOut(int32_t milliseconds) {
     if (stream_) stream_->FadeOut(static_cast<uint32_t>(milliseconds < 0 ? 1 : milliseconds));
 }
-
-}  // namespace mirel

@@ -6,16 +6,16 @@
 #include "sound/DsndStream.h"
 
 namespace mirel {
-
 class DsndManager;
+}  // namespace mirel
 
-// What the music player reaches of the system: the sound manager, the three type volumes
-// (linear factors, 1.0 at start) and the default pack, where the music files lie. The system
-// embeds it and keeps it current.
+// What the music player reaches of the system, all of it owned by the system and read at each
+// play: the sound manager, the three type volumes (linear factors) and the default pack, where
+// the music files lie. Every pointer must be set.
 struct BgmSystemLink {
-    DsndManager* sound = nullptr;
-    float typeVolumes[3] = {1.0f, 1.0f, 1.0f};
-    uint32_t pack = 0;
+    mirel::DsndManager* sound = nullptr;
+    const float* typeVolumes = nullptr;  // three entries
+    const uint32_t* pack = nullptr;
 };
 
 // The music player: one background-music stream of an intro played once and a loop after it,
@@ -45,19 +45,17 @@ public:
     void setVolume(float factor);
     void fadeOut(int32_t milliseconds);
 
-    const rcptr<DsndList>& _GetList() const { return list_; }
-    const rcptr<DsndStream>& _GetStream() const { return stream_; }
-    const rcptr<DsndStream>& _GetChannel(int slot) const { return channels_[slot]; }
+    const mirel::rcptr<mirel::DsndList>& _GetList() const { return list_; }
+    const mirel::rcptr<mirel::DsndStream>& _GetStream() const { return stream_; }
+    const mirel::rcptr<mirel::DsndStream>& _GetChannel(int slot) const { return channels_[slot]; }
 
 private:
     // The 8-bit pack path of "<name>.ogg" resolved against the directory; false when the file
     // is not in the pack.
     bool _FindFile(const char16_t* directory, const char16_t* name, char (&path)[128]) const;
 
-    const BgmSystemLink& system_;
-    rcptr<DsndList> list_;
-    rcptr<DsndStream> stream_;
-    rcptr<DsndStream> channels_[kChannels];
+    const BgmSystemLink system_;
+    mirel::rcptr<mirel::DsndList> list_;
+    mirel::rcptr<mirel::DsndStream> stream_;
+    mirel::rcptr<mirel::DsndStream> channels_[kChannels];
 };
-
-}  // namespace mirel

@@ -13,8 +13,6 @@
 namespace tessera::test {
 namespace {
 
-using mirel::BgmPlayer;
-using mirel::BgmSystemLink;
 using mirel::DsndList;
 using mirel::DsndStream;
 using mirel::rcptr;
@@ -23,10 +21,6 @@ constexpr int kRate = 44100;
 
 class BgmPlayerTest : public testing::Test {
 protected:
-    BgmPlayerTest() {
-        link_.sound = &device_.manager;
-        link_.pack = packs_.index;
-    }
     ~BgmPlayerTest() override { player_.stopAll(); }
 
     // Ogg files of different lengths, so that a list's sources can be told apart.
@@ -51,7 +45,8 @@ protected:
     StreamProbe probe_;
     ManualDevice device_;
     MemoryPackScope packs_;
-    BgmSystemLink link_;
+    float typeVolumes_[3] = {1.0f, 1.0f, 1.0f};
+    BgmSystemLink link_{&device_.manager, typeVolumes_, &packs_.index};
     BgmPlayer player_{link_};
 };
 
@@ -119,14 +114,14 @@ TEST_F(BgmPlayerTest, ChannelsFillInOrderAndTheOldestIsLetGoWhenFull) {
 
 TEST_F(BgmPlayerTest, ChannelsPlayAtTheirTypeVolume) {
     addOgg("se/a.ogg", 2000);
-    link_.typeVolumes[1] = 0.25f;
+    typeVolumes_[1] = 0.25f;
     player_.playSound(1, u"se/", u"a");
     EXPECT_EQ(probe_.volumes(), std::vector<int32_t>{-1000});
 }
 
 TEST_F(BgmPlayerTest, VolumeIsRelativeToThePlayVolumeAndANegativeFadeLastsOneMillisecond) {
     addOgg("music/loop.ogg", 5000);
-    link_.typeVolumes[0] = 0.8f;
+    typeVolumes_[0] = 0.8f;
     player_.playIntroLoop(u"music/", nullptr, u"loop", true);
     player_.setVolume(0.5f);
     EXPECT_EQ(probe_.volumes(), (std::vector<int32_t>{mirel::DsndVolumeToMillibel(0.8f, 0),

@@ -25,6 +25,7 @@ uint32_t StreamProbe::Wait(const os::EventHandle* events, uint32_t count, uint32
     {
         std::lock_guard<std::mutex> guard(mutex_);
         ++generation_;
+        returnedAfter_ = released_;
         changed_.notify_all();
     }
     if (milliseconds == os::kInfinite)
@@ -33,6 +34,10 @@ uint32_t StreamProbe::Wait(const os::EventHandle* events, uint32_t count, uint32
     all.push_back(release_);
     const uint32_t result = os::waitForMultipleObjects(all.data(), count + 1, os::kInfinite);
     if (result != os::kWaitObject0 + count) return result;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        ++released_;
+    }
     clock.advanceMilliseconds(milliseconds);
     return os::kWaitTimeout;
 }
@@ -45,6 +50,7 @@ void StreamProbe::OnVolume(int32_t millibels) {
 void StreamProbe::OnThreadEnd() {
     std::lock_guard<std::mutex> guard(mutex_);
     ++generation_;
+    returnedAfter_ = released_;
     changed_.notify_all();
 }
 
@@ -59,9 +65,10 @@ void StreamProbe::awaitGeneration(uint64_t seen) {
 }
 
 void StreamProbe::release() {
-    const uint64_t seen = generation();
+    std::unique_lock<std::mutex> lock(mutex_);
+    const uint64_t target = released_ + 1;
     release_->set();
-    awaitGeneration(seen);
+    changed_.wait(lock, [&] { return returnedAfter_ >= target; });
 }
 
 std::vector<int32_t> StreamProbe::volumes() {

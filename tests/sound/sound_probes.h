@@ -36,8 +36,8 @@ public:
     // Blocks until the generation has passed `seen` (a stream thread has come back to its wait
     // or has ended).
     void awaitGeneration(uint64_t seen);
-    // Lets the pending time-out wait run out; returns once the thread has come back to a wait
-    // or has ended.
+    // Lets the next time-out wait run out; returns once the thread has taken it and come back to
+    // a wait, or has ended.
     void release();
     std::vector<int32_t> volumes();
 
@@ -47,6 +47,8 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     uint64_t generation_ = 0;
+    uint64_t released_ = 0;       // time-outs let run out
+    uint64_t returnedAfter_ = 0;  // released_ when the thread last came back to a wait or ended
     std::vector<int32_t> volumes_;
     platform::os::EventHandle release_ = platform::os::createEvent(false, false);
 };
