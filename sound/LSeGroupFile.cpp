@@ -57,13 +57,14 @@ uint32_t parseFlags(const char* value) {
 void readPairs(const char*& cursor, LSeEffectSettings& settings, bool withName) {
     bool end = false;
     while (!end) {
-        L3DKeyValue item;
-        l3dParseKeyValue(cursor, item, end);
-        if (!item.key) break;
+        const char* keyStart = nullptr;
+        const char* valueStart = nullptr;
+        uint32_t keyLength = 0, valueLength = 0;
+        l3dParseKeyValue(cursor, &keyStart, &keyLength, &valueStart, &valueLength, end);
         char key[kWordSize];
         char value[kWordSize];
-        readToken(key, item.key, item.keyLength);
-        readToken(value, item.value ? item.value : "", item.valueLength);
+        readToken(key, keyStart, keyLength);
+        readToken(value, valueStart ? valueStart : "", valueLength);
         if (DStrEqualsNoCase(key, "count") == 0) {
             const int64_t count = parseDecimal(value);
             if (count >= 0)

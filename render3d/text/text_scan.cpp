@@ -43,38 +43,38 @@ const char* l3dReadWord(const char*& cursor, char* buffer, size_t size) {
     return start;
 }
 
-void l3dParseKeyValue(const char*& cursor, L3DKeyValue& item, bool& end) {
-    item = L3DKeyValue{};
+void l3dParseKeyValue(const char*& cursor, const char** keyStart, uint32_t* keyLength,
+                      const char** valueStart, uint32_t* valueLength, bool& end) {
+    if (keyStart) *keyStart = nullptr;
+    if (keyLength) *keyLength = 0;
+    if (valueStart) *valueStart = nullptr;
+    if (valueLength) *valueLength = 0;
     if (end) return;
     l3dSkipBlanks(cursor);
-    item.key = cursor;
-    while (*cursor != '=' && blankLength(cursor) == 0) {
-        if (isLineEnd(*cursor)) {
-            item.keyLength = static_cast<uint32_t>(cursor - item.key);
-            end = true;
-            return;
-        }
+    const char* key = cursor;
+    if (keyStart) *keyStart = key;
+    while (*cursor != '=' && blankLength(cursor) == 0 && !isLineEnd(*cursor)) {
         cursor += characterLength(cursor);
     }
-    item.keyLength = static_cast<uint32_t>(cursor - item.key);
+    if (keyLength) *keyLength = static_cast<uint32_t>(cursor - key);
+    if (isLineEnd(*cursor)) {
+        end = true;
+        return;
+    }
     l3dSkipBlanks(cursor);
     if (*cursor != '=') return;
     ++cursor;
     l3dSkipBlanks(cursor);
-    item.value = cursor;
+    const char* value = cursor;
+    if (valueStart) *valueStart = value;
     bool quoted = false;
+    size_t blank = 0;
     for (;;) {
         if (isLineEnd(*cursor)) {
             end = true;
             break;
         }
-        if (!quoted) {
-            if (const size_t blank = blankLength(cursor)) {
-                item.valueLength = static_cast<uint32_t>(cursor - item.value);
-                cursor += blank;
-                return;
-            }
-        }
+        if (!quoted && (blank = blankLength(cursor)) != 0) break;
         if (*cursor == '\\') {
             ++cursor;
             if (isLineEnd(*cursor)) {
@@ -89,5 +89,6 @@ void l3dParseKeyValue(const char*& cursor, L3DKeyValue& item, bool& end) {
             cursor += characterLength(cursor);
         }
     }
-    item.valueLength = static_cast<uint32_t>(cursor - item.value);
+    if (valueLength) *valueLength = static_cast<uint32_t>(cursor - value);
+    cursor += blank;
 }

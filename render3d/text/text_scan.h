@@ -19,17 +19,12 @@ void l3dSkipLine(const char*& cursor);
 // text.
 const char* l3dReadWord(const char*& cursor, char* buffer, size_t size);
 
-// One `key = value` item of a property line, as pointers into the text and byte lengths.
-struct L3DKeyValue {
-    const char* key = nullptr;
-    uint32_t keyLength = 0;
-    const char* value = nullptr;  // null when the key has no "="
-    uint32_t valueLength = 0;
-};
-// Parses one item: the key runs to a blank or "="; after optional blanks and "=" the value
-// runs to the first blank outside double quotes (the cursor is left after that blank). A
-// backslash takes the next character into the value; quotes and backslashes count in the
-// length. A line end reached in the key or the value sets `end` and leaves the cursor on it.
-// With `end` already set nothing happens. A key not followed by "=" gets no value, and the
-// cursor is left on the next word.
-void l3dParseKeyValue(const char*& cursor, L3DKeyValue& item, bool& end);
+// Parses one `key = value` item of a property line. The key runs to a blank or "="; after
+// optional blanks and "=" the value runs to the first blank outside double quotes (the cursor
+// is left after that blank). A backslash takes the next character into the value; quotes and
+// backslashes count in its length. A line end reached in the key or the value sets `end` and
+// leaves the cursor on it. A key not followed by "=" gets no value (null start, length 0), and
+// the cursor is left on the next word. The four outputs may be null; those given are cleared
+// first. With `end` already set nothing happens.
+void l3dParseKeyValue(const char*& cursor, const char** keyStart, uint32_t* keyLength,
+                      const char** valueStart, uint32_t* valueLength, bool& end);

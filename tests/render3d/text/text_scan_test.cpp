@@ -73,11 +73,12 @@ std::vector<Item> parseLine(const std::string& text, std::string* rest = nullptr
     const char* cursor = text.c_str();
     bool end = false;
     while (!end) {
-        L3DKeyValue item;
-        l3dParseKeyValue(cursor, item, end);
-        items.push_back({std::string(item.key, item.keyLength),
-                         item.value ? std::string(item.value, item.valueLength) : "",
-                         item.value != nullptr, end});
+        const char* key = nullptr;
+        const char* value = nullptr;
+        uint32_t keyLength = 0, valueLength = 0;
+        l3dParseKeyValue(cursor, &key, &keyLength, &value, &valueLength, end);
+        items.push_back({std::string(key, keyLength), value ? std::string(value, valueLength) : "",
+                         value != nullptr, end});
     }
     if (rest) *rest = cursor;
     return items;
@@ -114,14 +115,22 @@ TEST(TextScan, ParseKeyValueSplitsPairsAndKeepsQuotesAndEscapesInTheValue) {
     EXPECT_EQ(rest, "\nnext = 1");
 }
 
-TEST(TextScan, ParseKeyValueDoesNothingOnceTheEndIsSet) {
+TEST(TextScan, ParseKeyValueClearsItsOutputsAndDoesNothingOnceTheEndIsSet) {
     const char* cursor = "a = 1";
     bool end = true;
-    L3DKeyValue item;
-    item.keyLength = 9;
-    l3dParseKeyValue(cursor, item, end);
-    EXPECT_EQ(item.keyLength, 0u);
+    const char* key = cursor;
+    uint32_t keyLength = 9;
+    l3dParseKeyValue(cursor, &key, &keyLength, nullptr, nullptr, end);
+    EXPECT_EQ(key, nullptr);
+    EXPECT_EQ(keyLength, 0u);
     EXPECT_STREQ(cursor, "a = 1");
+
+    // Absent outputs are skipped.
+    end = false;
+    uint32_t valueLength = 0;
+    l3dParseKeyValue(cursor, nullptr, nullptr, nullptr, &valueLength, end);
+    EXPECT_EQ(valueLength, 1u);
+    EXPECT_TRUE(end);
 }
 
 TEST(TextScan, NoScannerReadsPastALeadByteBeforeTheEnd) {
@@ -132,10 +141,7 @@ TEST(TextScan, NoScannerReadsPastALeadByteBeforeTheEnd) {
         std::memcpy(text.get(), source, n);
         const char* cursor = text.get();
         bool end = false;
-        while (!end) {
-            L3DKeyValue item;
-            l3dParseKeyValue(cursor, item, end);
-        }
+        while (!end) l3dParseKeyValue(cursor, nullptr, nullptr, nullptr, nullptr, end);
         EXPECT_LT(cursor, text.get() + n);
         cursor = text.get();
         l3dSkipLine(cursor);
