@@ -19,19 +19,14 @@ struct BlendRow {
 };
 // Backend blend codes 0 to 8.
 constexpr BlendRow kBlends[] = {
-    {false, D3DBLEND_ONE, D3DBLEND_ZERO},
-    {true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
-    {true, D3DBLEND_SRCALPHA, D3DBLEND_ONE},
-    {true, D3DBLEND_ONE, D3DBLEND_ONE},
-    {true, D3DBLEND_ONE, D3DBLEND_INVSRCALPHA},
-    {true, D3DBLEND_DESTCOLOR, D3DBLEND_SRCALPHA},
-    {true, D3DBLEND_DESTCOLOR, D3DBLEND_ZERO},
-    {true, D3DBLEND_INVDESTCOLOR, D3DBLEND_SRCALPHA},
+    {false, D3DBLEND_ONE, D3DBLEND_ZERO},         {true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+    {true, D3DBLEND_SRCALPHA, D3DBLEND_ONE},      {true, D3DBLEND_ONE, D3DBLEND_ONE},
+    {true, D3DBLEND_ONE, D3DBLEND_INVSRCALPHA},   {true, D3DBLEND_DESTCOLOR, D3DBLEND_SRCALPHA},
+    {true, D3DBLEND_DESTCOLOR, D3DBLEND_ZERO},    {true, D3DBLEND_INVDESTCOLOR, D3DBLEND_SRCALPHA},
     {true, D3DBLEND_INVDESTCOLOR, D3DBLEND_ZERO},
 };
 // Backend alpha-test codes 1 to 4.
-constexpr D3DCMPFUNC kAlphaTests[] = {D3DCMP_GREATER, D3DCMP_LESS, D3DCMP_EQUAL,
-                                      D3DCMP_NOTEQUAL};
+constexpr D3DCMPFUNC kAlphaTests[] = {D3DCMP_GREATER, D3DCMP_LESS, D3DCMP_EQUAL, D3DCMP_NOTEQUAL};
 
 uint32_t colourOf(const PEL_SPRITE_VERTEX& vertex) {
     return static_cast<uint32_t>(unitToByte(vertex.alpha)) << 24 |
@@ -145,9 +140,8 @@ void deviceRender(void* user, PEL_SPRITE_BATCH* batches, uint32_t count) {
         const float imageHeight = image ? static_cast<float>(image->height) : 1.0f;
         const uint32_t vertexCount = std::min(batch.vertexCount, kPelSpriteBatchVertices) & ~3u;
         for (uint32_t first = 0; first < vertexCount; first += 4) {
-            if (set->pendingIndices != 0 &&
-                (set->pendingVertices > kSprite2Vertices - 4 ||
-                 set->pendingIndices > kSprite2Indices - 6))
+            if (set->pendingIndices != 0 && (set->pendingVertices > kSprite2Vertices - 4 ||
+                                             set->pendingIndices > kSprite2Indices - 6))
                 deviceFlush(set);
             const auto n = static_cast<uint16_t>(set->pendingVertices);
             for (uint32_t corner = 0; corner < 4; ++corner) {

@@ -184,9 +184,8 @@ PEL_STATUS fontRender(PelSpriteBackendFont* handle, char16_t character) {
     font->advance = 0;
     font->glyph = nullptr;
     FT_Glyph glyph = nullptr;
-    const FT_UInt index = fontState.charMaps ? FTC_CMapCache_Lookup(fontState.charMaps, faceId(),
-                                                                    -1, character)
-                                             : 0;
+    const FT_UInt index =
+        fontState.charMaps ? FTC_CMapCache_Lookup(fontState.charMaps, faceId(), -1, character) : 0;
     if (index == 0 ||
         FTC_ImageCache_Lookup(fontState.images, &font->type, index, &glyph, nullptr) != 0 ||
         !drawableGlyph(glyph)) {

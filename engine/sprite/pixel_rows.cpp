@@ -50,8 +50,8 @@ void sprite2SwapRedBlue(uint8_t* rows, int32_t pitch, uint32_t width, uint32_t h
     }
 }
 
-bool sprite2FillRows(uint32_t kind, uint8_t* rows, int32_t pitch, uint32_t width,
-                     uint32_t height, const uint8_t rgba[4]) {
+bool sprite2FillRows(uint32_t kind, uint8_t* rows, int32_t pitch, uint32_t width, uint32_t height,
+                     const uint8_t rgba[4]) {
     const auto pixelKind = static_cast<DImageKind>(kind);
     if (pixelKind == DImageKind::A4R4G4B4) {
         const uint16_t value = pack4444(rgba[3], rgba[0], rgba[1], rgba[2]);
@@ -112,10 +112,18 @@ bool sprite2BuildWipeMask(uint8_t* rows, int32_t pitch, uint32_t width, uint32_t
             const uint8_t l = level[x];
             bool on = false;
             switch (mode) {
-            case 0: on = threshold < l; break;
-            case 1: on = l < threshold; break;
-            case 2: on = l == threshold; break;
-            default: on = l != threshold; break;
+            case 0:
+                on = threshold < l;
+                break;
+            case 1:
+                on = l < threshold;
+                break;
+            case 2:
+                on = l == threshold;
+                break;
+            default:
+                on = l != threshold;
+                break;
             }
             std::memset(texel, on ? 255 : 0, texelBytes);
         }

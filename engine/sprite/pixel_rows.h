@@ -14,8 +14,8 @@ void sprite2SwapRedBlue(uint8_t* rows, int32_t pitch, uint32_t width, uint32_t h
 
 // Sets every pixel to the colour (R, G, B, A bytes) in the kind's layout; false (rows
 // unchanged) for a kind other than RGBA32, BGRA32 and A4R4G4B4.
-bool sprite2FillRows(uint32_t kind, uint8_t* rows, int32_t pitch, uint32_t width,
-                     uint32_t height, const uint8_t rgba[4]);
+bool sprite2FillRows(uint32_t kind, uint8_t* rows, int32_t pitch, uint32_t width, uint32_t height,
+                     const uint8_t rgba[4]);
 
 // Writes a glyph: every pixel takes the colour (R, G, B bytes) and the alpha gamma[coverage],
 // the coverage read from `coverage` rows `coveragePitch` bytes apart. A4R4G4B4 keeps the top

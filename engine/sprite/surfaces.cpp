@@ -102,8 +102,8 @@ PelSpriteBackendImage* surfaceLoadImage(void* user, uint32_t where, const char16
         if (!file) return nullptr;
         PEL_IMAGE_INFO info{};
         const PEL_STATUS status = pelImageGetInfo(&info, file.get());
-        std::unique_ptr<PEL_IMAGE_STORED_FORMAT, decltype(&std::free)> formats(
-            info.storedFormats, &std::free);
+        std::unique_ptr<PEL_IMAGE_STORED_FORMAT, decltype(&std::free)> formats(info.storedFormats,
+                                                                               &std::free);
         if (status != PEL_OK) {
             pelReport(PEL_REPORT_ERROR, u"Error: [%s] 画像形式を認識できませんでした(%ls)", kTag,
                       name);
@@ -113,8 +113,7 @@ PelSpriteBackendImage* surfaceLoadImage(void* user, uint32_t where, const char16
         if (!texture || !decodeInto(*texture, info, file.get(), name, kTag)) return nullptr;
     }
     const auto scale = static_cast<uint32_t>(set->target.resourceScale);
-    return reinterpret_cast<PelSpriteBackendImage*>(
-        addSurface(set, std::move(texture), 0, scale));
+    return reinterpret_cast<PelSpriteBackendImage*>(addSurface(set, std::move(texture), 0, scale));
 }
 
 PelSpriteBackendImage* surfaceCreateFont(void* user, uint32_t width, uint32_t height) {

@@ -9,8 +9,7 @@
 
 class Sprite2TextureLock {
 public:
-    Sprite2TextureLock(L3DTexture& texture, uint32_t x, uint32_t y, uint32_t width,
-                       uint32_t height)
+    Sprite2TextureLock(L3DTexture& texture, uint32_t x, uint32_t y, uint32_t width, uint32_t height)
         : texture_(texture), rows_(texture.Lock(x, y, width, height, pitch_)) {}
     ~Sprite2TextureLock() { texture_.texture->UnlockRect(0); }
     Sprite2TextureLock(const Sprite2TextureLock&) = delete;

@@ -99,8 +99,8 @@ mirel::rcptr<L3DTexture> wipeGetHandle(Sprite2Wipe* wipe) {
         {
             Sprite2TextureLock lock(texture, 0, 0, texture.width, texture.height);
             built = sprite2BuildWipeMask(lock.rows(), lock.pitch(), texture.width, texture.height,
-                                         wipe->texelBytes, wipe->source->levels.data(),
-                                         wipe->mode, wipe->threshold);
+                                         wipe->texelBytes, wipe->source->levels.data(), wipe->mode,
+                                         wipe->threshold);
         }
         if (!built) {
             pelReport(PEL_REPORT_ERROR, u"Error: [%s] can't support format", "wipeGetHandle");

@@ -163,8 +163,7 @@ TEST_F(DeviceRenderTest, FilterCodesSetEveryFilterOfTheUsedStages) {
         table().drawBatches(table().user, batch.get(), 1);
     }
     const auto calls = recorded("SetSamplerState");
-    for (const char* expected : {"0, 5, 1", "0, 6, 1", "0, 7, 1", "0, 5, 2", "0, 6, 2",
-                                 "0, 7, 2"})
+    for (const char* expected : {"0, 5, 1", "0, 6, 1", "0, 7, 1", "0, 5, 2", "0, 6, 2", "0, 7, 2"})
         EXPECT_NE(std::find(calls.begin(), calls.end(), expected), calls.end()) << expected;
     for (D3DSAMPLERSTATETYPE state : {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV}) {
         DWORD value = 0;

@@ -52,8 +52,8 @@ void Sprite2Test::SetUp() {
         return std::make_unique<MemoryPresenter>([this](const PresentedFrame& frame) {
             frame_.assign(size_t{frame.width} * frame.height, 0);
             for (UINT y = 0; y < frame.height; ++y) {
-                const auto* row = reinterpret_cast<const uint8_t*>(frame.pixels) +
-                                  size_t{y} * frame.pitch;
+                const auto* row =
+                    reinterpret_cast<const uint8_t*>(frame.pixels) + size_t{y} * frame.pitch;
                 std::memcpy(&frame_[size_t{y} * frame.width], row, size_t{frame.width} * 4);
             }
         });
@@ -62,8 +62,7 @@ void Sprite2Test::SetUp() {
     l3dInit(direct3d);
     direct3d->Release();
     device_ = std::make_unique<L3DDevice>();
-    device_->Create(0, reinterpret_cast<HWND>(0x1000), 0, 0, 0, 0,
-                    L3DDevice::OptionPreferWindow);
+    device_->Create(0, reinterpret_cast<HWND>(0x1000), 0, 0, 0, 0, L3DDevice::OptionPreferWindow);
     remakeDeviceSet(1);
     ReportCapture::entries().clear();
 }
@@ -220,8 +219,8 @@ void expectGolden(const std::string& name, const std::vector<uint32_t>& frame) {
             if (differing++ == 0) first = i / 3;
         }
     }
-    EXPECT_EQ(differing, 0u) << name << ": first differing pixel (" << first % kScreenWidth
-                             << ", " << first / kScreenWidth << ")";
+    EXPECT_EQ(differing, 0u) << name << ": first differing pixel (" << first % kScreenWidth << ", "
+                             << first / kScreenWidth << ")";
 }
 
 }  // namespace tessera::test
