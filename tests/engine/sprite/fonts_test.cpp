@@ -95,7 +95,7 @@ TEST_F(FontTest, GlyphsAreClippedToTheBoxAndTheSurface) {
     identity(gamma);
     struct Case {
         uint32_t x, y, width, height;
-        int32_t ascender;  // forced, to move the glyph's top
+        int32_t ascender;      // forced, to move the glyph's top
         size_t columns, rows;  // how much of the bitmap is drawn
     };
     const int32_t ascender = font->ascender;
@@ -112,9 +112,9 @@ TEST_F(FontTest, GlyphsAreClippedToTheBoxAndTheSurface) {
     ASSERT_GT(covered(bitmap.width, bitmap.rows), 0u);
     const Case cases[] = {
         {0, 0, 64, 64, ascender, bitmap.width, bitmap.rows},
-        {0, 0, left, 64, ascender, 0, 0},           // the box ends where the glyph starts
+        {0, 0, left, 64, ascender, 0, 0},                // the box ends where the glyph starts
         {0, 0, 64, top + 2, ascender, bitmap.width, 2},  // two rows fit the box
-        {0, 0, 64, 64, font->glyph->top - 1, 0, 0},  // the top lies above the surface
+        {0, 0, 64, 64, font->glyph->top - 1, 0, 0},      // the top lies above the surface
         {20, 0, 64, 64, ascender, 24 - 20 - left, bitmap.rows},  // the surface's edge
     };
     for (const Case& c : cases) {
@@ -127,7 +127,8 @@ TEST_F(FontTest, GlyphsAreClippedToTheBoxAndTheSurface) {
         const std::vector<uint8_t> bytes = textureBytes(*sprite2Surface(image)->texture);
         size_t drawn = 0;
         for (size_t i = 3; i < bytes.size(); i += 4) drawn += bytes[i] != 0;
-        EXPECT_EQ(drawn, covered(c.columns, c.rows)) << c.x << "," << c.width << "," << c.height << "," << c.ascender;
+        EXPECT_EQ(drawn, covered(c.columns, c.rows))
+            << c.x << "," << c.width << "," << c.height << "," << c.ascender;
         table().imageRelease(image);
     }
     font->ascender = ascender;
@@ -214,7 +215,8 @@ TEST_F(FontStartTest, AFileFreeTypeRefusesIsFatal) {
     stopFont();
     writeBesideExecutable("sys/font.ttf", std::string(4096, 'x'));
     EXPECT_THROW(sprite2Init(), FatalReport);
-    EXPECT_TRUE(wasReported(PEL_REPORT_ERROR, u"Error: [sprite2Init] フォントの読み込みに失敗しました"));
+    EXPECT_TRUE(
+        wasReported(PEL_REPORT_ERROR, u"Error: [sprite2Init] フォントの読み込みに失敗しました"));
 }
 
 TEST_F(FontStartTest, TheFontIsReadOncePerProcess) {

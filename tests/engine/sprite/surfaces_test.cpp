@@ -119,9 +119,7 @@ TEST_F(SurfaceTest, FillBytesFollowEachKind) {
         std::vector<uint8_t> pixel;
     };
     const Case cases[] = {
-        {0, {0xF1, 0x82, 0x13, 0x64}},
-        {2, {0x13, 0x82, 0xF1, 0x64}},
-        {5, {0x81, 0x6F}},  // 0x6F81
+        {0, {0xF1, 0x82, 0x13, 0x64}}, {2, {0x13, 0x82, 0xF1, 0x64}}, {5, {0x81, 0x6F}},  // 0x6F81
     };
     for (const Case& c : cases) {
         const size_t size = c.pixel.size();
@@ -145,7 +143,8 @@ TEST_F(SurfaceTest, FillBytesFollowEachKind) {
 TEST_F(SurfaceTest, LoadFailuresAreFatalWithTheirTexts) {
     writeBesideExecutable("junk.png", "not an image at all");
     EXPECT_THROW(table().imageLoad(table().user, 0, u"missing.png"), FatalReport);
-    EXPECT_TRUE(wasReported(PEL_REPORT_ERROR, u"Error: [File::create] \"missing.png\"を開けません。"));
+    EXPECT_TRUE(
+        wasReported(PEL_REPORT_ERROR, u"Error: [File::create] \"missing.png\"を開けません。"));
     EXPECT_THROW(table().imageLoad(table().user, 0, u"junk.png"), FatalReport);
     EXPECT_TRUE(wasReported(PEL_REPORT_ERROR,
                             u"Error: [surfaceLoadImage] 画像形式を認識できませんでした(junk.png)"));

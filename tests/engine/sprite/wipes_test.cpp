@@ -12,8 +12,8 @@ class WipeTest : public Sprite2Test {
 protected:
     // A 4 x 1 grey ramp: levels 0, 64, 128, 255.
     void writeRamp(const std::string& name) {
-        writeImage(name, 4, 1, {0, 0, 0, 255, 64, 64, 64, 255, 128, 128, 128, 255, 255, 255,
-                                255, 255});
+        writeImage(name, 4, 1,
+                   {0, 0, 0, 255, 64, 64, 64, 255, 128, 128, 128, 255, 255, 255, 255, 255});
     }
     // The first byte of each texel of the wipe's mask.
     std::vector<uint8_t> mask(PelSpriteBackendWipe* handle) {
