@@ -70,8 +70,7 @@ void inputSetButtonState(HSQUIRRELVM vm, int32_t player, int32_t button, float v
 
 }  // namespace
 
-void registerInputNatives(SystemInput* input, const char16_t* path,
-                          ScriptValueBuffer* arguments) {
+void registerInputNatives(SystemInput* input, const char16_t* path, ScriptValueBuffer* arguments) {
     input->dropScript();
     if (!path || !path[0]) {
         ScriptValueBuffer::free(arguments);

@@ -191,8 +191,8 @@ void System::destroyController(uint32_t slot) {
 void System::loadParameters() {
     const std::u16string path = parameterFilePath();
     if (pelFileExists(PEL_FILE_MODE_READ, path.c_str()) != PEL_OK) {
-        pelReport(PEL_REPORT_MESSAGE, u"Message: [%s] parameter file \"%ls\" isn't exist",
-                  kInitTag, path.c_str());
+        pelReport(PEL_REPORT_MESSAGE, u"Message: [%s] parameter file \"%ls\" isn't exist", kInitTag,
+                  path.c_str());
         return;
     }
     pelReport(PEL_REPORT_MESSAGE, u"Message: [%s] load paramete file \"%ls\"", kInitTag,

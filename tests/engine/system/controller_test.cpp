@@ -24,7 +24,9 @@ std::string u32(uint32_t v) {
     return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
             static_cast<char>(v)};
 }
-std::string u64(uint64_t v) { return u32(static_cast<uint32_t>(v >> 32)) + u32(static_cast<uint32_t>(v)); }
+std::string u64(uint64_t v) {
+    return u32(static_cast<uint32_t>(v >> 32)) + u32(static_cast<uint32_t>(v));
+}
 std::string f32(float v) { return u32(std::bit_cast<uint32_t>(v)); }
 
 // Sixteen buttons whose values and flags the test sets; polled like a device.
@@ -171,7 +173,8 @@ TEST_F(ControllerTest, SectionBytesFollowTheLayout) {
     none.analog[2] = 0.25f;
     none.refresh();
     none.refresh();
-    std::string expected = u32(2) + u32(1) + u32(1) + u64((uint64_t{1} << 31) | (uint64_t{1} << 32));
+    std::string expected =
+        u32(2) + u32(1) + u32(1) + u64((uint64_t{1} << 31) | (uint64_t{1} << 32));
     for (int i = 0; i < 16; ++i) expected += f32(i == 2 ? 0.25f : 0.0f);
     EXPECT_EQ(section(none), expected);
 
