@@ -40,8 +40,8 @@ TEST_F(ParametersTest, BytesOfTheFile) {
     EXPECT_EQ(p.serialize(), be32(0) + be32(1) + std::string("\0\0\0\3\0a\0b\0c", 10));
     p.ints = {-2, 0x12345678};
     p.strings[0] = std::u16string(u"x\0y", 3);  // a string ends at its terminator
-    EXPECT_EQ(p.serialize(), be32(2) + "\xFF\xFF\xFF\xFE" + "\x12\x34\x56\x78" + be32(1) +
-                                 be32(1) + std::string("\0x", 2));
+    EXPECT_EQ(p.serialize(), be32(2) + "\xFF\xFF\xFF\xFE" + "\x12\x34\x56\x78" + be32(1) + be32(1) +
+                                 std::string("\0x", 2));
 }
 
 TEST_F(ParametersTest, SaveThenLoadGivesThemBack) {
@@ -79,8 +79,9 @@ TEST_F(ParametersTest, SaveCreatesTheFolderAndReportsAnUnwritablePath) {
     temp_.write("file", "not a folder");
     const std::u16string blocked = widen(temp_.file("file/game.prm"));
     p.save(blocked.c_str());
-    EXPECT_EQ(textsAt(PEL_REPORT_ERROR),
-              std::vector<std::u16string>{u"Error: [File::create] \"" + blocked + u"\"を開けません。"});
+    EXPECT_EQ(
+        textsAt(PEL_REPORT_ERROR),
+        std::vector<std::u16string>{u"Error: [File::create] \"" + blocked + u"\"を開けません。"});
 }
 
 TEST_F(ParametersTest, BadFilesAreFatalAtTheFailingRead) {
@@ -115,8 +116,8 @@ TEST_F(ParametersTest, BadFilesAreFatalAtTheFailingRead) {
 TEST_F(ParametersTest, MissingFileCannotBeOpened) {
     SystemParameters p;
     p.load(path().c_str());
-    EXPECT_EQ(textsAt(PEL_REPORT_ERROR),
-              std::vector<std::u16string>{u"Error: [File::create] \"" + path() + u"\"を開けません。"});
+    EXPECT_EQ(textsAt(PEL_REPORT_ERROR), std::vector<std::u16string>{u"Error: [File::create] \"" +
+                                                                     path() + u"\"を開けません。"});
 }
 
 TEST_F(ParametersTest, ResizingNeverShrinks) {

@@ -19,7 +19,7 @@ namespace {
 
 using namespace platform::input;
 
-constexpr uint32_t kCodeXPlus = 2;    // half-axis X+
+constexpr uint32_t kCodeXPlus = 2;     // half-axis X+
 constexpr uint32_t kCodeButton0 = 29;  // pad button 0
 
 class SystemInputTest : public FakeDinput8 {
