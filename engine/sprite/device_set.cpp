@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/system/system.h"
 #include "framework/core/report.h"
 #include "render3d/L3DDevice.h"
 
@@ -54,6 +55,11 @@ void sprite2CreateDeviceSet(PEL_SPRITE_BACKEND* table, const Sprite2Target& targ
         vertex.rhw = 1.0f;
     }
     sprite2FillTable(table, set);
+}
+
+void sprite2CreateDeviceSet(PEL_SPRITE_BACKEND* table, System* system) {
+    sprite2CreateDeviceSet(table, Sprite2Target{&system->device(), system->displayWidth(),
+                                                system->displayHeight(), system->resourceScale()});
 }
 
 void sprite2DestroyDeviceSet(PEL_SPRITE_BACKEND* table) {

@@ -8,6 +8,7 @@
 #include "framework/sprite/backend.h"
 
 class L3DDevice;
+class System;
 
 // What a device set draws with: the device, the configured display size (the screen size the
 // sprite library scales its renderers to) and the integer scale of loaded images.
@@ -29,6 +30,9 @@ void sprite2Shutdown();
 // pointer (the device set) and the backend's callbacks. The engine hands the table to
 // pelSpriteCreateContext.
 void sprite2CreateDeviceSet(PEL_SPRITE_BACKEND* table, const Sprite2Target& target);
+// The same over the system's device, its configured display size and resource scale (fixed
+// before the first engine starts).
+void sprite2CreateDeviceSet(PEL_SPRITE_BACKEND* table, System* system);
 // Destroys what the set still holds (reported at level debug), then the set; the table's user
 // pointer becomes null. Nothing when it is already null.
 void sprite2DestroyDeviceSet(PEL_SPRITE_BACKEND* table);

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "engine/system/system.h"
 #include "platform/d3d9/d3d9_enums.h"
 #include "tests/engine/sprite/sprite2_fixture.h"
 
@@ -41,6 +42,21 @@ TEST_F(DeviceRenderTest, BeginSelectsPretransformedModulatedDrawing) {
     }
     EXPECT_EQ(recorded("DrawIndexedPrimitiveUP"),
               std::vector<std::string>{"4, 0, 4, 2, ptr, 101, ptr, 36"});
+}
+
+TEST_F(DeviceRenderTest, TheSystemGivesTheDeviceTheScreenAndTheScale) {
+    System system;
+    PEL_SPRITE_BACKEND systemTable{};
+    sprite2CreateDeviceSet(&systemTable, &system);
+    const Sprite2DeviceSet* systemSet = sprite2Set(systemTable.user);
+    EXPECT_EQ(systemSet->target.device, &system.device());
+    EXPECT_EQ(systemSet->target.resourceScale, 1);  // no Config yet
+    uint32_t width = 1, height = 1;
+    systemTable.screenSize(&width, &height, systemTable.user);
+    EXPECT_EQ(width, system.displayWidth());
+    EXPECT_EQ(height, system.displayHeight());
+    EXPECT_EQ(systemTable.drawEnd, table().drawEnd);  // the same slots as every set
+    sprite2DestroyDeviceSet(&systemTable);
 }
 
 TEST_F(DeviceRenderTest, QuadsAreDrawnInCallsOfAtMost512Vertices) {

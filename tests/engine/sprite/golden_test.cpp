@@ -31,8 +31,8 @@ protected:
         std::vector<uint8_t> pixels;
         for (int x = 0; x < 24; ++x) {
             const int band = x / 8;
-            const uint8_t colour[3][4] = {{240, 240, 240, 255}, {96, 96, 96, 255},
-                                          {128, 16, 16, 255}};
+            const uint8_t colour[3][4] = {
+                {240, 240, 240, 255}, {96, 96, 96, 255}, {128, 16, 16, 255}};
             pixels.insert(pixels.end(), colour[band], colour[band] + 4);
         }
         writeImage("stripes.png", 24, 1, pixels);
@@ -75,8 +75,7 @@ TEST_F(GoldenTest, JapaneseText) {
     // The text's pen went down four lines of the font's height plus the margin.
     uint32_t advance = 0, lineHeight = 0;
     table().fontMetrics(&advance, &lineHeight,
-                        reinterpret_cast<PelSpriteBackendFont*>(
-                            pelListFirst(&set()->fonts)));
+                        reinterpret_cast<PelSpriteBackendFont*>(pelListFirst(&set()->fonts)));
     EXPECT_EQ(rect->drawnHeight, 3 * (lineHeight + 4) + lineHeight);
 }
 
@@ -108,8 +107,8 @@ TEST_F(GoldenTest, AlphaTestedEdge) {
     std::vector<uint8_t> pixels;
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
-            const float distance = std::hypot(static_cast<float>(x) - 7.5f,
-                                              static_cast<float>(y) - 7.5f);
+            const float distance =
+                std::hypot(static_cast<float>(x) - 7.5f, static_cast<float>(y) - 7.5f);
             const float alpha = std::clamp(1.0f - distance / 8.0f, 0.0f, 1.0f);
             const uint8_t texel[4] = {40, 200, 255, static_cast<uint8_t>(alpha * 255)};
             pixels.insert(pixels.end(), texel, texel + 4);
