@@ -111,10 +111,10 @@ void sprite2Init() {
         File file;
         if (!file.create(u"sys/font.ttf", PEL_FILE_MODE_READ, 0)) return;
         const uint64_t size = file.getSize();
-        if (size == 0 || size > 0x7FFFFFFF) {
-            if (size != 0)
-                pelReport(PEL_REPORT_ERROR, u"Error: [%s] ファイルサイズを取得できません。",
-                          "File::getSize");
+        // FreeType takes the face's size as a signed long; an empty file is refused below.
+        if (size > 0x7FFFFFFF) {
+            pelReport(PEL_REPORT_ERROR, u"Error: [%s] ファイルサイズを取得できません。",
+                      "File::getSize");
             return;
         }
         fontState.bytes = std::make_unique<FT_Byte[]>(size);

@@ -213,10 +213,14 @@ TEST_F(FontStartTest, AMissingFontFileIsFatal) {
 
 TEST_F(FontStartTest, AFileFreeTypeRefusesIsFatal) {
     stopFont();
-    writeBesideExecutable("sys/font.ttf", std::string(4096, 'x'));
-    EXPECT_THROW(sprite2Init(), FatalReport);
-    EXPECT_TRUE(
-        wasReported(PEL_REPORT_ERROR, u"Error: [sprite2Init] フォントの読み込みに失敗しました"));
+    for (const std::string& bytes : {std::string(4096, 'x'), std::string()}) {
+        writeBesideExecutable("sys/font.ttf", bytes);
+        ReportCapture::entries().clear();
+        EXPECT_THROW(sprite2Init(), FatalReport) << bytes.size();
+        EXPECT_TRUE(
+            wasReported(PEL_REPORT_ERROR, u"Error: [sprite2Init] フォントの読み込みに失敗しました"))
+            << bytes.size();
+    }
 }
 
 TEST_F(FontStartTest, TheFontIsReadOncePerProcess) {
