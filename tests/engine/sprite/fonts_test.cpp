@@ -152,6 +152,41 @@ TEST_F(FontTest, GlyphsStayInsideTheTextureWhateverTheLogicalSize) {
     table().fontRelease(handle);
 }
 
+// A font's embedded bitmaps may be 1 bit per pixel: each bit is full or no coverage, and no
+// byte past the bitmap's rows is read.
+TEST_F(FontTest, OneBitGlyphsAreWidenedToCoverage) {
+    PelSpriteBackendFont* handle = makeFont(16);
+    Sprite2Font* font = sprite2Font(handle);
+    // 10 x 2 pixels in rows of 2 bytes: 1010000011 and 0100000001.
+    std::vector<uint8_t> bits = {0xA0, 0xC0, 0x40, 0x40};
+    FT_BitmapGlyphRec glyph{};
+    glyph.root.format = FT_GLYPH_FORMAT_BITMAP;
+    glyph.left = 0;
+    glyph.top = font->ascender;
+    glyph.bitmap.rows = 2;
+    glyph.bitmap.width = 10;
+    glyph.bitmap.pitch = 2;
+    glyph.bitmap.buffer = bits.data();
+    glyph.bitmap.pixel_mode = FT_PIXEL_MODE_MONO;
+    font->glyph = &glyph;
+    PelSpriteBackendImage* image = table().imageCreate(table().user, 10, 2);
+    const float clear[4] = {0, 0, 0, 0};
+    table().imageFill(image, 0, 0, 10, 2, clear);
+    const float colour[4] = {1, 1, 1, 0};
+    uint8_t gamma[256];
+    identity(gamma);
+    ASSERT_EQ(table().glyphDraw(image, 0, 0, 10, 2, colour, handle, gamma), PEL_OK);
+    const std::vector<uint8_t> bytes = textureBytes(*sprite2Surface(image)->texture);
+    std::string alpha;
+    for (size_t i = 3; i < bytes.size(); i += 4) alpha += bytes[i] == 255 ? '1' : '0';
+    EXPECT_EQ(alpha,
+              "1010000011"
+              "0100000001");
+    font->glyph = nullptr;
+    table().imageRelease(image);
+    table().fontRelease(handle);
+}
+
 TEST_F(FontTest, OnlyTextSurfacesTakeGlyphs) {
     writeImage("plain.png", 8, 8, std::vector<uint8_t>(256, 255));
     PelSpriteBackendImage* image = table().imageLoad(table().user, 0, u"plain.png");
