@@ -38,15 +38,18 @@ Sprite2Surface* addSurface(Sprite2DeviceSet* set, mirel::rcptr<L3DTexture> textu
     return surface;
 }
 
+// False (after the fatal report) for a texture kind the backend cannot write.
+bool supportedKind(const L3DTexture& texture, const char* tag) {
+    if (sprite2DecodeKind(texture.pixelKind) >= 0) return true;
+    pelReport(PEL_REPORT_ERROR, u"Error: [%s] unsupported texture format(%d)", tag,
+              static_cast<int32_t>(texture.pixelKind));
+    return false;
+}
+
 // Decodes the open image into the whole top level of the texture, in the layout of its kind.
 bool decodeInto(L3DTexture& texture, const PEL_IMAGE_INFO& info, PEL_FILE* file,
                 const char16_t* name, const char* tag) {
-    const int32_t kind = sprite2DecodeKind(texture.pixelKind);
-    if (kind < 0) {
-        pelReport(PEL_REPORT_ERROR, u"Error: [%s] unsupported texture format(%d)", tag,
-                  static_cast<int32_t>(texture.pixelKind));
-        return false;
-    }
+    if (!supportedKind(texture, tag)) return false;
     Sprite2TextureLock lock(texture, 0, 0, texture.width, texture.height);
     if (!sprite2DecodeRows(texture.pixelKind, info, file, lock.rows(), lock.pitch(),
                            texture.height)) {
@@ -120,12 +123,7 @@ PelSpriteBackendImage* surfaceCreateFont(void* user, uint32_t width, uint32_t he
     constexpr const char* kTag = "surfaceCreateFont";
     Sprite2DeviceSet* set = sprite2Set(user);
     mirel::rcptr<L3DTexture> texture = sprite2CreateTexture(set, "", width, height, kTag);
-    if (!texture) return nullptr;
-    if (sprite2DecodeKind(texture->pixelKind) < 0) {
-        pelReport(PEL_REPORT_ERROR, u"Error: [%s] unsupported texture format(%d)", kTag,
-                  static_cast<int32_t>(texture->pixelKind));
-        return nullptr;
-    }
+    if (!texture || !supportedKind(*texture, kTag)) return nullptr;
     return reinterpret_cast<PelSpriteBackendImage*>(addSurface(set, std::move(texture), 1, 1));
 }
 
