@@ -116,6 +116,18 @@ TEST_F(LSeManagerTest, AThirdPlayStealsTheOldestVoice) {
     EXPECT_EQ(group->refCount, 3u) << "the loader and two playing voices";
 }
 
+TEST_F(LSeManagerTest, StealingTheOnlyVoiceOfAnUnloadedGroupKeepsTheGroup) {
+    addFile("se/boom.wav", countingWave(2, kRate, kRate));
+    Group* group = load("@se0 name = boom\n");
+    se().Play(group, 0, nullptr, nullptr);
+    se().UnloadGroup(group);  // the playing voice holds the last reference
+    ASSERT_EQ(group->refCount, 1u);
+    se().Play(group, 0, nullptr, nullptr);
+    EXPECT_EQ(group->refCount, 1u);
+    EXPECT_TRUE(playing(voice(group, 0, 0)));
+    EXPECT_EQ(log_.text().find("unloaded"), std::string::npos);
+}
+
 TEST_F(LSeManagerTest, TypeVolumesApplyAtPlayAndAreChecked) {
     addFile("se/boom.wav", countingWave(2, kRate, 100));
     se().configureTypeSetting(2, 0.5f);
