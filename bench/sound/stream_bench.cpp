@@ -8,7 +8,6 @@
 #include <cstring>
 #include <string>
 
-#include "platform/audio/mixer.h"
 #include "sound/DsndManager.h"
 #include "tests/foundation/support/memory_stream.h"
 #include "tests/sound/sound_fixtures.h"
@@ -38,18 +37,16 @@ size_t streamOurs(const std::string& bytes) {
     const mirel::rcptr<mirel::DsndStream> stream = device.manager.CreateStream(list);
     stream->Play(1.0f);
     probe.awaitGeneration(0);
+    // One pull per second of sound, each beginning at a half's crossing.
     size_t frames = 0;
-    const uint32_t period = platform::audio::kPeriodFrames;
     bool pending = false;
     uint64_t seen = 0;
     while (stream->IsRunning()) {
-        if (frames % kRate == 0) {
-            if (pending) probe.awaitGeneration(seen);
-            seen = probe.generation();
-            pending = true;
-        }
-        benchmark::DoNotOptimize(device.sink->pull(period).data());
-        frames += period;
+        if (pending) probe.awaitGeneration(seen);
+        seen = probe.generation();
+        pending = true;
+        benchmark::DoNotOptimize(device.sink->pull(kRate).data());
+        frames += kRate;
     }
     return frames;
 }
