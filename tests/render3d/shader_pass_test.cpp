@@ -131,8 +131,8 @@ TEST_F(ShaderPass, PassesBindTheirShadersAndTextures) {
         {L3DShaderMap3, 2, true, L3DShaderNormal},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "type " << c.type << " stages " << c.stages
-                                        << " uv3 " << c.threeUvSets);
+        SCOPED_TRACE(testing::Message()
+                     << "type " << c.type << " stages " << c.stages << " uv3 " << c.threeUvSets);
         L3DRenderer& renderer = start(c.stages);
         useType(c.type);
         record_.flags = c.threeUvSets ? L3DShaderPassRecord::FlagThreeUvSets : 0;
@@ -256,9 +256,9 @@ TEST_F(ShaderPass, SkinnedConstantsAppendTheBonePalette) {
     EXPECT_EQ(c[2], (Float4{0.0f, 1.0f, 0.0f, 0.5f}));  // (0.5 P, 0.5)
     EXPECT_EQ(c[3], (Float4{0.25f, 0.75f, 0.0f, 0.0f}));
     EXPECT_EQ(c[4], (Float4{1.0f, 0.0f, 0.0f, 0.0f}));  // VP transposed
-    EXPECT_EQ(c[8][3], 0.0f);                            // entry 0
-    EXPECT_EQ(c[11][3], 20.0f);                          // bone list entry 0 -> matrix 2
-    EXPECT_EQ(c[14][3], 10.0f);                          // bone list entry 1 -> matrix 1
+    EXPECT_EQ(c[8][3], 0.0f);                           // entry 0
+    EXPECT_EQ(c[11][3], 20.0f);                         // bone list entry 0 -> matrix 2
+    EXPECT_EQ(c[14][3], 10.0f);                         // bone list entry 1 -> matrix 1
     EXPECT_EQ(c[15][0], 0.0f);
 }
 
