@@ -189,9 +189,8 @@ bool L3DRenderer::drawPass(L3DShaderKind kind, uint32_t pass, const L3DShaderPas
 }
 
 void L3DRenderer::uploadPassConstants(L3DShaderKind kind, const L3DShaderPassRecord& record,
-                                      const L3D_RENDERER_SHADEROPT& option,
-                                      const L3DVec4& colour1, const L3DVec4& colour2,
-                                      float texlightFactor) {
+                                      const L3D_RENDERER_SHADEROPT& option, const L3DVec4& colour1,
+                                      const L3DVec4& colour2, float texlightFactor) {
     const bool skinned = record.weightCount > 0;
     L3DPassInputs in{};
     in.colour1 = colour1;

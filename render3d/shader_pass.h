@@ -10,14 +10,14 @@ struct L3D_ANIMINST_MAT;
 struct L3DTexture;
 
 struct L3DShaderPassRecord {
-    static constexpr uint32_t FlagWrap = 0x10;           // wrap addressing on the base texture
-    static constexpr uint32_t FlagThreeUvSets = 0x20;    // 72-byte vertices with uv0..uv2
+    static constexpr uint32_t FlagWrap = 0x10;         // wrap addressing on the base texture
+    static constexpr uint32_t FlagThreeUvSets = 0x20;  // 72-byte vertices with uv0..uv2
 
-    LMat world{};                         // entry 0 of the part instance's matrix list
+    LMat world{};  // entry 0 of the part instance's matrix list
     const L3D_ANIMINST_MAT* material = nullptr;
-    uint32_t weightCount = 0;             // blend weights per vertex, 0 to 4
+    uint32_t weightCount = 0;  // blend weights per vertex, 0 to 4
     uint32_t flags = 0;
-    L3DTexture* baseTexture = nullptr;    // stage 0, or none
+    L3DTexture* baseTexture = nullptr;      // stage 0, or none
     std::span<const uint32_t> boneIndices;  // the part's bone-index list
 };
 
