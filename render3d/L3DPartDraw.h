@@ -27,7 +27,7 @@ struct L3D_PARTDATA_RUNTIME {
     const L3D_PARTDATA_MESH* sourceMesh = nullptr;
     mirel::rcptr<L3D_RENDERER_VERTEX> vertices;
     uint32_t vertexCount = 0;
-    uint32_t maxBlendCount = 0;  // weights per vertex, 0 to 4
+    uint32_t maxBlendCount = 0;                    // weights per vertex, 0 to 4
     mirel::rcptr<L3D_RENDERER_VERTEX3> vertices3;  // empty without extra texture coordinates
     mirel::rcptr<uint16_t> indices;
     uint32_t indexByteCount = 0;  // twice the index count
@@ -40,9 +40,9 @@ struct L3D_PARTDATA_RUNTIME {
 
 // One piece of a part instance: the draw record of one run-time mesh.
 struct L3D_PARTINST_MAT {
-    static constexpr uint32_t FlagCpuVertices = 0x01;    // drawn from the vertex copy
+    static constexpr uint32_t FlagCpuVertices = 0x01;     // drawn from the vertex copy
     static constexpr uint32_t FlagTexCoordsMoved = 0x10;  // animated UVs: wrap addressing
-    static constexpr uint32_t FlagThreeUvSets = 0x20;    // drawn from the 72-byte vertices
+    static constexpr uint32_t FlagThreeUvSets = 0x20;     // drawn from the 72-byte vertices
 
     uint32_t flags = 0;
     mirel::rcptr<L3D_PARTDATA_RUNTIME> pieceData;

@@ -78,8 +78,9 @@ TEST(RadixSortFloat, OrdersKeySetsLikeStableSort) {
         {"reverse sorted", {9.0f, 8.0f, 7.0f, 6.0f, 5.0f, 4.0f}},
         // 1.0, 1.5, 1.25 differ only in byte 2; bytes 0 and 1 are the same in every key.
         {"one byte varies", {1.5f, 1.0f, 1.25f, 1.0f}},
-        {"low byte varies only", {bitsToFloat(0x3F800003), bitsToFloat(0x3F800001),
-                                  bitsToFloat(0x3F800002), bitsToFloat(0x3F800001)}},
+        {"low byte varies only",
+         {bitsToFloat(0x3F800003), bitsToFloat(0x3F800001), bitsToFloat(0x3F800002),
+          bitsToFloat(0x3F800001)}},
         {"single key", {42.0f}},
         {"tiny and huge", {1e-30f, 1e30f, -1e30f, -1e-30f, 0.0f}},
     };
@@ -100,9 +101,15 @@ TEST(RadixSortFloat, RandomKeySetsMatchTheReference) {
         const int style = round % 4;
         for (float& k : keys) {
             switch (style) {
-            case 0: k = std::uniform_real_distribution<float>(-1e4f, 1e4f)(rng); break;
-            case 1: k = static_cast<float>(static_cast<int>(rng() % 9) - 4); break;  // many ties
-            case 2: k = std::uniform_real_distribution<float>(0.0f, 50.0f)(rng); break;
+            case 0:
+                k = std::uniform_real_distribution<float>(-1e4f, 1e4f)(rng);
+                break;
+            case 1:
+                k = static_cast<float>(static_cast<int>(rng() % 9) - 4);
+                break;  // many ties
+            case 2:
+                k = std::uniform_real_distribution<float>(0.0f, 50.0f)(rng);
+                break;
             default: {  // any finite bit pattern
                 uint32_t b;
                 float f;
