@@ -32,8 +32,8 @@ protected:
 
     static void record(L3DRenderer*, const L3D_RENDERER_VERTEX* v, uint32_t vertexCount,
                        const uint16_t* indices, uint32_t indexCount, void* user) {
-        Draw d{user, v, {}, std::vector<uint16_t>(indices, indices + indexCount),
-               current->fog.color};
+        Draw d{
+            user, v, {}, std::vector<uint16_t>(indices, indices + indexCount), current->fog.color};
         for (uint32_t i = 0; i < vertexCount; ++i) d.vertexTags.push_back(v[i].x);
         current->draws.push_back(d);
     }
@@ -97,8 +97,8 @@ TEST_F(ZsdPassTest, NoRegistrationDrawsNothingAndKeepsTheFog) {
 TEST_F(ZsdPassTest, GroupsDrawFarthestFirstAndEqualKeysInRegistrationOrder) {
     struct Case {
         const char* name;
-        std::vector<float> distances;   // registered in this order
-        std::vector<int> expectedOrder; // registration numbers as drawn
+        std::vector<float> distances;    // registered in this order
+        std::vector<int> expectedOrder;  // registration numbers as drawn
     };
     const std::vector<Case> cases = {
         {"keys 4 and 9", {2.0f, 3.0f}, {1, 0}},
