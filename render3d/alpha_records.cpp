@@ -9,7 +9,8 @@ _L3D_RENDERER_ALPHASHADER* L3DAlphaRecordPool::Take() {
         chunks.AddTail(chunk);
         constexpr uint32_t n = _L3D_RENDERER_ALPHASHADER_ALLOC::Count;
         records.Reserve(int64_t{count} + n);
-        for (uint32_t i = 0; i < n; ++i) records[static_cast<int32_t>(count + i)] = &chunk->records[i];
+        for (uint32_t i = 0; i < n; ++i)
+            records[static_cast<int32_t>(count + i)] = &chunk->records[i];
         count += n;
     }
     return records[static_cast<int32_t>(used++)];

@@ -4,9 +4,7 @@
 
 namespace {
 
-uint32_t channel(float value) {
-    return static_cast<uint32_t>(std::lrintf(value * 255.0f)) & 0xFF;
-}
+uint32_t channel(float value) { return static_cast<uint32_t>(std::lrintf(value * 255.0f)) & 0xFF; }
 
 }  // namespace
 
@@ -30,7 +28,8 @@ L3DEdgeAspect l3dEdgeAspect(const LMat& inverseProjection) {
 }
 
 void l3dAppendMatrixRegisters(std::vector<L3DVec4>& out, const LMat& m) {
-    for (int row = 0; row < 4; ++row) out.push_back({m.m[row][0], m.m[row][1], m.m[row][2], m.m[row][3]});
+    for (int row = 0; row < 4; ++row)
+        out.push_back({m.m[row][0], m.m[row][1], m.m[row][2], m.m[row][3]});
 }
 
 void l3dAppendBoneRegisters(std::vector<L3DVec4>& out, const LMat* boneMatrices,
@@ -56,8 +55,8 @@ std::vector<L3DVec4> l3dOutlineConstants(bool skinned, const L3DOutlineInputs& i
     return out;
 }
 
-std::vector<L3DVec4> l3dObjectConstants(const LMat& world, const LMat& view,
-                                        const LMat& projection, float fog1, float fog2) {
+std::vector<L3DVec4> l3dObjectConstants(const LMat& world, const LMat& view, const LMat& projection,
+                                        float fog1, float fog2) {
     LMat wvp = world * view * projection;
     LMat::Transpose(wvp, wvp);
     std::vector<L3DVec4> out = {{fog1, fog2, 0.0f, 0.0f}};

@@ -46,5 +46,5 @@ std::vector<L3DVec4> l3dOutlineConstants(bool skinned, const L3DOutlineInputs& i
 
 // Registers c0..c4 of a plain object: c0 (fog1, fog2, 0, 0), c1..c4 (world x view x
 // projection) transposed.
-std::vector<L3DVec4> l3dObjectConstants(const LMat& world, const LMat& view,
-                                        const LMat& projection, float fog1, float fog2);
+std::vector<L3DVec4> l3dObjectConstants(const LMat& world, const LMat& view, const LMat& projection,
+                                        float fog1, float fog2);

@@ -30,7 +30,7 @@ TEST(DrawConstants, FogColourPacksRoundedChannels) {
         {1.0f, 0.5f, 0.0f, 0x00FF8000},  // 127.5 rounds to even 128
         {0.0f, 0.0f, 0.0f, 0x00000000},
         {0.0f, 0.0f, 0.5f / 255.0f * 3.0f, 0x00000002},  // 1.5 rounds to 2
-        {2.0f, -1.0f / 255.0f, 1.0f, 0x00FEFFFF},  // 510 and -1 keep their low 8 bits
+        {2.0f, -1.0f / 255.0f, 1.0f, 0x00FEFFFF},        // 510 and -1 keep their low 8 bits
     };
     for (const Case& c : cases)
         EXPECT_EQ(l3dFogColor(c.r, c.g, c.b), c.expected) << c.r << " " << c.g << " " << c.b;

@@ -43,8 +43,8 @@ protected:
     }
     std::array<float, 3> pose(const L3D_RENDERER_VERTEX& v, uint32_t weights,
                               uint32_t matrixCount = 3, const uint32_t* list = nullptr) {
-        l3dProcessVertexPoses({&v, 1, weights}, {list ? list : boneList, 2}, matrices,
-                              matrixCount, view, skin, positions);
+        l3dProcessVertexPoses({&v, 1, weights}, {list ? list : boneList, 2}, matrices, matrixCount,
+                              view, skin, positions);
         return {positions[0].x, positions[0].y, positions[0].z};
     }
 };
@@ -61,8 +61,7 @@ TEST_F(VertexPosesTest, PositionsBlendByTheWeightCount) {
         {0, {4, 4, 6}},          // the part's own matrix
         {1, {2, 4, 206}},        // bone b0 alone, its weight unused
         {2, {1.5f, 8, 104.5f}},  // 0.5 b0 + 0.25 b1
-        {3, {2, 8.5f, 105.25f}},
-        {4, {2.25f, 9, 131}},
+        {3, {2, 8.5f, 105.25f}}, {4, {2.25f, 9, 131}},
     };
     for (const Case& c : cases) EXPECT_EQ(pose(v, c.weights), c.expected) << c.weights;
 }
