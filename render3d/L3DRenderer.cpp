@@ -56,8 +56,9 @@ void L3DRenderer::Create(const rcptr<L3DDevice>& deviceHandle,
         for (int32_t variant = 0; variant < kL3DShaderVariants; ++variant) {
             DFile member;
             if (!archive.OpenData(member, l3dShaderMemberName(kind, variant).c_str()))
-                l3dError(DSjis<"[L3DRenderer::Create] レンダリングシェーダファイル\"%s\"が開けない">(),
-                         row.name);
+                l3dError(
+                    DSjis<"[L3DRenderer::Create] レンダリングシェーダファイル\"%s\"が開けない">(),
+                    row.name);
             vertexShaders[kind * kL3DShaderVariants + variant] = device->CreateVShader(member);
         }
     }
@@ -81,8 +82,10 @@ void L3DRenderer::Release() {
     seManager.Reset();
     names = LResManager();
     systemNnid = nullptr;
+    zsd.Release();
     freeBuffer(skinPositions);
     freeBuffer(skinMatrices);
+    alphaRecords.Release();
     freeBuffer(boneMatrices);
     for (int32_t kind = 0; kind < kL3DShaderKinds; ++kind) {
         for (int32_t variant = 0; variant < kL3DShaderVariants; ++variant)
