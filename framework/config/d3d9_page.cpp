@@ -20,9 +20,9 @@ struct D3d9Page {
     PEL_MSW_CONTROL multisampleLabel, multisampleCombo;
     PEL_MSW_CONTROL compress, noFlip, compatible;
 
-    PEL_MSW_CONTROL* controls[9] = {&adapterLabel,     &adapterCombo,     &modeLabel,
-                                    &modeCombo,        &multisampleLabel, &multisampleCombo,
-                                    &compress,         &noFlip,           &compatible};
+    PEL_MSW_CONTROL* controls[9] = {&adapterLabel, &adapterCombo,     &modeLabel,
+                                    &modeCombo,    &multisampleLabel, &multisampleCombo,
+                                    &compress,     &noFlip,           &compatible};
 };
 
 D3d9Page* of(PEL_MSW_CONFIG_PAGE* page) { return reinterpret_cast<D3d9Page*>(page); }
@@ -56,8 +56,8 @@ void modeChanged(D3d9Page& video) {
         for (uint32_t n = 1; n <= 15; ++n) {
             D3DMULTISAMPLE_TYPE type{};
             if (!pelD3d9GetMultisampleType(n, &type) ||
-                !pelD3d9CheckMultisample(settings.adapter, display,
-                                         mode.kind == PEL_D3D9_WINDOW, type))
+                !pelD3d9CheckMultisample(settings.adapter, display, mode.kind == PEL_D3D9_WINDOW,
+                                         type))
                 continue;
             char16_t text[32];
             pelSprintf(text, std::size(text), u"%d samples", n + 1);
@@ -221,7 +221,8 @@ void pelD3d9PageReport(char16_t* output, size_t size, PEL_MSW_CONFIG_PAGE* page)
     IDirect3D9* direct3d = pelD3d9Object();
     const PEL_D3D9_SETTINGS& settings = *video.settings;
     if (!direct3d) {
-        pelSprintf(output, size, u"-----\r\nVideo Setting\r\n  Direct3D9が見つかりません。\r\n\r\n");
+        pelSprintf(output, size,
+                   u"-----\r\nVideo Setting\r\n  Direct3D9が見つかりません。\r\n\r\n");
         return;
     }
     if (!video.initialised) {
@@ -229,14 +230,17 @@ void pelD3d9PageReport(char16_t* output, size_t size, PEL_MSW_CONFIG_PAGE* page)
         return;
     }
     if (!(settings.flags & PEL_D3D9_VALID)) {
-        pelSprintf(output, size,
-                   u"-----\r\nVideo Setting\r\n  有効なグラフィックチップが見つかりません。\r\n\r\n");
+        pelSprintf(
+            output, size,
+            u"-----\r\nVideo Setting\r\n  有効なグラフィックチップが見つかりません。\r\n\r\n");
         return;
     }
     D3DADAPTER_IDENTIFIER9 identifier{};
     direct3d->GetAdapterIdentifier(settings.adapter, 0, &identifier);
     const uint64_t version = static_cast<uint64_t>(identifier.DriverVersion);
-    const auto word = [version](int shift) { return static_cast<int>((version >> shift) & 0xFFFF); };
+    const auto word = [version](int shift) {
+        return static_cast<int>((version >> shift) & 0xFFFF);
+    };
     const D3DFORMAT display = pelD3d9PickDisplayFormat(settings.mode.kind, settings.adapter);
     pelSprintf(output, size,
                u"-----\r\nVideo Setting\r\n  Adaptor: %s(%d.%d.%d.%d)\r\n  Color: %d(%ls)\r\n"

@@ -18,8 +18,8 @@ struct D3d9Module {
 D3d9Module d3d9;
 
 bool deviceType(uint32_t adapter, D3DFORMAT display, BOOL windowed) {
-    return SUCCEEDED(d3d9.direct3d->CheckDeviceType(adapter, D3DDEVTYPE_HAL, display, display,
-                                                    windowed));
+    return SUCCEEDED(
+        d3d9.direct3d->CheckDeviceType(adapter, D3DDEVTYPE_HAL, display, display, windowed));
 }
 
 bool textureFormat(uint32_t adapter, D3DFORMAT display, D3DFORMAT format) {
@@ -137,8 +137,7 @@ uint32_t pelD3d9ModeBits(uint32_t kind) {
 D3DFORMAT pelD3d9PickTextureFormat(D3DFORMAT display, uint32_t adapter) {
     if (!d3d9.direct3d) return D3DFMT_UNKNOWN;
     if (pelD3d9FormatClass(display) == 0)
-        return textureFormat(adapter, display, D3DFMT_A8R8G8B8) ? D3DFMT_A8R8G8B8
-                                                                : D3DFMT_UNKNOWN;
+        return textureFormat(adapter, display, D3DFMT_A8R8G8B8) ? D3DFMT_A8R8G8B8 : D3DFMT_UNKNOWN;
     for (D3DFORMAT format : {D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4})
         if (textureFormat(adapter, display, format)) return format;
     return D3DFMT_UNKNOWN;
@@ -160,13 +159,12 @@ bool pelD3d9CheckAdapter(PEL_D3D9_MODE* mode, const PEL_D3D9_REQUIREMENTS* requi
     D3DCAPS9 caps{};
     if (!capabilities(adapter, &caps)) return false;
     constexpr DWORD devCaps = D3DDEVCAPS_DRAWPRIMTLVERTEX | D3DDEVCAPS_HWRASTERIZATION;
-    constexpr DWORD miscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW |
-                               D3DPMISCCAPS_CULLCCW;
+    constexpr DWORD miscCaps =
+        D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW;
     if ((caps.DevCaps & devCaps) != devCaps || (caps.PrimitiveMiscCaps & miscCaps) != miscCaps)
         return false;
-    if (requirements->minTextureSize != 0 &&
-        (caps.MaxTextureWidth < requirements->minTextureSize ||
-         caps.MaxTextureHeight < requirements->minTextureSize))
+    if (requirements->minTextureSize != 0 && (caps.MaxTextureWidth < requirements->minTextureSize ||
+                                              caps.MaxTextureHeight < requirements->minTextureSize))
         return false;
     uint32_t usable = 0;
     for (uint32_t i = 0; i < requirements->modeCount; ++i) {
@@ -214,8 +212,7 @@ bool pelD3d9HasPixelShader20(uint32_t adapter) {
     return capabilities(adapter, &caps) && caps.PixelShaderVersion >= D3DPS_VERSION(2, 0);
 }
 
-void pelD3d9ConfigDefault(PEL_D3D9_SETTINGS* settings,
-                          const PEL_D3D9_REQUIREMENTS* requirements) {
+void pelD3d9ConfigDefault(PEL_D3D9_SETTINGS* settings, const PEL_D3D9_REQUIREMENTS* requirements) {
     settings->flags = 0;
     settings->multisample = 0;
     if (!d3d9.direct3d) return;
@@ -264,10 +261,9 @@ void pelD3d9ConfigLoad(PEL_D3D9_SETTINGS* settings, const PEL_D3D9_REQUIREMENTS*
 
     settings->adapter = adapter;
     settings->mode = mode;
-    settings->multisample =
-        requirements->multisample
-            ? platform::os::getPrivateProfileInt(section, u"videoMultisample", 0, file)
-            : 0;
+    settings->multisample = requirements->multisample ? platform::os::getPrivateProfileInt(
+                                                            section, u"videoMultisample", 0, file)
+                                                      : 0;
     settings->flags = PEL_D3D9_VALID;
     if (profileInt(section, u"videoCompress", 0, file) != 0) settings->flags |= PEL_D3D9_COMPRESS;
     if (profileInt(section, u"videoNoFlip", 0, file) != 0) settings->flags |= PEL_D3D9_NO_FLIP;

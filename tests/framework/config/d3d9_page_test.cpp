@@ -16,10 +16,9 @@ using platform::window::HeadlessDialogToolkit;
 
 // The start-up configuration's mode table.
 const PEL_D3D9_MODE kModes[] = {
-    {0, 1280, 960, 0}, {0, 1280, 1024, 0}, {0, 1024, 768, 0}, {0, 800, 600, 0},
-    {0, 640, 480, 0},  {1, 1280, 960, 0},  {1, 1280, 1024, 0}, {1, 1024, 768, 0},
-    {1, 800, 600, 0},  {1, 640, 480, 0},  {2, 1280, 960, 0},  {2, 1024, 768, 0},
-    {2, 800, 600, 0},  {2, 640, 480, 0}};
+    {0, 1280, 960, 0}, {0, 1280, 1024, 0}, {0, 1024, 768, 0}, {0, 800, 600, 0}, {0, 640, 480, 0},
+    {1, 1280, 960, 0}, {1, 1280, 1024, 0}, {1, 1024, 768, 0}, {1, 800, 600, 0}, {1, 640, 480, 0},
+    {2, 1280, 960, 0}, {2, 1024, 768, 0},  {2, 800, 600, 0},  {2, 640, 480, 0}};
 const PEL_D3D9_REQUIREMENTS kRequirements{kModes, 14, 1024, true};
 
 AdapterProfile testAdapter() {
@@ -127,7 +126,8 @@ TEST_F(VideoPage, FormatChoicesOnTheSoftwareAndSixteenBitProfiles) {
     EXPECT_TRUE(pelD3d9CanCompressTextures(D3DFMT_X8R8G8B8, 0));
     EXPECT_TRUE(pelD3d9HasVertexShader20(0));
     EXPECT_TRUE(pelD3d9HasPixelShader20(0));
-    EXPECT_TRUE(pelD3d9CheckMultisample(0, D3DFMT_X8R8G8B8, true, static_cast<D3DMULTISAMPLE_TYPE>(4)));
+    EXPECT_TRUE(
+        pelD3d9CheckMultisample(0, D3DFMT_X8R8G8B8, true, static_cast<D3DMULTISAMPLE_TYPE>(4)));
 
     EXPECT_EQ(pelD3d9PickDisplayFormat(0, 1), D3DFMT_UNKNOWN);
     EXPECT_EQ(pelD3d9PickDisplayFormat(1, 1), D3DFMT_R5G6B5);
@@ -160,14 +160,18 @@ TEST_F(VideoPage, TheIndexThUsableEntry) {
         PEL_D3D9_MODE mode;
     };
     const Case cases[] = {
-        {0, 0, true, {0, 1280, 960, 0}},  {0, 4, true, {0, 640, 480, 0}},
+        {0, 0, true, {0, 1280, 960, 0}},
+        {0, 4, true, {0, 640, 480, 0}},
         // No 16-bit modes: the window rows follow.
-        {0, 5, true, {2, 1280, 960, 0}},  {0, 8, true, {2, 640, 480, 0}},
+        {0, 5, true, {2, 1280, 960, 0}},
+        {0, 8, true, {2, 640, 480, 0}},
         {0, 9, false, {}},
         // Without a 1280 x 960 display mode only the window row of that size is left.
-        {1, 0, true, {0, 1280, 1024, 0}}, {1, 4, true, {2, 1280, 960, 0}},
+        {1, 0, true, {0, 1280, 1024, 0}},
+        {1, 4, true, {2, 1280, 960, 0}},
         // 16-bit only: the 16-bit rows; the window rows use the R5G6B5 desktop.
-        {2, 0, true, {1, 1280, 960, 0}},  {2, 5, true, {2, 1280, 960, 0}},
+        {2, 0, true, {1, 1280, 960, 0}},
+        {2, 5, true, {2, 1280, 960, 0}},
         {3, 0, false, {}},
     };
     for (const Case& c : cases) {
@@ -189,15 +193,15 @@ TEST_F(VideoPage, TheIndexThUsableEntry) {
 TEST_F(VideoPage, SecondOfTwoIdenticalAdaptersIsSavedAndFoundAgain) {
     useAdapters({testAdapter(), testAdapter()});
     EXPECT_EQ(run({[&](HeadlessDialogToolkit& t) {
-                      showVideoTab(t);
-                      const PEL_MSW_CONTROL adapters = combo(t, 0);
-                      ASSERT_EQ(t.control(adapters)->items.size(), 2u);
-                      EXPECT_EQ(t.control(adapters)->items.text(1), u"Test GPU");
-                      ASSERT_TRUE(t.select(adapters, 1));
-                      ASSERT_TRUE(t.select(combo(t, 1), 6));  // Window 1024x768
-                      ASSERT_TRUE(t.click(check(t, 1)));      // no flip
-                      clickOk(t);
-                  }}),
+                  showVideoTab(t);
+                  const PEL_MSW_CONTROL adapters = combo(t, 0);
+                  ASSERT_EQ(t.control(adapters)->items.size(), 2u);
+                  EXPECT_EQ(t.control(adapters)->items.text(1), u"Test GPU");
+                  ASSERT_TRUE(t.select(adapters, 1));
+                  ASSERT_TRUE(t.select(combo(t, 1), 6));  // Window 1024x768
+                  ASSERT_TRUE(t.click(check(t, 1)));      // no flip
+                  clickOk(t);
+              }}),
               PEL_OK);
     EXPECT_EQ(setting(u"Config", u"videoGuid"), u"7e55e4a9_4c0fd3d9_115e319a_1602b7a");
     EXPECT_EQ(setting(u"Config", u"videoNo"), u"1");
@@ -230,8 +234,9 @@ TEST_F(VideoPage, SavedSettingsThatNoLongerFitGiveTheDefaultsWithAWarning) {
         {"no second adapter",
          "videoGuid=7e55e4a9_4c0fd3d9_115e319a_1602b7a\r\nvideoNo=1\r\nvideoColor=0\r\n"
          "videoWidth=1280\r\nvideoHeight=960\r\n"},
-        {"other adapter", "videoGuid=1_2_3_4\r\nvideoColor=0\r\nvideoWidth=1280\r\n"
-                          "videoHeight=960\r\n"},
+        {"other adapter",
+         "videoGuid=1_2_3_4\r\nvideoColor=0\r\nvideoWidth=1280\r\n"
+         "videoHeight=960\r\n"},
     };
     useAdapters({withoutMode(testAdapter(), 1280, 1024)});
     for (const Case& c : cases) {
@@ -269,16 +274,16 @@ TEST_F(VideoPage, AdapterSwitchSelectsItsFirstModeAndResetsMultisamplingWhenItDi
         useAdapters({testAdapter(), c.second});
         PEL_MSW_CONTROL multisample = 0;
         ASSERT_EQ(run({[&](HeadlessDialogToolkit& t) {
-                           showVideoTab(t);
-                           multisample = combo(t, 2);
-                           ASSERT_TRUE(t.select(multisample, 3));  // 4 samples
-                           EXPECT_EQ(t.control(multisample)->items.text(3), u"4 samples");
-                           ASSERT_TRUE(t.select(combo(t, 0), 1));
-                           EXPECT_EQ(t.control(combo(t, 1))->items.selection(), 0);
-                           EXPECT_EQ(t.comboSelectedData(multisample),
-                                     static_cast<intptr_t>(c.multisample));
-                           clickOk(t);
-                       }}),
+                      showVideoTab(t);
+                      multisample = combo(t, 2);
+                      ASSERT_TRUE(t.select(multisample, 3));  // 4 samples
+                      EXPECT_EQ(t.control(multisample)->items.text(3), u"4 samples");
+                      ASSERT_TRUE(t.select(combo(t, 0), 1));
+                      EXPECT_EQ(t.control(combo(t, 1))->items.selection(), 0);
+                      EXPECT_EQ(t.comboSelectedData(multisample),
+                                static_cast<intptr_t>(c.multisample));
+                      clickOk(t);
+                  }}),
                   PEL_OK);
         EXPECT_EQ(settings.adapter, 1u);
         EXPECT_EQ(settings.mode.width, c.width);
@@ -303,13 +308,13 @@ TEST_F(VideoPage, CompressBoxFollowsDxtForTheModesDisplayFormat) {
         SCOPED_TRACE(c.name);
         useAdapters({c.adapter});
         ASSERT_EQ(run({[&](HeadlessDialogToolkit& t) {
-                           showVideoTab(t);
-                           const auto* compress = t.control(check(t, 0));
-                           EXPECT_EQ(compress->text, u"テクスチャの圧縮を行う");
-                           EXPECT_EQ(compress->enabled, c.enabled);
-                           EXPECT_TRUE(compress->visible);
-                           clickOk(t);
-                       }}),
+                      showVideoTab(t);
+                      const auto* compress = t.control(check(t, 0));
+                      EXPECT_EQ(compress->text, u"テクスチャの圧縮を行う");
+                      EXPECT_EQ(compress->enabled, c.enabled);
+                      EXPECT_TRUE(compress->visible);
+                      clickOk(t);
+                  }}),
                   PEL_OK);
     }
 }
