@@ -84,7 +84,9 @@ void moveDevices(PEL_DINPUT8_PAGE* page, void* window) {
     }
 }
 
-void* subDialogWindow(PEL_MSW_CONFIG_PAGE* page) { return page->toolkit->nativeHandle(page->parent); }
+void* subDialogWindow(PEL_MSW_CONFIG_PAGE* page) {
+    return page->toolkit->nativeHandle(page->parent);
+}
 void* pageWindow(PEL_MSW_CONFIG_PAGE* page) { return page->toolkit->nativeHandle(page->window); }
 
 bool isPad(const PEL_DINPUT8_SLOT_DIALOG& dialog) { return dialog.slot < PEL_INPUT_PAD_SLOTS; }
@@ -165,13 +167,12 @@ void slotRefresh(PEL_DINPUT8_SLOT_DIALOG& dialog) {
     toolkit.setText(dialog.controllerEdit, device ? device->instance.tszInstanceName : u"なし");
     for (uint32_t i = 0; i < buttonCount(dialog); ++i) {
         const bool optional = (type.buttons[i].flags & PEL_INPUT_BUTTON_OPTIONAL) != 0;
-        const bool enabled =
-            device && (!optional || device->objectCount > dialog.requiredCount);
-        toolkit.setText(dialog.rowEdit[i],
-                        device ? pelDinput8CodeText(dialog.settings.padButtons[dialog.slot][i],
-                                                    dialog.settings.padAnalog[dialog.slot][i] & 1,
-                                                    false)
-                               : u"なし");
+        const bool enabled = device && (!optional || device->objectCount > dialog.requiredCount);
+        toolkit.setText(
+            dialog.rowEdit[i],
+            device ? pelDinput8CodeText(dialog.settings.padButtons[dialog.slot][i],
+                                        dialog.settings.padAnalog[dialog.slot][i] & 1, false)
+                   : u"なし");
         toolkit.enable(dialog.rowButton[i], enabled);
         toolkit.enable(dialog.rowEdit[i], enabled);
     }
@@ -201,8 +202,8 @@ void slotCreate(PEL_MSW_CONFIG_PAGE* page, PEL_DINPUT8_SLOT_DIALOG& dialog) {
                               &dialog.rowButton[2 * row + 1], &dialog.rowEdit[2 * row + 1]);
     }
     pelMswConfigAddOkCancel(page, &dialog.ok, &dialog.cancel);
-    const uint32_t current = isPad(dialog) ? dialog.settings.padTypes[dialog.slot]
-                                           : dialog.settings.keyboardType;
+    const uint32_t current =
+        isPad(dialog) ? dialog.settings.padTypes[dialog.slot] : dialog.settings.keyboardType;
     slotSetType(dialog, current);
     slotRefresh(dialog);
 }
@@ -278,10 +279,10 @@ struct ChoiceDialog {
 void choiceRefresh(PEL_MSW_CONFIG_PAGE* page, ChoiceDialog& choice) {
     platform::window::DialogToolkit& toolkit = *page->toolkit;
     toolkit.setText(choice.edit, choice.chosen ? choice.chosen->instance.tszInstanceName : u"なし");
-    const bool tooFew =
-        choice.chosen && choice.chosen->objectCount < choice.slot->requiredCount;
-    toolkit.setText(choice.currentLabel, tooFew ? u"現在設定されているコントローラ(ボタンが足りません)"
-                                                : u"現在設定されているコントローラ");
+    const bool tooFew = choice.chosen && choice.chosen->objectCount < choice.slot->requiredCount;
+    toolkit.setText(choice.currentLabel, tooFew
+                                             ? u"現在設定されているコントローラ(ボタンが足りません)"
+                                             : u"現在設定されているコントローラ");
     toolkit.enable(choice.ok, !tooFew);
 }
 
@@ -303,7 +304,8 @@ void choiceAccept(ChoiceDialog& choice) {
     pelDinput8ConfigClearButtons(dialog.slot, dialog.layout, &settings, &page->requirements);
     settings.padFlags[dialog.slot] = 1;
     settings.padInstances[dialog.slot] = guid;
-    if (const PEL_DINPUT8_MAPPING* mapping = pelDinput8ConfigFindMapping(page, guid, dialog.layout)) {
+    if (const PEL_DINPUT8_MAPPING* mapping =
+            pelDinput8ConfigFindMapping(page, guid, dialog.layout)) {
         pelDinput8ConfigLoadButtons(dialog.slot, &settings, mapping);
     } else {
         pelDinput8ConfigAutoAssign(&dialog, *choice.chosen);
@@ -484,7 +486,8 @@ void keyCaptureProcedure(PEL_MSW_CONFIG_PAGE* page, uint32_t message, uint32_t c
         const PEL_INPUT_BUTTON_DEF& def = layoutOf(dialog).buttons[capture.button];
         pelMswConfigAddLabel(
             page, 2,
-            format(u"「%ls」として使用するキーボードのキーを押してください。\r\n", def.name).c_str());
+            format(u"「%ls」として使用するキーボードのキーを押してください。\r\n", def.name)
+                .c_str());
         pelMswConfigAddLabel(page, 1, u"現在設定されているキー");
         capture.edit = pelMswConfigAddEdit(page);
         pelMswConfigAddOkCancel(page, &capture.ok, &capture.cancel);

@@ -12,7 +12,9 @@ using namespace platform::input;
 
 namespace {
 
-PEL_DINPUT8_PAGE* of(PEL_MSW_CONFIG_PAGE* page) { return reinterpret_cast<PEL_DINPUT8_PAGE*>(page); }
+PEL_DINPUT8_PAGE* of(PEL_MSW_CONFIG_PAGE* page) {
+    return reinterpret_cast<PEL_DINPUT8_PAGE*>(page);
+}
 
 void halfLine(PEL_MSW_CONFIG_PAGE* page) { page->layout.row += page->layout.unit / 2; }
 
@@ -207,8 +209,7 @@ void pelDinput8PageReport(char16_t* output, size_t size, PEL_MSW_CONFIG_PAGE* pa
 
 void pelDinput8PageFree(PEL_MSW_CONFIG_PAGE* page, bool save) {
     PEL_DINPUT8_PAGE* input = of(page);
-    if (save && input->initialised)
-        pelDinput8ConfigSave(page->settingsPath, page->section, input);
+    if (save && input->initialised) pelDinput8ConfigSave(page->settingsPath, page->section, input);
     for (const auto& device : input->devices) device->device->Release();
     if (input->keyboard) input->keyboard->Release();
     delete input;

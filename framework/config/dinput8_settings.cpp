@@ -142,9 +142,12 @@ bool pelDinput8ParseGuid(const char16_t* text, GUID* guid) {
         int digits = 0;
         for (;; ++p, ++digits) {
             int value = -1;
-            if (*p >= u'0' && *p <= u'9') value = *p - u'0';
-            else if (*p >= u'a' && *p <= u'f') value = *p - u'a' + 10;
-            else if (*p >= u'A' && *p <= u'F') value = *p - u'A' + 10;
+            if (*p >= u'0' && *p <= u'9')
+                value = *p - u'0';
+            else if (*p >= u'a' && *p <= u'f')
+                value = *p - u'a' + 10;
+            else if (*p >= u'A' && *p <= u'F')
+                value = *p - u'A' + 10;
             if (value < 0) break;
             if (digits == 8) return false;
             words[w] = words[w] << 4 | static_cast<uint32_t>(value);
@@ -231,7 +234,8 @@ PEL_DINPUT8_MAPPING* pelDinput8ConfigAddMapping(const GUID& guid, PEL_DINPUT8_PA
 void pelDinput8ConfigStoreMapping(uint32_t slot, PEL_DINPUT8_PAGE* page,
                                   const PEL_INPUT_SETTINGS* settings) {
     const GUID& guid = settings->padInstances[slot];
-    PEL_DINPUT8_MAPPING* mapping = pelDinput8ConfigFindMapping(page, guid, settings->padTypes[slot]);
+    PEL_DINPUT8_MAPPING* mapping =
+        pelDinput8ConfigFindMapping(page, guid, settings->padTypes[slot]);
     if (!mapping) mapping = pelDinput8ConfigAddMapping(guid, page, settings->padTypes[slot]);
     std::copy(std::begin(settings->padButtons[slot]), std::end(settings->padButtons[slot]),
               mapping->codes);
@@ -320,12 +324,12 @@ void pelDinput8ConfigLoad(PEL_DINPUT8_PAGE* page, const char16_t* file, const ch
     constexpr const char16_t* kRemembered = u"configInputPadButtonSetting";
     for (uint32_t n = 0;; ++n) {
         char16_t text[64];
-        platform::os::getPrivateProfileString(kRemembered, keyName(u"guid%u", n).c_str(), u"",
-                                              text, std::size(text), file);
+        platform::os::getPrivateProfileString(kRemembered, keyName(u"guid%u", n).c_str(), u"", text,
+                                              std::size(text), file);
         if (text[0] == 0) break;
         GUID guid{};
-        const uint32_t layout = readUnsigned(kRemembered, keyName(u"type%u", n).c_str(), layouts,
-                                             file);
+        const uint32_t layout =
+            readUnsigned(kRemembered, keyName(u"type%u", n).c_str(), layouts, file);
         if (!pelDinput8ParseGuid(text, &guid) || layout >= layouts) continue;
         PEL_DINPUT8_MAPPING* mapping = pelDinput8ConfigFindMapping(page, guid, layout);
         if (mapping) {
@@ -333,8 +337,8 @@ void pelDinput8ConfigLoad(PEL_DINPUT8_PAGE* page, const char16_t* file, const ch
         } else {
             mapping = pelDinput8ConfigAddMapping(guid, page, layout);
         }
-        const uint32_t count = std::min(pelDinput8Layout(requirements, layout)->buttonCount,
-                                        PEL_INPUT_BUTTONS);
+        const uint32_t count =
+            std::min(pelDinput8Layout(requirements, layout)->buttonCount, PEL_INPUT_BUTTONS);
         for (uint32_t j = 0; j < count; ++j) {
             const uint32_t code =
                 readUnsigned(kRemembered, keyName(u"button%u_%u", n, j).c_str(), 0, file);
@@ -354,11 +358,10 @@ void pelDinput8ConfigLoad(PEL_DINPUT8_PAGE* page, const char16_t* file, const ch
         GUID guid{};
         const uint32_t layout =
             readUnsigned(section, keyName(u"inputPad%uType", slot).c_str(), layouts, file);
-        const PEL_DINPUT8_MAPPING* mapping =
-            pelDinput8ParseGuid(text, &guid) && layout < layouts &&
-                    pelDinput8ConfigFindDevice(page, guid)
-                ? pelDinput8ConfigFindMapping(page, guid, layout)
-                : nullptr;
+        const PEL_DINPUT8_MAPPING* mapping = pelDinput8ParseGuid(text, &guid) && layout < layouts &&
+                                                     pelDinput8ConfigFindDevice(page, guid)
+                                                 ? pelDinput8ConfigFindMapping(page, guid, layout)
+                                                 : nullptr;
         if (!mapping) {
             missing = true;
             continue;

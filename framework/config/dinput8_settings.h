@@ -91,8 +91,7 @@ struct PEL_DINPUT8_SLOT_DIALOG {
 uint32_t pelDinput8LayoutCount(const PEL_INPUT_REQUIREMENTS& requirements);
 uint32_t pelDinput8PadCount(const PEL_INPUT_REQUIREMENTS& requirements);
 // The layout's buttons (count 0 for a layout out of range) and how many are required.
-const PEL_INPUT_TYPE* pelDinput8Layout(const PEL_INPUT_REQUIREMENTS& requirements,
-                                       uint32_t layout);
+const PEL_INPUT_TYPE* pelDinput8Layout(const PEL_INPUT_REQUIREMENTS& requirements, uint32_t layout);
 uint32_t pelDinput8RequiredCount(const PEL_INPUT_REQUIREMENTS& requirements, uint32_t layout);
 
 // "%x_%x_%x_%x" of a GUID's 16 bytes read as four little-endian words, and back (false for
@@ -136,4 +135,5 @@ void pelDinput8ConfigSave(const char16_t* file, const char16_t* section, PEL_DIN
 
 // Opens the controller, counts its objects and reads its axis ranges; false (nothing added)
 // when it cannot be opened or examined.
-bool pelDinput8AddDevice(PEL_DINPUT8_PAGE* page, const platform::input::DIDEVICEINSTANCEW& instance);
+bool pelDinput8AddDevice(PEL_DINPUT8_PAGE* page,
+                         const platform::input::DIDEVICEINSTANCEW& instance);

@@ -45,8 +45,7 @@ TEST_F(Renderer, CreateLoadsTheShaderSetAndRegistersOnlySystem) {
     EXPECT_EQ(renderer.names.FindNnid("SYSTEM"), renderer.systemNnid);
     EXPECT_EQ(renderer.defaultOption.shaderType, 0u);
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_EQ(renderer.spareMatrix.m[r][c], r == c ? 1.0f : 0.0f);
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(renderer.spareMatrix.m[r][c], r == c ? 1.0f : 0.0f);
 }
 
 // A missing vertex-shader member names its kind, not the member.

@@ -22,11 +22,14 @@ constexpr uint32_t kOptional = PEL_INPUT_BUTTON_OPTIONAL;
 constexpr uint32_t kDirection = PEL_INPUT_BUTTON_DIRECTION;
 constexpr uint32_t kAnalog = PEL_INPUT_BUTTON_ANALOG;
 
-const PEL_INPUT_BUTTON_DEF kStandardButtons[] = {
-    {u"上", kDirection, 200},           {u"下", kDirection, 208},
-    {u"左", kDirection, 203},           {u"右", kDirection, 205},
-    {u"A", 0, 44},                      {u"B", 0, 45},
-    {u"C", kOptional | kAnalog, 46},    {u"D", kOptional, 47}};
+const PEL_INPUT_BUTTON_DEF kStandardButtons[] = {{u"上", kDirection, 200},
+                                                 {u"下", kDirection, 208},
+                                                 {u"左", kDirection, 203},
+                                                 {u"右", kDirection, 205},
+                                                 {u"A", 0, 44},
+                                                 {u"B", 0, 45},
+                                                 {u"C", kOptional | kAnalog, 46},
+                                                 {u"D", kOptional, 47}};
 const PEL_INPUT_BUTTON_DEF kSmallButtons[] = {
     {u"X", 0, 30}, {u"Y", 0, 31}, {u"Z", 0, 32}, {u"W", kOptional, 33}};
 const PEL_INPUT_TYPE kLayouts[] = {{u"標準", kStandardButtons, 8}, {u"小", kSmallButtons, 4}};
@@ -160,7 +163,8 @@ TEST_F(ControllerPage, AutomaticAssignment) {
         PEL_DINPUT8_PAGE record = page();
         PEL_DINPUT8_DEVICE_ENTRY device{};
         for (uint32_t axis = 0; axis < 6; ++axis)
-            if (c.shape.hasAxis(axis)) device.present[2 * axis + 1] = device.present[2 * axis + 2] = true;
+            if (c.shape.hasAxis(axis))
+                device.present[2 * axis + 1] = device.present[2 * axis + 2] = true;
         for (uint32_t d = 0; d < 4u * c.shape.hats; ++d) device.present[13 + d] = true;
         for (uint32_t b = 0; b < c.shape.buttons; ++b) device.present[29 + b] = true;
         PEL_DINPUT8_SLOT_DIALOG slot{};
@@ -195,8 +199,9 @@ TEST_F(ControllerPage, FillRequiredMovesTheLastOptionalCode) {
         std::copy(c.codes.begin(), c.codes.end(), slot.settings.padButtons[0]);
         slot.settings.padAnalog[0][7] = 1;
         pelDinput8ConfigFillRequired(&slot, c.spared);
-        EXPECT_EQ(std::vector<uint32_t>(slot.settings.padButtons[0], slot.settings.padButtons[0] + 8),
-                  c.filled);
+        EXPECT_EQ(
+            std::vector<uint32_t>(slot.settings.padButtons[0], slot.settings.padButtons[0] + 8),
+            c.filled);
     }
 }
 
@@ -206,10 +211,14 @@ TEST_F(ControllerPage, CodeTextsAndGuidText) {
         bool analog, capture;
         std::u16string text;
     };
-    const Case cases[] = {{0, false, false, u"なし"},        {3, false, false, u"方向3"},
-                          {3, true, true, u"方向ボタン3(アナログ)"}, {13, false, false, u"視点1"},
-                          {28, false, true, u"視点ボタン16"},   {29, false, false, u"ボタン1"},
-                          {60, false, true, u"ボタン32"},       {61, false, false, u"なし"}};
+    const Case cases[] = {{0, false, false, u"なし"},
+                          {3, false, false, u"方向3"},
+                          {3, true, true, u"方向ボタン3(アナログ)"},
+                          {13, false, false, u"視点1"},
+                          {28, false, true, u"視点ボタン16"},
+                          {29, false, false, u"ボタン1"},
+                          {60, false, true, u"ボタン32"},
+                          {61, false, false, u"なし"}};
     for (const Case& c : cases) EXPECT_EQ(pelDinput8CodeText(c.code, c.analog, c.capture), c.text);
 
     const GUID guid{0x12345678, 0x9abc, 0xdef0, {1, 2, 3, 4, 5, 6, 7, 8}};
@@ -280,8 +289,7 @@ TEST_F(ControllerPage, MissingControllersWarnOnceAndLeaveTheSlotsEmpty) {
 TEST_F(ControllerPage, ChoosingAControllerAssignsItAutomatically) {
     FakePad& pad = fake->addPad(kStickPad, u"Stick pad");
     std::vector<HeadlessDialogToolkit::Step> steps = {
-        showControllerTab,
-        [](HeadlessDialogToolkit& t) { openSlot(t, 1); },
+        showControllerTab, [](HeadlessDialogToolkit& t) { openSlot(t, 1); },
         [](HeadlessDialogToolkit& t) {
             EXPECT_EQ(t.windowTitle(t.modalWindow()), u"コントローラ1の設定");
             EXPECT_EQ(t.control(rowButton(t, 0))->text, u"上*");
@@ -292,8 +300,7 @@ TEST_F(ControllerPage, ChoosingAControllerAssignsItAutomatically) {
         focus(),
         [](HeadlessDialogToolkit& t) {
             EXPECT_EQ(t.windowTitle(t.modalWindow()), u"コントローラの設定");
-            EXPECT_EQ(t.control(t.nth(t.modalWindow(), DialogControlKind::Edit, 0))->text,
-                      u"なし");
+            EXPECT_EQ(t.control(t.nth(t.modalWindow(), DialogControlKind::Edit, 0))->text, u"なし");
         }};
     append(steps, pressButton(pad, 3));
     steps.push_back([](HeadlessDialogToolkit& t) {
@@ -343,8 +350,7 @@ TEST_F(ControllerPage, CapturingAnotherButtonsCodeSwapsAndAnalogIsAsked) {
         }};
     append(steps, pressButton(pad, 1));
     steps.push_back([](HeadlessDialogToolkit& t) {
-        EXPECT_EQ(t.control(t.nth(t.modalWindow(), DialogControlKind::Edit, 0))->text,
-                  u"ボタン2");
+        EXPECT_EQ(t.control(t.nth(t.modalWindow(), DialogControlKind::Edit, 0))->text, u"ボタン2");
         clickText(t, u"OK");
     });
     // C (analog allowed) takes the stick's X+ half: asked, and answered Yes.
@@ -414,7 +420,8 @@ TEST_F(ControllerPage, ControllerWithTooFewObjectsCannotBeChosen) {
         [](HeadlessDialogToolkit& t) { ASSERT_TRUE(t.click(controllerButton(t))); }, focus()};
     append(steps, pressButton(pad, 2));
     steps.push_back([](HeadlessDialogToolkit& t) {
-        EXPECT_NE(t.find(t.modalWindow(), u"現在設定されているコントローラ(ボタンが足りません)"), 0);
+        EXPECT_NE(t.find(t.modalWindow(), u"現在設定されているコントローラ(ボタンが足りません)"),
+                  0);
         EXPECT_FALSE(t.click(t.find(t.modalWindow(), u"OK")));
         clickText(t, u"コントローラを使わない");
         EXPECT_TRUE(t.click(t.find(t.modalWindow(), u"OK")));
@@ -457,7 +464,8 @@ TEST_F(ControllerPage, KeyboardSlotCapturesKeysAndOkZeroesKeysPastTheLayout) {
         "[Config]\r\ndefault=1\r\ninputKeyType=1\r\ninputKey0=30\r\ninputKey1=31\r\n"
         "inputKey2=32\r\ninputKey3=33\r\ninputKey4=34\r\ninputKey9=35\r\n");
     std::vector<HeadlessDialogToolkit::Step> steps = {
-        showControllerTab, [](HeadlessDialogToolkit& t) { openSlot(t, 0); },
+        showControllerTab,
+        [](HeadlessDialogToolkit& t) { openSlot(t, 0); },
         [](HeadlessDialogToolkit& t) {
             EXPECT_EQ(t.windowTitle(t.modalWindow()), u"キーボードの設定");
             EXPECT_EQ(t.control(rowEdit(t, 0, false))->text, u"A");
