@@ -72,8 +72,8 @@ std::unique_ptr<DialogFont> DialogFont::open(int pixelSize) {
         font->face_ = face;
         font->path_ = path;
         font->ascent_ = static_cast<int>(face->size->metrics.ascender >> 6);
-        font->lineHeight_ = static_cast<int>(
-            (face->size->metrics.ascender - face->size->metrics.descender) >> 6);
+        font->lineHeight_ =
+            static_cast<int>((face->size->metrics.ascender - face->size->metrics.descender) >> 6);
         return font;
     }
     return nullptr;

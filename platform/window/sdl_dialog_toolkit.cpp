@@ -75,8 +75,8 @@ int SdlDialogToolkit::watch(void* user, SDL_Event* event) {
 
 bool SdlDialogToolkit::createNative(WindowState& window) {
     Native native;
-    native.window = SdlWindow::open(platform::os::utf16ToUtf8(window.title), window.width,
-                                    window.height);
+    native.window =
+        SdlWindow::open(platform::os::utf16ToUtf8(window.title), window.width, window.height);
     if (!native.window) return false;
     // Windows start hidden until shown.
     native.window->hide();
@@ -242,8 +242,8 @@ DialogControl SdlDialogToolkit::hit(DialogWindow window, int x, int y) const {
     for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
         const DialogControlState* state = control(*it);
         if (!state->visible || state->kind == DialogControlKind::Label) continue;
-        const DialogRect area = state->kind == DialogControlKind::Combo ? comboBox(*state)
-                                                                         : state->rect;
+        const DialogRect area =
+            state->kind == DialogControlKind::Combo ? comboBox(*state) : state->rect;
         if (area.contains(x, y)) return *it;
     }
     return 0;
@@ -340,8 +340,8 @@ void SdlDialogToolkit::keyDown(DialogWindow window, Native& native, const SDL_Ke
         switch (key.sym) {
         case SDLK_UP:
         case SDLK_DOWN:
-            native.hover = std::clamp(native.hover + (key.sym == SDLK_UP ? -1 : 1), 0,
-                                      std::max(0, count - 1));
+            native.hover =
+                std::clamp(native.hover + (key.sym == SDLK_UP ? -1 : 1), 0, std::max(0, count - 1));
             return;
         case SDLK_RETURN:
         case SDLK_KP_ENTER:
@@ -459,8 +459,8 @@ std::vector<std::u16string> SdlDialogToolkit::lines(std::u16string_view source, 
         }
         const int advance = font_->width(std::u16string_view(&source[i], 1));
         // Closing punctuation stays at the end of its line rather than start the next.
-        const bool closing = std::u16string_view(u"。、）」』)].,").find(unit) !=
-                             std::u16string_view::npos;
+        const bool closing =
+            std::u16string_view(u"。、）」』)].,").find(unit) != std::u16string_view::npos;
         if (lineWidth + advance > width && !line.empty() && !closing) {
             result.push_back(std::move(line));
             line.clear();
@@ -554,8 +554,8 @@ void SdlDialogToolkit::drawControl(DialogWindow window, Native& native, DialogCo
         fill(native, width, scrollBar, kFace);
         const int thumbHeight = std::max(
             u, scrollBar.height * visible / std::max(visible, static_cast<int>(all.size())));
-        const int thumbY = scrollBar.y + (scrollBar.height - thumbHeight) * first /
-                                             std::max(1, maxScroll);
+        const int thumbY =
+            scrollBar.y + (scrollBar.height - thumbHeight) * first / std::max(1, maxScroll);
         fill(native, width, {scrollBar.x + 2, thumbY, u - 4, thumbHeight}, kLight);
         if (native.focus == id) frame(native, width, inset(r, 1), kFocus);
         break;

@@ -24,8 +24,10 @@ const PEL_D3D9_MODE kModes[] = {{0, 1280, 960, 0}, {0, 1024, 768, 0}, {0, 800, 6
                                 {2, 1280, 960, 0}, {2, 1024, 768, 0}, {2, 800, 600, 0}};
 const PEL_D3D9_REQUIREMENTS kVideo{kModes, 6, 1024, true};
 const PEL_INPUT_BUTTON_DEF kButtons[] = {
-    {u"上", PEL_INPUT_BUTTON_DIRECTION, 200}, {u"下", PEL_INPUT_BUTTON_DIRECTION, 208},
-    {u"決定", 0, 44},                          {u"キャンセル", 0, 45},
+    {u"上", PEL_INPUT_BUTTON_DIRECTION, 200},
+    {u"下", PEL_INPUT_BUTTON_DIRECTION, 208},
+    {u"決定", 0, 44},
+    {u"キャンセル", 0, 45},
     {u"ダッシュ", PEL_INPUT_BUTTON_OPTIONAL | PEL_INPUT_BUTTON_ANALOG, 46}};
 const PEL_INPUT_TYPE kLayouts[] = {{u"標準", kButtons, 5}, {u"左手", kButtons, 4}};
 const PEL_INPUT_REQUIREMENTS kInput{kLayouts, 2, 2};
@@ -50,8 +52,9 @@ protected:
         pelD3d9Initialize();
         fake = std::make_shared<platform::input::FakeInput>();
         fake->addPad({0x03, 1, 8}, u"テスト用パッド");
-        platform::input::setDirectInput8CreateOverride(
-            [this](platform::input::DWORD) { return platform::input::createFakeDirectInput(fake); });
+        platform::input::setDirectInput8CreateOverride([this](platform::input::DWORD) {
+            return platform::input::createFakeDirectInput(fake);
+        });
         pelDinput8Finalize();
         pelDinput8Initialize();
         dialog.reportHeader = u"Tessera test\r\n";
@@ -78,7 +81,8 @@ protected:
         for (uint32_t pixel : pixels) dark += (pixel & 0xFF) < 0x60;
         EXPECT_GT(dark, 200u) << name;
         const char* folder = std::getenv("TESSERA_DIALOG_SHOTS");
-        const std::string path = (folder ? std::string(folder) : temp().path()) + "/" + name + ".png";
+        const std::string path =
+            (folder ? std::string(folder) : temp().path()) + "/" + name + ".png";
         EXPECT_TRUE(d3d9shot::writePng(path, static_cast<uint32_t>(width),
                                        static_cast<uint32_t>(height), pixels));
     }
