@@ -14,7 +14,7 @@
 #include "platform/input/fake_input_backend.h"
 #include "platform/window/sdl_dialog_toolkit.h"
 #include "tests/framework/config/config_fixture.h"
-#include "tools/d3d9shot/png_writer.h"
+#include "tools/writers/png_writer.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ protected:
         const char* folder = std::getenv("TESSERA_DIALOG_SHOTS");
         const std::string path =
             (folder ? std::string(folder) : temp().path()) + "/" + name + ".png";
-        EXPECT_TRUE(d3d9shot::writePng(path, static_cast<uint32_t>(width),
+        EXPECT_TRUE(tools::writers::writePng(path, static_cast<uint32_t>(width),
                                        static_cast<uint32_t>(height), pixels));
     }
 
