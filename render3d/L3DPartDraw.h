@@ -14,6 +14,9 @@
 struct L3D_ANIMINST_MAT;
 struct L3D_PARTDATA_MESH;
 
+// Draw flag of L3DRenderer::DrawObjectInstance: blended pieces are drawn at once, not queued.
+inline constexpr uint32_t L3DDrawAllAtOnce = 0x2;
+
 // The 72-byte vertex of meshes with three texture-coordinate sets (format 0x835E).
 struct L3D_RENDERER_VERTEX3 {
     L3D_RENDERER_VERTEX base;

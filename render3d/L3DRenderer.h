@@ -17,17 +17,17 @@
 #include "render3d/L3DTexture.h"
 #include "render3d/LMat.h"
 #include "render3d/LResManager.h"
-#include "render3d/pass_constants.h"
 #include "render3d/alpha_records.h"
+#include "render3d/pass_constants.h"
 #include "render3d/shader_table.h"
 #include "render3d/vertex_poses.h"
 #include "render3d/zsd_pass.h"
 
 class L3DDevice;
 struct L3D_ANIMINST_MAT;
-struct L3DShaderPassRecord;
 struct L3DPartDraw;
 struct L3D_PARTINST_MAT;
+struct L3DShaderPassRecord;
 
 namespace mirel {
 class DsndManager;
@@ -103,6 +103,10 @@ public:
     void _LoadBoneMatrices(const L3DPartDraw& part);
     void _DrawOutline(const L3DPartDraw& part, const L3D_PARTINST_MAT& record);
     void _DrawRecord(const L3D_PARTINST_MAT& record);
+    // What the shader passes read of a piece (bone-index entries past the part's matrices
+    // name entry 0), and a blended piece's queueing.
+    L3DShaderPassRecord _PassRecord(const L3DPartDraw& part, const L3D_PARTINST_MAT& record);
+    void _QueueBlended(L3DPartDraw& part, L3D_PARTINST_MAT& record, uint32_t drawFlags);
 
     // The texture "<pack>/<name>" of the device, loaded from the pack on first use.
     mirel::rcptr<L3DTexture> GetTexture(uint32_t pack, const char* name, bool mip);
@@ -155,6 +159,7 @@ public:
     mirel::DBuffer<LMat, 32> skinMatrices;
     mirel::DBuffer<L3D_RENDERER_VERTEX, 256> skinPositions;
     L3DZsdPass zsd;
+    mirel::DBuffer<uint32_t, 32> passBones;  // the bone-index list of the piece being drawn
     LResManager names;
     L3D_RENDERER_NNID* systemNnid = nullptr;
 

@@ -22,7 +22,7 @@ PieceSpec quadPiece(float x0, float y0, float x1, float y1, float z, uint32_t ar
         v.v = c[1] == y0 ? 1.0f : 0.0f;
         spec.vertices.push_back(v);
     }
-    spec.indices = {0, 2, 1, 1, 2, 3};
+    spec.indices = {0, 1, 2, 2, 1, 3};  // counter-clockwise on screen: front faces
     return spec;
 }
 
@@ -69,9 +69,8 @@ uint32_t PartBuilder::add(const PieceSpec& spec, L3DDevice* device) {
     std::copy(spec.indices.begin(), spec.indices.end(), mesh->indices.Get());
     mesh->indexByteCount = static_cast<uint32_t>(spec.indices.size() * 2);
     mesh->primitiveType = spec.primitiveType;
-    mesh->primitiveCount = spec.primitiveType == 5
-                               ? static_cast<uint32_t>(spec.indices.size()) - 2
-                               : static_cast<uint32_t>(spec.indices.size() / 3);
+    mesh->primitiveCount = spec.primitiveType == 5 ? static_cast<uint32_t>(spec.indices.size()) - 2
+                                                   : static_cast<uint32_t>(spec.indices.size() / 3);
     mesh->usedBoneCount = static_cast<uint32_t>(spec.usedBones.size());
     if (!spec.usedBones.empty()) {
         mesh->usedBones.Allocate(spec.usedBones.size());
@@ -95,8 +94,7 @@ uint32_t PartBuilder::add(const PieceSpec& spec, L3DDevice* device) {
             piece.vertexBuffer = device->CreateVBufferWith(
                 mesh->vertices.Get(), vertexCount * sizeof(L3D_RENDERER_VERTEX),
                 L3DDevice::DefaultFvf);
-        piece.indexBuffer = device->CreateIBufferWith(mesh->indices.Get(),
-                                                      mesh->indexByteCount);
+        piece.indexBuffer = device->CreateIBufferWith(mesh->indices.Get(), mesh->indexByteCount);
     }
     return n;
 }

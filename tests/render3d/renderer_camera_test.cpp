@@ -42,9 +42,7 @@ protected:
         device_->device()->GetVertexShaderConstantF(0, out[0].data(), count);
         return out;
     }
-    uint32_t wantedRenderState(uint32_t state) {
-        return device_->renderStateRow(state).value;
-    }
+    uint32_t wantedRenderState(uint32_t state) { return device_->renderStateRow(state).value; }
     // The recorded calls whose method starts with prefix.
     std::vector<std::string> callsOf(const std::string& prefix) {
         std::vector<std::string> out;
