@@ -14,9 +14,9 @@
 #include "platform/os/clock.h"
 
 const char16_t* const kEngineKeyNames[kEngineKeyCount] = {
-    u"x",     u"y",          u"z",     u"width",     u"height", u"flag",
-    u"speed", u"colorRed",   u"red",   u"colorGreen", u"green", u"colorBlue",
-    u"blue",  u"alpha",      u"base",  u"level",      u"show"};
+    u"x",     u"y",        u"z",    u"width",      u"height", u"flag",
+    u"speed", u"colorRed", u"red",  u"colorGreen", u"green",  u"colorBlue",
+    u"blue",  u"alpha",    u"base", u"level",      u"show"};
 
 namespace {
 
@@ -65,8 +65,7 @@ void Engine::start() {
     if (net) net->start();
     resync_ = true;
     const uint32_t seed =
-        net ? net->getSharedSeed()
-            : static_cast<uint32_t>(platform::os::clock().calendarSeconds());
+        net ? net->getSharedSeed() : static_cast<uint32_t>(platform::os::clock().calendarSeconds());
     setRandomSeed(seed);
     setupSubresources();
 }

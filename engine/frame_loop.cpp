@@ -123,7 +123,8 @@ void Engine::writeCapture(uint32_t number) {
     mirel::DFile file;
     lfmOpenPath(path.c_str(), file, kCaptureOpenFlags);
     if (!system_->device().SaveScreenshot(file))
-        pelReport(PEL_REPORT_ERROR, u"Error: [%s] レンダリング結果をファイルに保存できませんでした(%ls)",
+        pelReport(PEL_REPORT_ERROR,
+                  u"Error: [%s] レンダリング結果をファイルに保存できませんでした(%ls)",
                   "Engine::run", name);
     file.Close();
 }

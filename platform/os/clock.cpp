@@ -34,7 +34,7 @@ void SystemClock::sleep(uint32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-int64_t SystemClock::calendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+int64_t Clock::calendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
 
 void ManualClock::sleep(uint32_t milliseconds) {
     if (milliseconds == 0) {

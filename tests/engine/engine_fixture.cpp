@@ -8,6 +8,7 @@
 #include "platform/d3d9/memory_presenter.h"
 #include "render3d/adapters.h"
 #include "render3d/diagnostics/diagnostics.h"
+#include "render3d/window_client_size.h"
 
 namespace tessera::test {
 
@@ -68,12 +69,17 @@ void EngineTest::SetUp() {
     pelTimerInitialize();
     settings_.video.width = 160;
     settings_.video.height = 120;
+    // The headless window's client area: the configured window size.
+    l3dSetClientSizeQuery([this](HWND, uint32_t& width, uint32_t& height) {
+        width = settings_.video.width;
+        height = settings_.video.height;
+        return true;
+    });
 }
 
 void EngineTest::TearDown() {
-    system_.reset();
-    l3dTerm();
-    l3dReleaseDirect3D();
+    stopSystem();
+    l3dSetClientSizeQuery(nullptr);
     pelTimerFinalize();
     pelSpriteFinalize();
     capture_.reset();
@@ -89,8 +95,7 @@ System& EngineTest::startSystem(int32_t displayKind, bool withSession) {
     config.adapters = {profile};
     config.rasterThreads = rasterThreads_;
     config.makePresenter = [this](HWND) {
-        return std::make_unique<MemoryPresenter>(
-            [this](const PresentedFrame&) { log_.add("P"); });
+        return std::make_unique<MemoryPresenter>([this](const PresentedFrame&) { log_.add("P"); });
     };
     IDirect3D9* direct3d = new IDirect3D9(std::move(config));
     l3dInit(direct3d);
@@ -111,6 +116,13 @@ System& EngineTest::startSystem(int32_t displayKind, bool withSession) {
     system_->init(config_, settings_, std::move(net));
     log_.entries.clear();
     return *system_;
+}
+
+void EngineTest::stopSystem() {
+    system_.reset();
+    net_ = nullptr;
+    l3dTerm();
+    l3dReleaseDirect3D();
 }
 
 std::unique_ptr<TestEngine> EngineTest::makeEngine(int frames) {

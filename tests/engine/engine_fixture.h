@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/config/config.h"
 #include "engine/engine.h"
 #include "engine/system/system.h"
-#include "engine/config/config.h"
 #include "platform/d3d9/adapter_profile.h"
 #include "platform/os/clock.h"
 #include "tests/engine/system/fake_net.h"
@@ -109,6 +109,8 @@ protected:
     // The System over a window (display kind 2) or a full-screen mode (kind 0, presenting at
     // the vertical blank), with an optional logging session.
     System& startSystem(int32_t displayKind = 2, bool withSession = false);
+    // Ends the System and the 3D library, so that another startSystem may follow.
+    void stopSystem();
     // A test engine bound to the System (init done), its pacer the scripted one.
     std::unique_ptr<TestEngine> makeEngine(int frames);
     // Runs the engine's frame loop and deletes the engine.

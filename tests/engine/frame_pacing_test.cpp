@@ -29,26 +29,62 @@ struct PacingCase {
 };
 
 const PacingCase kPacingCases[] = {
-    {"WindowDrawsUntilTheStepFallsBehind", Pacing::Window, 5, {false, true, false}, {}, {},
-     "U D r P U D r P U D s0 w P U D s1 w P U s0 w", 0},
-    {"WindowRedrawsAndRestartsAfterAFailedPresent", Pacing::Window, 4, {true, true}, {}, {3},
-     "U D r P U D r P U D s1 w U D r P", 1},
-    {"BlankPresentsThenSteps", Pacing::Blank, 5, {false, true, false}, {}, {},
-     "U D P m r U D P m r U D q P s0 U D q P s1 U s0", 0},
-    {"BlankRedrawsAndRestartsAfterAFailedPresent", Pacing::Blank, 4, {true}, {}, {3},
-     "U D P m r U D P m r U D q U D P m r", 1},
-    {"SessionSkipsDrawingWhileBehind", Pacing::Session, 5, {}, {false, false, true, false, false},
-     {}, "U D n0 r P ready U D n0 r P U D s0 n1 P U s0 n0 U D s0 n0 P n0 round", 0},
-    {"SessionForcesNoRedrawAfterAFailedPresent", Pacing::Session, 5, {},
-     {false, false, true, false, false}, {3},
-     "U D n0 r P ready U D n0 r P U D s0 n1 U s0 n0 U D s0 n0 P n0 round", 1},
+    {"WindowDrawsUntilTheStepFallsBehind",
+     Pacing::Window,
+     5,
+     {false, true, false},
+     {},
+     {},
+     "U D r P U D r P U D s0 w P U D s1 w P U s0 w",
+     0},
+    {"WindowRedrawsAndRestartsAfterAFailedPresent",
+     Pacing::Window,
+     4,
+     {true, true},
+     {},
+     {3},
+     "U D r P U D r P U D s1 w U D r P",
+     1},
+    {"BlankPresentsThenSteps",
+     Pacing::Blank,
+     5,
+     {false, true, false},
+     {},
+     {},
+     "U D P m r U D P m r U D q P s0 U D q P s1 U s0",
+     0},
+    {"BlankRedrawsAndRestartsAfterAFailedPresent",
+     Pacing::Blank,
+     4,
+     {true},
+     {},
+     {3},
+     "U D P m r U D P m r U D q U D P m r",
+     1},
+    {"SessionSkipsDrawingWhileBehind",
+     Pacing::Session,
+     5,
+     {},
+     {false, false, true, false, false},
+     {},
+     "U D n0 r P ready U D n0 r P U D s0 n1 P U s0 n0 U D s0 n0 P n0 round",
+     0},
+    {"SessionForcesNoRedrawAfterAFailedPresent",
+     Pacing::Session,
+     5,
+     {},
+     {false, false, true, false, false},
+     {3},
+     "U D n0 r P ready U D n0 r P U D s0 n1 U s0 n0 U D s0 n0 P n0 round",
+     1},
 };
 
 class PacingTest : public EngineTest, public testing::WithParamInterface<PacingCase> {};
 
 TEST_P(PacingTest, FollowsTheDecisionTable) {
     const PacingCase& row = GetParam();
-    System& system = startSystem(row.pacing == Pacing::Blank ? 0 : 2, row.pacing == Pacing::Session);
+    System& system =
+        startSystem(row.pacing == Pacing::Blank ? 0 : 2, row.pacing == Pacing::Session);
     ASSERT_EQ((system.device().flags() & L3DDevice::FlagPresentWaits) != 0,
               row.pacing == Pacing::Blank);
     if (net_) net_->behind = row.behind;
