@@ -124,8 +124,8 @@ std::vector<uint8_t> bitmapPixels(const std::string& bytes, uint32_t width, uint
 
 // Compares RGB pixels with golden/<name>.png (a channel may differ by 2);
 // TESSERA_UPDATE_GOLDENS writes them there instead.
-void expectCaptureGolden(const std::string& name, const std::vector<uint8_t>& rgb,
-                         uint32_t width, uint32_t height) {
+void expectCaptureGolden(const std::string& name, const std::vector<uint8_t>& rgb, uint32_t width,
+                         uint32_t height) {
     const char* folder = std::getenv("ENGINE_GOLDENS");
     ASSERT_NE(folder, nullptr);
     const std::string path = std::string(folder) + "/" + name + ".png";
@@ -186,13 +186,12 @@ TEST_F(CaptureTest, SpriteSceneCapturesMatchTheGoldens) {
     };
     runEngine(std::move(engine));
 
-    ASSERT_EQ(provider_->opened,
-              (std::vector<std::string>{"scene/0.bmp 12", "scene/1.bmp 12"}));
+    ASSERT_EQ(provider_->opened, (std::vector<std::string>{"scene/0.bmp 12", "scene/1.bmp 12"}));
     for (const char* name : {"0", "1"}) {
         const std::string bytes = captureBytes(std::string("scene/") + name + ".bmp");
         ASSERT_EQ(bytes.size(), 54u + 160u * 120u * 3u);
-        expectCaptureGolden(std::string("sprite_scene_") + name, bitmapPixels(bytes, 160, 120),
-                            160, 120);
+        expectCaptureGolden(std::string("sprite_scene_") + name, bitmapPixels(bytes, 160, 120), 160,
+                            120);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "tests/engine/engine_fixture.h"
 
+#include <chrono>
+
 #include "framework/image/image.h"
 #include "framework/msw/msw.h"
 #include "framework/sprite/sprite.h"
@@ -34,6 +36,13 @@ bool LoggingNet::nextFrame() {
     const bool behindNow = FakeNet::nextFrame();
     log_.add(behindNow ? "n1" : "n0");
     return behindNow;
+}
+
+void MainThreadClock::sleep(uint32_t milliseconds) {
+    if (std::this_thread::get_id() == mainThread_)
+        clock_.sleep(milliseconds);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds ? milliseconds : 1));
 }
 
 TestEngine::~TestEngine() {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/config/config.h"
@@ -101,6 +102,24 @@ private:
     EventLog& log_;
 };
 
+// The manual clock of the main thread: only its sleeps (and the test) move the time. Other
+// threads, such as the null sound sink's, sleep for real without moving it, so that the time a
+// test measures is the frame loop's own.
+class MainThreadClock final : public platform::os::Clock {
+public:
+    uint32_t milliseconds() override { return clock_.milliseconds(); }
+    uint64_t counter() override { return clock_.counter(); }
+    uint64_t counterFrequency() override { return clock_.counterFrequency(); }
+    void sleep(uint32_t milliseconds) override;
+    int64_t calendarSeconds() override { return clock_.calendarSeconds(); }
+    void setCalendarSeconds(int64_t seconds) { clock_.setCalendarSeconds(seconds); }
+    void advanceTicks(uint64_t ticks) { clock_.advanceTicks(ticks); }
+
+private:
+    platform::os::ManualClock clock_;
+    const std::thread::id mainThread_ = std::this_thread::get_id();
+};
+
 class EngineTest : public FrameworkFiles {
 protected:
     void SetUp() override;
@@ -122,7 +141,7 @@ protected:
     EventLog log_;
     ScriptedPacer pacer_{log_};
     LoggingNet* net_ = nullptr;  // owned by the System
-    platform::os::ManualClock clock_;
+    MainThreadClock clock_;
     Config config_;
     SystemSettings settings_;
     std::unique_ptr<System> system_;

@@ -3,8 +3,8 @@
 // mode of every frame and the engine-switching main loop.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <xmmintrin.h>
+#include <cstdlib>
 
 #include "engine/main_loop.h"
 #include "engine/script/bin_buffer.h"
@@ -108,9 +108,10 @@ TEST_F(EngineLifeTest, SeedsComeFromTheSessionOrTheCalendar) {
 TEST_F(EngineLifeTest, InitInternsTheSeventeenKeysInOrder) {
     startSystem();
     auto engine = makeEngine(1);
-    const char16_t* names[] = {u"x",     u"y",      u"z",          u"width", u"height", u"flag",
-                               u"speed", u"colorRed", u"red",      u"colorGreen", u"green",
-                               u"colorBlue", u"blue", u"alpha",    u"base",  u"level", u"show"};
+    const char16_t* names[] = {u"x",     u"y",         u"z",        u"width", u"height",
+                               u"flag",  u"speed",     u"colorRed", u"red",   u"colorGreen",
+                               u"green", u"colorBlue", u"blue",     u"alpha", u"base",
+                               u"level", u"show"};
     for (uint32_t i = 0; i < kEngineKeyCount; ++i)
         EXPECT_EQ(std::u16string(engine->key(static_cast<EngineKey>(i)).asString()), names[i]);
     EXPECT_EQ(engine->system(), system_.get());

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "engine/main_loop.h"
+#include "framework/timer/timer.h"
 #include "platform/d3d9/device.h"
 #include "tests/engine/engine_fixture.h"
 
@@ -109,6 +110,50 @@ INSTANTIATE_TEST_SUITE_P(Cases, PacingTest, testing::ValuesIn(kPacingCases),
                          [](const testing::TestParamInfo<PacingCase>& info) {
                              return info.param.name;
                          });
+
+using PacingWaitTest = EngineTest;
+
+// Before a present that waits for the vertical blank the loop sleeps until 6 ms before the
+// frame's due time, and not at all when less remains.
+TEST_F(PacingWaitTest, BlankSleepsUntilSixMillisecondsBeforeTheDueTime) {
+    const uint64_t millisecond = platform::os::kCounterFrequency / 1000;
+    struct Row {
+        uint64_t remaining;
+        uint64_t sleptAtLeast, sleptBelow;
+    };
+    for (const Row& row : {Row{10 * millisecond, 4 * millisecond, 5 * millisecond},
+                           Row{6 * millisecond, 0, 1}, Row{0, 0, 1}}) {
+        SCOPED_TRACE(row.remaining);
+        startSystem(0);
+        pacer_.remainingTicks = row.remaining;
+        auto engine = makeEngine(3);
+        uint64_t before = 0;
+        engine->onUpdate = [&](TestEngine&, int frame) {
+            if (frame == 3) before = clock_.counter();
+        };
+        runEngine(std::move(engine));
+        const uint64_t slept = clock_.counter() - before;
+        EXPECT_GE(slept, row.sleptAtLeast);
+        EXPECT_LT(slept, row.sleptBelow);
+        // The allowance after each restart: 6 ms of timer ticks.
+        EXPECT_EQ(pacer_.allowance, 6 * millisecond);
+        stopSystem();
+    }
+}
+
+TEST_F(PacingWaitTest, TimerPacerCountsTheRemainingTimeFromItsBase) {
+    TimerFramePacer pacer(60);
+    EXPECT_EQ(pacer.remaining(), 0u);  // nothing is due right after a reset
+    pacer.step();
+    const uint64_t frame = pelTimerGetFrequency() / 60;
+    EXPECT_EQ(pacer.remaining(), frame);
+    clock_.advanceTicks(frame / 4);
+    EXPECT_EQ(pacer.remaining(), frame - frame / 4);
+    clock_.advanceTicks(frame);
+    EXPECT_EQ(pacer.remaining(), 0u);
+    Engine::initPresentMargin(pacer);
+    EXPECT_EQ(pacer.frame().lateAllowance, pelTimerGetFrequency() * 6 / 1000);
+}
 
 }  // namespace
 }  // namespace tessera::test
