@@ -13,7 +13,9 @@
 #include "platform/os/cp932.h"
 #include "platform/os/float_mode.h"
 #include "render3d/L3DDevice.h"
+#include "render3d/L3DRenderer.h"
 #include "render3d/diagnostics/diagnostics.h"
+#include "sound/LSeManager.h"
 
 namespace {
 
@@ -43,6 +45,8 @@ std::string narrowPath(const char16_t* name, size_t size) {
 void Engine::run() {
     Net* net = system_->net();
     L3DDevice& device = system_->device();
+    // The renderer of this run; the System replaces it only between engines.
+    L3DRenderer* renderer = system_->renderer().Get();
 
     start();
     resync_ = true;
@@ -57,6 +61,7 @@ void Engine::run() {
 
         frameFlags_ = 0;
         update();
+        if (taskEnable_ && renderer && renderer->seManager) renderer->seManager->Update();
         if (postEffect_) postEffect_->animate();
 
         const bool drawn = resync_ || !skipped_ || capturePrefix_;
