@@ -94,8 +94,8 @@ public:
     // destination may be the source.
     void passGauss(const float rect[4], uint32_t level, Texture temporary, Texture destination,
                    Texture source);
-    void passOverlay(const POSTEFFECT_RECT& rect, const POSTEFFECT_REQUEST& request,
-                     Texture target, Texture source);
+    void passOverlay(const POSTEFFECT_RECT& rect, const POSTEFFECT_REQUEST& request, Texture target,
+                     Texture source);
     void passSoftlight(const POSTEFFECT_RECT& rect, const POSTEFFECT_REQUEST& request,
                        Texture target, Texture source);
     void passHardlight(const POSTEFFECT_RECT& rect, const POSTEFFECT_REQUEST& request,

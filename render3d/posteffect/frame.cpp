@@ -134,8 +134,7 @@ void PostEffect::runPyramid(const POSTEFFECT_LEVEL levels[4]) {
     if (levels[3].alpha >= kMinLevelAlpha) {
         const float rect[4] = {0.0f, 0.0f, w32, h32};
         passGauss(rect, levels[3].level, q32_[1], q32_[0], q32_[0]);
-        passAdd({0.5f, 0.5f, w16, h16, 0.75f, 0.75f, w32, h32}, levels[3].alpha, q16_[2],
-                q32_[0]);
+        passAdd({0.5f, 0.5f, w16, h16, 0.75f, 0.75f, w32, h32}, levels[3].alpha, q16_[2], q32_[0]);
     }
     if (levels[2].alpha >= kMinLevelAlpha) {
         const float rect[4] = {0.0f, 0.0f, w16, h16};
@@ -195,15 +194,15 @@ void PostEffect::runChain(POSTEFFECT_REQUEST& request) {
         passZoomBlur(quarter, request, q4_[2], q4_[1]);
         passZoomBlur(quarter, request, q4_[1], q4_[2]);
         passZoomBlur(quarter, request, q4_[2], q4_[1]);
-        passBlendTextureAlpha({0.5f, 0.5f, w, h, 0.125f, 0.125f, w4, h4},
-                              request.zoom.intensity, textureA_, q4_[2]);
+        passBlendTextureAlpha({0.5f, 0.5f, w, h, 0.125f, 0.125f, w4, h4}, request.zoom.intensity,
+                              textureA_, q4_[2]);
         break;
     }
     case POSTEFFECT_REQUEST::Shimmer: {
         const auto& s = request.shimmer;
-        passShimmer({0.0f, 0.0f, w, h, 0.0f, 0.0f, w, h, s.offsetX, s.offsetY, s.uvWidth,
-                     s.uvHeight},
-                    request, textureB_, textureA_, shimmerTexture_);
+        passShimmer(
+            {0.0f, 0.0f, w, h, 0.0f, 0.0f, w, h, s.offsetX, s.offsetY, s.uvWidth, s.uvHeight},
+            request, textureB_, textureA_, shimmerTexture_);
         passBlend(whole, s.alpha, textureA_, textureB_);
         break;
     }

@@ -135,8 +135,7 @@ void PostEffect::passBlendTextureAlpha(const POSTEFFECT_RECT& rect, float alpha,
     blendOff(*device_);
 }
 
-void PostEffect::passAdd(const POSTEFFECT_RECT& rect, float alpha, Texture target,
-                         Texture source) {
+void PostEffect::passAdd(const POSTEFFECT_RECT& rect, float alpha, Texture target, Texture source) {
     beginPass("add", target, shaders_.through1Vs.Get(), nullptr);
     setBlend(*device_, D3DBLEND_ONE);
     drawTexturedQuad(*device_, rect, 1.0f, alpha, source);

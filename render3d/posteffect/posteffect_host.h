@@ -9,7 +9,7 @@
 class L3DDevice;
 
 struct PostEffectMode {
-    uint32_t width = 0;   // of the display mode of the video settings
+    uint32_t width = 0;  // of the display mode of the video settings
     uint32_t height = 0;
     bool compatibleRendering = false;  // the video settings turn the post effects off
 };

@@ -24,9 +24,9 @@ bool loadPixel(L3DDevice& device, const char* name, mirel::rcptr<L3DPShader>& ou
 
 bool POSTEFFECT_SHADERS::load(L3DDevice& target) {
     device = &target;
-    if (!loadVertex(target, "through1", through1Vs) || !loadVertex(target, "through2", through2Vs) ||
-        !loadVertex(target, "down4", down4Vs) || !loadPixel(target, "down4", down4Ps) ||
-        !loadPixel(target, "mulDown4", mulDown4Ps) ||
+    if (!loadVertex(target, "through1", through1Vs) ||
+        !loadVertex(target, "through2", through2Vs) || !loadVertex(target, "down4", down4Vs) ||
+        !loadPixel(target, "down4", down4Ps) || !loadPixel(target, "mulDown4", mulDown4Ps) ||
         !loadPixel(target, "brightDown4", brightDown4Ps) ||
         !loadVertex(target, "gaussX", gaussXVs) || !loadVertex(target, "gaussY", gaussYVs))
         return false;

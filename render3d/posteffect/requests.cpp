@@ -117,10 +117,10 @@ POSTEFFECT_REQUEST* PostEffect::addZoomBlurRequest(const POSTEFFECT_ZOOMBLUR_PAR
     }
     auto& zoom = zoomBlur_->zoom;
     // The centre is a screen fraction; the quarter texture may be larger than a quarter screen.
-    zoom.centerX = params.centerX * (static_cast<float>(width_) * 0.25f) /
-                   static_cast<float>(q4_[0]->width);
-    zoom.centerY = params.centerY * (static_cast<float>(height_) * 0.25f) /
-                   static_cast<float>(q4_[0]->height);
+    zoom.centerX =
+        params.centerX * (static_cast<float>(width_) * 0.25f) / static_cast<float>(q4_[0]->width);
+    zoom.centerY =
+        params.centerY * (static_cast<float>(height_) * 0.25f) / static_cast<float>(q4_[0]->height);
     zoom.value2 = params.value2;
     zoom.value3 = params.value3;
     zoom.phaseStep = params.phaseStep;
@@ -187,8 +187,8 @@ void PostEffect::animateZoomBlur() {
         return;
     }
     if (zoom.counter < zoom.fadeInFrames)
-        zoom.intensity = static_cast<float>(zoom.counter + 1) /
-                         static_cast<float>(zoom.fadeInFrames + 1);
+        zoom.intensity =
+            static_cast<float>(zoom.counter + 1) / static_cast<float>(zoom.fadeInFrames + 1);
     else if (zoom.counter < zoom.fadeOutStart)
         zoom.intensity = 1.0f;
     else

@@ -39,17 +39,22 @@ void PostEffectTest::start(uint32_t width, uint32_t height, AdapterProfile profi
     ASSERT_TRUE(effect_->setup(&host_));
     // The frame loop draws between BeginScene and EndScene.
     ASSERT_EQ(device.device()->BeginScene(), D3D_OK);
-    names_ = {{nullptr, "back"},
-              {effect_->textureA().Get(), "A"},
-              {effect_->textureB().Get(), "B"}};
+    names_ = {{nullptr, "back"}};
     const char* sizes[4] = {"Q4", "Q8", "Q16", "Q32"};
     for (uint32_t shift = 2; shift <= 5; ++shift)
         for (uint32_t i = 0; i < 4; ++i)
             names_[effect_->pyramid(shift, i).Get()] =
                 std::string(sizes[shift - 2]) + "[" + std::to_string(i) + "]";
     effect_->setPassTrace([this](const char* pass, const L3DTexture* target) {
-        auto it = names_.find(target);
-        passes_.push_back(std::string(pass) + ">" + (it == names_.end() ? "?" : it->second));
+        // A and B by their current roles (requests exchange them).
+        std::string name = "?";
+        if (target == effect_->textureA().Get())
+            name = "A";
+        else if (target == effect_->textureB().Get())
+            name = "B";
+        else if (auto it = names_.find(target); it != names_.end())
+            name = it->second;
+        passes_.push_back(std::string(pass) + ">" + name);
     });
 }
 

@@ -33,8 +33,8 @@ protected:
                platform::d3d9::AdapterProfile profile = softwareAdapterProfile(),
                uint32_t multiSampleIndex = 0);
     // A one-level texture of pseudo-random ARGB texels, offered as "sys/posteffect/<name>".
-    mirel::rcptr<L3DTexture> addNoise(const std::u16string& name, uint32_t width,
-                                      uint32_t height, uint32_t seed);
+    mirel::rcptr<L3DTexture> addNoise(const std::u16string& name, uint32_t width, uint32_t height,
+                                      uint32_t seed);
     mirel::rcptr<L3DTexture> patternTexture(uint32_t width, uint32_t height, uint32_t seed,
                                             bool opaque = false);
     // Draws the test scene into the current render target: a dark blue ground, a white block,
@@ -44,7 +44,7 @@ protected:
     void frame();
 
     // The passes of the frames since the last call, as "pass>target" with the targets named
-    // by the textures they were at start() ("A", "B", "Q4[0]", ..., "back").
+    // "A", "B" (their roles at the pass), "Q4[0]", ..., "back".
     std::vector<std::string> takePasses();
     std::vector<uint32_t> backBufferPixels() const;
     static uint32_t texel(const L3DTexture& texture, uint32_t x, uint32_t y);
