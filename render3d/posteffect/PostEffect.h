@@ -5,6 +5,7 @@
 // object also keeps the water settings with which the field engine draws its water surfaces.
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "foundation/rcptr.h"
 #include "framework/core/list.h"
@@ -15,6 +16,7 @@
 #include "render3d/posteffect/posteffect_shaders.h"
 
 class L3DDevice;
+class System;
 
 class PostEffect {
 public:
@@ -27,6 +29,11 @@ public:
     PostEffect(const PostEffect&) = delete;
     PostEffect& operator=(const PostEffect&) = delete;
 
+    // False (the object stays inactive) when the video settings ask for compatible rendering,
+    // the device lacks shaders, an alpha back buffer or separate alpha blending, or a shader
+    // or render texture cannot be made.
+    bool setup(System* system);
+    // The same over any host (tests bring their own).
     bool setup(PostEffectHost* host);
     void release();
     bool active() const { return host_ != nullptr; }
@@ -119,6 +126,7 @@ private:
     void runPyramid(const POSTEFFECT_LEVEL levels[4]);
     void swapScene();
 
+    std::unique_ptr<PostEffectHost> systemHost_;
     PostEffectHost* host_ = nullptr;
     L3DDevice* device_ = nullptr;
     PEL_LIST requests_{};

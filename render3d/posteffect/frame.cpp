@@ -5,6 +5,7 @@
 
 #include "render3d/L3DDevice.h"
 #include "render3d/posteffect/PostEffect.h"
+#include "render3d/posteffect/system_host.h"
 
 using namespace platform::d3d9;
 
@@ -43,6 +44,13 @@ const PostEffect::Texture& PostEffect::pyramid(uint32_t shift, uint32_t index) c
     default:
         return q32_[index & 3];
     }
+}
+
+bool PostEffect::setup(System* system) {
+    auto host = std::make_unique<SystemPostEffectHost>(*system);
+    if (!setup(host.get())) return false;
+    systemHost_ = std::move(host);
+    return true;
 }
 
 bool PostEffect::setup(PostEffectHost* host) {
@@ -91,6 +99,7 @@ void PostEffect::release() {
         pelMempoolDestroy(&pool_);
     }
     host_ = nullptr;
+    systemHost_.reset();
     device_ = nullptr;
     shaders_.release();
     textureA_.Reset();
