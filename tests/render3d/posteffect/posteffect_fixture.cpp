@@ -91,14 +91,14 @@ mirel::rcptr<L3DTexture> PostEffectTest::addNoise(const std::u16string& name, ui
 
 void PostEffectTest::drawScene() {
     IDirect3DDevice9* d3d = device_->device();
-    d3d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102040, 1.0f, 0);
+    d3d->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00102040, 1.0f, 0);
     const D3DRECT white = {60, 40, 100, 80};
     const D3DRECT red = {10, 10, 30, 110};
     const D3DRECT green = {130, 10, 150, 110};
     const D3DRECT grey = {20, 90, 60, 115};
     d3d->Clear(1, &white, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
-    d3d->Clear(1, &red, D3DCLEAR_TARGET, 0xFFE02010, 1.0f, 0);
-    d3d->Clear(1, &green, D3DCLEAR_TARGET, 0xFF20C040, 1.0f, 0);
+    d3d->Clear(1, &red, D3DCLEAR_TARGET, 0x40E02010, 1.0f, 0);
+    d3d->Clear(1, &green, D3DCLEAR_TARGET, 0x0020C040, 1.0f, 0);
     d3d->Clear(1, &grey, D3DCLEAR_TARGET, 0x80A0A0A0, 1.0f, 0);
 }
 

@@ -38,7 +38,8 @@ protected:
     mirel::rcptr<L3DTexture> patternTexture(uint32_t width, uint32_t height, uint32_t seed,
                                             bool opaque = false);
     // Draws the test scene into the current render target: a dark blue ground, a white block,
-    // red and green bars and a half-transparent grey block (alpha marks it for the alpha bloom).
+    // red and green bars and a grey block. Alpha marks what the alpha bloom makes glow: the
+    // white block fully, the grey block by half, the red bar by a quarter, nothing else.
     void drawScene();
     // One frame: begin, the scene, render.
     void frame();
