@@ -14,6 +14,7 @@
 #include "render3d/posteffect/posteffect_host.h"
 #include "render3d/posteffect/posteffect_records.h"
 #include "render3d/posteffect/posteffect_shaders.h"
+#include "render3d/posteffect/water_surface.h"
 
 class L3DDevice;
 class System;
@@ -58,6 +59,10 @@ public:
     void releaseWaterEffect(POSTEFFECT_WATER* water);
     // Drops the water settings (released and freed).
     void dropWaterEffect();
+    static void freeWater(POSTEFFECT_WATER_SURFACE* surface);
+    // Draws the surface over a copy of the scene drawn so far, with the renderer's camera;
+    // nothing without water settings.
+    void drawWater(POSTEFFECT_WATER_SURFACE& surface);
 
     void animate();
     void beginFrame();

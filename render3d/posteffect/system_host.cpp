@@ -27,3 +27,5 @@ mirel::rcptr<L3DTexture> SystemPostEffectHost::loadTexture(const char16_t* name)
     if (bytes.size() >= kMaxNameBytes) bytes.resize(kMaxNameBytes - 1);
     return renderer->GetTexture(lfmRegistPack(""), bytes.c_str(), false);
 }
+
+const L3DRenderer* SystemPostEffectHost::renderer() const { return system_.renderer().Get(); }

@@ -12,6 +12,7 @@ public:
     PostEffectMode mode() const override;
     // The renderer's texture of the default pack, by the name cut to 128 bytes of CP932.
     mirel::rcptr<L3DTexture> loadTexture(const char16_t* name) override;
+    const L3DRenderer* renderer() const override;
 
 private:
     System& system_;

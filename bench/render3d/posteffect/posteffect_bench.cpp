@@ -29,6 +29,7 @@ public:
     L3DDevice& device() override { return device_; }
     PostEffectMode mode() const override { return mode_; }
     mirel::rcptr<L3DTexture> loadTexture(const char16_t*) override { return {}; }
+    const L3DRenderer* renderer() const override { return nullptr; }
 
 private:
     L3DDevice& device_;

@@ -25,6 +25,7 @@ void PostEffectTest::SetUp() {
 void PostEffectTest::TearDown() {
     effect_.reset();
     host_.textures_.clear();
+    host_.renderer_.reset();
     Render3dTest::TearDown();
 }
 

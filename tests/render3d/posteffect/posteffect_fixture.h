@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "render3d/L3DRenderer.h"
 #include "render3d/posteffect/PostEffect.h"
 #include "tests/render3d/device_fixture.h"
 
@@ -16,11 +17,13 @@ public:
     L3DDevice& device() override { return *device_; }
     PostEffectMode mode() const override { return mode_; }
     mirel::rcptr<L3DTexture> loadTexture(const char16_t* name) override;
+    const L3DRenderer* renderer() const override { return renderer_.get(); }
 
     L3DDevice* device_ = nullptr;
     PostEffectMode mode_;
     std::map<std::u16string, mirel::rcptr<L3DTexture>> textures_;
     std::vector<std::u16string> asked_;
+    std::unique_ptr<L3DRenderer> renderer_;
 };
 
 class PostEffectTest : public Render3dTest {
