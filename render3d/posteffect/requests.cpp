@@ -34,6 +34,7 @@ void PostEffect::freeRequest(void* user, void* element) {
 }
 
 POSTEFFECT_REQUEST* PostEffect::firstRequest() {
+    if (!active()) return nullptr;
     return static_cast<POSTEFFECT_REQUEST*>(pelListFirst(&requests_));
 }
 
@@ -45,6 +46,7 @@ POSTEFFECT_REQUEST* PostEffect::nextRequest(POSTEFFECT_REQUEST* request) {
 }
 
 POSTEFFECT_REQUEST* PostEffect::queueRequest(uint32_t kind) {
+    if (!active()) return nullptr;
     auto* request = static_cast<POSTEFFECT_REQUEST*>(pelMempoolAllocateBlock(&pool_));
     if (!request) return nullptr;
     std::memset(static_cast<void*>(request), 0, sizeof *request);
@@ -111,6 +113,7 @@ POSTEFFECT_REQUEST* PostEffect::addHardlightRequest(const POSTEFFECT_COLOR_PARAM
 }
 
 POSTEFFECT_REQUEST* PostEffect::addZoomBlurRequest(const POSTEFFECT_ZOOMBLUR_PARAMS& params) {
+    if (!active()) return nullptr;
     if (!zoomBlur_) {
         zoomBlur_ = queueRequest(POSTEFFECT_REQUEST::ZoomBlur);
         if (!zoomBlur_) return nullptr;
@@ -134,6 +137,7 @@ POSTEFFECT_REQUEST* PostEffect::addZoomBlurRequest(const POSTEFFECT_ZOOMBLUR_PAR
 }
 
 POSTEFFECT_REQUEST* PostEffect::addShimmerRequest(const POSTEFFECT_SHIMMER_PARAMS& params) {
+    if (!active()) return nullptr;
     char16_t path[48];
     postEffectNoisePath(params.name, path);
     Texture noise = host_->loadTexture(path);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "engine/system/system.h"
 #include "tests/render3d/posteffect/posteffect_fixture.h"
 
 namespace tessera::test {
@@ -197,6 +198,33 @@ TEST_F(PostEffectFrame, SetupRefusesDevicesWithoutWhatThePassesNeed) {
         l3dTerm();
         l3dReleaseDirect3D();
     }
+}
+
+TEST_F(PostEffectFrame, AnObjectThatIsNotSetUpDoesNothing) {
+    createWindowed();
+    PostEffect effect;
+    EXPECT_EQ(effect.addOverlayRequest({1, 1, 1, 1}), nullptr);
+    EXPECT_EQ(effect.addZoomBlurRequest({0.5f, 0.5f, 0.1f, 0.9f, 1, 2, 3, 4}), nullptr);
+    EXPECT_EQ(effect.addShimmerRequest({u"noise0", 1, 1, 1, 1, 1, 1, 1}), nullptr);
+    EXPECT_EQ(effect.setWaterEffect({}), nullptr);
+    EXPECT_EQ(effect.firstRequest(), nullptr);
+    effect.removeRequest(nullptr);
+    effect.clearRequests();
+    recorder().setEnabled(true);
+    effect.animate();
+    effect.beginFrame();
+    effect.render();
+    EXPECT_TRUE(calls().empty());
+    EXPECT_EQ(effect.requestCount(), 0u);
+}
+
+// The system's own device is created by System::init; before that it has no shaders.
+TEST_F(PostEffectFrame, SetUpOverASystemReadsItsDevice) {
+    startLibrary({softwareAdapterProfile()});
+    System system;
+    PostEffect effect;
+    EXPECT_FALSE(effect.setup(&system));
+    EXPECT_FALSE(effect.active());
 }
 
 TEST_F(PostEffectFrame, ALostDeviceComesBackBlack) {
