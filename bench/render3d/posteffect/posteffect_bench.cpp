@@ -50,6 +50,8 @@ public:
         });
         Direct3DConfig config;
         config.adapters = {softwareAdapterProfile()};
+        // One drawing thread: the ratios compare work, not the scheduling of a shared machine.
+        config.rasterThreads = 1;
         IDirect3D9* direct3d = new IDirect3D9(std::move(config));
         l3dInit(direct3d);
         direct3d->Release();
