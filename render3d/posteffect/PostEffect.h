@@ -52,7 +52,7 @@ public:
     // Takes a queued request out; a handle that is not in the queue changes nothing.
     void removeRequest(POSTEFFECT_REQUEST* request);
     // Empties the queue, forgets both singletons and the shimmer texture.
-    void clearRequests();
+    void clearQueue();
 
     // Water settings: null when either noise texture cannot be had.
     POSTEFFECT_WATER* setWaterEffect(const POSTEFFECT_WATER_PARAMS& params);

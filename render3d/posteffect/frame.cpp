@@ -94,7 +94,7 @@ bool PostEffect::setup(PostEffectHost* host) {
 
 void PostEffect::release() {
     if (active()) {
-        clearRequests();
+        clearQueue();
         dropWaterEffect();
         pelMempoolDestroy(&pool_);
     }

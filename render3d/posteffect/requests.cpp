@@ -175,7 +175,7 @@ void PostEffect::removeRequest(POSTEFFECT_REQUEST* request) {
     pelListRemove(&requests_, &request->link);
 }
 
-void PostEffect::clearRequests() {
+void PostEffect::clearQueue() {
     if (!active()) return;
     pelListClear(&requests_);
     zoomBlur_ = nullptr;

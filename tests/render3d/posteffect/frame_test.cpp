@@ -99,7 +99,7 @@ TEST_F(PostEffectFrame, EachKindRunsItsChain) {
         c.add(*effect_);
         frame();
         EXPECT_EQ(takePasses(), c.passes) << c.name;
-        effect_->clearRequests();
+        effect_->clearQueue();
     }
 }
 
@@ -209,7 +209,7 @@ TEST_F(PostEffectFrame, AnObjectThatIsNotSetUpDoesNothing) {
     EXPECT_EQ(effect.setWaterEffect({}), nullptr);
     EXPECT_EQ(effect.firstRequest(), nullptr);
     effect.removeRequest(nullptr);
-    effect.clearRequests();
+    effect.clearQueue();
     recorder().setEnabled(true);
     effect.animate();
     effect.beginFrame();
@@ -240,7 +240,7 @@ TEST_F(PostEffectFrame, ALostDeviceComesBackBlack) {
     failures->testCooperativeLevel = D3D_OK;
     ASSERT_EQ(effect_->textureA()->contentsLost, 1);
     ASSERT_EQ(device_->device()->BeginScene(), D3D_OK);
-    effect_->clearRequests();
+    effect_->clearQueue();
     effect_->beginFrame();
     for (uint32_t shift = 2; shift <= 5; ++shift)
         for (uint32_t i = 0; i < 4; ++i) {

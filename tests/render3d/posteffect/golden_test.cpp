@@ -63,7 +63,7 @@ TEST_F(PostEffectGolden, EveryKindOverTheTestScene) {
         frame();
         const std::string golden = std::string(POSTEFFECT_GOLDEN_DIR) + "/" + c.name + ".png";
         EXPECT_EQ(compareWithGolden(golden, 160, 120, backBufferPixels(), 2), "") << c.name;
-        effect_->clearRequests();
+        effect_->clearQueue();
     }
 }
 

@@ -204,7 +204,7 @@ TEST_F(PostEffectRequests, RemovingIgnoresHandlesThatAreNotQueued) {
     // Freed elements are handed out again and the list stays whole.
     POSTEFFECT_REQUEST* again = effect_->addOverlayRequest({0, 0, 1, 1});
     EXPECT_EQ(queue(*effect_), (std::vector<POSTEFFECT_REQUEST*>{last, again}));
-    effect_->clearRequests();
+    effect_->clearQueue();
     EXPECT_EQ(effect_->requestCount(), 0u);
     EXPECT_EQ(effect_->firstRequest(), nullptr);
 }
@@ -216,7 +216,7 @@ TEST_F(PostEffectRequests, ClearingEmptiesTheQueueAndForgetsTheSingletons) {
     effect_->addShimmerRequest(shimmerParams(u"noise0", 0.01f));
     effect_->addZoomBlurRequest({0.5f, 0.5f, 0.1f, 0.9f, 1, 2, 3, 4});
     EXPECT_EQ(effect_->requestCount(), 42u);
-    effect_->clearRequests();
+    effect_->clearQueue();
     EXPECT_EQ(effect_->requestCount(), 0u);
     EXPECT_EQ(effect_->zoomBlurRequest(), nullptr);
     EXPECT_EQ(effect_->shimmerRequest(), nullptr);
