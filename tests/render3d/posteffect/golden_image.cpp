@@ -5,33 +5,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/writers/png_writer.h"
+
 namespace tessera::test {
-namespace {
-
-bool writeRgbPng(const std::string& path, uint32_t width, uint32_t height,
-                 const std::vector<uint32_t>& argb) {
-    std::vector<uint8_t> rgb(size_t{width} * height * 3);
-    for (size_t i = 0; i < argb.size(); ++i) {
-        rgb[3 * i] = static_cast<uint8_t>(argb[i] >> 16);
-        rgb[3 * i + 1] = static_cast<uint8_t>(argb[i] >> 8);
-        rgb[3 * i + 2] = static_cast<uint8_t>(argb[i]);
-    }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = width;
-    image.height = height;
-    image.format = PNG_FORMAT_RGB;
-    return png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr) != 0;
-}
-
-}  // namespace
 
 std::string compareWithGolden(const std::string& path, uint32_t width, uint32_t height,
                               const std::vector<uint32_t>& argb, int tolerance) {
     if (argb.size() != size_t{width} * height) return "frame size differs from its dimensions";
     const char* update = std::getenv("TESSERA_UPDATE_GOLDENS");
     if (update && std::strcmp(update, "1") == 0)
-        return writeRgbPng(path, width, height, argb) ? "" : "cannot write " + path;
+        return tools::writers::writePng(path, width, height, argb) ? "" : "cannot write " + path;
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&image, path.c_str())) return "cannot read " + path;
