@@ -1,9 +1,10 @@
 #include "engine/config/updater.h"
 
-#include <cstdlib>
-
 #include "framework/core/report.h"
 #include "platform/os/clock.h"
+#include "platform/os/open_url.h"
+#include "platform/os/proxy_setting.h"
+#include "platform/os/utf8.h"
 
 namespace {
 
@@ -109,7 +110,7 @@ bool Updater::run(const char16_t* host, int32_t port, const char16_t* directory,
 
     HttpTarget target{host, port, versionFilePath(directory, version)};
     HttpTarget proxy;
-    if (proxyFromSetting(std::getenv("http_proxy"), &proxy)) {
+    if (proxyFromSetting(platform::os::proxySetting().c_str(), &proxy)) {
         pelReport(PEL_REPORT_MESSAGE, u"Message: [%s] using proxy[%ls:%d]", kTag,
                   proxy.host.c_str(), proxy.port);
     } else {
@@ -124,7 +125,7 @@ bool Updater::run(const char16_t* host, int32_t port, const char16_t* directory,
         if (status == 200) {
             message(u"Message: [%s] newer version is here!");
             if (dialogs_.showNewerVersion(shortTitle) == UpdaterDialogs::Answer::Ok) return true;
-            dialogs_.openUrl(updaterHomePage(host, port));
+            platform::os::openUrl(platform::os::utf16ToUtf8(updaterHomePage(host, port)));
             return false;
         }
         if (status == 404) {

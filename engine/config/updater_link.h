@@ -40,6 +40,6 @@ public:
     // The modal newer-version dialog over the progress dialog; Link when the player clicked
     // the home-page link.
     virtual Answer showNewerVersion(const char16_t* shortTitle) = 0;
-    // Opens the address in the system's browser.
-    virtual void openUrl(const std::u16string& url) = 0;
+    // Destroys the progress dialog once the check is over; nothing when it is not open.
+    virtual void closeProgress() = 0;
 };

@@ -3,107 +3,30 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/os/clock.h"
+#include "platform/os/open_url.h"
+#include "tests/engine/config/updater_fakes.h"
 #include "tests/framework/support/report_capture.h"
 
 namespace tessera::test {
 namespace {
 
-// A scripted network: each "host:port" either refuses or answers every request with its
-// bytes; an answer-less peer accepts and then stays silent.
-class FakeConnection final : public UpdaterConnection {
-public:
-    struct Peer {
-        bool refuses = false;
-        bool failsWhilePending = false;
-        std::string answer;
-        bool silent = false;
-    };
-
-    bool connect(const std::u16string& host, int32_t port) override {
-        peer_ = nullptr;
-        const std::string key = narrow(host) + ":" + std::to_string(port);
-        connects.push_back(key);
-        auto found = peers.find(key);
-        if (found == peers.end() || found->second.refuses) return false;
-        // Every started connection records the bytes sent over it.
-        peer_ = &found->second;
-        state_ = State::Pending;
-        received_ = 0;
-        requests.emplace_back();
-        return true;
-    }
-    State poll() override {
-        if (state_ == State::Pending)
-            state_ = peer_->failsWhilePending ? State::Failed : State::Connected;
-        return state_;
-    }
-    size_t sendBufferSize() override { return 7; }  // forces partial sends
-    Io send(const char* data, size_t size, size_t* sent) override {
-        requests.back().append(data, size);
-        *sent = size;
-        return Io::Done;
-    }
-    Io receiveByte(uint8_t* byte) override {
-        if (peer_->silent) return Io::WouldBlock;
-        if (received_ >= peer_->answer.size()) {
-            state_ = State::Failed;
-            return Io::Failed;
-        }
-        *byte = static_cast<uint8_t>(peer_->answer[received_++]);
-        return Io::Done;
-    }
-    void close() override { ++closes; }
-
-    static std::string narrow(const std::u16string& text) {
-        return std::string(text.begin(), text.end());
-    }
-
-    std::map<std::string, Peer> peers;
-    std::vector<std::string> connects;
-    std::vector<std::string> requests;
-    int closes = 0;
-
-private:
-    Peer* peer_ = nullptr;
-    State state_ = State::Failed;
-    size_t received_ = 0;
-};
-
-class FakeDialogs final : public UpdaterDialogs {
-public:
-    bool openProgress() override {
-        progressShown = true;
-        return progressOpens;
-    }
-    bool pumpMessages() override { return ++pumps <= pumpsBeforeQuit; }
-    Answer showNewerVersion(const char16_t* shortTitle) override {
-        newerVersionTitle = shortTitle;
-        return answer;
-    }
-    void openUrl(const std::u16string& url) override { openedUrls.push_back(url); }
-
-    bool progressOpens = true;
-    int pumps = 0;
-    int pumpsBeforeQuit = 1 << 30;
-    bool progressShown = false;
-    Answer answer = Answer::Ok;
-    std::u16string newerVersionTitle;
-    std::vector<std::u16string> openedUrls;
-};
-
 class UpdaterTest : public ::testing::Test {
 protected:
     UpdaterTest() {
         platform::os::setClock(&clock_);
+        platform::os::setUrlOpener([this](const std::string& url) {
+            openedUrls_.push_back(url);
+            return true;
+        });
         unsetenv("http_proxy");
     }
     ~UpdaterTest() override {
         platform::os::setClock(nullptr);
+        platform::os::setUrlOpener(nullptr);
         unsetenv("http_proxy");
     }
 
@@ -123,6 +46,7 @@ protected:
     platform::os::ManualClock clock_;
     FakeConnection network_;
     FakeDialogs dialogs_;
+    std::vector<std::string> openedUrls_;
     ReportCapture capture_;
 };
 
@@ -132,7 +56,7 @@ TEST_F(UpdaterTest, NewerVersionDialogAndItsLink) {
     network_.peers["maker.test:8000"].answer = "HTTP/1.0 200 OK\r\n\r\n";
     EXPECT_TRUE(run());  // "OK" goes on
     EXPECT_EQ(dialogs_.newerVersionTitle, u"Short");
-    EXPECT_TRUE(dialogs_.openedUrls.empty());
+    EXPECT_TRUE(openedUrls_.empty());
     EXPECT_EQ(network_.requests, std::vector<std::string>{kDirectRequest});
     EXPECT_EQ(texts(),
               (std::vector<std::u16string>{u"Message: [Updater::run] connected",
@@ -140,7 +64,7 @@ TEST_F(UpdaterTest, NewerVersionDialogAndItsLink) {
 
     dialogs_.answer = UpdaterDialogs::Answer::Link;
     EXPECT_FALSE(run());
-    EXPECT_EQ(dialogs_.openedUrls, std::vector<std::u16string>{u"http://maker.test:8000/"});
+    EXPECT_EQ(openedUrls_, std::vector<std::string>{"http://maker.test:8000/"});
     EXPECT_EQ(updaterHomePage(u"maker.test", 80), u"http://maker.test/");
 }
 
