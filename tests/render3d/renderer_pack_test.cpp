@@ -40,8 +40,7 @@ public:
     }
     int32_t Tell() override {
         uint64_t position = 0;
-        return pelFileGetPosition(&position, file_) == PEL_OK ? static_cast<int32_t>(position)
-                                                                : -1;
+        return pelFileGetPosition(&position, file_) == PEL_OK ? static_cast<int32_t>(position) : -1;
     }
     int32_t Size() override {
         uint64_t size = 0;
@@ -91,7 +90,7 @@ protected:
 TEST_F(RendererPack, ShaderSetLoadsFromAMountedPack) {
     L3DDevice& device = createWindowed();
     dir_.write("res.dat", tools::writers::buildApfc({{u"readme.txt", "padding first"},
-                                                      {u"sys/renderer.csa", builtShaderArchive()}}));
+                                                     {u"sys/renderer.csa", builtShaderArchive()}}));
     ASSERT_EQ(pelFileMountArchive(u"res.dat"), PEL_OK);
     mirel::rcptr<FrameworkProvider> provider;
     provider.Create();
