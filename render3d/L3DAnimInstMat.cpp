@@ -13,8 +13,7 @@ bool nameEquals(const L3DNameRef& reference, const char* name) {
     return mirel::DStrEqualsNoCase(text, name ? name : "") == 0;
 }
 
-bool matches(const L3D_RENDERER_SHADEROPT& option, const char* name,
-             const char* alternativeName) {
+bool matches(const L3D_RENDERER_SHADEROPT& option, const char* name, const char* alternativeName) {
     if (nameEquals(option.materialName, name)) return true;
     return option.alternativeName.text && nameEquals(option.alternativeName, alternativeName);
 }
@@ -43,8 +42,8 @@ bool L3D_ANIMINST_MAT::Create(L3D_ANIMINST_MAT& material,
     if (!option) return false;
 
     material.option = option;
-    material.texture1 = textures ? textures(partTexture ? partTexture : "", 1)
-                                 : mirel::rcptr<L3DTexture>();
+    material.texture1 =
+        textures ? textures(partTexture ? partTexture : "", 1) : mirel::rcptr<L3DTexture>();
     switch (option->shaderType) {
     case L3DShaderNormal:
         break;

@@ -54,9 +54,9 @@ TEST_F(Material, CreatePicksTheFirstMatchingOption) {
     for (const Case& c : cases) {
         loaded.clear();
         L3D_ANIMINST_MAT material;
-        EXPECT_EQ(L3D_ANIMINST_MAT::Create(material, options, c.name, c.alternative, textures,
-                                           "skin"),
-                  c.expected != nullptr)
+        EXPECT_EQ(
+            L3D_ANIMINST_MAT::Create(material, options, c.name, c.alternative, textures, "skin"),
+            c.expected != nullptr)
             << c.name;
         EXPECT_EQ(material.option.Get(), c.expected) << c.name;
         EXPECT_EQ(loaded, c.loads) << c.name;
