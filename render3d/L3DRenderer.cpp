@@ -10,6 +10,8 @@
 #include "render3d/L3DAnimInstMat.h"
 #include "render3d/L3DDevice.h"
 #include "render3d/diagnostics/diagnostics.h"
+#include "sound/DsndManager.h"
+#include "sound/LSeManager.h"
 
 using mirel::DFile;
 using mirel::DSjis;
@@ -76,10 +78,13 @@ void L3DRenderer::Create(const rcptr<L3DDevice>& deviceHandle,
     defaultOption.blendType = 0;
     defaultOption.edgeWidth = 0.0f;
     systemNnid = names.AddNnid("system");
+    if (soundManager)
+        seManager =
+            std::make_unique<mirel::LSeManager>(soundManager.Get(), static_cast<float>(frameRate));
 }
 
 void L3DRenderer::Release() {
-    seManager.Reset();
+    seManager.reset();
     names = LResManager();
     systemNnid = nullptr;
     zsd.Release();
@@ -94,6 +99,12 @@ void L3DRenderer::Release() {
     }
     soundManager.Reset();
     device.Reset();
+}
+
+void L3DRenderer::StopAll() {
+    if (!seManager) return;
+    while (mirel::LSeManager::_VOICEINFO* voice = seManager->_GetPlayingHead())
+        seManager->_StopVoice(voice);
 }
 
 rcptr<L3DTexture> L3DRenderer::GetTexture(uint32_t pack, const char* name, bool mip) {

@@ -5,6 +5,7 @@
 // the next run starts; the destructor releases what Create and the frames made.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include "foundation/DBuffer.h"
@@ -65,6 +66,8 @@ public:
     // Frees what Create and the frames made; afterwards the renderer is fit only for
     // destruction.
     void Release();
+    // Stops every playing sound effect.
+    void StopAll();
 
     // Drawing (renderer_camera.cpp, renderer_instance.cpp, renderer_record.cpp,
     // renderer_outline.cpp, renderer_zsd.cpp).
@@ -133,7 +136,8 @@ public:
     mirel::rcptr<L3DDevice> device;
     int32_t frameRate = 0;
     mirel::rcptr<mirel::DsndManager> soundManager;
-    mirel::rcptr<mirel::LSeManager> seManager;  // null without a sound device
+    // Null without a sound device. Owned alone: its users borrow it from the renderer.
+    std::unique_ptr<mirel::LSeManager> seManager;
     L3DRandom random;
     std::array<mirel::rcptr<L3DVShader>, VertexShaderCount> vertexShaders;
     std::array<int32_t, kL3DShaderKinds> vsBaseConstants{};

@@ -105,6 +105,7 @@ void IDirect3DDevice9::releaseBindings() {
     fvf_ = 0;
     softwareVertexProcessing_ = FALSE;
     vertexConstants_ = {};
+    vertexConstantsUsed_ = 0;
     pixelConstants_ = {};
 }
 

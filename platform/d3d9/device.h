@@ -128,6 +128,7 @@ private:
 
     struct VertexSource;
     HRESULT cooperativeState();
+    UINT vertexConstantLimit() const;
     void createSwapChain(const D3DPRESENT_PARAMETERS& pp);
     void releaseBindings();
     IDirect3DSurface9* newSurface(UINT width, UINT height, D3DFORMAT format, DWORD usage,
@@ -164,7 +165,10 @@ private:
     UINT streamOffset_ = 0;
     UINT streamStride_ = 0;
     IDirect3DIndexBuffer9* indices_ = nullptr;
-    std::array<std::array<float, 4>, 256> vertexConstants_{};
+    // The software vertex-processing file; with hardware processing only the caps' count of
+    // registers can be set. vertexConstantsUsed_: one past the highest register ever set.
+    std::array<std::array<float, 4>, shader::kSoftwareVertexConstantRegisters> vertexConstants_{};
+    UINT vertexConstantsUsed_ = 0;
     std::array<std::array<float, 4>, 32> pixelConstants_{};
 };
 

@@ -91,7 +91,10 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
                               pixelShader_ ? &pixelShader_->decoded() : nullptr, pixelConstants_);
     pipeline.reserve(primitiveCount);
     std::optional<ShaderVertexProcessor> shaderVertices;
-    if (vertexShader_) shaderVertices.emplace(vertexShader_->decoded(), vertexConstants_, layout);
+    if (vertexShader_)
+        shaderVertices.emplace(
+            vertexShader_->decoded(),
+            std::span<const shader::Float4>(vertexConstants_.data(), vertexConstantsUsed_), layout);
 
     // Triangles go in chunks: the distinct vertices of a chunk are shaded once, in batches,
     // then its triangles are queued; the whole draw is rasterised at the end.

@@ -175,16 +175,23 @@ HRESULT copyConstantsOut(const std::array<std::array<float, 4>, N>& registers, U
 
 }  // namespace
 
+// Software vertex processing has the whole file; hardware processing the caps' count.
+UINT IDirect3DDevice9::vertexConstantLimit() const {
+    if (softwareVertexProcessing_) return static_cast<UINT>(vertexConstants_.size());
+    return std::min<UINT>(profile_.caps.MaxVertexShaderConst, vertexConstants_.size());
+}
+
 HRESULT IDirect3DDevice9::SetVertexShaderConstantF(UINT start, const float* data, UINT count) {
     recorder_.record("SetVertexShaderConstantF", start, data, count);
-    const UINT limit = std::min<UINT>(profile_.caps.MaxVertexShaderConst, vertexConstants_.size());
-    return copyConstantsIn(vertexConstants_, limit, start, data, count);
+    const HRESULT result =
+        copyConstantsIn(vertexConstants_, vertexConstantLimit(), start, data, count);
+    if (result == D3D_OK) vertexConstantsUsed_ = std::max(vertexConstantsUsed_, start + count);
+    return result;
 }
 
 HRESULT IDirect3DDevice9::GetVertexShaderConstantF(UINT start, float* data, UINT count) {
     recorder_.record("GetVertexShaderConstantF", start, data, count);
-    const UINT limit = std::min<UINT>(profile_.caps.MaxVertexShaderConst, vertexConstants_.size());
-    return copyConstantsOut(vertexConstants_, limit, start, data, count);
+    return copyConstantsOut(vertexConstants_, vertexConstantLimit(), start, data, count);
 }
 
 HRESULT IDirect3DDevice9::SetPixelShaderConstantF(UINT start, const float* data, UINT count) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "foundation/pack/DMFile.h"
 #include "foundation/pack/pack_registry.h"
 #include "render3d/L3DAnimInstMat.h"
+#include "sound/DsndManager.h"
+#include "sound/LSeManager.h"
 #include "tests/foundation/support/memory_stream.h"
 #include "tests/render3d/renderer_fixture.h"
 #include "tools/writers/texture_pack_writer.h"
@@ -139,6 +142,27 @@ TEST_F(Renderer, DefaultMaterialBindsTheOwnOptionWithoutTextures) {
     EXPECT_EQ(material.option.Get(), &renderer.defaultOption);
     EXPECT_EQ(material.option.UseCount(), 0);  // not owned
     EXPECT_FALSE(material.texture1 || material.texture2 || material.texture3);
+}
+
+// With a sound device the renderer makes its sound-effect manager, with no voices playing.
+TEST_F(Renderer, SoundDeviceGivesASoundEffectManager) {
+    L3DDevice& device = createWindowed();
+    mirel::rcptr<mirel::DsndManager> sound;
+    sound.Create();
+    std::filesystem::create_directories(dir_.file("sys"));
+    dir_.write("sys/renderer.csa", minimalShaderArchive());
+    mirel::DFile file;
+    ASSERT_TRUE(file.Open(dir_.file("sys/renderer.csa").c_str(), mirel::DFile::OpenRead));
+    renderer_ = std::make_unique<L3DRenderer>();
+    renderer_->Create(mirel::rcptr<L3DDevice>::NonOwning(&device), sound, file);
+    ASSERT_TRUE(renderer_->seManager);
+    EXPECT_EQ(renderer_->seManager->_GetTypeCount(), 0u);
+    EXPECT_EQ(renderer_->seManager->_GetPlayingHead(), nullptr);
+    EXPECT_EQ(sound.UseCount(), 2);
+    renderer_->StopAll();
+    renderer_->Release();
+    EXPECT_FALSE(renderer_->seManager);
+    EXPECT_EQ(sound.UseCount(), 1);
 }
 
 // Release drops the shaders, the names and both handles; the buffers can grow again.

@@ -14,7 +14,10 @@ namespace platform::d3d9::shader {
 
 constexpr uint32_t kTempRegisters = 12;
 constexpr uint32_t kVertexInputRegisters = 16;
-constexpr uint32_t kVertexConstantRegisters = 256;
+constexpr uint32_t kVertexConstantRegisters = 256;  // what a shader may name directly
+// The constant file under software vertex processing, reached through a0-relative reads
+// (bone palettes); reads past it give 0.
+constexpr uint32_t kSoftwareVertexConstantRegisters = 8192;
 constexpr uint32_t kVertexColourOutputs = 2;    // oD0, oD1
 constexpr uint32_t kVertexTexcoordOutputs = 8;  // oT0..oT7
 constexpr uint32_t kAddressComponents = 4;      // a0.xyzw

@@ -14,10 +14,12 @@ VertexShaderInterpreter::VertexShaderInterpreter(const DecodedShader& shader)
 }
 
 void VertexShaderInterpreter::setConstants(std::span<const Float4> constants) {
-    constants_ = mergeConstants(
-        shader_, constants.data(),
-        static_cast<uint32_t>(std::min<size_t>(constants.size(), kVertexConstantRegisters)),
-        kVertexConstantRegisters);
+    // The file reaches past the registers a shader names directly only as far as the caller's
+    // registers do; relative reads beyond it read 0 like unset registers.
+    const uint32_t given =
+        static_cast<uint32_t>(std::min<size_t>(constants.size(), kSoftwareVertexConstantRegisters));
+    constants_ =
+        mergeConstants(shader_, constants.data(), given, std::max(given, kVertexConstantRegisters));
     broadcastConstants_ = broadcastConstants(program_, constants_);
 }
 
@@ -27,7 +29,7 @@ void VertexShaderInterpreter::run(VertexLanes& lanes, uint32_t laneCount) const 
     files.inputs = lanes.inputs;
     files.constants = constants_.data();
     files.broadcastConstants = broadcastConstants_.data();
-    files.constantCount = kVertexConstantRegisters;
+    files.constantCount = static_cast<uint32_t>(constants_.size());
     files.position = &lanes.position;
     files.fog = &lanes.fog;
     files.colours = lanes.colours;

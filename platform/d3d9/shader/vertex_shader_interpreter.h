@@ -28,8 +28,8 @@ public:
     // otherwise). The constants start at 0 apart from the shader's definitions.
     explicit VertexShaderInterpreter(const DecodedShader& shader);
 
-    // The device's constant registers c0.. (at most 256 are used); the shader's def values
-    // take precedence over them.
+    // The device's constant registers c0.. (at most kSoftwareVertexConstantRegisters are
+    // used); the shader's def values take precedence over them.
     void setConstants(std::span<const Float4> constants);
 
     // Runs the batch; lanes 0..laneCount-1 (at most kLanes) are the live ones, the outputs of

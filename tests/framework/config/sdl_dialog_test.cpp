@@ -84,7 +84,7 @@ protected:
         const std::string path =
             (folder ? std::string(folder) : temp().path()) + "/" + name + ".png";
         EXPECT_TRUE(tools::writers::writePng(path, static_cast<uint32_t>(width),
-                                       static_cast<uint32_t>(height), pixels));
+                                             static_cast<uint32_t>(height), pixels));
     }
 
     static void clickAt(SdlDialogToolkit& t, int x, int y) {

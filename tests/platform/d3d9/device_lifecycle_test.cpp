@@ -388,6 +388,14 @@ TEST_F(DeviceLifecycle, StatesAreStoredAndUnknownOnesRefused) {
     ASSERT_EQ(device_->GetVertexShaderConstantF(254, back, 2), D3D_OK);
     EXPECT_EQ(back[7], 8.0f);
     EXPECT_EQ(device_->SetVertexShaderConstantF(255, constants, 2), D3DERR_INVALIDCALL);
+    // Software vertex processing has 8192 registers (the caps still report 256).
+    device_->SetSoftwareVertexProcessing(TRUE);
+    EXPECT_EQ(device_->SetVertexShaderConstantF(8190, constants, 2), D3D_OK);
+    ASSERT_EQ(device_->GetVertexShaderConstantF(8191, back, 1), D3D_OK);
+    EXPECT_EQ(back[3], 8.0f);
+    EXPECT_EQ(device_->SetVertexShaderConstantF(8191, constants, 2), D3DERR_INVALIDCALL);
+    device_->SetSoftwareVertexProcessing(FALSE);
+    EXPECT_EQ(device_->GetVertexShaderConstantF(8191, back, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->SetPixelShaderConstantF(31, constants, 1), D3D_OK);
     EXPECT_EQ(device_->SetPixelShaderConstantF(32, constants, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->SetPixelShaderConstantF(0xFFFFFFFF, constants, 2), D3DERR_INVALIDCALL);

@@ -24,8 +24,9 @@ protected:
     void SetUp() override { createDevice(64, 64); }
 };
 
-// The renderer's four-bone skinning shader with all weight on bone 2, no light and a red
-// ambient colour: moving bone 2 moves the triangle.
+// The renderer's four-bone skinning shader with all weight on one bone, no light and a red
+// ambient colour: moving that bone moves the triangle. Bone 255's rows sit at c773, past the
+// 256 registers of hardware processing: software vertex processing reaches them.
 TEST_F(ShaderDraws, BoneMatricesMoveASkinnedTriangle) {
     const std::vector<DWORD> tokens = assemble(d3d9shot::kSkinningShader);
     IDirect3DVertexShader9* shader = nullptr;
@@ -42,39 +43,43 @@ TEST_F(ShaderDraws, BoneMatricesMoveASkinnedTriangle) {
     device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
     device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     device_->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
-    // Bone 2 = index byte 0x02 in the D3DCOLOR's lowest (blue) byte.
-    const auto corner = [](float x, float y) {
-        return d3d9shot::SkinnedVertex{x, y, 0.5f, {1, 0, 0, 0}, 0x00000002, 0, 0, 1, 0, 0, 0};
-    };
-    const d3d9shot::SkinnedVertex triangle[3] = {corner(-0.5f, 0.5f), corner(0.0f, 0.5f),
-                                                 corner(-0.5f, -0.25f)};
-    auto drawWithBone2 = [&](float dx, float dy) {
-        const float bone[12] = {1, 0, 0, dx, 0, 1, 0, dy, 0, 0, 1, 0};
-        device_->SetVertexShaderConstantF(8 + 3 * 2, bone, 3);
-        device_->BeginScene();
-        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
-        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle,
-                                           sizeof(d3d9shot::SkinnedVertex)),
-                  D3D_OK);
-        device_->EndScene();
-        return readTarget();
-    };
-    const std::vector<std::uint32_t> still = drawWithBone2(0, 0);
-    const std::vector<std::uint32_t> moved =
-        drawWithBone2(0.5f, -0.25f);  // 16 pixels right, 8 down
-    std::size_t covered = 0;
-    for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            const std::uint32_t before = still[static_cast<std::size_t>(y) * 64 + x];
-            covered += before == 0xFFFF0000u;
-            EXPECT_TRUE(before == 0xFFFF0000u || before == 0xFF000000u);
-            if (x + 16 < 64 && y + 8 < 64) {
-                EXPECT_EQ(moved[static_cast<std::size_t>(y + 8) * 64 + x + 16], before)
-                    << x << "," << y;
+    for (const UINT boneIndex : {2u, 255u}) {
+        SCOPED_TRACE(boneIndex);
+        device_->SetSoftwareVertexProcessing(8 + 3 * boneIndex >= 256 ? TRUE : FALSE);
+        // The bone index is the D3DCOLOR's lowest (blue) byte.
+        const auto corner = [&](float x, float y) {
+            return d3d9shot::SkinnedVertex{x, y, 0.5f, {1, 0, 0, 0}, boneIndex, 0, 0, 1, 0, 0, 0};
+        };
+        const d3d9shot::SkinnedVertex triangle[3] = {corner(-0.5f, 0.5f), corner(0.0f, 0.5f),
+                                                     corner(-0.5f, -0.25f)};
+        auto drawWithBone = [&](float dx, float dy) {
+            const float bone[12] = {1, 0, 0, dx, 0, 1, 0, dy, 0, 0, 1, 0};
+            EXPECT_EQ(device_->SetVertexShaderConstantF(8 + 3 * boneIndex, bone, 3), D3D_OK);
+            device_->BeginScene();
+            device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+            EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle,
+                                               sizeof(d3d9shot::SkinnedVertex)),
+                      D3D_OK);
+            device_->EndScene();
+            return readTarget();
+        };
+        const std::vector<std::uint32_t> still = drawWithBone(0, 0);
+        const std::vector<std::uint32_t> moved =
+            drawWithBone(0.5f, -0.25f);  // 16 pixels right, 8 down
+        std::size_t covered = 0;
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                const std::uint32_t before = still[static_cast<std::size_t>(y) * 64 + x];
+                covered += before == 0xFFFF0000u;
+                EXPECT_TRUE(before == 0xFFFF0000u || before == 0xFF000000u);
+                if (x + 16 < 64 && y + 8 < 64) {
+                    EXPECT_EQ(moved[static_cast<std::size_t>(y + 8) * 64 + x + 16], before)
+                        << x << "," << y;
+                }
             }
         }
+        EXPECT_GT(covered, 100u);
     }
-    EXPECT_GT(covered, 100u);
     device_->SetVertexShader(nullptr);
     shader->Release();
 }
