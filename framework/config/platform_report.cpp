@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "framework/core/core.h"
 #include "framework/core/format.h"
+#include "platform/os/system_facts.h"
+#include "platform/os/utf8.h"
 
 namespace {
 
@@ -54,4 +57,23 @@ PEL_MSW_CONFIG_KERNEL_VERSION pelMswConfigParseKernelRelease(const char* release
         *parts[i] = readNumber(text);
     }
     return version;
+}
+
+PEL_MSW_CONFIG_PLATFORM pelMswConfigGatherPlatform() {
+    const platform::os::SystemFacts system = platform::os::systemFacts();
+    PEL_MSW_CONFIG_PLATFORM facts{};
+    facts.osName = u"Linux " + platform::os::utf8ToUtf16(system.kernelRelease) +
+                   (system.pointerBits == 64 ? u", 64bit" : u", 32bit");
+    const PEL_MSW_CONFIG_KERNEL_VERSION version =
+        pelMswConfigParseKernelRelease(system.kernelRelease.c_str());
+    facts.majorVersion = version.major;
+    facts.minorVersion = version.minor;
+    facts.buildNumber = version.build;
+    facts.memoryFree = system.memoryFree;
+    facts.memoryTotal = system.memoryTotal;
+    std::copy(std::begin(system.vendor), std::end(system.vendor), facts.vendor);
+    std::copy(std::begin(system.leaf1), std::end(system.leaf1), facts.leaf1);
+    facts.processorCount = pelGetProcessorCount();
+    facts.sse2 = (pelGetProcessorFeatures() & PEL_PROCESSOR_SSE2) != 0;
+    return facts;
 }

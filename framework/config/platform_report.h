@@ -37,3 +37,7 @@ struct PEL_MSW_CONFIG_KERNEL_VERSION {
     uint64_t build;
 };
 PEL_MSW_CONFIG_KERNEL_VERSION pelMswConfigParseKernelRelease(const char* release);
+
+// The facts of this machine: the kernel release and its numbers, the memory, the processor
+// identification, the framework's processor count and SSE2 bit.
+PEL_MSW_CONFIG_PLATFORM pelMswConfigGatherPlatform();

@@ -43,18 +43,39 @@ Uint32 BoxKind(uint32_t style) {
     }
 }
 
+// Shows the box with SDL; the button pressed, or 0 when SDL cannot show it.
+int ShowWithSdl(SDL_Window* parent, const std::string& utf8Text, const std::string& utf8Caption,
+                uint32_t style) {
+    const bool yesNo = (style & 0x0F) == kMbYesNo;
+    const SDL_MessageBoxButtonData okButton[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdOk,
+         "OK"}};
+    const SDL_MessageBoxButtonData yesNoButtons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kIdYes, "はい"},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kIdNo, "いいえ"}};
+    SDL_MessageBoxData data{};
+    data.flags = BoxKind(style);
+    data.window = parent;
+    data.title = utf8Caption.c_str();
+    data.message = utf8Text.c_str();
+    data.numbuttons = yesNo ? 2 : 1;
+    data.buttons = yesNo ? yesNoButtons : okButton;
+    int pressed = 0;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) return 0;
+    // A box closed without a button answers with its Escape button.
+    return pressed == kIdOk || pressed == kIdYes ? pressed : (yesNo ? kIdNo : kIdOk);
+}
+
 int Show(void* owner, const std::string& utf8Text, const std::string& utf8Caption, uint32_t style,
          bool observed) {
     if (!observed && !platform::os::headlessRun()) {
         SDL_Window* parent = owner ? static_cast<SdlWindow*>(owner)->sdlWindow() : nullptr;
-        if (SDL_ShowSimpleMessageBox(BoxKind(style), utf8Caption.c_str(), utf8Text.c_str(),
-                                     parent) == 0)
-            return kIdOk;
+        if (const int pressed = ShowWithSdl(parent, utf8Text, utf8Caption, style)) return pressed;
     }
     const std::string line = "[" + utf8Caption + "] " + utf8Text + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
-    return kIdOk;
+    return (style & 0x0F) == kMbYesNo ? kIdNo : kIdOk;
 }
 
 }  // namespace

@@ -64,11 +64,15 @@ TEST(MessageBox, ObserverTakesTheBoxAndHeadlessRunsWriteItToStandardError) {
     EXPECT_EQ(messageBox(nullptr, std::string_view("\x93\xFA"), std::string_view("Code:Q1"),
                          kMbIconWarning),
               kIdOk);
+    // A question without anyone to answer it gets No.
+    EXPECT_EQ(messageBox(nullptr, std::u16string_view(u"Q"), std::u16string_view(u"C"), kMbYesNo),
+              kIdNo);
     setMessageBoxObserver(nullptr);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "[[Err] ] \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80\n"
-              "[Code:Q1] \xE6\x97\xA5\n");
-    ASSERT_EQ(seen.size(), 2u);
+              "[Code:Q1] \xE6\x97\xA5\n[C] Q\n");
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[2].style, kMbYesNo);
     EXPECT_EQ(seen[0].text, "\x93\xFA\x96\x7B ?");  // CP932 lacks the last character
     EXPECT_EQ(seen[0].caption, "[Err] ");
     EXPECT_EQ(seen[0].style, kMbIconError);

@@ -1,0 +1,234 @@
+#include "engine/system/system.h"
+
+#include <cstring>
+
+#include "engine/config/config.h"
+#include "engine/script/script_vm.h"
+#include "engine/system/net.h"
+#include "engine/system/system_input.h"
+#include "framework/core/report.h"
+#include "framework/file/file.h"
+#include "framework/msw/msw.h"
+#include "framework/msw/window.h"
+#include "render3d/adapters.h"
+#include "render3d/diagnostics/diagnostics.h"
+
+namespace {
+
+constexpr const char* kInitTag = "System::init";
+
+void fatal(const char16_t* text) { pelReport(PEL_REPORT_ERROR, text, kInitTag); }
+
+bool sameGuid(const platform::d3d9::GUID& a, const platform::d3d9::GUID& b) {
+    return std::memcmp(&a, &b, sizeof(a)) == 0;
+}
+
+// The index in the 3D library's adapter list of the Direct3D adapter number. Adapters are told
+// apart by their device identifier; of several identical ones the number picks the same
+// occurrence in the list. -1 when the number is unknown or the list has no such entry.
+int32_t adapterListIndex(uint32_t adapter) {
+    using namespace platform::d3d9;
+    IDirect3D9* direct3d = l3dDirect3D();
+    D3DADAPTER_IDENTIFIER9 wanted{};
+    if (!direct3d || FAILED(direct3d->GetAdapterIdentifier(adapter, 0, &wanted))) return -1;
+    uint32_t skip = 0;
+    for (uint32_t before = 0; before < adapter; ++before) {
+        D3DADAPTER_IDENTIFIER9 other{};
+        if (SUCCEEDED(direct3d->GetAdapterIdentifier(before, 0, &other)) &&
+            sameGuid(other.DeviceIdentifier, wanted.DeviceIdentifier))
+            ++skip;
+    }
+    for (size_t i = 0; i < l3dAdapters.entries.size(); ++i) {
+        if (!sameGuid(l3dAdapters.entries[i].identifier.DeviceIdentifier, wanted.DeviceIdentifier))
+            continue;
+        if (skip == 0) return static_cast<int32_t>(i);
+        --skip;
+    }
+    return -1;
+}
+
+}  // namespace
+
+System::System() = default;
+
+int32_t System::resourceScale() const { return config_ ? config_->resourceScale : 1; }
+
+std::u16string System::parameterFilePath() {
+    char16_t path[kPelMswPathSize];
+    pelMswGetDataFilePath(path, u"prm");
+    return path;
+}
+
+void System::init(Config& config, const SystemSettings& settings, std::unique_ptr<Net> net) {
+    config_ = &config;
+    settings_ = settings;
+    vm_ = std::make_unique<ScriptVM>();
+    net_ = std::move(net);
+
+    PEL_MSW_WINDOW_DESC desc{};
+    desc.flags = PEL_MSW_WINDOW_HOOK_WIN_KEYS;
+    desc.icon = 107;
+    desc.title = config.gameTitle;
+    desc.width = settings_.video.width;
+    desc.height = settings_.video.height;
+    desc.fullscreen = settings_.video.displayKind != 2;
+    if (!createMainWindow(desc)) {
+        fatal(u"Error: [%s] メインウインドウが作成できませんでした。");
+        return;
+    }
+    pelMswSetMessageBoxOwner(window_->handle);
+    l3dOwnerWindow = window_->handle;
+
+    if (!createDevice()) return;
+    sound_.Create(window_->handle);
+    for (float& volume : soundVolumes_) volume = 1.0f;
+    resetRenderer();
+
+    input_ = std::make_unique<SystemInput>();
+    input_->init(vm_.get(), &settings_.input, window_->handle, !net_);
+    if (!createControllers()) return;
+
+    loadParameters();
+    flags_ |= FlagInitialised;
+}
+
+bool System::createDevice() {
+    const int32_t listIndex = adapterListIndex(settings_.video.adapter);
+    if (listIndex < 0) {
+        fatal(u"Error: [%s] 内部エラー(MSW->QN 3D変換 0)");
+        return false;
+    }
+    const SystemVideoSettings& video = settings_.video;
+    int32_t bits = 0;
+    uint32_t width = 0, height = 0;
+    uint32_t options = L3DDevice::OptionCheckCompression | L3DDevice::OptionCheckMipmap;
+    switch (video.displayKind) {
+    case 0:
+    case 1:
+        bits = video.displayKind == 0 ? 32 : 16;
+        width = video.width;
+        height = video.height;
+        break;
+    case 2:
+        options |= L3DDevice::OptionPreferWindow;
+        break;
+    default:
+        fatal(u"Error: [%s] 内部エラー(MSW->QN 3D変換 1)");
+        return false;
+    }
+    if ((video.flags & SystemVideoSettings::FlagNoFlip) || net_)
+        options |= L3DDevice::OptionImmediate;
+    device_.Create(static_cast<uint32_t>(listIndex), window_->handle, bits, width, height,
+                   video.multisample, options);
+    return true;
+}
+
+bool System::createControllers() {
+    PEL_CONTROLLER_SOURCE source{};
+    if (net_) {
+        input_->makeControllerInterface(0, &source);
+        net_->setLocalInput(source);
+        for (uint32_t slot = 0; slot < kSystemControllers; ++slot) {
+            if (!net_->getPlayerInput(&source, static_cast<int32_t>(slot))) continue;
+            if (!createController(slot, source)) {
+                fatal(u"Error: [%s] 内部エラー(can't create input engine)");
+                return false;
+            }
+        }
+        return true;
+    }
+    for (uint32_t slot = 0; slot < kSystemControllers; ++slot) {
+        if (!input_->makeControllerInterface(slot, &source)) continue;
+        if (!createController(slot, source)) {
+            fatal(u"Error: [%s] 内部エラー(can't create input engine)");
+            return false;
+        }
+    }
+    return true;
+}
+
+void System::resetRenderer() {
+    // The music player and the renderer join here once their classes exist.
+    renderer_.Reset();
+}
+
+void System::pollInput() {
+    pelMswWindowPumpMessages(window_);
+    if (input_) input_->update();
+    if (!window_) return;
+    const bool closeRequested = window_->closeRequested != 0;
+    window_->closeRequested = 0;
+    if (closeRequested && !net_) flags_ |= FlagQuit;
+}
+
+void System::setNetReady() {
+    if (net_) net_->setReady();
+}
+
+bool System::createMainWindow(const PEL_MSW_WINDOW_DESC& desc) {
+    destroyMainWindow();
+    window_ = pelMswWindowCreate(&desc);
+    return window_ != nullptr;
+}
+
+void System::destroyMainWindow() {
+    pelMswWindowDestroy(window_);
+    window_ = nullptr;
+}
+
+bool System::createController(uint32_t slot, const PEL_CONTROLLER_SOURCE& source) {
+    destroyController(slot);
+    const PEL_CONTROLLER_PARAMETERS parameters{&source, 20, 10};
+    controllers_[slot] = pelControllerCreate(&parameters);
+    return controllers_[slot] != nullptr;
+}
+
+void System::destroyController(uint32_t slot) {
+    if (controllers_[slot]) pelControllerDestroy(controllers_[slot]);
+    controllers_[slot] = nullptr;
+}
+
+void System::loadParameters() {
+    const std::u16string path = parameterFilePath();
+    if (pelFileExists(PEL_FILE_MODE_READ, path.c_str()) != PEL_OK) {
+        pelReport(PEL_REPORT_MESSAGE, u"Message: [%s] parameter file \"%ls\" isn't exist", kInitTag,
+                  path.c_str());
+        return;
+    }
+    pelReport(PEL_REPORT_MESSAGE, u"Message: [%s] load paramete file \"%ls\"", kInitTag,
+              path.c_str());
+    parameters_.load(path.c_str());
+}
+
+void System::saveParameters() {
+    pelReport(PEL_REPORT_MESSAGE, u"Message: [%s] save parameter file", "System::~System");
+    parameters_.save(parameterFilePath().c_str());
+}
+
+System::~System() {
+    // A failed save has been reported; the release goes on, as a throw out of a destructor
+    // would end the program on the spot.
+    if (flags_ & FlagInitialised) {
+        try {
+            saveParameters();
+        } catch (...) {
+        }
+    }
+    delete next_;
+    next_ = nullptr;
+    delete current_;
+    current_ = nullptr;
+    parameters_.clear();
+    pelMswSetMessageBoxOwner(nullptr);
+    l3dOwnerWindow = nullptr;
+    for (uint32_t slot = 0; slot < kSystemControllers; ++slot) destroyController(slot);
+    if (input_) input_->release();
+    input_.reset();
+    renderer_.Reset();
+    sound_.Release();
+    device_.ReleaseAll();
+    destroyMainWindow();
+    net_.reset();
+    vm_.reset();
+    flags_ = 0;
+}

@@ -1,0 +1,115 @@
+#include "render3d/L3DRenderer.h"
+
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string>
+
+#include "foundation/DSjisText.h"
+#include "foundation/pack/DMFile.h"
+#include "render3d/L3DAnimInstMat.h"
+#include "render3d/L3DDevice.h"
+#include "render3d/diagnostics/diagnostics.h"
+
+using mirel::DFile;
+using mirel::DSjis;
+using mirel::rcptr;
+
+namespace {
+
+constexpr uint32_t kConstructionSeed = 4357;
+
+uint32_t calendarSeconds() { return static_cast<uint32_t>(std::time(nullptr)); }
+
+// Drops a store's entries; it can grow again afterwards.
+template <class Buffer>
+void freeBuffer(Buffer& buffer) {
+    std::destroy_at(&buffer);
+    std::construct_at(&buffer);
+}
+
+}  // namespace
+
+L3DRenderer::TimeSource L3DRenderer::timeSource = calendarSeconds;
+
+L3DRenderer::L3DRenderer() { L3DRandom::Seed(kConstructionSeed, random); }
+
+L3DRenderer::~L3DRenderer() { Release(); }
+
+void L3DRenderer::Create(const rcptr<L3DDevice>& deviceHandle,
+                         const rcptr<mirel::DsndManager>& soundManagerHandle, DFile& file) {
+    device = deviceHandle;
+    frameRate = FrameRate;
+    soundManager = soundManagerHandle;
+    L3DRandom::Seed(timeSource(), random);
+    spareMatrix = LMat::Identity();
+    fogEnable = 0;
+    names = LResManager();
+
+    mirel::DMFile archive;
+    if (!archive.Open(file))
+        l3dError(DSjis<"[L3DRenderer::Create] レンダリングシェーダファイルが開けない">());
+    for (int32_t kind = 0; kind < kL3DShaderKinds; ++kind) {
+        const L3DShaderKindRow& row = kL3DShaderTable[kind];
+        vsBaseConstants[kind] = row.baseConstants;
+        vsConstantsPerWeight[kind] = row.constantsPerWeight;
+        for (int32_t variant = 0; variant < kL3DShaderVariants; ++variant) {
+            DFile member;
+            if (!archive.OpenData(member, l3dShaderMemberName(kind, variant).c_str()))
+                l3dError(DSjis<"[L3DRenderer::Create] レンダリングシェーダファイル\"%s\"が開けない">(),
+                         row.name);
+            vertexShaders[kind * kL3DShaderVariants + variant] = device->CreateVShader(member);
+        }
+    }
+    for (int32_t kind = 0; kind < kL3DShaderKinds; ++kind) {
+        const char* name = kL3DShaderTable[kind].pixelShader;
+        if (!name) continue;
+        DFile member;
+        if (!archive.OpenData(member, name))
+            l3dError(DSjis<"[L3DRenderer::Create] ピクセルシェーダファイル\"%s\"が開けない">(),
+                     name);
+        pixelShaders[kind] = device->CreatePShader(member);
+    }
+
+    defaultOption.shaderType = L3DShaderNormal;
+    defaultOption.blendType = 0;
+    defaultOption.edgeWidth = 0.0f;
+    systemNnid = names.AddNnid("system");
+}
+
+void L3DRenderer::Release() {
+    seManager.Reset();
+    names = LResManager();
+    systemNnid = nullptr;
+    freeBuffer(skinPositions);
+    freeBuffer(skinMatrices);
+    freeBuffer(boneMatrices);
+    for (int32_t kind = 0; kind < kL3DShaderKinds; ++kind) {
+        for (int32_t variant = 0; variant < kL3DShaderVariants; ++variant)
+            vertexShaders[kind * kL3DShaderVariants + variant].Reset();
+        pixelShaders[kind].Reset();
+    }
+    soundManager.Reset();
+    device.Reset();
+}
+
+rcptr<L3DTexture> L3DRenderer::GetTexture(uint32_t pack, const char* name, bool mip) {
+    const std::string key = std::to_string(pack) + "/" + name;
+    rcptr<L3DTexture> texture = device->FindTexture(key.c_str());
+    if (texture) return texture;
+    return device->CreateTexturePack(key.c_str(), pack, name, mip);
+}
+
+void L3DRenderer::BindDefaultMaterial(L3D_ANIMINST_MAT& material) {
+    material.option = rcptr<L3D_RENDERER_SHADEROPT>::NonOwning(&defaultOption);
+    material.texture1.Reset();
+    material.texture2.Reset();
+    material.texture3.Reset();
+}
+
+void L3DRenderer::_SelectVShader(int32_t kind, int32_t variant) {
+    const bool software = l3dUseSoftwareVertexProcessing(
+        device->flags(), device->caps().MaxVertexShaderConst, kind, variant);
+    const rcptr<L3DVShader>& shader = vertexShader(kind, variant);
+    device->SetVShader(software ? 1 : 0, shader ? shader->shader : nullptr);
+}
