@@ -99,8 +99,8 @@ TEST_F(SystemTest, InitBuildsEverythingAndAFirstRunSavesEmptyParameters) {
     EXPECT_EQ(system.parameters().ints.size(), 0u);
     const std::u16string path = System::parameterFilePath();
     EXPECT_EQ(path, u"//<localappdata>/game.prm");
-    EXPECT_TRUE(reported(PEL_REPORT_MESSAGE, u"Message: [System::init] parameter file \"" + path +
-                                                 u"\" isn't exist"));
+    EXPECT_TRUE(reported(PEL_REPORT_MESSAGE,
+                         u"Message: [System::init] parameter file \"" + path + u"\" isn't exist"));
     EXPECT_FALSE(std::filesystem::exists(parameterFile()));
     shutdown();
     EXPECT_TRUE(reported(PEL_REPORT_MESSAGE, u"Message: [System::~System] save parameter file"));
@@ -147,8 +147,8 @@ TEST_F(SystemTest, TruncatedParameterFileIsFatalAndStaysAsItWas) {
     const std::string cut("\0\0\0\2\0\0\0\1", 8);
     temp().write("data/game.prm", cut);
     EXPECT_THROW(init(), FatalReport);
-    EXPECT_TRUE(reported(PEL_REPORT_ERROR,
-                         u"Error: [File::readU32] ファイル操作でエラーが発生しました。"));
+    EXPECT_TRUE(
+        reported(PEL_REPORT_ERROR, u"Error: [File::readU32] ファイル操作でエラーが発生しました。"));
     shutdown();
     EXPECT_EQ(readFileBytes(parameterFile()), cut);
 }
