@@ -42,6 +42,8 @@ public:
     static constexpr uint32_t OptionImmediate = 0x8;
     // The vertex format of L3D_RENDERER_VERTEX (56 bytes).
     static constexpr uint32_t DefaultFvf = 0x815E;
+    // The 72-byte vertex with three texture-coordinate sets.
+    static constexpr uint32_t ThreeUvFvf = 0x835E;
     static constexpr uint32_t RenderStateCount = 210;
     static constexpr uint32_t SamplerStateCount = 14;
     static constexpr uint32_t StageStateCount = 33;
@@ -124,6 +126,8 @@ public:
     uint32_t flags() const { return flags_; }
     bool windowed() const { return windowed_ != 0; }
     bool lost() const { return lost_ != 0; }
+    // Whether the bound vertex shader runs with software vertex processing.
+    bool softwareVertexProcessing() const { return softwareVertexProcessing_ != 0; }
     int32_t colourDepth() const { return colourDepth_; }
     const platform::d3d9::D3DCAPS9& caps() const { return caps_; }
     const platform::d3d9::D3DPRESENT_PARAMETERS& fullScreenParameters() const {

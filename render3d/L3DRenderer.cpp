@@ -82,8 +82,10 @@ void L3DRenderer::Release() {
     seManager.Reset();
     names = LResManager();
     systemNnid = nullptr;
+    zsd.Release();
     freeBuffer(skinPositions);
     freeBuffer(skinMatrices);
+    alphaRecords.Release();
     freeBuffer(boneMatrices);
     for (int32_t kind = 0; kind < kL3DShaderKinds; ++kind) {
         for (int32_t variant = 0; variant < kL3DShaderVariants; ++variant)

@@ -5,6 +5,7 @@
 // the next run starts; the destructor releases what Create and the frames made.
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "foundation/DBuffer.h"
 #include "foundation/DFile.h"
@@ -16,11 +17,16 @@
 #include "render3d/L3DTexture.h"
 #include "render3d/LMat.h"
 #include "render3d/LResManager.h"
+#include "render3d/alpha_records.h"
 #include "render3d/pass_constants.h"
 #include "render3d/shader_table.h"
+#include "render3d/vertex_poses.h"
+#include "render3d/zsd_pass.h"
 
 class L3DDevice;
 struct L3D_ANIMINST_MAT;
+struct L3DPartDraw;
+struct L3D_PARTINST_MAT;
 struct L3DShaderPassRecord;
 
 namespace mirel {
@@ -59,6 +65,48 @@ public:
     // Frees what Create and the frames made; afterwards the renderer is fit only for
     // destruction.
     void Release();
+
+    // Drawing (renderer_camera.cpp, renderer_instance.cpp, renderer_record.cpp,
+    // renderer_outline.cpp, renderer_zsd.cpp).
+    // The camera: view, projection, their product and its transpose; the view's caches reset.
+    void SetViewProjection(const LMat& viewMatrix, const LMat& projectionMatrix);
+    void SetLightDir(const float direction[3]);
+    void SetFogColor(float r, float g, float b);
+    // Fog states, the "nolight" shader and its registers for geometry the caller draws itself.
+    void BeginObject(const LMat& world, const LMat& viewMatrix, const LMat& projectionMatrix);
+    // Draws the part instances of one object instance, in list order. Draw flags: bit 0 keeps
+    // the caller's stage-0 texture, bit 1 draws blended pieces at once instead of queueing them.
+    void DrawObjectInstance(std::span<L3DPartDraw* const> parts, const float colour1[4],
+                            const float colour2[4], uint32_t drawFlags);
+    void _DrawAnimMotionInstance(L3DPartDraw& part, uint32_t drawFlags);
+    // View-space positions of the vertices into skinPositions.
+    void ProcessVertexPoses(const L3DVertexSource& source, const L3DBoneList& bones,
+                            const LMat* matrices, uint32_t matrixCount, const LMat& viewMatrix);
+    // The depth-sorted pass's callback for blended pieces; user is an _L3D_RENDERER_ALPHASHADER.
+    static void _DrawPasses(L3DRenderer* renderer, const L3D_RENDERER_VERTEX* vertices,
+                            uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
+                            void* user);
+    void RegistZsdElement(const L3DZsdRegistration& registration);
+    void RegistZsdElementArgs(const float position[3], uint32_t vertexCount,
+                              const L3D_RENDERER_VERTEX* vertices,
+                              const L3D_RENDERER_VERTEX* positions, const uint16_t* indices,
+                              uint32_t indexCount, L3DZsdDrawFn callback, void* user,
+                              uint32_t flags);
+    void _SortTriangles(const L3D_RENDERER_VERTEX* positions, const uint16_t* indices,
+                        uint32_t indexCount, uint32_t flags);
+    // Draws the queued groups back to front and empties the queue; once per frame.
+    void DrawZsd();
+    // The drawing's steps: fog states, the part's transposed matrices into boneMatrices, the
+    // outline pass of a piece, one draw of a piece with the states set.
+    L3DFogFields fogFields() { return {fogEnable, fogColor, fogParams}; }
+    void _ApplyFog();
+    void _LoadBoneMatrices(const L3DPartDraw& part);
+    void _DrawOutline(const L3DPartDraw& part, const L3D_PARTINST_MAT& record);
+    void _DrawRecord(const L3D_PARTINST_MAT& record);
+    // What the shader passes read of a piece (bone-index entries past the part's matrices
+    // name entry 0), and a blended piece's queueing.
+    L3DShaderPassRecord _PassRecord(const L3DPartDraw& part, const L3D_PARTINST_MAT& record);
+    void _QueueBlended(L3DPartDraw& part, L3D_PARTINST_MAT& record, uint32_t drawFlags);
 
     // The texture "<pack>/<name>" of the device, loaded from the pack on first use.
     mirel::rcptr<L3DTexture> GetTexture(uint32_t pack, const char* name, bool mip);
@@ -107,8 +155,11 @@ public:
     uint32_t fogColor = 0;  // 0x00RRGGBB
     float fogParams[2] = {};
     L3D_RENDERER_SHADEROPT_NORMAL defaultOption;
+    L3DAlphaRecordPool alphaRecords;
     mirel::DBuffer<LMat, 32> skinMatrices;
     mirel::DBuffer<L3D_RENDERER_VERTEX, 256> skinPositions;
+    L3DZsdPass zsd;
+    mirel::DBuffer<uint32_t, 32> passBones;  // the bone-index list of the piece being drawn
     LResManager names;
     L3D_RENDERER_NNID* systemNnid = nullptr;
 

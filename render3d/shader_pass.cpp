@@ -136,12 +136,7 @@ bool L3DRenderer::drawPass(L3DShaderKind kind, uint32_t pass, const L3DShaderPas
     const L3D_RENDERER_SHADEROPT& option = *material.option;
     L3DDevice& d = *device;
     d.ResetStates();
-    if (fogEnable) {
-        d.SetStateRender(D3DRS_FOGENABLE, TRUE);
-        d.SetStateRender(D3DRS_FOGCOLOR, fogColor);
-    } else {
-        d.SetStateRender(D3DRS_FOGENABLE, FALSE);
-    }
+    _ApplyFog();
     l3dApplyBlendType(d, option.blendType);
     l3dApplyPassStageOps(d, kind);
     _SelectVShader(kind, static_cast<int32_t>(record.weightCount));

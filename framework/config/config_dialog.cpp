@@ -9,6 +9,7 @@
 #include "framework/msw/msw.h"
 #include "platform/os/profile_file.h"
 #include "platform/window/headless_dialog_toolkit.h"
+#include "platform/window/sdl_dialog_toolkit.h"
 
 using platform::window::DialogControlKind;
 using platform::window::DialogToolkit;
@@ -168,6 +169,10 @@ void pelMswConfigSetToolkitOverride(DialogToolkit* toolkit) { toolkitOverride = 
 
 PEL_STATUS pelMswConfigRun(PEL_MSW_CONFIG* dialog, bool show) {
     if (show && toolkitOverride) return pelMswConfigRunWith(dialog, true, *toolkitOverride);
+    if (show) {
+        if (std::unique_ptr<DialogToolkit> display = platform::window::SdlDialogToolkit::open())
+            return pelMswConfigRunWith(dialog, true, *display);
+    }
     // Hidden, or no display to show it on: accepted at once with the saved settings.
     platform::window::HeadlessDialogToolkit headless(kHeadlessUnit);
     return pelMswConfigRunWith(dialog, false, headless);

@@ -1,9 +1,9 @@
 #include "framework/core/random.h"
 
 #include <cstdlib>
-#include <ctime>
 
 #include "framework/core/report.h"
+#include "platform/os/clock.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ uint32_t lcgStep(uint32_t s) { return s * 214013u + 2531011u; }
 PEL_RAND* pelRandCreate(uint32_t seed) {
     auto* generator = pelCheckAlloc(static_cast<PEL_RAND*>(std::malloc(sizeof(PEL_RAND))));
     if (!generator) return nullptr;
-    uint32_t s = seed != 0 ? seed : static_cast<uint32_t>(std::time(nullptr));
+    uint32_t s = seed != 0 ? seed : static_cast<uint32_t>(platform::os::clock().calendarSeconds());
 
     uint32_t w[kWords];
     for (int k = 0; k < 17; ++k) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/os/float_mode.h"
 #include "platform/os/processor_count.h"
 
 namespace platform::d3d9 {
@@ -39,6 +40,8 @@ uint32_t TileWorkers::workerMain(void* argument) {
             if (owner.stopping_) return 0;
             seen = owner.generation_;
         }
+        // The caller's floating-point mode, so that a tile draws the same on any thread.
+        platform::os::setFloatMode(owner.floatMode_);
         owner.runShare(worker->index);
         bool last;
         {
@@ -83,6 +86,7 @@ void TileWorkers::run(unsigned tileCount, const std::function<void(unsigned tile
         tileCount_ = tileCount;
         nextTile_.store(threads(), std::memory_order_relaxed);
         work_ = &work;
+        floatMode_ = platform::os::floatMode();
         pending_ = static_cast<unsigned>(workers_.size());
         ++generation_;
     }

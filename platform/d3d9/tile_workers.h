@@ -4,9 +4,10 @@
 // that each thread claims the next unclaimed tile as it becomes free, so a thread held up by
 // heavy tiles leaves the rest to the others. Which thread draws a tile may change from run to
 // run; what a tile draws does not, since tiles share no pixels. run() returns when every tile
-// is done.
+// is done. Every worker computes with the caller's floating-point mode of that run.
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -51,6 +52,7 @@ private:
     unsigned tileCount_ = 0;
     std::atomic<unsigned> nextTile_{0};  // the first tile no thread has claimed yet
     const std::function<void(unsigned)>* work_ = nullptr;
+    uint32_t floatMode_ = 0;       // the caller's MXCSR, taken by every worker for the run
     std::vector<uint32_t> ranOn_;  // per share: the id of the thread that ran a tile of it, or 0
 };
 

@@ -2,6 +2,7 @@
 
 #include <sched.h>
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace platform::os {
@@ -32,6 +33,8 @@ void SystemClock::sleep(uint32_t milliseconds) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
+
+int64_t Clock::calendarSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
 
 void ManualClock::sleep(uint32_t milliseconds) {
     if (milliseconds == 0) {

@@ -17,6 +17,9 @@ public:
     virtual uint64_t counterFrequency() = 0;
     // Sleeps for the given milliseconds; 0 gives up the rest of the time slice.
     virtual void sleep(uint32_t milliseconds) = 0;
+    // The calendar time in seconds since 1970-01-01 UTC (what seeds drawn from "now" use); the
+    // system's unless the clock fixes it.
+    virtual int64_t calendarSeconds();
 };
 
 // Both clocks tick at 10 MHz.
@@ -33,7 +36,7 @@ public:
 
 // A clock that moves only when told: advance() from the test, or a sleep, which advances it by
 // the time slept (a sleep of 0 by one tenth of a millisecond, so that a loop yielding until some
-// time has passed still ends). Thread-safe.
+// time has passed still ends). Its calendar time stands still at what the test set. Thread-safe.
 class ManualClock final : public Clock {
 public:
     explicit ManualClock(uint64_t startTicks = 0) : ticks_(startTicks) {}
@@ -48,9 +51,12 @@ public:
     uint64_t counter() override { return ticks_.load(); }
     uint64_t counterFrequency() override { return kCounterFrequency; }
     void sleep(uint32_t milliseconds) override;
+    int64_t calendarSeconds() override { return calendar_.load(); }
+    void setCalendarSeconds(int64_t seconds) { calendar_ = seconds; }
 
 private:
     std::atomic<uint64_t> ticks_;
+    std::atomic<int64_t> calendar_{0};
 };
 
 // The clock in use: the system clock unless a test installed another.

@@ -14,8 +14,7 @@ namespace tessera::test {
 namespace {
 
 Frame golden() {
-    const std::optional<Frame> frame =
-        readFrame(goldenPath("render3d", "normal"));
+    const std::optional<Frame> frame = readFrame(goldenPath("render3d", "normal"));
     EXPECT_TRUE(frame);
     return frame.value_or(Frame{});
 }
@@ -55,9 +54,9 @@ TEST(GoldenImage, ToleratesSmallAndRareDifferencesOnly) {
         bool passes;
     };
     const Case cases[] = {
-        {2, 1, true},      // every pixel within 2
-        {16, 250, true},   // 0.4 % of the pixels up to 16
-        {16, 100, false},  // 1 %
+        {2, 1, true},        // every pixel within 2
+        {16, 250, true},     // 0.4 % of the pixels up to 16
+        {16, 100, false},    // 1 %
         {17, 16384, false},  // one pixel beyond 16
     };
     for (const Case& c : cases)

@@ -65,9 +65,9 @@ Sphere makeSphere() {
         for (int j = 0; j < slices; ++j) {
             const auto a = static_cast<uint16_t>(i * (slices + 1) + j);
             const auto b = static_cast<uint16_t>(a + slices + 1);
-            s.indices.insert(s.indices.end(), {a, b, static_cast<uint16_t>(a + 1),
-                                               static_cast<uint16_t>(a + 1), b,
-                                               static_cast<uint16_t>(b + 1)});
+            s.indices.insert(s.indices.end(),
+                             {a, b, static_cast<uint16_t>(a + 1), static_cast<uint16_t>(a + 1), b,
+                              static_cast<uint16_t>(b + 1)});
         }
     return s;
 }
@@ -141,9 +141,8 @@ protected:
             return y < 2 ? 0xFF000000u | level << 16 | (level * 3 / 4) << 8 | level / 2
                          : 0xFF000000u | (level / 2) << 16 | (level * 3 / 4) << 8 | level;
         });
-        band_ = texture("band", 16, 4, [](uint32_t x, uint32_t) {
-            return x == 15 ? 0xFFFFFFFFu : 0xFF000000u;
-        });
+        band_ = texture("band", 16, 4,
+                        [](uint32_t x, uint32_t) { return x == 15 ? 0xFFFFFFFFu : 0xFF000000u; });
         lightMap_ = texture("lightmap", 16, 16, [](uint32_t x, uint32_t) {
             const uint32_t g = 0x40 + x * 8;
             return 0xFF000000u | g * 0x010101u;
@@ -307,9 +306,12 @@ struct Kind {
     const char* name;
 };
 constexpr Kind kKinds[] = {
-    {L3DShaderNormal, "normal"},           {L3DShaderHighlight, "highlight"},
-    {L3DShaderFurlight, "furlight"},       {L3DShaderTexlight, "texlight"},
-    {L3DShaderTexhighlight, "texhighlight"}, {L3DShaderTexfurlight, "texfurlight"},
+    {L3DShaderNormal, "normal"},
+    {L3DShaderHighlight, "highlight"},
+    {L3DShaderFurlight, "furlight"},
+    {L3DShaderTexlight, "texlight"},
+    {L3DShaderTexhighlight, "texhighlight"},
+    {L3DShaderTexfurlight, "texfurlight"},
     {L3DShaderMap3, "map3"},
 };
 

@@ -74,7 +74,8 @@ int channel(uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift
 
 int colourDistance(uint32_t a, uint32_t b) {
     int most = 0;
-    for (int shift : {0, 8, 16}) most = std::max(most, std::abs(channel(a, shift) - channel(b, shift)));
+    for (int shift : {0, 8, 16})
+        most = std::max(most, std::abs(channel(a, shift) - channel(b, shift)));
     return most;
 }
 
@@ -141,9 +142,9 @@ testing::AssertionResult matchesGolden(const Frame& frame, const std::string& su
         return testing::AssertionFailure()
                << "no golden " << path << " (TESSERA_UPDATE_GOLDEN=1 writes it)";
     if (expected->width != frame.width || expected->height != frame.height)
-        return testing::AssertionFailure() << name << ": size " << frame.width << "x"
-                                           << frame.height << ", golden " << expected->width
-                                           << "x" << expected->height;
+        return testing::AssertionFailure()
+               << name << ": size " << frame.width << "x" << frame.height << ", golden "
+               << expected->width << "x" << expected->height;
     size_t beyondClose = 0;
     int worst = 0;
     for (size_t i = 0; i < frame.argb.size(); ++i) {

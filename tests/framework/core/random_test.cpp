@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/core/random.h"
+#include "platform/os/clock.h"
 
 namespace {
 
@@ -51,6 +52,16 @@ TEST(Random, SeedOneDiscardsTheFirstSeedWord) {
     // The discarded draw returned x[0] = 0x1208C5 and stored x[489] ^ x[0] in its place.
     RandPtr generator(pelRandCreate(1));
     EXPECT_EQ(generator->x[0] ^ generator->x[489], 0x1208C5u);
+}
+
+TEST(Random, SeedZeroTakesTheLowWordOfTheCalendarTime) {
+    platform::os::ManualClock clock;
+    clock.setCalendarSeconds(0x2'0000'1234);
+    platform::os::setClock(&clock);
+    RandPtr fromTime(pelRandCreate(0));
+    platform::os::setClock(nullptr);
+    RandPtr fromSeed(pelRandCreate(0x1234));
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(pelRandNext(fromTime.get()), pelRandNext(fromSeed.get()));
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // of a large draw really are shared between threads.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "platform/d3d9/tile_workers.h"
+#include "platform/os/float_mode.h"
 #include "tests/platform/d3d9/device_fixture.h"
 
 namespace tessera::test {
@@ -86,6 +90,31 @@ TEST_F(TileThreading, TilesOfALargeDrawRunOnSeveralThreads) {
     renderScene(8);
     // 300 x 200 spans 5 x 4 tiles, shared out among the eight threads.
     EXPECT_EQ(threadsUsed_, 8u);
+}
+
+// Whichever thread claims a tile computes it in the caller's floating-point mode of that run,
+// so denormals flush alike on every thread.
+TEST(TileWorkers, EveryTileRunsInTheCallersFloatMode) {
+    namespace os = platform::os;
+    const uint32_t saved = os::floatMode();
+    platform::d3d9::TileWorkers workers(8);
+    const uint32_t plain = saved & ~(os::kFloatFlushToZero | os::kFloatDenormalsAreZero);
+    constexpr uint32_t kStatusFlags = 0x3F;  // sticky exception flags, not part of the mode
+    for (const uint32_t mode :
+         {plain | os::kFloatFlushToZero | os::kFloatDenormalsAreZero, plain}) {
+        os::setFloatMode(mode);
+        std::vector<uint32_t> modes(64, 0);
+        std::vector<int> flushed(64, -1);
+        workers.run(64, [&](unsigned tile) {
+            modes[tile] = os::floatMode() & ~kStatusFlags;
+            volatile float denormal = 1e-39f;
+            volatile float product = denormal * 1.0f;
+            flushed[tile] = product == 0.0f;
+        });
+        os::setFloatMode(saved);
+        EXPECT_EQ(modes, std::vector<uint32_t>(64, mode & ~kStatusFlags));
+        EXPECT_EQ(flushed, std::vector<int>(64, (mode & os::kFloatDenormalsAreZero) != 0));
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
 
 namespace platform::os {
 namespace {
@@ -32,6 +33,18 @@ TEST(Clock, ManualClockMovesOnlyWhenToldAndIsInstalledProcessWide) {
     EXPECT_EQ(clock().counter() - before, kCounterFrequency / 10'000 + 5);
     setClock(nullptr);
     EXPECT_NE(&clock(), &manual);
+}
+
+TEST(Clock, CalendarTimeIsTheSystemsUnlessTheManualClockFixesIt) {
+    SystemClock system;
+    const int64_t before = static_cast<int64_t>(std::time(nullptr));
+    const int64_t now = system.calendarSeconds();
+    EXPECT_GE(now, before);
+    EXPECT_LE(now, static_cast<int64_t>(std::time(nullptr)));
+    ManualClock manual;
+    manual.setCalendarSeconds(0x1'0000'0005);
+    manual.advanceMilliseconds(5000);
+    EXPECT_EQ(manual.calendarSeconds(), 0x1'0000'0005);
 }
 
 }  // namespace

@@ -1,0 +1,212 @@
+// The renderer's opaque path against the bare device: 200 two-bone skinned parts of 10
+// triangles each drawn through DrawObjectInstance at 640 x 480, and the same triangles drawn
+// with the same shader and constants set up once. The ratio of the two is reported as a counter
+// (target: within 1.3x).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "foundation/DFile.h"
+#include "platform/d3d9/adapter_profile.h"
+#include "platform/d3d9/d3d9_enums.h"
+#include "platform/d3d9/direct3d9.h"
+#include "render3d/L3DAnimInstMat.h"
+#include "render3d/L3DDevice.h"
+#include "render3d/L3DPartDraw.h"
+#include "render3d/L3DRenderer.h"
+#include "render3d/adapters.h"
+#include "render3d/shader_pass.h"
+#include "render3d/window_client_size.h"
+
+using namespace platform::d3d9;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr uint32_t kParts = 200;
+constexpr uint32_t kTriangles = 10;
+
+LMat translation(float x, float y, float z) {
+    LMat m = LMat::Identity();
+    m.m[3][0] = x;
+    m.m[3][1] = y;
+    m.m[3][2] = z;
+    return m;
+}
+
+// A strip of 10 triangles along x, its vertices weighted between the part's two bones.
+struct Mesh {
+    std::vector<L3D_RENDERER_VERTEX> vertices;
+    std::vector<uint16_t> indices;
+};
+
+Mesh skinnedRibbon() {
+    Mesh mesh;
+    for (uint32_t i = 0; i < kTriangles / 2 + 1; ++i)
+        for (int row = 0; row < 2; ++row) {
+            L3D_RENDERER_VERTEX v{};
+            v.x = 0.2f * static_cast<float>(i);
+            v.y = 0.3f * static_cast<float>(row);
+            v.weights[0] = 1.0f - 0.2f * static_cast<float>(i);
+            v.weights[1] = 0.2f * static_cast<float>(i);
+            v.boneIndices = 0x0201;
+            v.nz = -1.0f;
+            v.color = 0xFF80C0FF;
+            mesh.vertices.push_back(v);
+        }
+    for (uint16_t i = 0; i < kTriangles / 2; ++i) {
+        const uint16_t a = static_cast<uint16_t>(2 * i);
+        mesh.indices.insert(mesh.indices.end(),
+                            {a, uint16_t(a + 1), uint16_t(a + 2), uint16_t(a + 2), uint16_t(a + 1),
+                             uint16_t(a + 3)});
+    }
+    return mesh;
+}
+
+class Scene {
+public:
+    Scene() {
+        Direct3DConfig config;
+        config.adapters.push_back(softwareAdapterProfile());
+        config.rasterThreads = 1;
+        IDirect3D9* direct3d = new IDirect3D9(std::move(config));
+        l3dInit(direct3d);
+        direct3d->Release();
+        l3dSetClientSizeQuery([](HWND, uint32_t& width, uint32_t& height) {
+            width = 640;
+            height = 480;
+            return true;
+        });
+        device_.Create(0, reinterpret_cast<HWND>(0x1000), 0, 0, 0, 0,
+                       L3DDevice::OptionPreferWindow);
+        mirel::DFile archive;
+        archive.Open(TESSERA_RENDERER_CSA, mirel::DFile::OpenRead);
+        renderer_.Create(mirel::rcptr<L3DDevice>::NonOwning(&device_), {}, archive);
+        LMat projection{};
+        projection.m[0][0] = 0.75f;
+        projection.m[1][1] = 1.0f;
+        projection.m[2][2] = 1.0f;
+        projection.m[2][3] = 1.0f;
+        projection.m[3][2] = -0.5f;
+        renderer_.SetViewProjection(translation(0, 0, 8), projection);
+        const float light[3] = {0, 0, 1};
+        renderer_.SetLightDir(light);
+
+        const Mesh ribbon = skinnedRibbon();
+        option_.color1[0] = option_.color1[1] = option_.color1[2] = option_.color1[3] = 1.0f;
+        material_.option = mirel::rcptr<L3D_RENDERER_SHADEROPT>::NonOwning(&option_);
+        mesh_.Create();
+        mesh_->vertexCount = static_cast<uint32_t>(ribbon.vertices.size());
+        mesh_->vertices.Allocate(ribbon.vertices.size());
+        std::copy(ribbon.vertices.begin(), ribbon.vertices.end(), mesh_->vertices.Get());
+        mesh_->maxBlendCount = 2;
+        mesh_->indices.Allocate(ribbon.indices.size());
+        std::copy(ribbon.indices.begin(), ribbon.indices.end(), mesh_->indices.Get());
+        mesh_->indexByteCount = static_cast<uint32_t>(ribbon.indices.size() * 2);
+        mesh_->primitiveType = D3DPT_TRIANGLELIST;
+        mesh_->primitiveCount = kTriangles;
+        mesh_->usedBoneCount = 2;
+        mesh_->usedBones.Allocate(2);
+        mesh_->usedBones[0] = 1;
+        mesh_->usedBones[1] = 2;
+        vertexBuffer_ = device_.CreateVBufferWith(mesh_->vertices.Get(),
+                                                  mesh_->vertexCount * sizeof(L3D_RENDERER_VERTEX),
+                                                  L3DDevice::DefaultFvf);
+        indexBuffer_ = device_.CreateIBufferWith(mesh_->indices.Get(), mesh_->indexByteCount);
+
+        parts_.resize(kParts);
+        for (uint32_t p = 0; p < kParts; ++p) {
+            L3DPartDraw& part = parts_[p];
+            const float x = -3.0f + 0.3f * static_cast<float>(p % 20);
+            const float y = -2.0f + 0.4f * static_cast<float>(p / 20);
+            part.matrixCount = 3;
+            part.matrices.Allocate(3);
+            part.matrices[0] = translation(x, y, 0);
+            part.matrices[1] = translation(x, y, 0);
+            part.matrices[2] = translation(x, y + 0.1f, 0);
+            part.pieceCount = 1;
+            part.pieces.Allocate(1);
+            L3D_PARTINST_MAT& piece = part.pieces[0];
+            piece.pieceData = mesh_;
+            piece.vertices = mesh_->vertices;
+            piece.vertexCount = mesh_->vertexCount;
+            piece.weightCount = 2;
+            piece.vertexBuffer = vertexBuffer_;
+            piece.indexBuffer = indexBuffer_;
+            piece.material = &material_;
+            pointers_.push_back(&part);
+        }
+    }
+    ~Scene() {
+        parts_.clear();
+        vertexBuffer_.Reset();
+        indexBuffer_.Reset();
+        renderer_.Release();
+        device_.ReleaseAll();
+        l3dTerm();
+        l3dReleaseDirect3D();
+        l3dSetClientSizeQuery(nullptr);
+    }
+
+    void drawThroughRenderer() {
+        const float white[4] = {1, 1, 1, 1};
+        device_.device()->BeginScene();
+        renderer_.DrawObjectInstance(pointers_, white, white, 0);
+        device_.device()->EndScene();
+    }
+
+    // The same triangles with the shader and the constants of the first part set once.
+    void drawDirect() {
+        IDirect3DDevice9* d = device_.device();
+        d->BeginScene();
+        renderer_._LoadBoneMatrices(parts_[0]);
+        L3DShaderPassRecord pass;
+        pass.world = parts_[0].matrices[0];
+        pass.material = &material_;
+        pass.weightCount = 2;
+        pass.boneIndices = {mesh_->usedBones.Get(), 2};
+        renderer_._SetShaderPass(0, pass, 0);
+        device_.ApplyStates();
+        device_.SetStreamSource(vertexBuffer_->buffer, sizeof(L3D_RENDERER_VERTEX));
+        device_.SetIndices(indexBuffer_->buffer);
+        for (uint32_t p = 0; p < kParts; ++p)
+            d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, mesh_->vertexCount, 0, kTriangles);
+        d->EndScene();
+    }
+
+private:
+    L3DDevice device_;
+    L3DRenderer renderer_;
+    L3D_RENDERER_SHADEROPT_NORMAL option_;
+    L3D_ANIMINST_MAT material_;
+    mirel::rcptr<L3D_PARTDATA_RUNTIME> mesh_;
+    mirel::rcptr<L3DVBuffer> vertexBuffer_;
+    mirel::rcptr<L3DIBuffer> indexBuffer_;
+    std::vector<L3DPartDraw> parts_;
+    std::vector<L3DPartDraw*> pointers_;
+};
+
+void RendererAgainstDevice(benchmark::State& state) {
+    Scene scene;
+    double rendererSeconds = 0.0;
+    double deviceSeconds = 0.0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        scene.drawThroughRenderer();
+        const auto t1 = Clock::now();
+        scene.drawDirect();
+        const auto t2 = Clock::now();
+        const double renderer = std::chrono::duration<double>(t1 - t0).count();
+        rendererSeconds += renderer;
+        deviceSeconds += std::chrono::duration<double>(t2 - t1).count();
+        state.SetIterationTime(renderer);
+    }
+    state.counters["device_us"] =
+        benchmark::Counter(deviceSeconds * 1e6 / static_cast<double>(state.iterations()));
+    state.counters["ratio"] = benchmark::Counter(rendererSeconds / deviceSeconds);
+}
+BENCHMARK(RendererAgainstDevice)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+}  // namespace
