@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "engine/config/config.h"
+#include "engine/config/msw_settings_dialog.h"
+#include "framework/config/d3d9_settings.h"
 #include "framework/input/dinput8.h"
 #include "platform/d3d9/direct3d9.h"
 #include "platform/input/direct_input8.h"
@@ -222,6 +224,23 @@ TEST_F(ConfigInitTest, StartChecksAreFatal) {
         EXPECT_EQ(config_.exitCode, 1);
         EXPECT_EQ(errors(), std::vector<std::u16string>{c.error});
     }
+}
+
+TEST_F(ConfigInitTest, HiddenFrameworkDialogChoosesAUsableMode) {
+    pelD3d9Finalize();
+    pelD3d9Initialize();
+    setArgs({"game", "--adjuster", "3", "4"});
+    MswSettingsDialog dialog;
+    EXPECT_EQ(config_.init(dialog, nullptr, nullptr), 0u);
+    pelD3d9Finalize();
+    EXPECT_TRUE(config_.video.flags & ConfigVideoSettings::kValid);
+    bool listed = false;
+    for (const ConfigVideoMode& mode : kConfigVideoModes)
+        listed = listed || (mode.kind == config_.video.mode.kind &&
+                            mode.width == config_.video.mode.width &&
+                            mode.height == config_.video.mode.height);
+    EXPECT_TRUE(listed);
+    EXPECT_TRUE(errors().empty());
 }
 
 class ConfigVersionCheckTest : public ConfigInitTest {
