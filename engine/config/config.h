@@ -57,7 +57,7 @@ public:
     uint32_t gameVersion = UINT32_MAX;
     char16_t shortTitle[32] = {};
     char16_t gameTitle[32] = {};
-    ConfigVideoSettings video = {};
+    PEL_D3D9_SETTINGS video = {};
     PEL_INPUT_SETTINGS input = {};
     int32_t resourceScale = 1;
 

@@ -26,7 +26,7 @@ namespace {
 // set unless a test says there is no usable mode.
 class FakeSettingsDialog final : public ConfigSettingsDialog {
 public:
-    bool run(const ConfigDialogRequest& request, ConfigVideoSettings* video,
+    bool run(const ConfigDialogRequest& request, PEL_D3D9_SETTINGS* video,
              PEL_INPUT_SETTINGS*) override {
         ++runs;
         last = request;
@@ -35,7 +35,7 @@ public:
         reportHeader = request.reportHeader;
         for (uint32_t i = 0; i < request.inputTypeCount; ++i)
             typeNames.push_back(request.inputTypes[i].name);
-        video->flags = usableMode ? uint32_t{ConfigVideoSettings::kValid} : 0;
+        video->flags = usableMode ? uint32_t{PEL_D3D9_VALID} : 0;
         return accept;
     }
 
@@ -69,6 +69,8 @@ protected:
         capture_.emplace(ReportCapture::Fatal::Return);
         writeBesideExecutable("ver", std::string("\x00\x00\x01\x00", 4));
         writeScript(kConfigScript);
+        pelD3d9Finalize();
+        pelD3d9Initialize();
         pelDinput8Finalize();
         pelDinput8Initialize();
         platform::os::setClock(&clock_);
@@ -83,6 +85,7 @@ protected:
         platform::os::setClock(nullptr);
         platform::d3d9::setDirect3DCreate9Override(nullptr);
         platform::input::setDirectInput8CreateOverride(nullptr);
+        pelD3d9Finalize();
         pelDinput8Finalize();
         platform::os::saveArgs(0, nullptr);
         capture_.reset();
@@ -174,7 +177,7 @@ TEST_F(ConfigInitTest, ScriptAndVersionFillTheDialogRequest) {
     // Type 1 has no name, so the page is offered type 0 only.
     EXPECT_EQ(dialog_.typeNames, std::vector<std::u16string>{u"Standard"});
     EXPECT_EQ(dialog_.last.padCount, 2);
-    EXPECT_EQ(config_.video.flags, ConfigVideoSettings::kValid);
+    EXPECT_EQ(config_.video.flags, PEL_D3D9_VALID);
     EXPECT_TRUE(connection_.connects.empty());  // no updater target
 }
 
@@ -216,6 +219,8 @@ TEST_F(ConfigInitTest, StartChecksAreFatal) {
             platform::input::setDirectInput8CreateOverride(nullptr);
         else
             platform::input::setDirectInput8CreateOverride([](uint32_t) { return nullptr; });
+        pelD3d9Finalize();
+        pelD3d9Initialize();
         pelDinput8Finalize();
         pelDinput8Initialize();
         dialog_.usableMode = c.usableMode;
@@ -227,18 +232,15 @@ TEST_F(ConfigInitTest, StartChecksAreFatal) {
 }
 
 TEST_F(ConfigInitTest, HiddenFrameworkDialogChoosesAUsableMode) {
-    pelD3d9Finalize();
-    pelD3d9Initialize();
     setArgs({"game", "--adjuster", "3", "4"});
     MswSettingsDialog dialog;
     EXPECT_EQ(config_.init(dialog, nullptr, nullptr), 0u);
-    pelD3d9Finalize();
-    EXPECT_TRUE(config_.video.flags & ConfigVideoSettings::kValid);
+    EXPECT_TRUE(config_.video.flags & PEL_D3D9_VALID);
     bool listed = false;
-    for (const ConfigVideoMode& mode : kConfigVideoModes)
-        listed = listed || (mode.kind == config_.video.mode.kind &&
-                            mode.width == config_.video.mode.width &&
-                            mode.height == config_.video.mode.height);
+    for (const PEL_D3D9_MODE& mode : kConfigVideoModes)
+        listed = listed ||
+                 (mode.kind == config_.video.mode.kind && mode.width == config_.video.mode.width &&
+                  mode.height == config_.video.mode.height);
     EXPECT_TRUE(listed);
     EXPECT_TRUE(errors().empty());
 }
