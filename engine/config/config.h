@@ -11,7 +11,8 @@
 #include "framework/input/input_settings.h"
 
 // What is decided before the main window opens: how the program was started, the pipes to
-// the lobby or adjuster program, the game's identity and titles, and the exit code.
+// the lobby or adjuster program, the game's identity and titles, the chosen video mode and
+// controller settings, and the exit code.
 class Config {
 public:
     Config() = default;
@@ -39,11 +40,6 @@ public:
     // Runs "sys/config" in a temporary VM with the configuration natives over the record. A
     // missing script leaves the record as it is.
     void runConfigScript(ConfigScriptRecord* record);
-    // The description of the settings dialog for the start mode, over the record's input types.
-    ConfigDialogRequest dialogRequest(const ConfigScriptRecord& record) const;
-    // Direct3D 9, a usable adapter and mode, and DirectInput 8: each missing one is a fatal
-    // report. False when one was missing.
-    bool checkStart() const;
 
     // One record from the input pipe when a whole one is waiting; false without the lounge
     // flag or while fewer than 276 bytes have arrived. A pipe failure is fatal.
@@ -61,9 +57,16 @@ public:
     uint32_t gameVersion = UINT32_MAX;
     char16_t shortTitle[32] = {};
     char16_t gameTitle[32] = {};
-    ConfigVideoSettings video = {};
+    PEL_D3D9_SETTINGS video = {};
     PEL_INPUT_SETTINGS input = {};
     int32_t resourceScale = 1;
+
+private:
+    // The description of the settings dialog for the start mode, over the record's input types.
+    ConfigDialogRequest dialogRequest(const ConfigScriptRecord& record) const;
+    // Direct3D 9, a usable adapter and mode, and DirectInput 8: each missing one is a fatal
+    // report. False when one was missing.
+    bool checkStart() const;
 };
 
 // "TAVORIN_ENGINE_<name>": the suffix of the main window class.

@@ -3,6 +3,7 @@
 
 #include "engine/config/config_script_record.h"
 #include "engine/config/video_settings.h"
+#include "framework/config/d3d9_settings.h"
 #include "framework/input/input_settings.h"
 
 // What the start-up asks of the settings dialog: the dialog's description and the two pages
@@ -14,7 +15,7 @@ struct ConfigDialogRequest {
     const char16_t* section;  // settings-file section; null for the dialog's default
     const char16_t* reportHeader;
     bool show;  // false: runs hidden and accepts at once
-    const ConfigVideoMode* modes;
+    const PEL_D3D9_MODE* modes;
     uint32_t modeCount;
     uint32_t minTextureSize;
     bool multisample;  // the multisample choice is offered
@@ -29,6 +30,6 @@ public:
     virtual ~ConfigSettingsDialog() = default;
     // Adds the video page over `video` and the controller page over `input` and runs the
     // dialog; true when it was accepted. The pages fill both records whatever the outcome.
-    virtual bool run(const ConfigDialogRequest& request, ConfigVideoSettings* video,
+    virtual bool run(const ConfigDialogRequest& request, PEL_D3D9_SETTINGS* video,
                      PEL_INPUT_SETTINGS* input) = 0;
 };

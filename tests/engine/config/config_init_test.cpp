@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "engine/config/config.h"
+#include "engine/config/msw_settings_dialog.h"
+#include "framework/config/d3d9_settings.h"
 #include "framework/input/dinput8.h"
 #include "platform/d3d9/direct3d9.h"
 #include "platform/input/direct_input8.h"
@@ -24,7 +26,7 @@ namespace {
 // set unless a test says there is no usable mode.
 class FakeSettingsDialog final : public ConfigSettingsDialog {
 public:
-    bool run(const ConfigDialogRequest& request, ConfigVideoSettings* video,
+    bool run(const ConfigDialogRequest& request, PEL_D3D9_SETTINGS* video,
              PEL_INPUT_SETTINGS*) override {
         ++runs;
         last = request;
@@ -33,7 +35,7 @@ public:
         reportHeader = request.reportHeader;
         for (uint32_t i = 0; i < request.inputTypeCount; ++i)
             typeNames.push_back(request.inputTypes[i].name);
-        video->flags = usableMode ? uint32_t{ConfigVideoSettings::kValid} : 0;
+        video->flags = usableMode ? uint32_t{PEL_D3D9_VALID} : 0;
         return accept;
     }
 
@@ -67,6 +69,8 @@ protected:
         capture_.emplace(ReportCapture::Fatal::Return);
         writeBesideExecutable("ver", std::string("\x00\x00\x01\x00", 4));
         writeScript(kConfigScript);
+        pelD3d9Finalize();
+        pelD3d9Initialize();
         pelDinput8Finalize();
         pelDinput8Initialize();
         platform::os::setClock(&clock_);
@@ -81,6 +85,7 @@ protected:
         platform::os::setClock(nullptr);
         platform::d3d9::setDirect3DCreate9Override(nullptr);
         platform::input::setDirectInput8CreateOverride(nullptr);
+        pelD3d9Finalize();
         pelDinput8Finalize();
         platform::os::saveArgs(0, nullptr);
         capture_.reset();
@@ -172,7 +177,7 @@ TEST_F(ConfigInitTest, ScriptAndVersionFillTheDialogRequest) {
     // Type 1 has no name, so the page is offered type 0 only.
     EXPECT_EQ(dialog_.typeNames, std::vector<std::u16string>{u"Standard"});
     EXPECT_EQ(dialog_.last.padCount, 2);
-    EXPECT_EQ(config_.video.flags, ConfigVideoSettings::kValid);
+    EXPECT_EQ(config_.video.flags, PEL_D3D9_VALID);
     EXPECT_TRUE(connection_.connects.empty());  // no updater target
 }
 
@@ -214,6 +219,8 @@ TEST_F(ConfigInitTest, StartChecksAreFatal) {
             platform::input::setDirectInput8CreateOverride(nullptr);
         else
             platform::input::setDirectInput8CreateOverride([](uint32_t) { return nullptr; });
+        pelD3d9Finalize();
+        pelD3d9Initialize();
         pelDinput8Finalize();
         pelDinput8Initialize();
         dialog_.usableMode = c.usableMode;
@@ -222,6 +229,20 @@ TEST_F(ConfigInitTest, StartChecksAreFatal) {
         EXPECT_EQ(config_.exitCode, 1);
         EXPECT_EQ(errors(), std::vector<std::u16string>{c.error});
     }
+}
+
+TEST_F(ConfigInitTest, HiddenFrameworkDialogChoosesAUsableMode) {
+    setArgs({"game", "--adjuster", "3", "4"});
+    MswSettingsDialog dialog;
+    EXPECT_EQ(config_.init(dialog, nullptr, nullptr), 0u);
+    EXPECT_TRUE(config_.video.flags & PEL_D3D9_VALID);
+    bool listed = false;
+    for (const PEL_D3D9_MODE& mode : kConfigVideoModes)
+        listed = listed ||
+                 (mode.kind == config_.video.mode.kind && mode.width == config_.video.mode.width &&
+                  mode.height == config_.video.mode.height);
+    EXPECT_TRUE(listed);
+    EXPECT_TRUE(errors().empty());
 }
 
 class ConfigVersionCheckTest : public ConfigInitTest {
