@@ -6,10 +6,13 @@
 #include "engine/script/script_vm.h"
 #include "engine/system/net.h"
 #include "engine/system/system_input.h"
+#include "foundation/DFile.h"
+#include "foundation/pack/pack_registry.h"
 #include "framework/core/report.h"
 #include "framework/file/file.h"
 #include "framework/msw/msw.h"
 #include "framework/msw/window.h"
+#include "render3d/L3DRenderer.h"
 #include "render3d/adapters.h"
 #include "render3d/diagnostics/diagnostics.h"
 
@@ -51,6 +54,10 @@ int32_t adapterListIndex(uint32_t adapter) {
 
 System::System() = default;
 
+uint32_t System::displayWidth() const { return config_ ? config_->video.mode.width : 0; }
+
+uint32_t System::displayHeight() const { return config_ ? config_->video.mode.height : 0; }
+
 int32_t System::resourceScale() const { return config_ ? config_->resourceScale : 1; }
 
 std::u16string System::parameterFilePath() {
@@ -59,9 +66,8 @@ std::u16string System::parameterFilePath() {
     return path;
 }
 
-void System::init(Config& config, const SystemSettings& settings, std::unique_ptr<Net> net) {
+void System::init(Config& config, std::unique_ptr<Net> net) {
     config_ = &config;
-    settings_ = settings;
     vm_ = std::make_unique<ScriptVM>();
     net_ = std::move(net);
 
@@ -69,9 +75,9 @@ void System::init(Config& config, const SystemSettings& settings, std::unique_pt
     desc.flags = PEL_MSW_WINDOW_HOOK_WIN_KEYS;
     desc.icon = 107;
     desc.title = config.gameTitle;
-    desc.width = settings_.video.width;
-    desc.height = settings_.video.height;
-    desc.fullscreen = settings_.video.displayKind != 2;
+    desc.width = config.video.mode.width;
+    desc.height = config.video.mode.height;
+    desc.fullscreen = config.video.mode.kind != 2;
     if (!createMainWindow(desc)) {
         fatal(u"Error: [%s] メインウインドウが作成できませんでした。");
         return;
@@ -85,7 +91,7 @@ void System::init(Config& config, const SystemSettings& settings, std::unique_pt
     resetRenderer();
 
     input_ = std::make_unique<SystemInput>();
-    input_->init(vm_.get(), &settings_.input, window_->handle, !net_);
+    input_->init(vm_.get(), &config.input, window_->handle, !net_);
     if (!createControllers()) return;
 
     loadParameters();
@@ -93,21 +99,21 @@ void System::init(Config& config, const SystemSettings& settings, std::unique_pt
 }
 
 bool System::createDevice() {
-    const int32_t listIndex = adapterListIndex(settings_.video.adapter);
+    const ConfigVideoSettings& video = config_->video;
+    const int32_t listIndex = adapterListIndex(video.adapter);
     if (listIndex < 0) {
         fatal(u"Error: [%s] 内部エラー(MSW->QN 3D変換 0)");
         return false;
     }
-    const SystemVideoSettings& video = settings_.video;
     int32_t bits = 0;
     uint32_t width = 0, height = 0;
     uint32_t options = L3DDevice::OptionCheckCompression | L3DDevice::OptionCheckMipmap;
-    switch (video.displayKind) {
+    switch (video.mode.kind) {
     case 0:
     case 1:
-        bits = video.displayKind == 0 ? 32 : 16;
-        width = video.width;
-        height = video.height;
+        bits = video.mode.kind == 0 ? 32 : 16;
+        width = video.mode.width;
+        height = video.mode.height;
         break;
     case 2:
         options |= L3DDevice::OptionPreferWindow;
@@ -116,8 +122,7 @@ bool System::createDevice() {
         fatal(u"Error: [%s] 内部エラー(MSW->QN 3D変換 1)");
         return false;
     }
-    if ((video.flags & SystemVideoSettings::FlagNoFlip) || net_)
-        options |= L3DDevice::OptionImmediate;
+    if ((video.flags & ConfigVideoSettings::kNoFlip) || net_) options |= L3DDevice::OptionImmediate;
     device_.Create(static_cast<uint32_t>(listIndex), window_->handle, bits, width, height,
                    video.multisample, options);
     return true;
@@ -148,8 +153,12 @@ bool System::createControllers() {
 }
 
 void System::resetRenderer() {
-    // The music player and the renderer join here once their classes exist.
     renderer_.Reset();
+    renderer_.Create();
+    mirel::DFile archive;
+    lfmOpenPackData(lfmRegistPack(""), archive, "sys/renderer.csa");
+    renderer_->Create(mirel::rcptr<L3DDevice>::NonOwning(&device_),
+                      mirel::rcptr<mirel::DsndManager>::NonOwning(&sound_), archive);
 }
 
 void System::pollInput() {
