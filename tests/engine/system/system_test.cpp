@@ -143,6 +143,30 @@ TEST_F(SystemTest, InitBuildsEverythingAndAFirstRunSavesEmptyParameters) {
     EXPECT_EQ(readFileBytes(parameterFile()), std::string(8, '\0'));
 }
 
+TEST_F(SystemTest, AFailedSaveIsReportedAndTheShutdownGoesOn) {
+    init();
+    std::filesystem::create_directories(parameterFile() + "/in-the-way");
+    shutdown();  // the fatal report must not escape the destructor
+    EXPECT_TRUE(reported(PEL_REPORT_ERROR, u"Error: [File::create] \"" +
+                                               System::parameterFilePath() + u"\"を開けません。"));
+    EXPECT_TRUE(std::filesystem::is_directory(parameterFile()));
+}
+
+TEST_F(SystemTest, ShutdownDeletesTheNextEngineThenTheCurrentOne) {
+    struct Engine : EngineBase {
+        Engine(std::vector<char>& order, char name) : order(order), name(name) {}
+        ~Engine() override { order.push_back(name); }
+        std::vector<char>& order;
+        char name;
+    };
+    std::vector<char> order;
+    System& system = init();
+    system.setCurrentEngine(new Engine(order, 'c'));
+    system.setNextEngine(new Engine(order, 'n'));
+    shutdown();
+    EXPECT_EQ(order, (std::vector<char>{'n', 'c'}));
+}
+
 TEST_F(SystemTest, ParametersComeBackInTheNextRun) {
     System& first = init();
     first.resizeIntParams(2);
