@@ -56,8 +56,9 @@ void L3DRenderer::Create(const rcptr<L3DDevice>& deviceHandle,
         for (int32_t variant = 0; variant < kL3DShaderVariants; ++variant) {
             DFile member;
             if (!archive.OpenData(member, l3dShaderMemberName(kind, variant).c_str()))
-                l3dError(DSjis<"[L3DRenderer::Create] レンダリングシェーダファイル\"%s\"が開けない">(),
-                         row.name);
+                l3dError(
+                    DSjis<"[L3DRenderer::Create] レンダリングシェーダファイル\"%s\"が開けない">(),
+                    row.name);
             vertexShaders[kind * kL3DShaderVariants + variant] = device->CreateVShader(member);
         }
     }

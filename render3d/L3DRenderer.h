@@ -16,10 +16,12 @@
 #include "render3d/L3DTexture.h"
 #include "render3d/LMat.h"
 #include "render3d/LResManager.h"
+#include "render3d/pass_constants.h"
 #include "render3d/shader_table.h"
 
 class L3DDevice;
 struct L3D_ANIMINST_MAT;
+struct L3DShaderPassRecord;
 
 namespace mirel {
 class DsndManager;
@@ -66,6 +68,16 @@ public:
     // processing when the device lacks the constant registers it needs.
     void _SelectVShader(int32_t kind, int32_t variant);
 
+    // Prepares the device for pass `pass` of a draw record with the pass its option's shader
+    // type gets on this device; false (and nothing changed) past the last pass. A shader type
+    // without a pass is fatal.
+    bool _SetShaderPass(uint32_t pass, const L3DShaderPassRecord& record, uint32_t drawFlags);
+    // The NORMAL pass with the given colours, and the TEXLIGHT pass with the given factor.
+    bool _DrawNormalPass(uint32_t pass, const L3DShaderPassRecord& record, uint32_t drawFlags,
+                         const L3DVec4& colour1, const L3DVec4& colour2);
+    bool _DrawTexLightPass(uint32_t pass, const L3DShaderPassRecord& record, uint32_t drawFlags,
+                           float factor);
+
     const mirel::rcptr<L3DVShader>& vertexShader(int32_t kind, int32_t variant) const {
         return vertexShaders[kind * kL3DShaderVariants + variant];
     }
@@ -99,4 +111,12 @@ public:
     mirel::DBuffer<L3D_RENDERER_VERTEX, 256> skinPositions;
     LResManager names;
     L3D_RENDERER_NNID* systemNnid = nullptr;
+
+private:
+    static float texlightFactor(const L3D_RENDERER_SHADEROPT& option);
+    bool drawPass(L3DShaderKind kind, uint32_t pass, const L3DShaderPassRecord& record,
+                  uint32_t drawFlags, L3DVec4 colour1, L3DVec4 colour2, float texlightFactor);
+    void uploadPassConstants(L3DShaderKind kind, const L3DShaderPassRecord& record,
+                             const L3D_RENDERER_SHADEROPT& option, const L3DVec4& colour1,
+                             const L3DVec4& colour2, float texlightFactor);
 };

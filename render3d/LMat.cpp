@@ -51,3 +51,11 @@ void LMat::Inverse(const LMat& src, LMat& dst) {
 }
 
 void LMat::MultiplyInPlace(LMat& m, const LMat& n) { Multiply(m, n, m); }
+
+void LMat::TransformCoord(const LVec& p, const LMat& m, LVec& out) {
+    float r[4];
+    for (int column = 0; column < 4; ++column)
+        r[column] =
+            p.x * m.m[0][column] + p.y * m.m[1][column] + p.z * m.m[2][column] + m.m[3][column];
+    out = {r[0] / r[3], r[1] / r[3], r[2] / r[3]};
+}

@@ -1,4 +1,6 @@
 #pragma once
+#include "render3d/LVec.h"
+
 // 4x4 matrices of 32-bit floats, row-major with row vectors (a point is (x, y, z, 1) times the
 // matrix), translation in the fourth row.
 struct LMat {
@@ -12,6 +14,8 @@ struct LMat {
     static void Inverse(const LMat& src, LMat& dst);
     static void MultiplyInPlace(LMat& m, const LMat& n);
     static LMat Identity();
+    // out = (x, y, z, 1) x m divided by the resulting w. out may be the point.
+    static void TransformCoord(const LVec& point, const LMat& m, LVec& out);
 };
 
 LMat operator*(const LMat& a, const LMat& b);

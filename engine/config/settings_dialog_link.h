@@ -9,17 +9,17 @@
 // it adds, the video page over the mode table and the controller page over the script's input
 // types.
 struct ConfigDialogRequest {
-    uint16_t icon;               // resource identifier of the dialog's icon
-    const char16_t* caption;     // the game title
-    const char16_t* section;     // settings-file section; null for the dialog's default
+    uint16_t icon;            // resource identifier of the dialog's icon
+    const char16_t* caption;  // the game title
+    const char16_t* section;  // settings-file section; null for the dialog's default
     const char16_t* reportHeader;
-    bool show;                   // false: runs hidden and accepts at once
+    bool show;  // false: runs hidden and accepts at once
     const ConfigVideoMode* modes;
     uint32_t modeCount;
     uint32_t minTextureSize;
-    bool multisample;            // the multisample choice is offered
+    bool multisample;  // the multisample choice is offered
     const ConfigInputType* inputTypes;
-    uint32_t inputTypeCount;     // the leading types with a name
+    uint32_t inputTypeCount;  // the leading types with a name
     int32_t padCount;
 };
 

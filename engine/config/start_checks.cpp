@@ -24,6 +24,7 @@ bool Config::checkStart() const {
     if (!direct3DPresent()) return failed(u"Error: [%s] Direct3D9がインストールされていません。");
     if (!(video.flags & ConfigVideoSettings::kValid))
         return failed(u"Error: [%s] 有効なグラフィックチップが見つかりません。");
-    if (!pelDinput8Object()) return failed(u"Error: [%s] DirectInput8がインストールされていません。");
+    if (!pelDinput8Object())
+        return failed(u"Error: [%s] DirectInput8がインストールされていません。");
     return true;
 }

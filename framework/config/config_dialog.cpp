@@ -45,9 +45,8 @@ public:
         } else if (control == context_.cancel) {
             context_.toolkit->postClose(context_.window);
         } else {
-            forEachPage(context_.dialog, [&](PEL_MSW_CONFIG_PAGE* page) {
-                page->command(page, code, control);
-            });
+            forEachPage(context_.dialog,
+                        [&](PEL_MSW_CONFIG_PAGE* page) { page->command(page, code, control); });
         }
     }
 
@@ -88,8 +87,8 @@ public:
         const auto rect = [](const PEL_MSW_CONFIG_RECT& r) {
             return platform::window::DialogRect{r.x, r.y, r.width, r.height};
         };
-        context_.tab = toolkit.addControl(context_.window, DialogControlKind::Tab, u"",
-                                          rect(frame.tab));
+        context_.tab =
+            toolkit.addControl(context_.window, DialogControlKind::Tab, u"", rect(frame.tab));
         toolkit.addTab(context_.tab, u"情報");
         context_.infoTab = 0;
         int32_t index = 1;
@@ -102,13 +101,13 @@ public:
         context_.cancel = toolkit.addControl(context_.window, DialogControlKind::Button,
                                              u"キャンセル", rect(frame.cancel));
         const platform::window::DialogRect area = toolkit.tabDisplayArea(context_.tab);
-        const bool useDefaults = platform::os::getPrivateProfileInt(
-                                     context_.section, u"default", 0, context_.settingsPath) == 0;
+        const bool useDefaults = platform::os::getPrivateProfileInt(context_.section, u"default", 0,
+                                                                    context_.settingsPath) == 0;
         const PEL_MSW_CONFIG_LAYOUT layout =
             pelMswConfigInsetLayout(unit, {area.x, area.y, area.width, area.height});
-        context_.reportEdit = toolkit.addControl(
-            context_.window, DialogControlKind::Report, u"",
-            {layout.x, layout.y, layout.width, layout.height}, false);
+        context_.reportEdit =
+            toolkit.addControl(context_.window, DialogControlKind::Report, u"",
+                               {layout.x, layout.y, layout.width, layout.height}, false);
         forEachPage(context_.dialog, [&](PEL_MSW_CONFIG_PAGE* page) {
             page->toolkit = &toolkit;
             page->window = context_.window;
@@ -140,9 +139,7 @@ public:
     void command(uint32_t code, PEL_MSW_CONTROL control) override {
         procedure_(page_, PEL_MSW_CONFIG_SUB_COMMAND, code, control, user_);
     }
-    void timer(uint32_t id) override {
-        procedure_(page_, PEL_MSW_CONFIG_SUB_TIMER, id, 0, user_);
-    }
+    void timer(uint32_t id) override { procedure_(page_, PEL_MSW_CONFIG_SUB_TIMER, id, 0, user_); }
     void close() override { procedure_(page_, PEL_MSW_CONFIG_SUB_CLOSE, 0, 0, user_); }
 
 private:
@@ -303,8 +300,7 @@ void pelMswConfigAddKeyRow(PEL_MSW_CONFIG_PAGE* page, PEL_MSW_CONTROL* button1,
 }
 
 PEL_MSW_CONTROL pelMswConfigAddButton(PEL_MSW_CONFIG_PAGE* page, const char16_t* text) {
-    return addToPage(page, DialogControlKind::Button, text,
-                     pelMswConfigPlaceButton(&page->layout));
+    return addToPage(page, DialogControlKind::Button, text, pelMswConfigPlaceButton(&page->layout));
 }
 
 void pelMswConfigAddOkCancel(PEL_MSW_CONFIG_PAGE* page, PEL_MSW_CONTROL* ok,

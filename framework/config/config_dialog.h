@@ -24,11 +24,11 @@ struct PEL_MSW_CONFIG_PAGE;
 
 // One dialog, filled by the caller (pelMswConfigInitDialog first).
 struct PEL_MSW_CONFIG {
-    uint16_t icon;                // the dialog's icon resource, 0 for none
-    const char16_t* caption;      // the window title
-    const char16_t* section;      // the section of the dialog's keys; null or empty: "Config"
+    uint16_t icon;                 // the dialog's icon resource, 0 for none
+    const char16_t* caption;       // the window title
+    const char16_t* section;       // the section of the dialog's keys; null or empty: "Config"
     const char16_t* reportHeader;  // put at the start of every report; null for none
-    PEL_LIST pages;               // of PEL_MSW_CONFIG_PAGE, linked through `link`
+    PEL_LIST pages;                // of PEL_MSW_CONFIG_PAGE, linked through `link`
 };
 
 // One page; its creator allocates and clears it, fills the title and callbacks and appends it
@@ -97,8 +97,8 @@ enum PEL_MSW_CONFIG_SUB_MESSAGE : uint32_t {
     PEL_MSW_CONFIG_SUB_TIMER,    // `code` is the timer id
     PEL_MSW_CONFIG_SUB_CLOSE,    // the close box or Escape
 };
-using PEL_MSW_CONFIG_SUB_PROC = void (*)(PEL_MSW_CONFIG_PAGE* page, uint32_t message,
-                                         uint32_t code, PEL_MSW_CONTROL control, void* user);
+using PEL_MSW_CONFIG_SUB_PROC = void (*)(PEL_MSW_CONFIG_PAGE* page, uint32_t message, uint32_t code,
+                                         PEL_MSW_CONTROL control, void* user);
 
 // Runs a modal child dialog of the page with a client area of width x height units of U/8;
 // the page's helpers build into it while it runs. The procedure ends it with

@@ -20,15 +20,35 @@ void Event::releaseAllWaiters() {
     changed_.notify_all();
 }
 
+void Event::raiseWatchers() {
+    for (EventWatcher* watcher : watchers_) {
+        std::lock_guard guard(watcher->mutex);
+        watcher->raised = true;
+        watcher->changed.notify_all();
+    }
+}
+
+void Event::addWatcher(EventWatcher* watcher) {
+    std::lock_guard lock(mutex_);
+    watchers_.push_back(watcher);
+}
+
+void Event::removeWatcher(EventWatcher* watcher) {
+    std::lock_guard lock(mutex_);
+    watchers_.erase(std::remove(watchers_.begin(), watchers_.end(), watcher), watchers_.end());
+}
+
 void Event::set() {
     std::lock_guard lock(mutex_);
     if (manualReset_) {
         signalled_ = true;
         releaseAllWaiters();
+        raiseWatchers();
     } else if (!waiters_.empty()) {
         releaseFirstWaiter();  // the released waiter consumes the signal
     } else {
         signalled_ = true;
+        raiseWatchers();
     }
 }
 
@@ -74,6 +94,39 @@ uint32_t Event::wait(uint32_t milliseconds) {
         }
     }
     return kWaitObject0;
+}
+
+uint32_t waitForMultipleObjects(const EventHandle* events, uint32_t count, uint32_t milliseconds) {
+    if (count == 0 || events == nullptr) return kWaitFailed;
+    for (uint32_t i = 0; i < count; ++i)
+        if (!events[i]) return kWaitFailed;
+
+    // The watcher is registered before the first look, so a signal that arrives between a look
+    // and the sleep raises it and the sleep returns at once.
+    EventWatcher watcher;
+    for (uint32_t i = 0; i < count; ++i) events[i]->addWatcher(&watcher);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    uint32_t result = kWaitTimeout;
+    for (;;) {
+        uint32_t taken = count;
+        for (uint32_t i = 0; i < count && taken == count; ++i)
+            if (events[i]->wait(0) == kWaitObject0) taken = i;
+        if (taken < count) {
+            result = kWaitObject0 + taken;
+            break;
+        }
+        std::unique_lock lock(watcher.mutex);
+        const auto raised = [&watcher] { return watcher.raised; };
+        if (milliseconds == kInfinite) {
+            watcher.changed.wait(lock, raised);
+        } else if (!watcher.changed.wait_until(lock, deadline, raised)) {
+            break;
+        }
+        watcher.raised = false;
+    }
+    for (uint32_t i = 0; i < count; ++i) events[i]->removeWatcher(&watcher);
+    return result;
 }
 
 }  // namespace platform::os

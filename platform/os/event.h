@@ -4,10 +4,19 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "platform/os/wait_result.h"
 
 namespace platform::os {
+
+// What a wait on several events sleeps on: every event it watches raises the flag when it
+// becomes signalled.
+struct EventWatcher {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool raised = false;
+};
 
 // A Win32-style event. A manual-reset event stays signalled until reset and releases every
 // waiter; an auto-reset event releases one waiter and falls back to non-signalled. Shared by
@@ -30,6 +39,9 @@ public:
     uint32_t wait(uint32_t milliseconds);
 
     bool manualReset() const { return manualReset_; }
+    // While registered, the watcher is raised whenever the event becomes signalled.
+    void addWatcher(EventWatcher* watcher);
+    void removeWatcher(EventWatcher* watcher);
     // Threads blocked in wait now: lets a caller know that a pulse will find them.
     size_t waiterCount();
 
@@ -39,12 +51,14 @@ private:
     };
     void releaseFirstWaiter();
     void releaseAllWaiters();
+    void raiseWatchers();
 
     const bool manualReset_;
     std::mutex mutex_;
     std::condition_variable changed_;
     bool signalled_;
     std::deque<Waiter*> waiters_;  // in arrival order
+    std::vector<EventWatcher*> watchers_;
 };
 
 using EventHandle = std::shared_ptr<Event>;
@@ -57,5 +71,11 @@ inline EventHandle createEvent(bool manualReset, bool initiallySignalled) {
 inline uint32_t waitForSingleObject(const EventHandle& event, uint32_t milliseconds) {
     return event ? event->wait(milliseconds) : kWaitFailed;
 }
+
+// The Win32 wait for any of `count` events: kWaitObject0 + i for the first signalled event in
+// the order given (only that one is taken: an auto-reset event is reset, the others keep their
+// state), kWaitTimeout when none is signalled within `milliseconds` (kInfinite: no limit),
+// kWaitFailed for no events or a null handle.
+uint32_t waitForMultipleObjects(const EventHandle* events, uint32_t count, uint32_t milliseconds);
 
 }  // namespace platform::os

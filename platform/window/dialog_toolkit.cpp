@@ -265,7 +265,7 @@ void DialogToolkit::deliverTimer(DialogWindow window, uint32_t id) {
     WindowState* state = find(window);
     if (!state || !state->events) return;
     const bool running = std::any_of(state->timers.begin(), state->timers.end(),
-                                      [id](const Timer& timer) { return timer.id == id; });
+                                     [id](const Timer& timer) { return timer.id == id; });
     if (running) state->events->timer(id);
 }
 

@@ -73,7 +73,7 @@ struct DialogControlState {
     bool visible = true;
     bool enabled = true;
     bool checked = false;
-    ComboItems items;                 // combo boxes
+    ComboItems items;                  // combo boxes
     std::vector<std::u16string> tabs;  // tab controls
     int tabSelection = 0;
     int scroll = 0;  // first line shown by a report edit
@@ -90,8 +90,8 @@ public:
 
     // A hidden window with a client area of the given size, centred on the screen, owned by
     // `owner` (0 for none); 0 when it cannot be created. `events` must outlive the window.
-    DialogWindow createWindow(std::u16string_view title, int32_t clientWidth,
-                              int32_t clientHeight, DialogWindow owner, DialogEvents* events);
+    DialogWindow createWindow(std::u16string_view title, int32_t clientWidth, int32_t clientHeight,
+                              DialogWindow owner, DialogEvents* events);
     void destroyWindow(DialogWindow window);
     void showWindow(DialogWindow window, bool visible);
     // A disabled window takes no input (the owner of a running sub-dialog).

@@ -23,8 +23,8 @@ bool HeadlessDialogToolkit::operable(DialogControl control, DialogControlKind ki
 
 bool HeadlessDialogToolkit::click(DialogControl control) {
     const DialogControlState* state = this->control(control);
-    if (!state || (state->kind != DialogControlKind::Button &&
-                   state->kind != DialogControlKind::Check) ||
+    if (!state ||
+        (state->kind != DialogControlKind::Button && state->kind != DialogControlKind::Check) ||
         !operable(control, state->kind))
         return false;
     deliverCommand(control, kDialogClicked);
@@ -68,8 +68,7 @@ DialogControl HeadlessDialogToolkit::find(DialogWindow window, std::u16string_vi
     return 0;
 }
 
-DialogControl HeadlessDialogToolkit::nth(DialogWindow window, DialogControlKind kind,
-                                         int n) const {
+DialogControl HeadlessDialogToolkit::nth(DialogWindow window, DialogControlKind kind, int n) const {
     for (DialogControl control : controlsOf(window)) {
         if (this->control(control)->kind == kind && n-- == 0) return control;
     }

@@ -24,6 +24,7 @@ void Render3dTest::startLibrary(std::vector<AdapterProfile> profiles) {
     Direct3DConfig config;
     config.adapters = std::move(profiles);
     config.rasterThreads = 1;
+    config.makePresenter = presenter_;
     IDirect3D9* direct3d = new IDirect3D9(std::move(config));
     try {
         l3dInit(direct3d);

@@ -49,6 +49,9 @@ protected:
 
     HWND window() const { return reinterpret_cast<HWND>(0x1000); }
 
+    // The presenter of devices made after it is set (empty: a memory presenter that drops
+    // the frames).
+    PresenterFactory presenter_;
     uint32_t clientWidth_ = 640;
     uint32_t clientHeight_ = 480;
     bool minimised_ = false;

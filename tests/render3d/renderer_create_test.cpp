@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "foundation/pack/DMFile.h"
 #include "foundation/pack/pack_registry.h"
 #include "render3d/L3DAnimInstMat.h"
+#include "tests/foundation/support/memory_stream.h"
 #include "tests/render3d/renderer_fixture.h"
 #include "tools/writers/texture_pack_writer.h"
 
@@ -25,9 +27,15 @@ std::vector<uint32_t> seeded(uint32_t seed, int count) {
     return draws(state, count);
 }
 
+// The build's shader set: 56 members, every one a shader the device accepts.
 TEST_F(Renderer, CreateLoadsTheShaderSetAndRegistersOnlySystem) {
     L3DDevice& device = createWindowed();
-    L3DRenderer& renderer = createRenderer(device, minimalShaderArchive());
+    mirel::DFile file;
+    tessera::test::attachMemory(file, builtShaderArchive(), "renderer.csa");
+    mirel::DMFile archive;
+    ASSERT_TRUE(archive.Open(file));
+    EXPECT_EQ(archive.Count(), 56u);
+    L3DRenderer& renderer = createRenderer(device, builtShaderArchive());
     for (int32_t kind = 0; kind < kL3DShaderKinds; ++kind) {
         for (int32_t variant = 0; variant < kL3DShaderVariants; ++variant)
             EXPECT_TRUE(renderer.vertexShader(kind, variant) &&
@@ -45,8 +53,7 @@ TEST_F(Renderer, CreateLoadsTheShaderSetAndRegistersOnlySystem) {
     EXPECT_EQ(renderer.names.FindNnid("SYSTEM"), renderer.systemNnid);
     EXPECT_EQ(renderer.defaultOption.shaderType, 0u);
     for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            EXPECT_EQ(renderer.spareMatrix.m[r][c], r == c ? 1.0f : 0.0f);
+        for (int c = 0; c < 4; ++c) EXPECT_EQ(renderer.spareMatrix.m[r][c], r == c ? 1.0f : 0.0f);
 }
 
 // A missing vertex-shader member names its kind, not the member.

@@ -16,6 +16,9 @@ inline constexpr uint32_t kFixedRendererTime = 1234567;
 // and "map3_psh", without the member named `omitted`.
 std::string minimalShaderArchive(const std::string& omitted = "");
 
+// The shader set the build made ("sys/renderer.csa"), read whole.
+std::string builtShaderArchive();
+
 class RendererTest : public Render3dTest {
 protected:
     void SetUp() override;

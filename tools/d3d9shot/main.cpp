@@ -13,10 +13,10 @@
 #include "platform/d3d9/direct3d9.h"
 #include "platform/d3d9/memory_presenter.h"
 #include "platform/window/sdl_window.h"
-#include "tools/d3d9shot/png_writer.h"
 #include "tools/d3d9shot/present_parameters.h"
 #include "tools/d3d9shot/scenes.h"
 #include "tools/d3d9shot/skinned_scene.h"
+#include "tools/writers/png_writer.h"
 
 using namespace platform::d3d9;
 
@@ -47,8 +47,8 @@ bool renderScene(const d3d9shot::Scene& scene, const std::string& directory) {
         scene.draw(*device);
         device->EndScene();
         ok = SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr)) &&
-             d3d9shot::writePng(directory + "/" + scene.name + ".png", d3d9shot::kSceneWidth,
-                                d3d9shot::kSceneHeight, frame);
+             tools::writers::writePng(directory + "/" + scene.name + ".png", d3d9shot::kSceneWidth,
+                                      d3d9shot::kSceneHeight, frame);
         device->Release();
     }
     d3d->Release();
@@ -91,8 +91,9 @@ int showWindow(double seconds, const char* screenshot) {
     if (status == 0 && screenshot) {
         int width = 0, height = 0;
         const std::vector<std::uint32_t> shown = window->capture(width, height);
-        if (shown.empty() || !d3d9shot::writePng(screenshot, static_cast<std::uint32_t>(width),
-                                                 static_cast<std::uint32_t>(height), shown)) {
+        if (shown.empty() ||
+            !tools::writers::writePng(screenshot, static_cast<std::uint32_t>(width),
+                                      static_cast<std::uint32_t>(height), shown)) {
             std::fprintf(stderr, "d3d9shot: could not write %s\n", screenshot);
             status = 1;
         }

@@ -74,9 +74,9 @@ TEST_F(ConfigDialog, HiddenRunAcceptsWritesDefaultAndLogsTheReport) {
 
     EXPECT_EQ(pelMswConfigRunWith(&dialog, false, toolkit), PEL_OK);
 
-    const std::vector<std::string> expected = {
-        "video init defaults", "pad init defaults", "video hide",     "pad hide",
-        "video close accepted", "pad close accepted"};
+    const std::vector<std::string> expected = {"video init defaults",  "pad init defaults",
+                                               "video hide",           "pad hide",
+                                               "video close accepted", "pad close accepted"};
     EXPECT_EQ(events, expected);
     EXPECT_EQ(dialog.pages.count, 0u);
     EXPECT_EQ(setting(u"Config", u"default"), u"1");
@@ -168,8 +168,7 @@ TEST_F(ConfigDialog, GeometryAtUnitSixteen) {
         ASSERT_NE(state, nullptr);
         EXPECT_EQ(state->rect.height, 32);
         // The page area is the tab's display area less the margin.
-        const auto area =
-            t.tabDisplayArea(t.nth(window, DialogControlKind::Tab, 0));
+        const auto area = t.tabDisplayArea(t.nth(window, DialogControlKind::Tab, 0));
         EXPECT_EQ(state->rect.x, area.x + 8);
         EXPECT_EQ(state->rect.y, area.y + 8);
         EXPECT_EQ(state->rect.width, area.width - 16);
@@ -263,8 +262,7 @@ TEST_F(ConfigDialog, SubDialogRunsModallyInItsOwnWindow) {
     toolkit.then([&](HeadlessDialogToolkit& t) {
         const PEL_MSW_DIALOG_WINDOW main = t.modalWindow();
         const PEL_MSW_CONFIG_LAYOUT before = page->page.layout;
-        EXPECT_EQ(pelMswConfigRunSubDialog(&page->page, u"Sub", 248, 128, probeProcedure,
-                                           &probe),
+        EXPECT_EQ(pelMswConfigRunSubDialog(&page->page, u"Sub", 248, 128, probeProcedure, &probe),
                   1);
         // Restored after the sub-dialog.
         EXPECT_EQ(page->page.parent, main);

@@ -121,3 +121,44 @@ TEST(Event, SharedHandleSignalledByAnotherLayer) {
 
 }  // namespace
 }  // namespace platform::os
+
+namespace platform::os {
+namespace {
+
+TEST(WaitForMultipleObjects, FirstSignalledInOrderWinsAndOnlyItIsReset) {
+    const EventHandle notify = createEvent(false, false);
+    const EventHandle command = createEvent(false, false);
+    const EventHandle events[2] = {notify, command};
+    command->set();
+    notify->set();
+    EXPECT_EQ(waitForMultipleObjects(events, 2, 0), kWaitObject0);
+    EXPECT_EQ(command->wait(0), kWaitObject0) << "the command event kept its signal";
+    EXPECT_EQ(waitForMultipleObjects(events, 2, 0), kWaitTimeout);
+
+    const EventHandle manual = createEvent(true, true);
+    const EventHandle both[2] = {command, manual};
+    EXPECT_EQ(waitForMultipleObjects(both, 2, kInfinite), kWaitObject0 + 1);
+    EXPECT_EQ(manual->wait(0), kWaitObject0) << "a manual-reset event stays signalled";
+}
+
+TEST(WaitForMultipleObjects, SleepsUntilAnyEventIsSetFromAnotherThread) {
+    const EventHandle first = createEvent(false, false);
+    const EventHandle second = createEvent(false, false);
+    const EventHandle events[2] = {first, second};
+    for (int round = 0; round < 50; ++round) {
+        std::thread setter([&] { second->set(); });
+        EXPECT_EQ(waitForMultipleObjects(events, 2, kInfinite), kWaitObject0 + 1);
+        setter.join();
+    }
+    EXPECT_EQ(waitForMultipleObjects(events, 2, 1), kWaitTimeout);
+}
+
+TEST(WaitForMultipleObjects, FailsWithoutEventsOrWithANullHandle) {
+    const EventHandle events[2] = {createEvent(false, true), nullptr};
+    EXPECT_EQ(waitForMultipleObjects(events, 0, 0), kWaitFailed);
+    EXPECT_EQ(waitForMultipleObjects(events, 2, 0), kWaitFailed);
+    EXPECT_EQ(events[0]->wait(0), kWaitObject0) << "a failed wait takes nothing";
+}
+
+}  // namespace
+}  // namespace platform::os

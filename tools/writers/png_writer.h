@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-namespace d3d9shot {
+namespace tools::writers {
 
 // Writes ARGB pixels (width x height, row-major) as an 8-bit RGB PNG; false on failure.
 bool writePng(const std::string& path, std::uint32_t width, std::uint32_t height,
               const std::vector<std::uint32_t>& argb);
 
-}  // namespace d3d9shot
+}  // namespace tools::writers

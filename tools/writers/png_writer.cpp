@@ -1,11 +1,11 @@
-#include "tools/d3d9shot/png_writer.h"
+#include "tools/writers/png_writer.h"
 
 #include <png.h>
 
 #include <cstdio>
 #include <memory>
 
-namespace d3d9shot {
+namespace tools::writers {
 
 bool writePng(const std::string& path, std::uint32_t width, std::uint32_t height,
               const std::vector<std::uint32_t>& argb) {
@@ -41,4 +41,4 @@ bool writePng(const std::string& path, std::uint32_t width, std::uint32_t height
     return true;
 }
 
-}  // namespace d3d9shot
+}  // namespace tools::writers
