@@ -15,6 +15,8 @@
 #include "render3d/L3DRenderer.h"
 #include "render3d/adapters.h"
 #include "render3d/diagnostics/diagnostics.h"
+#include "sound/BgmPlayer.h"
+#include "sound/LSeManager.h"
 
 namespace {
 
@@ -93,6 +95,8 @@ void System::init(Config& config, std::unique_ptr<Net> net) {
     input_ = std::make_unique<SystemInput>();
     input_->init(vm_.get(), &config.input, window_->handle, !net_);
     if (!createControllers()) return;
+    defaultPack_ = lfmRegistPack("");
+    bgm_ = std::make_unique<BgmPlayer>(BgmSystemLink{&sound_, soundVolumes_, &defaultPack_});
 
     loadParameters();
     flags_ |= FlagInitialised;
@@ -153,12 +157,18 @@ bool System::createControllers() {
 }
 
 void System::resetRenderer() {
+    if (bgm_) bgm_->stopAll();
     renderer_.Reset();
     renderer_.Create();
     mirel::DFile archive;
     lfmOpenPackData(lfmRegistPack(""), archive, "sys/renderer.csa");
     renderer_->Create(mirel::rcptr<L3DDevice>::NonOwning(&device_),
                       mirel::rcptr<mirel::DsndManager>::NonOwning(&sound_), archive);
+    if (mirel::LSeManager* effects = renderer_->seManager.Get()) {
+        effects->_ReserveTypeSettings();
+        for (uint32_t type = 0; type < 3; ++type)
+            effects->configureTypeSetting(type, soundVolumes_[type]);
+    }
 }
 
 void System::pollInput() {
@@ -228,6 +238,8 @@ System::~System() {
     delete current_;
     current_ = nullptr;
     parameters_.clear();
+    if (bgm_) bgm_->stopAll();
+    bgm_.reset();
     pelMswSetMessageBoxOwner(nullptr);
     l3dOwnerWindow = nullptr;
     for (uint32_t slot = 0; slot < kSystemControllers; ++slot) destroyController(slot);

@@ -71,7 +71,7 @@ public:
     // The slot's virtual controller (null when none); the slot's address for ControllerInput.
     PEL_CONTROLLER* controller(uint32_t slot) const { return controllers_[slot]; }
     PEL_CONTROLLER* const* controllerSlot(uint32_t slot) const { return &controllers_[slot]; }
-    BgmPlayer* bgmPlayer() const { return bgm_; }
+    BgmPlayer* bgmPlayer() const { return bgm_.get(); }
     SystemParameters& parameters() { return parameters_; }
     float soundVolume(uint32_t type) const { return soundVolumes_[type]; }
     void setSoundVolume(uint32_t type, float volume) { soundVolumes_[type] = volume; }
@@ -101,7 +101,8 @@ private:
     std::unique_ptr<SystemInput> input_;
     std::unique_ptr<Net> net_;
     PEL_CONTROLLER* controllers_[kSystemControllers] = {};
-    BgmPlayer* bgm_ = nullptr;
+    std::unique_ptr<BgmPlayer> bgm_;
+    uint32_t defaultPack_ = 0;  // where the music player finds its files
     SystemParameters parameters_;
     float soundVolumes_[3] = {1.0f, 1.0f, 1.0f};
     EngineBase* current_ = nullptr;

@@ -21,9 +21,11 @@
 #include "render3d/L3DRenderer.h"
 #include "render3d/adapters.h"
 #include "render3d/diagnostics/diagnostics.h"
+#include "sound/BgmPlayer.h"
 #include "tests/engine/system/fake_net.h"
 #include "tests/framework/support/file_fixture.h"
 #include "tests/framework/support/report_capture.h"
+#include "tests/sound/sound_fixtures.h"
 #include "tools/shasm/shader_assembler.h"
 #include "tools/writers/dmf_writer.h"
 #include "tools/writers/scrambled_fields.h"
@@ -239,6 +241,18 @@ TEST_F(SystemTest, EveryResetBuildsAFreshRendererFromTheArchive) {
 
     std::filesystem::remove(executableFolder() + "/sys/renderer.csa");
     EXPECT_THROW(system.resetRenderer(), LExceptGame);
+}
+
+TEST_F(SystemTest, ARendererResetStopsTheMusic) {
+    writeBesideExecutable("music/loop.ogg", makeOggVorbis(2, 22050, 4000));
+    System& system = init();
+    ASSERT_NE(system.bgmPlayer(), nullptr);
+    system.bgmPlayer()->playIntroLoop(u"music/", nullptr, u"loop", true);
+    ASSERT_TRUE(system.bgmPlayer()->_GetStream());
+    system.resetRenderer();
+    EXPECT_FALSE(system.bgmPlayer()->_GetStream());
+    system.bgmPlayer()->playIntroLoop(u"music/", nullptr, u"loop", true);
+    EXPECT_TRUE(system.bgmPlayer()->_GetStream());  // the shutdown stops it
 }
 
 TEST_F(SystemTest, WindowKindIgnoresTheSizeForTheDevice) {
