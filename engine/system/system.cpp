@@ -132,22 +132,18 @@ bool System::createDevice() {
     return true;
 }
 
+// During a network game the session takes row 0 as the local input and feeds every player's
+// controller; offline the rows feed them, row 0 always and rows 1 to 3 when their pad exists.
 bool System::createControllers() {
     PEL_CONTROLLER_SOURCE source{};
     if (net_) {
         input_->makeControllerInterface(0, &source);
         net_->setLocalInput(source);
-        for (uint32_t slot = 0; slot < kSystemControllers; ++slot) {
-            if (!net_->getPlayerInput(&source, static_cast<int32_t>(slot))) continue;
-            if (!createController(slot, source)) {
-                fatal(u"Error: [%s] 内部エラー(can't create input engine)");
-                return false;
-            }
-        }
-        return true;
     }
     for (uint32_t slot = 0; slot < kSystemControllers; ++slot) {
-        if (!input_->makeControllerInterface(slot, &source)) continue;
+        const bool given = net_ ? net_->getPlayerInput(&source, static_cast<int32_t>(slot))
+                                : input_->makeControllerInterface(slot, &source);
+        if (!given) continue;
         if (!createController(slot, source)) {
             fatal(u"Error: [%s] 内部エラー(can't create input engine)");
             return false;
