@@ -160,7 +160,7 @@ void System::resetRenderer() {
     lfmOpenPackData(lfmRegistPack(""), archive, "sys/renderer.csa");
     renderer_->Create(mirel::rcptr<L3DDevice>::NonOwning(&device_),
                       mirel::rcptr<mirel::DsndManager>::NonOwning(&sound_), archive);
-    if (mirel::LSeManager* effects = renderer_->seManager.Get()) {
+    if (const auto& effects = renderer_->seManager) {
         effects->_ReserveTypeSettings();
         for (uint32_t type = 0; type < 3; ++type)
             effects->configureTypeSetting(type, soundVolumes_[type]);
