@@ -6,12 +6,17 @@
 #include "engine/script/script_vm.h"
 #include "engine/system/net.h"
 #include "engine/system/system_input.h"
+#include "foundation/DFile.h"
+#include "foundation/pack/pack_registry.h"
 #include "framework/core/report.h"
 #include "framework/file/file.h"
 #include "framework/msw/msw.h"
 #include "framework/msw/window.h"
+#include "render3d/L3DRenderer.h"
 #include "render3d/adapters.h"
 #include "render3d/diagnostics/diagnostics.h"
+#include "sound/BgmPlayer.h"
+#include "sound/LSeManager.h"
 
 namespace {
 
@@ -51,6 +56,10 @@ int32_t adapterListIndex(uint32_t adapter) {
 
 System::System() = default;
 
+uint32_t System::displayWidth() const { return config_ ? config_->video.mode.width : 0; }
+
+uint32_t System::displayHeight() const { return config_ ? config_->video.mode.height : 0; }
+
 int32_t System::resourceScale() const { return config_ ? config_->resourceScale : 1; }
 
 std::u16string System::parameterFilePath() {
@@ -59,9 +68,8 @@ std::u16string System::parameterFilePath() {
     return path;
 }
 
-void System::init(Config& config, const SystemSettings& settings, std::unique_ptr<Net> net) {
+void System::init(Config& config, std::unique_ptr<Net> net) {
     config_ = &config;
-    settings_ = settings;
     vm_ = std::make_unique<ScriptVM>();
     net_ = std::move(net);
 
@@ -69,9 +77,9 @@ void System::init(Config& config, const SystemSettings& settings, std::unique_pt
     desc.flags = PEL_MSW_WINDOW_HOOK_WIN_KEYS;
     desc.icon = 107;
     desc.title = config.gameTitle;
-    desc.width = settings_.video.width;
-    desc.height = settings_.video.height;
-    desc.fullscreen = settings_.video.displayKind != 2;
+    desc.width = config.video.mode.width;
+    desc.height = config.video.mode.height;
+    desc.fullscreen = config.video.mode.kind != 2;
     if (!createMainWindow(desc)) {
         fatal(u"Error: [%s] メインウインドウが作成できませんでした。");
         return;
@@ -85,29 +93,31 @@ void System::init(Config& config, const SystemSettings& settings, std::unique_pt
     resetRenderer();
 
     input_ = std::make_unique<SystemInput>();
-    input_->init(vm_.get(), &settings_.input, window_->handle, !net_);
+    input_->init(vm_.get(), &config.input, window_->handle, !net_);
     if (!createControllers()) return;
+    defaultPack_ = lfmRegistPack("");
+    bgm_ = std::make_unique<BgmPlayer>(BgmSystemLink{&sound_, soundVolumes_, &defaultPack_});
 
     loadParameters();
     flags_ |= FlagInitialised;
 }
 
 bool System::createDevice() {
-    const int32_t listIndex = adapterListIndex(settings_.video.adapter);
+    const ConfigVideoSettings& video = config_->video;
+    const int32_t listIndex = adapterListIndex(video.adapter);
     if (listIndex < 0) {
         fatal(u"Error: [%s] 内部エラー(MSW->QN 3D変換 0)");
         return false;
     }
-    const SystemVideoSettings& video = settings_.video;
     int32_t bits = 0;
     uint32_t width = 0, height = 0;
     uint32_t options = L3DDevice::OptionCheckCompression | L3DDevice::OptionCheckMipmap;
-    switch (video.displayKind) {
+    switch (video.mode.kind) {
     case 0:
     case 1:
-        bits = video.displayKind == 0 ? 32 : 16;
-        width = video.width;
-        height = video.height;
+        bits = video.mode.kind == 0 ? 32 : 16;
+        width = video.mode.width;
+        height = video.mode.height;
         break;
     case 2:
         options |= L3DDevice::OptionPreferWindow;
@@ -116,29 +126,24 @@ bool System::createDevice() {
         fatal(u"Error: [%s] 内部エラー(MSW->QN 3D変換 1)");
         return false;
     }
-    if ((video.flags & SystemVideoSettings::FlagNoFlip) || net_)
-        options |= L3DDevice::OptionImmediate;
+    if ((video.flags & ConfigVideoSettings::kNoFlip) || net_) options |= L3DDevice::OptionImmediate;
     device_.Create(static_cast<uint32_t>(listIndex), window_->handle, bits, width, height,
                    video.multisample, options);
     return true;
 }
 
+// During a network game the session takes row 0 as the local input and feeds every player's
+// controller; offline the rows feed them, row 0 always and rows 1 to 3 when their pad exists.
 bool System::createControllers() {
     PEL_CONTROLLER_SOURCE source{};
     if (net_) {
         input_->makeControllerInterface(0, &source);
         net_->setLocalInput(source);
-        for (uint32_t slot = 0; slot < kSystemControllers; ++slot) {
-            if (!net_->getPlayerInput(&source, static_cast<int32_t>(slot))) continue;
-            if (!createController(slot, source)) {
-                fatal(u"Error: [%s] 内部エラー(can't create input engine)");
-                return false;
-            }
-        }
-        return true;
     }
     for (uint32_t slot = 0; slot < kSystemControllers; ++slot) {
-        if (!input_->makeControllerInterface(slot, &source)) continue;
+        const bool given = net_ ? net_->getPlayerInput(&source, static_cast<int32_t>(slot))
+                                : input_->makeControllerInterface(slot, &source);
+        if (!given) continue;
         if (!createController(slot, source)) {
             fatal(u"Error: [%s] 内部エラー(can't create input engine)");
             return false;
@@ -148,8 +153,18 @@ bool System::createControllers() {
 }
 
 void System::resetRenderer() {
-    // The music player and the renderer join here once their classes exist.
+    if (bgm_) bgm_->stopAll();
     renderer_.Reset();
+    renderer_.Create();
+    mirel::DFile archive;
+    lfmOpenPackData(lfmRegistPack(""), archive, "sys/renderer.csa");
+    renderer_->Create(mirel::rcptr<L3DDevice>::NonOwning(&device_),
+                      mirel::rcptr<mirel::DsndManager>::NonOwning(&sound_), archive);
+    if (const auto& effects = renderer_->seManager) {
+        effects->_ReserveTypeSettings();
+        for (uint32_t type = 0; type < 3; ++type)
+            effects->configureTypeSetting(type, soundVolumes_[type]);
+    }
 }
 
 void System::pollInput() {
@@ -219,6 +234,8 @@ System::~System() {
     delete current_;
     current_ = nullptr;
     parameters_.clear();
+    if (bgm_) bgm_->stopAll();
+    bgm_.reset();
     pelMswSetMessageBoxOwner(nullptr);
     l3dOwnerWindow = nullptr;
     for (uint32_t slot = 0; slot < kSystemControllers; ++slot) destroyController(slot);

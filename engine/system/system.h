@@ -4,7 +4,6 @@
 
 #include "engine/system/engine_base.h"
 #include "engine/system/parameters.h"
-#include "engine/system/system_settings.h"
 #include "foundation/rcptr.h"
 #include "framework/input/controller.h"
 #include "render3d/L3DDevice.h"
@@ -36,9 +35,10 @@ public:
     System(const System&) = delete;
     System& operator=(const System&) = delete;
 
-    // Builds everything; every failure is a level-0 report. The network session is created by
-    // the caller (null outside lobby-driven starts) and owned from here on.
-    void init(Config& config, const SystemSettings& settings, std::unique_ptr<Net> net = nullptr);
+    // Builds everything from the configuration (its video mode and controller settings); every
+    // failure is a level-0 report. The network session is created by the caller (null outside
+    // lobby-driven starts) and owned from here on.
+    void init(Config& config, std::unique_ptr<Net> net = nullptr);
 
     // Stops the music and builds a fresh renderer from "sys/renderer.csa".
     void resetRenderer();
@@ -55,9 +55,9 @@ public:
     bool createController(uint32_t slot, const PEL_CONTROLLER_SOURCE& source);
 
     Config* config() const { return config_; }
-    const SystemSettings& settings() const { return settings_; }
-    uint32_t displayWidth() const { return settings_.video.width; }
-    uint32_t displayHeight() const { return settings_.video.height; }
+    // The configured display size and resource scale.
+    uint32_t displayWidth() const;
+    uint32_t displayHeight() const;
     int32_t resourceScale() const;
     uint32_t flags() const { return flags_; }
     bool quitRequested() const { return (flags_ & FlagQuit) != 0; }
@@ -71,7 +71,7 @@ public:
     // The slot's virtual controller (null when none); the slot's address for ControllerInput.
     PEL_CONTROLLER* controller(uint32_t slot) const { return controllers_[slot]; }
     PEL_CONTROLLER* const* controllerSlot(uint32_t slot) const { return &controllers_[slot]; }
-    BgmPlayer* bgmPlayer() const { return bgm_; }
+    BgmPlayer* bgmPlayer() const { return bgm_.get(); }
     SystemParameters& parameters() { return parameters_; }
     float soundVolume(uint32_t type) const { return soundVolumes_[type]; }
     void setSoundVolume(uint32_t type, float volume) { soundVolumes_[type] = volume; }
@@ -92,7 +92,6 @@ private:
     void destroyController(uint32_t slot);
 
     Config* config_ = nullptr;
-    SystemSettings settings_;
     uint32_t flags_ = 0;
     std::unique_ptr<ScriptVM> vm_;
     PEL_MSW_WINDOW* window_ = nullptr;
@@ -102,7 +101,8 @@ private:
     std::unique_ptr<SystemInput> input_;
     std::unique_ptr<Net> net_;
     PEL_CONTROLLER* controllers_[kSystemControllers] = {};
-    BgmPlayer* bgm_ = nullptr;
+    std::unique_ptr<BgmPlayer> bgm_;
+    uint32_t defaultPack_ = 0;  // where the music player finds its files
     SystemParameters parameters_;
     float soundVolumes_[3] = {1.0f, 1.0f, 1.0f};
     EngineBase* current_ = nullptr;
