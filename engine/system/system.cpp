@@ -103,7 +103,7 @@ void System::init(Config& config, std::unique_ptr<Net> net) {
 }
 
 bool System::createDevice() {
-    const ConfigVideoSettings& video = config_->video;
+    const PEL_D3D9_SETTINGS& video = config_->video;
     const int32_t listIndex = adapterListIndex(video.adapter);
     if (listIndex < 0) {
         fatal(u"Error: [%s] 内部エラー(MSW->QN 3D変換 0)");
@@ -126,7 +126,7 @@ bool System::createDevice() {
         fatal(u"Error: [%s] 内部エラー(MSW->QN 3D変換 1)");
         return false;
     }
-    if ((video.flags & ConfigVideoSettings::kNoFlip) || net_) options |= L3DDevice::OptionImmediate;
+    if ((video.flags & PEL_D3D9_NO_FLIP) || net_) options |= L3DDevice::OptionImmediate;
     device_.Create(static_cast<uint32_t>(listIndex), window_->handle, bits, width, height,
                    video.multisample, options);
     return true;

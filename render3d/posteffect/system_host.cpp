@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/config/config.h"
 #include "engine/system/system.h"
 #include "foundation/pack/pack_registry.h"
 #include "platform/os/cp932.h"
@@ -16,8 +17,9 @@ constexpr size_t kMaxNameBytes = 128;
 L3DDevice& SystemPostEffectHost::device() { return system_.device(); }
 
 PostEffectMode SystemPostEffectHost::mode() const {
-    const SystemVideoSettings& video = system_.settings().video;
-    return {video.width, video.height, (video.flags & SystemVideoSettings::FlagCompatible) != 0};
+    const Config* config = system_.config();
+    const bool compatible = config && (config->video.flags & PEL_D3D9_COMPATIBLE) != 0;
+    return {system_.displayWidth(), system_.displayHeight(), compatible};
 }
 
 mirel::rcptr<L3DTexture> SystemPostEffectHost::loadTexture(const char16_t* name) {

@@ -43,7 +43,13 @@ protected:
         EngineTest::SetUp();
         provider_.Create();
         provider_->folder = temp().path() + "/captures";
+    }
+    // The System reads its shader set while it starts; the provider takes over the files only
+    // after that, so that it sees the captures alone.
+    System& startSystem() {
+        System& system = EngineTest::startSystem();
         lfmRegistOverride(provider_);
+        return system;
     }
     void TearDown() override {
         lfmReleasePacks();

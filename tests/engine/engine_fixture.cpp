@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "foundation/pack/pack_registry.h"
 #include "framework/image/image.h"
 #include "framework/msw/msw.h"
 #include "framework/sprite/sprite.h"
@@ -70,18 +71,23 @@ void TestEngine::drawSprites() {
 
 void EngineTest::SetUp() {
     FrameworkFiles::SetUp();
+    // The renderer's shader set is read beside the program through the foundation's packs.
+    ASSERT_TRUE(application_.Init(nullptr, 10));
+    mirel::DApplication::SetCurrent(&application_);
+    lfmReleasePacks();
     platform::os::setClock(&clock_);
     pelMswInitialize();
     capture_.emplace();
     pelImageInitialize();
     pelSpriteInitialize();
     pelTimerInitialize();
-    settings_.video.width = 160;
-    settings_.video.height = 120;
+    writeBesideExecutable("sys/renderer.csa", builtShaderArchive());
+    config_.video.mode.width = 160;
+    config_.video.mode.height = 120;
     // The headless window's client area: the configured window size.
     l3dSetClientSizeQuery([this](HWND, uint32_t& width, uint32_t& height) {
-        width = settings_.video.width;
-        height = settings_.video.height;
+        width = config_.video.mode.width;
+        height = config_.video.mode.height;
         return true;
     });
 }
@@ -93,6 +99,8 @@ void EngineTest::TearDown() {
     pelSpriteFinalize();
     capture_.reset();
     pelMswFinalize();
+    lfmReleasePacks();
+    mirel::DApplication::SetCurrent(nullptr);
     platform::os::setClock(nullptr);
     FrameworkFiles::TearDown();
 }
@@ -110,10 +118,10 @@ System& EngineTest::startSystem(int32_t displayKind, bool withSession) {
     l3dInit(direct3d);
     direct3d->Release();
 
-    settings_.video.displayKind = displayKind;
+    config_.video.mode.kind = displayKind;
     if (displayKind != 2) {
-        settings_.video.width = 640;
-        settings_.video.height = 480;
+        config_.video.mode.width = 640;
+        config_.video.mode.height = 480;
     }
     std::unique_ptr<Net> net;
     if (withSession) {
@@ -122,7 +130,7 @@ System& EngineTest::startSystem(int32_t displayKind, bool withSession) {
         net = std::move(logging);
     }
     system_ = std::make_unique<System>();
-    system_->init(config_, settings_, std::move(net));
+    system_->init(config_, std::move(net));
     log_.entries.clear();
     return *system_;
 }

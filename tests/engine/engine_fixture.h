@@ -15,11 +15,13 @@
 #include "engine/config/config.h"
 #include "engine/engine.h"
 #include "engine/system/system.h"
+#include "foundation/DApplication.h"
 #include "platform/d3d9/adapter_profile.h"
 #include "platform/os/clock.h"
 #include "tests/engine/system/fake_net.h"
 #include "tests/framework/support/file_fixture.h"
 #include "tests/framework/support/report_capture.h"
+#include "tests/render3d/support/built_shader_archive.h"
 
 namespace tessera::test {
 
@@ -143,11 +145,11 @@ protected:
     LoggingNet* net_ = nullptr;  // owned by the System
     MainThreadClock clock_;
     Config config_;
-    SystemSettings settings_;
     std::unique_ptr<System> system_;
     unsigned rasterThreads_ = 1;
 
 private:
+    mirel::DApplication application_;
     std::optional<ReportCapture> capture_;
     std::shared_ptr<platform::d3d9::InjectedFailures> failures_;
 };

@@ -1,10 +1,7 @@
 #include "tests/render3d/renderer_fixture.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "foundation/DFile.h"
@@ -38,15 +35,6 @@ std::string minimalShaderArchive(const std::string& omitted) {
     members.push_back({"map3_psh", pixel});
     std::erase_if(members, [&](const auto& member) { return member.name == omitted; });
     return tools::writers::writeDmf(members);
-}
-
-std::string builtShaderArchive() {
-    const char* path = std::getenv("TESSERA_RENDERER_CSA");
-    EXPECT_NE(path, nullptr) << "TESSERA_RENDERER_CSA is not set";
-    if (!path) return {};
-    std::ifstream in(path, std::ios::binary);
-    EXPECT_TRUE(in) << path;
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void RendererTest::SetUp() {

@@ -6,6 +6,7 @@
 
 #include "render3d/L3DRenderer.h"
 #include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/built_shader_archive.h"
 
 namespace tessera::test {
 
@@ -15,9 +16,6 @@ inline constexpr uint32_t kFixedRendererTime = 1234567;
 // A "DMF " archive with every vertex-shader member (the smallest valid vertex shader, scrambled)
 // and "map3_psh", without the member named `omitted`.
 std::string minimalShaderArchive(const std::string& omitted = "");
-
-// The shader set the build made ("sys/renderer.csa"), read whole.
-std::string builtShaderArchive();
 
 class RendererTest : public Render3dTest {
 protected:
