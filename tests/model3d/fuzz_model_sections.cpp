@@ -1,6 +1,6 @@
 // Fuzz target: the model's whole-model sections over arbitrary bytes. The first byte is the
-// version; then a pool, shader options, texture areas and the old sections are read in turn.
-// Every failure must be the fatal LExceptGame, never a crash or a read outside a table.
+// version; then a pool, shader options, texture areas, events and the old sections are read in
+// turn. Every failure must be the fatal LExceptGame, never a crash or a read outside a table.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         DList<L3D_OBJDATA_TEXAREA> areas;
         L3DObjectData::_LoadShader(file, version, pool, options);
         L3DObjectData::_LoadTexArea(file, version, pool, areas);
+        DList<L3D_OBJDATA_EVENT> events;
+        L3DObjectData::_LoadEvent(file, events, pool, version);
         L3DObjectData::_SkipOldSections(file, version);
         // Touch every resolved name so that ASan sees a reference outside its pool.
         volatile char sink = 0;

@@ -55,11 +55,11 @@ TEST_F(ModelReaderTest, ReferencesResolveAnywhereInsideThePoolsStoredBytes) {
 
 TEST_F(ModelReaderTest, ReferencesOutsideThePoolFailAsAShortRead) {
     const ModelRef cases[] = {
-        modelRef(4, 2),             // one byte past the end
-        modelRef(6, 0),             // starts past the end
-        {0x100, 0x200, 1},          // pointer below the base: a huge 32-bit offset
-        modelRef(0, 0xFFFFFFFFu),   // length that wraps
-        modelRef(0xFFFFFFFFu, 2),   // offset that wraps with the length
+        modelRef(4, 2),            // one byte past the end
+        modelRef(6, 0),            // starts past the end
+        {0x100, 0x200, 1},         // pointer below the base: a huge 32-bit offset
+        modelRef(0, 0xFFFFFFFFu),  // length that wraps
+        modelRef(0xFFFFFFFFu, 2),  // offset that wraps with the length
     };
     for (const ModelRef& ref : cases) {
         SCOPED_TRACE(ref.pointer);

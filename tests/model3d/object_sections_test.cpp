@@ -119,8 +119,12 @@ TEST_F(ObjectSections, FlagsAndExtraWordDependOnTheVersion) {
         uint32_t extraWord;
     };
     const Case cases[] = {
-        {0, 200, 1, 0},   {2, 200, 1, 0},   {2, 0, 0, 0},
-        {3, 200, 200, 0}, {13, 7, 7, 0},    {14, 7, 7, 77},
+        {0, 200, 1, 0},
+        {2, 200, 1, 0},
+        {2, 0, 0, 0},
+        {3, 200, 200, 0},
+        {13, 7, 7, 0},
+        {14, 7, 7, 77},
         {16, 0x10000, 0x10000, 77},
     };
     for (const Case& c : cases) {
@@ -129,7 +133,8 @@ TEST_F(ObjectSections, FlagsAndExtraWordDependOnTheVersion) {
         option.kind = 3;
         option.flags = c.flagsWritten;
         option.extraWord = 77;
-        write([&](ScrambledFieldWriter& out) { writeModelShaderOptions(out, c.version, {option}); });
+        write(
+            [&](ScrambledFieldWriter& out) { writeModelShaderOptions(out, c.version, {option}); });
         L3DObjectData::_LoadShader(file_, c.version, pool_, options_);
         expectSentinel();
         ASSERT_EQ(options_.Count(), 1u);
@@ -152,9 +157,11 @@ TEST_F(ObjectSections, BadSectionsStopWithTheirTexts) {
     pastPool.kind = 3;
     pastPool.materialName = modelRef(20, 6);
     const Case cases[] = {
-        {"kind 7", 16, {kind7},
-         sjis("[L3DObjectData::_LoadShader] 未対応のシェーダタイプ(7)\n")},
-        {"version 17", 17, {}, sjis("[L3DObjectData::_LoadShader] サポートしていないバージョン(17)\n")},
+        {"kind 7", 16, {kind7}, sjis("[L3DObjectData::_LoadShader] 未対応のシェーダタイプ(7)\n")},
+        {"version 17",
+         17,
+         {},
+         sjis("[L3DObjectData::_LoadShader] サポートしていないバージョン(17)\n")},
         {"reference past the pool", 16, {pastPool}, readFailedText()},
     };
     for (const Case& c : cases) {

@@ -72,6 +72,78 @@ void writeModelTexAreas(ScrambledFieldWriter& out, const std::vector<ModelTexAre
     }
 }
 
+void writeModelEvents(ScrambledFieldWriter& out, uint32_t version,
+                      const std::vector<ModelEvent>& events) {
+    out.u32(static_cast<uint32_t>(events.size()));
+    for (const ModelEvent& event : events) {
+        out.u32(event.kind);
+        switch (event.kind) {
+        case 0:
+            writeModelRef(out, event.name1);
+            writeModelRef(out, event.name2);
+            break;
+        case 1:
+            if (version >= 9) out.u32(event.groupIndex);
+            out.u32(event.soundNumber);
+            if (version >= 13) {
+                out.u32(static_cast<uint32_t>(event.alternatives.size()));
+                for (uint32_t alternative : event.alternatives) out.u32(alternative);
+            }
+            writeModelRef(out, event.name1);
+            writeModelRef(out, event.name2);
+            break;
+        case 2:
+        case 3:
+            out.u32(event.effectNumber);
+            writeModelRef(out, event.name1);
+            writeModelRef(out, event.name2);
+            floats(out, event.position);
+            floats(out, event.rotation);
+            floats(out, event.scale);
+            writeModelRef(out, event.userPair);
+            if (version >= 10) {
+                writeModelRef(out, event.follow[0]);
+                writeModelRef(out, event.follow[1]);
+            }
+            if (version >= 11) {
+                writeModelRef(out, event.follow[2]);
+                writeModelRef(out, event.follow[3]);
+            }
+            if (version >= 12) out.u32(event.lifetime);
+            break;
+        case 4:
+            writeModelRef(out, event.name1);
+            out.u32(event.word);
+            break;
+        case 5:
+            out.u32(event.word);
+            break;
+        case 6: {
+            writeModelRef(out, event.name1);
+            writeModelRef(out, event.name2);
+            const auto& f = event.texAnimFloats;
+            out.u8(event.texAnimBytes[0]);
+            out.f32(f[0]);
+            out.f32(f[1]);
+            out.u8(event.texAnimBytes[1]);
+            out.f32(f[2]);
+            out.f32(f[3]);
+            out.u32(event.texAnimPeriods[0]);
+            out.u32(event.texAnimPeriods[1]);
+            out.u8(event.texAnimBytes[2]);
+            out.f32(f[4]);
+            out.f32(f[5]);
+            out.f32(f[6]);
+            out.f32(f[7]);
+            break;
+        }
+        default:  // kinds the reader refuses: no body
+            break;
+        }
+        out.u32(event.frame);
+    }
+}
+
 void writeModelOldSections(ScrambledFieldWriter& out, uint32_t version) {
     if (version <= 3) {
         out.u32(1);

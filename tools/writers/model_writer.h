@@ -57,6 +57,37 @@ struct ModelTexArea {
 };
 void writeModelTexAreas(ScrambledFieldWriter& out, const std::vector<ModelTexArea>& areas);
 
+// One event; the fields of its kind are written, the others ignored.
+struct ModelEvent {
+    uint32_t kind = 5;
+    uint32_t frame = 0;
+    // Kind 0: from and to areas. Kinds 1 to 3: part and bone. Kind 4: group name (first).
+    // Kind 6: part and material.
+    ModelRef name1;
+    ModelRef name2;
+    // Kind 1 (group index from version 9, alternatives from version 13).
+    uint32_t groupIndex = 0;
+    uint32_t soundNumber = 0;
+    std::vector<uint32_t> alternatives;
+    // Kinds 2 and 3 (follow pairs from versions 10 and 11, lifetime from version 12).
+    uint32_t effectNumber = 0;
+    std::array<float, 3> position{};
+    std::array<float, 4> rotation{0.0f, 0.0f, 0.0f, 1.0f};
+    std::array<float, 3> scale{1.0f, 1.0f, 1.0f};
+    ModelRef userPair;
+    std::array<ModelRef, 4> follow{};  // part A, bone A, part B, bone B
+    uint32_t lifetime = 0;
+    // Kind 4 mode, kind 5 target frame.
+    uint32_t word = 0;
+    // Kind 6, in file order: wave on, height-relative and scroll on as bytes; then the floats
+    // u/v amplitude, u/v base height, u/v speed, u/v limit; then the u and v periods.
+    std::array<uint8_t, 3> texAnimBytes{};
+    std::array<float, 8> texAnimFloats{};
+    std::array<uint32_t, 2> texAnimPeriods{};
+};
+void writeModelEvents(ScrambledFieldWriter& out, uint32_t version,
+                      const std::vector<ModelEvent>& events);
+
 // The dropped sections of older files, as `version` has them, each with one entry of every
 // variant (block A's items of kinds 1, 2 and 0; block B's tree two levels deep).
 void writeModelOldSections(ScrambledFieldWriter& out, uint32_t version);
