@@ -1,0 +1,141 @@
+// The layered sprite natives driven by compiled scripts on a test engine's sprite context.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "engine/script/script_vm.h"
+#include "engine/sprite_natives/native_support.h"
+#include "engine/sprite_natives/sprite_natives.h"
+#include "framework/sprite/sprite.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace tessera::test {
+namespace {
+
+using sprite_natives::idOf;
+
+std::u16string fixture(const char* name) {
+    const char* folder = std::getenv("ENGINE_SPRITE_NATIVES_FIXTURES");
+    std::string path = std::string(folder ? folder : ".") + "/" + name;
+    return std::u16string(path.begin(), path.end());
+}
+
+class SpriteNativesTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        startSystem();
+        engine_ = makeEngine(1);
+        engine_->setupSubresources();
+        registerSpriteNatives(engine_->vm()->root());
+        task_.emplace(*engine_->vm(), engine_->vm()->root());
+    }
+    void TearDown() override {
+        task_.reset();
+        engine_.reset();
+        EngineTest::TearDown();
+    }
+    ScriptObject run(const char* name) {
+        return task_->runPathAndInit(fixture(name).c_str(), engine_.get(), nullptr);
+    }
+    SpriteHandles& handles() { return spriteHandlesOf(engine_.get()); }
+    PEL_SPRITE* sprite(const ScriptObject& result, const char16_t* name) {
+        return handles().sprites.find(idOf(result.getUserPointer(name)));
+    }
+
+    std::unique_ptr<TestEngine> engine_;
+    std::optional<ScriptTask> task_;
+};
+
+TEST_F(SpriteNativesTest, CreateOptionsApplyInOrder) {
+    const ScriptObject result = run("create_options");
+    ASSERT_EQ(result.getType(), OT_TABLE);
+
+    const PEL_SPRITE* plain = sprite(result, u"plain");
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->x, 10.0f);
+    EXPECT_EQ(plain->y, 0.0f);
+    EXPECT_EQ(plain->rect, nullptr);
+    EXPECT_EQ(plain->parent, nullptr);
+    EXPECT_EQ(plain->flags & (PEL_SPRITE_SHOWN | PEL_SPRITE_VISIBLE),
+              PEL_SPRITE_SHOWN | PEL_SPRITE_VISIBLE);
+
+    // "base" copies every group, then "posX" replaces x alone.
+    const PEL_SPRITE* base = sprite(result, u"base");
+    const PEL_SPRITE* copy = sprite(result, u"copy");
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->x, 20.0f);
+    EXPECT_EQ(copy->y, 4.0f);
+    EXPECT_EQ(copy->scaleX, 2.0f);
+    EXPECT_EQ(copy->rotationZ, base->rotationZ);
+    EXPECT_EQ(copy->blend, 2);
+    EXPECT_EQ(copy->level, 1u);
+    EXPECT_EQ(copy->red, 0.5f);
+    EXPECT_EQ(copy->alpha, 0.25f);
+    EXPECT_EQ(copy->scaling, 1);
+    EXPECT_TRUE(copy->flags & PEL_SPRITE_MIRROR_X);
+    EXPECT_EQ(result.getSlot(u"pos").getFloat(u"x"), 20.0f);
+    EXPECT_TRUE(result.getSlot(u"reverse").getBool(u"x"));
+    EXPECT_FALSE(result.getSlot(u"reverse").getBool(u"y"));
+
+    // "baseBase" leaves position, scale and rotation at their defaults.
+    const PEL_SPRITE* layout = sprite(result, u"layout");
+    EXPECT_EQ(layout->x, 0.0f);
+    EXPECT_EQ(layout->scaleX, 1.0f);
+    EXPECT_EQ(layout->rotationZ, 0.0f);
+    EXPECT_EQ(layout->blend, 2);
+    EXPECT_EQ(layout->level, 1u);
+
+    // Degrees in, radians stored, degrees out; a tiny angle stores 0 and clears its flag.
+    EXPECT_NEAR(base->rotationZ, 30.0f * 0.017453292f, 1e-6f);
+    EXPECT_NEAR(result.getFloat(u"baseDegrees"), 30.0f, 1e-4f);
+    const PEL_SPRITE* tiny = sprite(result, u"tiny");
+    EXPECT_EQ(tiny->rotationZ, 0.0f);
+    EXPECT_FALSE(tiny->flags & PEL_SPRITE_ROTATE_Z);
+    EXPECT_EQ(result.getFloat(u"tinyDegrees"), 0.0f);
+}
+
+TEST_F(SpriteNativesTest, TransformArrayMovesBeforeThePosition) {
+    const ScriptObject result = run("create_options");
+    EXPECT_TRUE(result.getBool(u"noTransform"));
+    const ScriptObject after = result.getSlot(u"after");
+    ASSERT_EQ(after.size(), 12);
+    const float expected[12] = {1, 0, 0, 5, 0, 1, 0, 7, 0, 0, 1, 0};
+    for (int32_t k = 0; k < 12; ++k) EXPECT_EQ(after.getFloatAtOr(k, -1.0f), expected[k]) << k;
+
+    PEL_SPRITE* moved = sprite(result, u"moved");
+    EXPECT_EQ(moved->transform[3][0], 5.0f);
+    EXPECT_EQ(moved->transform[3][1], 7.0f);
+    pelSpriteUpdate(engine_->spriteContext());
+    EXPECT_EQ(moved->state.matrix[3][0], 6.0f);
+    EXPECT_EQ(moved->state.matrix[3][1], 9.0f);
+}
+
+TEST_F(SpriteNativesTest, RectsClampAndReleasedChildrenLiveOnTheirParent) {
+    const ScriptObject result = run("lifetimes");
+    ASSERT_EQ(result.getType(), OT_TABLE);
+    EXPECT_EQ(result.getSlot(u"size").getInt(u"width"), 64);
+    EXPECT_EQ(result.getSlot(u"size").getInt(u"height"), 64);
+    const PEL_SPRITE_RECT* wide = handles().rects.find(idOf(result.getUserPointer(u"wide")));
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(wide->width, 64u);
+    EXPECT_TRUE(result.getBool(u"holderRect"));
+
+    // The released child's id is stale at once, yet the parent keeps the child.
+    EXPECT_EQ(result.getFloat(u"staleX"), 0.0f);
+    const std::string id = std::to_string(idOf(result.getUserPointer(u"held")));
+    EXPECT_TRUE(reported(PEL_REPORT_MESSAGE, u"[] Script Error: invalid sprite(" +
+                                                 std::u16string(id.begin(), id.end()) + u")"));
+    EXPECT_EQ(handles().sprites.find(idOf(result.getUserPointer(u"held"))), nullptr);
+    PEL_SPRITE* parent = sprite(result, u"holder");
+    ASSERT_NE(parent, nullptr);
+    ASSERT_EQ(parent->visibleChildren.count, 1u);
+    auto* child = static_cast<PEL_SPRITE*>(pelListFirst(&parent->visibleChildren));
+    EXPECT_EQ(child->scriptCount, 0);
+    EXPECT_EQ(child->rect, wide);
+}
+
+}  // namespace
+}  // namespace tessera::test
