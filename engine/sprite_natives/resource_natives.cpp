@@ -59,8 +59,8 @@ void* spriteImageLoad(HSQUIRRELVM vm, const char16_t* path) {
 void* spriteImageCreateText(HSQUIRRELVM vm, int32_t width, int32_t height) {
     Engine* engine = callingEngine(vm);
     PEL_SPRITE_IMAGE* image =
-        engine ? pelSpriteImageCreateText(static_cast<uint32_t>(width), static_cast<uint32_t>(height),
-                                          engine->spriteContext())
+        engine ? pelSpriteImageCreateText(static_cast<uint32_t>(width),
+                                          static_cast<uint32_t>(height), engine->spriteContext())
                : nullptr;
     if (!image) {
         reportCreateFailure("spriteImageCreateText",
@@ -85,12 +85,13 @@ ScriptObject spriteImageGetSize(HSQUIRRELVM vm, void* id) {
 void* spriteRendererCreate(HSQUIRRELVM vm, int32_t width, int32_t height, int32_t levels) {
     Engine* engine = callingEngine(vm);
     PEL_SPRITE_RENDERER* renderer =
-        engine ? pelSpriteRendererCreate(engine->spriteContext(), static_cast<uint32_t>(width),
-                                         static_cast<uint32_t>(height),
-                                         static_cast<uint32_t>(levels))
-               : nullptr;
+        engine
+            ? pelSpriteRendererCreate(engine->spriteContext(), static_cast<uint32_t>(width),
+                                      static_cast<uint32_t>(height), static_cast<uint32_t>(levels))
+            : nullptr;
     if (!renderer) {
-        reportCreateFailure("spriteRendererCreate", u"Error: [%s] レンダラーの作成に失敗しました。");
+        reportCreateFailure("spriteRendererCreate",
+                            u"Error: [%s] レンダラーの作成に失敗しました。");
         return nullptr;
     }
     return issue(vm, &SpriteHandles::renderers, renderer);

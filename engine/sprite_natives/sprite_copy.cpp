@@ -18,9 +18,8 @@ void copySprite(PEL_SPRITE* target, const PEL_SPRITE* source, uint32_t parts) {
         target->alpha = source->alpha;
         pelSpriteSetReverse(target, (source->flags & PEL_SPRITE_MIRROR_X) != 0,
                             (source->flags & PEL_SPRITE_MIRROR_Y) != 0);
-        pelSpriteSetTransform(target, (source->flags & PEL_SPRITE_TRANSFORM)
-                                          ? &source->transform[0][0]
-                                          : nullptr);
+        pelSpriteSetTransform(
+            target, (source->flags & PEL_SPRITE_TRANSFORM) ? &source->transform[0][0] : nullptr);
         pelSpriteSetRectReverse(target, (source->flags & PEL_SPRITE_RECT_MIRROR_U) != 0,
                                 (source->flags & PEL_SPRITE_RECT_MIRROR_V) != 0);
     }

@@ -70,7 +70,8 @@ void applyOptions(HSQUIRRELVM vm, const Engine& engine, PEL_SPRITE* sprite,
                                                : lookup(vm, &SpriteHandles::rects,
                                                         slot.asUserPointer(), u"sprite rect"));
     }
-    if (options.has(u"parentSprite")) pelSpriteSetParent(sprite, spriteAt(table.getSlot(u"parentSprite")));
+    if (options.has(u"parentSprite"))
+        pelSpriteSetParent(sprite, spriteAt(table.getSlot(u"parentSprite")));
     if (options.has(EngineKey::Level)) {
         pelSpriteSetLevel(sprite, static_cast<uint32_t>(options.getInt(EngineKey::Level, 0)));
     }
@@ -81,10 +82,10 @@ void applyOptions(HSQUIRRELVM vm, const Engine& engine, PEL_SPRITE* sprite,
         const char16_t* name;
         float PEL_SPRITE::*field;
     };
-    for (const FloatOption& value : {FloatOption{u"posX", &PEL_SPRITE::x},
-                                     FloatOption{u"posY", &PEL_SPRITE::y},
-                                     FloatOption{u"scaleX", &PEL_SPRITE::scaleX},
-                                     FloatOption{u"scaleY", &PEL_SPRITE::scaleY}}) {
+    for (const FloatOption& value :
+         {FloatOption{u"posX", &PEL_SPRITE::x}, FloatOption{u"posY", &PEL_SPRITE::y},
+          FloatOption{u"scaleX", &PEL_SPRITE::scaleX},
+          FloatOption{u"scaleY", &PEL_SPRITE::scaleY}}) {
         if (options.has(value.name)) sprite->*value.field = table.getFloat(value.name);
     }
     const char16_t* const rotations[3] = {u"rotationX", u"rotationY", u"rotationZ"};
@@ -125,10 +126,10 @@ void applyOptions(HSQUIRRELVM vm, const Engine& engine, PEL_SPRITE* sprite,
     if (options.has(u"animationSpeed")) sprite->animationSpeed = table.getFloat(u"animationSpeed");
     if (options.has(u"animation")) {
         const ScriptObject slot = table.getSlot(u"animation");
-        pelSpriteSetAnimation(sprite, slot.isNull() ? nullptr
-                                                    : lookup(vm, &SpriteHandles::animations,
-                                                             slot.asUserPointer(),
-                                                             u"sprite animation"));
+        pelSpriteSetAnimation(sprite, slot.isNull()
+                                          ? nullptr
+                                          : lookup(vm, &SpriteHandles::animations,
+                                                   slot.asUserPointer(), u"sprite animation"));
     }
     markDirty(sprite);
 }
@@ -165,8 +166,8 @@ void spriteSetRect(HSQUIRRELVM vm, void* id, ScriptObject value) {
     if (!sprite) return;
     if (value.isNull()) {
         pelSpriteSetRect(sprite, nullptr);
-    } else if (PEL_SPRITE_RECT* rect = lookup(vm, &SpriteHandles::rects, value.asUserPointer(),
-                                              u"sprite rect")) {
+    } else if (PEL_SPRITE_RECT* rect =
+                   lookup(vm, &SpriteHandles::rects, value.asUserPointer(), u"sprite rect")) {
         pelSpriteSetRect(sprite, rect);
     }
 }

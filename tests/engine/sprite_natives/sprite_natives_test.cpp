@@ -5,11 +5,17 @@
 #include <optional>
 #include <string>
 
+#include <cmath>
+
 #include "engine/script/script_vm.h"
+#include "engine/sprite/sprite2.h"
 #include "engine/sprite_natives/native_support.h"
 #include "engine/sprite_natives/sprite_natives.h"
+#include "framework/file/file.h"
 #include "framework/sprite/sprite.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/support/temp_dir.h"
+#include "tools/writers/apfc_writer.h"
 
 namespace tessera::test {
 namespace {
@@ -35,6 +41,7 @@ protected:
     void TearDown() override {
         task_.reset();
         engine_.reset();
+        if (fontStarted_) sprite2Shutdown();
         EngineTest::TearDown();
     }
     ScriptObject run(const char* name) {
@@ -47,6 +54,7 @@ protected:
 
     std::unique_ptr<TestEngine> engine_;
     std::optional<ScriptTask> task_;
+    bool fontStarted_ = false;
 };
 
 TEST_F(SpriteNativesTest, CreateOptionsApplyInOrder) {
@@ -135,6 +143,38 @@ TEST_F(SpriteNativesTest, RectsClampAndReleasedChildrenLiveOnTheirParent) {
     auto* child = static_cast<PEL_SPRITE*>(pelListFirst(&parent->visibleChildren));
     EXPECT_EQ(child->scriptCount, 0);
     EXPECT_EQ(child->rect, wide);
+}
+
+// The gamma table entry of a format of gamma g for coverage i.
+uint8_t gammaEntry(float g, int i) {
+    const int w = static_cast<int>(std::pow(i / 255.0, 1.0 / g) * 255.0 + 0.5);
+    return static_cast<uint8_t>(w < 1 ? 0 : (w >= 255 ? 255 : w));
+}
+
+TEST_F(SpriteNativesTest, TextFormatsDefaultToGammaOneAndAHalfAndQueuedTextFlushes) {
+    const char* font = std::getenv("SPRITE_NATIVES_FONT");
+    ASSERT_NE(font, nullptr);
+    ASSERT_TRUE(tools::writers::writeApfc(executableFolder() + "/font.dat",
+                                          {{u"sys/font.ttf", readFileBytes(font)}}));
+    ASSERT_EQ(pelFileMountArchive(u"font.dat"), PEL_OK);
+    sprite2Init();
+    fontStarted_ = true;
+    const ScriptObject result = run("text");
+    ASSERT_EQ(result.getType(), OT_TABLE);
+    const PEL_SPRITE_TEXT_FORMAT* plain =
+        handles().formats.find(idOf(result.getUserPointer(u"plain")));
+    const PEL_SPRITE_TEXT_FORMAT* linear =
+        handles().formats.find(idOf(result.getUserPointer(u"linear")));
+    ASSERT_NE(plain, nullptr);
+    ASSERT_NE(linear, nullptr);
+    for (int i : {1, 64, 128, 200}) {
+        EXPECT_EQ(plain->gamma[i], gammaEntry(1.5f, i)) << i;
+        EXPECT_EQ(linear->gamma[i], gammaEntry(1.0f, i)) << i;
+    }
+    EXPECT_EQ(plain->color[0], 1.0f);
+    EXPECT_TRUE(result.getBool(u"queued"));
+    EXPECT_FALSE(result.getBool(u"pending"));
+    EXPECT_GT(result.getSlot(u"drawn").getInt(u"width"), 0);
 }
 
 }  // namespace
