@@ -145,6 +145,36 @@ TEST_F(SpriteNativesTest, RectsClampAndReleasedChildrenLiveOnTheirParent) {
     EXPECT_EQ(child->rect, wide);
 }
 
+std::u16string widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+
+TEST_F(SpriteNativesTest, WrongKindsStaleIdsAndFailedCreationsAreReported) {
+    pelReportSetExitHook([](int32_t) {});  // fatal reports return, so the script goes on
+    const ScriptObject result = run("failures");
+    ASSERT_EQ(result.getType(), OT_TABLE);
+    const std::u16string sprite = widen(std::to_string(idOf(result.getUserPointer(u"s"))));
+    const std::u16string image = widen(std::to_string(idOf(result.getUserPointer(u"image"))));
+    const std::u16string bad = u"[] Script Error: invalid ";
+    // A sprite id names no rect, an image id no renderer; the renderer takes its sprites' ids.
+    EXPECT_TRUE(reported(PEL_REPORT_MESSAGE, bad + u"sprite rect(" + sprite + u")"));
+    EXPECT_TRUE(reported(PEL_REPORT_MESSAGE, bad + u"sprite renderer(" + image + u")"));
+    EXPECT_TRUE(reported(PEL_REPORT_MESSAGE, bad + u"sprite(" + sprite + u")"));
+    EXPECT_TRUE(
+        reported(PEL_REPORT_ERROR,
+                 u"Error: [`anonymous-namespace'::spriteCreate] スプライトの作成に失敗しました"));
+    EXPECT_EQ(result.getUserPointer(u"forged"), nullptr);
+    EXPECT_EQ(result.getUserPointer(u"loaded"), nullptr);
+    // The load names the path resolved against the script's folder.
+    const std::u16string load =
+        u"Error: [`anonymous-namespace'::spriteImageLoad] "
+        u"スプライトイメージの読み込みに失敗しました(";
+    bool loadReported = false;
+    for (const auto& entry : ReportCapture::entries()) {
+        loadReported |= entry.level == PEL_REPORT_ERROR && entry.text.starts_with(load) &&
+                        entry.text.ends_with(u"/fixtures/Missing.png)");
+    }
+    EXPECT_TRUE(loadReported);
+}
+
 // The gamma table entry of a format of gamma g for coverage i.
 uint8_t gammaEntry(float g, int i) {
     const int w = static_cast<int>(std::pow(i / 255.0, 1.0 / g) * 255.0 + 0.5);
