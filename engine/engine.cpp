@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "engine/screen_post_effect.h"
 #include "engine/script/bin_buffer.h"
 #include "engine/script/script_vm.h"
 #include "engine/sprite/sprite2.h"
@@ -22,14 +21,14 @@ const char16_t* const kEngineKeyNames[kEngineKeyCount] = {
 namespace {
 
 EnginePostEffectFactory& postEffectFactory() {
-    static EnginePostEffectFactory factory = makeScreenPostEffect;
+    static EnginePostEffectFactory factory;
     return factory;
 }
 
 }  // namespace
 
 void Engine::setPostEffectFactory(EnginePostEffectFactory factory) {
-    postEffectFactory() = factory ? std::move(factory) : makeScreenPostEffect;
+    postEffectFactory() = std::move(factory);
 }
 
 Engine::Engine() : localRandom_(pelRandCreate(0)) {}
