@@ -5,12 +5,14 @@
 #include "framework/core/report.h"
 #include "framework/core/spinlock.h"
 #include "framework/socket/lookup.h"
+#include "framework/socket/udp_session.h"
 
 namespace {
 
 bool started = false;
 bool finaliserRegistered = false;
 PEL_MEMPOOL recordPool;
+PEL_MEMPOOL sessionPool;
 // The pools do not lock themselves; network threads open and close records.
 PEL_SPINLOCK poolLock{};
 
@@ -25,6 +27,7 @@ void pelSocketInitialize() {
         return;
     }
     pelMempoolInit(&recordPool, 8, sizeof(PEL_SOCKET), PEL_MEMPOOL_GROWABLE);
+    pelMempoolInit(&sessionPool, 4, sizeof(PEL_UDP), PEL_MEMPOOL_GROWABLE);
     if (!finaliserRegistered) {
         if (std::atexit(pelSocketFinalize) != 0) reportStartFailure();
         finaliserRegistered = true;
@@ -36,6 +39,7 @@ void pelSocketFinalize() {
     if (!started) return;
     pelLookupShutdown();
     pelMempoolDestroy(&recordPool);
+    pelMempoolDestroy(&sessionPool);
     platform::net::wsaCleanup();
     started = false;
 }
@@ -60,4 +64,14 @@ void pelSocketFree(PEL_SOCKET* record) {
 uint32_t pelSocketGetFreeRecordCount() {
     PelSpinGuard guard(&poolLock);
     return pelMempoolGetFreeCount(&recordPool);
+}
+
+void* pelSocketAllocateSession() {
+    PelSpinGuard guard(&poolLock);
+    return pelMempoolAllocateBlock(&sessionPool);
+}
+
+void pelSocketFreeSession(void* session) {
+    PelSpinGuard guard(&poolLock);
+    pelMempoolFreeBlock(session, &sessionPool);
 }

@@ -33,3 +33,6 @@ void pelSocketFree(PEL_SOCKET* record);
 // Records of the socket-record pool free without growing (for tests).
 uint32_t pelSocketGetFreeRecordCount();
 
+// The session pool of the reliable-UDP sessions, guarded like the record pool.
+void* pelSocketAllocateSession();
+void pelSocketFreeSession(void* session);

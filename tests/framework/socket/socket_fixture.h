@@ -65,7 +65,8 @@ struct FakeResolver {
             if (!self.open) {
                 PEL_LOOKUP* watched = self.stopWatch;
                 lock.unlock();
-                while ((pelLookupGetFlags(watched) & PEL_LOOKUP_STOP) == 0) std::this_thread::yield();
+                while ((pelLookupGetFlags(watched) & PEL_LOOKUP_STOP) == 0)
+                    std::this_thread::yield();
                 lock.lock();
             }
             ++self.returned;
