@@ -10,7 +10,7 @@
 #include "platform/os/cp932.h"
 
 namespace net = platform::net;
-using framework::socket::UdpStreams;
+using framework::socket::Framing;
 
 namespace {
 
@@ -18,12 +18,13 @@ constexpr uint32_t kWaitingLimit = 23;
 constexpr size_t kHelloSize = 10;
 
 PEL_UDP* newSession(const PEL_UDP_PARAMS& params, net::Socket socket, net::Address address) {
-    auto* session = new (pelSocketAllocateSession()) PEL_UDP{};
+    framework::socket::UdpCapacities capacities{size_t(params.sendUnits) * 256,
+                                                size_t(params.receiveUnits) * 256,
+                                                params.unreliableBytes, params.datagramSize};
+    auto* session = new (pelSocketAllocateSession()) PEL_UDP(capacities);
     session->address = address;
     session->params = params;
     if (socket != net::kInvalidSocket) session->buffer.resize(params.datagramSize);
-    session->streams.receiveCapacity = size_t(params.receiveUnits) * 256;
-    session->streams.blockCapacity = params.unreliableBytes;
     session->record = pelSocketAllocate();
     if (socket != net::kInvalidSocket) {
         session->record->socket = socket;
@@ -153,23 +154,15 @@ PEL_STATUS sendStatus(int result) {
 }
 
 // Whether messages may be taken: connected, or broken with some left.
-bool mayTake(PEL_UDP* s, bool empty) {
-    return state(s) == 4 || (state(s) == 0 && !empty);
-}
+bool mayTake(PEL_UDP* s, bool empty) { return state(s) == 4 || (state(s) == 0 && !empty); }
 
-using Queue = std::deque<std::vector<uint8_t>>;
-
-PEL_STATUS take(PEL_UDP* s, Queue& queue, uint32_t* length, void* buffer, uint32_t size) {
-    if (!mayTake(s, queue.empty())) return PEL_E_IO;
-    if (queue.empty()) {
-        *length = 0;
-        return PEL_OK;
-    }
-    const std::vector<uint8_t>& front = queue.front();
-    *length = static_cast<uint32_t>(front.size());
-    if (size < front.size()) return PEL_E_FULL;
-    std::memcpy(buffer, front.data(), front.size());
-    queue.pop_front();
+PEL_STATUS take(PEL_UDP* s, PEL_RING& queue, Framing framing, uint32_t* length, void* buffer,
+                uint32_t size) {
+    bool empty = pelRingGetCount(&queue) == 0;
+    if (!mayTake(s, empty)) return PEL_E_IO;
+    *length = static_cast<uint32_t>(framework::socket::udpNextLength(queue, framing));
+    if (size < *length) return PEL_E_FULL;
+    if (*length != 0) framework::socket::udpTake(queue, framing, static_cast<uint8_t*>(buffer));
     return PEL_OK;
 }
 
@@ -240,32 +233,27 @@ PEL_STATUS pelUdpSend(PEL_UDP* s, const void* message, uint32_t length, const vo
     // One length byte holds length - 1: a longer message would corrupt the queue's framing.
     if (length > 256) return PEL_E_INVALIDARG;
     if (state(s) != 4) return PEL_E_IO;
-    if (length != 0) {
-        size_t queued = 0;
-        for (const auto& m : s->streams.sendQueue) queued += 1 + m.size();
-        if (queued + 1 + length > size_t(s->params.sendUnits) * 256) return PEL_E_FULL;
-        auto* bytes = static_cast<const uint8_t*>(message);
-        s->streams.sendQueue.emplace_back(bytes, bytes + length);
-    }
-    if (blockLength != 0 && 2 + size_t(blockLength) <= s->params.datagramSize) {
-        auto* bytes = static_cast<const uint8_t*>(block);
-        s->streams.sendSlot.assign(bytes, bytes + blockLength);
-    }
+    auto* bytes = static_cast<const uint8_t*>(message);
+    if (length != 0 && !framework::socket::udpQueueMessage(s->streams, bytes, length))
+        return PEL_E_FULL;
+    if (blockLength != 0 && 2 + size_t(blockLength) <= s->params.datagramSize)
+        framework::socket::udpSetBlock(s->streams, static_cast<const uint8_t*>(block), blockLength);
     return PEL_OK;
 }
 
 PEL_STATUS pelUdpReceiveReliable(PEL_UDP* s, uint32_t* length, void* buffer, uint32_t size) {
-    return take(s, s->streams.receiveQueue, length, buffer, size);
+    return take(s, s->streams.receiveQueue, Framing::Message, length, buffer, size);
 }
 
 PEL_STATUS pelUdpReceive(PEL_UDP* s, uint32_t* length, void* buffer, uint32_t size) {
-    return take(s, s->streams.blocks, length, buffer, size);
+    return take(s, s->streams.blocks, Framing::Block, length, buffer, size);
 }
 
 PEL_STATUS pelUdpReceiveLatest(PEL_UDP* s, uint32_t* length, void* buffer, uint32_t size) {
-    Queue& blocks = s->streams.blocks;
-    while (blocks.size() > 1) blocks.pop_front();
-    return take(s, blocks, length, buffer, size);
+    PEL_RING& blocks = s->streams.blocks;
+    while (framework::socket::udpItemCount(blocks, Framing::Block) > 1)
+        framework::socket::udpTake(blocks, Framing::Block, nullptr);
+    return take(s, blocks, Framing::Block, length, buffer, size);
 }
 
 bool pelUdpReceivePump(PEL_UDP* s) {
@@ -354,7 +342,8 @@ PEL_STATUS pelUdpSendByte(PEL_UDP* s, uint32_t address, uint16_t port, const uin
 
 PEL_STATUS pelUdpSendHello(PEL_UDP* s, uint32_t address, uint16_t port) {
     const uint8_t hello[kHelloSize] = {};
-    return sendStatus(net::sendTo(carrier(s)->record->socket, hello, sizeof hello, {address, port}));
+    return sendStatus(
+        net::sendTo(carrier(s)->record->socket, hello, sizeof hello, {address, port}));
 }
 
 uint32_t pelUdpGetRawState(const PEL_UDP* s) { return s->record->state; }

@@ -41,8 +41,7 @@ PEL_STATUS pelUdpSend(PEL_UDP* session, const void* message, uint32_t length, co
                       uint32_t blockLength);
 // The next reliable message (length 0 when none); PEL_E_FULL with the needed length when the
 // buffer is too small (the message stays); PEL_E_IO when broken and empty, or not connected.
-PEL_STATUS pelUdpReceiveReliable(PEL_UDP* session, uint32_t* length, void* buffer,
-                                 uint32_t size);
+PEL_STATUS pelUdpReceiveReliable(PEL_UDP* session, uint32_t* length, void* buffer, uint32_t size);
 // The oldest unreliable block, with the same answers.
 PEL_STATUS pelUdpReceive(PEL_UDP* session, uint32_t* length, void* buffer, uint32_t size);
 // Drops every block but the newest and takes that one.
@@ -56,8 +55,7 @@ void pelUdpUpdate(PEL_UDP* session);
 void pelUdpClose(PEL_UDP* session);
 // One byte, or the ten-byte hello, from the session's socket to any address (host order).
 // PEL_E_BUSY on would-block, PEL_E_FULL when out of buffers, PEL_E_IO on other errors.
-PEL_STATUS pelUdpSendByte(PEL_UDP* session, uint32_t address, uint16_t port,
-                          const uint8_t* byte);
+PEL_STATUS pelUdpSendByte(PEL_UDP* session, uint32_t address, uint16_t port, const uint8_t* byte);
 PEL_STATUS pelUdpSendHello(PEL_UDP* session, uint32_t address, uint16_t port);
 
 // The session's state (0 broken ... 4 connected) and its socket's local port, for tests.
