@@ -44,8 +44,6 @@ void pelSocketFinalize() {
     started = false;
 }
 
-bool pelSocketIsStarted() { return started; }
-
 PEL_SOCKET* pelSocketAllocate() {
     void* element;
     {

@@ -24,7 +24,6 @@ struct PEL_SOCKET {
 void pelSocketInitialize();
 // Stops the lookup workers (waiting for a running resolution) and frees both record pools.
 void pelSocketFinalize();
-bool pelSocketIsStarted();
 
 // A record with no socket, state 0 and no lookup.
 PEL_SOCKET* pelSocketAllocate();

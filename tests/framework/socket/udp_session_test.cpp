@@ -256,6 +256,20 @@ TEST_F(UdpSessionTest, ThreeByteDatagramClosesAWaitingPeerAndBreaksAClient) {
     EXPECT_EQ(pelUdpGetState(client), PEL_E_IO);
 }
 
+TEST_F(UdpSessionTest, HelloAndByteFromAClientSocketReachTheHost) {
+    ASSERT_EQ(pelUdpHost(&host, 0, &kParams), PEL_OK);
+    port = pelUdpGetLocalPort(host);
+    ASSERT_EQ(pelUdpConnect(&client, u"127.0.0.1", port, &kParams), PEL_OK);
+    ASSERT_EQ(pelUdpSendHello(client, net::kLoopback, port), PEL_OK);
+    pelUdpUpdate(host);
+    ASSERT_EQ(pelUdpAccept(host, &peer), PEL_OK);
+    // One zero byte is the close notice: the accepted peer breaks.
+    const uint8_t zero = 0;
+    ASSERT_EQ(pelUdpSendByte(client, net::kLoopback, port, &zero), PEL_OK);
+    pelUdpUpdate(host);
+    EXPECT_EQ(pelUdpGetRawState(peer), 0u);
+}
+
 TEST_F(UdpSessionTest, ClientByNameResolvesFirstOrFailsWithoutAWorker) {
     pelLookupFailWorkerStart(true);
     PEL_UDP* failed = nullptr;
