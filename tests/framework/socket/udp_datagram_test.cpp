@@ -15,6 +15,25 @@ Bytes build(UdpStreams& s, size_t size = 1023) {
     return buffer;
 }
 
+// The items of a queue, oldest first, left in place.
+std::vector<Bytes> items(PEL_RING& ring, Framing framing) {
+    std::vector<Bytes> out;
+    size_t count = udpItemCount(ring, framing);
+    for (size_t i = 0; i < count; ++i) {
+        Bytes item(udpNextLength(ring, framing));
+        udpTake(ring, framing, item.data());
+        out.push_back(item);
+    }
+    for (const Bytes& item : out) udpPut(ring, framing, item.data(), item.size());
+    return out;
+}
+
+std::vector<Bytes> received(UdpStreams& s) { return items(s.receiveQueue, Framing::Message); }
+
+void queue(UdpStreams& s, const Bytes& message) {
+    ASSERT_TRUE(udpQueueMessage(s, message.data(), message.size()));
+}
+
 bool process(UdpStreams& s, const Bytes& datagram) {
     return processDatagram(s, datagram.data(), datagram.size());
 }
@@ -40,7 +59,7 @@ TEST(UdpDatagram, EmptyDatagramIsTenZeroBytesAndResetsIdle) {
     EXPECT_EQ(s.idle, 0u);
     UdpStreams peer;
     EXPECT_TRUE(process(peer, Bytes(10, 0)));
-    EXPECT_TRUE(peer.receiveQueue.empty());
+    EXPECT_TRUE(received(peer).empty());
 }
 
 TEST(UdpDatagram, RoomOf1012BytesLimitsTheMessagesCopied) {
@@ -49,25 +68,26 @@ TEST(UdpDatagram, RoomOf1012BytesLimitsTheMessagesCopied) {
     } cases[] = {{256, 5, 3}, {2, 300, 256}, {1, 1, 1}};
     for (const Case& c : cases) {
         UdpStreams sender, receiver;
-        for (size_t i = 0; i < c.queued; ++i) sender.sendQueue.emplace_back(c.length, uint8_t(i));
+        for (size_t i = 0; i < c.queued; ++i) queue(sender, Bytes(c.length, uint8_t(i)));
         Bytes d = build(sender);
         EXPECT_EQ(d[8] + 1u, c.copied) << c.length;
-        EXPECT_EQ(sender.sendQueue.size(), c.queued) << "kept until acknowledged";
+        EXPECT_EQ(sender.sendCount, c.queued) << "kept until acknowledged";
         ASSERT_TRUE(process(receiver, d));
-        ASSERT_EQ(receiver.receiveQueue.size(), c.copied);
+        std::vector<Bytes> got = received(receiver);
+        ASSERT_EQ(got.size(), c.copied);
         EXPECT_EQ(receiver.receiveSequence, c.copied);
-        EXPECT_EQ(receiver.receiveQueue.back(), Bytes(c.length, uint8_t(c.copied - 1)));
+        EXPECT_EQ(got.back(), Bytes(c.length, uint8_t(c.copied - 1)));
     }
 }
 
 TEST(UdpDatagram, OutOfOrderAndDuplicateMessagesAreSkipped) {
     UdpStreams s;
     ASSERT_TRUE(process(s, reliable(0, 2, {{'b'}})));  // ahead of the next expected
-    EXPECT_TRUE(s.receiveQueue.empty());
+    EXPECT_TRUE(received(s).empty());
     ASSERT_TRUE(process(s, reliable(0, 1, {{'a'}, {'b'}})));
     ASSERT_TRUE(process(s, reliable(0, 1, {{'a'}, {'b'}, {'c'}})));  // repeats plus one new
     std::vector<Bytes> expected{{'a'}, {'b'}, {'c'}};
-    EXPECT_EQ(std::vector<Bytes>(s.receiveQueue.begin(), s.receiveQueue.end()), expected);
+    EXPECT_EQ(received(s), expected);
     EXPECT_EQ(s.receiveSequence, 3u);
     // The answer acknowledges the third message.
     EXPECT_EQ(build(s)[0], 3);
@@ -75,10 +95,10 @@ TEST(UdpDatagram, OutOfOrderAndDuplicateMessagesAreSkipped) {
 
 TEST(UdpDatagram, AcknowledgementsRemoveMessagesAndBeyondTheQueueBreaks) {
     UdpStreams s;
-    for (uint8_t i = 0; i < 3; ++i) s.sendQueue.push_back({i});
+    for (uint8_t i = 0; i < 3; ++i) queue(s, {i});
     s.idle = 9;
     ASSERT_TRUE(process(s, Bytes{2, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(s.sendQueue.size(), 1u);
+    EXPECT_EQ(items(s.sendQueue, Framing::Message), (std::vector<Bytes>{{2}}));
     EXPECT_EQ(s.sendSequence, 3u);
     EXPECT_EQ(s.idle, 0u);
     EXPECT_FALSE(process(s, Bytes{4, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -102,27 +122,24 @@ TEST(UdpDatagram, MalformedDatagramsBreak) {
 }
 
 TEST(UdpDatagram, FullReceiveQueueLeavesTheMessageForItsRepeat) {
-    UdpStreams s;
-    s.receiveCapacity = 4;
+    UdpStreams s({.receive = 4});
     ASSERT_TRUE(process(s, reliable(0, 1, {{'a', 'b'}, {'c', 'd'}})));
-    EXPECT_EQ(s.receiveQueue.size(), 1u);
+    EXPECT_EQ(received(s), (std::vector<Bytes>{Bytes{'a', 'b'}}));
     EXPECT_EQ(s.receiveSequence, 1u);
 }
 
 TEST(UdpDatagram, UnreliableBlocksKeepTheNewestThatFit) {
-    UdpStreams sender, receiver;
-    receiver.blockCapacity = 10;
+    UdpStreams sender, receiver({.blocks = 10});
     for (uint8_t i = 1; i <= 3; ++i) {
-        sender.sendSlot = Bytes(3, i);
+        udpSetBlock(sender, Bytes(3, i).data(), 3);
         ASSERT_TRUE(process(receiver, build(sender)));
-        EXPECT_TRUE(sender.sendSlot.empty()) << "a block goes out once";
+        EXPECT_EQ(pelRingGetCount(&sender.sendSlot), 0u) << "a block goes out once";
     }
     // Each block costs five bytes: only the newest two stay.
-    ASSERT_EQ(receiver.blocks.size(), 2u);
-    EXPECT_EQ(receiver.blocks.front(), Bytes(3, 2));
-    EXPECT_EQ(receiver.blocks.back(), Bytes(3, 3));
+    EXPECT_EQ(items(receiver.blocks, Framing::Block),
+              (std::vector<Bytes>{Bytes(3, 2), Bytes(3, 3)}));
     // A block too large for the datagram is dropped, not sent cut.
-    sender.sendSlot = Bytes(100, 7);
+    udpSetBlock(sender, Bytes(100, 7).data(), 100);
     EXPECT_EQ(build(sender, 20), Bytes(10, 0));
 }
 
