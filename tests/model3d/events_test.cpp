@@ -58,7 +58,8 @@ std::vector<ModelEvent> eventList() {
 
 class Events : public ModelReaderTest {
 protected:
-    void load(uint32_t writtenVersion, uint32_t readVersion, const std::vector<ModelEvent>& events) {
+    void load(uint32_t writtenVersion, uint32_t readVersion,
+              const std::vector<ModelEvent>& events) {
         ScrambledFieldWriter out;
         out.string(PoolText);
         writeModelEvents(out, writtenVersion, events);
@@ -89,8 +90,12 @@ TEST_F(Events, BodiesFollowTheVersion) {
         uint32_t lifetime;
     };
     const Case cases[] = {
-        {8, 0, 0, L3DEffectEndless},  {9, 2, 0, L3DEffectEndless},  {10, 2, 0, L3DEffectEndless},
-        {11, 2, 0, L3DEffectEndless}, {12, 2, 0, 90}, {13, 2, 2, 90},
+        {8, 0, 0, L3DEffectEndless},
+        {9, 2, 0, L3DEffectEndless},
+        {10, 2, 0, L3DEffectEndless},
+        {11, 2, 0, L3DEffectEndless},
+        {12, 2, 0, 90},
+        {13, 2, 2, 90},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
@@ -161,7 +166,10 @@ TEST_F(Events, RefusedInputsStopWithTheirTexts) {
     };
     const Case cases[] = {
         {"kind 7", 16, {kind7}, sjis("[L3DObjectData::_LoadEvent] 未対応のイベントタイプ(7)\n")},
-        {"version 17", 17, {}, sjis("[L3DObjectData::_LoadEvent] サポートしていないバージョン(17)\n")},
+        {"version 17",
+         17,
+         {},
+         sjis("[L3DObjectData::_LoadEvent] サポートしていないバージョン(17)\n")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
