@@ -36,9 +36,13 @@ void spriteRectDrawRects(const SpriteRectRenderer& renderer, SpriteRectBatch& ba
             batch.texture = texture;
             spriteRectUpdateVertices(*rect);
             const uint16_t n = static_cast<uint16_t>(batch.vertexCount);
-            for (const L3D_RENDERER_VERTEX& v : rect->vertices) batch.vertices[batch.vertexCount++] = v;
-            const uint16_t quad[6] = {n, static_cast<uint16_t>(n + 1), static_cast<uint16_t>(n + 2),
-                                      static_cast<uint16_t>(n + 2), static_cast<uint16_t>(n + 1),
+            for (const L3D_RENDERER_VERTEX& v : rect->vertices)
+                batch.vertices[batch.vertexCount++] = v;
+            const uint16_t quad[6] = {n,
+                                      static_cast<uint16_t>(n + 1),
+                                      static_cast<uint16_t>(n + 2),
+                                      static_cast<uint16_t>(n + 2),
+                                      static_cast<uint16_t>(n + 1),
                                       static_cast<uint16_t>(n + 3)};
             for (uint16_t index : quad) batch.indices[batch.indexCount++] = index;
             spriteRectSetBlend(batch, sink, rect->blend);

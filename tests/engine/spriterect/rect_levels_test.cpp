@@ -77,9 +77,7 @@ TEST_F(RectLevelTest, RectsOfALevelKeepInsertionOrderAndLeaveFromAnyPlace) {
 
 // The level array has exactly level-count slots: levels outside it are clamped.
 TEST_F(RectLevelTest, LevelsOutsideTheSlotsAreClamped) {
-    const struct {
-        int32_t asked, stored;
-    } cases[] = {{-3, 0}, {-1, 0}, {4, 4}, {5, 4}, {1000, 4}};
+    const struct { int32_t asked, stored; } cases[] = {{-3, 0}, {-1, 0}, {4, 4}, {5, 4}, {1000, 4}};
     for (const auto& c : cases) {
         SpriteRect* rect = rectAt(c.asked);
         EXPECT_EQ(rect->level, c.stored) << c.asked;
