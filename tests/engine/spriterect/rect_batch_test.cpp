@@ -21,7 +21,10 @@ public:
     void setBlend(int32_t kind) override { blend = kind; }
     void drawBatch(L3DTexture* texture, const L3D_RENDERER_VERTEX* vertices, uint32_t vertexCount,
                    const uint16_t* indices, uint32_t indexCount) override {
-        draws.push_back({texture, blend, vertexCount, {indices, indices + indexCount},
+        draws.push_back({texture,
+                         blend,
+                         vertexCount,
+                         {indices, indices + indexCount},
                          {vertices, vertices + vertexCount}});
     }
     int32_t blend = 0;
