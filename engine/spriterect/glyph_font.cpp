@@ -58,7 +58,8 @@ std::unique_ptr<SpriteGlyphFont> fontCreate(int32_t size, bool is32) {
     ok = ok && !FT_New_Face(library, located->path().c_str(), 0, &face);
     font->face = face;
     ok = ok && !FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(size));
-    const auto* os2 = ok ? static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)) : nullptr;
+    const auto* os2 =
+        ok ? static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)) : nullptr;
     const auto* hhea =
         ok ? static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA)) : nullptr;
     if (!os2 || !hhea) {

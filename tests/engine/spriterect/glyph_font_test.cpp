@@ -12,9 +12,8 @@ TEST(GlyphFontAlpha, CoverageBecomesSeventeenLevelsThenTheScale) {
         uint8_t coverage;
         uint32_t alpha32, alpha16;
     } cases[] = {
-        {0, 0, 0},        {7, 0, 0},          {8, 16, 1},  // level 1: 15.9375 -> 16, 0.9375 -> 1
-        {100, 96, 6},
-        {120, 128, 8},  // level 8: 127.5 and 7.5 round away from zero
+        {0, 0, 0},      {7, 0, 0},     {8, 16, 1},  // level 1: 15.9375 -> 16, 0.9375 -> 1
+        {100, 96, 6},   {120, 128, 8},              // level 8: 127.5 and 7.5 round away from zero
         {255, 255, 15},
     };
     for (const auto& c : cases) {
