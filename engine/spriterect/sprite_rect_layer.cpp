@@ -1,10 +1,12 @@
 #include "engine/spriterect/sprite_rect_layer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/system/system.h"
 #include "platform/d3d9/d3d9_enums.h"
 #include "platform/d3d9/d3dx9_math.h"
+#include "platform/d3d9/texture.h"
 #include "render3d/L3DDevice.h"
 #include "render3d/L3DRenderer.h"
 #include "render3d/LMat.h"
@@ -88,6 +90,7 @@ void SpriteRectLayer::release() {
     if (!batch_) return;
     batch_.reset();
     while (renderers_) releaseRenderer(renderers_);
+    while (fonts_) releaseFont(fonts_);
     while (images_) releaseImage(images_);
 }
 
@@ -125,6 +128,45 @@ SpriteRectRenderer* SpriteRectLayer::createRenderer(uint32_t width, uint32_t hei
                            target_.screenHeight);
     spriteRectListAppend(renderers_, renderer);
     return renderer;
+}
+
+SpriteRectFont* SpriteRectLayer::createFont(int32_t pixelSize) {
+    const bool is32 = !(target_.device && target_.device->alphaTextureFormat() == D3DFMT_A4R4G4B4);
+    std::unique_ptr<SpriteGlyphFont> glyphs = fontCreate(pixelSize, is32);
+    if (!glyphs) return nullptr;
+    auto* font = new SpriteRectFont;
+    font->layer = this;
+    font->glyphs = std::move(glyphs);
+    spriteRectListAppend(fonts_, font);
+    return font;
+}
+
+void SpriteRectLayer::releaseFont(SpriteRectFont* font) {
+    spriteRectListRemove(fonts_, font);
+    delete font;
+}
+
+SpriteRectTextSize SpriteRectLayer::drawText(SpriteRectImage* image, SpriteRectFont* font,
+                                             std::u16string_view text) {
+    SpriteGlyphFont& glyphs = *font->glyphs;
+    IDirect3DTexture9* texture = image->texture ? image->texture->texture : nullptr;
+    D3DLOCKED_RECT locked{};
+    if (!texture || FAILED(texture->LockRect(0, &locked, nullptr, 0))) return {0, 0};
+    const auto width = static_cast<int32_t>(image->texture->width);
+    const auto height = static_cast<int32_t>(image->texture->height);
+    auto* rows = static_cast<uint8_t*>(locked.pBits);
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = rows + static_cast<ptrdiff_t>(y) * locked.Pitch;
+        if (glyphs.is32) {
+            std::fill_n(reinterpret_cast<uint32_t*>(row), width, 0x00FFFFFFu);
+        } else {
+            std::fill_n(reinterpret_cast<uint16_t*>(row), width, uint16_t{0x0FFF});
+        }
+    }
+    const SpriteRectTextSize size =
+        spriteRectDrawTextPixels(glyphs, rows, width, height, locked.Pitch, text);
+    texture->UnlockRect(0);
+    return size;
 }
 
 void SpriteRectLayer::releaseImage(SpriteRectImage* image) {

@@ -3,9 +3,12 @@
 // their batched drawing under an orthographic projection with the 3D renderer's vertex format.
 #include <cstdint>
 #include <memory>
+#include <string_view>
 
+#include "engine/spriterect/glyph_font.h"
 #include "engine/spriterect/rect_batch.h"
 #include "engine/spriterect/sprite_rect.h"
+#include "engine/spriterect/text_pixels.h"
 #include "render3d/LMat.h"
 
 class L3DDevice;
@@ -35,6 +38,13 @@ const SpriteRectBlendStates* spriteRectBlendStates(int32_t kind);
 // bottom, depth -1..1 to 0..1, row-major for row vectors.
 LMat spriteRectProjection(uint32_t width, uint32_t height);
 
+struct SpriteRectFont {
+    SpriteRectLayer* layer = nullptr;
+    SpriteRectFont* prev = nullptr;
+    SpriteRectFont* next = nullptr;
+    std::unique_ptr<SpriteGlyphFont> glyphs;
+};
+
 class SpriteRectLayer {
 public:
     SpriteRectLayer();
@@ -52,7 +62,11 @@ public:
     // A writable image over a new unnamed texture of the size.
     SpriteRectImage* createDynamicImage(uint32_t width, uint32_t height);
     SpriteRectRenderer* createRenderer(uint32_t width, uint32_t height, uint32_t levels);
+    // A glyph font of the pixel size writing the pixels of the device's textures with alpha
+    // (16-bit when they are A4R4G4B4); null after a font failure.
+    SpriteRectFont* createFont(int32_t pixelSize);
     void releaseImage(SpriteRectImage* image);
+    void releaseFont(SpriteRectFont* font);
     void releaseRenderer(SpriteRectRenderer* renderer);
 
     SpriteRect* createRect(SpriteRectRenderer* renderer, SpriteRectImage* image) {
@@ -60,11 +74,16 @@ public:
     }
     void releaseRect(SpriteRect* rect) { spriteRectRelease(rect); }
 
+    // Clears the image to transparent white and draws the text into it from the top-left.
+    SpriteRectTextSize drawText(SpriteRectImage* image, SpriteRectFont* font,
+                                std::u16string_view text);
+
     // Draws every renderer in creation order; called inside the engine's 2D pass.
     void draw();
 
     SpriteRectImage* firstImage() const { return images_; }
     SpriteRectRenderer* firstRenderer() const { return renderers_; }
+    SpriteRectFont* firstFont() const { return fonts_; }
     const SpriteRectTarget& target() const { return target_; }
 
 private:
@@ -72,6 +91,7 @@ private:
 
     SpriteRectTarget target_;
     SpriteRectImage* images_ = nullptr;
+    SpriteRectFont* fonts_ = nullptr;
     SpriteRectRenderer* renderers_ = nullptr;
     std::unique_ptr<SpriteRectBatch> batch_;
 };
