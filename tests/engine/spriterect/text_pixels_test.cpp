@@ -38,12 +38,8 @@ TEST_F(TextPixelsTest, SizesCountLinesAndTheWidestLine) {
         std::u16string text;
         int32_t width, height;
     } cases[] = {
-        {u"", 0, line},
-        {u"ab\nc", 2 * space, 2 * line},
-        {u"a\r\nbcd", 3 * space, 2 * line},
-        {u" ", space, line},
-        {u"\u3000", 2 * space, line},
-        {u"漢字", 32, line},
+        {u"", 0, line},      {u"ab\nc", 2 * space, 2 * line}, {u"a\r\nbcd", 3 * space, 2 * line},
+        {u" ", space, line}, {u"\u3000", 2 * space, line},    {u"漢字", 32, line},
     };
     for (const auto& c : cases) {
         const SpriteRectTextSize size = draw(c.text);
