@@ -6,6 +6,7 @@
 #include "framework/config/dinput8_page.h"
 #include "framework/core/format.h"
 #include "framework/input/dinput8.h"
+#include "framework/input/hat_direction.h"
 #include "platform/window/message_box.h"
 
 using namespace platform::input;
@@ -14,19 +15,6 @@ namespace {
 
 constexpr uint32_t kTimer = 12345;
 constexpr uint32_t kTimerMilliseconds = 100;
-
-// Hat directions (up, down, left, right) in hundredths of a degree, inclusive; up wraps
-// around 0, and neighbouring ranges overlap so that a diagonal points two ways.
-constexpr DWORD kHatFrom[4] = {29300, 11300, 20300, 2300};
-constexpr DWORD kHatTo[4] = {6800, 24800, 33800, 15800};
-
-bool hatCentred(DWORD pov) { return (pov & 0xFFFF) == 0xFFFF; }
-
-bool hatPoints(DWORD pov, uint32_t direction) {
-    if (hatCentred(pov)) return false;
-    const DWORD from = kHatFrom[direction], to = kHatTo[direction];
-    return from <= to ? pov >= from && pov <= to : pov >= from || pov <= to;
-}
 
 LONG axisValue(const DIJOYSTATE& state, uint32_t axis) {
     const LONG values[] = {state.lX, state.lY, state.lZ, state.lRx, state.lRy, state.lRz};
@@ -46,10 +34,10 @@ uint32_t lastOperated(const PEL_DINPUT8_DEVICE_ENTRY& device, const DIJOYSTATE& 
         if (crossed) code = half + PEL_INPUT_CODE_HALF_AXIS;
     }
     for (uint32_t hat = 0; hat < 4; ++hat) {
-        if (!hatCentred(before.rgdwPOV[hat])) continue;
+        if (!pelInputHatCentred(before.rgdwPOV[hat])) continue;
         for (uint32_t direction = 0; direction < 4; ++direction) {
             const uint32_t candidate = PEL_INPUT_CODE_HAT + 4 * hat + direction;
-            if (device.present[candidate] && hatPoints(now.rgdwPOV[hat], direction))
+            if (device.present[candidate] && pelInputHatPoints(now.rgdwPOV[hat], direction))
                 code = candidate;
         }
     }

@@ -5,6 +5,7 @@
 
 #include "framework/core/report.h"
 #include "framework/input/dinput8.h"
+#include "framework/input/hat_direction.h"
 
 using namespace platform::input;
 
@@ -17,12 +18,6 @@ constexpr float kHalfAxisScale = 1.4285715f;  // 1 / (kFull - kDeadZone)
 
 // Hat directions (up, down, left, right) in hundredths of a degree, inclusive; neighbouring
 // ranges overlap so that a diagonal presses two directions. Up wraps around 0.
-struct HatRange {
-    DWORD from;
-    DWORD to;
-};
-constexpr HatRange kHatRanges[4] = {{29300, 6800}, {11300, 24800}, {20300, 33800}, {2300, 15800}};
-
 uint32_t buttonCountOf(const uint32_t (&codes)[PEL_INPUT_BUTTONS]) {
     for (uint32_t i = PEL_INPUT_BUTTONS; i > 0; --i)
         if (codes[i - 1] != 0) return i;
@@ -66,14 +61,6 @@ float halfAxisValue(const PEL_AXIS_CALIBRATION& axis, LONG raw, bool positive) {
     return (std::clamp(positive ? v : -v, kDeadZone, kFull) - kDeadZone) * kHalfAxisScale;
 }
 
-float hatValue(DWORD pov, uint32_t direction) {
-    if ((pov & 0xFFFF) == 0xFFFF) return 0.0f;
-    const HatRange& range = kHatRanges[direction];
-    const bool inside = range.from <= range.to ? pov >= range.from && pov <= range.to
-                                               : pov >= range.from || pov <= range.to;
-    return inside ? 1.0f : 0.0f;
-}
-
 float padValue(const PEL_INPUT_DEVICE* device, const PEL_INPUT_BUTTON_MAP& button,
                const DIJOYSTATE& state) {
     switch (button.kind) {
@@ -87,7 +74,7 @@ float padValue(const PEL_INPUT_DEVICE* device, const PEL_INPUT_BUTTON_MAP& butto
     }
     case PEL_INPUT_KIND_HAT:
         if (button.index >= 16) return 0.0f;
-        return hatValue(state.rgdwPOV[button.index / 4], button.index % 4);
+        return pelInputHatPoints(state.rgdwPOV[button.index / 4], button.index % 4) ? 1.0f : 0.0f;
     default:
         return 0.0f;
     }
