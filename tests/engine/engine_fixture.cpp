@@ -82,6 +82,9 @@ void EngineTest::SetUp() {
     pelSpriteInitialize();
     pelTimerInitialize();
     writeBesideExecutable("sys/renderer.csa", builtShaderArchive());
+    // The screen post effects read their shaders beside the program too.
+    for (const BuiltFile& shader : builtPostEffectShaders())
+        writeBesideExecutable(shader.path, shader.bytes);
     config_.video.mode.width = 160;
     config_.video.mode.height = 120;
     // The headless window's client area: the configured window size.

@@ -21,6 +21,7 @@
 #include "tests/engine/system/fake_net.h"
 #include "tests/framework/support/file_fixture.h"
 #include "tests/framework/support/report_capture.h"
+#include "tests/render3d/support/built_posteffect_shaders.h"
 #include "tests/render3d/support/built_shader_archive.h"
 
 namespace tessera::test {
