@@ -111,7 +111,7 @@ public:
     const char16_t* capturePrefix() const { return capturePrefix_; }
 
     // Seams: the pacer the loop steps (the engine's own by default) and the maker of post
-    // effects.
+    // effects (the screen post effects by default; null restores them).
     void setPacer(FramePacer* pacer) { pacer_ = pacer ? pacer : &ownPacer_; }
     static void setPostEffectFactory(EnginePostEffectFactory factory);
 

@@ -1,0 +1,13 @@
+#include "engine/screen_post_effect.h"
+
+bool ScreenPostEffect::setup(System* system) { return effect_.setup(system); }
+
+void ScreenPostEffect::animate() { effect_.animate(); }
+
+void ScreenPostEffect::beginFrame() { effect_.beginFrame(); }
+
+void ScreenPostEffect::render() { effect_.render(); }
+
+std::unique_ptr<EnginePostEffect> makeScreenPostEffect() {
+    return std::make_unique<ScreenPostEffect>();
+}
