@@ -64,6 +64,11 @@ void TestEngine::update() {
     if (updates >= frames) requestExit();
 }
 
+void TestEngine::draw() {
+    log_.add("D");
+    if (onDraw) onDraw();
+}
+
 void TestEngine::drawSprites() {
     if (logSprites) log_.add("S");
     Engine::drawSprites();
