@@ -103,6 +103,7 @@ SpriteRectImage* SpriteRectLayer::createLoadedImage(mirel::rcptr<L3DTexture> tex
         image->height = texture->height * scale;
     }
     image->texture = std::move(texture);
+    image->id = ids_.images.insert(image);
     spriteRectListAppend(images_, image);
     return image;
 }
@@ -116,6 +117,7 @@ SpriteRectImage* SpriteRectLayer::createDynamicImage(uint32_t width, uint32_t he
         image->width = image->texture->width;
         image->height = image->texture->height;
     }
+    image->id = ids_.images.insert(image);
     spriteRectListAppend(images_, image);
     return image;
 }
@@ -126,6 +128,7 @@ SpriteRectRenderer* SpriteRectLayer::createRenderer(uint32_t width, uint32_t hei
     renderer->layer = this;
     spriteRectRendererInit(*renderer, width, height, levels, target_.screenWidth,
                            target_.screenHeight);
+    renderer->id = ids_.renderers.insert(renderer);
     spriteRectListAppend(renderers_, renderer);
     return renderer;
 }
@@ -137,13 +140,26 @@ SpriteRectFont* SpriteRectLayer::createFont(int32_t pixelSize) {
     auto* font = new SpriteRectFont;
     font->layer = this;
     font->glyphs = std::move(glyphs);
+    font->id = ids_.fonts.insert(font);
     spriteRectListAppend(fonts_, font);
     return font;
 }
 
 void SpriteRectLayer::releaseFont(SpriteRectFont* font) {
+    ids_.fonts.remove(font->id);
     spriteRectListRemove(fonts_, font);
     delete font;
+}
+
+SpriteRect* SpriteRectLayer::createRect(SpriteRectRenderer* renderer, SpriteRectImage* image) {
+    SpriteRect* rect = spriteRectCreate(*renderer, image);
+    if (rect) rect->id = ids_.rects.insert(rect);
+    return rect;
+}
+
+void SpriteRectLayer::releaseRect(SpriteRect* rect) {
+    ids_.rects.remove(rect->id);
+    spriteRectRelease(rect);
 }
 
 SpriteRectTextSize SpriteRectLayer::drawText(SpriteRectImage* image, SpriteRectFont* font,
@@ -170,11 +186,19 @@ SpriteRectTextSize SpriteRectLayer::drawText(SpriteRectImage* image, SpriteRectF
 }
 
 void SpriteRectLayer::releaseImage(SpriteRectImage* image) {
+    ids_.images.remove(image->id);
     spriteRectListRemove(images_, image);
-    delete image;
+    // Rects still showing the image keep it; the last of them frees it.
+    if (image->rectCount) {
+        image->released = true;
+    } else {
+        delete image;
+    }
 }
 
 void SpriteRectLayer::releaseRenderer(SpriteRectRenderer* renderer) {
+    ids_.renderers.remove(renderer->id);
+    spriteRectForEach(*renderer, [this](SpriteRect* rect) { ids_.rects.remove(rect->id); });
     spriteRectListRemove(renderers_, renderer);
     spriteRectRendererRelease(*renderer);
     delete renderer;
