@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "engine/script/script_object.h"
-#include "framework/core/report.h"
 #include "engine/spriterect/sprite_rect_layer.h"
 #include "engine/spriterect/sprite_rect_natives.h"
+#include "framework/core/report.h"
 
 namespace sprite_rect_natives {
 

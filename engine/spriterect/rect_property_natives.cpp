@@ -43,7 +43,8 @@ constexpr uint32_t kUvs = SPRITE_RECT_UVS_DIRTY;
 
 constexpr FieldGroup kPivotPos{
     {&SpriteRect::pivotX, &SpriteRect::pivotY}, {u"x", u"y"}, 2, kPositions};
-constexpr FieldGroup kDrawPos{{&SpriteRect::drawX, &SpriteRect::drawY}, {u"x", u"y"}, 2, kPositions};
+constexpr FieldGroup kDrawPos{
+    {&SpriteRect::drawX, &SpriteRect::drawY}, {u"x", u"y"}, 2, kPositions};
 constexpr FieldGroup kDrawSize{
     {&SpriteRect::drawWidth, &SpriteRect::drawHeight}, {u"width", u"height"}, 2, kPositions};
 constexpr FieldGroup kDrawPosSize{

@@ -165,14 +165,16 @@ void SpriteRectLayer::releaseRect(SpriteRect* rect) {
 SpriteRectTextSize SpriteRectLayer::drawText(SpriteRectImage* image, SpriteRectFont* font,
                                              std::u16string_view text) {
     SpriteGlyphFont& glyphs = *font->glyphs;
-    IDirect3DTexture9* texture = image->texture ? image->texture->texture : nullptr;
-    D3DLOCKED_RECT locked{};
-    if (!texture || FAILED(texture->LockRect(0, &locked, nullptr, 0))) return {0, 0};
-    const auto width = static_cast<int32_t>(image->texture->width);
-    const auto height = static_cast<int32_t>(image->texture->height);
-    auto* rows = static_cast<uint8_t*>(locked.pBits);
+    L3DTexture* texture = image->texture.Get();
+    if (!texture) return {0, 0};
+    const auto width = static_cast<int32_t>(texture->width);
+    const auto height = static_cast<int32_t>(texture->height);
+    // A texture that cannot be locked is the 3D library's fatal report.
+    int32_t pitch = 0;
+    uint8_t* rows = texture->Lock(0, 0, texture->width, texture->height, pitch);
+    if (!rows) return {0, 0};
     for (int32_t y = 0; y < height; ++y) {
-        uint8_t* row = rows + static_cast<ptrdiff_t>(y) * locked.Pitch;
+        uint8_t* row = rows + static_cast<ptrdiff_t>(y) * pitch;
         if (glyphs.is32) {
             std::fill_n(reinterpret_cast<uint32_t*>(row), width, 0x00FFFFFFu);
         } else {
@@ -180,8 +182,8 @@ SpriteRectTextSize SpriteRectLayer::drawText(SpriteRectImage* image, SpriteRectF
         }
     }
     const SpriteRectTextSize size =
-        spriteRectDrawTextPixels(glyphs, rows, width, height, locked.Pitch, text);
-    texture->UnlockRect(0);
+        spriteRectDrawTextPixels(glyphs, rows, width, height, pitch, text);
+    texture->texture->UnlockRect(0);
     return size;
 }
 
