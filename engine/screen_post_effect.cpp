@@ -1,6 +1,10 @@
 #include "engine/screen_post_effect.h"
 
-bool ScreenPostEffect::setup(System* system) { return effect_.setup(system); }
+#include "model3d/object/system_post_effect_host.h"
+
+bool ScreenPostEffect::setup(System* system) {
+    return effect_.setup(std::make_unique<SystemPostEffectHost>(*system));
+}
 
 void ScreenPostEffect::animate() { effect_.animate(); }
 
