@@ -112,7 +112,10 @@ System& EngineTest::startSystem(int32_t displayKind, bool withSession) {
     config.adapters = {profile};
     config.rasterThreads = rasterThreads_;
     config.makePresenter = [this](HWND) {
-        return std::make_unique<MemoryPresenter>([this](const PresentedFrame&) { log_.add("P"); });
+        return std::make_unique<MemoryPresenter>([this](const PresentedFrame& frame) {
+            log_.add("P");
+            if (onPresent_) onPresent_(frame);
+        });
     };
     IDirect3D9* direct3d = new IDirect3D9(std::move(config));
     l3dInit(direct3d);

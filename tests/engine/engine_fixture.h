@@ -17,6 +17,7 @@
 #include "engine/system/system.h"
 #include "foundation/DApplication.h"
 #include "platform/d3d9/adapter_profile.h"
+#include "platform/d3d9/presenter.h"
 #include "platform/os/clock.h"
 #include "tests/engine/system/fake_net.h"
 #include "tests/framework/support/file_fixture.h"
@@ -141,6 +142,8 @@ protected:
     bool reported(int level, const std::u16string& text) const;
 
     EventLog log_;
+    // Called with every presented frame, after its "P" entry in the log.
+    std::function<void(const platform::d3d9::PresentedFrame&)> onPresent_;
     ScriptedPacer pacer_{log_};
     LoggingNet* net_ = nullptr;  // owned by the System
     MainThreadClock clock_;

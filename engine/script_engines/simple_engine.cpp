@@ -1,0 +1,47 @@
+#include "engine/script_engines/simple_engine.h"
+
+#include "engine/script/bin_buffer.h"
+#include "engine/script_engines/shared_natives.h"
+#include "engine/spriterect/sprite_rect_layer.h"
+
+namespace simple {
+
+Engine::Engine() = default;
+
+Engine::~Engine() {
+    if (!scriptRoot()) return;
+    releaseTask();
+    releaseControllers();
+    unloadSeGroup();
+    layer_.reset();
+}
+
+void Engine::start() {
+    ::Engine::start();
+    internScriptRoot();
+    createControllers(false);
+    startScript();
+}
+
+void Engine::draw() {
+    if (layer_) layer_->draw();
+}
+
+void Engine::startScript() {
+    releaseTask();
+    unloadSeGroup();
+    layer_.reset();
+    releaseSubresources();
+    setupSubresources();
+    layer_ = std::make_unique<SpriteRectLayer>();
+    layer_->init(system());
+    switchSeGroup(u"seList");
+    runMain(&registerNatives);
+}
+
+void registerNatives(const ScriptObject& table) {
+    registerSharedNatives(table);
+    registerBinaryNatives(table);
+}
+
+}  // namespace simple
