@@ -9,14 +9,7 @@
 namespace basic {
 
 Engine::Engine() = default;
-
-Engine::~Engine() {
-    arguments_.release();
-    releaseTask();
-    releaseControllers();
-    unloadSeGroup();
-    releaseSubresources();
-}
+Engine::~Engine() = default;
 
 void Engine::start() {
     ::Engine::start();

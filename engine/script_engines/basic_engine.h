@@ -13,8 +13,8 @@ namespace basic {
 class Engine : public ScriptedEngine {
 public:
     Engine();
-    // The arguments, the task, the controllers, the group and the subresources go first; a
-    // buffer never taken is freed.
+    // The arguments and a buffer never taken go first, then the base releases the task, the
+    // controllers, the group and the VM.
     ~Engine() override;
 
     // Takes the serialised arguments (null for none), rebuilt in this engine's VM at start.

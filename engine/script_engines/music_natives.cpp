@@ -18,7 +18,8 @@ const char16_t* scriptRoot(HSQUIRRELVM vm) {
 }
 
 void bgmPlay(HSQUIRRELVM vm, const char16_t* intro, const char16_t* loop, bool loopFlag) {
-    if (BgmPlayer* player = musicPlayer(vm)) player->playIntroLoop(scriptRoot(vm), intro, loop, loopFlag);
+    if (BgmPlayer* player = musicPlayer(vm))
+        player->playIntroLoop(scriptRoot(vm), intro, loop, loopFlag);
 }
 
 void bgmStop(HSQUIRRELVM vm) {

@@ -16,8 +16,7 @@ constexpr uint32_t kSeGroupType = 1;
 
 // The group "<name>.prp" of the directory in the default pack, or null when no such file is
 // there. Group files and the sounds they name lie in the pack; the sounds beside the file.
-SeGroup* loadSeGroup(mirel::LSeManager& manager, const char16_t* directory,
-                     const char16_t* name) {
+SeGroup* loadSeGroup(mirel::LSeManager& manager, const char16_t* directory, const char16_t* name) {
     char16_t resolved[kPelPathDirectorySize];
     pelPathResolve(resolved, directory, kPelPathDirectorySize, name);
     // Pack names are Shift-JIS whatever the process locale.

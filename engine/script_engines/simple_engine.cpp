@@ -9,10 +9,7 @@ namespace simple {
 Engine::Engine() = default;
 
 Engine::~Engine() {
-    if (!scriptRoot()) return;
     releaseTask();
-    releaseControllers();
-    unloadSeGroup();
     layer_.reset();
 }
 

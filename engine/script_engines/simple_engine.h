@@ -13,7 +13,8 @@ namespace simple {
 class Engine : public ScriptedEngine {
 public:
     Engine();
-    // With a script root: the task, the controllers, the group and the sprite layer go first.
+    // The task goes before the sprite layer its script drew on; the base releases the
+    // controllers and the group.
     ~Engine() override;
 
     // Set-up before the first frame: the base start, the script root, one controller per

@@ -7,11 +7,11 @@
 
 namespace tessera::test {
 
-void ScriptEnginesTest::installScript(const std::string& directory) {
+void ScriptEnginesTest::installScript(const std::string& directory, const std::string& name) {
     const char* fixtures = std::getenv("ENGINE_SCRIPT_ENGINES_FIXTURES");
     ASSERT_NE(fixtures, nullptr);
-    const std::string compiled = std::string(fixtures) + "/" + directory + "/main.cnut";
-    writeBesideExecutable(directory + "/main.cnut", readFileBytes(compiled));
+    const std::string file = directory + "/" + name + ".cnut";
+    writeBesideExecutable(file, readFileBytes(std::string(fixtures) + "/" + file));
 }
 
 ScriptObject ScriptEnginesTest::call(ScriptedEngine& engine, const char16_t* function) {

@@ -12,8 +12,8 @@ namespace tessera::test {
 
 class ScriptEnginesTest : public EngineTest {
 protected:
-    // Copies fixtures/<dir>/main.cnut to <dir>/main.cnut beside the program.
-    void installScript(const std::string& directory);
+    // Copies fixtures/<dir>/<name>.cnut to <dir>/<name>.cnut beside the program.
+    void installScript(const std::string& directory, const std::string& name = "main");
     // Writes a file of the default pack (beside the program).
     void addPackFile(const std::string& name, const std::string& bytes) {
         writeBesideExecutable(name, bytes);

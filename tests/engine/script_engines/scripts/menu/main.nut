@@ -1,0 +1,39 @@
+// The script-only engine of the headless run: layered sprites of a loaded image, text queued
+// a few characters a frame, a sound effect, intro-and-loop music and a button pressed by the
+// input script "press". Integer parameters 1 and 2 get the frame of the button's press and the
+// count of frames it was held; the engine exits on frame 8.
+frame <- 0;
+
+function init() {
+    local args = engineGetArgsVar();
+    local r = spriteRendererCreate(160, 120, 2);
+    local tiles = spriteImageLoad("tiles.png");
+    local tile = spriteRectCreate(r, tiles, {originX = 16, originY = 16});
+    spriteCreate(r, {rect = tile, posX = 40.0, posY = 40.0});
+    spriteCreate(r, {rect = tile, posX = 120.0, posY = 40.0, rotationZ = 30.0,
+        colorRed = 0.5, scaleX = 1.5, level = 1});
+    local textImage = spriteImageCreateText(144, 32);
+    local textRect = spriteRectCreate(r, textImage, null);
+    spriteCreate(r, {rect = textRect, posX = 8.0, posY = 76.0, level = 1});
+    local format = spriteRectTextFormatCreate(r, {fontSize = 16, speed = 2, colorBlue = 0.2});
+    spriteRectDrawText(textRect, format, "ステージ " + args.stage);
+
+    enginePlaySe(0);
+    bgmPlay("intro", "loop", true);
+    inputCustomize("menu/press");
+    globalSetIntegerParameterCount(3);
+}
+
+function work() {
+    while (true) {
+        frame++;
+        if (ctrlGetEvent(0, 2)) globalSetIntegerParameterValue(1, frame);
+        if (ctrlGetStatus(0, 2))
+            globalSetIntegerParameterValue(2, globalGetIntegerParameterValue(2) + 1);
+        if (frame == 8) {
+            inputCustomize("");
+            engineRequestExit();
+        }
+        suspend();
+    }
+}
