@@ -32,8 +32,8 @@ protected:
     }
     // A group of one effect with one voice playing "<directory>/<sound>.wav".
     void addGroup(const std::string& name, const std::string& sound) {
-        addPackFile("natives/" + name + ".prp", seGroupFile({{"@prop", {{"count", "1"}}},
-                                                              {"@se0", {{"name", sound}}}}));
+        addPackFile("natives/" + name + ".prp",
+                    seGroupFile({{"@prop", {{"count", "1"}}}, {"@se0", {{"name", sound}}}}));
         addPackFile("natives/" + sound + ".wav", countingWave(1, 22050, 2000));
     }
     // Starts an engine of the kind the parameter names (true: bootstrap) on "natives".

@@ -64,10 +64,9 @@ TEST_F(SwitchTest, ANextEngineReplacedBeforeItRanIsDeleted) {
 TEST_F(SwitchTest, AMissingMainOrSeListIsSilent) {
     System& system = startSystem();
     for (bool bootstrap : {true, false}) {
-        ScriptedEngine* engine = bootstrap
-                                     ? static_cast<ScriptedEngine*>(
-                                           prepareNextSimpleEngine(system, u"nothing"))
-                                     : prepareNextBasicEngine(system, u"nothing", nullptr);
+        ScriptedEngine* engine =
+            bootstrap ? static_cast<ScriptedEngine*>(prepareNextSimpleEngine(system, u"nothing"))
+                      : prepareNextBasicEngine(system, u"nothing", nullptr);
         system.setNextEngine(nullptr);
         engine->start();
         EXPECT_NE(engine->mainTask(), nullptr);
