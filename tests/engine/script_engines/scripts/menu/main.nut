@@ -1,4 +1,4 @@
-// The script-only engine of the headless run: layered sprites of a loaded image, text queued
+// The script-only engine of the headless run: layered sprites (alpha-blended) of a loaded image, text queued
 // a few characters a frame, a sound effect, intro-and-loop music and a button pressed by the
 // input script "press". Integer parameters 1 and 2 get the frame of the button's press and the
 // count of frames it was held; the engine exits on frame 8.
@@ -9,12 +9,12 @@ function init() {
     local r = spriteRendererCreate(160, 120, 2);
     local tiles = spriteImageLoad("tiles.png");
     local tile = spriteRectCreate(r, tiles, {originX = 16, originY = 16});
-    spriteCreate(r, {rect = tile, posX = 40.0, posY = 40.0});
+    spriteCreate(r, {rect = tile, posX = 40.0, posY = 40.0, blend = 2});
     spriteCreate(r, {rect = tile, posX = 120.0, posY = 40.0, rotationZ = 30.0,
-        colorRed = 0.5, scaleX = 1.5, level = 1});
+        colorRed = 0.5, scaleX = 1.5, level = 1, blend = 2});
     local textImage = spriteImageCreateText(144, 32);
     local textRect = spriteRectCreate(r, textImage, null);
-    spriteCreate(r, {rect = textRect, posX = 8.0, posY = 76.0, level = 1});
+    spriteCreate(r, {rect = textRect, posX = 8.0, posY = 76.0, level = 1, blend = 2});
     local format = spriteRectTextFormatCreate(r, {fontSize = 16, speed = 2, colorBlue = 0.2});
     spriteRectDrawText(textRect, format, "ステージ " + args.stage);
 
