@@ -1,8 +1,8 @@
 #pragma once
-// Engines over a headless System: the software device with a memory presenter, the manual
-// clock under the timer, reports captured (level-0 reports throw FatalReport), and one log into
-// which the test engine, the scripted pacer, the session and the presenter write what happened,
-// in order.
+// Engines over a headless System: the software device with a memory presenter (which keeps the
+// last frame), the manual clock under the timer, reports captured (level-0 reports throw
+// FatalReport), and one log into which the test engine, the scripted pacer, the session and the
+// presenter write what happened, in order.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -17,12 +17,12 @@
 #include "engine/system/system.h"
 #include "foundation/DApplication.h"
 #include "platform/d3d9/adapter_profile.h"
-#include "platform/d3d9/presenter.h"
 #include "platform/os/clock.h"
 #include "tests/engine/system/fake_net.h"
 #include "tests/framework/support/file_fixture.h"
 #include "tests/framework/support/report_capture.h"
 #include "tests/render3d/support/built_shader_archive.h"
+#include "tests/support/golden_image.h"
 
 namespace tessera::test {
 
@@ -142,8 +142,9 @@ protected:
     bool reported(int level, const std::u16string& text) const;
 
     EventLog log_;
-    // Called with every presented frame, after its "P" entry in the log.
-    std::function<void(const platform::d3d9::PresentedFrame&)> onPresent_;
+    Frame presented_;  // the last frame the memory presenter received
+    // Called after every present, once presented_ holds the frame.
+    std::function<void()> onPresent_;
     ScriptedPacer pacer_{log_};
     LoggingNet* net_ = nullptr;  // owned by the System
     MainThreadClock clock_;
