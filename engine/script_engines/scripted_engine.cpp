@@ -1,30 +1,14 @@
 #include "engine/script_engines/scripted_engine.h"
 
-#include <string>
-
 #include "engine/script/script_vm.h"
 #include "engine/system/controller_input.h"
-#include "foundation/pack/pack_registry.h"
-#include "framework/file/path.h"
-#include "platform/os/cp932.h"
+#include "model3d/object/Da3dObject.h"
 #include "render3d/L3DRenderer.h"
 
 namespace {
 
 // The sound type of the engines' groups.
 constexpr uint32_t kSeGroupType = 1;
-
-// The group "<name>.prp" of the directory in the default pack, or null when no such file is
-// there. Group files and the sounds they name lie in the pack; the sounds beside the file.
-SeGroup* loadSeGroup(mirel::LSeManager& manager, const char16_t* directory, const char16_t* name) {
-    char16_t resolved[kPelPathDirectorySize];
-    pelPathResolve(resolved, directory, kPelPathDirectorySize, name);
-    // Pack names are Shift-JIS whatever the process locale.
-    const std::string path = platform::os::utf16ToCp932(resolved);
-    const uint32_t pack = lfmRegistPack("");
-    if (!lfmIsPackDataExist(pack, (path + ".prp").c_str())) return nullptr;
-    return manager.LoadGroup(pack, path.c_str(), "", kSeGroupType);
-}
 
 }  // namespace
 
@@ -42,8 +26,8 @@ void ScriptedEngine::internScriptRoot() { root_ = vm()->internPath(directory_ ? 
 
 void ScriptedEngine::switchSeGroup(const char16_t* name) {
     unloadSeGroup();
-    mirel::LSeManager* manager = seManager();
-    if (manager && name && name[0]) seGroup_ = loadSeGroup(*manager, root_, name);
+    if (name && name[0])
+        seGroup_ = Da3dObject::loadProperties(*system(), name, u"", kSeGroupType, root_);
 }
 
 void ScriptedEngine::update() {

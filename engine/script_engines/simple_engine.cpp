@@ -1,7 +1,5 @@
 #include "engine/script_engines/simple_engine.h"
 
-#include "engine/script/bin_buffer.h"
-#include "engine/script_engines/shared_natives.h"
 #include "engine/spriterect/sprite_rect_layer.h"
 
 namespace simple {
@@ -34,11 +32,6 @@ void Engine::startScript() {
     layer_->init(system());
     switchSeGroup(u"seList");
     runMain(&registerNatives);
-}
-
-void registerNatives(const ScriptObject& table) {
-    registerSharedNatives(table);
-    registerBinaryNatives(table);
 }
 
 }  // namespace simple

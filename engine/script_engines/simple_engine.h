@@ -4,13 +4,13 @@
 #include <memory>
 
 #include "engine/script_engines/scripted_engine.h"
+#include "engine/spriterect/sprite_rect_natives.h"
 
 class ScriptObject;
-class SpriteRectLayer;
 
 namespace simple {
 
-class Engine : public ScriptedEngine {
+class Engine : public ScriptedEngine, public SpriteRectHost {
 public:
     Engine();
     // The task goes before the sprite layer its script drew on; the base releases the
@@ -27,7 +27,7 @@ public:
     // fresh subresources, the older sprite layer and the group "seList", and runs "main".
     void startScript();
 
-    SpriteRectLayer* spriteRectLayer() const { return layer_.get(); }
+    SpriteRectLayer* spriteRectLayer() override { return layer_.get(); }
 
 private:
     std::unique_ptr<SpriteRectLayer> layer_;

@@ -1,12 +1,15 @@
-// The script-only engine of the headless run: layered sprites (alpha-blended) of a loaded image, text queued
-// a few characters a frame, a sound effect, intro-and-loop music and a button pressed by the
-// input script "press". Integer parameters 1 and 2 get the frame of the button's press and the
-// count of frames it was held; the engine exits on frame 8.
+// The script-only engine of the headless run: an opaque backdrop (the frame loop clears no
+// colour), alpha-blended sprites of a loaded image, text queued a few characters a frame, a
+// sound effect, intro-and-loop music and a button pressed by the input script "press".
+// Integer parameters 1 and 2 get the frame of the button's press and the count of frames it
+// was held; the engine exits on frame 8.
 frame <- 0;
 
 function init() {
     local args = engineGetArgsVar();
     local r = spriteRendererCreate(160, 120, 2);
+    local backdrop = spriteRectCreate(r, spriteImageLoad("backdrop.png"), null);
+    spriteCreate(r, {rect = backdrop, scaleX = 40.0, scaleY = 30.0});
     local tiles = spriteImageLoad("tiles.png");
     local tile = spriteRectCreate(r, tiles, {originX = 16, originY = 16});
     spriteCreate(r, {rect = tile, posX = 40.0, posY = 40.0, blend = 2});
