@@ -36,10 +36,9 @@ std::string picture(int size, uint8_t red) {
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const bool edge = x == 0 || y == 0 || x == size - 1 || y == size - 1;
-            const uint8_t pixel[4] = {static_cast<uint8_t>(edge ? 255 : red),
-                                      static_cast<uint8_t>(x * 255 / size),
-                                      static_cast<uint8_t>(y * 255 / size),
-                                      static_cast<uint8_t>(edge ? 255 : 160)};
+            const uint8_t pixel[4] = {
+                static_cast<uint8_t>(edge ? 255 : red), static_cast<uint8_t>(x * 255 / size),
+                static_cast<uint8_t>(y * 255 / size), static_cast<uint8_t>(edge ? 255 : 160)};
             spec.samples.insert(spec.samples.end(), pixel, pixel + 4);
         }
     return pngFile(spec);
@@ -79,8 +78,8 @@ TEST_F(HeadlessRunTest, BootstrapSwitchesToTheMenuAndBothDrawTheirScenes) {
     addPackFile("start/picture.png", picture(32, 40));
     addPackFile("menu/backdrop.png", backdrop(0x10, 0x20, 0x40));
     addPackFile("menu/tiles.png", picture(32, 200));
-    addPackFile("menu/seList.prp", tools::writers::seGroupFile(
-                                       {{"@prop", {{"count", "1"}}}, {"@se0", {{"name", "chime"}}}}));
+    addPackFile("menu/seList.prp", tools::writers::seGroupFile({{"@prop", {{"count", "1"}}},
+                                                                {"@se0", {{"name", "chime"}}}}));
     addPackFile("menu/chime.wav", countingWave(1, 22050, 20000));
     addPackFile("menu/intro.ogg", makeOggVorbis(2, 22050, 4000));
     addPackFile("menu/loop.ogg", makeOggVorbis(2, 22050, 8000));
