@@ -25,8 +25,7 @@ void* spriteCreateImage(HSQUIRRELVM vm, const char16_t* path) {
     const ScriptedEngine* engine = callingScriptedEngine(vm);
     if (!layer || !engine) return nullptr;
     mirel::rcptr<L3DTexture> texture;
-    Da3dObject::loadTexture(engine->scriptRoot(), path ? path : u"", texture, *engine->system(),
-                            0);
+    Da3dObject::loadTexture(engine->scriptRoot(), path ? path : u"", texture, *engine->system(), 0);
     return spriteRectHandle(layer->createLoadedImage(std::move(texture)));
 }
 
