@@ -22,15 +22,17 @@ TEST_F(CreationNativesTest, RendererSizesAndLevelCountsAreBounded) {
     ASSERT_EQ(result.getType(), OT_TABLE);
 
     const SpriteRectIds& ids = engine->spriteRectLayer()->ids();
-    const SpriteRectRenderer* deep = ids.renderers.find(spriteRectIdOf(result.getUserPointer(u"deep")));
-    const SpriteRectRenderer* flat = ids.renderers.find(spriteRectIdOf(result.getUserPointer(u"flat")));
+    const SpriteRectRenderer* deep =
+        ids.renderers.find(spriteRectIdOf(result.getUserPointer(u"deep")));
+    const SpriteRectRenderer* flat =
+        ids.renderers.find(spriteRectIdOf(result.getUserPointer(u"flat")));
     ASSERT_NE(deep, nullptr);
     ASSERT_NE(flat, nullptr);
     EXPECT_EQ(deep->width, 0u);
     EXPECT_EQ(deep->levelCount, 4096u);
     EXPECT_EQ(flat->levelCount, 0u);
-    EXPECT_TRUE(reported(PEL_REPORT_MESSAGE,
-                         u"[] Script Error: renderer levels out of range(100000)"));
+    EXPECT_TRUE(
+        reported(PEL_REPORT_MESSAGE, u"[] Script Error: renderer levels out of range(100000)"));
     EXPECT_TRUE(result.getBool(u"font"));
 }
 

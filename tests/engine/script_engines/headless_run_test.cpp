@@ -106,8 +106,10 @@ TEST_F(HeadlessRunTest, BootstrapSwitchesToTheMenuAndBothDrawTheirScenes) {
     EXPECT_EQ(menuFrames, 8);
     EXPECT_TRUE(effectPlayed);
     EXPECT_TRUE(musicPlayed);
-    // The input script holds the button from its second frame: pressed on frame 2, held to 8.
     ASSERT_EQ(system_->parameters().ints.size(), 3u);
+    // The text came a character a frame: the sixth was out by the sixth frame's script.
+    EXPECT_EQ(system_->parameters().ints[0], 6);
+    // The input script holds the button from its second frame: pressed on frame 2, held to 8.
     EXPECT_EQ(system_->parameters().ints[1], 2);
     EXPECT_EQ(system_->parameters().ints[2], 7);
     ASSERT_TRUE(bootstrap);

@@ -1,9 +1,10 @@
 // The script-only engine of the headless run: an opaque backdrop (the frame loop clears no
 // colour), alpha-blended sprites of a loaded image, text queued a few characters a frame, a
 // sound effect, intro-and-loop music and a button pressed by the input script "press".
-// Integer parameters 1 and 2 get the frame of the button's press and the count of frames it
-// was held; the engine exits on frame 8.
+// Integer parameter 0 gets the frame on which the text was all shown, 1 and 2 the frame of the
+// button's press and the count of frames it was held; the engine exits on frame 8.
 frame <- 0;
+textRect <- null;
 
 function init() {
     local args = engineGetArgsVar();
@@ -16,9 +17,9 @@ function init() {
     spriteCreate(r, {rect = tile, posX = 120.0, posY = 40.0, rotationZ = 30.0,
         colorRed = 0.5, scaleX = 1.5, level = 1, blend = 2});
     local textImage = spriteImageCreateText(144, 32);
-    local textRect = spriteRectCreate(r, textImage, null);
+    textRect = spriteRectCreate(r, textImage, null);
     spriteCreate(r, {rect = textRect, posX = 8.0, posY = 76.0, level = 1, blend = 2});
-    local format = spriteRectTextFormatCreate(r, {fontSize = 16, speed = 2, colorBlue = 0.2});
+    local format = spriteRectTextFormatCreate(r, {fontSize = 16, speed = 1, colorBlue = 0.2});
     spriteRectDrawText(textRect, format, "ステージ " + args.stage);
 
     enginePlaySe(0);
@@ -30,6 +31,8 @@ function init() {
 function work() {
     while (true) {
         frame++;
+        if (!spriteRectIsTextExist(textRect) && globalGetIntegerParameterValue(0) == 0)
+            globalSetIntegerParameterValue(0, frame);
         if (ctrlGetEvent(0, 2)) globalSetIntegerParameterValue(1, frame);
         if (ctrlGetStatus(0, 2))
             globalSetIntegerParameterValue(2, globalGetIntegerParameterValue(2) + 1);
