@@ -91,6 +91,8 @@ public:
     const ScriptObject& key(EngineKey key) const { return keys_[static_cast<uint32_t>(key)]; }
     bool exitRequested() const { return exit_; }
     void requestExit() { exit_ = true; }
+    // The next frame is drawn and the pacer restarts after it.
+    void requestResync() { resync_ = true; }
     bool taskEnable() const { return taskEnable_; }
     void setTaskEnable(bool enable) { taskEnable_ = enable; }
     uint32_t frameFlags() const { return frameFlags_; }

@@ -132,7 +132,7 @@ System& EngineTest::startSystem(int32_t displayKind, bool withSession) {
                 std::memcpy(&presented_.argb[size_t{y} * frame.width], row,
                             size_t{frame.width} * 4);
             }
-            if (onPresent) onPresent(frame);
+            if (onPresent_) onPresent_();
         });
     };
     IDirect3D9* direct3d = new IDirect3D9(std::move(config));

@@ -17,7 +17,6 @@
 #include "engine/system/system.h"
 #include "foundation/DApplication.h"
 #include "platform/d3d9/adapter_profile.h"
-#include "platform/d3d9/presenter.h"
 #include "platform/os/clock.h"
 #include "tests/engine/system/fake_net.h"
 #include "tests/framework/support/file_fixture.h"
@@ -146,8 +145,8 @@ protected:
 
     EventLog log_;
     Frame presented_;  // the last frame the memory presenter received
-    // Called with every frame the System presents, after its "P" is logged.
-    std::function<void(const platform::d3d9::PresentedFrame&)> onPresent;
+    // Called after every present, once presented_ holds the frame.
+    std::function<void()> onPresent_;
     ScriptedPacer pacer_{log_};
     LoggingNet* net_ = nullptr;  // owned by the System
     MainThreadClock clock_;

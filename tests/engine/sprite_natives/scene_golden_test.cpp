@@ -73,15 +73,7 @@ TEST_F(SpriteSceneTest, ScriptedSceneMatchesItsGoldens) {
         task_->update();
     };
     std::vector<Frame> presented;
-    onPresent = [&](const platform::d3d9::PresentedFrame& shown) {
-        Frame frame{shown.width, shown.height, {}};
-        for (uint32_t y = 0; y < shown.height; ++y) {
-            const auto* row = reinterpret_cast<const uint32_t*>(
-                reinterpret_cast<const char*>(shown.pixels) + size_t{y} * shown.pitch);
-            frame.argb.insert(frame.argb.end(), row, row + shown.width);
-        }
-        presented.push_back(std::move(frame));
-    };
+    onPresent_ = [&] { presented.push_back(presented_); };
     engine_->frames = 7;
     engine_->run();
 
