@@ -1,8 +1,8 @@
 #pragma once
-// Engines over a headless System: the software device with a memory presenter, the manual
-// clock under the timer, reports captured (level-0 reports throw FatalReport), and one log into
-// which the test engine, the scripted pacer, the session and the presenter write what happened,
-// in order.
+// Engines over a headless System: the software device with a memory presenter (which keeps the
+// last frame), the manual clock under the timer, reports captured (level-0 reports throw
+// FatalReport), and one log into which the test engine, the scripted pacer, the session and the
+// presenter write what happened, in order.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -22,6 +22,7 @@
 #include "tests/framework/support/file_fixture.h"
 #include "tests/framework/support/report_capture.h"
 #include "tests/render3d/support/built_shader_archive.h"
+#include "tests/support/golden_image.h"
 
 namespace tessera::test {
 
@@ -141,6 +142,7 @@ protected:
     bool reported(int level, const std::u16string& text) const;
 
     EventLog log_;
+    Frame presented_;  // the last frame the memory presenter received
     ScriptedPacer pacer_{log_};
     LoggingNet* net_ = nullptr;  // owned by the System
     MainThreadClock clock_;
