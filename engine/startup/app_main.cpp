@@ -4,8 +4,8 @@
 
 #include "engine/config/config.h"
 #include "engine/main_loop.h"
+#include "engine/script_engines/engine_switch.h"
 #include "engine/startup/app_state.h"
-#include "engine/startup/first_engine.h"
 #include "engine/startup/run_harness.h"
 #include "engine/system/net.h"
 #include "engine/system/system.h"
@@ -27,7 +27,7 @@ std::unique_ptr<RunHarness> startHarness(System& system) {
 
 void runGame(System& system) {
     const std::unique_ptr<RunHarness> harness = startHarness(system);
-    system.setNextEngine(createFirstEngine(system));
+    prepareNextSimpleEngine(system, u"start");
     runMainLoop(system);
 }
 

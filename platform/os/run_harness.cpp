@@ -22,7 +22,8 @@ uint32_t number(const char* variable) {
 RunHarnessSettings runHarnessSettings() {
     RunHarnessSettings settings;
     settings.frames = number("TESSERA_RUN_FRAMES");
-    if (const char* directory = std::getenv("TESSERA_CAPTURE_DIR")) settings.captureDirectory = directory;
+    if (const char* directory = std::getenv("TESSERA_CAPTURE_DIR"))
+        settings.captureDirectory = directory;
     settings.captureSpan = number("TESSERA_CAPTURE_SPAN");
     return settings;
 }
