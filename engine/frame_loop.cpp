@@ -54,6 +54,8 @@ void Engine::run() {
 
     if (runObserver) runObserver->runStarting(*this);
     start();
+    // Nothing the start-up played keeps sounding into the first frame.
+    if (renderer) renderer->StopAll();
     resync_ = true;
     skipped_ = false;
     bool firstFrame = true;

@@ -65,6 +65,11 @@ void TestEngine::update() {
     if (updates >= frames) requestExit();
 }
 
+void TestEngine::draw() {
+    log_.add("D");
+    if (onDraw) onDraw();
+}
+
 void TestEngine::drawSprites() {
     if (logSprites) log_.add("S");
     Engine::drawSprites();
@@ -83,6 +88,9 @@ void EngineTest::SetUp() {
     pelSpriteInitialize();
     pelTimerInitialize();
     writeBesideExecutable("sys/renderer.csa", builtShaderArchive());
+    // The screen post effects read their shaders beside the program too.
+    for (const BuiltFile& shader : builtPostEffectShaders())
+        writeBesideExecutable(shader.path, shader.bytes);
     config_.video.mode.width = 160;
     config_.video.mode.height = 120;
     // The headless window's client area: the configured window size.
@@ -124,6 +132,7 @@ System& EngineTest::startSystem(int32_t displayKind, bool withSession) {
                 std::memcpy(&presented_.argb[size_t{y} * frame.width], row,
                             size_t{frame.width} * 4);
             }
+            if (onPresent_) onPresent_();
         });
     };
     IDirect3D9* direct3d = new IDirect3D9(std::move(config));

@@ -65,8 +65,8 @@ void RectEngineTest::drawFrame() {
     engine_->run();
 }
 
-SpriteRectImage* RectEngineTest::lockedImage(
-    uint32_t width, uint32_t height, const std::function<void(uint32_t*, int32_t)>& fill) {
+SpriteRectImage* RectEngineTest::lockedImage(uint32_t width, uint32_t height,
+                                             const std::function<void(uint32_t*, int32_t)>& fill) {
     L3DDevice& device = system_->device();
     EXPECT_EQ(device.alphaTextureFormat(), D3DFMT_A8R8G8B8);
     mirel::rcptr<L3DTexture> texture = device.CreateTexture(nullptr, width, height);

@@ -123,8 +123,8 @@ TEST_F(RectNativesTest, SettersStoreMarkTheirRebuildAndReadBack) {
     }
     EXPECT_EQ(steps, count);
 
-    EXPECT_EQ(subject->flags, SPRITE_RECT_ENABLED | SPRITE_RECT_DRAW_REVERSE_Y |
-                                  SPRITE_RECT_MAP_REVERSE_X);
+    EXPECT_EQ(subject->flags,
+              SPRITE_RECT_ENABLED | SPRITE_RECT_DRAW_REVERSE_Y | SPRITE_RECT_MAP_REVERSE_X);
     EXPECT_EQ(subject->level, 2);
     EXPECT_EQ(renderer_->firstLevel, 2);
     EXPECT_EQ(subject->blend, 2);
@@ -148,9 +148,9 @@ TEST_F(RectNativesTest, IdsThatNameNothingAreReportedAndChangeNothing) {
 
     const ScriptObject result = run("stale");
     ASSERT_EQ(result.getType(), OT_TABLE);
-    for (const char16_t* zero : {u"goneLevel", u"goneSize", u"orphanX", u"shownSize",
-                                 u"doomedSize", u"imageAsRect", u"rectAsImage", u"forgedX",
-                                 u"forgedBase", u"text"}) {
+    for (const char16_t* zero :
+         {u"goneLevel", u"goneSize", u"orphanX", u"shownSize", u"doomedSize", u"imageAsRect",
+          u"rectAsImage", u"forgedX", u"forgedBase", u"text"}) {
         EXPECT_EQ(result.getInt(zero), 0)
             << std::string(zero, zero + std::char_traits<char16_t>::length(zero));
     }
