@@ -3,14 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "engine/system/system.h"
+#include "foundation/pack/pack_registry.h"
+#include "framework/file/file.h"
 #include "model3d/object/Da3dObject.h"
 #include "render3d/L3DRenderer.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/framework/support/framework_pack_provider.h"
 #include "tests/model3d/model_builders.h"
+#include "tools/writers/apfc_writer.h"
 #include "tools/writers/model_file_writer.h"
 #include "tools/writers/png_writer.h"
 #include "tools/writers/se_group_writer.h"
@@ -91,6 +96,38 @@ TEST_F(ByNameTest, ModelDataLoadsByDirectoryAndName) {
     ASSERT_TRUE(data);
     EXPECT_STREQ(data->name.Text(), "rich");
     EXPECT_EQ(data->anims.Count(), 2u);
+}
+
+// Through a provider over the framework's files, a model in a mounted "APFC" pack (its bytes
+// scrambled by the pack's offsets over the fields' positions) loads as the loose file does.
+TEST_F(ByNameTest, ModelsInMountedPacksLoadLikeLooseFiles) {
+    const std::string bytes = tools::writers::writeModelFile(richModel(16));
+    writeBesideExecutable("chr/a/body.dgo", bytes);
+    mirel::rcptr<L3DObjectData> loose;
+    da3dLoadObjectData(loose, u"chr/a/", u"body");
+    ASSERT_TRUE(loose);
+
+    writeBesideExecutable("res.dat", tools::writers::buildApfc(
+                                         {{u"readme.txt", "first"}, {u"chr/p/body.dgo", bytes}}));
+    ASSERT_EQ(pelFileMountArchive(u"res.dat"), PEL_OK);
+    mirel::rcptr<FrameworkProvider> provider;
+    provider.Create();
+    lfmRegistOverride(provider);
+    EXPECT_TRUE(da3dExistObjectData(u"chr/p/", u"body"));
+    mirel::rcptr<L3DObjectData> packed;
+    da3dLoadObjectData(packed, u"chr/p/", u"body");
+    lfmRegistOverride({});
+    ASSERT_TRUE(packed);
+
+    const L3DPartData& a = *loose->GetPartDataFromNumber(1);
+    const L3DPartData& b = *packed->GetPartDataFromNumber(1);
+    EXPECT_EQ(std::memcmp(a.runtimes[0].vertices.Get(), b.runtimes[0].vertices.Get(),
+                          a.runtimes[0].vertexCount * sizeof(L3D_RENDERER_VERTEX)),
+              0);
+    EXPECT_EQ(std::memcmp(a.meshes[0].positions.Get(), b.meshes[0].positions.Get(),
+                          a.meshes[0].positionCount * 12),
+              0);
+    EXPECT_STREQ(packed->anims._GetFirstNode().Next().GetRef()->name.Text(), "sentinel");
 }
 
 // The report's tag is followed by two spaces, as the message has always been written.
