@@ -51,13 +51,14 @@ std::string modelBytes() {
     runtime.maxBlend = 1;
     ModelBone* parent = nullptr;
     for (uint32_t k = 0; k < kBones; ++k) {
-        const std::string map = "w" + std::to_string(k);
+        const std::string number = std::to_string(k);
+        const std::string map = std::string("w").append(number);
         ModelVertexMap weights{map, {}};
         for (uint32_t i = k * (kVertices / kBones); i < (k + 1) * (kVertices / kBones); ++i)
             weights.entries.push_back({0, i, {1.0f}});
         part.weightMaps.push_back(weights);
         runtime.usedBones.push_back(k + 1);
-        ModelBone bone{"bone" + std::to_string(k), map, {}, {}, 0, {}};
+        ModelBone bone{std::string("bone").append(number), map, {}, {}, 0, {}};
         if (parent) {
             parent->children.push_back(bone);
             parent = &parent->children.back();
