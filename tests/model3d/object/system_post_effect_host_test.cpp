@@ -2,8 +2,6 @@
 // by name, and post effects set up over it.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -44,13 +42,8 @@ TEST_F(SystemPostEffectHostTest, AnswersFromTheSystem) {
     EXPECT_EQ(model->parts.Count(), 2u);
 }
 
+// The engine fixture puts the built shaders beside the program.
 TEST_F(SystemPostEffectHostTest, PostEffectsRunOverTheSystemUntilReleased) {
-    const char* shaders = std::getenv("POSTEFFECT_SHADER_DIR");
-    ASSERT_NE(shaders, nullptr);
-    const std::filesystem::path target = executableFolder() + "/sys/posteffect";
-    std::filesystem::create_directories(target);
-    for (const auto& entry : std::filesystem::directory_iterator(shaders))
-        std::filesystem::copy_file(entry.path(), target / entry.path().filename());
     System& system = startSystem();
     PostEffect effect;
     ASSERT_TRUE(effect.setup(std::make_unique<SystemPostEffectHost>(system)));
