@@ -43,3 +43,9 @@ void l3dReadNameField(DFile& file, char (&field)[L3DNameFieldSize]) {
     lfmReadBytes(field, length, file);
     field[length] = '\0';
 }
+
+uint32_t l3dReadModelCount(DFile& file, uint32_t recordBytes) {
+    const uint32_t count = lfmReadU32(file);
+    l3dCheckModelCount(file, count, recordBytes);
+    return count;
+}
