@@ -49,9 +49,9 @@ public:
               const float position[3], const float rotation[4], const float scale[3],
               const uint32_t user[2], const void* key, const float* attach, const float* trailA,
               const float* trailB);
-    void PlayAt(const float* attach, const void* key, const L3D_EFFECT_DATA* data,
-                uint32_t index, uint32_t lifetime, const float position[3],
-                const float rotation[4], const float scale[3]);
+    void PlayAt(const float* attach, const void* key, const L3D_EFFECT_DATA* data, uint32_t index,
+                uint32_t lifetime, const float position[3], const float rotation[4],
+                const float scale[3]);
     void StopByKey(const void* key);
     void StopAll();
     void _FreeRoot(L3D_EFFECT_WORKROOT* instance);

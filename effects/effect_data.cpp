@@ -52,10 +52,9 @@ public:
         part.events.Allocate(part.eventCount);
         for (uint32_t i = 0; i < part.eventCount; ++i)
             readEvent(part.events[i], {root, partIndex, i + 1});
-        std::sort(part.events.Get(), part.events.Get() + part.eventCount,
-                  [](const L3D_EFFECT_EVENT& a, const L3D_EFFECT_EVENT& b) {
-                      return a.time < b.time;
-                  });
+        std::sort(
+            part.events.Get(), part.events.Get() + part.eventCount,
+            [](const L3D_EFFECT_EVENT& a, const L3D_EFFECT_EVENT& b) { return a.time < b.time; });
     }
 
 private:
@@ -244,8 +243,7 @@ private:
                      static_cast<int>(place.root), static_cast<int>(place.number), model);
         l3dError(DSjis<"[L3DEffectManager::_CheckModel] "
                        "root%d/part%dの%d個目のeventにおいて使用モデルが異常(%d)">(),
-                 static_cast<int>(place.root), place.part, static_cast<int>(place.number),
-                 model);
+                 static_cast<int>(place.root), place.part, static_cast<int>(place.number), model);
     }
 
     L3DEffectManager& manager_;

@@ -62,8 +62,7 @@ void L3DEffectManager::PlayAt(const float* attach, const void* key, const L3D_EF
                               uint32_t index, uint32_t lifetime, const float position[3],
                               const float rotation[4], const float scale[3]) {
     const uint32_t user[2] = {0, 0};
-    Play(data, index, 0, lifetime, position, rotation, scale, user, key, attach, nullptr,
-         nullptr);
+    Play(data, index, 0, lifetime, position, rotation, scale, user, key, attach, nullptr, nullptr);
 }
 
 void L3DEffectManager::Play(const L3D_EFFECT_DATA* data, uint32_t index, uint32_t startDelay,
@@ -81,8 +80,6 @@ void L3DEffectManager::Play(const L3D_EFFECT_DATA* data, uint32_t index, uint32_
     }
     const L3D_EFFECT_ROOT& root = data->roots[index];
     if ((root.flags & L3DEffectRootOptional) && (flags & L3DEffectSkipOptional)) return;
-    // Without a key nothing could ever clear a kept target or trail point: keep none.
-    if (!key) attach = trailA = trailB = nullptr;
 
     L3D_EFFECT_WORKROOT* instance = instances.Take();
     *instance = L3D_EFFECT_WORKROOT{};
@@ -94,9 +91,12 @@ void L3DEffectManager::Play(const L3D_EFFECT_DATA* data, uint32_t index, uint32_
     } else {
         instance->rotation[3] = 1.0f;
     }
-    if (root.flags & L3DEffectRootFollow) instance->attach = attach;
-    instance->trailA = trailA;
-    instance->trailB = trailB;
+    // Without a key nothing could ever clear a kept target or trail point: keep none.
+    if (key) {
+        if (root.flags & L3DEffectRootFollow) instance->attach = attach;
+        instance->trailA = trailA;
+        instance->trailB = trailB;
+    }
 
     LMat rotationMatrix;
     LQuat::ToMatrix({rotation[0], rotation[1], rotation[2], rotation[3]}, rotationMatrix);
@@ -113,12 +113,12 @@ void L3DEffectManager::Play(const L3D_EFFECT_DATA* data, uint32_t index, uint32_
     instance->lifetime = lifetime;
 
     if (!_InitPart(&instance->rootPart, instance, &root.rootPart, 0))
-        l3dError("%s",
-                 DSjis<"[L3DEffectManager::Play] なぜかルートパーツが初期化できなかった">());
+        l3dError("%s", DSjis<"[L3DEffectManager::Play] なぜかルートパーツが初期化できなかった">());
     instance->next = active;
     if (active) active->previous = instance;
     active = instance;
-    if (key && ((root.flags & L3DEffectRootKeyed) || instance->attach || trailA || trailB))
+    if (key && ((root.flags & L3DEffectRootKeyed) || instance->attach || instance->trailA ||
+                instance->trailB))
         registerKey(instance, key);
 }
 

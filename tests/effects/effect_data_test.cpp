@@ -23,18 +23,64 @@ constexpr float kRadian = 0.017453292f;
 // quaternion, checked apart).
 std::set<int> storedWords(uint32_t kind, uint32_t version) {
     switch (kind) {
-    case 0: case 7: case 12: case 17: case 22: case 27: return {};
-    case 2: return {0};
-    case 1: case 28: case 37: case 38: return {0, 1};
-    case 3: case 13: case 14: case 18: case 19: case 36: case 40: case 41: return {0, 1, 2};
-    case 6: case 8: case 9: case 23: case 24: case 34: case 35: return {0, 1, 2, 3};
-    case 4: case 5: case 33: return {0, 1, 2, 3, 4};
-    case 16: case 21: case 30: case 31: case 43: case 44: return {0, 1, 2, 3, 4, 5};
-    case 15: case 20: case 42: return {0, 1, 2, 3, 4, 5, 6};
-    case 11: case 29: case 26: case 32: return {0, 1, 2, 3, 4, 5, 6, 7};
-    case 10: case 25: return {0, 1, 2, 3, 4, 5, 6, 7, 8};
-    case 39: return version >= 6 ? std::set<int>{0, 1, 2} : std::set<int>{0, 1};
-    default: return {};
+    case 0:
+    case 7:
+    case 12:
+    case 17:
+    case 22:
+    case 27:
+        return {};
+    case 2:
+        return {0};
+    case 1:
+    case 28:
+    case 37:
+    case 38:
+        return {0, 1};
+    case 3:
+    case 13:
+    case 14:
+    case 18:
+    case 19:
+    case 36:
+    case 40:
+    case 41:
+        return {0, 1, 2};
+    case 6:
+    case 8:
+    case 9:
+    case 23:
+    case 24:
+    case 34:
+    case 35:
+        return {0, 1, 2, 3};
+    case 4:
+    case 5:
+    case 33:
+        return {0, 1, 2, 3, 4};
+    case 16:
+    case 21:
+    case 30:
+    case 31:
+    case 43:
+    case 44:
+        return {0, 1, 2, 3, 4, 5};
+    case 15:
+    case 20:
+    case 42:
+        return {0, 1, 2, 3, 4, 5, 6};
+    case 11:
+    case 29:
+    case 26:
+    case 32:
+        return {0, 1, 2, 3, 4, 5, 6, 7};
+    case 10:
+    case 25:
+        return {0, 1, 2, 3, 4, 5, 6, 7, 8};
+    case 39:
+        return version >= 6 ? std::set<int>{0, 1, 2} : std::set<int>{0, 1};
+    default:
+        return {};
     }
 }
 
@@ -46,18 +92,34 @@ EffectEvent everyWordEvent(uint32_t kind) {
     event.kind = kind;
     for (uint32_t w = 0; w < 9; ++w) event.words[w] = kind * 0x100 + w + 1;
     switch (kind) {
-    case 3: event.words[0] = 1; event.words[1] = static_cast<uint32_t>(-7); break;
-    case 4: case 5: event.words[0] = 0; event.words[1] = 1; event.words[3] = 0; break;
-    case 6: event.words[0] = 1; event.words[1] = 0; event.words[2] = static_cast<uint32_t>(-1); break;
-    case 23: case 24:
+    case 3:
+        event.words[0] = 1;
+        event.words[1] = static_cast<uint32_t>(-7);
+        break;
+    case 4:
+    case 5:
+        event.words[0] = 0;
+        event.words[1] = 1;
+        event.words[3] = 0;
+        break;
+    case 6:
+        event.words[0] = 1;
+        event.words[1] = 0;
+        event.words[2] = static_cast<uint32_t>(-1);
+        break;
+    case 23:
+    case 24:
         event.words = {effectFloatWord(1.0f), effectFloatWord(2.0f), effectFloatWord(2.0f),
                        effectFloatWord(90.0f)};
         break;
-    case 25: case 26: case 32:
+    case 25:
+    case 26:
+    case 32:
         event.words[6] = effectFloatWord(180.0f);
         event.words[7] = effectFloatWord(-45.0f);
         break;
-    default: break;
+    default:
+        break;
     }
     return event;
 }
@@ -139,14 +201,9 @@ TEST_F(EffectDataFile, RootFlagsGainTheKeyBitFromFollowStopOrAStoppablePart) {
         bool keyed;
     };
     const Case cases[] = {
-        {0, {}, 0, false},
-        {0x10000, {}, 0, false},  // never taken from the file
-        {1, {}, 0, true},
-        {2, {}, 0, true},
-        {4, {1, 4}, 0, false},
-        {0, {0, 2}, 0, true},
-        {0, {2 | 4}, 0, true},
-        {0, {2 | 4}, 1, false},  // a skipped part does not count
+        {0, {}, 0, false},     {0x10000, {}, 0, false},  // never taken from the file
+        {1, {}, 0, true},      {2, {}, 0, true},        {4, {1, 4}, 0, false}, {0, {0, 2}, 0, true},
+        {0, {2 | 4}, 0, true}, {0, {2 | 4}, 1, false},  // a skipped part does not count
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -174,10 +231,15 @@ TEST_F(EffectDataFile, ReferenceChecksNameTheRootPartAndEvent) {
     };
     // No definition: no image definitions and no models.
     const Case cases[] = {
-        {3, {{0, 0}, {1, -7}}, false,
+        {3,
+         {{0, 0}, {1, -7}},
+         false,
          "[L3DEffectManager::_CheckImage] root0の2個目のeventにおいて使用イメージが異常(0/0)"},
-        {4, {{0, -1}}, true,
-         "[L3DEffectManager::_CheckImage] root0/part1の2個目のeventにおいて使用イメージが異常(-1/0)"},
+        {4,
+         {{0, -1}},
+         true,
+         "[L3DEffectManager::_CheckImage] "
+         "root0/part1の2個目のeventにおいて使用イメージが異常(-1/0)"},
         {8, {}, false, ""},
     };
     for (const Case& c : cases) {
@@ -213,8 +275,8 @@ TEST_F(EffectDataFile, ModelReferencesReachTheBuiltInShapesOnly) {
         bool loads;
     };
     const Case cases[] = {
-        {3, 1, -7, true}, {3, 1, -8, false}, {4, 3, -1, true}, {5, 3, 0, false},
-        {6, 2, -8, false}, {6, 2, -7, true},
+        {3, 1, -7, true}, {3, 1, -8, false}, {4, 3, -1, true},
+        {5, 3, 0, false}, {6, 2, -8, false}, {6, 2, -7, true},
     };
     int n = 0;
     for (const Case& c : cases) {
@@ -230,9 +292,10 @@ TEST_F(EffectDataFile, ModelReferencesReachTheBuiltInShapesOnly) {
         expectFatal([&] { loadData(oneRoot({event}), name); },
                     "[L3DEffectManager::_CheckModel] root0の1個目のeventにおいて使用モデルが異常(" +
                         std::to_string(c.model) + ")");
-        EXPECT_NE(log_.text().find(mirel::Sjis("[L3DEffectManager::_CheckModel] エフェクトファイル \"" +
-                                               dir_.path() + "/" + name + "\" 内でエラー発生")),
-                  std::string::npos);
+        EXPECT_NE(
+            log_.text().find(mirel::Sjis("[L3DEffectManager::_CheckModel] エフェクトファイル \"" +
+                                         dir_.path() + "/" + name + "\" 内でエラー発生")),
+            std::string::npos);
     }
 }
 
@@ -246,8 +309,9 @@ TEST_F(EffectDataFile, AnImageReferenceEqualToTheCountFails) {
     data.roots.resize(2);
     data.roots[1].parts.resize(3);
     data.roots[1].parts[2].events = {event};
-    expectFatal([&] { loadData(data); },
-                "[L3DEffectManager::_CheckImage] root1/part2の1個目のeventにおいて使用イメージが異常(2/2)");
+    expectFatal(
+        [&] { loadData(data); },
+        "[L3DEffectManager::_CheckImage] root1/part2の1個目のeventにおいて使用イメージが異常(2/2)");
 }
 
 TEST_F(EffectDataFile, AMissingFileGivesARecordWithoutRootsAndALogLine) {
@@ -292,7 +356,8 @@ TEST_F(EffectDataFile, RefusalsHaveTheirTexts) {
         {"magic", badMagic,
          "[L3DEffectManager::_LoadData] エフェクトファイル \"" + path + ".dat\" のヘッダが異常"},
         {"newer", newer,
-         "[L3DEffectManager::_LoadData] エフェクトファイル \"" + path + ".dat\" のバージョンが異常"},
+         "[L3DEffectManager::_LoadData] エフェクトファイル \"" + path +
+             ".dat\" のバージョンが異常"},
         {"older", older,
          "[L3DEffectManager::_LoadData] エフェクトファイル \"" + path +
              ".dat\" のバージョンが古すぎる"},
@@ -302,12 +367,14 @@ TEST_F(EffectDataFile, RefusalsHaveTheirTexts) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         writeFile("effect/bad.dat", tools::writers::effectDataFile(c.data));
-        expectFatal([&] { manager_.LoadData(nnid("bad" + std::to_string(n++)), pack_, "effect/bad"); },
-                    c.text);
+        expectFatal(
+            [&] { manager_.LoadData(nnid("bad" + std::to_string(n++)), pack_, "effect/bad"); },
+            c.text);
     }
-    EXPECT_NE(log_.text().find(mirel::Sjis("[L3DEffectManager::_LoadDataPart] エフェクトファイル \"" +
-                                           path + "\" 内でエラー発生")),
-              std::string::npos);
+    EXPECT_NE(
+        log_.text().find(mirel::Sjis("[L3DEffectManager::_LoadDataPart] エフェクトファイル \"" +
+                                     path + "\" 内でエラー発生")),
+        std::string::npos);
     expectFatal([&] { manager_.LoadData(nullptr, pack_, "effect/bad"); },
                 "[L3DEffectManager::LoadData] 無効なNNID(0)");
     L3D_RENDERER_NNID* twice = nnid("twice");

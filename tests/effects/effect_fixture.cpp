@@ -29,8 +29,9 @@ void EffectTest::writeFile(const std::string& name, const std::string& bytes) {
 void EffectTest::setProp(const tools::writers::EffectDefinition& definition) {
     writeFile("effect/effdef.dat", tools::writers::effectDefinitionFile(definition));
     for (size_t i = 0; i < definition.imageOptions.size(); ++i)
-        ASSERT_TRUE(tools::writers::writePng(dir_.file("effect/effdef" + std::to_string(i) + ".png"),
-                                             2, 2, std::vector<uint32_t>(4, 0xFF808080u)));
+        ASSERT_TRUE(
+            tools::writers::writePng(dir_.file("effect/effdef" + std::to_string(i) + ".png"), 2, 2,
+                                     std::vector<uint32_t>(4, 0xFF808080u)));
     manager_.SetProp(pack_, "effect/effdef");
 }
 

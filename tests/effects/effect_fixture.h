@@ -26,7 +26,9 @@ protected:
     // Writes the data as "<name>.dat" and loads it under a new resource name.
     L3D_EFFECT_DATA* loadData(const tools::writers::EffectData& data,
                               const std::string& name = "effect/effdata");
-    L3D_RENDERER_NNID* nnid(const std::string& name) { return renderer_.names.AddNnid(name.c_str()); }
+    L3D_RENDERER_NNID* nnid(const std::string& name) {
+        return renderer_.names.AddNnid(name.c_str());
+    }
 
     uint32_t pack_ = 0;
     L3DRenderer renderer_;

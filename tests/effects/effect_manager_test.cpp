@@ -89,6 +89,9 @@ TEST_F(EffectManager, OnlyAKeyWithSomethingToClearRegisters) {
         ASSERT_NE(instance, nullptr);
         EXPECT_EQ(instance->keyIndex != L3DEffectNoKey, c.registers);
         EXPECT_EQ(manager_.keyCount, c.registers ? 1u : 0u);
+        if (c.attach) {
+            EXPECT_EQ(instance->position[1], 5.0f);  // placed at the target
+        }
         if (!c.key) {
             // Nothing could clear them later: none kept.
             EXPECT_EQ(instance->attach, nullptr);

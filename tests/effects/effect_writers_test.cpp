@@ -58,20 +58,20 @@ TEST(EffectWriters, DefinitionBytesMatchTheLayout) {
     definition.models = {model};
 
     const std::string plain = hexBytes(
-        "45 46 53 44  00 00 00 00"                         // "EFSD", version 0
-        "01 00 00 00  07"                                  // one image, option byte 7
-        "01 00 00 00"                                      // one image definition:
-        "00 00 00 00  00 00 80 3E  00 00 00 3F"            //   image 0, left .25, top .5
+        "45 46 53 44  00 00 00 00"                            // "EFSD", version 0
+        "01 00 00 00  07"                                     // one image, option byte 7
+        "01 00 00 00"                                         // one image definition:
+        "00 00 00 00  00 00 80 3E  00 00 00 3F"               //   image 0, left .25, top .5
         "00 00 80 3F  00 00 40 3F  00 00 00 3F  00 00 00 00"  // right 1, bottom .75, pivot .5 0
-        "11 11 11 11  22 22 22 22"                         //   the two unread words
+        "11 11 11 11  22 22 22 22"                            //   the two unread words
         "00 00 80 3F  00 00 80 3F  00 00 80 3F  00 00 00 3F"  // colour 1 1 1 .5
-        "05 00 00 00"                                      //   blend 5
-        "01 00 00 00"                                      // one model:
-        "01 00 00 00"                                      //   one vertex
-        "00 00 80 3F  00 00 00 40  00 00 80 BF"            //   position 1 2 -1
+        "05 00 00 00"                                         //   blend 5
+        "01 00 00 00"                                         // one model:
+        "01 00 00 00"                                         //   one vertex
+        "00 00 80 3F  00 00 00 40  00 00 80 BF"               //   position 1 2 -1
         "00 00 80 3F  00 00 80 3F  00 00 80 3F  00 00 80 3F"  // colour 1 1 1 1
-        "00 00 00 3F  00 00 80 3E"                         //   s .5, t .25
-        "01 00 00 00  00 00 01 00");                       //   one index, 0x10000
+        "00 00 00 3F  00 00 80 3E"                            //   s .5, t .25
+        "01 00 00 00  00 00 01 00");                          //   one index, 0x10000
     EXPECT_EQ(plain.size(), 4u + 4 + 4 + 1 + 4 + 56 + 4 + 4 + 36 + 4 + 4);
     EXPECT_EQ(effectDefinitionFile(definition), scrambled(plain));
 }
@@ -105,9 +105,9 @@ TEST(EffectWriters, DataBytesMatchTheLayout) {
         "01 00 00 00  05 00 00 00  02 00 00 00  06 00 00 00"
         "03 00 00 00  07 00 00 00  04 00 00 00  08 00 00 00"
         "09 00 00 00"
-        "01 00 00 00"                            // one part
-        "02 00 00 00  01 00 00 00"               //   flags, one event
-        "FF FF FF FF  27 00 00 00"               //   time -1, kind 39
+        "01 00 00 00"               // one part
+        "02 00 00 00  01 00 00 00"  //   flags, one event
+        "FF FF FF FF  27 00 00 00"  //   time -1, kind 39
         "0A 00 00 00  14 00 00 00");
     EXPECT_EQ(effectDataFile(data), scrambled(plain));
 }
