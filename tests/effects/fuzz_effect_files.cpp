@@ -46,10 +46,12 @@ L3DEffectManager& fuzzManager() {
         made->device = mirel::rcptr<L3DDevice>::NonOwning(&fuzzDevice());
         return made;
     }();
-    static L3DEffectManager manager;
-    manager.Release();
-    manager.Init(mirel::rcptr<L3DRenderer>::NonOwning(renderer));
-    return manager;
+    // Kept for the process, like the renderer: destroying it at exit would reach the pack
+    // registry after its own teardown.
+    static L3DEffectManager* manager = new L3DEffectManager;
+    manager->Release();
+    manager->Init(mirel::rcptr<L3DRenderer>::NonOwning(renderer));
+    return *manager;
 }
 
 }  // namespace tessera::test
