@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const tools::console::StandardErrorLog log;
-    l3dDiagMode = 0;  // reports go to the log only
+    l3dDiagMode = 0;      // reports go to the log only
     l3dLogThreshold = 0;  // and only the reports
     platform::d3d9::Direct3DConfig config;
     config.adapters = {platform::d3d9::softwareAdapterProfile()};
