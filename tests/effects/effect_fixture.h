@@ -6,7 +6,7 @@
 
 #include "effects/L3DEffectManager.h"
 #include "render3d/L3DRenderer.h"
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 #include "tools/writers/effect_writers.h"
 
 namespace tessera::test {
