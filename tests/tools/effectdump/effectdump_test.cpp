@@ -38,9 +38,9 @@ TEST(Effectdump, PrintsTheLoadedDefinitionAndData) {
     data.roots[0].rootPart.events = {scale};
     dir.write("data.dat", effectDataFile(data));
 
-    ASSERT_EQ(run(effectdump + " " + dir.path() + " def data > " + dir.file("out.txt") +
-                  " 2>/dev/null"),
-              0);
+    ASSERT_EQ(
+        run(effectdump + " " + dir.path() + " def data > " + dir.file("out.txt") + " 2>/dev/null"),
+        0);
     const std::string out = readFileBytes(dir.file("out.txt"));
     EXPECT_NE(out.find("definition \"def\": 1 images, 1 image definitions, 0 models"),
               std::string::npos)
