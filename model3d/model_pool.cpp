@@ -11,11 +11,7 @@ void l3dModelReadFailed(DFile& file) {
 }
 
 void l3dCheckModelCount(DFile& file, uint32_t count, uint32_t recordBytes) {
-    const int32_t size = file.Size();
-    const int32_t position = file.Tell();
-    if (size < 0 || position < 0 || position > size) l3dModelReadFailed(file);
-    const uint64_t left = static_cast<uint64_t>(size - position);
-    if (uint64_t{count} * recordBytes > left) l3dModelReadFailed(file);
+    lfmCheckCount(file, count, recordBytes);
 }
 
 L3DModelPool l3dReadModelPool(DFile& file, DString& text) {

@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
-#include "foundation/DDataOverride.h"
 #include "foundation/pack/pack_registry.h"
 #include "framework/core/core.h"
 #include "framework/file/file.h"
-#include "tests/framework/support/framework_pack_provider.h"
+#include "tests/framework/support/pack_provider.h"
 #include "tests/render3d/renderer_fixture.h"
 #include "tools/writers/apfc_writer.h"
 
@@ -42,7 +40,7 @@ TEST_F(RendererPack, ShaderSetLoadsFromAMountedPack) {
     dir_.write("res.dat", tools::writers::buildApfc({{u"readme.txt", "padding first"},
                                                      {u"sys/renderer.csa", builtShaderArchive()}}));
     ASSERT_EQ(pelFileMountArchive(u"res.dat"), PEL_OK);
-    mirel::rcptr<FrameworkProvider> provider;
+    mirel::rcptr<FrameworkPackProvider> provider;
     provider.Create();
     lfmRegistOverride(provider);
     mirel::DFile file;

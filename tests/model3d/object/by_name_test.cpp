@@ -13,7 +13,7 @@
 #include "model3d/object/Da3dObject.h"
 #include "render3d/L3DRenderer.h"
 #include "tests/engine/engine_fixture.h"
-#include "tests/framework/support/framework_pack_provider.h"
+#include "tests/framework/support/pack_provider.h"
 #include "tests/model3d/model_builders.h"
 #include "tools/writers/apfc_writer.h"
 #include "tools/writers/model_file_writer.h"
@@ -110,7 +110,7 @@ TEST_F(ByNameTest, ModelsInMountedPacksLoadLikeLooseFiles) {
     writeBesideExecutable("res.dat", tools::writers::buildApfc(
                                          {{u"readme.txt", "first"}, {u"chr/p/body.dgo", bytes}}));
     ASSERT_EQ(pelFileMountArchive(u"res.dat"), PEL_OK);
-    mirel::rcptr<FrameworkProvider> provider;
+    mirel::rcptr<FrameworkPackProvider> provider;
     provider.Create();
     lfmRegistOverride(provider);
     EXPECT_TRUE(da3dExistObjectData(u"chr/p/", u"body"));
