@@ -24,7 +24,8 @@ bool HeadlessDialogToolkit::operable(DialogControl control, DialogControlKind ki
 bool HeadlessDialogToolkit::click(DialogControl control) {
     const DialogControlState* state = this->control(control);
     if (!state ||
-        (state->kind != DialogControlKind::Button && state->kind != DialogControlKind::Check) ||
+        (state->kind != DialogControlKind::Button && state->kind != DialogControlKind::Check &&
+         state->kind != DialogControlKind::Link) ||
         !operable(control, state->kind))
         return false;
     deliverCommand(control, kDialogClicked);
@@ -81,14 +82,19 @@ std::vector<DialogWindow> HeadlessDialogToolkit::windows() const {
     return ids;
 }
 
+bool HeadlessDialogToolkit::takeStep() {
+    if (script_.empty()) return false;
+    closedIdle_ = 0;
+    Step step = std::move(script_.front());
+    script_.pop_front();
+    step(*this);
+    return true;
+}
+
+void HeadlessDialogToolkit::pollInput() { takeStep(); }
+
 void HeadlessDialogToolkit::waitForInput(DialogWindow modal) {
-    if (!script_.empty()) {
-        closedIdle_ = 0;
-        Step step = std::move(script_.front());
-        script_.pop_front();
-        step(*this);
-        return;
-    }
+    if (takeStep()) return;
     // Out of script: close the window as its close box would; a window that stays open
     // after that ends its loop.
     if (closedIdle_ == modal) {

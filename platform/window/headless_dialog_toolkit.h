@@ -1,8 +1,9 @@
 #pragma once
 // The dialog toolkit without a display: windows and controls are only data. A test scripts
 // the user's actions as steps that the running loops take one at a time whenever nothing is
-// posted; when the script has run out, the innermost window is closed as by its close box, so
-// a run never waits for input that cannot come.
+// posted (and one step at each pump of modeless windows); when the script has run out, the
+// innermost window is closed as by its close box, so a run never waits for input that cannot
+// come, while a pump without script has nothing to deliver.
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ public:
 
     // The user's actions; each is refused (false) when the control is missing, hidden or
     // disabled, or its window takes no input.
+    // A click on a button, check box or link.
     bool click(DialogControl control);
     // Picks the combo box's item with that data (a selection-change command follows).
     bool select(DialogControl combo, intptr_t data);
@@ -59,6 +61,9 @@ private:
     bool createNative(WindowState&) override { return !refuseWindows_; }
     void destroyNative(WindowState&) override {}
     void waitForInput(DialogWindow modal) override;
+    void pollInput() override;
+    // Takes the next step of the script; false when it has run out.
+    bool takeStep();
     using DialogToolkit::find;
     // The control exists, can be operated and its window takes input.
     bool operable(DialogControl control, DialogControlKind kind) const;
