@@ -60,11 +60,18 @@ private:
     DialogToolkit& toolkit_;
 };
 
+VersionCheckDialogs::VersionCheckDialogs() = default;
+
+VersionCheckDialogs::VersionCheckDialogs(DialogToolkit& toolkit) : toolkit_(&toolkit) {}
+
+VersionCheckDialogs::~VersionCheckDialogs() { closeProgress(); }
+
 bool VersionCheckDialogs::openProgress() {
     closeProgress();
     if (!toolkit_) {
         owned_ = platform::window::SdlDialogToolkit::open();
-        if (!owned_) owned_ = std::make_unique<platform::window::HeadlessDialogToolkit>(kHeadlessUnit);
+        if (!owned_)
+            owned_ = std::make_unique<platform::window::HeadlessDialogToolkit>(kHeadlessUnit);
         toolkit_ = owned_.get();
     }
     DialogToolkit& toolkit = *toolkit_;
@@ -79,8 +86,8 @@ bool VersionCheckDialogs::openProgress() {
     }
     toolkit.addControl(progress_, DialogControlKind::Label, kProgressText,
                        {u, u, width - 2 * u, u});
-    progressEvents_->cancel = toolkit.addControl(progress_, DialogControlKind::Button,
-                                                 kProgressCancel, centredButton(u, width, u * 11 / 4));
+    progressEvents_->cancel = toolkit.addControl(
+        progress_, DialogControlKind::Button, kProgressCancel, centredButton(u, width, u * 11 / 4));
     toolkit.showWindow(progress_, true);
     toolkit.activateWindow(progress_);
     return true;

@@ -12,10 +12,10 @@ class VersionCheckDialogs final : public UpdaterDialogs {
 public:
     // On the display when one can be opened (from openProgress until closeProgress), otherwise
     // headless: the check then runs unseen and the newer-version dialog answers "OK".
-    VersionCheckDialogs() = default;
+    VersionCheckDialogs();
     // On the given toolkit (tests drive a headless one).
-    explicit VersionCheckDialogs(platform::window::DialogToolkit& toolkit) : toolkit_(&toolkit) {}
-    ~VersionCheckDialogs() override { closeProgress(); }
+    explicit VersionCheckDialogs(platform::window::DialogToolkit& toolkit);
+    ~VersionCheckDialogs() override;
     VersionCheckDialogs(const VersionCheckDialogs&) = delete;
     VersionCheckDialogs& operator=(const VersionCheckDialogs&) = delete;
 

@@ -82,19 +82,21 @@ std::vector<DialogWindow> HeadlessDialogToolkit::windows() const {
     return ids;
 }
 
-bool HeadlessDialogToolkit::takeStep() {
-    if (script_.empty()) return false;
-    closedIdle_ = 0;
-    Step step = std::move(script_.front());
-    script_.pop_front();
+void HeadlessDialogToolkit::pollInput() {
+    if (pumpScript_.empty()) return;
+    Step step = std::move(pumpScript_.front());
+    pumpScript_.pop_front();
     step(*this);
-    return true;
 }
 
-void HeadlessDialogToolkit::pollInput() { takeStep(); }
-
 void HeadlessDialogToolkit::waitForInput(DialogWindow modal) {
-    if (takeStep()) return;
+    if (!script_.empty()) {
+        closedIdle_ = 0;
+        Step step = std::move(script_.front());
+        script_.pop_front();
+        step(*this);
+        return;
+    }
     // Out of script: close the window as its close box would; a window that stays open
     // after that ends its loop.
     if (closedIdle_ == modal) {

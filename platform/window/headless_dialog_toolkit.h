@@ -1,9 +1,9 @@
 #pragma once
 // The dialog toolkit without a display: windows and controls are only data. A test scripts
 // the user's actions as steps that the running loops take one at a time whenever nothing is
-// posted (and one step at each pump of modeless windows); when the script has run out, the
-// innermost window is closed as by its close box, so a run never waits for input that cannot
-// come, while a pump without script has nothing to deliver.
+// posted; when the script has run out, the innermost window is closed as by its close box, so
+// a run never waits for input that cannot come. Pumps of modeless windows take their steps
+// from a script of their own, one step a pump, and deliver nothing once it has run out.
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,8 +26,10 @@ public:
     // Tests of the failure paths: no window can be created.
     void refuseWindows(bool refuse) { refuseWindows_ = refuse; }
 
-    // Appends a step of the user's actions.
+    // Appends a step of the user's actions to the script of the modal loops.
     void then(Step step) { script_.push_back(std::move(step)); }
+    // Appends a step to the script of the pumps.
+    void thenAtPump(Step step) { pumpScript_.push_back(std::move(step)); }
 
     // The user's actions; each is refused (false) when the control is missing, hidden or
     // disabled, or its window takes no input.
@@ -62,14 +64,13 @@ private:
     void destroyNative(WindowState&) override {}
     void waitForInput(DialogWindow modal) override;
     void pollInput() override;
-    // Takes the next step of the script; false when it has run out.
-    bool takeStep();
     using DialogToolkit::find;
     // The control exists, can be operated and its window takes input.
     bool operable(DialogControl control, DialogControlKind kind) const;
 
     int32_t unit_;
     std::deque<Step> script_;
+    std::deque<Step> pumpScript_;
     std::deque<bool> answers_;
     std::vector<Question> questions_;
     bool refuseWindows_ = false;
