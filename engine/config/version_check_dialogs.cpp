@@ -102,7 +102,7 @@ UpdaterDialogs::Answer VersionCheckDialogs::showNewerVersion(const char16_t* sho
     if (!toolkit_) return Answer::Ok;
     DialogToolkit& toolkit = *toolkit_;
     const int32_t u = toolkit.unit();
-    const int32_t width = u * 30, height = u * 9;
+    const int32_t width = u * 34, height = u * 9;
     NewerVersionEvents events(toolkit);
     const DialogWindow window = toolkit.createWindow(shortTitle, width, height, progress_, &events);
     if (!window) return Answer::Ok;

@@ -90,8 +90,8 @@ protected:
 };
 
 TEST_F(VersionCheckTest, NewerVersionDialogLinkAndOk) {
-    HttpTestServer server({{"HTTP/1.0 200 OK\r\n\r\n"}, {"HTTP/1.0 200 OK\r\n\r\n"},
-                           {"HTTP/1.0 200 OK\r\n\r\n"}});
+    HttpTestServer server(
+        {{"HTTP/1.0 200 OK\r\n\r\n"}, {"HTTP/1.0 200 OK\r\n\r\n"}, {"HTTP/1.0 200 OK\r\n\r\n"}});
     clock_.pace({&server});
 
     // The dialog over the progress dialog: its texts, the icon and the link; the link ends
@@ -112,9 +112,8 @@ TEST_F(VersionCheckTest, NewerVersionDialogLinkAndOk) {
     EXPECT_TRUE(reported(u"Message: [Updater::run] newer version is here!"));
 
     // "OK" goes on, and so does a dialog nobody answers (a headless run).
-    toolkit_.then([](HeadlessDialogToolkit& t) {
-        EXPECT_TRUE(t.click(t.find(t.modalWindow(), u"OK")));
-    });
+    toolkit_.then(
+        [](HeadlessDialogToolkit& t) { EXPECT_TRUE(t.click(t.find(t.modalWindow(), u"OK"))); });
     EXPECT_TRUE(check(server.port()));
     EXPECT_TRUE(check(server.port()));
     EXPECT_EQ(openedUrls_.size(), 1u);
@@ -138,7 +137,8 @@ TEST_F(VersionCheckTest, AnswersThatLetTheGameStart) {
         // The status line is cut after 1024 bytes; its start still carries the status.
         {"line over 1024 bytes", "HTTP/1.0 404 " + std::string(3000, 'x') + "\r\n\r\n",
          u"Message: [Updater::run] this game is latest version"},
-        {"closed mid-line", "HTTP/1.0 20", u"Message: [`anonymous-namespace'::recvLine] can't recv"},
+        {"closed mid-line", "HTTP/1.0 20",
+         u"Message: [`anonymous-namespace'::recvLine] can't recv"},
         {"closed before a location", "HTTP/1.0 301 Moved\r\nServer: x\r\n",
          u"Message: [`anonymous-namespace'::recvLine] can't recv"},
         {"closed at once", "", u"Message: [`anonymous-namespace'::recvLine] can't recv"},
