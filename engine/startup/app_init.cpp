@@ -1,6 +1,8 @@
 // appInit: the start-up steps, in their fixed order.
 #include "engine/config/config.h"
 #include "engine/config/msw_settings_dialog.h"
+#include "engine/config/tcp_updater_connection.h"
+#include "engine/config/version_check_dialogs.h"
 #include "engine/sprite/sprite2.h"
 #include "engine/startup/app_main.h"
 #include "engine/startup/app_state.h"
@@ -144,8 +146,9 @@ bool appInit() {
     appStep("Config::init");
     state.config = new Config;
     MswSettingsDialog settingsDialog;
-    // The version check has no connection or dialogs of its own yet: it does not run.
-    if (state.config->init(settingsDialog, nullptr, nullptr) != 0) return false;
+    TcpUpdaterConnection updaterConnection;
+    VersionCheckDialogs updaterDialogs;
+    if (state.config->init(settingsDialog, &updaterConnection, &updaterDialogs) != 0) return false;
 
     appStep("loadResource res");
     loadResourcePacks(*state.config);

@@ -146,17 +146,30 @@ void DialogToolkit::runModal(DialogWindow window) {
         if (!posted_.empty()) {
             const Posted message = posted_.front();
             posted_.pop_front();
-            if (message.close) {
-                deliverClose(message.window);
-            } else if (WindowState* state = find(message.window); state && state->events) {
-                state->events->command(message.code, message.control);
-            }
+            deliverPosted(message);
             continue;
         }
         waitForInput(window);
     }
     quitPosted_ = false;
     loops_.pop_back();
+}
+
+void DialogToolkit::pumpMessages() {
+    while (!posted_.empty()) {
+        const Posted message = posted_.front();
+        posted_.pop_front();
+        deliverPosted(message);
+    }
+    pollInput();
+}
+
+void DialogToolkit::deliverPosted(const Posted& message) {
+    if (message.close) {
+        deliverClose(message.window);
+    } else if (WindowState* state = find(message.window); state && state->events) {
+        state->events->command(message.code, message.control);
+    }
 }
 
 void DialogToolkit::postCommand(DialogWindow window, uint32_t code, DialogControl control) {

@@ -1,10 +1,11 @@
 #pragma once
-// The toolkit under the settings dialog: top-level dialog windows with labels, read-only edits,
-// drop-down combo boxes, check boxes, push buttons and a tab control, each window with its own
-// modal message loop, timers and a Yes/No box. Dialog code is written once against this class;
-// the headless toolkit keeps the controls as data for tests and hidden runs, the SDL toolkit
-// draws them. The base keeps the windows, the controls and the posted messages; the toolkits
-// add how a loop waits for input and how windows appear.
+// The toolkit under the settings dialog and the version check's dialogs: top-level dialog
+// windows with labels, read-only edits, drop-down combo boxes, check boxes, push buttons, a tab
+// control, the information icon and links, each window with its own modal message loop (or
+// pumped by its owner while it stays modeless), timers and a Yes/No box. Dialog code is written
+// once against this class; the headless toolkit keeps the controls as data for tests and hidden
+// runs, the SDL toolkit draws them. The base keeps the windows, the controls and the posted
+// messages; the toolkits add how a loop waits for input and how windows appear.
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -38,6 +39,8 @@ enum class DialogControlKind {
     Combo,   // a drop-down list; the rectangle includes the list
     Check,   // a check box whose mark the owner sets
     Button,  // a push button
+    Icon,    // the information icon, centred in its rectangle
+    Link,    // blue underlined text centred in its rectangle; the hand cursor; clicked as a button
 };
 
 // Notification codes of a command.
@@ -121,6 +124,9 @@ public:
     // Runs the window's loop until a quit is posted (the quit ends the innermost loop).
     void runModal(DialogWindow window);
     void postQuit() { quitPosted_ = true; }
+    // For modeless windows, pumped by their owner: delivers everything posted and the input
+    // that has arrived, without waiting for more.
+    void pumpMessages();
     // Queues a command or a close for the window, delivered by the running loop.
     void postCommand(DialogWindow window, uint32_t code, DialogControl control);
     void postClose(DialogWindow window);
@@ -171,6 +177,9 @@ protected:
     // Called by a running loop with nothing posted: waits for input and delivers it (or
     // fires timers), returning after at least one message or when a quit was posted.
     virtual void waitForInput(DialogWindow modal) = 0;
+    // Called by pumpMessages: delivers the input that has arrived (or a due timer) and returns
+    // at once.
+    virtual void pollInput() = 0;
     // The time the timers count in, in milliseconds.
     virtual uint64_t now() const { return 0; }
 
@@ -199,6 +208,7 @@ private:
         uint32_t code;
         DialogControl control;
     };
+    void deliverPosted(const Posted& message);
     std::deque<Posted> posted_;
     std::vector<DialogWindow> loops_;
     bool quitPosted_ = false;

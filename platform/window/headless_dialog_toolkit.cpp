@@ -24,7 +24,8 @@ bool HeadlessDialogToolkit::operable(DialogControl control, DialogControlKind ki
 bool HeadlessDialogToolkit::click(DialogControl control) {
     const DialogControlState* state = this->control(control);
     if (!state ||
-        (state->kind != DialogControlKind::Button && state->kind != DialogControlKind::Check) ||
+        (state->kind != DialogControlKind::Button && state->kind != DialogControlKind::Check &&
+         state->kind != DialogControlKind::Link) ||
         !operable(control, state->kind))
         return false;
     deliverCommand(control, kDialogClicked);
@@ -79,6 +80,13 @@ std::vector<DialogWindow> HeadlessDialogToolkit::windows() const {
     std::vector<DialogWindow> ids;
     for (const auto& window : windows_) ids.push_back(window->id);
     return ids;
+}
+
+void HeadlessDialogToolkit::pollInput() {
+    if (pumpScript_.empty()) return;
+    Step step = std::move(pumpScript_.front());
+    pumpScript_.pop_front();
+    step(*this);
 }
 
 void HeadlessDialogToolkit::waitForInput(DialogWindow modal) {

@@ -2,7 +2,8 @@
 // The dialog toolkit without a display: windows and controls are only data. A test scripts
 // the user's actions as steps that the running loops take one at a time whenever nothing is
 // posted; when the script has run out, the innermost window is closed as by its close box, so
-// a run never waits for input that cannot come.
+// a run never waits for input that cannot come. Pumps of modeless windows take their steps
+// from a script of their own, one step a pump, and deliver nothing once it has run out.
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,11 +26,14 @@ public:
     // Tests of the failure paths: no window can be created.
     void refuseWindows(bool refuse) { refuseWindows_ = refuse; }
 
-    // Appends a step of the user's actions.
+    // Appends a step of the user's actions to the script of the modal loops.
     void then(Step step) { script_.push_back(std::move(step)); }
+    // Appends a step to the script of the pumps.
+    void thenAtPump(Step step) { pumpScript_.push_back(std::move(step)); }
 
     // The user's actions; each is refused (false) when the control is missing, hidden or
     // disabled, or its window takes no input.
+    // A click on a button, check box or link.
     bool click(DialogControl control);
     // Picks the combo box's item with that data (a selection-change command follows).
     bool select(DialogControl combo, intptr_t data);
@@ -59,12 +63,14 @@ private:
     bool createNative(WindowState&) override { return !refuseWindows_; }
     void destroyNative(WindowState&) override {}
     void waitForInput(DialogWindow modal) override;
+    void pollInput() override;
     using DialogToolkit::find;
     // The control exists, can be operated and its window takes input.
     bool operable(DialogControl control, DialogControlKind kind) const;
 
     int32_t unit_;
     std::deque<Step> script_;
+    std::deque<Step> pumpScript_;
     std::deque<bool> answers_;
     std::vector<Question> questions_;
     bool refuseWindows_ = false;

@@ -24,6 +24,8 @@ constexpr uint32_t kButton = 0xE1E1E1;
 constexpr uint32_t kButtonDown = 0xCCE4F7;
 constexpr uint32_t kFocus = 0x0078D7;
 constexpr uint32_t kHighlight = 0x0078D7;
+constexpr uint32_t kLink = 0x0000FF;
+constexpr uint32_t kIconBlue = 0x1E64C8;
 
 DialogRect inset(const DialogRect& r, int by) {
     return {r.x + by, r.y + by, std::max(0, r.width - 2 * by), std::max(0, r.height - 2 * by)};
@@ -53,6 +55,10 @@ std::unique_ptr<SdlDialogToolkit> SdlDialogToolkit::open() {
 SdlDialogToolkit::~SdlDialogToolkit() {
     SDL_DelEventWatch(watch, this);
     natives_.clear();
+    if (hand_) {
+        SDL_SetCursor(SDL_GetDefaultCursor());
+        SDL_FreeCursor(hand_);
+    }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     if (SDL_WasInit(0) == 0) SDL_Quit();
 }
@@ -128,8 +134,7 @@ DialogWindow SdlDialogToolkit::windowOf(uint32_t sdlId) const {
     return 0;
 }
 
-void SdlDialogToolkit::waitForInput(DialogWindow modal) {
-    (void)modal;
+void SdlDialogToolkit::present() {
     for (auto& [id, native] : natives_) {
         const WindowState* state = find(id);
         if (!state || !state->visible) {
@@ -139,6 +144,32 @@ void SdlDialogToolkit::waitForInput(DialogWindow modal) {
         SDL_ShowWindow(native.window->sdlWindow());
         if (native.dirty) draw(id, native);
     }
+}
+
+void SdlDialogToolkit::dispatchEvents() {
+    // The watch has copied what SDL queued; the queue itself is emptied.
+    SDL_Event drained;
+    while (SDL_PollEvent(&drained)) {
+    }
+    while (!events_.empty() && !quitPosted()) {
+        const SDL_Event event = events_.front();
+        events_.pop_front();
+        handle(event);
+    }
+}
+
+void SdlDialogToolkit::pollInput() {
+    present();
+    SDL_PumpEvents();
+    if (events_.empty()) fireDueTimers();
+    dispatchEvents();
+    // What the input changed shows at once rather than at the next pump.
+    present();
+}
+
+void SdlDialogToolkit::waitForInput(DialogWindow modal) {
+    (void)modal;
+    present();
     if (events_.empty() && !steps_.empty()) {
         Step step = std::move(steps_.front());
         steps_.pop_front();
@@ -154,15 +185,7 @@ void SdlDialogToolkit::waitForInput(DialogWindow modal) {
                 wait = std::min(wait, timer.due > time ? timer.due - time : 0);
         SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));
     }
-    // The watch has copied what SDL queued; the queue itself is emptied.
-    SDL_Event drained;
-    while (SDL_PollEvent(&drained)) {
-    }
-    while (!events_.empty() && !quitPosted()) {
-        const SDL_Event event = events_.front();
-        events_.pop_front();
-        handle(event);
-    }
+    dispatchEvents();
 }
 
 void SdlDialogToolkit::handle(const SDL_Event& event) {
@@ -206,6 +229,7 @@ void SdlDialogToolkit::handle(const SDL_Event& event) {
             mouseUp(window, native, event.button.x, event.button.y);
         break;
     case SDL_MOUSEMOTION:
+        pointAt(window, event.motion.x, event.motion.y);
         if (native.popup) {
             const DialogControlState* combo = control(native.popup);
             const DialogRect list = comboList(*combo);
@@ -237,11 +261,22 @@ void SdlDialogToolkit::handle(const SDL_Event& event) {
     }
 }
 
+void SdlDialogToolkit::pointAt(DialogWindow window, int x, int y) {
+    const DialogControlState* state = control(hit(window, x, y));
+    const bool overLink = state && state->kind == DialogControlKind::Link && state->enabled;
+    if (overLink == overLink_) return;
+    overLink_ = overLink;
+    if (overLink && !hand_) hand_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_HAND);
+    SDL_SetCursor(overLink && hand_ ? hand_ : SDL_GetDefaultCursor());
+}
+
 DialogControl SdlDialogToolkit::hit(DialogWindow window, int x, int y) const {
     const std::vector<DialogControl> ids = controlsOf(window);
     for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
         const DialogControlState* state = control(*it);
-        if (!state->visible || state->kind == DialogControlKind::Label) continue;
+        if (!state->visible || state->kind == DialogControlKind::Label ||
+            state->kind == DialogControlKind::Icon)
+            continue;
         const DialogRect area =
             state->kind == DialogControlKind::Combo ? comboBox(*state) : state->rect;
         if (area.contains(x, y)) return *it;
@@ -252,7 +287,7 @@ DialogControl SdlDialogToolkit::hit(DialogWindow window, int x, int y) const {
 bool SdlDialogToolkit::focusable(DialogControl id) const {
     const DialogControlState* state = control(id);
     return state && state->visible && state->enabled && state->kind != DialogControlKind::Label &&
-           state->kind != DialogControlKind::Edit;
+           state->kind != DialogControlKind::Edit && state->kind != DialogControlKind::Icon;
 }
 
 void SdlDialogToolkit::mouseDown(DialogWindow window, Native& native, int x, int y) {
@@ -290,6 +325,7 @@ void SdlDialogToolkit::mouseDown(DialogWindow window, Native& native, int x, int
         break;
     case DialogControlKind::Button:
     case DialogControlKind::Check:
+    case DialogControlKind::Link:
         native.pressed = target;
         break;
     default:
@@ -371,7 +407,8 @@ void SdlDialogToolkit::keyDown(DialogWindow window, Native& native, const SDL_Ke
         return;
     case SDLK_SPACE:
         if (focused && (focused->kind == DialogControlKind::Button ||
-                        focused->kind == DialogControlKind::Check)) {
+                        focused->kind == DialogControlKind::Check ||
+                        focused->kind == DialogControlKind::Link)) {
             deliverCommand(native.focus, kDialogClicked);
         } else if (focused && focused->kind == DialogControlKind::Combo) {
             native.popup = native.focus;
@@ -380,7 +417,8 @@ void SdlDialogToolkit::keyDown(DialogWindow window, Native& native, const SDL_Ke
         return;
     case SDLK_RETURN:
     case SDLK_KP_ENTER: {
-        if (focused && focused->kind == DialogControlKind::Button) {
+        if (focused && (focused->kind == DialogControlKind::Button ||
+                        focused->kind == DialogControlKind::Link)) {
             deliverCommand(native.focus, kDialogClicked);
             return;
         }
@@ -430,6 +468,27 @@ void SdlDialogToolkit::fill(Native& native, int width, const DialogRect& rect, u
     for (int y = r.y; y < r.y + r.height; ++y)
         std::fill_n(native.pixels.begin() + static_cast<ptrdiff_t>(y) * width + r.x, r.width,
                     0xFF000000u | rgb);
+}
+
+void SdlDialogToolkit::drawInformationIcon(Native& native, int width, const DialogRect& rect) {
+    // A blue disc with a white "i" (its dot and its stem), as large as the rectangle allows.
+    const int size = std::min(rect.width, rect.height);
+    const int left = rect.x + (rect.width - size) / 2, top = rect.y + (rect.height - size) / 2;
+    const int height = static_cast<int>(native.pixels.size()) / width;
+    const float radius = size / 2.0f;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const float dx = x + 0.5f - radius, dy = y + 0.5f - radius;
+            if (dx * dx + dy * dy > radius * radius) continue;
+            const int px = left + x, py = top + y;
+            if (px < 0 || py < 0 || px >= width || py >= height) continue;
+            native.pixels[static_cast<size_t>(py) * width + px] = 0xFF000000u | kIconBlue;
+        }
+    }
+    const int stroke = std::max(2, size / 8);
+    const int cx = left + (size - stroke) / 2;
+    fill(native, width, {cx, top + size / 5, stroke, stroke}, kWhite);
+    fill(native, width, {cx, top + size * 2 / 5, stroke, size * 2 / 5}, kWhite);
 }
 
 void SdlDialogToolkit::frame(Native& native, int width, const DialogRect& r, uint32_t rgb) {
@@ -595,6 +654,18 @@ void SdlDialogToolkit::drawControl(DialogWindow window, Native& native, DialogCo
         const int textWidth = font_->width(c.text);
         text(native, width, inset(r, 2), r.x + (r.width - textWidth) / 2, r.y + (r.height - u) / 2,
              c.text, ink);
+        break;
+    }
+    case DialogControlKind::Icon:
+        drawInformationIcon(native, width, r);
+        break;
+    case DialogControlKind::Link: {
+        const uint32_t color = c.enabled ? kLink : kGreyText;
+        const int textWidth = std::min(font_->width(c.text), r.width);
+        const int x = r.x + (r.width - textWidth) / 2, y = r.y + (r.height - u) / 2;
+        text(native, width, r, x, y, c.text, color);
+        fill(native, width, {x, std::min(y + u, r.y + r.height - 1), textWidth, 1}, color);
+        if (native.focus == id) frame(native, width, {x - 2, r.y, textWidth + 4, r.height}, kFocus);
         break;
     }
     }

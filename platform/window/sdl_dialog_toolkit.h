@@ -1,8 +1,9 @@
 #pragma once
 // The dialog toolkit on the display: every dialog window is an SdlWindow showing a frame that
 // the toolkit draws itself (tabs, labels, read-only edits, drop-down combo boxes, check boxes,
-// push buttons) with the dialog font. Mouse and keyboard: click, wheel, Tab and Shift+Tab,
-// arrows, Space, Enter (the focused button, else "OK") and Escape (closes the window).
+// push buttons, the information icon, links) with the dialog font. Mouse and keyboard: click,
+// wheel, Tab and Shift+Tab, arrows, Space, Enter (the focused button, else "OK") and Escape (closes
+// the window).
 //
 // SDL has one event queue that SdlWindow::pumpEvents drains for the window it belongs to, so
 // the toolkit watches events as SDL queues them and routes them to its windows by window id;
@@ -60,6 +61,13 @@ private:
     void destroyNative(WindowState& window) override;
     void changed(DialogWindow window) override;
     void waitForInput(DialogWindow modal) override;
+    void pollInput() override;
+    // Shows the visible windows (drawing the changed ones) and hides the others.
+    void present();
+    // Handles the events the watch has copied, after emptying SDL's own queue.
+    void dispatchEvents();
+    // The hand cursor over a link, the arrow elsewhere.
+    void pointAt(DialogWindow window, int x, int y);
     uint64_t now() const override { return SDL_GetTicks64(); }
 
     static int watch(void* user, SDL_Event* event);
@@ -78,6 +86,7 @@ private:
     void drawControl(DialogWindow window, Native& native, DialogControl id,
                      const DialogControlState& control);
     void fill(Native& native, int width, const DialogRect& rect, uint32_t rgb);
+    void drawInformationIcon(Native& native, int width, const DialogRect& rect);
     void frame(Native& native, int width, const DialogRect& rect, uint32_t rgb);
     void text(Native& native, int width, const DialogRect& clip, int x, int y,
               std::u16string_view line, uint32_t rgb);
@@ -92,6 +101,8 @@ private:
     std::map<DialogWindow, Native> natives_;
     std::deque<SDL_Event> events_;
     std::deque<Step> steps_;
+    SDL_Cursor* hand_ = nullptr;
+    bool overLink_ = false;
 };
 
 }  // namespace platform::window
