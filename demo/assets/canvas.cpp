@@ -21,8 +21,9 @@ Colour mix(const Colour& a, const Colour& b, float t) {
 }
 
 Canvas::Canvas(std::uint32_t width, std::uint32_t height)
-    : width_(width), height_(height), pixels_(static_cast<std::size_t>(width) * height,
-                                               Colour{0, 0, 0, 0}) {}
+    : width_(width),
+      height_(height),
+      pixels_(static_cast<std::size_t>(width) * height, Colour{0, 0, 0, 0}) {}
 
 std::vector<std::uint32_t> Canvas::argb() const {
     std::vector<std::uint32_t> out;
@@ -51,8 +52,8 @@ void Canvas::shape(float left, float top, float right, float bottom, const Colou
     const int y1 = std::min(static_cast<int>(height_), static_cast<int>(std::ceil(bottom)) + 1);
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
-            const float coverage = coverageAt(
-                distance(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f));
+            const float coverage =
+                coverageAt(distance(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f));
             if (coverage > 0) blend(x, y, colour, coverage);
         }
 }
@@ -78,7 +79,8 @@ void Canvas::roundedRect(float x, float y, float w, float h, float corner, const
         const float qx = std::max(std::fabs(px - cx) - hx, 0.0f);
         const float qy = std::max(std::fabs(py - cy) - hy, 0.0f);
         const float outside = std::sqrt(qx * qx + qy * qy) - corner;
-        const float inside = std::min(std::max(std::fabs(px - cx) - hx, std::fabs(py - cy) - hy), 0.0f);
+        const float inside =
+            std::min(std::max(std::fabs(px - cx) - hx, std::fabs(py - cy) - hy), 0.0f);
         const float d = outside + inside;
         return border > 0 ? std::fabs(d + border / 2) - border / 2 : d;
     });

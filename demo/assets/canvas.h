@@ -29,8 +29,8 @@ public:
     void fill(Shader shader) {
         for (std::uint32_t y = 0; y < height_; ++y)
             for (std::uint32_t x = 0; x < width_; ++x)
-                pixels_[y * width_ + x] = shader(static_cast<float>(x) + 0.5f,
-                                                 static_cast<float>(y) + 0.5f);
+                pixels_[y * width_ + x] =
+                    shader(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f);
     }
 
     void disc(float cx, float cy, float radius, const Colour& colour);

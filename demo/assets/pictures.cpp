@@ -122,8 +122,8 @@ Canvas titlePicture() {
             const std::uint32_t cell =
                 static_cast<std::uint32_t>(row * 97 + column + 1000) & 0xFFFF;
             const float shade = 0.55f + 0.45f * unit(cell);
-            Colour tile = mix(Colour{0.10f, 0.30f, 0.38f, 1}, Colour{0.25f, 0.55f, 0.60f, 1},
-                              shade);
+            Colour tile =
+                mix(Colour{0.10f, 0.30f, 0.38f, 1}, Colour{0.25f, 0.55f, 0.60f, 1}, shade);
             tile = mix(tile, low, 0.6f * (1 - depth));
             // Dark grout between the tiles.
             const float ly = rowPosition - row;

@@ -5,7 +5,8 @@
 # at 120 beats a minute: the intro climbs over C, the loop walks F, Dm, B-flat and C, one bar
 # each, with a soft pad, plucked arpeggios in eighths and a bass on the beats.
 # sox runs in repeatable mode and oggenc with fixed stream serials, so every build makes the
-# same files.
+# same files. The music peaks at -8 dBFS and the effects below -6 dBFS, so an effect over the
+# music never clips.
 set -euo pipefail
 out="$1/menu"
 mkdir -p "$out"
@@ -20,9 +21,9 @@ sox_new() { sx -n -r "$rate" -c 1 -b 16 "$@"; }
 hz() { awk -v n="$1" 'BEGIN { printf "%.3f", 440 * 2 ^ ((n - 69) / 12) }'; }
 
 # --- sound effects -------------------------------------------------------------------------
-sox_new "$out/move.wav" synth 0.07 sine "$(hz 84)" fade 0 0.07 0.05 gain -8
-sox_new "$work/d1.wav" synth 0.09 sine "$(hz 81)" fade 0 0.09 0.02 gain -6
-sox_new "$work/d2.wav" synth 0.30 pluck "$(hz 88)" fade 0 0.30 0.25 gain -4
+sox_new "$out/move.wav" synth 0.07 sine "$(hz 84)" fade 0 0.07 0.05 gain -10
+sox_new "$work/d1.wav" synth 0.09 sine "$(hz 81)" fade 0 0.09 0.02 gain -9
+sox_new "$work/d2.wav" synth 0.30 pluck "$(hz 88)" fade 0 0.30 0.25 gain -7
 sx "$work/d1.wav" "$work/d2.wav" "$out/decide.wav"
 sox_new "$out/back.wav" synth 0.16 square "$(hz 76)-$(hz 64)" fade 0 0.16 0.10 gain -16
 
@@ -75,7 +76,7 @@ to_ogg() { oggenc -Q -q 3 -s "$3" -o "$2" "$1"; }
 
 pad "$work/intro-pad.wav" 2 48 52 55
 sequence "$work/intro-arp.wav" 60 64 67 70 72 76 79 84
-sx -m "$work/intro-pad.wav" "$work/intro-arp.wav" -c 2 "$work/intro.wav" gain -n -4
+sx -m "$work/intro-pad.wav" "$work/intro-arp.wav" -c 2 "$work/intro.wav" gain -n -8
 to_ogg "$work/intro.wav" "$out/intro.ogg" 1
 
 bar "$work/bar1.wav" 53 57 60  # F
@@ -83,5 +84,5 @@ bar "$work/bar2.wav" 50 53 57  # D minor
 bar "$work/bar3.wav" 46 50 53  # B-flat
 bar "$work/bar4.wav" 48 52 55  # C
 sx "$work/bar1.wav" "$work/bar2.wav" "$work/bar3.wav" "$work/bar4.wav" -c 2 \
-    "$work/loop.wav" gain -n -4
+    "$work/loop.wav" gain -n -8
 to_ogg "$work/loop.wav" "$out/loop.ogg" 2

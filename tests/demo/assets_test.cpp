@@ -16,8 +16,8 @@
 namespace tessera::test {
 namespace {
 
-std::string gameFile(const std::string& name) {
-    const char* dir = std::getenv("TESSERA_DEMO_DIR");
+std::string madeFile(const std::string& name) {
+    const char* dir = std::getenv("TESSERA_DEMO_MADE_DIR");
     return std::string(dir ? dir : "") + "/" + name;
 }
 
@@ -36,14 +36,14 @@ struct OpenedSound {
 };
 
 void openSound(OpenedSound& sound, const std::string& name) {
-    const std::string bytes = readBytes(gameFile(name));
+    const std::string bytes = readBytes(madeFile(name));
     ASSERT_FALSE(bytes.empty()) << name;
     sound.open = openWave(sound.wave, sound.file, bytes, name.c_str());
     ASSERT_TRUE(sound.open) << name;
 }
 
 TEST(DemoAssets, EffectGroupNamesThreeShortSoundsThatExist) {
-    const std::string text = readBytes(gameFile("menu/seList.prp"));
+    const std::string text = readBytes(madeFile("menu/seList.prp"));
     const mirel::LSeGroupFile group = mirel::LSeParseGroupFile(text.c_str());
     ASSERT_EQ(group.effects.size(), 3u);
     const char* names[] = {"move", "decide", "back"};
@@ -83,12 +83,12 @@ TEST(DemoAssets, PicturesAreSquareTexturesAndFramesKeepTheirAlpha) {
         uint32_t size;
     } cases[] = {{"start/splash.png", 512}, {"menu/title.png", 512}, {"menu/frames.png", 256}};
     for (const Case& c : cases) {
-        const auto frame = readFrame(gameFile(c.name));
+        const auto frame = readFrame(madeFile(c.name));
         ASSERT_TRUE(frame) << c.name;
         EXPECT_EQ(frame->width, c.size) << c.name;
         EXPECT_EQ(frame->height, c.size) << c.name;
     }
-    const auto frames = readFrame(gameFile("menu/frames.png"));
+    const auto frames = readFrame(madeFile("menu/frames.png"));
     ASSERT_TRUE(frames);
     auto alphaAt = [&](uint32_t x, uint32_t y) { return frames->argb[y * 256 + x] >> 24; };
     EXPECT_EQ(alphaAt(200, 200), 0u) << "transparent ground";

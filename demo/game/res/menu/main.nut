@@ -11,6 +11,8 @@ keys <- {up = 0, down = 1, choose = 4, back = 5};
 sounds <- {move = 0, choose = 1, back = 2};
 // Draw levels: background, panels, texts and cursor, the page, the fade cover.
 levels <- {background = 0, panel = 1, text = 2, page = 3, cover = 4};
+// Sprite blends: drawn over what is below by their alpha, or added to it (for light).
+blends <- {alpha = 2, add = 3};
 
 items <- ["はじめる", "サウンド", "おわる"];
 itemTop <- 262;
@@ -39,6 +41,8 @@ menu <- {
     pageFormat = null,
     pageLabel = null,
     cover = null,
+    pageOpen = false,
+    leaving = 0.0,
     frame = 0
 };
 
@@ -51,7 +55,7 @@ function textSprite(text, fontSize, width, height, level) {
     spriteRectDrawText(rect, format, text);
     spriteRectFlushText(rect);
     local size = spriteRectGetDrawedTextSize(rect);
-    local sprite = spriteCreate(menu.renderer, {rect = rect, level = level});
+    local sprite = spriteCreate(menu.renderer, {rect = rect, level = level, blend = blends.alpha});
     return {sprite = sprite, width = size.width, height = size.height};
 }
 
@@ -77,35 +81,35 @@ function init() {
 
     local panelRect = framePart(0, 0, 256, 128);
     menu.panel = spriteCreate(menu.renderer, {rect = panelRect, level = levels.panel,
-        posX = 192.0, posY = 246.0});
+        blend = blends.alpha, posX = 192.0, posY = 246.0});
     for (local i = 0; i < items.len(); i++) {
         local label = textSprite(items[i], 26, 192, 36, levels.text);
         spriteSetPos(label.sprite, 268.0, (itemTop + i * itemStep).tofloat());
         menu.labels.append(label.sprite);
     }
     menu.cursorSprite = spriteCreate(menu.renderer, {rect = framePart(0, 128, 32, 32),
-        level = levels.text});
+        level = levels.text, blend = blends.alpha});
     local sparkleRect = framePart(32, 128, 32, 32);
     foreach (i, place in [[176, 62], [452, 88], [214, 128]]) {
         menu.sparkles.append(spriteCreate(menu.renderer, {rect = sparkleRect, level = levels.text,
-            posX = place[0].tofloat(), posY = place[1].tofloat()}));
+            blend = blends.add, posX = place[0].tofloat(), posY = place[1].tofloat()}));
     }
     menu.hint = textSprite("上下で えらんで　Z で けってい", 16, 320, 24, levels.text);
     spriteSetPos(menu.hint.sprite, (320 - menu.hint.width / 2).tofloat(), 440.0);
     spriteSetColor(menu.hint.sprite, 0.7, 0.75, 0.9);
 
     menu.page = spriteCreate(menu.renderer, {rect = panelRect, level = levels.page,
-        posX = 64.0, posY = 96.0, scaleX = 2.0, scaleY = 2.25, show = false});
+        blend = blends.alpha, posX = 64.0, posY = 96.0, scaleX = 2.0, scaleY = 2.25, show = false});
     local pageImage = spriteImageCreateText(480, 256);
     menu.pageRect = spriteRectCreate(menu.renderer, pageImage, null);
     menu.pageFormat = spriteRectTextFormatCreate(menu.renderer,
         {fontSize = 22, speed = 3, flag = 2, drawX = 8, drawY = 8, marginY = 10});
     menu.pageLabel = spriteCreate(menu.renderer, {rect = menu.pageRect, level = levels.page,
-        posX = 88.0, posY = 118.0, show = false});
+        blend = blends.alpha, posX = 88.0, posY = 118.0, show = false});
 
     menu.cover = spriteCreate(menu.renderer, {rect = framePart(64, 128, 16, 16),
-        level = levels.cover, scaleX = 40.0, scaleY = 30.0, colorRed = 0.0, colorGreen = 0.0,
-        colorBlue = 0.0, alpha = 0.0});
+        level = levels.cover, blend = blends.alpha, scaleX = 40.0, scaleY = 30.0, colorRed = 0.0, colorGreen = 0.0,
+        colorBlue = 0.0, alpha = 1.0});
 
     bgmPlay("intro", "loop", true);
 }
@@ -124,10 +128,14 @@ function wave(frame, period) {
     return phase < 0.5 ? phase * 2 : 2 - phase * 2;
 }
 
-// Places every sprite of the title screen for the current frame: the title drops in, the
-// menu fades in after it, the cursor bobs and the sparkles twinkle.
+// Places every sprite of the title screen for the current frame: the screen fades in from
+// black, the title drops in, the menu fades in after it, the cursor bobs and the sparkles
+// twinkle; when leaving, the screen fades out again.
 function layout() {
     local frame = menu.frame;
+    local cover = 1.0 - ramp(frame, 0, 24);
+    spriteSetAlpha(menu.cover, cover > menu.leaving ? cover : menu.leaving);
+
     local drop = ramp(frame, 0, 45);
     spriteSetPos(menu.title.sprite, (320 - menu.title.width / 2).tofloat(), 40.0 + 36.0 * drop);
     spriteSetAlpha(menu.title.sprite, drop);
@@ -135,8 +143,10 @@ function layout() {
     spriteSetAlpha(menu.subtitle.sprite, ramp(frame, 20, 30));
 
     local shown = ramp(frame, 35, 30);
-    spriteSetAlpha(menu.panel, shown);
     spriteSetAlpha(menu.hint.sprite, shown);
+    // The page covers the menu while it is open.
+    if (menu.pageOpen) shown = 0.0;
+    spriteSetAlpha(menu.panel, shown);
     for (local i = 0; i < menu.labels.len(); i++) {
         local label = menu.labels[i];
         spriteSetAlpha(label, shown);
@@ -160,6 +170,7 @@ function pass(count) {
 }
 
 function showPage() {
+    menu.pageOpen = true;
     spriteSetShow(menu.page, true);
     spriteSetShow(menu.pageLabel, true);
     spriteRectDrawText(menu.pageRect, menu.pageFormat, pageText);
@@ -176,6 +187,7 @@ function showPage() {
     spriteRectCancelText(menu.pageRect);
     spriteSetShow(menu.page, false);
     spriteSetShow(menu.pageLabel, false);
+    menu.pageOpen = false;
 }
 
 function playSounds() {
@@ -189,7 +201,7 @@ function playSounds() {
 function quit() {
     bgmFadeout(1000);
     for (local i = 1; i <= 60; i++) {
-        spriteSetAlpha(menu.cover, i / 60.0);
+        menu.leaving = i / 60.0;
         pass(1);
     }
     engineRequestExit();
