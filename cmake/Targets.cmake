@@ -108,3 +108,23 @@ function(tessera_bench)
   target_link_libraries(bench_${ARG_NAME} PRIVATE ${ARG_DEPS} benchmark::benchmark
     benchmark::benchmark_main Threads::Threads)
 endfunction()
+
+# tessera_compile_scripts(TARGET name SOURCE_DIR dir OUT_DIR dir): every .nut below the source
+# folder (subfolders kept) becomes a .cnut below the output folder, compiled by our own sqc;
+# the custom target builds them all.
+function(tessera_compile_scripts)
+  cmake_parse_arguments(ARG "" "TARGET;SOURCE_DIR;OUT_DIR" "" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${ARG_SOURCE_DIR}/*.nut")
+  set(compiled "")
+  foreach(source IN LISTS sources)
+    file(RELATIVE_PATH rel "${ARG_SOURCE_DIR}" "${source}")
+    string(REGEX REPLACE "\\.nut$" ".cnut" rel "${rel}")
+    get_filename_component(out_dir "${ARG_OUT_DIR}/${rel}" DIRECTORY)
+    add_custom_command(OUTPUT "${ARG_OUT_DIR}/${rel}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${out_dir}"
+      COMMAND sqc compile "${source}" "${ARG_OUT_DIR}/${rel}"
+      DEPENDS sqc "${source}" VERBATIM)
+    list(APPEND compiled "${ARG_OUT_DIR}/${rel}")
+  endforeach()
+  add_custom_target(${ARG_TARGET} DEPENDS ${compiled})
+endfunction()

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "engine/screen_post_effect.h"
 #include "engine/script/bin_buffer.h"
 #include "engine/script/script_vm.h"
 #include "engine/sprite/sprite2.h"
@@ -21,14 +22,14 @@ const char16_t* const kEngineKeyNames[kEngineKeyCount] = {
 namespace {
 
 EnginePostEffectFactory& postEffectFactory() {
-    static EnginePostEffectFactory factory;
+    static EnginePostEffectFactory factory = makeScreenPostEffect;
     return factory;
 }
 
 }  // namespace
 
 void Engine::setPostEffectFactory(EnginePostEffectFactory factory) {
-    postEffectFactory() = std::move(factory);
+    postEffectFactory() = factory ? std::move(factory) : makeScreenPostEffect;
 }
 
 Engine::Engine() : localRandom_(pelRandCreate(0)) {}

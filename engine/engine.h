@@ -91,6 +91,8 @@ public:
     const ScriptObject& key(EngineKey key) const { return keys_[static_cast<uint32_t>(key)]; }
     bool exitRequested() const { return exit_; }
     void requestExit() { exit_ = true; }
+    // The next frame is drawn and the pacer restarts after it.
+    void requestResync() { resync_ = true; }
     bool taskEnable() const { return taskEnable_; }
     void setTaskEnable(bool enable) { taskEnable_ = enable; }
     uint32_t frameFlags() const { return frameFlags_; }
@@ -111,7 +113,7 @@ public:
     const char16_t* capturePrefix() const { return capturePrefix_; }
 
     // Seams: the pacer the loop steps (the engine's own by default) and the maker of post
-    // effects.
+    // effects (the screen post effects by default; null restores them).
     void setPacer(FramePacer* pacer) { pacer_ = pacer ? pacer : &ownPacer_; }
     static void setPostEffectFactory(EnginePostEffectFactory factory);
 

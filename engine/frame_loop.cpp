@@ -49,6 +49,8 @@ void Engine::run() {
     L3DRenderer* renderer = system_->renderer().Get();
 
     start();
+    // Nothing the start-up played keeps sounding into the first frame.
+    if (renderer) renderer->StopAll();
     resync_ = true;
     skipped_ = false;
     bool firstFrame = true;

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "engine/config/lounge_pipe.h"
 #include "engine/script/script_object.h"
 #include "engine/script/script_vm.h"
 #include "framework/core/report.h"
 #include "framework/file/file.h"
 #include "framework/msw/window.h"
+#include "platform/os/pipe.h"
 
 namespace {
 
@@ -29,12 +29,12 @@ bool Config::applyStartOptions(const StartOptions& options) {
 bool Config::readLoungeData(LoungeRecord* record) {
     if (!loungeFlag) return false;
     size_t waiting = 0;
-    if (!loungePipeBytesWaiting(inputPipe, &waiting)) {
+    if (!platform::os::pipeBytesWaiting(inputPipe, &waiting)) {
         reportPipeError("Config::readLoungeData");
         return false;
     }
     if (waiting < sizeof(LoungeRecord)) return false;
-    if (!loungePipeRead(inputPipe, record, sizeof(LoungeRecord))) {
+    if (!platform::os::pipeRead(inputPipe, record, sizeof(LoungeRecord))) {
         reportPipeError("Config::readLoungeData");
         return false;
     }
@@ -46,7 +46,7 @@ void Config::writeLoungeData(uint32_t type) {
     LoungeRecord record;
     std::memset(&record, 0, sizeof(record));
     record.type = type;
-    if (!loungePipeWrite(outputPipe, &record, sizeof(record)))
+    if (!platform::os::pipeWrite(outputPipe, &record, sizeof(record)))
         reportPipeError("Config::writeLoungeData");
 }
 

@@ -64,11 +64,10 @@ void applyOptions(HSQUIRRELVM vm, const Engine& engine, PEL_SPRITE* sprite,
                                             : table.getObjectByKey(engine.key(EngineKey::Base));
         if (PEL_SPRITE* source = spriteAt(slot)) copySprite(sprite, source, base.parts);
     }
+    // A slot holding null counts as absent, so these options never detach.
     if (options.has(u"rect")) {
-        const ScriptObject slot = table.getSlot(u"rect");
-        pelSpriteSetRect(sprite, slot.isNull() ? nullptr
-                                               : lookup(vm, &SpriteHandles::rects,
-                                                        slot.asUserPointer(), u"sprite rect"));
+        pelSpriteSetRect(sprite, lookup(vm, &SpriteHandles::rects,
+                                        table.getSlot(u"rect").asUserPointer(), u"sprite rect"));
     }
     if (options.has(u"parentSprite"))
         pelSpriteSetParent(sprite, spriteAt(table.getSlot(u"parentSprite")));
@@ -125,11 +124,9 @@ void applyOptions(HSQUIRRELVM vm, const Engine& engine, PEL_SPRITE* sprite,
             &pelSpriteSetRectReverse);
     if (options.has(u"animationSpeed")) sprite->animationSpeed = table.getFloat(u"animationSpeed");
     if (options.has(u"animation")) {
-        const ScriptObject slot = table.getSlot(u"animation");
-        pelSpriteSetAnimation(sprite, slot.isNull()
-                                          ? nullptr
-                                          : lookup(vm, &SpriteHandles::animations,
-                                                   slot.asUserPointer(), u"sprite animation"));
+        pelSpriteSetAnimation(
+            sprite, lookup(vm, &SpriteHandles::animations,
+                           table.getSlot(u"animation").asUserPointer(), u"sprite animation"));
     }
     markDirty(sprite);
 }

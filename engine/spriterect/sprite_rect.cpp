@@ -36,13 +36,12 @@ void spriteRectRendererInit(SpriteRectRenderer& renderer, uint32_t width, uint32
         screenWidth ? static_cast<float>(width) / static_cast<float>(screenWidth) * 0.5f : 0.0f;
     renderer.halfPixelY =
         screenHeight ? static_cast<float>(height) / static_cast<float>(screenHeight) * 0.5f : 0.0f;
-    pelMempoolInit(&renderer.pool, RectsPerBlock, sizeof(SpriteRect), PEL_MEMPOOL_GROWABLE);
+    pelMempoolInit(&renderer.pool, RectsPerBlock, sizeof(SpriteRect),
+                   PEL_MEMPOOL_GROWABLE | PEL_MEMPOOL_LISTABLE);
 }
 
 void spriteRectRendererRelease(SpriteRectRenderer& renderer) {
-    for (uint32_t i = 0; i < renderer.levelCount; ++i) {
-        while (SpriteRect* rect = renderer.levels[i].first) spriteRectRelease(rect);
-    }
+    spriteRectForEach(renderer, spriteRectRelease);
     delete[] renderer.levels;
     renderer.levels = nullptr;
     renderer.levelCount = 0;
@@ -53,6 +52,8 @@ void spriteRectRendererRelease(SpriteRectRenderer& renderer) {
 void spriteRectInit(SpriteRect& rect, SpriteRectRenderer* renderer, SpriteRectImage* image) {
     rect.renderer = renderer;
     rect.image = image;
+    if (image) ++image->rectCount;
+    rect.id = 0;
     rect.level = -1;
     rect.prevInLevel = nullptr;
     rect.nextInLevel = nullptr;
@@ -79,6 +80,8 @@ SpriteRect* spriteRectCreate(SpriteRectRenderer& renderer, SpriteRectImage* imag
 
 void spriteRectRelease(SpriteRect* rect) {
     spriteRectUnlink(rect);
+    SpriteRectImage* image = rect->image;
+    if (image && --image->rectCount == 0 && image->released) delete image;
     pelMempoolFreeBlock(rect, &rect->renderer->pool);
 }
 

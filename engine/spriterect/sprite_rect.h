@@ -29,11 +29,17 @@ struct SpriteRectImage {
     uint32_t width = 1;  // logical size: texture size, times the resource scale when loaded
     uint32_t height = 1;
     uint32_t dynamic = 0;
+    uint32_t id = 0;  // the scripts' handle, 0 for none
+    // Rects showing the image. A released image that rects still show stays until the last of
+    // them goes, so that they never draw from freed memory.
+    uint32_t rectCount = 0;
+    bool released = false;
 };
 
 struct SpriteRect {
     SpriteRectRenderer* renderer;
     SpriteRectImage* image;
+    uint32_t id;    // the scripts' handle, 0 for none
     int32_t level;  // -1: in no level
     SpriteRect* prevInLevel;
     SpriteRect* nextInLevel;
@@ -66,17 +72,30 @@ struct SpriteRectRenderer {
     int32_t firstLevel = -1;
     float halfPixelX = 0.0f;
     float halfPixelY = 0.0f;
-    PEL_MEMPOOL pool{};
+    PEL_MEMPOOL pool{};  // listable: every rect of the renderer, whether in a level or not
+    uint32_t id = 0;     // the scripts' handle, 0 for none
 };
 
 // Renderer set-up and tear-down; the rect pool grows by 64 records at a time.
 void spriteRectRendererInit(SpriteRectRenderer& renderer, uint32_t width, uint32_t height,
                             uint32_t levels, uint32_t screenWidth, uint32_t screenHeight);
 void spriteRectRendererRelease(SpriteRectRenderer& renderer);
+// Calls visit(SpriteRect*) for every rect taken from the renderer's pool, in creation order;
+// visit may release the rect it is given.
+template <typename Visit>
+void spriteRectForEach(SpriteRectRenderer& renderer, Visit visit) {
+    PEL_LIST_LINK* end = pelMempoolGetListEnd(&renderer.pool);
+    for (PEL_LIST_LINK* link = pelMempoolGetListBegin(&renderer.pool); link != end;) {
+        PEL_LIST_LINK* next = link->next;
+        visit(static_cast<SpriteRect*>(pelMempoolListElement(link)));
+        link = next;
+    }
+}
 
 // Takes a rect from the renderer's pool and puts it, freshly initialised, in level 0.
 SpriteRect* spriteRectCreate(SpriteRectRenderer& renderer, SpriteRectImage* image);
-// Leaves its level and returns to its renderer's pool.
+// Leaves its level and returns to its renderer's pool; frees its image when that was released
+// and this rect was the last to show it.
 void spriteRectRelease(SpriteRect* rect);
 void spriteRectInit(SpriteRect& rect, SpriteRectRenderer* renderer, SpriteRectImage* image);
 

@@ -103,6 +103,7 @@ SpriteRectImage* SpriteRectLayer::createLoadedImage(mirel::rcptr<L3DTexture> tex
         image->height = texture->height * scale;
     }
     image->texture = std::move(texture);
+    image->id = ids_.images.insert(image);
     spriteRectListAppend(images_, image);
     return image;
 }
@@ -116,6 +117,7 @@ SpriteRectImage* SpriteRectLayer::createDynamicImage(uint32_t width, uint32_t he
         image->width = image->texture->width;
         image->height = image->texture->height;
     }
+    image->id = ids_.images.insert(image);
     spriteRectListAppend(images_, image);
     return image;
 }
@@ -126,6 +128,7 @@ SpriteRectRenderer* SpriteRectLayer::createRenderer(uint32_t width, uint32_t hei
     renderer->layer = this;
     spriteRectRendererInit(*renderer, width, height, levels, target_.screenWidth,
                            target_.screenHeight);
+    renderer->id = ids_.renderers.insert(renderer);
     spriteRectListAppend(renderers_, renderer);
     return renderer;
 }
@@ -137,26 +140,41 @@ SpriteRectFont* SpriteRectLayer::createFont(int32_t pixelSize) {
     auto* font = new SpriteRectFont;
     font->layer = this;
     font->glyphs = std::move(glyphs);
+    font->id = ids_.fonts.insert(font);
     spriteRectListAppend(fonts_, font);
     return font;
 }
 
 void SpriteRectLayer::releaseFont(SpriteRectFont* font) {
+    ids_.fonts.remove(font->id);
     spriteRectListRemove(fonts_, font);
     delete font;
+}
+
+SpriteRect* SpriteRectLayer::createRect(SpriteRectRenderer* renderer, SpriteRectImage* image) {
+    SpriteRect* rect = spriteRectCreate(*renderer, image);
+    if (rect) rect->id = ids_.rects.insert(rect);
+    return rect;
+}
+
+void SpriteRectLayer::releaseRect(SpriteRect* rect) {
+    ids_.rects.remove(rect->id);
+    spriteRectRelease(rect);
 }
 
 SpriteRectTextSize SpriteRectLayer::drawText(SpriteRectImage* image, SpriteRectFont* font,
                                              std::u16string_view text) {
     SpriteGlyphFont& glyphs = *font->glyphs;
-    IDirect3DTexture9* texture = image->texture ? image->texture->texture : nullptr;
-    D3DLOCKED_RECT locked{};
-    if (!texture || FAILED(texture->LockRect(0, &locked, nullptr, 0))) return {0, 0};
-    const auto width = static_cast<int32_t>(image->texture->width);
-    const auto height = static_cast<int32_t>(image->texture->height);
-    auto* rows = static_cast<uint8_t*>(locked.pBits);
+    L3DTexture* texture = image->texture.Get();
+    if (!texture) return {0, 0};
+    const auto width = static_cast<int32_t>(texture->width);
+    const auto height = static_cast<int32_t>(texture->height);
+    // A texture that cannot be locked is the 3D library's fatal report.
+    int32_t pitch = 0;
+    uint8_t* rows = texture->Lock(0, 0, texture->width, texture->height, pitch);
+    if (!rows) return {0, 0};
     for (int32_t y = 0; y < height; ++y) {
-        uint8_t* row = rows + static_cast<ptrdiff_t>(y) * locked.Pitch;
+        uint8_t* row = rows + static_cast<ptrdiff_t>(y) * pitch;
         if (glyphs.is32) {
             std::fill_n(reinterpret_cast<uint32_t*>(row), width, 0x00FFFFFFu);
         } else {
@@ -164,17 +182,25 @@ SpriteRectTextSize SpriteRectLayer::drawText(SpriteRectImage* image, SpriteRectF
         }
     }
     const SpriteRectTextSize size =
-        spriteRectDrawTextPixels(glyphs, rows, width, height, locked.Pitch, text);
-    texture->UnlockRect(0);
+        spriteRectDrawTextPixels(glyphs, rows, width, height, pitch, text);
+    texture->texture->UnlockRect(0);
     return size;
 }
 
 void SpriteRectLayer::releaseImage(SpriteRectImage* image) {
+    ids_.images.remove(image->id);
     spriteRectListRemove(images_, image);
-    delete image;
+    // Rects still showing the image keep it; the last of them frees it.
+    if (image->rectCount) {
+        image->released = true;
+    } else {
+        delete image;
+    }
 }
 
 void SpriteRectLayer::releaseRenderer(SpriteRectRenderer* renderer) {
+    ids_.renderers.remove(renderer->id);
+    spriteRectForEach(*renderer, [this](SpriteRect* rect) { ids_.rects.remove(rect->id); });
     spriteRectListRemove(renderers_, renderer);
     spriteRectRendererRelease(*renderer);
     delete renderer;

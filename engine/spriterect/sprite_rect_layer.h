@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "engine/script/handle_table.h"
 #include "engine/spriterect/glyph_font.h"
 #include "engine/spriterect/rect_batch.h"
 #include "engine/spriterect/sprite_rect.h"
@@ -43,6 +44,17 @@ struct SpriteRectFont {
     SpriteRectFont* prev = nullptr;
     SpriteRectFont* next = nullptr;
     std::unique_ptr<SpriteGlyphFont> glyphs;
+    uint32_t id = 0;  // the scripts' handle, 0 for none
+};
+
+// The ids through which scripts hold the layer's records, one table per kind so that an id of
+// one kind never finds a record of another. The layer issues an id with every record it makes
+// and retires it when the record goes.
+struct SpriteRectIds {
+    HandleTable<SpriteRectImage> images;
+    HandleTable<SpriteRectFont> fonts;
+    HandleTable<SpriteRectRenderer> renderers;
+    HandleTable<SpriteRect> rects;
 };
 
 class SpriteRectLayer {
@@ -69,10 +81,9 @@ public:
     void releaseFont(SpriteRectFont* font);
     void releaseRenderer(SpriteRectRenderer* renderer);
 
-    SpriteRect* createRect(SpriteRectRenderer* renderer, SpriteRectImage* image) {
-        return spriteRectCreate(*renderer, image);
-    }
-    void releaseRect(SpriteRect* rect) { spriteRectRelease(rect); }
+    // A new rect of the renderer showing the image, in level 0.
+    SpriteRect* createRect(SpriteRectRenderer* renderer, SpriteRectImage* image);
+    void releaseRect(SpriteRect* rect);
 
     // Clears the image to transparent white and draws the text into it from the top-left.
     SpriteRectTextSize drawText(SpriteRectImage* image, SpriteRectFont* font,
@@ -85,6 +96,7 @@ public:
     SpriteRectRenderer* firstRenderer() const { return renderers_; }
     SpriteRectFont* firstFont() const { return fonts_; }
     const SpriteRectTarget& target() const { return target_; }
+    const SpriteRectIds& ids() const { return ids_; }
 
 private:
     void drawRenderer(SpriteRectRenderer& renderer);
@@ -94,6 +106,7 @@ private:
     SpriteRectFont* fonts_ = nullptr;
     SpriteRectRenderer* renderers_ = nullptr;
     std::unique_ptr<SpriteRectBatch> batch_;
+    SpriteRectIds ids_;
 };
 
 // Appends to / removes from an intrusive list of records with prev and next.

@@ -4,16 +4,16 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/audio/com_object.h"
 #include "platform/audio/dsound_types.h"
 #include "platform/audio/mixer.h"
 #include "platform/audio/sink.h"
+#include "platform/os/com_object.h"
 
 namespace platform::audio {
 
 class DirectSound;
 
-class DirectSoundBuffer final : public ComObject {
+class DirectSoundBuffer final : public os::ComObject {
 public:
     HRESULT QueryInterface(InterfaceId id, void** object);
 
@@ -56,7 +56,7 @@ private:
     Voice voice_;  // secondary buffers; the primary buffer's voice stays unregistered
 };
 
-class DirectSoundNotify final : public ComObject {
+class DirectSoundNotify final : public os::ComObject {
 public:
     HRESULT SetNotificationPositions(DWORD count, const DSBPOSITIONNOTIFY* positions) {
         return buffer_->SetNotificationPositions(count, positions);
@@ -70,7 +70,7 @@ private:
     DirectSoundBuffer* buffer_;
 };
 
-class DirectSound final : public ComObject {
+class DirectSound final : public os::ComObject {
 public:
     // Always succeeds, whatever the level: every buffer plays with global focus.
     HRESULT SetCooperativeLevel(void* window, DWORD level);

@@ -1,32 +1,11 @@
 #pragma once
-// Reference counting in the style of COM: an object starts with one reference, owned by the
-// caller that created it, and deletes itself when the last reference is released.
-#include <atomic>
-
-#include "platform/d3d9/d3d9_types.h"
+// The device's objects count references through the platform's shared ComObject; these helpers
+// keep the references that objects hold on each other.
+#include "platform/os/com_object.h"
 
 namespace platform::d3d9 {
 
-class ComObject {
-public:
-    ComObject(const ComObject&) = delete;
-    ComObject& operator=(const ComObject&) = delete;
-
-    virtual ULONG AddRef() { return ++references_; }
-    virtual ULONG Release() {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-protected:
-    ComObject() = default;
-    virtual ~ComObject() = default;
-    ULONG references() const { return references_; }
-
-private:
-    std::atomic<ULONG> references_{1};
-};
+using os::ComObject;
 
 // Adds a reference to a possibly null object and returns it.
 template <typename T>

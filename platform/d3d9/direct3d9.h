@@ -6,6 +6,7 @@
 
 #include "platform/d3d9/adapter_profile.h"
 #include "platform/d3d9/com_object.h"
+#include "platform/d3d9/d3d9_types.h"
 #include "platform/d3d9/presenter.h"
 
 namespace platform::d3d9 {

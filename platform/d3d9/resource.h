@@ -6,6 +6,7 @@
 
 #include "platform/d3d9/com_object.h"
 #include "platform/d3d9/d3d9_enums.h"
+#include "platform/d3d9/d3d9_types.h"
 
 namespace platform::d3d9 {
 

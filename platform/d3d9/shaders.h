@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/d3d9/com_object.h"
+#include "platform/d3d9/d3d9_types.h"
 #include "platform/d3d9/shader/decoded_shader.h"
 
 namespace platform::d3d9 {

@@ -6,11 +6,11 @@
 
 #include "platform/input/input_backend.h"
 #include "platform/input/input_device.h"
-#include "platform/input/ref_counted.h"
+#include "platform/os/com_object.h"
 
 namespace platform::input {
 
-class IDirectInput8 final : public RefCounted {
+class IDirectInput8 final : public os::ComObject {
 public:
     explicit IDirectInput8(std::shared_ptr<InputBackend> backend);
 

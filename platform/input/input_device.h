@@ -4,11 +4,11 @@
 #include <memory>
 
 #include "platform/input/input_backend.h"
-#include "platform/input/ref_counted.h"
+#include "platform/os/com_object.h"
 
 namespace platform::input {
 
-class IDirectInputDevice8 final : public RefCounted {
+class IDirectInputDevice8 final : public os::ComObject {
 public:
     IDirectInputDevice8(std::shared_ptr<InputBackend> backend,
                         std::unique_ptr<KeyboardSource> keyboard);

@@ -17,7 +17,6 @@
 #include "render3d/posteffect/water_surface.h"
 
 class L3DDevice;
-class System;
 
 class PostEffect {
 public:
@@ -33,8 +32,10 @@ public:
     // False (the object stays inactive) when the video settings ask for compatible rendering,
     // the device lacks shaders, an alpha back buffer or separate alpha blending, or a shader
     // or render texture cannot be made.
-    bool setup(System* system);
-    // The same over any host (tests bring their own).
+    // The host is kept until release (the System's host lives above this library, in
+    // model3d/object).
+    bool setup(std::unique_ptr<PostEffectHost> host);
+    // The same over a host the caller keeps alive (tests bring their own).
     bool setup(PostEffectHost* host);
     void release();
     bool active() const { return host_ != nullptr; }
@@ -131,7 +132,7 @@ private:
     void runPyramid(const POSTEFFECT_LEVEL levels[4]);
     void swapScene();
 
-    std::unique_ptr<PostEffectHost> systemHost_;
+    std::unique_ptr<PostEffectHost> ownHost_;
     PostEffectHost* host_ = nullptr;
     L3DDevice* device_ = nullptr;
     PEL_LIST requests_{};

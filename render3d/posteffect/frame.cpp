@@ -5,7 +5,6 @@
 
 #include "render3d/L3DDevice.h"
 #include "render3d/posteffect/PostEffect.h"
-#include "render3d/posteffect/system_host.h"
 
 using namespace platform::d3d9;
 
@@ -46,10 +45,9 @@ const PostEffect::Texture& PostEffect::pyramid(uint32_t shift, uint32_t index) c
     }
 }
 
-bool PostEffect::setup(System* system) {
-    auto host = std::make_unique<SystemPostEffectHost>(*system);
+bool PostEffect::setup(std::unique_ptr<PostEffectHost> host) {
     if (!setup(host.get())) return false;
-    systemHost_ = std::move(host);
+    ownHost_ = std::move(host);
     return true;
 }
 
@@ -99,7 +97,7 @@ void PostEffect::release() {
         pelMempoolDestroy(&pool_);
     }
     host_ = nullptr;
-    systemHost_.reset();
+    ownHost_.reset();
     device_ = nullptr;
     shaders_.release();
     textureA_.Reset();

@@ -20,12 +20,19 @@ namespace {
 
 using namespace platform::d3d9;
 
-// Routes opened paths into a folder of real files, as writable files, and records each path
-// with its open flags. With `refuse` set the file is left closed.
+// Routes files opened for writing into a folder of real files, as writable files, and records
+// each path with its open flags; with `refuse` set such a file is left closed. Reads (the post
+// effects' shaders) come from the program folder.
 class CaptureProvider : public mirel::LFmOverride {
 public:
-    bool Exists(const char*) override { return false; }
+    bool Exists(const char* name) override {
+        return std::filesystem::exists(programFolder + "/" + name);
+    }
     void Open(mirel::DFile& file, const char* path, uint32_t flags) override {
+        if (flags == mirel::DFile::OpenRead) {
+            file.Open((programFolder + "/" + path).c_str(), flags);
+            return;
+        }
         opened.push_back(std::string(path) + " " + std::to_string(flags));
         if (refuse) return;
         const std::filesystem::path full = folder + "/" + path;
@@ -35,6 +42,7 @@ public:
     std::vector<std::string> opened;
     bool refuse = false;
     std::string folder;
+    std::string programFolder;
 };
 
 class CaptureTest : public EngineTest {
@@ -43,6 +51,7 @@ protected:
         EngineTest::SetUp();
         provider_.Create();
         provider_->folder = temp().path() + "/captures";
+        provider_->programFolder = executableFolder();
     }
     // The System reads its shader set while it starts; the provider takes over the files only
     // after that, so that it sees the captures alone.

@@ -1,6 +1,7 @@
 #include "tests/engine/engine_fixture.h"
 
 #include <chrono>
+#include <cstring>
 
 #include "foundation/pack/pack_registry.h"
 #include "framework/image/image.h"
@@ -64,6 +65,11 @@ void TestEngine::update() {
     if (updates >= frames) requestExit();
 }
 
+void TestEngine::draw() {
+    log_.add("D");
+    if (onDraw) onDraw();
+}
+
 void TestEngine::drawSprites() {
     if (logSprites) log_.add("S");
     Engine::drawSprites();
@@ -82,6 +88,9 @@ void EngineTest::SetUp() {
     pelSpriteInitialize();
     pelTimerInitialize();
     writeBesideExecutable("sys/renderer.csa", builtShaderArchive());
+    // The screen post effects read their shaders beside the program too.
+    for (const BuiltFile& shader : builtPostEffectShaders())
+        writeBesideExecutable(shader.path, shader.bytes);
     config_.video.mode.width = 160;
     config_.video.mode.height = 120;
     // The headless window's client area: the configured window size.
@@ -112,7 +121,19 @@ System& EngineTest::startSystem(int32_t displayKind, bool withSession) {
     config.adapters = {profile};
     config.rasterThreads = rasterThreads_;
     config.makePresenter = [this](HWND) {
-        return std::make_unique<MemoryPresenter>([this](const PresentedFrame&) { log_.add("P"); });
+        return std::make_unique<MemoryPresenter>([this](const PresentedFrame& frame) {
+            log_.add("P");
+            presented_.width = frame.width;
+            presented_.height = frame.height;
+            presented_.argb.resize(size_t{frame.width} * frame.height);
+            for (UINT y = 0; y < frame.height; ++y) {
+                const auto* row =
+                    reinterpret_cast<const uint8_t*>(frame.pixels) + size_t{y} * frame.pitch;
+                std::memcpy(&presented_.argb[size_t{y} * frame.width], row,
+                            size_t{frame.width} * 4);
+            }
+            if (onPresent_) onPresent_();
+        });
     };
     IDirect3D9* direct3d = new IDirect3D9(std::move(config));
     l3dInit(direct3d);

@@ -1,8 +1,8 @@
 #pragma once
-// Engines over a headless System: the software device with a memory presenter, the manual
-// clock under the timer, reports captured (level-0 reports throw FatalReport), and one log into
-// which the test engine, the scripted pacer, the session and the presenter write what happened,
-// in order.
+// Engines over a headless System: the software device with a memory presenter (which keeps the
+// last frame), the manual clock under the timer, reports captured (level-0 reports throw
+// FatalReport), and one log into which the test engine, the scripted pacer, the session and the
+// presenter write what happened, in order.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -21,7 +21,9 @@
 #include "tests/engine/system/fake_net.h"
 #include "tests/framework/support/file_fixture.h"
 #include "tests/framework/support/report_capture.h"
+#include "tests/render3d/support/built_posteffect_shaders.h"
 #include "tests/render3d/support/built_shader_archive.h"
+#include "tests/support/golden_image.h"
 
 namespace tessera::test {
 
@@ -81,15 +83,15 @@ private:
 };
 
 // An engine that logs "U" for each update and "D" for each 3D scene (and "S" for each sprite
-// pass when asked), calls the hook on every update with the frame number (from 1) and asks to
-// exit after `frames` updates.
+// pass when asked), calls the hooks on every update with the frame number (from 1) and on every
+// 3D scene, and asks to exit after `frames` updates.
 class TestEngine : public Engine {
 public:
     explicit TestEngine(EventLog& log) : log_(log) {}
     ~TestEngine() override;
     void start() override;
     void update() override;
-    void draw() override { log_.add("D"); }
+    void draw() override;
     void drawSprites() override;
 
     int frames = 1;
@@ -98,6 +100,7 @@ public:
     bool logSprites = false;
     std::function<void(TestEngine&, int frame)> onUpdate;
     std::function<void()> onStart;
+    std::function<void()> onDraw;
     bool* deleted = nullptr;  // set on destruction
 
 private:
@@ -141,6 +144,9 @@ protected:
     bool reported(int level, const std::u16string& text) const;
 
     EventLog log_;
+    Frame presented_;  // the last frame the memory presenter received
+    // Called after every present, once presented_ holds the frame.
+    std::function<void()> onPresent_;
     ScriptedPacer pacer_{log_};
     LoggingNet* net_ = nullptr;  // owned by the System
     MainThreadClock clock_;

@@ -1,6 +1,7 @@
 // An engine's life around the frame loop: start without frames, seeds, cached keys, the
-// subresources and the post effect's place in a frame, the quit request, the floating-point
-// mode of every frame and the engine-switching main loop.
+// subresources and the post effect's place in a frame, the quit request, the sounds stopped
+// before the first frame, the floating-point mode of every frame (on every raster thread) and
+// the engine-switching main loop.
 #include <gtest/gtest.h>
 
 #include <xmmintrin.h>
@@ -9,11 +10,16 @@
 #include "engine/main_loop.h"
 #include "engine/script/bin_buffer.h"
 #include "engine/script/script_vm.h"
+#include "foundation/pack/pack_registry.h"
 #include "framework/msw/window.h"
 #include "platform/d3d9/device.h"
 #include "platform/os/float_mode.h"
+#include "render3d/L3DRenderer.h"
 #include "render3d/diagnostics/LExceptGame.h"
+#include "sound/LSeManager.h"
 #include "tests/engine/engine_fixture.h"
+#include "tools/shasm/shader_assembler.h"
+#include "tools/writers/riff_writer.h"
 
 namespace tessera::test {
 namespace {
@@ -180,6 +186,25 @@ TEST_F(EngineLifeTest, QuitRequestEndsTheProgramBeforeTheUpdate) {
     EXPECT_EQ(engine->updates, 0);
 }
 
+// What the start-up played is stopped before the first frame, on the renderer of the run.
+TEST_F(EngineLifeTest, StartUpSoundsStopBeforeTheFirstFrame) {
+    writeBesideExecutable("se/group.prp", "@se0 name = boom\r\n");
+    writeBesideExecutable("se/boom.wav",
+                          tools::writers::pcmWave(1, 22050, 16, std::string(22050 * 2, '\0')));
+    startSystem();
+    ASSERT_TRUE(system_->renderer() && system_->renderer()->seManager);
+    mirel::LSeManager& effects = *system_->renderer()->seManager;
+    auto engine = makeEngine(1);
+    engine->onStart = [&] {
+        effects.Play(effects.LoadGroup(lfmRegistPack(""), "se/group", nullptr, 0), 0, nullptr,
+                     nullptr);
+        EXPECT_NE(effects._GetPlayingHead(), nullptr);
+    };
+    engine->onUpdate = [&](TestEngine&, int) { EXPECT_EQ(effects._GetPlayingHead(), nullptr); };
+    runEngine(std::move(engine));
+    EXPECT_EQ(log_.text(), "U D r P");
+}
+
 TEST_F(EngineLifeTest, EveryFrameStartsInTheGameFloatMode) {
     startSystem();
     const uint32_t saved = platform::os::floatMode();
@@ -199,6 +224,66 @@ TEST_F(EngineLifeTest, EveryFrameStartsInTheGameFloatMode) {
     EXPECT_EQ(flushed, std::vector<bool>(3, true));
 }
 
+// A pixel shader that scales a constant up to a visible colour: a denormal constant flushes to
+// black in the game float mode, and stays dark grey where denormals are kept.
+constexpr const char* kScaledConstant = R"(ps_2_0
+def c1, 1e38, 1e38, 1e38, 1
+mul r0, c0, c1
+mov oC0, r0
+)";
+
+// The tile workers draw in the frame's float mode: a frame with a denormal input comes out the
+// same from one raster thread and from eight, whichever thread draws a tile.
+TEST_F(EngineLifeTest, RasterThreadsDrawADenormalFrameAlike) {
+    const tools::shasm::AssembleResult shader = tools::shasm::assembleShader(kScaledConstant);
+    ASSERT_TRUE(shader.error.empty()) << shader.error;
+    const uint32_t saved = platform::os::floatMode();
+    config_.video.mode.width = 320;  // 20 tiles
+    config_.video.mode.height = 240;
+    std::vector<std::vector<uint32_t>> frames;
+    for (const unsigned threads : {1u, 8u}) {
+        SCOPED_TRACE(threads);
+        rasterThreads_ = threads;
+        // The workers start in the default mode (denormals kept); the frame sets the game mode.
+        platform::os::setFloatMode(0x1F80);
+        startSystem();
+        IDirect3DDevice9* d3d = system_->device().device();
+        auto engine = makeEngine(1);
+        engine->onDraw = [&] {
+            IDirect3DPixelShader9* pixels = nullptr;
+            ASSERT_EQ(d3d->CreatePixelShader(shader.tokens.data(),
+                                             static_cast<UINT>(shader.tokens.size()), &pixels),
+                      D3D_OK);
+            const float constant[4] = {1e-39f, 2e-39f, 4e-39f, 1};
+            d3d->SetPixelShader(pixels);
+            d3d->SetPixelShaderConstantF(0, constant, 1);
+            d3d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+            d3d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+            d3d->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+            struct Vertex {
+                float x, y, z, rhw;
+                uint32_t colour;
+            };
+            const Vertex quad[4] = {{0, 0, 0.5f, 1, ~0u},
+                                    {320, 0, 0.5f, 1, ~0u},
+                                    {0, 240, 0.5f, 1, ~0u},
+                                    {320, 240, 0.5f, 1, ~0u}};
+            d3d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
+            d3d->SetPixelShader(nullptr);
+            pixels->Release();
+        };
+        runEngine(std::move(engine));
+        const IDirect3DSurface9* back = system_->device().backBuffer();
+        frames.emplace_back(back->texels(), back->texels() + back->width() * back->height());
+        stopSystem();
+    }
+    platform::os::setFloatMode(saved);
+    ASSERT_EQ(frames[0].size(), 320u * 240u);
+    EXPECT_EQ(frames[0], std::vector<uint32_t>(320 * 240, 0xFF000000));
+    EXPECT_EQ(frames[1], frames[0]);
+}
+
+// Each engine runs on a renderer of its own: the System rebuilds it after every engine.
 TEST_F(EngineLifeTest, MainLoopRunsTheRecordedEnginesInTurn) {
     startSystem();
     std::vector<std::string> runs;
@@ -208,8 +293,10 @@ TEST_F(EngineLifeTest, MainLoopRunsTheRecordedEnginesInTurn) {
     TestEngine* secondRaw = second.release();
     secondRaw->init(system_.get());
     secondRaw->setPacer(&pacer_);
+    std::vector<mirel::rcptr<L3DRenderer>> renderers;  // held, so that none is reused
     secondRaw->onUpdate = [&](TestEngine& engine, int) {
         runs.push_back("second");
+        renderers.push_back(system_->renderer());
         EXPECT_EQ(system_->currentEngine(), &engine);
         EXPECT_TRUE(firstDeleted);
     };
@@ -217,11 +304,17 @@ TEST_F(EngineLifeTest, MainLoopRunsTheRecordedEnginesInTurn) {
     first->deleted = &firstDeleted;
     first->onUpdate = [&](TestEngine&, int) {
         runs.push_back("first");
+        renderers.push_back(system_->renderer());
         system_->setNextEngine(secondRaw);
     };
     system_->setNextEngine(first.release());
     runMainLoop(*system_);
     EXPECT_EQ(runs, (std::vector<std::string>{"first", "second"}));
+    renderers.push_back(system_->renderer());
+    ASSERT_EQ(renderers.size(), 3u);
+    EXPECT_NE(renderers[0].Get(), renderers[1].Get());
+    EXPECT_NE(renderers[1].Get(), renderers[2].Get());
+    renderers.clear();
     EXPECT_TRUE(secondDeleted);
     EXPECT_EQ(system_->currentEngine(), nullptr);
     EXPECT_EQ(system_->nextEngine(), nullptr);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "foundation/pack/DMFile.h"
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 #include "tools/shasm/shader_assembler.h"
 #include "tools/writers/dmf_writer.h"
 #include "tools/writers/scrambled_fields.h"

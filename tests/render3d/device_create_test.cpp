@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 
 namespace tessera::test {
 namespace {

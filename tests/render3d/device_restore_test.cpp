@@ -5,7 +5,7 @@
 
 #include "render3d/screenshot.h"
 #include "tests/foundation/support/memory_stream.h"
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 
 namespace tessera::test {
 namespace {

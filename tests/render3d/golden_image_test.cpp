@@ -48,21 +48,26 @@ TEST(GoldenImage, ToleratesSmallAndRareDifferencesOnly) {
     const NoGoldenUpdates comparing;
     const Frame base = golden();
     ASSERT_EQ(base.width, 128u);
+    const GoldenTolerance exact = GoldenTolerance::within(2);
     struct Case {
         int delta;
         size_t every;
+        GoldenTolerance tolerance;
         bool passes;
     };
     const Case cases[] = {
-        {2, 1, true},        // every pixel within 2
-        {16, 250, true},     // 0.4 % of the pixels up to 16
-        {16, 100, false},    // 1 %
-        {17, 16384, false},  // one pixel beyond 16
+        {2, 1, {}, true},          // every pixel within 2
+        {16, 250, {}, true},       // 0.4 % of the pixels up to 16
+        {16, 100, {}, false},      // 1 %
+        {17, 16384, {}, false},    // one pixel beyond 16
+        {2, 1, exact, true},       // the strict form: every pixel within 2 ...
+        {3, 16384, exact, false},  // ... and not one beyond
     };
     for (const Case& c : cases)
-        EXPECT_EQ(bool(matchesGolden(shifted(base, c.delta, c.every), "render3d", "normal")),
-                  c.passes)
-            << c.delta << " every " << c.every;
+        EXPECT_EQ(
+            bool(matchesGolden(shifted(base, c.delta, c.every), "render3d", "normal", c.tolerance)),
+            c.passes)
+            << c.delta << " every " << c.every << " within " << c.tolerance.close;
     Frame smaller = base;
     smaller.height = 64;
     smaller.argb.resize(128 * 64);

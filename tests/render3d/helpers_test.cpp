@@ -7,7 +7,7 @@
 #include "render3d/LMat.h"
 #include "render3d/LResManager.h"
 #include "render3d/PodBuffer.h"
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 
 namespace tessera::test {
 namespace {

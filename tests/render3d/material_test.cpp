@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "render3d/L3DAnimInstMat.h"
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 
 namespace tessera::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "render3d/pass_stages.h"
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 
 namespace tessera::test {
 namespace {

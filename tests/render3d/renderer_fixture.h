@@ -5,8 +5,8 @@
 #include <string>
 
 #include "render3d/L3DRenderer.h"
-#include "tests/render3d/device_fixture.h"
 #include "tests/render3d/support/built_shader_archive.h"
+#include "tests/render3d/support/device_fixture.h"
 
 namespace tessera::test {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "render3d/shader_pass_select.h"
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 
 namespace tessera::test {
 namespace {

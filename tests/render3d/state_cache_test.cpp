@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 #include "tools/shasm/shader_assembler.h"
 
 namespace tessera::test {

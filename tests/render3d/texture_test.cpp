@@ -7,7 +7,7 @@
 #include "foundation/DPath.h"
 #include "render3d/texture_pack.h"
 #include "tests/foundation/support/memory_stream.h"
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 #include "tools/writers/dmf_writer.h"
 #include "tools/writers/little_endian.h"
 #include "tools/writers/texture_pack_writer.h"

@@ -14,10 +14,6 @@
 namespace tessera::test {
 namespace {
 
-constexpr int kClose = 2;            // per channel, always accepted
-constexpr int kFar = 16;             // per channel, never accepted
-constexpr double kFarShare = 0.005;  // share of pixels allowed between the two
-
 std::optional<std::string> readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
@@ -79,14 +75,14 @@ int colourDistance(uint32_t a, uint32_t b) {
     return most;
 }
 
-// The expected image dimmed to grey, with differing pixels in red (brighter for larger).
-Frame diffImage(const Frame& actual, const Frame& expected) {
+// The expected image dimmed to grey, with pixels beyond `close` in red (brighter for larger).
+Frame diffImage(const Frame& actual, const Frame& expected, int close) {
     Frame diff{expected.width, expected.height, expected.argb};
     for (size_t i = 0; i < diff.argb.size(); ++i) {
         const int d = colourDistance(actual.argb[i], expected.argb[i]);
         const uint32_t p = expected.argb[i];
         const int grey = (channel(p, 16) + channel(p, 8) + channel(p, 0)) / 12;
-        if (d > kClose)
+        if (d > close)
             diff.argb[i] = 0xFF000000u | (static_cast<uint32_t>(std::min(255, 96 + 8 * d)) << 16);
         else
             diff.argb[i] = 0xFF000000u | static_cast<uint32_t>(grey * 0x010101);
@@ -128,7 +124,10 @@ Frame boxScale4(const Frame& frame) {
 }
 
 testing::AssertionResult matchesGolden(const Frame& frame, const std::string& suite,
-                                       const std::string& name) {
+                                       const std::string& name, const GoldenTolerance& tolerance) {
+    if (frame.argb.size() != static_cast<size_t>(frame.width) * frame.height)
+        return testing::AssertionFailure() << name << ": " << frame.argb.size() << " pixels for "
+                                           << frame.width << "x" << frame.height;
     const std::string path = goldenPath(suite, name);
     const char* update = std::getenv("TESSERA_UPDATE_GOLDEN");
     if (update && std::string(update) == "1") {
@@ -150,18 +149,22 @@ testing::AssertionResult matchesGolden(const Frame& frame, const std::string& su
     for (size_t i = 0; i < frame.argb.size(); ++i) {
         const int d = colourDistance(frame.argb[i], expected->argb[i]);
         worst = std::max(worst, d);
-        if (d > kClose) ++beyondClose;
+        if (d > tolerance.close) ++beyondClose;
     }
     const double share = static_cast<double>(beyondClose) / static_cast<double>(frame.argb.size());
-    if (worst <= kFar && share <= kFarShare) return testing::AssertionSuccess();
+    if (worst <= tolerance.far && share <= tolerance.farShare) return testing::AssertionSuccess();
+    // One flat folder: a nested suite ("render3d/posteffect") becomes part of the file name.
+    std::string stem = suite + "_" + name;
+    std::replace(stem.begin(), stem.end(), '/', '_');
     const std::filesystem::path diffDir = std::filesystem::current_path() / "golden-diff";
     std::filesystem::create_directories(diffDir);
-    const std::string diffPath = (diffDir / (suite + "_" + name + ".diff.png")).string();
-    const std::string actualPath = (diffDir / (suite + "_" + name + ".png")).string();
-    tools::writers::writePng(diffPath, frame.width, frame.height, diffImage(frame, *expected).argb);
+    const std::string diffPath = (diffDir / (stem + ".diff.png")).string();
+    const std::string actualPath = (diffDir / (stem + ".png")).string();
+    tools::writers::writePng(diffPath, frame.width, frame.height,
+                             diffImage(frame, *expected, tolerance.close).argb);
     tools::writers::writePng(actualPath, frame.width, frame.height, frame.argb);
     return testing::AssertionFailure()
-           << name << ": " << beyondClose << " pixels differ by more than " << kClose
+           << name << ": " << beyondClose << " pixels differ by more than " << tolerance.close
            << ", the worst by " << worst << "; diff " << diffPath << ", frame " << actualPath;
 }
 

@@ -28,9 +28,20 @@ Frame boxScale4(const Frame& frame);
 // tests/<suite>/golden/<name>.png of the source tree.
 std::string goldenPath(const std::string& suite, const std::string& name);
 
-// Passes when the sizes match, no colour channel differs by more than 16 and at most 0.5 % of
-// the pixels differ by more than 2.
+// How far a frame may stray from its golden, per colour channel (alpha is not compared).
+struct GoldenTolerance {
+    int close = 2;            // a pixel this close always passes
+    int far = 16;             // no pixel may differ by more
+    double farShare = 0.005;  // share of the pixels that may lie between the two
+
+    // Every channel of every pixel within `channel`, no exceptions.
+    static GoldenTolerance within(int channel) { return {channel, channel, 0.0}; }
+};
+
+// Passes when the sizes match and the frame lies within the tolerance: by default no colour
+// channel differs by more than 16 and at most 0.5 % of the pixels differ by more than 2.
 testing::AssertionResult matchesGolden(const Frame& frame, const std::string& suite,
-                                       const std::string& name);
+                                       const std::string& name,
+                                       const GoldenTolerance& tolerance = {});
 
 }  // namespace tessera::test

@@ -1,7 +1,5 @@
 #include "tests/engine/sprite/sprite2_fixture.h"
 
-#include <png.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -185,42 +183,6 @@ std::unique_ptr<PEL_SPRITE_BATCH> makeBatch(PelSpriteBackendImage* image, int32_
         }
     }
     return batch;
-}
-
-void expectGolden(const std::string& name, const std::vector<uint32_t>& frame) {
-    ASSERT_EQ(frame.size(), size_t{kScreenWidth} * kScreenHeight);
-    const char* folder = std::getenv("SPRITE2_GOLDENS");
-    ASSERT_NE(folder, nullptr);
-    const std::string path = std::string(folder) + "/" + name + ".png";
-    std::vector<uint8_t> rgb(frame.size() * 3);
-    for (size_t i = 0; i < frame.size(); ++i) {
-        rgb[3 * i] = static_cast<uint8_t>(frame[i] >> 16);
-        rgb[3 * i + 1] = static_cast<uint8_t>(frame[i] >> 8);
-        rgb[3 * i + 2] = static_cast<uint8_t>(frame[i]);
-    }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (std::getenv("TESSERA_UPDATE_GOLDENS")) {
-        image.width = kScreenWidth;
-        image.height = kScreenHeight;
-        image.format = PNG_FORMAT_RGB;
-        ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr));
-        return;
-    }
-    ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << path;
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> golden(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, golden.data(), 0, nullptr)) << path;
-    ASSERT_EQ(golden.size(), rgb.size()) << path;
-    size_t differing = 0;
-    size_t first = 0;
-    for (size_t i = 0; i < rgb.size(); ++i) {
-        if (std::abs(int{rgb[i]} - int{golden[i]}) > 2) {
-            if (differing++ == 0) first = i / 3;
-        }
-    }
-    EXPECT_EQ(differing, 0u) << name << ": first differing pixel (" << first % kScreenWidth << ", "
-                             << first / kScreenWidth << ")";
 }
 
 }  // namespace tessera::test

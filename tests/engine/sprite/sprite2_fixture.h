@@ -79,8 +79,4 @@ std::unique_ptr<PEL_SPRITE_BATCH> makeBatch(PelSpriteBackendImage* image, int32_
                                             const std::vector<BatchQuad>& quads,
                                             int32_t filter = 0);
 
-// Compares the frame with golden/<name>.png (a channel may differ by 2); TESSERA_UPDATE_GOLDENS
-// writes the frame there instead.
-void expectGolden(const std::string& name, const std::vector<uint32_t>& frame);
-
 }  // namespace tessera::test

@@ -1,61 +1,16 @@
 // The layered sprite natives driven by compiled scripts on a test engine's sprite context.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
+#include <cmath>
 #include <string>
 
-#include <cmath>
-
-#include "engine/script/script_vm.h"
-#include "engine/sprite/sprite2.h"
 #include "engine/sprite_natives/native_support.h"
-#include "engine/sprite_natives/sprite_natives.h"
-#include "framework/file/file.h"
-#include "framework/sprite/sprite.h"
-#include "tests/engine/engine_fixture.h"
-#include "tests/support/temp_dir.h"
-#include "tools/writers/apfc_writer.h"
+#include "tests/engine/sprite_natives/sprite_natives_fixture.h"
 
 namespace tessera::test {
 namespace {
 
 using sprite_natives::idOf;
-
-std::u16string fixture(const char* name) {
-    const char* folder = std::getenv("ENGINE_SPRITE_NATIVES_FIXTURES");
-    std::string path = std::string(folder ? folder : ".") + "/" + name;
-    return std::u16string(path.begin(), path.end());
-}
-
-class SpriteNativesTest : public EngineTest {
-protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        startSystem();
-        engine_ = makeEngine(1);
-        engine_->setupSubresources();
-        registerSpriteNatives(engine_->vm()->root());
-        task_.emplace(*engine_->vm(), engine_->vm()->root());
-    }
-    void TearDown() override {
-        task_.reset();
-        engine_.reset();
-        if (fontStarted_) sprite2Shutdown();
-        EngineTest::TearDown();
-    }
-    ScriptObject run(const char* name) {
-        return task_->runPathAndInit(fixture(name).c_str(), engine_.get(), nullptr);
-    }
-    SpriteHandles& handles() { return spriteHandlesOf(engine_.get()); }
-    PEL_SPRITE* sprite(const ScriptObject& result, const char16_t* name) {
-        return handles().sprites.find(idOf(result.getUserPointer(name)));
-    }
-
-    std::unique_ptr<TestEngine> engine_;
-    std::optional<ScriptTask> task_;
-    bool fontStarted_ = false;
-};
 
 TEST_F(SpriteNativesTest, CreateOptionsApplyInOrder) {
     const ScriptObject result = run("create_options");
@@ -158,9 +113,18 @@ TEST_F(SpriteNativesTest, WrongKindsStaleIdsAndFailedCreationsAreReported) {
     EXPECT_TRUE(reported(PEL_REPORT_MESSAGE, bad + u"sprite rect(" + sprite + u")"));
     EXPECT_TRUE(reported(PEL_REPORT_MESSAGE, bad + u"sprite renderer(" + image + u")"));
     EXPECT_TRUE(reported(PEL_REPORT_MESSAGE, bad + u"sprite(" + sprite + u")"));
-    EXPECT_TRUE(
-        reported(PEL_REPORT_ERROR,
-                 u"Error: [`anonymous-namespace'::spriteCreate] スプライトの作成に失敗しました"));
+    // Creations over those ids fail with their texts, tagged with the native's own name.
+    EXPECT_TRUE(reported(PEL_REPORT_MESSAGE, bad + u"sprite image(" + sprite + u")"));
+    const std::u16string failures[][2] = {
+        {u"spriteCreate", u"スプライトの作成に失敗しました"},
+        {u"spriteRectCreate", u"矩形の作成に失敗しました"},
+        {u"spriteRectTextFormatCreate", u"テキスト書式の作成に失敗しました"},
+    };
+    for (const auto& [native, text] : failures) {
+        EXPECT_TRUE(
+            reported(PEL_REPORT_ERROR, u"Error: [`anonymous-namespace'::" + native + u"] " + text))
+            << std::string(native.begin(), native.end());
+    }
     EXPECT_EQ(result.getUserPointer(u"forged"), nullptr);
     EXPECT_EQ(result.getUserPointer(u"loaded"), nullptr);
     // The load names the path resolved against the script's folder.
@@ -182,13 +146,7 @@ uint8_t gammaEntry(float g, int i) {
 }
 
 TEST_F(SpriteNativesTest, TextFormatsDefaultToGammaOneAndAHalfAndQueuedTextFlushes) {
-    const char* font = std::getenv("SPRITE_NATIVES_FONT");
-    ASSERT_NE(font, nullptr);
-    ASSERT_TRUE(tools::writers::writeApfc(executableFolder() + "/font.dat",
-                                          {{u"sys/font.ttf", readFileBytes(font)}}));
-    ASSERT_EQ(pelFileMountArchive(u"font.dat"), PEL_OK);
-    sprite2Init();
-    fontStarted_ = true;
+    startFont();
     const ScriptObject result = run("text");
     ASSERT_EQ(result.getType(), OT_TABLE);
     const PEL_SPRITE_TEXT_FORMAT* plain =

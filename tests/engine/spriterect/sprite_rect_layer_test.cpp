@@ -68,5 +68,39 @@ TEST(SpriteRectLayerRecords, ReleaseTakesEveryRecord) {
     EXPECT_EQ(layer.firstImage(), nullptr);
 }
 
+// Every record gets an id of its kind's table; an id goes stale with its record, rects' ids with
+// their renderer (a rect in no level too), and an image shown by a rect outlives its release.
+TEST(SpriteRectLayerRecords, IdsLiveAsLongAsTheirRecords) {
+    SpriteRectLayer layer;
+    layer.init(SpriteRectTarget{});
+    SpriteRectImage* image = layer.createLoadedImage(nullptr);
+    SpriteRectRenderer* renderer = layer.createRenderer(64, 64, 2);
+    SpriteRectRenderer* levelless = layer.createRenderer(64, 64, 0);
+    SpriteRect* shown = layer.createRect(renderer, image);
+    SpriteRect* nowhere = layer.createRect(levelless, image);
+    const SpriteRectIds& ids = layer.ids();
+    EXPECT_EQ(ids.images.find(image->id), image);
+    EXPECT_EQ(ids.renderers.find(renderer->id), renderer);
+    EXPECT_EQ(ids.rects.find(shown->id), shown);
+    EXPECT_EQ(nowhere->level, -1);
+    EXPECT_EQ(ids.rects.find(image->id), nullptr);  // one kind's id finds nothing of another
+    EXPECT_EQ(image->rectCount, 2u);
+
+    const uint32_t nowhereId = nowhere->id;
+    layer.releaseRenderer(levelless);
+    EXPECT_EQ(ids.rects.find(nowhereId), nullptr);
+    EXPECT_EQ(image->rectCount, 1u);
+
+    const uint32_t imageId = image->id;
+    layer.releaseImage(image);
+    EXPECT_EQ(ids.images.find(imageId), nullptr);
+    EXPECT_EQ(layer.firstImage(), nullptr);
+    EXPECT_TRUE(shown->image->released);
+    const uint32_t shownId = shown->id;
+    layer.releaseRect(shown);  // the last rect frees the image (ASan checks both ways)
+    EXPECT_EQ(ids.rects.find(shownId), nullptr);
+    layer.release();
+}
+
 }  // namespace
 }  // namespace tessera::test

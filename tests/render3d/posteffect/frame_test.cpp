@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "engine/system/system.h"
 #include "tests/render3d/posteffect/posteffect_fixture.h"
 
 namespace tessera::test {
@@ -216,15 +215,6 @@ TEST_F(PostEffectFrame, AnObjectThatIsNotSetUpDoesNothing) {
     effect.render();
     EXPECT_TRUE(calls().empty());
     EXPECT_EQ(effect.requestCount(), 0u);
-}
-
-// The system's own device is created by System::init; before that it has no shaders.
-TEST_F(PostEffectFrame, SetUpOverASystemReadsItsDevice) {
-    startLibrary({softwareAdapterProfile()});
-    System system;
-    PostEffect effect;
-    EXPECT_FALSE(effect.setup(&system));
-    EXPECT_FALSE(effect.active());
 }
 
 TEST_F(PostEffectFrame, ALostDeviceComesBackBlack) {

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "tests/render3d/posteffect/golden_image.h"
 #include "tests/render3d/posteffect/posteffect_fixture.h"
+#include "tests/support/golden_image.h"
 
 namespace tessera::test {
 namespace {
@@ -61,8 +61,8 @@ TEST_F(PostEffectGolden, EveryKindOverTheTestScene) {
     for (const Case& c : cases) {
         c.add(*effect_);
         frame();
-        const std::string golden = std::string(POSTEFFECT_GOLDEN_DIR) + "/" + c.name + ".png";
-        EXPECT_EQ(compareWithGolden(golden, 160, 120, backBufferPixels(), 2), "") << c.name;
+        EXPECT_TRUE(matchesGolden({160, 120, backBufferPixels()}, "render3d/posteffect", c.name,
+                                  GoldenTolerance::within(2)));
         effect_->clearQueue();
     }
 }

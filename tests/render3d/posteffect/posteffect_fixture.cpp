@@ -1,8 +1,8 @@
 #include "tests/render3d/posteffect/posteffect_fixture.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
+
+#include "tests/render3d/support/built_posteffect_shaders.h"
 
 namespace tessera::test {
 
@@ -14,12 +14,7 @@ mirel::rcptr<L3DTexture> TestPostEffectHost::loadTexture(const char16_t* name) {
 
 void PostEffectTest::SetUp() {
     Render3dTest::SetUp();
-    const char* shaders = std::getenv("POSTEFFECT_SHADER_DIR");
-    ASSERT_NE(shaders, nullptr);
-    const std::filesystem::path target = programDir() + "sys/posteffect";
-    std::filesystem::create_directories(target);
-    for (const auto& entry : std::filesystem::directory_iterator(shaders))
-        std::filesystem::copy_file(entry.path(), target / entry.path().filename());
+    for (const BuiltFile& shader : builtPostEffectShaders()) dir_.write(shader.path, shader.bytes);
 }
 
 void PostEffectTest::TearDown() {

@@ -8,7 +8,7 @@
 
 #include "render3d/L3DRenderer.h"
 #include "render3d/posteffect/PostEffect.h"
-#include "tests/render3d/device_fixture.h"
+#include "tests/render3d/support/device_fixture.h"
 
 namespace tessera::test {
 

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "tests/render3d/posteffect/golden_image.h"
 #include "tests/render3d/posteffect/posteffect_fixture.h"
+#include "tests/support/golden_image.h"
 
 namespace tessera::test {
 namespace {
@@ -148,9 +148,8 @@ TEST_F(PostEffectWaterDraw, BothMeshesDistortTheSceneBehindThem) {
     drawScene();
     const std::vector<uint32_t> scene = backBufferPixels();
     const std::vector<uint32_t> water = drawFrame();
-    EXPECT_EQ(
-        compareWithGolden(std::string(POSTEFFECT_GOLDEN_DIR) + "/water.png", 160, 120, water, 2),
-        "");
+    EXPECT_TRUE(matchesGolden({160, 120, water}, "render3d/posteffect", "water",
+                              GoldenTolerance::within(2)));
     // Between and around the quads the scene is untouched; inside both it changed.
     uint32_t changedLeft = 0, changedRight = 0;
     for (uint32_t y = 20; y < 100; ++y) {

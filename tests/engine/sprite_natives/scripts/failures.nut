@@ -4,6 +4,8 @@ function init() {
     local image = spriteImageCreateText(8, 8);
     spriteRectRelease(s);
     local forged = spriteCreate(image, null);
+    spriteRectCreate(r, s, null);
+    spriteRectTextFormatCreate(image, null);
     local loaded = spriteImageLoad("Missing.png");
     spriteRendererDestroy(r);
     spriteSetPosX(s, 3.0);

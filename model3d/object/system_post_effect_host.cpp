@@ -1,18 +1,9 @@
-#include "render3d/posteffect/system_host.h"
-
-#include <string>
+#include "model3d/object/system_post_effect_host.h"
 
 #include "engine/config/config.h"
 #include "engine/system/system.h"
-#include "foundation/pack/pack_registry.h"
-#include "platform/os/cp932.h"
+#include "model3d/object/Da3dObject.h"
 #include "render3d/L3DRenderer.h"
-
-namespace {
-
-constexpr size_t kMaxNameBytes = 128;
-
-}  // namespace
 
 L3DDevice& SystemPostEffectHost::device() { return system_.device(); }
 
@@ -23,11 +14,9 @@ PostEffectMode SystemPostEffectHost::mode() const {
 }
 
 mirel::rcptr<L3DTexture> SystemPostEffectHost::loadTexture(const char16_t* name) {
-    const mirel::rcptr<L3DRenderer>& renderer = system_.renderer();
-    if (!renderer) return {};
-    std::string bytes = platform::os::utf16ToCp932(name);
-    if (bytes.size() >= kMaxNameBytes) bytes.resize(kMaxNameBytes - 1);
-    return renderer->GetTexture(lfmRegistPack(""), bytes.c_str(), false);
+    mirel::rcptr<L3DTexture> texture;
+    Da3dObject::loadTextureByName(system_, name, texture, 0);
+    return texture;
 }
 
 const L3DRenderer* SystemPostEffectHost::renderer() const { return system_.renderer().Get(); }

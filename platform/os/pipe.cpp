@@ -1,4 +1,4 @@
-#include "engine/config/lounge_pipe.h"
+#include "platform/os/pipe.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -6,13 +6,15 @@
 #include <cerrno>
 #include <climits>
 
+namespace platform::os {
+
 namespace {
 
 bool validDescriptor(uint32_t pipe) { return pipe <= static_cast<uint32_t>(INT_MAX); }
 
 }  // namespace
 
-bool loungePipeBytesWaiting(uint32_t pipe, size_t* bytes) {
+bool pipeBytesWaiting(uint32_t pipe, size_t* bytes) {
     int waiting = 0;
     if (!validDescriptor(pipe) || ioctl(static_cast<int>(pipe), FIONREAD, &waiting) != 0 ||
         waiting < 0)
@@ -21,7 +23,7 @@ bool loungePipeBytesWaiting(uint32_t pipe, size_t* bytes) {
     return true;
 }
 
-bool loungePipeRead(uint32_t pipe, void* data, size_t size) {
+bool pipeRead(uint32_t pipe, void* data, size_t size) {
     if (!validDescriptor(pipe)) return false;
     auto* bytes = static_cast<unsigned char*>(data);
     while (size > 0) {
@@ -34,7 +36,7 @@ bool loungePipeRead(uint32_t pipe, void* data, size_t size) {
     return true;
 }
 
-bool loungePipeWrite(uint32_t pipe, const void* data, size_t size) {
+bool pipeWrite(uint32_t pipe, const void* data, size_t size) {
     if (!validDescriptor(pipe)) return false;
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0) {
@@ -46,3 +48,5 @@ bool loungePipeWrite(uint32_t pipe, const void* data, size_t size) {
     }
     return true;
 }
+
+}  // namespace platform::os

@@ -1,0 +1,5 @@
+// Switches to the script-only engine "args" without arguments.
+function init() {
+    globalPrepareNextBasicEngine({dir = "args"});
+    engineRequestExit();
+}
