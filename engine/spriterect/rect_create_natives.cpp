@@ -111,8 +111,13 @@ void* spriteCreateRect(HSQUIRRELVM vm, void* rendererHandle, void* imageHandle,
     SpriteRectImage* image = imageArg(vm, imageHandle);
     if (!renderer || !image) return nullptr;
     const RectValues v = readOptions(RectOptions(vm, options), *image);
-    SpriteRect* rect = renderer->layer->createRect(renderer, image);
+    SpriteRectLayer& layer = *renderer->layer;
+    SpriteRect* rect = layer.createRect(renderer, image);
     if (!rect) return nullptr;
+    if (!rect->id) {  // every id is taken: a rect no script could name is not kept
+        layer.releaseRect(rect);
+        return nullptr;
+    }
     // The level array has exactly level-count slots: the level is clamped into it.
     spriteRectSetLevel(rect, v.level);
     rect->mapX = v.mapX;

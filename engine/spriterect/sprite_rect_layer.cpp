@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/system/system.h"
+#include "model3d/object/Da3dObject.h"
 #include "platform/d3d9/d3d9_enums.h"
 #include "platform/d3d9/d3dx9_math.h"
 #include "platform/d3d9/texture.h"
@@ -79,9 +80,11 @@ void SpriteRectLayer::init(System* system) {
     target.screenHeight = system->displayHeight();
     target.resourceScale = system->resourceScale();
     init(target);
+    system_ = system;
 }
 
 void SpriteRectLayer::init(const SpriteRectTarget& target) {
+    system_ = nullptr;
     target_ = target;
     batch_ = std::make_unique<SpriteRectBatch>();
 }
@@ -92,6 +95,12 @@ void SpriteRectLayer::release() {
     while (renderers_) releaseRenderer(renderers_);
     while (fonts_) releaseFont(fonts_);
     while (images_) releaseImage(images_);
+}
+
+SpriteRectImage* SpriteRectLayer::createImage(const char16_t* directory, const char16_t* name) {
+    mirel::rcptr<L3DTexture> texture;
+    if (system_) Da3dObject::loadTexture(directory, name, texture, *system_, 0);
+    return createLoadedImage(std::move(texture));
 }
 
 SpriteRectImage* SpriteRectLayer::createLoadedImage(mirel::rcptr<L3DTexture> texture) {

@@ -69,6 +69,9 @@ public:
     void release();
     bool initialised() const { return batch_ != nullptr; }
 
+    // A loaded image of the texture the name, resolved against the directory, names in the
+    // default pack (through the System's renderer); without one the image measures 1 by 1.
+    SpriteRectImage* createImage(const char16_t* directory, const char16_t* name);
     // A loaded image over a texture; its logical size is the texture's times the resource scale.
     SpriteRectImage* createLoadedImage(mirel::rcptr<L3DTexture> texture);
     // A writable image over a new unnamed texture of the size.
@@ -101,6 +104,7 @@ public:
 private:
     void drawRenderer(SpriteRectRenderer& renderer);
 
+    System* system_ = nullptr;  // what loads textures by name; none for a bare target
     SpriteRectTarget target_;
     SpriteRectImage* images_ = nullptr;
     SpriteRectFont* fonts_ = nullptr;

@@ -80,7 +80,7 @@ TEST_F(HeadlessRunTest, BootstrapSwitchesToTheMenuAndBothDrawTheirScenes) {
     addPackFile("menu/tiles.png", picture(32, 200));
     addPackFile("menu/seList.prp", tools::writers::seGroupFile({{"@prop", {{"count", "1"}}},
                                                                 {"@se0", {{"name", "chime"}}}}));
-    addPackFile("menu/chime.wav", countingWave(1, 22050, 20000));
+    addPackFile("menu/chime.wav", countingWave(1, 22050, 88200));  // lasts 4 s
     addPackFile("menu/intro.ogg", makeOggVorbis(2, 22050, 4000));
     addPackFile("menu/loop.ogg", makeOggVorbis(2, 22050, 8000));
     startSystem();

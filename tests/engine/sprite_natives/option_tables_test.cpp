@@ -72,7 +72,8 @@ TEST_F(SpriteOptionTest, EachBaseOptionCopiesItsGroupOnly) {
          [](auto& a, auto& b) {
              return a.rotationX == b.rotationX && a.rotationY == b.rotationY &&
                     a.rotationZ == b.rotationZ &&
-                    sameFlags(a, b, PEL_SPRITE_ROTATE_X | PEL_SPRITE_ROTATE_Y | PEL_SPRITE_ROTATE_Z);
+                    sameFlags(a, b,
+                              PEL_SPRITE_ROTATE_X | PEL_SPRITE_ROTATE_Y | PEL_SPRITE_ROTATE_Z);
          }},
         {"blend", layout, [](auto& a, auto& b) { return a.blend == b.blend; }},
         {"alpha test", layout,

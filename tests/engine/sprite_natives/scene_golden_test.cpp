@@ -68,8 +68,8 @@ TEST_F(SpriteSceneTest, ScriptedSceneMatchesItsGoldens) {
     ASSERT_EQ(scene.getType(), OT_TABLE);
     engine_->onUpdate = [&](TestEngine&, int) {
         // The 3D scene's stand-in: a dark slate background.
-        system_->device().device()->Clear(0, nullptr, platform::d3d9::D3DCLEAR_TARGET,
-                                          0xFF203040, 1.0f, 0);
+        system_->device().device()->Clear(0, nullptr, platform::d3d9::D3DCLEAR_TARGET, 0xFF203040,
+                                          1.0f, 0);
         task_->update();
     };
     std::vector<Frame> presented;

@@ -36,9 +36,9 @@ protected:
     template <typename T>
     void share(const char16_t* name, SpriteIds<T> SpriteHandles::*table, T* record) {
         engine_->vm()->root().setObject(
-            name, ScriptObject::fromUserPointer(engine_->vm()->vm(),
-                                                sprite_natives::pointerOf((handles().*table).insert(
-                                                    record))));
+            name,
+            ScriptObject::fromUserPointer(
+                engine_->vm()->vm(), sprite_natives::pointerOf((handles().*table).insert(record))));
     }
     // Packs the sprite suite's test font as "sys/font.ttf" and starts the sprite backend's font.
     void startFont();

@@ -22,6 +22,7 @@ void RectEngine::drawSprites() {
 
 void RectEngineTest::SetUp() {
     EngineTest::SetUp();
+    prepareFiles();
     startSystem();
     engine_ = std::make_unique<RectEngine>(log_);
     engine_->init(system_.get());

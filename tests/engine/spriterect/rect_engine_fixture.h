@@ -29,6 +29,9 @@ class RectEngineTest : public EngineTest {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // Writes the files the System should find in its default pack (beside the executable),
+    // before it starts.
+    virtual void prepareFiles() {}
 
     SpriteRectLayer& layer() { return engine_->layer; }
     // Puts the record's handle into the root table under the name.

@@ -22,7 +22,6 @@ function init() {
     local format = spriteRectTextFormatCreate(r, {fontSize = 16, speed = 1, colorBlue = 0.2});
     spriteRectDrawText(textRect, format, "ステージ " + args.stage);
 
-    enginePlaySe(0);
     bgmPlay("intro", "loop", true);
     inputCustomize("menu/press");
     globalSetIntegerParameterCount(3);
@@ -31,6 +30,8 @@ function init() {
 function work() {
     while (true) {
         frame++;
+        // Not in init: the frame loop stops every sound effect before its first frame.
+        if (frame == 1) enginePlaySe(0);
         if (!spriteRectIsTextExist(textRect) && globalGetIntegerParameterValue(0) == 0)
             globalSetIntegerParameterValue(0, frame);
         if (ctrlGetEvent(0, 2)) globalSetIntegerParameterValue(1, frame);
