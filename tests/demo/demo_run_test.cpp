@@ -33,9 +33,9 @@ DemoRun runDemo(const TempDir& home, const std::string& captures, int frames) {
     std::filesystem::create_directories(captures);
     const std::string command =
         "TESSERA_HEADLESS=1 XDG_DATA_HOME='" + home.file("data") + "' XDG_CONFIG_HOME='" +
-        home.file("config") + "' XDG_RUNTIME_DIR='" + home.file("run") +
-        "' TESSERA_PROGRAM_DIR='" + std::getenv("TESSERA_DEMO_GAME_DIR") +
-        "' TESSERA_RUN_FRAMES=" + std::to_string(frames) + " TESSERA_CAPTURE_DIR='" + captures +
+        home.file("config") + "' XDG_RUNTIME_DIR='" + home.file("run") + "' TESSERA_PROGRAM_DIR='" +
+        std::getenv("TESSERA_DEMO_GAME_DIR") + "' TESSERA_RUN_FRAMES=" + std::to_string(frames) +
+        " TESSERA_CAPTURE_DIR='" + captures +
         "' TESSERA_CAPTURE_SPAN=19 '" TESSERA_APP_PATH "' 2>'" + home.file("stderr.txt") + "'";
     const int status = std::system(command.c_str());
     DemoRun run;
