@@ -2,7 +2,8 @@
 #include <new>
 #include <string>
 
-#include "app/app_main.h"
+#include "app/window_icon.h"
+#include "engine/startup/app_main.h"
 #include "foundation/DApplication.h"
 #include "foundation/DDebug.h"
 #include "foundation/imagefile/image_file.h"
@@ -12,6 +13,7 @@
 #include "platform/os/command_line.h"
 #include "platform/os/cp932.h"
 #include "platform/os/module_path.h"
+#include "platform/window/window_icon.h"
 
 namespace {
 
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
     mirel::DMathInitTables();
     mirel::DimgInitYCbCrTables();
     mirel::_DSusieInit();
+    platform::window::setIconResource(kWindowIconResource, kWindowIconPng, kWindowIconPngSize);
 
     int exitCode;
     {

@@ -45,6 +45,18 @@ enum class EngineKey : uint32_t {
 inline constexpr uint32_t kEngineKeyCount = static_cast<uint32_t>(EngineKey::Count);
 extern const char16_t* const kEngineKeyNames[kEngineKeyCount];
 
+class Engine;
+
+// Watches every engine run from outside the game: the run harness of tests and CI.
+class EngineRunObserver {
+public:
+    virtual ~EngineRunObserver() = default;
+    // At the start of Engine::run, before the engine's own start.
+    virtual void runStarting(Engine& engine) = 0;
+    // At the end of every frame, after its pacing and presentation.
+    virtual void frameEnded(Engine& engine) = 0;
+};
+
 class Engine : public EngineBase, public ScriptHost {
 public:
     static constexpr uint32_t FramesPerSecond = 60;
@@ -116,6 +128,8 @@ public:
     // effects (the screen post effects by default; null restores them).
     void setPacer(FramePacer* pacer) { pacer_ = pacer ? pacer : &ownPacer_; }
     static void setPostEffectFactory(EnginePostEffectFactory factory);
+    // One observer of every engine run, or null.
+    static void setRunObserver(EngineRunObserver* observer);
 
 private:
     void drawFrame();

@@ -40,7 +40,11 @@ std::string narrowPath(const char16_t* name, size_t size) {
     return path;
 }
 
+EngineRunObserver* runObserver = nullptr;
+
 }  // namespace
+
+void Engine::setRunObserver(EngineRunObserver* observer) { runObserver = observer; }
 
 void Engine::run() {
     Net* net = system_->net();
@@ -48,6 +52,7 @@ void Engine::run() {
     // The renderer of this run; the System replaces it only between engines.
     L3DRenderer* renderer = system_->renderer().Get();
 
+    if (runObserver) runObserver->runStarting(*this);
     start();
     // Nothing the start-up played keeps sounding into the first frame.
     if (renderer) renderer->StopAll();
@@ -91,6 +96,7 @@ void Engine::run() {
             if (net) net->setReady();
             resync_ = true;
         }
+        if (runObserver) runObserver->frameEnded(*this);
     }
 
     if (net) {

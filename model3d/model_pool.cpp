@@ -11,11 +11,7 @@ void l3dModelReadFailed(DFile& file) {
 }
 
 void l3dCheckModelCount(DFile& file, uint32_t count, uint32_t recordBytes) {
-    const int32_t size = file.Size();
-    const int32_t position = file.Tell();
-    if (size < 0 || position < 0 || position > size) l3dModelReadFailed(file);
-    const uint64_t left = static_cast<uint64_t>(size - position);
-    if (uint64_t{count} * recordBytes > left) l3dModelReadFailed(file);
+    lfmCheckCount(file, count, recordBytes);
 }
 
 L3DModelPool l3dReadModelPool(DFile& file, DString& text) {
@@ -42,4 +38,10 @@ void l3dReadNameField(DFile& file, char (&field)[L3DNameFieldSize]) {
     if (length > L3DNameMaxLength) l3dModelReadFailed(file);
     lfmReadBytes(field, length, file);
     field[length] = '\0';
+}
+
+uint32_t l3dReadModelCount(DFile& file, uint32_t recordBytes) {
+    const uint32_t count = lfmReadU32(file);
+    l3dCheckModelCount(file, count, recordBytes);
+    return count;
 }

@@ -35,3 +35,7 @@ void l3dReadNameField(mirel::DFile& file, char (&field)[L3DNameFieldSize]);
 // Fails like a short read unless `count` records of at least `recordBytes` bytes each fit in
 // what is left of the file, so that no count from the file allocates more than the file holds.
 void l3dCheckModelCount(mirel::DFile& file, uint32_t count, uint32_t recordBytes);
+
+// Reads a count of records of at least `recordBytes` bytes each, checked like
+// l3dCheckModelCount.
+uint32_t l3dReadModelCount(mirel::DFile& file, uint32_t recordBytes);

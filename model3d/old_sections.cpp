@@ -26,15 +26,8 @@ void SkipU32s(DFile& file, uint32_t n) {
     for (uint32_t i = 0; i < n; ++i) lfmReadU32(file);
 }
 
-// A count of records of at least `recordBytes` bytes each, checked against the file.
-uint32_t ReadCount(DFile& file, uint32_t recordBytes) {
-    const uint32_t count = lfmReadU32(file);
-    l3dCheckModelCount(file, count, recordBytes);
-    return count;
-}
-
 void SkipOldCollisionList(DFile& file) {
-    const uint32_t n = ReadCount(file, 4 + 4 + 4 + 4 + 12 + 12);
+    const uint32_t n = l3dReadModelCount(file, 4 + 4 + 4 + 4 + 12 + 12);
     for (uint32_t i = 0; i < n; ++i) {
         SkipU32s(file, 2);
         SkipString(file);
@@ -45,12 +38,12 @@ void SkipOldCollisionList(DFile& file) {
 }
 
 void SkipOldBlockA(DFile& file) {
-    const uint32_t n = ReadCount(file, 4 + 4 + 4 + 4);
+    const uint32_t n = l3dReadModelCount(file, 4 + 4 + 4 + 4);
     for (uint32_t i = 0; i < n; ++i) {
         SkipString(file);
         SkipString(file);
         lfmReadU32(file);
-        const uint32_t items = ReadCount(file, 4 + 12 + 16 + 24);
+        const uint32_t items = l3dReadModelCount(file, 4 + 12 + 16 + 24);
         for (uint32_t k = 0; k < items; ++k) {
             const uint32_t kind = lfmReadU32(file);
             SkipBytes(file, 12 + 16 + 24);
@@ -65,7 +58,7 @@ void SkipOldBlockA(DFile& file) {
 // A tree of nodes {u32, u32, u32, subtree}, walked with a stack of counts left per level so
 // that a deep tree from the file cannot exhaust the call stack.
 void SkipOldTree(DFile& file) {
-    std::vector<uint32_t> left{ReadCount(file, 16)};
+    std::vector<uint32_t> left{l3dReadModelCount(file, 16)};
     while (!left.empty()) {
         if (left.back() == 0) {
             left.pop_back();
@@ -73,21 +66,21 @@ void SkipOldTree(DFile& file) {
         }
         --left.back();
         SkipU32s(file, 3);
-        left.push_back(ReadCount(file, 16));
+        left.push_back(l3dReadModelCount(file, 16));
     }
 }
 
 void SkipOldBlockB(DFile& file) {
-    const uint32_t n = ReadCount(file, 4 + 4 + 4 + 4 + 4 + 4);
+    const uint32_t n = l3dReadModelCount(file, 4 + 4 + 4 + 4 + 4 + 4);
     for (uint32_t i = 0; i < n; ++i) {
         SkipString(file);
         SkipString(file);
-        const uint32_t a = ReadCount(file, 316);
+        const uint32_t a = l3dReadModelCount(file, 316);
         SkipBytes(file, a * 316);
         SkipOldTree(file);
-        const uint32_t b = ReadCount(file, 304);
+        const uint32_t b = l3dReadModelCount(file, 304);
         SkipBytes(file, b * 304);
-        const uint32_t c = ReadCount(file, 12);
+        const uint32_t c = l3dReadModelCount(file, 12);
         SkipU32s(file, c * 3);
     }
 }

@@ -13,4 +13,9 @@ struct L3DRandom {
     static void Seed(uint32_t seed, L3DRandom& state);
     // One xorshift128 step; the new w is the result.
     uint32_t Next();
+    // One step: a float in [0, 1) from the top 23 bits of the new w.
+    float GetFloat();
+    // One step: an integer in [min(a, b), max(a, b)], the span formed in 64 bits so that no
+    // pair of bounds overflows.
+    int32_t GetRange(int32_t a, int32_t b);
 };

@@ -38,8 +38,8 @@ L3DRenderer::L3DRenderer() { L3DRandom::Seed(kConstructionSeed, random); }
 
 L3DRenderer::~L3DRenderer() { Release(); }
 
-void L3DRenderer::Create(const rcptr<L3DDevice>& deviceHandle,
-                         const rcptr<mirel::DsndManager>& soundManagerHandle, DFile& file) {
+void L3DRenderer::_CreateCore(const rcptr<L3DDevice>& deviceHandle,
+                              const rcptr<mirel::DsndManager>& soundManagerHandle, DFile& file) {
     device = deviceHandle;
     frameRate = FrameRate;
     soundManager = soundManagerHandle;
@@ -84,6 +84,7 @@ void L3DRenderer::Create(const rcptr<L3DDevice>& deviceHandle,
 }
 
 void L3DRenderer::Release() {
+    effectManager.Reset();
     seManager.reset();
     names = LResManager();
     systemNnid = nullptr;
@@ -101,7 +102,7 @@ void L3DRenderer::Release() {
     device.Reset();
 }
 
-void L3DRenderer::StopAll() {
+void L3DRenderer::_StopVoices() {
     if (!seManager) return;
     while (mirel::LSeManager::_VOICEINFO* voice = seManager->_GetPlayingHead())
         seManager->_StopVoice(voice);

@@ -25,6 +25,7 @@
 #include "render3d/zsd_pass.h"
 
 class L3DDevice;
+class L3DEffectManager;
 struct L3D_ANIMINST_MAT;
 struct L3DPartDraw;
 struct L3D_PARTINST_MAT;
@@ -58,16 +59,23 @@ public:
     L3DRenderer(const L3DRenderer&) = delete;
     L3DRenderer& operator=(const L3DRenderer&) = delete;
 
+    // Create and StopAll reach the effect manager, which lies above this library: they are
+    // defined by render3d/scene (render3d_scene), over the steps below that are the
+    // renderer's own.
+    // _CreateCore, then makes the effect manager and binds it to this renderer.
+    void Create(const mirel::rcptr<L3DDevice>& device,
+                const mirel::rcptr<mirel::DsndManager>& soundManager, mirel::DFile& archive);
     // Takes the device and the sound manager (both may be non-owning handles), loads the
     // shader set from the open archive file, registers the name "system" and, with a sound
     // device, makes the sound-effect manager. A missing archive or member is fatal.
-    void Create(const mirel::rcptr<L3DDevice>& device,
-                const mirel::rcptr<mirel::DsndManager>& soundManager, mirel::DFile& archive);
-    // Frees what Create and the frames made; afterwards the renderer is fit only for
-    // destruction.
+    void _CreateCore(const mirel::rcptr<L3DDevice>& device,
+                     const mirel::rcptr<mirel::DsndManager>& soundManager, mirel::DFile& archive);
+    // Frees what Create and the frames made, the effect manager first; afterwards the renderer
+    // is fit only for destruction.
     void Release();
-    // Stops every playing sound effect.
+    // Stops every playing sound effect, then frees every playing effect instance.
     void StopAll();
+    void _StopVoices();
 
     // Drawing (renderer_camera.cpp, renderer_instance.cpp, renderer_record.cpp,
     // renderer_outline.cpp, renderer_zsd.cpp).
@@ -136,6 +144,8 @@ public:
     mirel::rcptr<L3DDevice> device;
     int32_t frameRate = 0;
     mirel::rcptr<mirel::DsndManager> soundManager;
+    // Null until Create has made it; held alone by the renderer.
+    mirel::rcptr<L3DEffectManager> effectManager;
     // Null without a sound device. Owned alone: its users borrow it from the renderer.
     std::unique_ptr<mirel::LSeManager> seManager;
     L3DRandom random;

@@ -7,7 +7,6 @@
 #include "engine/script_engines/shared_natives.h"
 #include "engine/script_engines/simple_engine.h"
 #include "engine/spriterect/sprite_rect_layer.h"
-#include "model3d/object/Da3dObject.h"
 
 namespace simple {
 namespace {
@@ -24,9 +23,7 @@ void* spriteCreateImage(HSQUIRRELVM vm, const char16_t* path) {
     SpriteRectLayer* layer = spriteRectLayerOf(vm);
     const ScriptedEngine* engine = callingScriptedEngine(vm);
     if (!layer || !engine) return nullptr;
-    mirel::rcptr<L3DTexture> texture;
-    Da3dObject::loadTexture(engine->scriptRoot(), path ? path : u"", texture, *engine->system(), 0);
-    return spriteRectHandle(layer->createLoadedImage(std::move(texture)));
+    return spriteRectHandle(layer->createImage(engine->scriptRoot(), path ? path : u""));
 }
 
 void* spriteCreateDynamicImage(HSQUIRRELVM vm, int32_t width, int32_t height) {

@@ -50,6 +50,15 @@ float lfmReadF32(DFile& file) {
     return value;
 }
 
+void lfmCheckCount(DFile& file, uint64_t count, uint32_t recordBytes) {
+    const int32_t size = file.Size();
+    const int32_t position = Position(file);
+    if (size < 0 || position > size) ReadFailed(file);
+    const uint64_t left = static_cast<uint64_t>(size - position);
+    // A product past 64 bits cannot fit either; dividing avoids forming it.
+    if (recordBytes != 0 && count > left / recordBytes) ReadFailed(file);
+}
+
 void lfmReadString(DFile& file, DString& string) {
     const uint32_t n = lfmReadU32(file);
     if (n == 0) {
@@ -57,9 +66,7 @@ void lfmReadString(DFile& file, DString& string) {
         return;
     }
     // The length comes from the file: it must fit in what is left before anything is reserved.
-    const int32_t size = file.Size();
-    const int32_t position = Position(file);
-    if (size < 0 || position > size || n > static_cast<uint32_t>(size - position)) ReadFailed(file);
+    lfmCheckCount(file, n, 1);
     string.Reserve(uint64_t{n} + 1);
     char* buffer = string.GetHandle().Get();
     lfmReadBytes(buffer, n, file);

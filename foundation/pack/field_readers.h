@@ -15,6 +15,9 @@ void lfmReadBytes(void* buffer, uint32_t n, mirel::DFile& file);
 uint8_t lfmReadU8(mirel::DFile& file);
 uint32_t lfmReadU32(mirel::DFile& file);
 float lfmReadF32(mirel::DFile& file);
+// Fatal with the short-read text when `count` records of `recordBytes` bytes cannot fit in what
+// is left of the file: counts read from a file are checked before anything is allocated.
+void lfmCheckCount(mirel::DFile& file, uint64_t count, uint32_t recordBytes);
 // A u32 length n, then n bytes; the string ends at the first NUL among them. A length beyond
 // the rest of the file is a short read.
 void lfmReadString(mirel::DFile& file, mirel::DString& string);

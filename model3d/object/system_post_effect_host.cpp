@@ -20,3 +20,10 @@ mirel::rcptr<L3DTexture> SystemPostEffectHost::loadTexture(const char16_t* name)
 }
 
 const L3DRenderer* SystemPostEffectHost::renderer() const { return system_.renderer().Get(); }
+
+mirel::rcptr<L3DObjectData> SystemPostEffectHost::loadModel(const char16_t* directory,
+                                                            const char16_t* name) {
+    mirel::rcptr<L3DObjectData> model;
+    da3dLoadObjectData(model, directory, name);
+    return model;
+}

@@ -1,6 +1,6 @@
 #pragma once
 // The System as the host of its engines' post effects: its device, the display mode of its
-// video settings, its current renderer, and textures loaded by name.
+// video settings, its current renderer, and textures and models loaded by name.
 #include "render3d/posteffect/posteffect_host.h"
 
 class System;
@@ -13,6 +13,8 @@ public:
     // Da3dObject::loadTextureByName with load flags 0.
     mirel::rcptr<L3DTexture> loadTexture(const char16_t* name) override;
     const L3DRenderer* renderer() const override;
+    // da3dLoadObjectData: a missing model is a level-0 report.
+    mirel::rcptr<L3DObjectData> loadModel(const char16_t* directory, const char16_t* name) override;
 
 private:
     System& system_;

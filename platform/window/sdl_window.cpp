@@ -55,6 +55,11 @@ SdlWindow::~SdlWindow() {
     if (SDL_WasInit(0) == 0) SDL_Quit();
 }
 
+bool SdlWindow::clientSize(int& width, int& height) const {
+    SDL_GetWindowSize(window_, &width, &height);
+    return width > 0 && height > 0;
+}
+
 bool SdlWindow::drawFrame() {
     int outputWidth = 0, outputHeight = 0;
     if (SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight) != 0) return false;

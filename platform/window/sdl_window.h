@@ -43,6 +43,8 @@ public:
     void moveBy(int dx, int dy) override;
 
     SDL_Window* sdlWindow() const { return window_; }
+    // The client area's size in pixels; false when SDL cannot tell.
+    bool clientSize(int& width, int& height) const;
 
 private:
     SdlWindow() = default;

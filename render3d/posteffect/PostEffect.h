@@ -60,6 +60,10 @@ public:
     void releaseWaterEffect(POSTEFFECT_WATER* water);
     // Drops the water settings (released and freed).
     void dropWaterEffect();
+    // The surface of the host's model of that name: every mesh of every part, 80-byte
+    // vertices and 16-bit indices. Null when inactive, without the model, or when the model
+    // cannot be drawn as one surface (more than 65535 vertices, references outside tables).
+    POSTEFFECT_WATER_SURFACE* loadWater(const char16_t* directory, const char16_t* name);
     static void freeWater(POSTEFFECT_WATER_SURFACE* surface);
     // Draws the surface over a copy of the scene drawn so far, with the renderer's camera;
     // nothing without water settings.

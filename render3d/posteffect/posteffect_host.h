@@ -1,10 +1,11 @@
 #pragma once
 // What a post effect takes from the system it serves: the device, the display mode of the
-// video settings, the renderer's textures and its camera. The system implements it; tests bring
-// their own.
+// video settings, the renderer's textures and its camera, and models by name for the water
+// surfaces. The system implements it (model3d/object); tests bring their own.
 #include <cstdint>
 
 #include "foundation/rcptr.h"
+#include "model3d/L3DObjectData.h"
 #include "render3d/L3DTexture.h"
 
 class L3DDevice;
@@ -26,4 +27,8 @@ public:
     virtual mirel::rcptr<L3DTexture> loadTexture(const char16_t* name) = 0;
     // The renderer whose camera the water surfaces are drawn with; null when there is none.
     virtual const L3DRenderer* renderer() const = 0;
+    // The model "<name resolved against the directory>.dgo" of the default pack; empty when
+    // there is none.
+    virtual mirel::rcptr<L3DObjectData> loadModel(const char16_t* directory,
+                                                  const char16_t* name) = 0;
 };

@@ -1,3 +1,3 @@
-#include "app/app_main.h"
+#include "engine/startup/app_main.h"
 
 int AppMain() { return 3; }

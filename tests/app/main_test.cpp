@@ -1,10 +1,16 @@
+// The tessera executable, run as a player would start it: on the packaged fixture game, on a
+// folder without game data, and with the exit probe's entry.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
+#include "tests/engine/startup/settings_fixture.h"
+#include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
+#include "tools/writers/apfc_writer.h"
 
 namespace {
 
@@ -26,10 +32,63 @@ ProgramRun RunProgram(const std::string& environment, const std::string& program
     return {WEXITSTATUS(status), readFileBytes(errors)};
 }
 
-TEST(Main, TesseraWithoutGameDataSaysWhereItLookedAndEndsCleanly) {
-    const ProgramRun run = RunProgram("TESSERA_PROGRAM_DIR=/games/title", TESSERA_APP_PATH);
+// A headless start in a home of its own: application data, settings and the single-instance
+// names stay inside the temporary folder.
+class GameRun : public testing::Test {
+protected:
+    std::string environment(const std::string& programDir) const {
+        std::filesystem::create_directories(home_.path() + "/run");
+        std::filesystem::permissions(home_.path() + "/run", std::filesystem::perms::owner_all);
+        return "TESSERA_HEADLESS=1 XDG_DATA_HOME='" + home_.path() + "/data' XDG_CONFIG_HOME='" +
+               home_.path() + "/config' XDG_RUNTIME_DIR='" + home_.path() +
+               "/run' TESSERA_PROGRAM_DIR='" + programDir + "'";
+    }
+
+    TempDir home_;
+};
+
+TEST_F(GameRun, FixtureGameRunsItsFramesAndExitsNormally) {
+    const std::string dataDir = home_.path() + "/data/tessera-fixture/";
+    tessera::test::writeWindowSettings(dataDir + "tessera.ini", 640, 480);
+    const std::string captures = home_.path() + "/captures";
+    std::filesystem::create_directories(captures);
+
+    const ProgramRun run = RunProgram(environment(TESSERA_FIXTURE_GAME_DIR) +
+                                          " TESSERA_RUN_FRAMES=120 TESSERA_CAPTURE_DIR='" +
+                                          captures + "' TESSERA_CAPTURE_SPAN=59",
+                                      TESSERA_APP_PATH);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.errors, "tessera: no game data in /games/title/\n");
+
+    const std::string log = readFileBytes(dataDir + "tessera.log");
+    for (const char* line : {"[Info] Information: [appInit] This is logger of netsync\r\n",
+                             "[Mes] Message: [Config::init] game version is \"1\"\r\n",
+                             "[Mes] Message: [_loadResource] load resource \"res.dat\"\r\n",
+                             "[Mes] Message: [System::~System] save parameter file\r\n"})
+        EXPECT_NE(log.find(line), std::string::npos) << line;
+    EXPECT_EQ(log.find("[Err]"), std::string::npos) << log;
+    EXPECT_EQ(log.find("[Warn]"), std::string::npos) << log;
+
+    // Frames 60 and 120 of the bootstrap engine's run.
+    for (const char* name : {"run0-0", "run0-1"}) {
+        SCOPED_TRACE(name);
+        const auto frame = tessera::test::readFrame(captures + "/" + name + ".bmp");
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->width, 640u);
+        EXPECT_TRUE(tessera::test::matchesGolden(tessera::test::boxScale4(*frame), "app",
+                                                 std::string("fixture_") + name));
+    }
+    EXPECT_FALSE(std::filesystem::exists(captures + "/run0-2.bmp"));
+}
+
+// Only the runtime's own pack, no game: the version file is the first game file looked for.
+TEST_F(GameRun, FolderWithoutGameDataEndsWithTheFatalReportOfTheMissingVersion) {
+    TempDir program;
+    program.write("system.dat",
+                  tools::writers::buildApfc({{u"sys/font.ttf", readFileBytes(TESSERA_GAME_FONT)}}));
+    const ProgramRun run = RunProgram(environment(program.path()), TESSERA_APP_PATH);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.errors.find("Error: [File::create] \"ver\"を開けません。"), std::string::npos)
+        << run.errors;
 }
 
 TEST(Main, ExitCodeIsTheApplicationEntrysResult) {

@@ -20,8 +20,12 @@ protected:
         l3dTermDiag();
         l3dDiagMode = savedMode_;
     }
-    // Opens `bytes` as the file "model.dgo".
-    void open(const std::string& bytes) { tessera::test::attachMemory(file_, bytes, "model.dgo"); }
+    // Opens `bytes` as the file "model.dgo", closing the bytes opened before (a stream is not
+    // attached to an open file).
+    void open(const std::string& bytes) {
+        file_.Close();
+        tessera::test::attachMemory(file_, bytes, "model.dgo");
+    }
     static std::string sjis(const std::string& utf8) { return platform::os::utf8ToCp932(utf8); }
     static std::string readFailedText() {
         return sjis("ファイル \"model.dgo\" を読み込めませんでした。\n");

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "effects/L3DEffectManager.h"
 #include "foundation/pack/DMFile.h"
 #include "foundation/pack/pack_registry.h"
 #include "render3d/L3DAnimInstMat.h"
@@ -163,6 +164,35 @@ TEST_F(Renderer, SoundDeviceGivesASoundEffectManager) {
     renderer_->Release();
     EXPECT_FALSE(renderer_->seManager);
     EXPECT_EQ(sound.UseCount(), 1);
+}
+
+// Create makes the renderer's own effect manager, bound to the renderer without owning it;
+// StopAll frees every playing effect instance and Release drops the manager.
+TEST_F(Renderer, CreateBindsAnEffectManagerThatStopAllEmpties) {
+    L3DDevice& device = createWindowed();
+    L3DRenderer& renderer = createRenderer(device, minimalShaderArchive());
+    ASSERT_TRUE(renderer.effectManager);
+    L3DEffectManager& effects = *renderer.effectManager;
+    EXPECT_EQ(effects.renderer.Get(), &renderer);
+    EXPECT_EQ(effects.renderer.UseCount(), 0);
+    EXPECT_EQ(effects.flags, 0u);
+    EXPECT_EQ(effects.pack, lfmRegistPack(""));
+    L3D_EFFECT_DATA data;
+    L3D_EFFECT_ROOT root;
+    data.rootCount = 1;
+    data.roots = mirel::rcptr<L3D_EFFECT_ROOT>::NonOwning(&root);
+    const float zero[3] = {}, turn[4] = {0, 0, 0, 1}, unit[3] = {1, 1, 1};
+    int key = 0;
+    for (int i = 0; i < 3; ++i) effects.PlayAt(nullptr, &key, &data, 0, 10, zero, turn, unit);
+    const uint32_t user[2] = {};
+    effects.Play(&data, 0, 0, 10, zero, turn, unit, user, &key, nullptr, zero, nullptr);
+    EXPECT_EQ(effects.keyCount, 1u);
+    ASSERT_NE(effects.active, nullptr);
+    renderer.StopAll();
+    EXPECT_EQ(effects.active, nullptr);
+    EXPECT_EQ(effects.keyCount, 0u);
+    renderer.Release();
+    EXPECT_FALSE(renderer.effectManager);
 }
 
 // Release drops the shaders, the names and both handles; the buffers can grow again.

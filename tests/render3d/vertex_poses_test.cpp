@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/foundation/pack/pack_fixture.h"
 #include "tests/foundation/support/debug_capture.h"
+#include "tests/foundation/support/pack_fixture.h"
 
 namespace {
 

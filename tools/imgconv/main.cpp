@@ -4,31 +4,14 @@
 #include <cstdio>
 #include <string>
 
-#include "foundation/DDebug.h"
 #include "foundation/DImage.h"
 #include "foundation/imagefile/image_file.h"
 #include "pixelconv/math_tables.h"
 #include "pixelconv/ycbcr_tables.h"
 #include "platform/os/cp932.h"
+#include "tools/console/console_log.h"
 
 namespace {
-
-// The debug log's texts (CP932) on standard error, so that load errors reach the user.
-class StandardErrorLog : public mirel::DDataOverride {
-public:
-    int32_t Write(const void* bytes, int32_t count) override {
-        const std::string text =
-            platform::os::cp932ToUtf8(std::string_view(static_cast<const char*>(bytes), count));
-        std::fwrite(text.data(), 1, text.size(), stderr);
-        return count;
-    }
-    int32_t Read(void*, int32_t) override { return -1; }
-    bool Seek(int32_t, int32_t) override { return true; }
-    int32_t Tell() override { return 0; }
-    int32_t Size() override { return 0; }
-    bool Truncate() override { return true; }
-    bool Flush() override { return std::fflush(stderr) == 0; }
-};
 
 int Convert(const char* in, const char* out) {
     mirel::DFile source;
@@ -59,17 +42,9 @@ int main(int argc, char** argv) {
     mirel::DMathInitTables();
     mirel::DimgInitYCbCrTables();
 
-    mirel::DDebug& debug = mirel::DDebug::Global();
-    mirel::rcptr<StandardErrorLog> log;
-    log.Create();
-    debug.File().AttachStream("stderr", log);
-    debug.EnableFile(true);
-
+    const tools::console::StandardErrorLog log;
     mirel::_DSusieInit();
     const int status = Convert(argv[1], argv[2]);
     mirel::DSusieTerm();
-
-    debug.EnableFile(false);
-    debug.File().Close();
     return status;
 }

@@ -30,6 +30,7 @@ public:
     PostEffectMode mode() const override { return mode_; }
     mirel::rcptr<L3DTexture> loadTexture(const char16_t*) override { return {}; }
     const L3DRenderer* renderer() const override { return nullptr; }
+    mirel::rcptr<L3DObjectData> loadModel(const char16_t*, const char16_t*) override { return {}; }
 
 private:
     L3DDevice& device_;

@@ -8,8 +8,8 @@
 #include "foundation/DPath.h"
 #include "foundation/pack/pack_diagnostics.h"
 #include "render3d/diagnostics/diagnostics.h"
-#include "tests/foundation/pack/pack_fixture.h"
 #include "tests/foundation/support/memory_stream.h"
+#include "tests/foundation/support/pack_fixture.h"
 #include "tools/writers/dmf_writer.h"
 
 namespace mirel {

@@ -10,6 +10,8 @@
 #include "model3d/object/system_post_effect_host.h"
 #include "render3d/posteffect/PostEffect.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/model3d/model_builders.h"
+#include "tools/writers/model_file_writer.h"
 #include "tools/writers/png_writer.h"
 
 namespace tessera::test {
@@ -33,6 +35,11 @@ TEST_F(SystemPostEffectHostTest, AnswersFromTheSystem) {
     Da3dObject::loadTextureByName(system, u"sys/noise", byName, 0);
     ASSERT_TRUE(byName);
     EXPECT_EQ(host.loadTexture(u"sys/noise").Get(), byName.Get());
+
+    writeBesideExecutable("map/water.dgo", tools::writers::writeModelFile(richModel(16)));
+    const mirel::rcptr<L3DObjectData> model = host.loadModel(u"map/", u"water");
+    ASSERT_TRUE(model);
+    EXPECT_EQ(model->parts.Count(), 2u);
 }
 
 // The engine fixture puts the built shaders beside the program.

@@ -12,6 +12,12 @@ mirel::rcptr<L3DTexture> TestPostEffectHost::loadTexture(const char16_t* name) {
     return it == textures_.end() ? mirel::rcptr<L3DTexture>() : it->second;
 }
 
+mirel::rcptr<L3DObjectData> TestPostEffectHost::loadModel(const char16_t* directory,
+                                                          const char16_t* name) {
+    auto it = models_.find(std::u16string(directory) + name);
+    return it == models_.end() ? mirel::rcptr<L3DObjectData>() : it->second;
+}
+
 void PostEffectTest::SetUp() {
     Render3dTest::SetUp();
     for (const BuiltFile& shader : builtPostEffectShaders()) dir_.write(shader.path, shader.bytes);
@@ -20,6 +26,7 @@ void PostEffectTest::SetUp() {
 void PostEffectTest::TearDown() {
     effect_.reset();
     host_.textures_.clear();
+    host_.models_.clear();
     host_.renderer_.reset();
     Render3dTest::TearDown();
 }

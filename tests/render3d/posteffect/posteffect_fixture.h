@@ -18,12 +18,15 @@ public:
     PostEffectMode mode() const override { return mode_; }
     mirel::rcptr<L3DTexture> loadTexture(const char16_t* name) override;
     const L3DRenderer* renderer() const override { return renderer_.get(); }
+    // The model stored under directory + name.
+    mirel::rcptr<L3DObjectData> loadModel(const char16_t* directory, const char16_t* name) override;
 
     L3DDevice* device_ = nullptr;
     PostEffectMode mode_;
     std::map<std::u16string, mirel::rcptr<L3DTexture>> textures_;
     std::vector<std::u16string> asked_;
     std::unique_ptr<L3DRenderer> renderer_;
+    std::map<std::u16string, mirel::rcptr<L3DObjectData>> models_;
 };
 
 class PostEffectTest : public Render3dTest {

@@ -4,8 +4,10 @@
 
 #include <cstring>
 
+#include "tests/foundation/support/memory_stream.h"
 #include "tests/render3d/posteffect/posteffect_fixture.h"
 #include "tests/support/golden_image.h"
+#include "tools/writers/model_file_writer.h"
 
 namespace tessera::test {
 namespace {
@@ -53,6 +55,53 @@ TEST(PostEffectWaterSurface, EachMeshKeepsItsOwnVertices) {
                           8 * sizeof(POSTEFFECT_VERTEX)),
               0);
     PostEffect::freeWater(surface);
+}
+
+// The two quads as a written model: one part, one mesh per quad.
+mirel::rcptr<L3DObjectData> twoQuadModel() {
+    using namespace tools::writers;
+    const TwoQuads quads;
+    ModelPart part;
+    part.colours = {quads.colours[0], quads.colours[1]};
+    part.uvs.clear();
+    for (const auto& uv : quads.uvs) part.uvs.push_back({uv[0], uv[1]});
+    part.meshes.clear();
+    for (const auto& quad : quads.positions) {
+        ModelMesh mesh;
+        mesh.corners.clear();
+        for (const auto& ref : quads.refs) mesh.corners.push_back({ref[0], 0, ref[2], ref[3]});
+        mesh.positions.clear();
+        for (const auto& position : quad)
+            mesh.positions.push_back({position[0], position[1], position[2]});
+        mesh.indices.assign(std::begin(quads.indices), std::end(quads.indices));
+        mesh.primitiveCount = 2;
+        part.meshes.push_back(mesh);
+    }
+    ModelFile model;
+    model.version = 1;  // no run-time meshes to write
+    model.parts = {part};
+    mirel::DFile file;
+    attachMemory(file, writeModelFile(model), "water.dgo");
+    mirel::rcptr<L3DObjectData> data;
+    data.Create();
+    data->Load(file);
+    return data;
+}
+
+TEST_F(PostEffectWater, ModelsByNameBecomeSurfaces) {
+    start();
+    host_.models_[u"map/water"] = twoQuadModel();
+    POSTEFFECT_WATER_SURFACE* surface = effect_->loadWater(u"map/", u"water");
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(surface->vertexCount, 8u);
+    EXPECT_EQ(surface->indices, (std::vector<uint16_t>{0, 2, 1, 1, 2, 3, 4, 6, 5, 5, 6, 7}));
+    const POSTEFFECT_VERTEX& v = surface->sourceVertices[5];
+    EXPECT_EQ(v.x, 0.9f);
+    EXPECT_EQ(v.y, 0.8f);
+    EXPECT_EQ(v.colour, 0xFFFFFFFFu);
+    EXPECT_EQ(v.uv[7][0], 4.0f);
+    PostEffect::freeWater(surface);
+    EXPECT_EQ(effect_->loadWater(u"map/", u"lake"), nullptr);
 }
 
 using PostEffectWaterRefusals = PostEffectTest;

@@ -13,7 +13,7 @@
 #include "render3d/L3DDevice.h"
 #include "render3d/adapters.h"
 #include "render3d/window_client_size.h"
-#include "tests/foundation/pack/pack_fixture.h"
+#include "tests/foundation/support/pack_fixture.h"
 
 namespace tessera::test {
 

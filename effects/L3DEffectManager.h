@@ -1,0 +1,95 @@
+#pragma once
+// The effect system of one renderer: the definition tables and the loaded effect data, the
+// playing instances with their pooled parts and trails, and the dense table of keys under which
+// instances can be stopped. Everything runs on the main thread.
+#include <cstdint>
+
+#include "effects/L3DEffectData.h"
+#include "effects/L3DEffectWork.h"
+#include "effects/effect_pool.h"
+#include "foundation/DBuffer.h"
+#include "foundation/DFile.h"
+#include "foundation/DList.h"
+#include "foundation/rcptr.h"
+
+class L3DRenderer;
+
+class L3DEffectManager {
+public:
+    static constexpr uint32_t InstanceBlock = 128;
+    static constexpr uint32_t PartBlock = 256;
+    static constexpr uint32_t TrackerBlock = 256;
+    static constexpr uint32_t KeyStep = 64;
+
+    L3DEffectManager() = default;
+    ~L3DEffectManager();
+    L3DEffectManager(const L3DEffectManager&) = delete;
+    L3DEffectManager& operator=(const L3DEffectManager&) = delete;
+
+    // Binds the manager to its renderer (a non-owning handle: the renderer owns the manager)
+    // and starts empty, on the default pack.
+    void Init(const mirel::rcptr<L3DRenderer>& renderer);
+    // Clear, then frees every pool, table and list, and unbinds the renderer.
+    void Release();
+    // Without a renderer nothing; otherwise frees every instance, drops the loaded data with
+    // their sound-effect groups and the definition tables.
+    void Clear();
+
+    // Loading (effect_definition.cpp, effect_data.cpp). Load errors are fatal; a missing file
+    // is only logged.
+    void SetProp(uint32_t pack, const char* name);
+    L3D_EFFECT_DATA* LoadData(const L3D_RENDERER_NNID* nnid, uint32_t pack, const char* name);
+    L3D_EFFECT_DATA* GetFirstData();
+    L3D_EFFECT_DATA* FindData(const L3D_RENDERER_NNID* nnid);
+    void SetSeGroupList(L3D_EFFECT_DATA* data, const L3D_SEGROUPLIST& list);
+
+    // Playing (effect_manager.cpp). Position and scale are 3 floats, rotation a quaternion
+    // (x, y, z, w); key, attach target and trail points may be null.
+    void Play(const L3D_EFFECT_DATA* data, uint32_t index, uint32_t startDelay, uint32_t lifetime,
+              const float position[3], const float rotation[4], const float scale[3],
+              const uint32_t user[2], const void* key, const float* attach, const float* trailA,
+              const float* trailB);
+    void PlayAt(const float* attach, const void* key, const L3D_EFFECT_DATA* data, uint32_t index,
+                uint32_t lifetime, const float position[3], const float rotation[4],
+                const float scale[3]);
+    void StopByKey(const void* key);
+    void StopAll();
+    void _FreeRoot(L3D_EFFECT_WORKROOT* instance);
+
+    // Parts (effect_parts.cpp).
+    L3D_EFFECT_WORKPART* _AllocPart(L3D_EFFECT_WORKROOT* instance, const L3D_EFFECT_PART* part,
+                                    int32_t basePriority);
+    bool _InitPart(L3D_EFFECT_WORKPART* work, L3D_EFFECT_WORKROOT* instance,
+                   const L3D_EFFECT_PART* part, int32_t basePriority);
+    void _FreePart(L3D_EFFECT_WORKPART* work);
+
+    uint32_t flags = 0;
+    mirel::rcptr<L3DRenderer> renderer;
+    uint32_t pack = 0;
+    char name[L3DEffectNameCapacity] = {};
+    uint32_t imageCount = 0;
+    mirel::rcptr<L3DEffectManagerItemA> images;
+    uint32_t imageDefCount = 0;
+    mirel::rcptr<L3D_EFFECT_IMAGEDEF> imageDefs;
+    uint32_t modelCount = 0;
+    mirel::rcptr<L3DEffectManagerItemB> models;
+    mirel::DList<L3D_EFFECT_DATA> dataList;
+    L3D_EFFECT_WORKROOT* active = nullptr;  // newest first
+    L3DEffectPool<L3D_EFFECT_WORKPART, PartBlock> parts;
+    L3DEffectPool<L3D_EFFECT_WORKROOT, InstanceBlock> instances;
+    uint32_t keyCount = 0;
+    mirel::DBuffer<L3D_EFFECT_KEY, KeyStep> keys;
+    L3DEffectPool<L3D_EFFECT_TRACKER, TrackerBlock> trackers;
+    uint32_t blendSeen = 0;
+
+private:
+    void _LoadProp(const char* name);
+    void readImages(mirel::DFile& file);
+    void readImageDefs(mirel::DFile& file, const char* path);
+    void readModels(mirel::DFile& file, const char* path);
+    void dropDefinition();
+    void _LoadData(L3D_EFFECT_DATA& data);
+    void registerKey(L3D_EFFECT_WORKROOT* instance, const void* key);
+    void unregisterKey(L3D_EFFECT_WORKROOT* instance);
+    void unloadSeGroups(L3D_EFFECT_DATA& data);
+};
