@@ -5,8 +5,9 @@
 
 namespace tools::writers {
 
-// Writes ARGB pixels (width x height, row-major) as an 8-bit RGB PNG; false on failure.
+// Writes ARGB pixels (width x height, row-major) as an 8-bit RGB PNG, or RGBA when `alpha` is
+// set; false on failure.
 bool writePng(const std::string& path, std::uint32_t width, std::uint32_t height,
-              const std::vector<std::uint32_t>& argb);
+              const std::vector<std::uint32_t>& argb, bool alpha = false);
 
 }  // namespace tools::writers
