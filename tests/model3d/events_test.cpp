@@ -109,7 +109,9 @@ TEST_F(Events, BodiesFollowTheVersion) {
         EXPECT_EQ(se.groupIndex, c.groupIndex);
         EXPECT_EQ(se.soundNumber, 7u);
         ASSERT_EQ(se.alternativeCount, c.alternatives);
-        if (c.alternatives) EXPECT_EQ(se.alternatives.Get()[1], 9u);
+        if (c.alternatives) {
+            EXPECT_EQ(se.alternatives.Get()[1], 9u);
+        }
         EXPECT_EQ(refText(se.boneName), "bone");
 
         for (uint32_t index : {1u, 2u}) {

@@ -62,9 +62,10 @@ TEST(PassConstants, RegistersPerPassRigidAndSkinned) {
                 EXPECT_FLOAT_EQ(actual[r][i], expected[r][i])
                     << "pass " << c.pass << " skinned " << c.skinned << " c" << r << "." << i;
         // Bones follow at the register the shader table counts for the kind.
-        if (c.skinned)
+        if (c.skinned) {
             EXPECT_EQ(static_cast<int32_t>(actual.size()), kL3DShaderTable[c.pass].baseConstants)
                 << "pass " << c.pass;
+        }
     }
 }
 

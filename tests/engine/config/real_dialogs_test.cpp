@@ -41,7 +41,9 @@ protected:
             blue += (pixel & 0xFF) > 0xC0 && ((pixel >> 16) & 0xFF) < 0x40;
         }
         EXPECT_GT(dark, 200u) << name;
-        if (expectBlue) EXPECT_GT(blue, 100u) << name;
+        if (expectBlue) {
+            EXPECT_GT(blue, 100u) << name;
+        }
         const char* folder = std::getenv("TESSERA_DIALOG_SHOTS");
         const std::string path = (folder ? std::string(folder) : temp.path()) + "/" + name + ".png";
         EXPECT_TRUE(tools::writers::writePng(path, static_cast<uint32_t>(width),

@@ -23,8 +23,6 @@ namespace {
 
 bool fontStarted = false;
 
-std::u16string widen(const std::string& text) { return std::u16string(text.begin(), text.end()); }
-
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -118,7 +118,9 @@ TEST_F(RectNativesTest, SettersStoreMarkTheirRebuildAndReadBack) {
         const std::string label(name.begin(), name.end());
         EXPECT_TRUE(step.getBool(u"ok")) << label;
         EXPECT_EQ(subject->flags & 0x60u, static_cast<uint32_t>(step.getInt(u"dirty"))) << label;
-        if (name == u"enable") EXPECT_EQ(subject->flags & SPRITE_RECT_ENABLED, 0u);
+        if (name == u"enable") {
+            EXPECT_EQ(subject->flags & SPRITE_RECT_ENABLED, 0u);
+        }
         spriteRectUpdateVertices(*subject);
     }
     EXPECT_EQ(steps, count);

@@ -126,7 +126,9 @@ TEST_F(ControllerTest, AnalogValuesSplitRunsOnlyWhenRecorded) {
         }
         const std::vector<ReplayRecord> records = recordsOf(input);
         ASSERT_EQ(records.size(), c.records);
-        if (c.kind == CONTROLLER_RECORD_ANALOG) EXPECT_EQ(records[9].values[0], 0.609f);
+        if (c.kind == CONTROLLER_RECORD_ANALOG) {
+            EXPECT_EQ(records[9].values[0], 0.609f);
+        }
     }
 }
 
