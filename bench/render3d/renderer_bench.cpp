@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/support/bench_device.h"
 #include "foundation/DFile.h"
 #include "platform/d3d9/adapter_profile.h"
 #include "platform/d3d9/d3d9_enums.h"
@@ -68,19 +69,7 @@ Mesh skinnedRibbon() {
 class Scene {
 public:
     Scene() {
-        Direct3DConfig config;
-        config.adapters.push_back(softwareAdapterProfile());
-        config.rasterThreads = 1;
-        IDirect3D9* direct3d = new IDirect3D9(std::move(config));
-        l3dInit(direct3d);
-        direct3d->Release();
-        l3dSetClientSizeQuery([](HWND, uint32_t& width, uint32_t& height) {
-            width = 640;
-            height = 480;
-            return true;
-        });
-        device_.Create(0, reinterpret_cast<HWND>(0x1000), 0, 0, 0, 0,
-                       L3DDevice::OptionPreferWindow);
+        tessera::bench::createBenchDevice(device_, 640, 480);
         mirel::DFile archive;
         archive.Open(TESSERA_RENDERER_CSA, mirel::DFile::OpenRead);
         renderer_.Create(mirel::rcptr<L3DDevice>::NonOwning(&device_), {}, archive);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/support/bench_device.h"
 #include "engine/sprite/device_set.h"
 #include "platform/d3d9/adapter_profile.h"
 #include "platform/d3d9/d3d9_enums.h"
@@ -28,19 +29,7 @@ constexpr uint32_t kSide = 16;
 class BackendScene {
 public:
     BackendScene() {
-        l3dSetClientSizeQuery([](HWND, uint32_t& width, uint32_t& height) {
-            width = kWidth;
-            height = kHeight;
-            return true;
-        });
-        Direct3DConfig config;
-        config.adapters = {softwareAdapterProfile()};
-        config.rasterThreads = 1;
-        IDirect3D9* direct3d = new IDirect3D9(std::move(config));
-        l3dInit(direct3d);
-        direct3d->Release();
-        device_.Create(0, reinterpret_cast<HWND>(0x1000), 0, 0, 0, 0,
-                       L3DDevice::OptionPreferWindow);
+        tessera::bench::createBenchDevice(device_, kWidth, kHeight);
         sprite2CreateDeviceSet(&table_, {&device_, kWidth, kHeight, 1});
         image_ = table_.imageCreate(table_.user, kSide, kSide);
         const float colour[4] = {1.0f, 0.5f, 0.25f, 0.75f};

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "bench/support/bench_device.h"
 #include "foundation/DApplication.h"
 #include "platform/d3d9/adapter_profile.h"
 #include "platform/d3d9/direct3d9.h"
@@ -44,20 +45,7 @@ public:
         platform::os::overrideModuleFileName(std::string(POSTEFFECT_PROGRAM_DIR) + "/bench");
         application_.Init(nullptr, 10);
         mirel::DApplication::SetCurrent(&application_);
-        l3dSetClientSizeQuery([width, height](HWND, uint32_t& w, uint32_t& h) {
-            w = width;
-            h = height;
-            return true;
-        });
-        Direct3DConfig config;
-        config.adapters = {softwareAdapterProfile()};
-        // One drawing thread: the ratios compare work, not the scheduling of a shared machine.
-        config.rasterThreads = 1;
-        IDirect3D9* direct3d = new IDirect3D9(std::move(config));
-        l3dInit(direct3d);
-        direct3d->Release();
-        device_.Create(0, reinterpret_cast<HWND>(0x1000), 0, 0, 0, 0,
-                       L3DDevice::OptionPreferWindow);
+        tessera::bench::createBenchDevice(device_, width, height);
         host_.emplace(device_, width, height);
         ready_ = effect_.setup(&*host_);
         device_.device()->BeginScene();
