@@ -210,47 +210,41 @@ TEST_F(EffectAnimation, ActionsAtIntervalsDrawInTheirFirstStepAndEveryIntervalAf
         std::function<Floats(const PartState&)> actual;
     };
     const Case cases[] = {
-        {"10 colour",
-         event(0, 10, {F(0), F(0), F(0), F(0), F(1), F(1), F(1), F(1), I(2)}),
+        {"10 colour", event(0, 10, {F(0), F(0), F(0), F(0), F(1), F(1), F(1), F(1), I(2)}),
          [](L3DRandom& r) {
              Floats c;
              for (int i = 0; i < 4; ++i) c.push_back(r.GetFloat());
              return c;
          },
          [](const PartState& s) { return floats(s.colour); }},
-        {"15 position",
-         event(0, 15, {F(1), F(1), F(1), F(2), F(2), F(2), I(2)}),
+        {"15 position", event(0, 15, {F(1), F(1), F(1), F(2), F(2), F(2), I(2)}),
          [](L3DRandom& r) {
              Floats p;
              for (int i = 0; i < 3; ++i) p.push_back(1.0f + r.GetFloat() * 2.0f);
              return p;
          },
          [](const PartState& s) { return floats(s.position); }},
-        {"20 scale",
-         event(0, 20, {F(1), F(1), F(1), F(2), F(2), F(2), I(2)}),
+        {"20 scale", event(0, 20, {F(1), F(1), F(1), F(2), F(2), F(2), I(2)}),
          [](L3DRandom& r) {
              Floats p;
              for (int i = 0; i < 3; ++i) p.push_back(1.0f + r.GetFloat() * 2.0f);
              return p;
          },
          [](const PartState& s) { return floats(s.scale); }},
-        {"33 scale with x = y",
-         event(0, 33, {F(1), F(2), F(3), F(4), I(2)}),
+        {"33 scale with x = y", event(0, 33, {F(1), F(2), F(3), F(4), I(2)}),
          [](L3DRandom& r) {
              const float xy = 1.0f + r.GetFloat() * 3.0f;
              const float z = 2.0f + r.GetFloat() * 4.0f;
              return Floats{xy, xy, z};
          },
          [](const PartState& s) { return floats(s.scale); }},
-        {"36 uniform scale",
-         event(0, 36, {F(1), F(3), I(2)}),
+        {"36 uniform scale", event(0, 36, {F(1), F(3), I(2)}),
          [](L3DRandom& r) {
              const float s = 1.0f + r.GetFloat() * 3.0f;
              return Floats{s, s, s};
          },
          [](const PartState& s) { return floats(s.scale); }},
-        {"5 random images",
-         event(0, 5, {I(2), I(6), I(2), I(-1), I(0)}),
+        {"5 random images", event(0, 5, {I(2), I(6), I(2), I(-1), I(0)}),
          [](L3DRandom& r) { return Floats{static_cast<float>(r.GetRange(6, 2))}; },
          [](const PartState& s) { return Floats{static_cast<float>(s.image)}; }},
     };
@@ -324,10 +318,10 @@ TEST_F(EffectAnimation, ASequenceShowsEachImageForItsIntervalAndHoldsTheLast) {
 }
 
 TEST_F(EffectAnimation, ColourVelocityIsClampedWhileScaleAndPositionAreNot) {
-    play(loadRoot({held(0), event(0, 8, {F(0.5f), F(0.5f), F(0.5f), F(0.5f)}),
-                   event(0, 9, {F(0.25f), F(-0.25f), F(0), F(1)}),
-                   event(0, 19, {F(-1), F(0), F(0)}), event(0, 14, {F(0), F(-100), F(0)}),
-                   end(9)}));
+    play(
+        loadRoot({held(0), event(0, 8, {F(0.5f), F(0.5f), F(0.5f), F(0.5f)}),
+                  event(0, 9, {F(0.25f), F(-0.25f), F(0), F(1)}), event(0, 19, {F(-1), F(0), F(0)}),
+                  event(0, 14, {F(0), F(-100), F(0)}), end(9)}));
     const auto states = run(3);
     using C = std::array<float, 4>;
     EXPECT_EQ(states[0][0].colour, (C{0.75f, 0.25f, 0.5f, 1.0f}));
@@ -342,8 +336,8 @@ TEST_F(EffectAnimation, ColourVelocityIsClampedWhileScaleAndPositionAreNot) {
 TEST_F(EffectAnimation, StopEventsKeepWhatTheModeReached) {
     play(loadRoot({event(0, 4, {I(0), I(9), I(1), I(-1), I(0)}), event(0, 14, {F(1), F(0), F(0)}),
                    event(0, 19, {F(1), F(0), F(0)}), event(0, 9, {F(-0.25f), F(0), F(0), F(0)}),
-                   event(0, 24, {F(0), F(0), F(1), F(90)}), event(2, 7), event(2, 12),
-                   event(2, 17), event(2, 22), event(2, 27), end(9)}));
+                   event(0, 24, {F(0), F(0), F(1), F(90)}), event(2, 7), event(2, 12), event(2, 17),
+                   event(2, 22), event(2, 27), end(9)}));
     const auto states = run(4);
     const PartState& stopped = states[1][0];  // frame 1: the last animated step
     for (const PartState& later : {states[2][0], states[3][0]}) {
@@ -428,7 +422,7 @@ TEST_F(EffectAnimation, MatricesPlaceThePartOnItsParent) {
     EXPECT_EQ(root.local.m[3][1], 2.0f);
     expectNear(place(root), {3.0f + 10.0f, 6.0f, 9.0f + 5.0f});
     expectNear(place(hanging), {13.0f, 6.0f + 6.0f, 14.0f});  // y 1 scaled by 2 × 3
-    expectNear(place(kept), {10.0f, 3.0f, 5.0f});            // y 1 on the placement only
+    expectNear(place(kept), {10.0f, 3.0f, 5.0f});             // y 1 on the placement only
 
     // The target moves: the following root and the hanging part go along; the other part keeps
     // the parent of its first step.
@@ -444,8 +438,8 @@ TEST_F(EffectAnimation, BlendSeenMarksTheOrderDependentBlendsOfSteppedParts) {
         SCOPED_TRACE(blend);
         play(loadRoot({held(0, static_cast<int32_t>(blend)), end(2)}));
         manager_.Task();
-        const bool ordered = blend == 0 || blend == 2 || blend == 3 || blend == 4 ||
-                             blend == 5 || blend == 9 || blend == 10;
+        const bool ordered = blend == 0 || blend == 2 || blend == 3 || blend == 4 || blend == 5 ||
+                             blend == 9 || blend == 10;
         EXPECT_EQ(manager_.blendSeen, ordered ? L3DEffectBlendSeenOrdered : 0u);
         manager_.StopAll();
     }

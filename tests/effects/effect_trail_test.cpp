@@ -35,7 +35,8 @@ protected:
     }
     std::vector<float> lives() const {
         std::vector<float> out;
-        for (uint32_t i = 0; i < tracker().sampleCount; ++i) out.push_back(tracker().samples[i].life);
+        for (uint32_t i = 0; i < tracker().sampleCount; ++i)
+            out.push_back(tracker().samples[i].life);
         return out;
     }
 
@@ -74,7 +75,8 @@ TEST_F(EffectTrail, SamplesAreCommittedAtTheIntervalAndProvisionalInBetween) {
         seen.push_back(counts(1).at(0));
         // The newest sample, committed or not, holds the points of this step.
         const L3D_EFFECT_TRACKER& t = tracker();
-        const L3D_EFFECT_TRACKER::Sample& newest = t.samples[t.sampleCount + t.provisionalCount - 1];
+        const L3D_EFFECT_TRACKER::Sample& newest =
+            t.samples[t.sampleCount + t.provisionalCount - 1];
         EXPECT_EQ(newest.a[1], a_[1]);
         EXPECT_EQ(newest.b[0], 10.0f);
         EXPECT_EQ(newest.life, 100.0f);

@@ -59,8 +59,8 @@ TEST_F(EngineEffectTask, FrameFlagBitZeroFollowsTheLastEffectTask) {
         engine->onUpdate = [&](TestEngine& e, int frame) {
             const float origin[3] = {}, unturned[4] = {0, 0, 0, 1}, unscaled[3] = {1, 1, 1};
             if (frame == 1)
-                effects.PlayAt(nullptr, nullptr, loaded, c.root, L3DEffectEndless, origin,
-                               unturned, unscaled);
+                effects.PlayAt(nullptr, nullptr, loaded, c.root, L3DEffectEndless, origin, unturned,
+                               unscaled);
             if (frame == 3) e.setTaskEnable(false);
             if (frame == 5) e.setTaskEnable(true);
         };
