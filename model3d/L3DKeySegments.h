@@ -5,6 +5,7 @@
 // build gets the same poses.
 #include <cstdint>
 
+#include "foundation/DBuffer.h"
 #include "foundation/DList.h"
 #include "foundation/rcptr.h"
 #include "model3d/L3DAnimData.h"
@@ -36,6 +37,9 @@ struct L3DCubicKey {
 // chord's when dp = 0, the end slope 0 when dn = 0.
 L3DCubicKey l3dCalcCubicKey(float dp, float dc, float dn, float vp, float vc, float vd, float ve);
 
+// Room for the key pointers of one motion while its segments are built.
+using L3DKeyScratch = mirel::DBuffer<L3D_ANIMDATA_KEY*, 128>;
+
 // The key segments of one motion.
 struct L3DKeySegments {
     LVec pivot{0.0f, 0.0f, 0.0f};        // added to every key position
@@ -48,9 +52,10 @@ struct L3DKeySegments {
     // wrapped, huge durations) for an animation with the end frame E and loop frame L: a
     // neutral start key at frame 0 when the first key is later, one segment per key, and the
     // last segment ending at a wrap copy of the first key after L shifted by E - L (or of the
-    // last key at E + 60 when no key follows L). True when there are keys.
+    // last key at E + 60 when no key follows L). True when there are keys. The list of key
+    // pointers is made in `scratch`, which grows as needed and is kept for the next build.
     bool Build(mirel::DList<L3D_ANIMDATA_KEY>& keys, const LVec& pivot, uint32_t endFrame,
-               uint32_t loopFrame);
+               uint32_t loopFrame, L3DKeyScratch& scratch);
 };
 
 // A node's place in the key segments of its motion and the local pose they give it. The
