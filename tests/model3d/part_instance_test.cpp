@@ -163,6 +163,31 @@ TEST_F(PartInstanceTest, BuffersOnlyWithVertexShadersAndOnlyForOneSetCopies) {
     }
 }
 
+TEST_F(PartInstanceTest, RestoreBringsBackMorphedPositionsAndOnRequestTexCoords) {
+    // Texture coordinates that events changed come back only when the part's animation has
+    // flag bit 0; morphed positions always do; enabled collision groups return to the model's.
+    for (const uint32_t animFlags : {0u, 1u}) {
+        SCOPED_TRACE(animFlags);
+        ModelFile model = threeSetModel(false);
+        model.anims[0].flags = animFlags;
+        model.collGroups = {ModelCollGroup{"g", "", 3, 1, {ModelSphere{1, 2}}}};
+        play(model, "anim", 4);
+        L3D_PARTINST_MAT& piece = part().piece(0);
+        ASSERT_FLOAT_EQ(piece.vertices[2].y, 3.0f);
+        piece.vertices[1].u = 0.5f;
+        piece.flags |= L3DPieceTexCoordsChanged;
+        collGroup(0)._Switch(false);
+        part()._Restore();
+        EXPECT_EQ(piece.vertices[2].y, 1.0f);
+        EXPECT_EQ(piece.vertices[2].nz, 1.0f);
+        EXPECT_EQ(piece.vertices[1].u, animFlags ? 0.0f : 0.5f);
+        EXPECT_EQ((piece.flags & L3DPieceTexCoordsChanged) != 0, animFlags == 0);
+        EXPECT_FALSE(piece.flags & L3DPiecePositionsMorphed);
+        EXPECT_TRUE(piece.flags & L3DPieceCopyChanged);
+        EXPECT_TRUE(collGroup(0).enabled());
+    }
+}
+
 TEST_F(PartInstanceTest, GetMatTakesTheFirstNameEqualButForCase) {
     ModelFile model = limbModel();
     ModelPart& body = model.parts[0];
