@@ -73,8 +73,8 @@ ModelFile bendingBox() {
     ModelPart box;
     box.name = "box";
     addBox(box, 0.7f);
-    box.bones = {ModelBone{"base", "", {0, 0, 0}, {0, 0, 0}, 0,
-                           {ModelBone{"top", "", {0, 0, 0}, {0, 0, 0}, 0, {}}}}};
+    box.bones = {ModelBone{
+        "base", "", {0, 0, 0}, {0, 0, 0}, 0, {ModelBone{"top", "", {0, 0, 0}, {0, 0, 0}, 0, {}}}}};
     ModelShaderOption option;
     option.partName = modelRef(0, 3);
     option.colour1 = {1.0f, 0.75f, 0.5f, 1.0f};
@@ -90,16 +90,18 @@ ModelFile bendingBox() {
     bend.loopFrame = 0;
     bend.partGroup = 1;
     const std::array<float, 4> still{0, 0, 0, 1};
-    bend.motions = {
-        ModelMotion{1, 0,
-                    {ModelKey{0, 0, {0, 0, 0}, keyRotation(0.3f, 1, 0, 15)},
-                     ModelKey{40, 0, {0, 0, 0}, keyRotation(0.3f, 1, 0, 75)}},
-                    {}},
-        ModelMotion{1, 1, {ModelKey{0, 0, {0, 0, 0}, still}}, {}},
-        ModelMotion{1, 2,
-                    {ModelKey{0, 2, {0, 0, 0}, still}, ModelKey{20, 2, {0, 0, 0}, keyRotation(0, 0, 1, 45)},
-                     ModelKey{40, 0, {0, 0, 0}, still}},
-                    {}}};
+    bend.motions = {ModelMotion{1,
+                                0,
+                                {ModelKey{0, 0, {0, 0, 0}, keyRotation(0.3f, 1, 0, 15)},
+                                 ModelKey{40, 0, {0, 0, 0}, keyRotation(0.3f, 1, 0, 75)}},
+                                {}},
+                    ModelMotion{1, 1, {ModelKey{0, 0, {0, 0, 0}, still}}, {}},
+                    ModelMotion{1,
+                                2,
+                                {ModelKey{0, 2, {0, 0, 0}, still},
+                                 ModelKey{20, 2, {0, 0, 0}, keyRotation(0, 0, 1, 45)},
+                                 ModelKey{40, 0, {0, 0, 0}, still}},
+                                {}}};
     model.anims = {bend};
     return model;
 }

@@ -24,8 +24,9 @@ protected:
 };
 
 TEST_F(CollGroupInstanceTest, SwitchingOnOrResettingStartsWithPreviousEqualToCurrent) {
-    L3DObjectInstance& instance = playGroups({ModelCollGroup{"on", "", 3, 1, {ModelSphere{1, 2}}},
-                                              ModelCollGroup{"off", "", 3, 0, {ModelSphere{1, 2}}}});
+    L3DObjectInstance& instance =
+        playGroups({ModelCollGroup{"on", "", 3, 1, {ModelSphere{1, 2}}},
+                    ModelCollGroup{"off", "", 3, 0, {ModelSphere{1, 2}}}});
     L3DCollGroupInstance& on = collGroup(0);
     L3DCollGroupInstance& off = collGroup(1);
     EXPECT_TRUE(on.enabled());
@@ -58,7 +59,10 @@ TEST_F(CollGroupInstanceTest, BoundingSpheresByType) {
     // type 4: only a disabled group, which counts for nothing; types 0, 5, 6: no group.
     L3DObjectInstance& instance = playGroups(
         {ModelCollGroup{"a", "", 1, 1, {ModelSphere{1, 0, {0, 0, 0}, 1.0f}}},
-         ModelCollGroup{"b", "", 1, 1,
+         ModelCollGroup{"b",
+                        "",
+                        1,
+                        1,
                         {ModelSphere{1, 0, {4, 0, 0}, 1.0f}, ModelSphere{1, 0, {2, 1, 0}, 0.5f}}},
          ModelCollGroup{"c", "", 2, 1, {ModelSphere{1, 0, {0, 0, -3}, 0.5f}}},
          ModelCollGroup{"d", "", 4, 0, {ModelSphere{1, 2, {0, 0, 0}, 2.0f}}}});

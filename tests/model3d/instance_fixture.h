@@ -27,8 +27,8 @@ protected:
     L3DObjectInstance& play(const tools::writers::ModelFile& model, const char* anim = "anim",
                             uint32_t frames = 0) {
         if (!renderer_) renderer_ = std::make_unique<L3DRenderer>();
-        instance_ = tools::rig::makeInstance(
-            loadModel(model), mirel::rcptr<L3DRenderer>::NonOwning(renderer_.get()));
+        instance_ = tools::rig::makeInstance(loadModel(model),
+                                             mirel::rcptr<L3DRenderer>::NonOwning(renderer_.get()));
         if (anim) anim_ = tools::rig::play(*instance_, anim);
         forward(frames);
         return *instance_;

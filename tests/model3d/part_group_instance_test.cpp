@@ -61,8 +61,11 @@ TEST_F(PartGroupInstanceTest, MembersOutsideTheTreeArePlacedNowhere) {
 TEST_F(PartGroupInstanceTest, ACycleOfParentPartsIsFatal) {
     // The top member's part hangs below the second part, which hangs below the first: without
     // a stop the levels would repeat for ever.
-    expectFatal([&] { build({member(1, 0, 0), member(2, 1, 0), member(1, 2, 0)}); },
-                "[L3DPartGroupInstance::Build] Part group \"group\" hangs its parts in a cycle");
+    expectFatal(
+        [&] {
+            build({member(1, 0, 0), member(2, 1, 0), member(1, 2, 0)});
+        },
+        "[L3DPartGroupInstance::Build] Part group \"group\" hangs its parts in a cycle");
 }
 
 }  // namespace

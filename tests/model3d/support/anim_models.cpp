@@ -37,7 +37,11 @@ ModelFile limbModel() {
     ModelFile model;
     ModelPart body;
     body.name = "body";
-    body.bones = {ModelBone{"upper", "", {0, 0, 0}, {0, 0, 0}, 0,
+    body.bones = {ModelBone{"upper",
+                            "",
+                            {0, 0, 0},
+                            {0, 0, 0},
+                            0,
                             {ModelBone{"lower", "", {0, 1, 0}, {0, 1, 0}, 0, {}}}}};
     model.parts = {body};
     model.partGroups = {ModelPartGroup{"group", {member(1, 0, 0, {0, 0, 0})}}};
@@ -57,19 +61,30 @@ ModelFile dancerModel() {
     model.name = "dancer";
     ModelPart torso;
     torso.name = "torso";
-    torso.bones = {ModelBone{
-        "hip", "", {0, 0, 0}, {0, 0, 0}, 0,
-        {ModelBone{"spine", "", {0, 1, 0}, {0, 1, 0}, 0,
-                   {ModelBone{"neck", "", {0, 2, 0}, {0, 2, 0}, 0, {}}}}}}};
+    torso.bones = {ModelBone{"hip",
+                             "",
+                             {0, 0, 0},
+                             {0, 0, 0},
+                             0,
+                             {ModelBone{"spine",
+                                        "",
+                                        {0, 1, 0},
+                                        {0, 1, 0},
+                                        0,
+                                        {ModelBone{"neck", "", {0, 2, 0}, {0, 2, 0}, 0, {}}}}}}};
     ModelPart head;
     head.name = "head";
     model.parts = {torso, head};
-    model.partGroups = {ModelPartGroup{
-        "group", {member(1, 0, 0, {0, 0.5f, 0}), member(2, 1, 3, {0, 2, 0})}}};
+    model.partGroups = {
+        ModelPartGroup{"group", {member(1, 0, 0, {0, 0.5f, 0}), member(2, 1, 3, {0, 2, 0})}}};
 
-    ModelCollGroup body{"body", "", 3, 1,
-                        {ModelSphere{1, 1, {0, 0.5f, 0}, 0.6f}, ModelSphere{1, 2, {0, 1.5f, 0}, 0.5f},
-                         ModelSphere{1, 3, {0, 2.2f, 0}, 0.4f}}};
+    ModelCollGroup body{
+        "body",
+        "",
+        3,
+        1,
+        {ModelSphere{1, 1, {0, 0.5f, 0}, 0.6f}, ModelSphere{1, 2, {0, 1.5f, 0}, 0.5f},
+         ModelSphere{1, 3, {0, 2.2f, 0}, 0.4f}}};
     ModelCollGroup hit{"hit", "", 4, 1, {ModelSphere{2, 0, {0, 2.5f, 0}, 0.3f}}};
     ModelCollGroup kick{"kick", "", 4, 0, {ModelSphere{1, 3, {0.5f, 2, 0}, 0.3f}}};
     ModelCollGroup cylinder{"cyl", "", 0, 1, {ModelSphere{1, 0, {0, 1, 0}, 1.0f}}};
@@ -81,27 +96,33 @@ ModelFile dancerModel() {
     dance.loopFrame = 10;
     dance.partGroup = 1;
     dance.motions = {
-        ModelMotion{1, 0,
+        ModelMotion{1,
+                    0,
                     {key(0, 0, {0, 0, 0}, Still),
                      key(10, Curved, {0.5f, 0, 0.2f}, keyRotation(0, 1, 0, 30)),
                      key(25, Curved, {-0.3f, 0.1f, 0}, keyRotation(0, 1, 0, -20)),
                      key(40, 0, {0, 0, 0}, Still)},
                     {}},
-        ModelMotion{1, 1,
+        ModelMotion{1,
+                    1,
                     {key(0, 0, {0, 0, 0}, keyRotation(1, 0, 0, 10)),
                      key(12, Curved, {0, 0.05f, 0}, keyRotation(1, 0, 1, -15)),
                      key(30, 0, {0, 0, 0}, keyRotation(0, 0, 1, 20))},
                     {}},
-        ModelMotion{1, 2,
-                    {key(0, 0, {0, 0, 0}, Still), key(8, Curved, {0, 0, 0}, keyRotation(0, 0, 1, 25)),
-                     key(20, Curved, {0, 0, 0}, keyRotation(1, 0, 0, -30)),
-                     key(33, 0, {0, 0, 0}, keyRotation(0, 1, 0, 45))},
-                    {}},
-        ModelMotion{1, 3,
+        ModelMotion{
+            1,
+            2,
+            {key(0, 0, {0, 0, 0}, Still), key(8, Curved, {0, 0, 0}, keyRotation(0, 0, 1, 25)),
+             key(20, Curved, {0, 0, 0}, keyRotation(1, 0, 0, -30)),
+             key(33, 0, {0, 0, 0}, keyRotation(0, 1, 0, 45))},
+            {}},
+        ModelMotion{1,
+                    3,
                     {key(5, Curved, {0, 0, 0}, keyRotation(0, 1, 0, 60)),
                      key(18, 0, {0, 0, 0}, keyRotation(0, 1, 0, -60), {1.2f, 1.2f, 1.2f})},
                     {}},
-        ModelMotion{2, 0,
+        ModelMotion{2,
+                    0,
                     {key(0, Curved, {0, 0, 0}, Still),
                      key(20, Curved, {0, 0.1f, 0}, keyRotation(1, 1, 0, 90)),
                      key(35, 0, {0, 0, 0}, keyRotation(1, 1, 0, 170))},
@@ -140,9 +161,9 @@ ModelFile chainModel(uint32_t bones) {
         for (uint32_t k = 0; k <= 12; ++k) {
             const float angle = static_cast<float>((k * 7 + i * 3) % 11) * 8.0f - 40.0f;
             const float axis = static_cast<float>((k + i) % 3);
-            motion.keys.push_back(key(k * 5, (k % 2) ? Curved : 0,
-                                      {0.01f * static_cast<float>(k), 0, 0},
-                                      keyRotation(axis == 0, axis == 1, axis == 2 ? 1.0f : 0.2f, angle)));
+            motion.keys.push_back(
+                key(k * 5, (k % 2) ? Curved : 0, {0.01f * static_cast<float>(k), 0, 0},
+                    keyRotation(axis == 0, axis == 1, axis == 2 ? 1.0f : 0.2f, angle)));
         }
         anim.motions.push_back(motion);
     }
