@@ -69,10 +69,9 @@ constexpr auto kCosine = CosineSeries<6>();
 // asin(y) = y + y z P(z) with z = y^2 <= 1/4: P fitted to (asin(y) / y - 1) / z by Chebyshev
 // interpolation of degree 7 on [0, 1/4] (the series would need 12 terms); asin within 4e-12
 // relative.
-constexpr SeriesTable<8> kArcSine = {{0x1.55555554ee47bp-3, 0x1.333334ceb6520p-4,
-                                      0x1.6db5cfb6af282p-5, 0x1.f208eb1ddd0fbp-6,
-                                      0x1.6a9e3262c37dbp-6, 0x1.3c5053c2afce1p-6,
-                                      0x1.64b97e009bd03p-8, 0x1.e0231588b1e55p-6}};
+constexpr SeriesTable<8> kArcSine = {
+    {0x1.55555554ee47bp-3, 0x1.333334ceb6520p-4, 0x1.6db5cfb6af282p-5, 0x1.f208eb1ddd0fbp-6,
+     0x1.6a9e3262c37dbp-6, 0x1.3c5053c2afce1p-6, 0x1.64b97e009bd03p-8, 0x1.e0231588b1e55p-6}};
 
 // The polynomial c[0] + c[1] z + ... as two halves in z^2 (even and odd powers), which a
 // processor evaluates side by side.

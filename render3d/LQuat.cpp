@@ -89,11 +89,11 @@ void LQuat::Slerp(LQuat& out, const LQuat& q0, const LQuat& q1, float t) {
 void LQuat::SlerpDirect(LQuat& out, const LQuat& q0, const LQuat& q1, float t) {
     const float dot = Dot(q0, q1);
     out = (dot > -kNearlyParallel && dot < kNearlyParallel) ? Spherical(q0, q1, dot, t)
-                                                             : LinearBlend(q0, q1, t);
+                                                            : LinearBlend(q0, q1, t);
 }
 
-void LQuat::Squad(LQuat& out, const LQuat& q0, const LQuat& q1, const LQuat& s0,
-                  const LQuat& s1, float t) {
+void LQuat::Squad(LQuat& out, const LQuat& q0, const LQuat& q1, const LQuat& s0, const LQuat& s1,
+                  float t) {
     LQuat path, controls;
     SlerpDirect(path, q0, q1, t);
     SlerpDirect(controls, s0, s1, t);

@@ -54,8 +54,7 @@ void BM_TrigCos(benchmark::State& state) {
             [](float x) { return std::cos(x); });
 }
 void BM_TrigAcos(benchmark::State& state) {
-    Compare(state, Arguments(-1.0f, 1.0f), mirel::DMathAcos,
-            [](float x) { return std::acos(x); });
+    Compare(state, Arguments(-1.0f, 1.0f), mirel::DMathAcos, [](float x) { return std::acos(x); });
 }
 BENCHMARK(BM_TrigSin)->MinTime(0.5);
 BENCHMARK(BM_TrigCos)->MinTime(0.5);

@@ -88,7 +88,8 @@ TEST(DMathTrig, SineAndCosineWithinOneUlpOverSeededArguments) {
                 while ((b & 0x7F800000u) == 0x7F800000u);
                 return FromBits(b);
             }
-            case 1: return moderate(random);
+            case 1:
+                return moderate(random);
             default: {
                 float x = static_cast<float>(quarter(random) * 1.5707963267948966);
                 for (int steps = nudge(random); steps != 0; steps += steps < 0 ? 1 : -1)
@@ -117,11 +118,13 @@ TEST(DMathTrig, ArcCosineWithinOneUlpOverSeededArguments) {
 
 TEST(DMathTrig, EdgeArguments) {
     const float pi = 3.14159265358979f, halfPi = 1.57079632679490f;
-    const float finite[] = {0.0f,    -0.0f,   halfPi,     -halfPi,          pi,
-                            -pi,     2 * pi,  0.785f,     -0.78499997f,     1e-30f,
-                            FLT_MIN, 1e-45f,  268435456.f, 268435440.f,     1e10f,
-                            1e30f,   -1e30f,  FLT_MAX,    -FLT_MAX,         8.5e37f,
-                            16777216.0f, 13176795.0f /* a float close to a multiple of pi */};
+    // Zeros, quarter and half turns, the smallest and largest floats, both sides of 2^28
+    // (where the reduction changes method), and the floats in [1, 2^28) and in [1, 2^31) closest
+    // to a multiple of pi/2 relative to their size.
+    const float finite[] = {0.0f,        -0.0f,       halfPi,          -halfPi,        pi,
+                            -pi,         2 * pi,      1e-30f,          FLT_MIN,        1e-45f,
+                            268435440.f, 268435456.f, 1e10f,           1e30f,          -1e30f,
+                            FLT_MAX,     -FLT_MAX,    0x1.4665d2p+25f, 0x1.27a94ap+29f};
     for (const float x : finite) {
         EXPECT_LE(UlpDistance(DMathSin(x), SinOracle(x)), 1) << "sin " << x;
         EXPECT_LE(UlpDistance(DMathCos(x), CosOracle(x)), 1) << "cos " << x;
@@ -141,8 +144,12 @@ TEST(DMathTrig, EdgeArguments) {
     struct Case {
         float x, want;
     };
-    const Case acos[] = {{1.0f, 0.0f},       {-1.0f, pi},        {0.0f, halfPi},
-                         {-0.0f, halfPi},    {0.5f, 1.04719755f}, {-0.5f, 2.09439510f},
+    const Case acos[] = {{1.0f, 0.0f},
+                         {-1.0f, pi},
+                         {0.0f, halfPi},
+                         {-0.0f, halfPi},
+                         {0.5f, 1.04719755f},
+                         {-0.5f, 2.09439510f},
                          {0.99999994f, 3.4526698e-4f}};
     for (const Case& c : acos) EXPECT_LE(UlpDistance(DMathAcos(c.x), c.want), 1) << c.x;
     for (const float x : {1.0000001f, -1.0000001f, 2.0f, FLT_MAX})
