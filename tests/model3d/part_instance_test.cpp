@@ -32,7 +32,9 @@ TEST_F(PartInstanceTest, OnlyThePartsOwnKeyHidesIt) {
             forward();
             const bool hidden = (part().draw.flags & L3DPartDraw::FlagHidden) != 0;
             EXPECT_EQ(hidden, c.hides && frame < 5) << "frame " << frame;
-            if (c.motion > 0) EXPECT_EQ(bone(c.motion).key.keyFlags & 1u, 0u);
+            if (c.motion > 0) {
+                EXPECT_EQ(bone(c.motion).key.keyFlags & 1u, 0u);
+            }
         }
     }
 }
