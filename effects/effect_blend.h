@@ -3,8 +3,6 @@
 // model blend types. Modes past 11 do not exist.
 #include <cstdint>
 
-inline constexpr uint32_t L3DEffectBlendModes = 12;
-
 // The render states of one blend mode over the device's reset defaults.
 struct L3DEffectBlendStates {
     uint32_t srcBlend;
@@ -16,9 +14,5 @@ struct L3DEffectBlendStates {
     bool depthWrite;  // false switches depth writes off; true leaves the default
 };
 
+// The states of a mode below L3DEffectBlendCount.
 const L3DEffectBlendStates& l3dEffectBlendStates(uint32_t mode);
-
-// Modes whose result depends on the drawing order (0, 2, 3, 4, 5, 9, 10): their sorted
-// elements have their triangles ordered by depth, and a part drawn with one sets the
-// manager's blend-seen bit.
-bool l3dEffectBlendOrderDependent(uint32_t mode);

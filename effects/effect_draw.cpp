@@ -81,9 +81,11 @@ void L3DEffectManager::drawBatches() {
 
 _L3D_EFFECT_ZSDPART& L3DEffectManager::zsdElement(uint32_t number) {
     if (number == zsdCount) {
-        auto& block = zsdBlocks.emplace_back(std::make_unique<std::array<_L3D_EFFECT_ZSDPART, ZsdBlock>>());
+        auto& block =
+            zsdBlocks.emplace_back(std::make_unique<std::array<_L3D_EFFECT_ZSDPART, ZsdBlock>>());
         zsdParts.Reserve(int64_t{zsdCount} + ZsdBlock);
-        for (_L3D_EFFECT_ZSDPART& element : *block) zsdParts[static_cast<int32_t>(zsdCount++)] = &element;
+        for (_L3D_EFFECT_ZSDPART& element : *block)
+            zsdParts[static_cast<int32_t>(zsdCount++)] = &element;
     }
     return *zsdParts[static_cast<int32_t>(number)];
 }
@@ -111,7 +113,7 @@ void L3DEffectManager::drawSorted() {
             element.indices = geometry.indices;
             element.callback = &L3DEffectManager::_DrawBatch;
             element.user = const_cast<L3D_EFFECT_IMAGEKEY*>(key);
-            element.flags = l3dEffectBlendOrderDependent(key->blend) ? kElementSortsTriangles
+            element.flags = l3dEffectBlendDependsOnOrder(key->blend) ? kElementSortsTriangles
                                                                      : kElementKeepsOrder;
             if (last)
                 last->next = &element;
@@ -143,7 +145,7 @@ void L3DEffectManager::_DrawBatch(L3DRenderer* renderer, const L3D_RENDERER_VERT
     device->SetStateRender(D3DRS_ALPHABLENDENABLE, TRUE);
     device->SetStateRender(D3DRS_SEPARATEALPHABLENDENABLE, TRUE);
     renderer->BeginObject(LMat::Identity(), LMat::Identity(), renderer->projection);
-    if (imageKey.blend >= L3DEffectBlendModes)
+    if (imageKey.blend >= L3DEffectBlendCount)
         l3dError(mirel::DSjis<"[L3DEffectManager::Draw] 未対応のblend(%d)">(),
                  static_cast<int>(imageKey.blend));
     const L3DEffectBlendStates& blend = l3dEffectBlendStates(imageKey.blend);

@@ -15,7 +15,7 @@ constexpr int32_t kQuad = -1;
 constexpr int32_t kCross = -2;
 constexpr int32_t kGrids = -3;
 constexpr int32_t kFacing = -4;
-constexpr int32_t kTrail = -5;
+constexpr int32_t kTrail = L3DEffectTrailShape;
 constexpr int32_t kQuadYZ = -6;
 constexpr int32_t kQuadXZ = -7;
 
@@ -142,8 +142,7 @@ bool L3DEffectManager::_BuildPartVertices(const L3D_EFFECT_WORKPART& work,
     return buildPartGeometry(batchVertices, work, geometry);
 }
 
-bool L3DEffectManager::_BuildPartZsd(_L3D_EFFECT_ZSDPART& element,
-                                     const L3D_EFFECT_WORKPART& work,
+bool L3DEffectManager::_BuildPartZsd(_L3D_EFFECT_ZSDPART& element, const L3D_EFFECT_WORKPART& work,
                                      L3DEffectGeometry& geometry) {
     return buildPartGeometry(element.vertices, work, geometry);
 }
