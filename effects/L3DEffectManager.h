@@ -73,6 +73,11 @@ public:
     // One step of one part: due events, then the per-frame animation. True when the part
     // ended and has been freed.
     bool _TaskPart(L3D_EFFECT_WORKPART* work);
+    // The first step of a part spawned by a child part, which the child loop has passed.
+    void _StepSpawned(L3D_EFFECT_WORKPART* work);
+    // The per-frame animation of a part step (effect_animation.cpp): image, colour, scale,
+    // rotation, position, matrices, final colour, trail and the blend-seen word.
+    void _AnimatePart(L3D_EFFECT_WORKPART* work, bool imageChanged);
 
     // Parts (effect_parts.cpp).
     L3D_EFFECT_WORKPART* _AllocPart(L3D_EFFECT_WORKROOT* instance, const L3D_EFFECT_PART* part,
