@@ -37,9 +37,14 @@ void EffectDrawTest::createRenderer(const LMat& view, const LMat& projection) {
 void EffectDrawTest::setPropTextured(const tools::writers::EffectDefinition& definition,
                                      uint32_t size, const std::vector<uint32_t>& pixels) {
     writeFile("effect/effdef.dat", tools::writers::effectDefinitionFile(definition));
-    for (size_t i = 0; i < definition.imageOptions.size(); ++i)
-        ASSERT_TRUE(tools::writers::writePng(
-            dir_.file("effect/effdef" + std::to_string(i) + ".png"), size, size, pixels));
+    // The texture loader takes alpha from a grey image beside the colour image.
+    std::vector<uint32_t> alpha;
+    for (uint32_t pixel : pixels) alpha.push_back(0xFF000000u | (pixel >> 24) * 0x010101u);
+    for (size_t i = 0; i < definition.imageOptions.size(); ++i) {
+        const std::string name = dir_.file("effect/effdef" + std::to_string(i));
+        ASSERT_TRUE(tools::writers::writePng(name + ".png", size, size, pixels));
+        ASSERT_TRUE(tools::writers::writePng(name + "_a.png", size, size, alpha));
+    }
     manager_.SetProp(pack_, "effect/effdef");
 }
 

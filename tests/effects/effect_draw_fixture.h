@@ -18,8 +18,8 @@ protected:
     // Creates the renderer's shader set on a device of clientWidth_ x clientHeight_ whose
     // presented frames land in frame_, with this view and projection.
     void createRenderer(const LMat& view, const LMat& projection);
-    // Writes the definition with the given pixels (size x size, ARGB) as every image's texture
-    // and loads it.
+    // Writes the definition with the given pixels (size x size, ARGB, alpha included) as every
+    // image's texture and loads it.
     void setPropTextured(const tools::writers::EffectDefinition& definition, uint32_t size,
                          const std::vector<uint32_t>& pixels);
     // Plays an effect whose root part waits (an end event far ahead) and returns the instance.

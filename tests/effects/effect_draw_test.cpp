@@ -198,13 +198,17 @@ TEST_F(EffectDraw, BlendModesSetTheirRenderStates) {
         recorder().clear();
         L3D_EFFECT_IMAGEKEY key{c.mode, nullptr};
         L3DEffectManager::_DrawBatch(&renderer_, vertices, 3, indices, 3, &key);
-        std::map<uint32_t, uint32_t> state = {
-            {D3DRS_SRCBLEND, O},          {D3DRS_DESTBLEND, Z},
-            {D3DRS_SRCBLENDALPHA, O},     {D3DRS_DESTBLENDALPHA, Z},
-            {D3DRS_ALPHATESTENABLE, 0},   {D3DRS_ALPHAFUNC, NONE},
-            {D3DRS_ALPHAREF, 0},          {D3DRS_ZWRITEENABLE, 1},
-            {D3DRS_CULLMODE, D3DCULL_CCW}, {D3DRS_ALPHABLENDENABLE, 0},
-            {D3DRS_SEPARATEALPHABLENDENABLE, 0}};
+        std::map<uint32_t, uint32_t> state = {{D3DRS_SRCBLEND, O},
+                                              {D3DRS_DESTBLEND, Z},
+                                              {D3DRS_SRCBLENDALPHA, O},
+                                              {D3DRS_DESTBLENDALPHA, Z},
+                                              {D3DRS_ALPHATESTENABLE, 0},
+                                              {D3DRS_ALPHAFUNC, NONE},
+                                              {D3DRS_ALPHAREF, 0},
+                                              {D3DRS_ZWRITEENABLE, 1},
+                                              {D3DRS_CULLMODE, D3DCULL_CCW},
+                                              {D3DRS_ALPHABLENDENABLE, 0},
+                                              {D3DRS_SEPARATEALPHABLENDENABLE, 0}};
         std::string draw;
         for (const RecordedCall& call : recorder().calls()) {
             unsigned s = 0, v = 0;

@@ -18,9 +18,7 @@ tools::writers::EffectEvent held(int32_t time, int32_t priority = 0) {
     return event(time, 3, {I(0), I(-1), I(priority)});
 }
 tools::writers::EffectEvent end(int32_t time) { return event(time, 0); }
-tools::writers::EffectEvent spawn(int32_t time, int32_t part) {
-    return event(time, 2, {I(part)});
-}
+tools::writers::EffectEvent spawn(int32_t time, int32_t part) { return event(time, 2, {I(part)}); }
 tools::writers::EffectEvent jump(int32_t time, int32_t target, int32_t who) {
     return event(time, 1, {I(target), I(who)});
 }
@@ -56,14 +54,10 @@ TEST_F(EffectTimelineFlow, KindZeroEndsThePartBeforeTheRestOfItsFrame) {
 TEST_F(EffectTimelineFlow, ASelfJumpBackLoopsAndRerunsTheEventsOfItsTarget) {
     // Jumping from 3 back to 0 spawns part 0 again each time round.
     play(loadRoot({spawn(0, 0), jump(3, 0, -1), end(9)}, {{end(30)}}));
-    EXPECT_EQ(frames(8), (Frames{{0, 0},
-                                 {1, 1},
-                                 {2, 2},
-                                 {0, 0, 3},
-                                 {1, 1, 4},
-                                 {2, 2, 5},
-                                 {0, 0, 3, 6},
-                                 {1, 1, 4, 7}}));
+    EXPECT_EQ(
+        frames(8),
+        (Frames{
+            {0, 0}, {1, 1}, {2, 2}, {0, 0, 3}, {1, 1, 4}, {2, 2, 5}, {0, 0, 3, 6}, {1, 1, 4, 7}}));
 }
 
 TEST_F(EffectTimelineFlow, JumpsForwardInOneStepAreNotCapped) {
@@ -137,8 +131,7 @@ TEST_F(EffectTimelineFlow, PartsThatSpawnTheirOwnRecordAtOnceWaitForTheNextFrame
 }
 
 TEST_F(EffectTimelineFlow, HoldFlagsStopEverythingWhileStillAndClearWhenTheCounterRunsOut) {
-    tools::writers::EffectData data =
-        oneRoot({held(0), event(0, 14, {F(1), F(0), F(0)}), end(30)});
+    tools::writers::EffectData data = oneRoot({held(0), event(0, 14, {F(1), F(0), F(0)}), end(30)});
     data.roots[0].flags = L3DEffectRootFollow;
     const L3D_EFFECT_DATA* loaded = load(data);
     float target[13] = {4.0f, 0.0f, 0.0f, 0, 0, 0, 0, 0, 0, 0.0f, 0.0f, 0.0f, 1.0f};
@@ -225,7 +218,9 @@ TEST_F(EffectTimelineFlow, BadPartNumbersImagesAndKindsAreFatal) {
         {"jump of a part past the count", {jump(0, 0, 1), end(9)}, 1, "パーツ番号が範囲外(1/1)"},
         {"spawn of part −1", {spawn(0, -1), end(9)}, 1, "パーツ番号が範囲外(-1/1)"},
         {"spawn past the count", {spawn(0, 1), end(9)}, 1, "パーツ番号が範囲外(1/1)"},
-        {"a colour without an image", {event(0, 8, {F(1), F(1), F(1), F(1)}), end(9)}, 1,
+        {"a colour without an image",
+         {event(0, 8, {F(1), F(1), F(1), F(1)}), end(9)},
+         1,
          "img番号が不正(-1/12)"},
         {"a sequence that runs past the table",
          {event(0, 4, {I(11), I(10), I(1), I(-1), I(0)}), end(9)},

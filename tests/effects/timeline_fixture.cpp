@@ -21,9 +21,8 @@ std::array<float, N> copyOf(const float* values) {
 PartState stateOf(const L3D_EFFECT_WORKPART& work) {
     PartState s;
     const L3D_EFFECT_WORKROOT& instance = *work.instance;
-    s.record = &work == &instance.rootPart
-                   ? -1
-                   : static_cast<int>(work.part - instance.root->parts.Get());
+    s.record =
+        &work == &instance.rootPart ? -1 : static_cast<int>(work.part - instance.root->parts.Get());
     s.frame = work.frame;
     s.image = work.image;
     s.imageMode = work.imageMode;
@@ -44,8 +43,8 @@ PartState stateOf(const L3D_EFFECT_WORKPART& work) {
 }  // namespace
 
 std::ostream& operator<<(std::ostream& out, const PartState& s) {
-    out << "part " << s.record << " frame " << s.frame << " image " << s.image << "/"
-        << s.imageMode << " model " << s.model << " priority " << s.drawPriority << " colour ";
+    out << "part " << s.record << " frame " << s.frame << " image " << s.image << "/" << s.imageMode
+        << " model " << s.model << " priority " << s.drawPriority << " colour ";
     list(out, s.colour) << " final ";
     list(out, s.finalColour) << " position ";
     list(out, s.position) << " scale ";

@@ -33,8 +33,7 @@ std::ostream& operator<<(std::ostream& out, const PartState& state);
 std::vector<PartState> partStates(const L3D_EFFECT_WORKROOT& instance);
 
 // An event from its words; F gives a float's word, I an integer's.
-tools::writers::EffectEvent event(int32_t time, uint32_t kind,
-                                  std::vector<uint32_t> words = {});
+tools::writers::EffectEvent event(int32_t time, uint32_t kind, std::vector<uint32_t> words = {});
 uint32_t F(float value);
 uint32_t I(int32_t value);
 
@@ -48,9 +47,9 @@ protected:
 
     const L3D_EFFECT_DATA* load(const tools::writers::EffectData& data);
     // One root whose root part and parts hold these events (parts' flags 0).
-    const L3D_EFFECT_DATA* loadRoot(std::vector<tools::writers::EffectEvent> rootEvents,
-                                    std::vector<std::vector<tools::writers::EffectEvent>> parts =
-                                        {});
+    const L3D_EFFECT_DATA* loadRoot(
+        std::vector<tools::writers::EffectEvent> rootEvents,
+        std::vector<std::vector<tools::writers::EffectEvent>> parts = {});
     // Plays root 0 at the origin, unturned, unscaled.
     L3D_EFFECT_WORKROOT* play(const L3D_EFFECT_DATA* data, const void* key = nullptr,
                               const float* trailA = nullptr, const float* trailB = nullptr,
