@@ -44,8 +44,8 @@ std::vector<uint32_t> discTexture() {
 EffectDefinition discDefinition() {
     EffectDefinition definition;
     definition.imageOptions = {0};
-    const std::array<float, 4> colours[] = {{1.0f, 0.6f, 0.2f, 1.0f}, {0.3f, 0.8f, 1.0f, 1.0f},
-                                            {1.0f, 1.0f, 1.0f, 1.0f}};
+    const std::array<float, 4> colours[] = {
+        {1.0f, 0.6f, 0.2f, 1.0f}, {0.3f, 0.8f, 1.0f, 1.0f}, {1.0f, 1.0f, 1.0f, 1.0f}};
     const uint32_t blends[] = {1, 8, 0};
     for (int d = 0; d < 3; ++d) {
         EffectImageDef def;
@@ -75,14 +75,12 @@ EffectData effects() {
                              event(0, 2, {I(2)}),
                              event(100, 0)};
     burst.parts.resize(3);
-    burst.parts[0].events = {event(0, 3, {I(1), I(-1), I(1)}),
-                             event(0, 13, {F(0.7f), F(0.1f), F(0.0f)}),
-                             event(0, 18, {F(0.6f), F(0.6f), F(0.6f)}), spin(0, 0, 1, 6.0f),
-                             event(100, 0)};
-    burst.parts[1].events = {event(0, 3, {I(0), I(-2), I(1)}),
-                             event(0, 13, {F(-0.7f), F(0.3f), F(0.0f)}),
-                             event(0, 18, {F(0.7f), F(0.7f), F(0.7f)}), spin(0, 1, 0, 8.0f),
-                             event(100, 0)};
+    burst.parts[0].events = {
+        event(0, 3, {I(1), I(-1), I(1)}), event(0, 13, {F(0.7f), F(0.1f), F(0.0f)}),
+        event(0, 18, {F(0.6f), F(0.6f), F(0.6f)}), spin(0, 0, 1, 6.0f), event(100, 0)};
+    burst.parts[1].events = {
+        event(0, 3, {I(0), I(-2), I(1)}), event(0, 13, {F(-0.7f), F(0.3f), F(0.0f)}),
+        event(0, 18, {F(0.7f), F(0.7f), F(0.7f)}), spin(0, 1, 0, 8.0f), event(100, 0)};
     burst.parts[2].events = {event(0, 3, {I(0), I(-3), I(2)}),
                              event(0, 13, {F(0.0f), F(-0.6f), F(0.0f)}),
                              event(0, 18, {F(0.6f), F(0.6f), F(0.6f)}),
