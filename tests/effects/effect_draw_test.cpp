@@ -16,7 +16,7 @@ using Draws = std::vector<std::pair<uint32_t, uint32_t>>;
 
 // Images 0 and 1; definitions: 0 and 1 on image 0 with blend 1 (different rectangles), 2 on
 // image 0 with blend 8, 3 on image 1 with blend 1. Model 0: 40000 vertices whose one triangle
-// uses the last three.
+// uses the last three; model 1: one triangle listed 22000 times (66000 indices).
 EffectDefinition batchDefinition() {
     EffectDefinition definition;
     definition.imageOptions = {0, 0};
@@ -32,6 +32,10 @@ EffectDefinition batchDefinition() {
     big.vertices.resize(40000);
     big.indices = {39997, 39998, 39999};
     definition.models.push_back(big);
+    tools::writers::EffectModel repeated;
+    repeated.vertices.resize(3);
+    for (int i = 0; i < 22000; ++i) repeated.indices.insert(repeated.indices.end(), {0, 1, 2});
+    definition.models.push_back(repeated);
     return definition;
 }
 
@@ -116,6 +120,17 @@ TEST_F(EffectDraw, BatchSplitsBeforeVerticesThat16BitIndicesCannotName) {
     EXPECT_EQ(manager_.batchIndices[0], 39997);
 }
 
+TEST_F(EffectDraw, PartWithMoreIndicesThanABatchHoldsIsDrawnAlone) {
+    // Nothing is pending before the first part, so it starts no empty batch; the parts around
+    // it go into batches of their own.
+    L3D_EFFECT_WORKROOT* instance = playInstance();
+    addPart(instance, 0, 1);
+    addPart(instance, 0, -1);
+    addPart(instance, 0, 1);
+    addPart(instance, 0, -1);
+    EXPECT_EQ(draw(0), (Draws{{3, 22000}, {4, 2}, {3, 22000}, {4, 2}}));
+}
+
 TEST_F(EffectDraw, SortedPassRegistersOneGroupPerInstanceWithGeometry) {
     L3D_EFFECT_WORKROOT* empty = playInstance();
     addPart(empty, 0, -5);
@@ -146,21 +161,20 @@ TEST_F(EffectDraw, SortedElementsKeepTriangleOrderOnlyForOrderIndependentBlends)
     for (uint32_t blend : {1u, 0u}) {
         SCOPED_TRACE(blend);
         L3D_EFFECT_WORKROOT* instance = playInstance();
-        L3D_EFFECT_WORKPART* work = addPart(instance, 0, -7);  // the XZ quad: depth varies
+        addPart(instance, 0, -7);  // the XZ quad: its depth varies
         manager_.imageDefs[0].blend = blend;
         manager_.Draw(L3DEffectManager::DrawSorted);
         ASSERT_EQ(renderer_.zsd.groupCount, 1u);
         const auto* element = renderer_.zsd.head->elements;
         const std::vector<uint16_t> order(element->indices.Items(), element->indices.Items() + 6);
-        // Triangle (0, 1, 2) lies farther than (2, 1, 3) only by the corner sums: (0,1,2)
-        // has z sum 15, (2,1,3) 15.5 with pivot 0.5 and depth along +z.
+        // The quad's far edge lies at depth 5.5: triangle (2, 1, 3), with two corners there,
+        // is the farther one and goes first when sorted.
         if (blend == 1)
             EXPECT_EQ(order, (std::vector<uint16_t>{0, 1, 2, 2, 1, 3}));
         else
             EXPECT_EQ(order, (std::vector<uint16_t>{2, 1, 3, 0, 1, 2}));
         renderer_.DrawZsd();
         manager_._FreeRoot(instance);
-        (void)work;
     }
 }
 
