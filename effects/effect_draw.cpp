@@ -20,6 +20,8 @@ namespace {
 constexpr uint32_t kMaxBatchIndices = 65535;
 constexpr uint32_t kMaxBatchVertices = 65536;
 
+// Sorted elements: bit 0 always set, bit 1 keeps the given triangle order, which only the
+// blends that do not depend on the drawing order may keep.
 constexpr uint32_t kElementKeepsOrder = 0x3;
 constexpr uint32_t kElementSortsTriangles = 0x1;
 

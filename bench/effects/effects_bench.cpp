@@ -71,7 +71,8 @@ EffectData ringEffect() {
                        event(0, 13, {0.12f * std::cos(a), 0.12f * std::sin(a), 0.0f}),
                        event(0, 18, {0.06f, 0.06f, 0.06f}),
                        event(0, 24, {std::cos(a), std::sin(a), 1.0f, 5.0f}),
-                       event(0, 9, {0.0f, -0.001f, -0.002f, 0.0f}), integers(kEnd, 0, {})};
+                       event(0, 9, {0.0f, -0.001f, -0.002f, 0.0f}),
+                       integers(kEnd, 0, {})};
         root.parts.push_back(part);
     }
     root.rootPart.events.push_back(integers(kEnd, 0, {}));
