@@ -72,7 +72,8 @@ void animateScale(L3D_EFFECT_WORKPART& w, L3DRandom& random) {
         w.scale[0] = w.scale[1] = w.scale[2] = s;
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -112,7 +113,8 @@ void animatePosition(L3D_EFFECT_WORKPART& w, L3DRandom& random) {
         effectAlongRotation(w, step, step);
         for (int i = 0; i < 3; ++i) w.position[i] += step[i];
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -169,6 +171,7 @@ void L3DEffectManager::_AnimatePart(L3D_EFFECT_WORKPART* work, bool imageChanged
         for (int i = 0; i < 4; ++i) w.finalColour[i] = def.colour[i] * w.colour[i];
     }
     if (w.trail) effectStepTrail(w);
-    if (imageInTable && l3dEffectBlendDependsOnOrder(imageDefs[static_cast<uint32_t>(w.image)].blend))
+    if (imageInTable &&
+        l3dEffectBlendDependsOnOrder(imageDefs[static_cast<uint32_t>(w.image)].blend))
         blendSeen |= L3DEffectBlendSeenOrdered;
 }

@@ -25,8 +25,8 @@ void effectRebuildRotation(L3D_EFFECT_WORKPART& work) {
                     work.rotationMatrix);
 }
 
-bool effectRandomTurn(L3DRandom& random, const float base[3], const float range[3],
-                      float angleBase, float angleRange, LQuat& turn) {
+bool effectRandomTurn(L3DRandom& random, const float base[3], const float range[3], float angleBase,
+                      float angleRange, LQuat& turn) {
     const float angle = angleBase + random.GetFloat() * angleRange;
     if (std::fabs(angle) < kSmallest) return false;
     LVec axis;

@@ -5,9 +5,9 @@
 
 #include "effects/L3DEffectManager.h"
 #include "effects/effect_part_motion.h"
-#include "render3d/LQuat.h"
 #include "foundation/DSjisText.h"
 #include "render3d/L3DRenderer.h"
+#include "render3d/LQuat.h"
 #include "render3d/diagnostics/diagnostics.h"
 #include "sound/LSeManager.h"
 
@@ -45,9 +45,13 @@ public:
     EventResult run(const L3D_EFFECT_EVENT& e) {
         L3D_EFFECT_WORKPART& w = work_;
         switch (e.kind) {
-        case 0: return EventResult::End;
-        case 1: return jump(e);
-        case 2: spawn(e); break;
+        case 0:
+            return EventResult::End;
+        case 1:
+            return jump(e);
+        case 2:
+            spawn(e);
+            break;
         case 3:
             manager_._SetPartOrder(&w, w.basePriority + e.i(2));
             w.image = e.i(0);
@@ -98,7 +102,9 @@ public:
             w.colourMode = 0;
             imageChanged_ = true;
             break;
-        case 12: w.colourMode = 0; break;
+        case 12:
+            w.colourMode = 0;
+            break;
         case 13:
             copy(e, w.position, 3);
             w.positionMode = 0;
@@ -116,7 +122,9 @@ public:
             drawAround(random_, e, w.position, 3);
             w.positionMode = 0;
             break;
-        case 17: w.positionMode = 0; break;
+        case 17:
+            w.positionMode = 0;
+            break;
         case 18:
             copy(e, w.scale, 3);
             w.scaleMode = 0;
@@ -133,7 +141,9 @@ public:
             drawAround(random_, e, w.scale, 3);
             w.scaleMode = 0;
             break;
-        case 22: w.scaleMode = 0; break;
+        case 22:
+            w.scaleMode = 0;
+            break;
         case 23:
             effectTurn(w, {e.f(0), e.f(1), e.f(2), e.f(3)});
             effectRebuildRotation(w);
@@ -157,8 +167,12 @@ public:
             effectRebuildRotation(w);
             break;
         }
-        case 27: w.rotationMode = 0; break;
-        case 28: playSound(e); break;
+        case 27:
+            w.rotationMode = 0;
+            break;
+        case 28:
+            playSound(e);
+            break;
         case 29:
             drawAround(random_, e, w.colourBase, 4);
             w.colourMode = 1;
@@ -215,7 +229,9 @@ public:
             w.scaleMode = e.kind == 37 ? 0 : 1;
             break;
         }
-        case 39: startTrail(e); break;
+        case 39:
+            startTrail(e);
+            break;
         case 40:
             copy(e, w.position, 3);
             effectAlongRotation(w, w.position, w.position);
@@ -399,7 +415,8 @@ bool L3DEffectManager::_TaskPart(L3D_EFFECT_WORKPART* work) {
         work->pendingJump = -1;
         work->cursor = firstEventAt(part, work->frame);
     } else {
-        ++work->frame;
+        // A part held at the last frame by the jump cap wraps round instead of overflowing.
+        work->frame = static_cast<int32_t>(static_cast<uint32_t>(work->frame) + 1u);
     }
 
     bool imageChanged = false;
@@ -422,8 +439,10 @@ bool L3DEffectManager::_TaskPart(L3D_EFFECT_WORKPART* work) {
             return true;
         }
         if (result == EventResult::Jumped && ++jumps == jumpLimit) {
-            l3dLog(1, "[L3DEffectManager::_TaskPart] %u time jumps in one step at frame %d; the "
-                   "step ends here", jumps, work->frame);
+            l3dLog(1,
+                   "[L3DEffectManager::_TaskPart] %u time jumps in one step at frame %d; the "
+                   "step ends here",
+                   jumps, work->frame);
             break;
         }
     }

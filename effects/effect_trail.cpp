@@ -69,8 +69,8 @@ uint32_t newSampleCount(const L3D_EFFECT_TRACKER& trail, const Sample& last, Vec
 
 // Samples 1 .. n − 1 between the last sample and (a, b), written from `out` on: both points
 // turn about one centre, found from how far each point moved.
-void placeOnArcs(const L3D_EFFECT_TRACKER& trail, const Sample& last, Vec3 a, Vec3 b,
-                 uint32_t n, Sample* out) {
+void placeOnArcs(const L3D_EFFECT_TRACKER& trail, const Sample& last, Vec3 a, Vec3 b, uint32_t n,
+                 Sample* out) {
     const Vec3 lastA = load(last.a);
     const Vec3 lastB = load(last.b);
     const float dA = length(a - lastA);
@@ -81,8 +81,7 @@ void placeOnArcs(const L3D_EFFECT_TRACKER& trail, const Sample& last, Vec3 a, Ve
     const Vec3 nLast = aFarther ? lastB : lastA;
     const Vec3 nNow = aFarther ? b : a;
     const float r = (aFarther ? dB : dA) / (aFarther ? dA : dB);
-    const Vec3 centre =
-        ((nLast - (fLast - nLast) * r) + (nNow - (fNow - nNow) * r)) * 0.5f;
+    const Vec3 centre = ((nLast - (fLast - nLast) * r) + (nNow - (fNow - nNow) * r)) * 0.5f;
 
     const Vec3 ends[2][2] = {{lastA, a}, {lastB, b}};
     for (int p = 0; p < 2; ++p) {
@@ -100,8 +99,8 @@ void placeOnArcs(const L3D_EFFECT_TRACKER& trail, const Sample& last, Vec3 a, Ve
         }
     }
     for (uint32_t k = 1; k < n; ++k)
-        out[k - 1].life = last.life + static_cast<float>(k) * (trail.life - last.life) /
-                                          static_cast<float>(n);
+        out[k - 1].life =
+            last.life + static_cast<float>(k) * (trail.life - last.life) / static_cast<float>(n);
 }
 
 }  // namespace
