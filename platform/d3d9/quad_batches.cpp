@@ -2,7 +2,6 @@
 // the pixel shader over batches of up to four quads of one triangle.
 #include <algorithm>
 #include <bit>
-#include <memory>
 
 #include "platform/d3d9/triangle_pipeline.h"
 
@@ -69,10 +68,11 @@ private:
 // nothing in the order each pixel sees.
 class PixelShaderBatch final : public QuadSink {
 public:
-    explicit PixelShaderBatch(TrianglePipeline& pipeline) : pipeline_(pipeline) {}
+    PixelShaderBatch(TrianglePipeline& pipeline, shader::PixelLanes& lanes)
+        : pipeline_(pipeline), lanes_(lanes) {}
     // Loads the quad's shader inputs into its lanes and keeps what writing its pixels reads:
-    // place, coverage, depths, and the colour and fog attributes (the texture coordinates
-    // only reach the shader).
+    // place, coverage, depths and the fog attribute (colours and texture coordinates only
+    // reach the shader).
     void shadeQuad(const Quad& quad) override {
         pipeline_.loadShaderInputs(quad, static_cast<std::uint32_t>(4 * count_), lanes_);
         Quad& kept = quads_[count_++];
@@ -80,7 +80,7 @@ public:
         kept.y = quad.y;
         kept.mask = quad.mask;
         std::copy_n(quad.z, 4, kept.z);
-        for (int p = 0; p < 4; ++p) std::copy_n(quad.attr[p], kColourAttributes, kept.attr[p]);
+        for (int p = 0; p < 4; ++p) kept.attr[p][kFogAttribute] = quad.attr[p][kFogAttribute];
         if (count_ == kQuads) endTriangle();
     }
     void endTriangle() override {
@@ -91,9 +91,9 @@ public:
 private:
     static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);
     TrianglePipeline& pipeline_;
+    shader::PixelLanes& lanes_;
     Quad quads_[kQuads];
     int count_ = 0;
-    shader::PixelLanes lanes_{};  // reused by every batch of the tile
 };
 
 }  // namespace
@@ -103,9 +103,12 @@ void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize)
         rasterize(*this);
         return;
     }
-    auto batch = std::make_unique<PixelShaderBatch>(*this);
-    rasterize(*batch);
-    batch->endTriangle();
+    // Each thread keeps its lanes from tile to tile and draw to draw, zeroed once; lanes a
+    // batch leaves unused hold what earlier batches loaded, whose results nobody reads.
+    thread_local shader::PixelLanes lanes{};
+    PixelShaderBatch batch(*this, lanes);
+    rasterize(batch);
+    batch.endTriangle();
 }
 
 namespace {

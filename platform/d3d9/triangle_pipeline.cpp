@@ -56,7 +56,8 @@ HRESULT validatePipelineStates(const StateStore& states, const shader::DecodedSh
 TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& targets,
                                    const IDirect3DTexture9* const textures[kStageCount],
                                    bool pretransformed, const shader::DecodedShader* pixelShader,
-                                   std::span<const shader::Float4> pixelConstants)
+                                   std::span<const shader::Float4> pixelConstants,
+                                   TileQueues& queues)
     : targets_(targets),
       stages_(states),
       pretransformed_(pretransformed),
@@ -115,8 +116,8 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
              std::none_of(pixelShader->inputs.begin(), pixelShader->inputs.end(), isColour))
         firstAttribute = output_.fog ? kFogAttribute : kTexAttribute;
     if (copies) copyLevel_.emplace(texelLevel(*textures[0], states.sampler[0]));
-    raster_.emplace(firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_, clip_,
-                    copies ? TileShape::band : TileShape::square);
+    raster_.emplace(queues, firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_,
+                    clip_, copies ? TileShape::band : TileShape::square);
 }
 
 TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& states) const {

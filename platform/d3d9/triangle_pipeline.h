@@ -38,10 +38,11 @@ public:
     // `textures[i]` is the texture bound to stage i or null.
     // With `pixelShader` (which must outlive the pipeline) pixels are coloured by it instead
     // of the texture stages.
+    // The triangles queue in `queues`, which must outlive the pipeline.
     TrianglePipeline(const StateStore& states, const DrawTargets& targets,
                      const IDirect3DTexture9* const textures[kStageCount], bool pretransformed,
                      const shader::DecodedShader* pixelShader,
-                     std::span<const shader::Float4> pixelConstants);
+                     std::span<const shader::Float4> pixelConstants, TileQueues& queues);
 
     // Queues a triangle; draw() rasterises and shades the queue on the tile workers.
     void drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c);
