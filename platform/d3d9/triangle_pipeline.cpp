@@ -270,7 +270,9 @@ void TrianglePipeline::shadeQuad(const Quad& quad) {
         copyQuad(quad, fastPath_ == FastPath::add);
         return;
     }
-    shadeQuadWithStages(quad);
+    StageCoordinates lanes;
+    loadStageCoordinates(quad, 0, lanes);
+    shadeQuadsWithStages(&quad, 1, lanes);
 }
 
 void TrianglePipeline::outputQuad(const Quad& quad, const LaneColours& colour) {
