@@ -117,6 +117,22 @@ TextureStages::TextureStages(const StateStore& states)
     }
 }
 
+bool TextureStages::readsSpecular() const {
+    // argument() takes every source other than these four from the specular colour.
+    const auto specular = [](DWORD arg) {
+        const DWORD source = arg & D3DTA_SELECTMASK;
+        return source != D3DTA_DIFFUSE && source != D3DTA_CURRENT && source != D3DTA_TEXTURE &&
+               source != D3DTA_TFACTOR;
+    };
+    for (UINT i = 0; i < count_; ++i) {
+        const Stage& s = stages_[i];
+        if (specular(s.colourArg1) || specular(s.colourArg2)) return true;
+        if (s.alphaOp != D3DTOP_DISABLE && (specular(s.alphaArg1) || specular(s.alphaArg2)))
+            return true;
+    }
+    return false;
+}
+
 Colour TextureStages::argument(DWORD arg, UINT stage, const Colour& current,
                                const StageInputs& in) const {
     Colour c;

@@ -37,6 +37,8 @@ class TextureStages {
 public:
     explicit TextureStages(const StateStore& states);
     UINT count() const { return count_; }
+    // True when an active stage takes an argument from the specular colour.
+    bool readsSpecular() const;
     Colour run(const StageInputs& inputs) const;
     // Four pixels at once; each gets the bits run() gives it.
     void runQuad(const QuadStageInputs& inputs, LaneColours& out) const;

@@ -12,11 +12,10 @@ int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 }  // namespace
 
-TiledRaster::TiledRaster(TileQueues& queues, int firstAttribute, int attributeCount, D3DCULL cull,
+TiledRaster::TiledRaster(TileQueues& queues, AttributeMask attributes, D3DCULL cull,
                          const PixelRect& clip, TileShape shape)
     : queues_(queues),
-      firstAttribute_(firstAttribute),
-      attributeCount_(attributeCount),
+      attributes_(attributes),
       cull_(cull),
       clip_(clip),
       tileWidth_(shape == TileShape::band ? std::max(1, clip.right - clip.left) : kTileSize),
@@ -113,8 +112,7 @@ void TiledRaster::draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& 
                     rectangles.shadeRectangle(r.tag, part);
                 } else {
                     const RasterVertex* v = queues_.triangles[item.index].vertex;
-                    rasterizeTriangle(v[0], v[1], v[2], firstAttribute_, attributeCount_, cull_,
-                                      clip, tileSink);
+                    rasterizeTriangle(v[0], v[1], v[2], attributes_, cull_, clip, tileSink);
                 }
             }
         });

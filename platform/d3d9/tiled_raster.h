@@ -53,10 +53,10 @@ struct TileQueues {
 
 class TiledRaster {
 public:
-    // Quads carry the attributes [firstAttribute, attributeCount). The raster queues into
-    // `queues` (emptied first), which must outlive it.
-    TiledRaster(TileQueues& queues, int firstAttribute, int attributeCount, D3DCULL cull,
-                const PixelRect& clip, TileShape shape);
+    // Quads carry `attributes` interpolated. The raster queues into `queues` (emptied
+    // first), which must outlive it.
+    TiledRaster(TileQueues& queues, AttributeMask attributes, D3DCULL cull, const PixelRect& clip,
+                TileShape shape);
 
     void reserve(std::size_t triangles);
     void add(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);
@@ -74,8 +74,7 @@ private:
     PixelRect tileClip(int column, int row) const;
 
     TileQueues& queues_;
-    int firstAttribute_;
-    int attributeCount_;
+    AttributeMask attributes_;
     D3DCULL cull_;
     PixelRect clip_;
     int tileWidth_;

@@ -109,15 +109,28 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
     const auto isColour = [](const shader::InputDeclaration& input) {
         return input.type == shader::RegisterType::Input;
     };
-    int firstAttribute = 0;
-    if (copies)
-        firstAttribute = kTexAttribute + 4 * texCoordSet_[0];
-    else if (pixelShader &&
-             std::none_of(pixelShader->inputs.begin(), pixelShader->inputs.end(), isColour))
-        firstAttribute = output_.fog ? kFogAttribute : kTexAttribute;
+    AttributeMask attributes = 0;
+    if (copies) {
+        attributes = attributeRange(kTexAttribute + 4 * texCoordSet_[0],
+                                    kTexAttribute + 4 * texCoordSet_[0] + 2);
+    } else if (pixelShader) {
+        const bool colours =
+            std::any_of(pixelShader->inputs.begin(), pixelShader->inputs.end(), isColour);
+        attributes = attributeRange(colours ? 0 : (output_.fog ? kFogAttribute : kTexAttribute),
+                                    attributeCount_);
+    } else {
+        // The stages read the diffuse colour, the specular one if an argument says so, and
+        // (u, v) of their coordinate sets; writing the pixels reads fog.
+        attributes = attributeRange(0, 4);
+        if (stages_.readsSpecular()) attributes |= attributeRange(4, 8);
+        if (output_.fog) attributes |= attributeRange(kFogAttribute, kFogAttribute + 1);
+        for (UINT i = 0; i < kStageCount; ++i)
+            if (samplers_[i])
+                attributes |= attributeRange(kTexAttribute + 4 * texCoordSet_[i],
+                                             kTexAttribute + 4 * texCoordSet_[i] + 2);
+    }
     if (copies) copyLevel_.emplace(texelLevel(*textures[0], states.sampler[0]));
-    raster_.emplace(queues, firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_,
-                    clip_, copies ? TileShape::band : TileShape::square);
+    raster_.emplace(queues, attributes, cull_, clip_, copies ? TileShape::band : TileShape::square);
 }
 
 TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& states) const {
