@@ -99,6 +99,10 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
             samplers_[i].emplace(*textures[i], states.sampler[i]);
             texSets = std::max(texSets, texCoordSet_[i] + 1);
         }
+        std::uint32_t white = 0;
+        for (UINT i = 0; i < kStageCount; ++i)
+            if (!samplers_[i]) white |= 1u << i;
+        stages_ = TextureStages(states, white);
         fastPath_ = chooseFastPath(states);
     }
     attributeCount_ = attributeCount(texSets);
