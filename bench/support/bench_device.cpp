@@ -9,7 +9,7 @@
 
 namespace tessera::bench {
 
-void createBenchDevice(L3DDevice& device, uint32_t width, uint32_t height) {
+void createBenchDevice(L3DDevice& device, uint32_t width, uint32_t height, unsigned threads) {
     using namespace platform::d3d9;
     l3dSetClientSizeQuery([width, height](HWND, uint32_t& w, uint32_t& h) {
         w = width;
@@ -18,7 +18,7 @@ void createBenchDevice(L3DDevice& device, uint32_t width, uint32_t height) {
     });
     Direct3DConfig config;
     config.adapters = {softwareAdapterProfile()};
-    config.rasterThreads = 1;
+    config.rasterThreads = threads;
     IDirect3D9* direct3d = new IDirect3D9(std::move(config));
     l3dInit(direct3d);
     direct3d->Release();

@@ -6,9 +6,9 @@
 
 namespace tessera::bench {
 
-// Starts the 3D library on a software Direct3D 9 with one drawing thread (the ratios compare
-// work, not the scheduling of a shared machine) and creates `device` as a window device whose
-// client area is width x height.
-void createBenchDevice(L3DDevice& device, uint32_t width, uint32_t height);
+// Starts the 3D library on a software Direct3D 9 with `threads` drawing threads (one unless
+// asked: ratios compare work, not the scheduling of a shared machine) and creates `device` as
+// a window device whose client area is width x height.
+void createBenchDevice(L3DDevice& device, uint32_t width, uint32_t height, unsigned threads = 1);
 
 }  // namespace tessera::bench

@@ -5,15 +5,18 @@
 // resources, and can record every call for tests.
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "platform/d3d9/adapter_profile.h"
 #include "platform/d3d9/buffers.h"
 #include "platform/d3d9/call_recorder.h"
 #include "platform/d3d9/presenter.h"
+#include "platform/d3d9/shaded_vertex.h"
 #include "platform/d3d9/shaders.h"
 #include "platform/d3d9/state_store.h"
 #include "platform/d3d9/texture.h"
 #include "platform/d3d9/tile_workers.h"
+#include "platform/d3d9/tiled_raster.h"
 #include "platform/d3d9/vertex_format.h"
 
 namespace platform::d3d9 {
@@ -170,6 +173,14 @@ private:
     std::array<std::array<float, 4>, shader::kSoftwareVertexConstantRegisters> vertexConstants_{};
     UINT vertexConstantsUsed_ = 0;
     std::array<std::array<float, 4>, 32> pixelConstants_{};
+    // What draws work in, kept so that its storage is reused from draw to draw.
+    struct DrawBuffers {
+        TileQueues tiles;
+        std::vector<std::int64_t> numbers;  // the distinct vertex numbers of a chunk
+        std::vector<const std::uint8_t*> addresses;
+        std::vector<ShadedVertex> shaded;
+    };
+    DrawBuffers drawBuffers_;
 };
 
 }  // namespace platform::d3d9

@@ -88,7 +88,8 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
     for (UINT s = 0; s < kStageCount; ++s) textures[s] = textures_[s];
     TrianglePipeline pipeline(states_, {renderTarget_, depthStencil_, viewport_}, textures,
                               layout.pretransformed && !vertexShader_,
-                              pixelShader_ ? &pixelShader_->decoded() : nullptr, pixelConstants_);
+                              pixelShader_ ? &pixelShader_->decoded() : nullptr, pixelConstants_,
+                              drawBuffers_.tiles);
     pipeline.reserve(primitiveCount);
     std::optional<ShaderVertexProcessor> shaderVertices;
     if (vertexShader_)
@@ -99,9 +100,9 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
     // Triangles go in chunks: the distinct vertices of a chunk are shaded once, in batches,
     // then its triangles are queued; the whole draw is rasterised at the end.
     constexpr UINT kChunkTriangles = 1024;
-    std::vector<std::int64_t> numbers;
-    std::vector<const std::uint8_t*> addresses;
-    std::vector<ShadedVertex> shaded;
+    std::vector<std::int64_t>& numbers = drawBuffers_.numbers;
+    std::vector<const std::uint8_t*>& addresses = drawBuffers_.addresses;
+    std::vector<ShadedVertex>& shaded = drawBuffers_.shaded;
     for (UINT chunk = 0; chunk < primitiveCount; chunk += kChunkTriangles) {
         const UINT end = std::min(primitiveCount, chunk + kChunkTriangles);
         numbers.clear();

@@ -14,7 +14,7 @@ void bilinearLanes(const LevelTexels& level, const float u[4], const float v[4],
 }  // namespace
 
 const LevelLaneKernels& sse2LevelLaneKernels() {
-    static const LevelLaneKernels kernels{pointLanes, bilinearLanes};
+    static const LevelLaneKernels kernels{eachQuad<pointLanes>, eachQuad<bilinearLanes>};
     return kernels;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// Filtering of one texture level for four lanes at once (a 2x2 quad, or four lanes of a pixel
-// shader batch): the same arithmetic as TextureSampler's one-pixel path, in the same order and
-// precision, so every lane gets the bits that path gives. The kernels come in an SSE2 build
-// and an AVX2 build chosen at run time; both give the same bits.
+// Filtering of one texture level for whole 2x2 quads (four lanes each, as a quad or a pixel
+// shader batch holds them): the same arithmetic as TextureSampler's one-pixel path, in the same
+// order and precision, so every lane gets the bits that path gives. The kernels come in an SSE2
+// build (four lanes at a time) and an AVX2 build (eight: two quads) chosen at run time; both
+// give the same bits.
 #include <cstddef>
 #include <cstdint>
 
@@ -37,13 +38,14 @@ inline LaneRows rowsOf(LaneColours& colours) {
     return {{colours.c[0], colours.c[1], colours.c[2], colours.c[3]}};
 }
 
-// Samples `level` at four (u, v) pairs, limited first as the one-pixel sampler limits them.
-using LevelLanesFunction = void (*)(const LevelTexels& level, const float u[4], const float v[4],
-                                    const LaneRows& out);
+// Samples `level` at the lanes of `quads` whole quads (four lanes each; lanes 4q..4q+3 of u, v
+// and out belong to quad q), limited first as the one-pixel sampler limits them.
+using LevelQuadsFunction = void (*)(const LevelTexels& level, const float* u, const float* v,
+                                    std::size_t quads, const LaneRows& out);
 
 struct LevelLaneKernels {
-    LevelLanesFunction point;
-    LevelLanesFunction bilinear;
+    LevelQuadsFunction point;
+    LevelQuadsFunction bilinear;
 };
 
 // The kernels for this processor.

@@ -1,8 +1,8 @@
 #pragma once
-// The body of the level kernels, included by level_lanes.cpp (SSE2) and level_lanes_avx2.cpp
-// (compiled for AVX2, which filters two rows at once in 256-bit registers). Texels are loaded
-// one lane at a time: hardware gathers measured slower. Everything here has internal linkage,
-// so each build keeps its own copy.
+// The four-lane body of the level kernels, included by level_lanes.cpp (SSE2) and
+// level_lanes_avx2.cpp (compiled for AVX2, which runs eight lanes at once and uses these for a
+// single quad). Texels are loaded one lane at a time: hardware gathers measured slower.
+// Everything here has internal linkage, so each build keeps its own copy.
 #include <immintrin.h>
 
 #include <cfloat>
@@ -217,6 +217,14 @@ ChannelLanes bilinearRow(const LevelTexels& level, const BilinearSetup& s, __m12
 void bilinearFromSetup(const LevelTexels& level, const BilinearSetup& s, const LaneRows& out) {
     const ChannelLanes top = bilinearRow(level, s, s.y0);
     storeLanes(s.readsBelow ? mixLanes(top, bilinearRow(level, s, s.y1), s.wy) : top, out);
+}
+
+// Runs the four-lane `kernel` over each of `quads` quads.
+template <void (*kernel)(const LevelTexels&, const float*, const float*, const LaneRows&)>
+void eachQuad(const LevelTexels& level, const float* u, const float* v, std::size_t quads,
+              const LaneRows& out) {
+    for (std::size_t q = 0; q < quads; ++q)
+        kernel(level, u + 4 * q, v + 4 * q, out.advanced(4 * q));
 }
 
 }  // namespace

@@ -1,42 +1,60 @@
-// Shading of rasterised quads: the fixed-function texture stages four pixels at a time, and
-// the pixel shader over batches of up to four quads of one triangle.
+// Shading of rasterised quads in batches of up to four quads of one triangle: the
+// fixed-function texture stages (sampling each stage's lanes of the batch in one call) and the
+// pixel shader.
 #include <algorithm>
 #include <bit>
-#include <memory>
 
 #include "platform/d3d9/triangle_pipeline.h"
 
 namespace platform::d3d9 {
 
-void TrianglePipeline::shadeQuadWithStages(const Quad& quad) {
-    QuadStageInputs in;
+void TrianglePipeline::loadStageCoordinates(const Quad& quad, std::uint32_t firstLane,
+                                            StageCoordinates& lanes) const {
     for (UINT s = 0; s < stages_.count(); ++s) {
-        if (!samplers_[s]) {
-            for (float(&row)[4] : in.texture[s].c) std::fill_n(row, 4, 1.0f);
-            continue;
-        }
+        if (!samplers_[s]) continue;
         const int base = kTexAttribute + 4 * texCoordSet_[s];
-        float u[4], v[4];
         for (int p = 0; p < 4; ++p) {
-            u[p] = quad.attr[p][base];
-            v[p] = quad.attr[p][base + 1];
-        }
-        samplers_[s]->sampleQuads(u, v, 1, rowsOf(in.texture[s]));
-    }
-    for (int p = 0; p < 4; ++p) {
-        for (int k = 0; k < 4; ++k) {
-            in.diffuse.c[k][p] = quad.attr[p][k];
-            in.specular.c[k][p] = quad.attr[p][4 + k];
+            lanes.u[s][firstLane + p] = quad.attr[p][base];
+            lanes.v[s][firstLane + p] = quad.attr[p][base + 1];
         }
     }
-    LaneColours colour;
-    if (fastPath_ == FastPath::modulate) {
-        for (int k = 0; k < 4; ++k)
-            for (int p = 0; p < 4; ++p) colour.c[k][p] = in.texture[0].c[k][p] * in.diffuse.c[k][p];
-    } else {
-        stages_.runQuad(in, colour);
+}
+
+void TrianglePipeline::shadeQuadsWithStages(const Quad* quads, int count, StageCoordinates& lanes) {
+    // The texels of every stage's lanes, sampled for all the quads in one call.
+    float texels[kStageCount][4][kBatchLanes];
+    for (UINT s = 0; s < stages_.count(); ++s)
+        if (samplers_[s])
+            samplers_[s]->sampleQuads(
+                lanes.u[s], lanes.v[s], static_cast<std::size_t>(count),
+                LaneRows{{texels[s][0], texels[s][1], texels[s][2], texels[s][3]}});
+    for (int q = 0; q < count; ++q) {
+        const Quad& quad = quads[q];
+        QuadStageInputs in;
+        for (UINT s = 0; s < stages_.count(); ++s) {
+            for (int k = 0; k < 4; ++k) {
+                if (samplers_[s])
+                    std::copy_n(texels[s][k] + 4 * q, 4, in.texture[s].c[k]);
+                else
+                    std::fill_n(in.texture[s].c[k], 4, 1.0f);
+            }
+        }
+        for (int p = 0; p < 4; ++p) {
+            for (int k = 0; k < 4; ++k) {
+                in.diffuse.c[k][p] = quad.attr[p][k];
+                in.specular.c[k][p] = quad.attr[p][4 + k];
+            }
+        }
+        LaneColours colour;
+        if (fastPath_ == FastPath::modulate) {
+            for (int k = 0; k < 4; ++k)
+                for (int p = 0; p < 4; ++p)
+                    colour.c[k][p] = in.texture[0].c[k][p] * in.diffuse.c[k][p];
+        } else {
+            stages_.runQuad(in, colour);
+        }
+        outputQuad(quad, colour);
     }
-    outputQuad(quad, colour);
 }
 
 namespace {
@@ -64,48 +82,71 @@ private:
     const std::optional<TextureSampler> (&samplers_)[kStageCount];
 };
 
-// Collects the quads of one triangle for the pixel shader, four at a time (a full batch of
-// lanes). The quads of one triangle never share a pixel, so shading them together changes
-// nothing in the order each pixel sees.
-class PixelShaderBatch final : public QuadSink {
+// Collects the quads of one triangle, up to a batch of lanes, and has the pipeline shade them
+// together: `load` puts a quad's inputs into its lanes, `shade` shades the batch. The quads of
+// one triangle never share a pixel, so shading them together changes nothing in the order each
+// pixel sees. Each quad keeps what writing its pixels reads: place, coverage, depths, the fog
+// attribute and, with `keepsColours`, the diffuse and specular colours.
+template <typename Lanes, void (TrianglePipeline::*load)(const Quad&, std::uint32_t, Lanes&) const,
+          void (TrianglePipeline::*shade)(const Quad*, int, Lanes&), bool keepsColours>
+class QuadBatch final : public QuadSink {
 public:
-    explicit PixelShaderBatch(TrianglePipeline& pipeline) : pipeline_(pipeline) {}
-    // Loads the quad's shader inputs into its lanes and keeps what writing its pixels reads:
-    // place, coverage, depths, and the colour and fog attributes (the texture coordinates
-    // only reach the shader).
+    QuadBatch(TrianglePipeline& pipeline, Lanes& lanes) : pipeline_(pipeline), lanes_(lanes) {}
     void shadeQuad(const Quad& quad) override {
-        pipeline_.loadShaderInputs(quad, static_cast<std::uint32_t>(4 * count_), lanes_);
+        (pipeline_.*load)(quad, static_cast<std::uint32_t>(4 * count_), lanes_);
         Quad& kept = quads_[count_++];
         kept.x = quad.x;
         kept.y = quad.y;
         kept.mask = quad.mask;
         std::copy_n(quad.z, 4, kept.z);
-        for (int p = 0; p < 4; ++p) std::copy_n(quad.attr[p], kColourAttributes, kept.attr[p]);
+        for (int p = 0; p < 4; ++p) {
+            if constexpr (keepsColours)
+                std::copy_n(quad.attr[p], kColourAttributes, kept.attr[p]);
+            else
+                kept.attr[p][kFogAttribute] = quad.attr[p][kFogAttribute];
+        }
         if (count_ == kQuads) endTriangle();
     }
     void endTriangle() override {
-        if (count_ > 0) pipeline_.shadeQuadsWithPixelShader(quads_, count_, lanes_);
+        if (count_ > 0) (pipeline_.*shade)(quads_, count_, lanes_);
         count_ = 0;
     }
 
 private:
-    static constexpr int kQuads = static_cast<int>(shader::kLanes / 4);
+    static constexpr int kQuads = static_cast<int>(TrianglePipeline::kBatchLanes / 4);
     TrianglePipeline& pipeline_;
+    Lanes& lanes_;
     Quad quads_[kQuads];
     int count_ = 0;
-    shader::PixelLanes lanes_{};  // reused by every batch of the tile
 };
+
+using PixelShaderBatch = QuadBatch<shader::PixelLanes, &TrianglePipeline::loadShaderInputs,
+                                   &TrianglePipeline::shadeQuadsWithPixelShader, false>;
+using StageBatch =
+    QuadBatch<TrianglePipeline::StageCoordinates, &TrianglePipeline::loadStageCoordinates,
+              &TrianglePipeline::shadeQuadsWithStages, true>;
 
 }  // namespace
 
 void TrianglePipeline::drawTile(const std::function<void(QuadSink&)>& rasterize) {
-    if (!pixelShader_) {
+    if (pixelShader_) {
+        // Each thread keeps its lanes from tile to tile and draw to draw, zeroed once; lanes a
+        // batch leaves unused hold what earlier batches loaded, whose results nobody reads.
+        thread_local shader::PixelLanes lanes{};
+        PixelShaderBatch batch(*this, lanes);
+        rasterize(batch);
+        batch.endTriangle();
+        return;
+    }
+    if (fastPath_ == FastPath::copy || fastPath_ == FastPath::add) {
         rasterize(*this);
         return;
     }
-    auto batch = std::make_unique<PixelShaderBatch>(*this);
-    rasterize(*batch);
-    batch->endTriangle();
+    // Only the lanes of the batch's quads are sampled, so these need no clearing.
+    StageCoordinates lanes;
+    StageBatch batch(*this, lanes);
+    rasterize(batch);
+    batch.endTriangle();
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -40,7 +41,7 @@ SubpixelPoint snapToSubpixels(const RasterVertex& v) {
 }
 
 void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const RasterVertex& c0,
-                       int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip,
+                       AttributeMask attributes, D3DCULL cull, const PixelRect& clip,
                        QuadSink& sink) {
     if (!rasterizable(a) || !rasterizable(b0) || !rasterizable(c0)) return;
     const SubpixelPoint pa = snapToSubpixels(a);
@@ -73,10 +74,23 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
 
     // Attributes pre-multiplied by rhw interpolate linearly on screen; each is held in all
     // four lanes, one per pixel of a quad.
+    // The runs of consecutive attributes to interpolate, [first, end).
+    struct Run {
+        int first, end;
+    };
+    Run runs[(kMaxAttributes + 1) / 2];
+    int runCount = 0;
+    for (AttributeMask bits = attributes; bits != 0;) {
+        const int first = std::countr_zero(bits);
+        const int length = std::countr_one(bits >> first);
+        runs[runCount++] = {first, first + length};
+        bits &= ~attributeRange(first, first + length);
+    }
     __m128 weighted[3][kMaxAttributes];
     for (int i = 0; i < 3; ++i)
-        for (int k = firstAttribute; k < attributeCount; ++k)
-            weighted[i][k] = _mm_set1_ps(v[i]->attr[k] * v[i]->rhw);
+        for (int r = 0; r < runCount; ++r)
+            for (int k = runs[r].first; k < runs[r].end; ++k)
+                weighted[i][k] = _mm_set1_ps(v[i]->attr[k] * v[i]->rhw);
     const __m128d inverseArea = _mm_set1_pd(1.0 / static_cast<double>(area));
     const __m128 z[3] = {_mm_set1_ps(v[0]->z), _mm_set1_ps(v[1]->z), _mm_set1_ps(v[2]->z)};
     const __m128 rhw[3] = {_mm_set1_ps(v[0]->rhw), _mm_set1_ps(v[1]->rhw), _mm_set1_ps(v[2]->rhw)};
@@ -175,21 +189,23 @@ void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b0, const Rast
                     _mm_mul_ps(w[2], weighted[2][k]));
                 return _mm_mul_ps(sum, perspective);
             };
-            int k = firstAttribute;
-            for (; k + 4 <= attributeCount; k += 4) {
-                // Four attributes of four pixels, turned into four attributes per pixel.
-                __m128 a0 = attribute(k), a1 = attribute(k + 1), a2 = attribute(k + 2),
-                       a3 = attribute(k + 3);
-                _MM_TRANSPOSE4_PS(a0, a1, a2, a3);
-                _mm_storeu_ps(&quad.attr[0][k], a0);
-                _mm_storeu_ps(&quad.attr[1][k], a1);
-                _mm_storeu_ps(&quad.attr[2][k], a2);
-                _mm_storeu_ps(&quad.attr[3][k], a3);
-            }
-            for (; k < attributeCount; ++k) {
-                float pixels[4];
-                _mm_storeu_ps(pixels, attribute(k));
-                for (int p = 0; p < 4; ++p) quad.attr[p][k] = pixels[p];
+            for (int r = 0; r < runCount; ++r) {
+                int k = runs[r].first;
+                for (; k + 4 <= runs[r].end; k += 4) {
+                    // Four attributes of four pixels, turned into four attributes per pixel.
+                    __m128 a0 = attribute(k), a1 = attribute(k + 1), a2 = attribute(k + 2),
+                           a3 = attribute(k + 3);
+                    _MM_TRANSPOSE4_PS(a0, a1, a2, a3);
+                    _mm_storeu_ps(&quad.attr[0][k], a0);
+                    _mm_storeu_ps(&quad.attr[1][k], a1);
+                    _mm_storeu_ps(&quad.attr[2][k], a2);
+                    _mm_storeu_ps(&quad.attr[3][k], a3);
+                }
+                for (; k < runs[r].end; ++k) {
+                    float pixels[4];
+                    _mm_storeu_ps(pixels, attribute(k));
+                    for (int p = 0; p < 4; ++p) quad.attr[p][k] = pixels[p];
+                }
             }
             sink.shadeQuad(quad);
             emitted = true;

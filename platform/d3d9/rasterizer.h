@@ -53,12 +53,21 @@ public:
     virtual void drawTile(const std::function<void(QuadSink&)>& rasterize) { rasterize(*this); }
 };
 
+// The attributes a draw interpolates: bit k stands for attribute k.
+using AttributeMask = std::uint64_t;
+static_assert(kMaxAttributes <= 64);
+
+// Attributes [first, end).
+constexpr AttributeMask attributeRange(int first, int end) {
+    return first >= end ? 0 : ((~AttributeMask{0}) >> (64 - (end - first))) << first;
+}
+
 // Rasterises one triangle inside `clip`. D3DCULL_CW drops triangles whose vertices run
 // clockwise on screen, D3DCULL_CCW counter-clockwise ones. Degenerate triangles and vertices
 // with non-finite or out-of-range positions or a non-positive rhw draw nothing. Only the
-// attributes [firstAttribute, attributeCount) of each quad are interpolated; the others read 0.
+// attributes in `attributes` are interpolated (each as it would be alone); the others read 0.
 void rasterizeTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c,
-                       int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip,
+                       AttributeMask attributes, D3DCULL cull, const PixelRect& clip,
                        QuadSink& sink);
 
 }  // namespace platform::d3d9

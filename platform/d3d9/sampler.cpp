@@ -129,22 +129,20 @@ void TextureSampler::sampleQuads(const float* u, const float* v, std::size_t qua
             sampleQuadAtItsLevel(u + 4 * q, v + 4 * q, out.advanced(4 * q));
         return;
     }
-    const LevelLanesFunction filter =
+    const LevelQuadsFunction filter =
         magFilter_ == D3DTEXF_LINEAR ? kernels_.bilinear : kernels_.point;
-    const LevelTexels level = levelTexels(firstLevel_);
-    for (std::size_t q = 0; q < quads; ++q)
-        filter(level, u + 4 * q, v + 4 * q, out.advanced(4 * q));
+    filter(levelTexels(firstLevel_), u, v, quads, out);
 }
 
 void TextureSampler::sampleQuadAtItsLevel(const float u[4], const float v[4],
                                           const LaneRows& out) const {
     const LevelChoice choice = chooseLevel(levelOfDetail(u, v));
-    const LevelLanesFunction filter =
+    const LevelQuadsFunction filter =
         choice.filter == D3DTEXF_LINEAR ? kernels_.bilinear : kernels_.point;
-    filter(levelTexels(choice.level), u, v, out);
+    filter(levelTexels(choice.level), u, v, 1, out);
     if (choice.nextWeight == 0.0f) return;
     LaneColours next;
-    filter(levelTexels(choice.level + 1), u, v, rowsOf(next));
+    filter(levelTexels(choice.level + 1), u, v, 1, rowsOf(next));
     for (int k = 0; k < 4; ++k)
         for (int lane = 0; lane < 4; ++lane)
             out.channel[k][lane] =

@@ -47,7 +47,9 @@ float combine(DWORD op, float a, float b) {
 // complement or replicated alpha.
 const LaneColours& quadArgument(DWORD arg, const LaneColours* const sources[],
                                 LaneColours& scratch) {
-    const LaneColours& source = *sources[arg & D3DTA_SELECTMASK];
+    // An argument the operation does not read may name any source (validation checks only
+    // the ones read): those past SPECULAR read it, as argument() has them.
+    const LaneColours& source = *sources[std::min<DWORD>(arg & D3DTA_SELECTMASK, D3DTA_SPECULAR)];
     if (!(arg & (D3DTA_COMPLEMENT | D3DTA_ALPHAREPLICATE))) return source;
     const bool complement = arg & D3DTA_COMPLEMENT;
     for (int k = 0; k < 4; ++k) {
@@ -104,7 +106,27 @@ bool stageReadsTexture(const StateStore& states, UINT stage) {
     return false;
 }
 
-TextureStages::TextureStages(const StateStore& states)
+namespace {
+
+// Whether an operation of a stage whose texture reads opaque white gives the current value
+// back bit for bit: selecting it, or multiplying it by the texture's 1.
+bool passesCurrentOn(DWORD op, DWORD arg1, DWORD arg2) {
+    switch (op) {
+    case D3DTOP_SELECTARG1:
+        return arg1 == D3DTA_CURRENT;
+    case D3DTOP_SELECTARG2:
+        return arg2 == D3DTA_CURRENT;
+    case D3DTOP_MODULATE:
+        return (arg1 == D3DTA_TEXTURE && arg2 == D3DTA_CURRENT) ||
+               (arg1 == D3DTA_CURRENT && arg2 == D3DTA_TEXTURE);
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+TextureStages::TextureStages(const StateStore& states, std::uint32_t whiteTextures)
     : count_(activeStageCount(states)),
       textureFactor_(colourFromArgb(states.render[D3DRS_TEXTUREFACTOR])) {
     const float factor[4] = {textureFactor_.r, textureFactor_.g, textureFactor_.b,
@@ -112,9 +134,32 @@ TextureStages::TextureStages(const StateStore& states)
     for (int k = 0; k < 4; ++k) std::fill_n(quadFactor_.c[k], 4, factor[k]);
     for (UINT i = 0; i < count_; ++i) {
         const auto& s = states.stage[i];
-        stages_[i] = {s[D3DTSS_COLOROP], s[D3DTSS_COLORARG1], s[D3DTSS_COLORARG2],
-                      s[D3DTSS_ALPHAOP], s[D3DTSS_ALPHAARG1], s[D3DTSS_ALPHAARG2]};
+        const Stage stage = {s[D3DTSS_COLOROP], s[D3DTSS_COLORARG1], s[D3DTSS_COLORARG2],
+                             s[D3DTSS_ALPHAOP], s[D3DTSS_ALPHAARG1], s[D3DTSS_ALPHAARG2]};
+        stages_[i] = stage;
+        const bool unchanged =
+            (whiteTextures >> i & 1) &&
+            passesCurrentOn(stage.colourOp, stage.colourArg1, stage.colourArg2) &&
+            (stage.alphaOp == D3DTOP_DISABLE ||
+             passesCurrentOn(stage.alphaOp, stage.alphaArg1, stage.alphaArg2));
+        if (!unchanged) evaluated_[evaluatedCount_++] = i;
     }
+}
+
+bool TextureStages::readsSpecular() const {
+    // argument() takes every source other than these four from the specular colour.
+    const auto specular = [](DWORD arg) {
+        const DWORD source = arg & D3DTA_SELECTMASK;
+        return source != D3DTA_DIFFUSE && source != D3DTA_CURRENT && source != D3DTA_TEXTURE &&
+               source != D3DTA_TFACTOR;
+    };
+    for (UINT i = 0; i < count_; ++i) {
+        const Stage& s = stages_[i];
+        if (specular(s.colourArg1) || specular(s.colourArg2)) return true;
+        if (s.alphaOp != D3DTOP_DISABLE && (specular(s.alphaArg1) || specular(s.alphaArg2)))
+            return true;
+    }
+    return false;
 }
 
 Colour TextureStages::argument(DWORD arg, UINT stage, const Colour& current,
@@ -144,7 +189,8 @@ Colour TextureStages::argument(DWORD arg, UINT stage, const Colour& current,
 
 Colour TextureStages::run(const StageInputs& in) const {
     Colour current = in.diffuse;
-    for (UINT i = 0; i < count_; ++i) {
+    for (UINT e = 0; e < evaluatedCount_; ++e) {
+        const UINT i = evaluated_[e];
         const Stage& s = stages_[i];
         const Colour c1 = argument(s.colourArg1, i, current, in);
         const Colour c2 = argument(s.colourArg2, i, current, in);
@@ -161,7 +207,8 @@ Colour TextureStages::run(const StageInputs& in) const {
 
 void TextureStages::runQuad(const QuadStageInputs& in, LaneColours& current) const {
     current = in.diffuse;
-    for (UINT i = 0; i < count_; ++i) {
+    for (UINT e = 0; e < evaluatedCount_; ++e) {
+        const UINT i = evaluated_[e];
         const Stage& s = stages_[i];
         // Indexed by D3DTA_ source; CURRENT on stage 0 is the diffuse colour current starts as.
         const LaneColours* const sources[] = {&in.diffuse, &current, &in.texture[i], &quadFactor_,

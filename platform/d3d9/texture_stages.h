@@ -4,6 +4,8 @@
 // ALPHAREPLICATE). Stages run from 0 until the first whose colour operation is DISABLE;
 // CURRENT on stage 0 is the diffuse colour. A stage whose texture is unbound reads opaque
 // white for TEXTURE, so MODULATE passes the current colour through and ADD saturates it.
+#include <cstdint>
+
 #include "platform/d3d9/sampler.h"
 #include "platform/d3d9/state_store.h"
 
@@ -35,8 +37,13 @@ struct QuadStageInputs {
 // The stages of one draw, decoded once from the states.
 class TextureStages {
 public:
-    explicit TextureStages(const StateStore& states);
+    // Stages whose bit is set in `whiteTextures` have no texture bound, so TEXTURE reads
+    // opaque white there: such a stage that hands the current colour on unchanged (a
+    // modulation of it by the texture, or a selection of it) is left out of the evaluation.
+    explicit TextureStages(const StateStore& states, std::uint32_t whiteTextures = 0);
     UINT count() const { return count_; }
+    // True when an active stage takes an argument from the specular colour.
+    bool readsSpecular() const;
     Colour run(const StageInputs& inputs) const;
     // Four pixels at once; each gets the bits run() gives it.
     void runQuad(const QuadStageInputs& inputs, LaneColours& out) const;
@@ -50,6 +57,9 @@ private:
 
     UINT count_;
     Stage stages_[kStageCount];
+    // The stages run() and runQuad() evaluate, in order: the active ones less those left out.
+    UINT evaluated_[kStageCount];
+    UINT evaluatedCount_ = 0;
     Colour textureFactor_;
     LaneColours quadFactor_;  // the texture factor in every lane
 };

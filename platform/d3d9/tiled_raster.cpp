@@ -12,18 +12,22 @@ int floorDiv(int a, int b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
 }  // namespace
 
-TiledRaster::TiledRaster(int firstAttribute, int attributeCount, D3DCULL cull,
+TiledRaster::TiledRaster(TileQueues& queues, AttributeMask attributes, D3DCULL cull,
                          const PixelRect& clip, TileShape shape)
-    : firstAttribute_(firstAttribute),
-      attributeCount_(attributeCount),
+    : queues_(queues),
+      attributes_(attributes),
       cull_(cull),
       clip_(clip),
       tileWidth_(shape == TileShape::band ? std::max(1, clip.right - clip.left) : kTileSize),
-      tileLeft_(shape == TileShape::band ? clip.left : 0) {}
+      tileLeft_(shape == TileShape::band ? clip.left : 0) {
+    queues_.items.clear();
+    queues_.triangles.clear();
+    queues_.rectangles.clear();
+}
 
 void TiledRaster::reserve(std::size_t triangles) {
-    items_.reserve(triangles);
-    triangles_.reserve(triangles);
+    queues_.items.reserve(triangles);
+    queues_.triangles.reserve(triangles);
 }
 
 PixelRect TiledRaster::tilesOf(const PixelRect& pixels) const {
@@ -57,20 +61,23 @@ void TiledRaster::add(const RasterVertex& a, const RasterVertex& b, const Raster
                            std::min(clip_.right, static_cast<int>(std::ceil(maxX)) + 2),
                            std::min(clip_.bottom, static_cast<int>(std::ceil(maxY)) + 2)};
     if (bounds.left >= bounds.right || bounds.top >= bounds.bottom) return;
-    items_.push_back({tilesOf(bounds), static_cast<std::uint32_t>(triangles_.size()), false});
-    triangles_.push_back({{a, b, c}});
+    queues_.items.push_back(
+        {tilesOf(bounds), static_cast<std::uint32_t>(queues_.triangles.size()), false});
+    queues_.triangles.push_back({{a, b, c}});
 }
 
 void TiledRaster::addRectangle(const PixelRect& pixels, std::uint32_t tag) {
     if (pixels.left >= pixels.right || pixels.top >= pixels.bottom) return;
-    items_.push_back({tilesOf(pixels), static_cast<std::uint32_t>(rectangles_.size()), true});
-    rectangles_.push_back({pixels, tag});
+    queues_.items.push_back(
+        {tilesOf(pixels), static_cast<std::uint32_t>(queues_.rectangles.size()), true});
+    queues_.rectangles.push_back({pixels, tag});
 }
 
 void TiledRaster::draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& workers) {
-    if (items_.empty()) return;
-    PixelRect span = items_.front().tiles;
-    for (const Item& item : items_) {
+    std::vector<TileQueues::Item>& items = queues_.items;
+    if (items.empty()) return;
+    PixelRect span = items.front().tiles;
+    for (const TileQueues::Item& item : items) {
         span.left = std::min(span.left, item.tiles.left);
         span.top = std::min(span.top, item.tiles.top);
         span.right = std::max(span.right, item.tiles.right);
@@ -79,11 +86,11 @@ void TiledRaster::draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& 
     const int columns = span.right - span.left;
     const int rows = span.bottom - span.top;
     const std::size_t tiles = static_cast<std::size_t>(columns) * rows;
-    if (bins_.size() < tiles) bins_.resize(tiles);
-    for (std::size_t tile = 0; tile < tiles; ++tile) bins_[tile].clear();
-    auto& bins = bins_;
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        const PixelRect& t = items_[i].tiles;
+    auto& bins = queues_.bins;
+    if (bins.size() < tiles) bins.resize(tiles);
+    for (std::size_t tile = 0; tile < tiles; ++tile) bins[tile].clear();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const PixelRect& t = items[i].tiles;
         for (int row = t.top; row < t.bottom; ++row)
             for (int column = t.left; column < t.right; ++column)
                 bins[static_cast<std::size_t>(row - span.top) * columns + (column - span.left)]
@@ -95,25 +102,24 @@ void TiledRaster::draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& 
                                         span.top + static_cast<int>(tile / columns));
         quads.drawTile([&](QuadSink& tileSink) {
             for (const std::uint32_t i : bins[tile]) {
-                const Item& item = items_[i];
+                const TileQueues::Item& item = items[i];
                 if (item.rectangle) {
-                    const Rectangle& r = rectangles_[item.index];
+                    const TileQueues::Rectangle& r = queues_.rectangles[item.index];
                     const PixelRect part{std::max(clip.left, r.pixels.left),
                                          std::max(clip.top, r.pixels.top),
                                          std::min(clip.right, r.pixels.right),
                                          std::min(clip.bottom, r.pixels.bottom)};
                     rectangles.shadeRectangle(r.tag, part);
                 } else {
-                    const RasterVertex* v = triangles_[item.index].vertex;
-                    rasterizeTriangle(v[0], v[1], v[2], firstAttribute_, attributeCount_, cull_,
-                                      clip, tileSink);
+                    const RasterVertex* v = queues_.triangles[item.index].vertex;
+                    rasterizeTriangle(v[0], v[1], v[2], attributes_, cull_, clip, tileSink);
                 }
             }
         });
     });
-    items_.clear();
-    triangles_.clear();
-    rectangles_.clear();
+    items.clear();
+    queues_.triangles.clear();
+    queues_.rectangles.clear();
 }
 
 }  // namespace platform::d3d9

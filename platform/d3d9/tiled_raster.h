@@ -30,10 +30,32 @@ enum class TileShape {
     band,    // the clip's full width: each thread streams whole rows of the target
 };
 
+// What a TiledRaster queues and sorts. The device keeps one between draws, so that its
+// storage is reused rather than allocated for every draw.
+struct TileQueues {
+    struct Triangle {
+        RasterVertex vertex[3];
+    };
+    struct Rectangle {
+        PixelRect pixels;
+        std::uint32_t tag;
+    };
+    struct Item {
+        PixelRect tiles;      // the tile columns and rows touched, [left, right) x [top, bottom)
+        std::uint32_t index;  // into triangles or rectangles
+        bool rectangle;
+    };
+    std::vector<Item> items;
+    std::vector<Triangle> triangles;
+    std::vector<Rectangle> rectangles;
+    std::vector<std::vector<std::uint32_t>> bins;  // item numbers per tile
+};
+
 class TiledRaster {
 public:
-    // Quads carry the attributes [firstAttribute, attributeCount).
-    TiledRaster(int firstAttribute, int attributeCount, D3DCULL cull, const PixelRect& clip,
+    // Quads carry `attributes` interpolated. The raster queues into `queues` (emptied
+    // first), which must outlive it.
+    TiledRaster(TileQueues& queues, AttributeMask attributes, D3DCULL cull, const PixelRect& clip,
                 TileShape shape);
 
     void reserve(std::size_t triangles);
@@ -46,35 +68,17 @@ public:
     void draw(QuadSink& quads, RectangleSink& rectangles, TileWorkers& workers);
 
 private:
-    struct Triangle {
-        RasterVertex vertex[3];
-    };
-    struct Rectangle {
-        PixelRect pixels;
-        std::uint32_t tag;
-    };
-    struct Item {
-        PixelRect tiles;      // the tile columns and rows touched, [left, right) x [top, bottom)
-        std::uint32_t index;  // into triangles_ or rectangles_
-        bool rectangle;
-    };
-
     // The tiles a rectangle of pixels (inside the clip, not empty) touches.
     PixelRect tilesOf(const PixelRect& pixels) const;
     // The pixels of tile (column, row) inside the clip.
     PixelRect tileClip(int column, int row) const;
 
-    int firstAttribute_;
-    int attributeCount_;
+    TileQueues& queues_;
+    AttributeMask attributes_;
     D3DCULL cull_;
     PixelRect clip_;
     int tileWidth_;
     int tileLeft_;  // the left edge of tile column 0
-    std::vector<Item> items_;
-    std::vector<Triangle> triangles_;
-    std::vector<Rectangle> rectangles_;
-    // Item numbers per tile; kept between draws so their storage is reused, not reallocated.
-    std::vector<std::vector<std::uint32_t>> bins_;
 };
 
 }  // namespace platform::d3d9

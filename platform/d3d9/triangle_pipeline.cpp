@@ -56,7 +56,8 @@ HRESULT validatePipelineStates(const StateStore& states, const shader::DecodedSh
 TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& targets,
                                    const IDirect3DTexture9* const textures[kStageCount],
                                    bool pretransformed, const shader::DecodedShader* pixelShader,
-                                   std::span<const shader::Float4> pixelConstants)
+                                   std::span<const shader::Float4> pixelConstants,
+                                   TileQueues& queues)
     : targets_(targets),
       stages_(states),
       pretransformed_(pretransformed),
@@ -98,6 +99,10 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
             samplers_[i].emplace(*textures[i], states.sampler[i]);
             texSets = std::max(texSets, texCoordSet_[i] + 1);
         }
+        std::uint32_t white = 0;
+        for (UINT i = 0; i < kStageCount; ++i)
+            if (!samplers_[i]) white |= 1u << i;
+        stages_ = TextureStages(states, white);
         fastPath_ = chooseFastPath(states);
     }
     attributeCount_ = attributeCount(texSets);
@@ -108,15 +113,28 @@ TrianglePipeline::TrianglePipeline(const StateStore& states, const DrawTargets& 
     const auto isColour = [](const shader::InputDeclaration& input) {
         return input.type == shader::RegisterType::Input;
     };
-    int firstAttribute = 0;
-    if (copies)
-        firstAttribute = kTexAttribute + 4 * texCoordSet_[0];
-    else if (pixelShader &&
-             std::none_of(pixelShader->inputs.begin(), pixelShader->inputs.end(), isColour))
-        firstAttribute = output_.fog ? kFogAttribute : kTexAttribute;
+    AttributeMask attributes = 0;
+    if (copies) {
+        attributes = attributeRange(kTexAttribute + 4 * texCoordSet_[0],
+                                    kTexAttribute + 4 * texCoordSet_[0] + 2);
+    } else if (pixelShader) {
+        const bool colours =
+            std::any_of(pixelShader->inputs.begin(), pixelShader->inputs.end(), isColour);
+        attributes = attributeRange(colours ? 0 : (output_.fog ? kFogAttribute : kTexAttribute),
+                                    attributeCount_);
+    } else {
+        // The stages read the diffuse colour, the specular one if an argument says so, and
+        // (u, v) of their coordinate sets; writing the pixels reads fog.
+        attributes = attributeRange(0, 4);
+        if (stages_.readsSpecular()) attributes |= attributeRange(4, 8);
+        if (output_.fog) attributes |= attributeRange(kFogAttribute, kFogAttribute + 1);
+        for (UINT i = 0; i < kStageCount; ++i)
+            if (samplers_[i])
+                attributes |= attributeRange(kTexAttribute + 4 * texCoordSet_[i],
+                                             kTexAttribute + 4 * texCoordSet_[i] + 2);
+    }
     if (copies) copyLevel_.emplace(texelLevel(*textures[0], states.sampler[0]));
-    raster_.emplace(firstAttribute, copies ? firstAttribute + 2 : attributeCount_, cull_, clip_,
-                    copies ? TileShape::band : TileShape::square);
+    raster_.emplace(queues, attributes, cull_, clip_, copies ? TileShape::band : TileShape::square);
 }
 
 TrianglePipeline::FastPath TrianglePipeline::chooseFastPath(const StateStore& states) const {
@@ -269,7 +287,9 @@ void TrianglePipeline::shadeQuad(const Quad& quad) {
         copyQuad(quad, fastPath_ == FastPath::add);
         return;
     }
-    shadeQuadWithStages(quad);
+    StageCoordinates lanes;
+    loadStageCoordinates(quad, 0, lanes);
+    shadeQuadsWithStages(&quad, 1, lanes);
 }
 
 void TrianglePipeline::outputQuad(const Quad& quad, const LaneColours& colour) {

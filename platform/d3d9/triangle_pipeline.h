@@ -38,10 +38,11 @@ public:
     // `textures[i]` is the texture bound to stage i or null.
     // With `pixelShader` (which must outlive the pipeline) pixels are coloured by it instead
     // of the texture stages.
+    // The triangles queue in `queues`, which must outlive the pipeline.
     TrianglePipeline(const StateStore& states, const DrawTargets& targets,
                      const IDirect3DTexture9* const textures[kStageCount], bool pretransformed,
                      const shader::DecodedShader* pixelShader,
-                     std::span<const shader::Float4> pixelConstants);
+                     std::span<const shader::Float4> pixelConstants, TileQueues& queues);
 
     // Queues a triangle; draw() rasterises and shades the queue on the tile workers.
     void drawTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c);
@@ -61,8 +62,20 @@ public:
     // Loads the shader's declared inputs of `quad` into lanes firstLane..firstLane+3.
     void loadShaderInputs(const Quad& quad, std::uint32_t firstLane,
                           shader::PixelLanes& lanes) const;
-    // The texture stages over the four pixels of a quad, and their pixels written.
-    void shadeQuadWithStages(const Quad& quad);
+    // Lanes in a batch of quads (four lanes a quad).
+    static constexpr std::uint32_t kBatchLanes = shader::kLanes;
+    // The texture coordinates the stages' samplers read, lane by lane.
+    struct StageCoordinates {
+        float u[kStageCount][kBatchLanes];
+        float v[kStageCount][kBatchLanes];
+    };
+    // Loads the (u, v) of `quad` for each stage with a sampler into lanes
+    // firstLane..firstLane+3.
+    void loadStageCoordinates(const Quad& quad, std::uint32_t firstLane,
+                              StageCoordinates& lanes) const;
+    // The texture stages over up to four quads of one triangle, whose coordinates
+    // loadStageCoordinates put in `lanes`, and their pixels written.
+    void shadeQuadsWithStages(const Quad* quads, int count, StageCoordinates& lanes);
 
 private:
     // Shortcuts for the most frequent draws, each giving exactly what the general path gives:

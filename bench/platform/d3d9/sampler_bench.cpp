@@ -97,17 +97,16 @@ void bilinearKernel(benchmark::State& state, const LevelLaneKernels& (*kernels)(
     }
     const SamplerScene scene(D3DTEXF_LINEAR);
     const LevelTexels level = scene.level();
-    const LevelLanesFunction bilinear = kernels().bilinear;
+    const LevelQuadsFunction bilinear = kernels().bilinear;
+    // A row of quads at a time, as a pixel shader batch hands them over.
+    constexpr int kQuads = kScreen / 2;
+    float u[4 * kQuads], v[4 * kQuads], out[4][4 * kQuads];
     for (auto _ : state) {
         float sum = 0.0f;
         for (int y = 0; y < kScreen; y += 2) {
-            for (int x = 0; x < kScreen; x += 2) {
-                float u[4], v[4];
-                SamplerScene::quad(x, y, u, v);
-                LaneColours out;
-                bilinear(level, u, v, rowsOf(out));
-                sum += out.c[1][0] + out.c[1][3];
-            }
+            for (int q = 0; q < kQuads; ++q) SamplerScene::quad(2 * q, y, u + 4 * q, v + 4 * q);
+            bilinear(level, u, v, kQuads, LaneRows{{out[0], out[1], out[2], out[3]}});
+            sum += out[1][0] + out[1][4 * kQuads - 1];
         }
         benchmark::DoNotOptimize(sum);
     }

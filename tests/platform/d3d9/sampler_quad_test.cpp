@@ -107,6 +107,46 @@ void snapToCentres(float t[4], UINT size) {
     for (int p = 0; p < 4; ++p) t[p] = (std::floor(t[p] * scale) + 0.5f) / scale;
 }
 
+// A quad of a screen that magnifies a level `width` x `height` texels `factor` times, at a
+// random place reaching a little past the edges: its four lanes mostly read the same 2x2 texels.
+void magnifiedQuad(std::mt19937& random, UINT width, UINT height, int factor, float u[4],
+                   float v[4]) {
+    const int screenWidth = static_cast<int>(width) * factor,
+              screenHeight = static_cast<int>(height) * factor;
+    const int x = 2 * static_cast<int>(random() % static_cast<unsigned>(screenWidth / 2 + 4)) - 4;
+    const int y = 2 * static_cast<int>(random() % static_cast<unsigned>(screenHeight / 2 + 4)) - 4;
+    for (int p = 0; p < 4; ++p) {
+        u[p] = (static_cast<float>(x + (p & 1)) + 0.5f) / static_cast<float>(screenWidth);
+        v[p] = (static_cast<float>(y + (p >> 1)) + 0.5f) / static_cast<float>(screenHeight);
+    }
+}
+
+// Coordinates for `quads` quads, each of a kind of its own: random, on texel centres along
+// one axis or both, or magnified (so that pairs of neighbouring quads take every path).
+void mixedQuads(std::mt19937& random, UINT width, UINT height, int quads, float* u, float* v) {
+    for (int q = 0; q < quads; ++q) {
+        float* qu = u + 4 * q;
+        float* qv = v + 4 * q;
+        switch (random() % 5) {
+        case 0:
+            randomQuad(random, qu, qv);
+            break;
+        case 1:
+            randomQuad(random, qu, qv);
+            snapToCentres(qu, width);
+            break;
+        case 2:
+            randomQuad(random, qu, qv);
+            snapToCentres(qu, width);
+            snapToCentres(qv, height);
+            break;
+        default:
+            magnifiedQuad(random, width, height, 2 + static_cast<int>(random() % 3), qu, qv);
+            break;
+        }
+    }
+}
+
 TEST(SamplerQuad, EveryLaneMatchesTheOnePixelSampler) {
     const SamplerCase cases[] = {
         {"point wrap", D3DFMT_A8R8G8B8, 16, 16, 1, D3DTEXF_POINT, D3DTEXF_POINT, D3DTEXF_NONE,
@@ -142,19 +182,19 @@ TEST(SamplerQuad, EveryLaneMatchesTheOnePixelSampler) {
         const RandomTexture texture(c.width, c.height, c.levels, c.format, random);
         const TextureSampler sampler(*texture, samplerStates(c));
         int mismatches = 0;
-        // Batches of four quads, sampled in one call, each quad at its own level of detail.
+        // Batches of one to five quads, sampled in one call, each quad at its own level of
+        // detail.
         for (int trial = 0; trial < 500 && mismatches < 5; ++trial) {
-            constexpr int kQuads = 4;
-            float u[4 * kQuads], v[4 * kQuads];
+            constexpr int kMostQuads = 5;
+            const int quads = 1 + trial % kMostQuads;
+            float u[4 * kMostQuads], v[4 * kMostQuads];
             const UINT first = std::min(c.maxMipLevel, c.levels - 1);
-            for (int q = 0; q < kQuads; ++q) {
-                randomQuad(random, u + 4 * q, v + 4 * q);
-                if (q % 2 == 1) snapToCentres(u + 4 * q, std::max(c.width >> first, 1u));
-                if (q >= 2) snapToCentres(v + 4 * q, std::max(c.height >> first, 1u));
-            }
-            float rows[4][4 * kQuads];
-            sampler.sampleQuads(u, v, kQuads, LaneRows{{rows[0], rows[1], rows[2], rows[3]}});
-            for (int lane = 0; lane < 4 * kQuads; ++lane) {
+            mixedQuads(random, std::max(c.width >> first, 1u), std::max(c.height >> first, 1u),
+                       quads, u, v);
+            float rows[4][4 * kMostQuads];
+            sampler.sampleQuads(u, v, static_cast<std::size_t>(quads),
+                                LaneRows{{rows[0], rows[1], rows[2], rows[3]}});
+            for (int lane = 0; lane < 4 * quads; ++lane) {
                 const int quad = lane / 4 * 4;
                 const float lod = sampler.levelOfDetail(u + quad, v + quad);
                 const Colour one = sampler.sample(u[lane], v[lane], lod);
@@ -183,17 +223,20 @@ TEST(SamplerQuad, Avx2KernelsMatchSse2) {
                 const LevelTexels level{texels.data(), 13,         9,     addressU,
                                         addressV,      0x11223344, opaque};
                 for (int trial = 0; trial < 500; ++trial) {
-                    float u[4], v[4];
-                    randomQuad(random, u, v);
+                    // Up to five quads: eight-lane pairs and a single quad after them.
+                    constexpr int kMostQuads = 5;
+                    const int quads = 1 + trial % kMostQuads;
+                    float u[4 * kMostQuads], v[4 * kMostQuads];
+                    mixedQuads(random, 13, 9, quads, u, v);
                     for (bool linear : {false, true}) {
-                        LaneColours sse2, avx2;
+                        float sse2[4][4 * kMostQuads] = {}, avx2[4][4 * kMostQuads] = {};
                         (linear ? sse2LevelLaneKernels().bilinear : sse2LevelLaneKernels().point)(
-                            level, u, v, rowsOf(sse2));
+                            level, u, v, quads, LaneRows{{sse2[0], sse2[1], sse2[2], sse2[3]}});
                         (linear ? avx2LevelLaneKernels().bilinear : avx2LevelLaneKernels().point)(
-                            level, u, v, rowsOf(avx2));
-                        ASSERT_EQ(std::memcmp(&sse2, &avx2, sizeof sse2), 0)
+                            level, u, v, quads, LaneRows{{avx2[0], avx2[1], avx2[2], avx2[3]}});
+                        ASSERT_EQ(std::memcmp(sse2, avx2, sizeof sse2), 0)
                             << "address " << addressU << "/" << addressV
-                            << (linear ? " linear" : " point");
+                            << (linear ? " linear" : " point") << ", " << quads << " quads";
                     }
                 }
             }
