@@ -74,7 +74,8 @@ public:
 
     // Builds the motion records of the animation for the instance: per part of the model, the
     // part's record, then its bones' in pre-order; a record that animates nothing is dropped.
-    void _Create(const mirel::rcptr<L3DAnimData>& data, const mirel::rcptr<L3DObjectInstance>& instance);
+    void _Create(const mirel::rcptr<L3DAnimData>& data,
+                 const mirel::rcptr<L3DObjectInstance>& instance);
     // Fills a record from the animation's motion for its part or bone; true when it moves,
     // re-materials or morphs anything. `member` is the part's member in the animation's part
     // group (null for a bone).

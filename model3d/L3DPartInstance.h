@@ -137,6 +137,6 @@ private:
     void _InitAnimState(L3DAnimState& node, LMat* output, const L3DBoneInstance* bone,
                         const mirel::rcptr<L3DBoneInstance>& children, uint32_t childCount);
     void _UpdateNode(L3DAnimState& node, uint32_t frames, const LMat& parent,
-                     const L3DWorldBlock& parentBlock, const mirel::rcptr<L3DBoneInstance>& children,
-                     uint32_t childCount);
+                     const L3DWorldBlock& parentBlock,
+                     const mirel::rcptr<L3DBoneInstance>& children, uint32_t childCount);
 };

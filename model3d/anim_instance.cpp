@@ -73,8 +73,9 @@ void L3DAnimInstance::_BindBoneMotions(const rcptr<L3DPartInstance>& part,
 
 bool L3DAnimInstance::_BindMotion(L3D_ANIMINST_MOT& record, L3DPartInfoData* member) {
     record.owner = this;
-    record.motion = anim->GetMotion(record.partInstance->part.Get(),
-                                    record.boneInstance ? record.boneInstance->bone.Get() : nullptr);
+    record.motion =
+        anim->GetMotion(record.partInstance->part.Get(),
+                        record.boneInstance ? record.boneInstance->bone.Get() : nullptr);
     const bool materials = _CreateMaterials(record, member);
     const bool segments = _CreateKeySegments(record);
     const bool morphs = _CreateMorphTracks(record);

@@ -170,7 +170,8 @@ void L3D_ANIMINST_MOT::_StepMorphs(uint32_t frames) {
     bool stepped = false;
     for (uint32_t t = 0; t < trackCount; ++t) stepped |= stepTrack(tracks[t], frames);
     if (!stepped) return;
-    for (uint32_t i = 0; i < movedCount; ++i) moved[static_cast<int32_t>(i)]->flags |= MovedPieceFlags;
+    for (uint32_t i = 0; i < movedCount; ++i)
+        moved[static_cast<int32_t>(i)]->flags |= MovedPieceFlags;
 }
 
 void L3D_ANIMINST_MOT::_RewindMorphs() {

@@ -1,6 +1,6 @@
 #include "model3d/L3DObjectInstance.h"
-#include "render3d/diagnostics/diagnostics.h"
 #include "model3d/L3DPartGroupInstance.h"
+#include "render3d/diagnostics/diagnostics.h"
 
 using namespace mirel;
 
@@ -15,8 +15,8 @@ void forNextLevel(DList<L3DPartInfoData>& members, const L3D_PARTGROUPINST_DATAS
     auto eachMember = [&](const L3D_PARTGROUPINST_LINK* link) {
         for (auto it = members._GetFirstNode(); it != members._GetEndNode(); it = it.Next()) {
             L3DPartInfoData& member = *it.GetRef();
-            const bool placed = link ? member.parentPart.Get() == link->part->part.Get()
-                                     : !member.parentPart;
+            const bool placed =
+                link ? member.parentPart.Get() == link->part->part.Get() : !member.parentPart;
             if (placed) visit(link, member);
         }
     };
@@ -36,9 +36,8 @@ void L3DPartGroupInstance::Build(const rcptr<L3DObjectInstance>& instance,
     const L3D_PARTGROUPINST_DATASET* parent = nullptr;
     for (;;) {
         uint32_t count = 0;
-        forNextLevel(data->members, parent, [&](const L3D_PARTGROUPINST_LINK*, L3DPartInfoData&) {
-            ++count;
-        });
+        forNextLevel(data->members, parent,
+                     [&](const L3D_PARTGROUPINST_LINK*, L3DPartInfoData&) { ++count; });
         if (count == 0) return;
         // Without a cycle every level holds parts deeper than the last, so there are at most
         // as many levels as members; a cycle of parent parts would add levels for ever.

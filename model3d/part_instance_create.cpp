@@ -113,10 +113,12 @@ void L3DPartInstance::_CreateMMaps() {
             const L3D_PARTDATA_VERTEXMAP_ENTRY& entry = instance.map->entries[e];
             // The loader checked the entries against the source meshes; a run-time mesh list
             // that disagrees with them must not let a morph write past a vertex copy.
-            if (entry.mesh >= draw.pieceCount || entry.corner >= draw.pieces[entry.mesh].vertexCount)
-                l3dError("[L3DPartInstance::_Create] Part \"%s\": morph map \"%s\" names vertex "
-                         "%u of piece %u, which the part does not have",
-                         part->name.Text(), instance.map->name, entry.corner, entry.mesh);
+            if (entry.mesh >= draw.pieceCount ||
+                entry.corner >= draw.pieces[entry.mesh].vertexCount)
+                l3dError(
+                    "[L3DPartInstance::_Create] Part \"%s\": morph map \"%s\" names vertex "
+                    "%u of piece %u, which the part does not have",
+                    part->name.Text(), instance.map->name, entry.corner, entry.mesh);
             instance.vertices[e].target = &entry;
             instance.vertices[e].vertex = &draw.pieces[entry.mesh].vertices[entry.corner];
         }

@@ -65,8 +65,8 @@ void L3DPartInstance::_UpdateNode(L3DAnimState& node, uint32_t frames, const LMa
 
     LMat::Multiply(node.key.local, parent, node.world);
     LVec position;
-    LMat::TransformCoord(LVec{node.reference[0], node.reference[1], node.reference[2]},
-                         node.world, position);
+    LMat::TransformCoord(LVec{node.reference[0], node.reference[1], node.reference[2]}, node.world,
+                         position);
     const LQuat parentRotation{parentBlock.rotation[0], parentBlock.rotation[1],
                                parentBlock.rotation[2], parentBlock.rotation[3]};
     LQuat rotation;
@@ -89,7 +89,8 @@ void L3DPartInstance::_UpdateNode(L3DAnimState& node, uint32_t frames, const LMa
 void L3DPartInstance::_UploadVertices() {
     for (uint32_t i = 0; i < draw.pieceCount; ++i) {
         L3D_PARTINST_MAT& piece = draw.pieces[i];
-        if ((piece.flags & L3D_PARTINST_MAT::FlagCpuVertices) || !(piece.flags & L3DPieceCopyChanged))
+        if ((piece.flags & L3D_PARTINST_MAT::FlagCpuVertices) ||
+            !(piece.flags & L3DPieceCopyChanged))
             continue;
         if (piece.vertexBuffer && !(piece.flags & L3D_PARTINST_MAT::FlagThreeUvSets))
             piece.vertexBuffer->SetData(piece.vertices.Get(),
