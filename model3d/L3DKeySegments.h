@@ -42,7 +42,7 @@ using L3DKeyScratch = mirel::DBuffer<L3D_ANIMDATA_KEY*, 128>;
 
 // The key segments of one motion.
 struct L3DKeySegments {
-    LVec pivot{0.0f, 0.0f, 0.0f};        // added to every key position
+    LVec pivot{0.0f, 0.0f, 0.0f};         // added to every key position
     LMat pivotMatrix = LMat::Identity();  // moves a point by minus the pivot
     uint32_t segmentCount = 0;
     mirel::rcptr<L3D_ANIMINST_SEGMENT> segments;
@@ -63,8 +63,8 @@ struct L3DKeySegments {
 // another motion only needs a rewind.
 struct L3DKeyPose {
     uint32_t segment = 0;
-    uint32_t framesLeft = 0;  // in the current segment
-    uint32_t keyFlags = 0;    // the current segment's flags, set by Step
+    uint32_t framesLeft = 0;          // in the current segment
+    uint32_t keyFlags = 0;            // the current segment's flags, set by Step
     LVec position{0.0f, 0.0f, 0.0f};  // the key position (the interpolated one minus the pivot)
     LQuat rotation{0.0f, 0.0f, 0.0f, 1.0f};
     LVec scale{1.0f, 1.0f, 1.0f};
