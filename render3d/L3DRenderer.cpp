@@ -108,6 +108,15 @@ void L3DRenderer::Release() {
     device.Reset();
 }
 
+void L3DRenderer::ReleaseObjectInstance(const L3DObjectInstance* instance) {
+    for (auto it = instances._GetFirstNode(); it != instances._GetEndNode(); it = it.Next()) {
+        if (it.GetRef().Get() == instance) {
+            instances.Erase(it);
+            return;
+        }
+    }
+}
+
 void L3DRenderer::_StopVoices() {
     if (!seManager) return;
     while (mirel::LSeManager::_VOICEINFO* voice = seManager->_GetPlayingHead())

@@ -77,8 +77,8 @@ public:
     // Frees what Create and the frames made, the effect manager first; afterwards the renderer
     // is fit only for destruction.
     void Release();
-    // Object instances (render3d/scene, over the model library): a new instance of the model
-    // with the texture context, initialised and appended to the instance list; and the removal
+    // Object instances: a new instance of the model with the texture context, initialised and
+    // appended to the instance list (render3d/scene, over the model library); and the removal
     // of an instance from that list (nothing when it is not there).
     mirel::rcptr<L3DObjectInstance> CreateObjectInstance(const mirel::rcptr<L3DObjectData>& model,
                                                          const L3DTextureContext& context);

@@ -1,5 +1,5 @@
-// The renderer's object instances: made, initialised and listed in creation order; unlisted by
-// their own release.
+// The renderer's object instances: made, initialised and listed in creation order (their own
+// release unlists them, in render3d).
 #include "model3d/L3DObjectInstance.h"
 #include "render3d/L3DRenderer.h"
 
@@ -20,13 +20,4 @@ rcptr<L3DObjectInstance> L3DRenderer::CreateObjectInstance(const rcptr<L3DObject
     instance->Init(rcptr<L3DRenderer>::NonOwning(this), model, context);
     instances.AddTail(rcptr<L3DObjectInstance>::NonOwning(instance.Get()));
     return instance;
-}
-
-void L3DRenderer::ReleaseObjectInstance(const L3DObjectInstance* instance) {
-    for (auto it = instances._GetFirstNode(); it != instances._GetEndNode(); it = it.Next()) {
-        if (it.GetRef().Get() == instance) {
-            instances.Erase(it);
-            return;
-        }
-    }
 }
