@@ -10,9 +10,15 @@
 #include "render3d/LResManager.h"
 
 inline constexpr uint32_t L3DEffectBlendCount = 12;
+
+// Blend modes 0, 2, 3, 4, 5, 9 and 10 give a result that depends on the drawing order.
+constexpr bool l3dEffectBlendDependsOnOrder(uint32_t blend) {
+    return blend < 11 && ((0x63Du >> blend) & 1u);
+}
 inline constexpr uint32_t L3DEffectMaxKind = 44;
-// Model references −1 to −7 name the built-in shapes.
+// Model references −1 to −7 name the built-in shapes; −5 is the trail ribbon.
 inline constexpr int32_t L3DEffectFirstShape = -7;
+inline constexpr int32_t L3DEffectTrailShape = -5;
 inline constexpr uint32_t L3DEffectNameCapacity = 264;
 
 // Root flags. Follow is bit 0, stop-by-key frees the instance is bit 1, optional is bit 2;

@@ -56,12 +56,28 @@ public:
     void StopAll();
     void _FreeRoot(L3D_EFFECT_WORKROOT* instance);
 
+    // The per-frame update of every playing instance (effect_task.cpp): holds, following,
+    // lifetimes, start delays, then one step of the root part and of each child part. Clears
+    // blendSeen first and sets its bit 0 when a stepped part uses an order-dependent blend.
+    void Task();
+    // One step of one part: due events, then the per-frame animation. True when the part
+    // ended and has been freed.
+    bool _TaskPart(L3D_EFFECT_WORKPART* work);
+    // The first step of a part spawned by a child part, which the child loop has passed.
+    void _StepSpawned(L3D_EFFECT_WORKPART* work);
+    // The per-frame animation of a part step (effect_animation.cpp): image, colour, scale,
+    // rotation, position, matrices, final colour, trail and the blend-seen word.
+    void _AnimatePart(L3D_EFFECT_WORKPART* work, bool imageChanged);
+
     // Parts (effect_parts.cpp).
     L3D_EFFECT_WORKPART* _AllocPart(L3D_EFFECT_WORKROOT* instance, const L3D_EFFECT_PART* part,
                                     int32_t basePriority);
     bool _InitPart(L3D_EFFECT_WORKPART* work, L3D_EFFECT_WORKROOT* instance,
                    const L3D_EFFECT_PART* part, int32_t basePriority);
     void _FreePart(L3D_EFFECT_WORKPART* work);
+    // Places the part in its instance's draw list before the first part of a priority at least
+    // its own; nothing when it is listed already with that priority.
+    void _SetPartOrder(L3D_EFFECT_WORKPART* work, int32_t priority);
 
     uint32_t flags = 0;
     mirel::rcptr<L3DRenderer> renderer;
@@ -80,9 +96,14 @@ public:
     uint32_t keyCount = 0;
     mirel::DBuffer<L3D_EFFECT_KEY, KeyStep> keys;
     L3DEffectPool<L3D_EFFECT_TRACKER, TrackerBlock> trackers;
+    // Bit 0 (L3DEffectBlendSeenOrdered): the last Task stepped a part whose image definition
+    // has an order-dependent blend.
     uint32_t blendSeen = 0;
 
 private:
+    // Nested first steps of parts spawned by child parts (effect_task.cpp).
+    uint32_t spawnDepth_ = 0;
+
     void _LoadProp(const char* name);
     void readImages(mirel::DFile& file);
     void readImageDefs(mirel::DFile& file, const char* path);

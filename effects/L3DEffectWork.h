@@ -85,6 +85,8 @@ inline constexpr uint32_t L3DEffectHoldStill = 0x1;
 inline constexpr uint32_t L3DEffectHoldHidden = 0x2;
 inline constexpr uint32_t L3DEffectEndless = 0xFFFFFFFF;
 inline constexpr uint32_t L3DEffectNoKey = 0xFFFFFFFF;
+// Bit 0 of the manager's blend-seen word.
+inline constexpr uint32_t L3DEffectBlendSeenOrdered = 0x1;
 
 // One playing effect.
 struct L3D_EFFECT_WORKROOT {

@@ -60,7 +60,7 @@ public:
 class Engine : public EngineBase, public ScriptHost {
 public:
     static constexpr uint32_t FramesPerSecond = 60;
-    // Frame flags: set when the effect task advanced a part that asks for it.
+    // Frame flags: bit 0 while the last effect task stepped a part of an order-dependent blend.
     static constexpr uint32_t FrameFlagEffects = 0x1;
 
     // Nothing bound yet; the pacer at 60 frames per second and the local generator seeded from

@@ -2,6 +2,7 @@
 // and presented.
 #include <string>
 
+#include "effects/L3DEffectManager.h"
 #include "engine/engine.h"
 #include "engine/system/net.h"
 #include "engine/system/system.h"
@@ -68,7 +69,14 @@ void Engine::run() {
 
         frameFlags_ = 0;
         update();
-        if (taskEnable_ && renderer && renderer->seManager) renderer->seManager->Update();
+        if (taskEnable_ && renderer) {
+            if (renderer->seManager) renderer->seManager->Update();
+            if (renderer->effectManager) renderer->effectManager->Task();
+        }
+        // The word the last effect task left, also in frames in which the task is off.
+        if (renderer && renderer->effectManager &&
+            (renderer->effectManager->blendSeen & L3DEffectBlendSeenOrdered))
+            frameFlags_ |= FrameFlagEffects;
         if (postEffect_) postEffect_->animate();
 
         const bool drawn = resync_ || !skipped_ || capturePrefix_;
