@@ -2,11 +2,16 @@
 // The effect system of one renderer: the definition tables and the loaded effect data, the
 // playing instances with their pooled parts and trails, and the dense table of keys under which
 // instances can be stopped. Everything runs on the main thread.
+#include <array>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "effects/L3DEffectData.h"
+#include "effects/L3DEffectDraw.h"
 #include "effects/L3DEffectWork.h"
 #include "effects/effect_pool.h"
+#include "foundation/DArray.h"
 #include "foundation/DBuffer.h"
 #include "foundation/DFile.h"
 #include "foundation/DList.h"
@@ -20,6 +25,11 @@ public:
     static constexpr uint32_t PartBlock = 256;
     static constexpr uint32_t TrackerBlock = 256;
     static constexpr uint32_t KeyStep = 64;
+    static constexpr uint32_t ZsdBlock = 64;
+    static constexpr int32_t BatchVertexStep = 768;
+    static constexpr int32_t BatchIndexStep = 2304;
+    // Draw flags: bit 0 hands the geometry to the renderer's depth-sorted pass.
+    static constexpr uint32_t DrawSorted = 0x1;
 
     L3DEffectManager() = default;
     ~L3DEffectManager();
@@ -79,6 +89,23 @@ public:
     // its own; nothing when it is listed already with that priority.
     void _SetPartOrder(L3D_EFFECT_WORKPART* work, int32_t priority);
 
+    // Drawing (effect_draw.cpp): the playing parts in immediate batches of one texture and
+    // blend mode, or with DrawSorted one group of elements per instance for the renderer's
+    // depth-sorted pass. Instances hidden by their hold flags are left out.
+    void Draw(uint32_t drawFlags);
+    // Draws one batch (never an empty one) with the blend mode and texture of the key, an
+    // L3D_EFFECT_IMAGEKEY; the renderer calls it back for the sorted elements too.
+    static void _DrawBatch(L3DRenderer* renderer, const L3D_RENDERER_VERTEX* vertices,
+                           uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount,
+                           void* key);
+    // Vertex generation (effect_vertices.cpp): appends the part's view-space geometry to the
+    // batch array or to the element's own; false when the part yields nothing.
+    bool _BuildPartVertices(const L3D_EFFECT_WORKPART& work, L3DEffectGeometry& geometry);
+    bool _BuildPartZsd(_L3D_EFFECT_ZSDPART& element, const L3D_EFFECT_WORKPART& work,
+                       L3DEffectGeometry& geometry);
+    // The batch key of the part's image definition; null for an image outside the table.
+    const L3D_EFFECT_IMAGEKEY* _PartKey(const L3D_EFFECT_WORKPART& work) const;
+
     uint32_t flags = 0;
     mirel::rcptr<L3DRenderer> renderer;
     uint32_t pack = 0;
@@ -99,6 +126,12 @@ public:
     // Bit 0 (L3DEffectBlendSeenOrdered): the last Task stepped a part whose image definition
     // has an order-dependent blend.
     uint32_t blendSeen = 0;
+    // Sorted elements, numbered afresh for every instance; blocks of ZsdBlock.
+    uint32_t zsdCount = 0;
+    mirel::DBuffer<_L3D_EFFECT_ZSDPART*, ZsdBlock> zsdParts;
+    std::vector<std::unique_ptr<std::array<_L3D_EFFECT_ZSDPART, ZsdBlock>>> zsdBlocks;
+    mirel::DArray<L3D_RENDERER_VERTEX, BatchVertexStep> batchVertices;
+    mirel::DArray<unsigned short, BatchIndexStep> batchIndices;
 
 private:
     // Nested first steps of parts spawned by child parts (effect_task.cpp).
@@ -113,4 +146,11 @@ private:
     void registerKey(L3D_EFFECT_WORKROOT* instance, const void* key);
     void unregisterKey(L3D_EFFECT_WORKROOT* instance);
     void unloadSeGroups(L3D_EFFECT_DATA& data);
+    template <class Vertices>
+    bool buildPartGeometry(Vertices& vertices, const L3D_EFFECT_WORKPART& work,
+                           L3DEffectGeometry& geometry);
+    void drawBatches();
+    void drawSorted();
+    _L3D_EFFECT_ZSDPART& zsdElement(uint32_t number);
+    void releaseDrawArrays();
 };

@@ -37,6 +37,7 @@ void L3DEffectManager::Init(const rcptr<L3DRenderer>& rendererHandle) {
 
 void L3DEffectManager::Release() {
     Clear();
+    releaseDrawArrays();
     trackers.Release();
     keyCount = 0;
     freeBuffer(keys);

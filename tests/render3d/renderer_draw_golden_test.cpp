@@ -12,8 +12,8 @@
 #include "platform/d3d9/d3d9_enums.h"
 #include "platform/d3d9/memory_presenter.h"
 #include "render3d/L3DPartDraw.h"
-#include "tests/render3d/part_builder.h"
 #include "tests/render3d/renderer_fixture.h"
+#include "tests/render3d/support/part_builder.h"
 #include "tests/support/golden_image.h"
 
 namespace tessera::test {

@@ -6,8 +6,8 @@
 #include "platform/d3d9/d3d9_enums.h"
 #include "render3d/L3DPartDraw.h"
 #include "tests/foundation/support/debug_capture.h"
-#include "tests/render3d/part_builder.h"
 #include "tests/render3d/renderer_fixture.h"
+#include "tests/render3d/support/part_builder.h"
 
 namespace tessera::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/render3d/part_builder.h"
+#include "tests/render3d/support/part_builder.h"
 
 #include <algorithm>
 #include <cstring>
