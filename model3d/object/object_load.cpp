@@ -3,10 +3,8 @@
 // textures resolve inside that directory.
 #include <string>
 
-#include "effects/L3DEffectManager.h"
 #include "engine/system/system.h"
 #include "foundation/DFile.h"
-#include "foundation/DPath.h"
 #include "foundation/pack/pack_registry.h"
 #include "framework/core/report.h"
 #include "framework/core/status.h"
@@ -15,23 +13,8 @@
 #include "model3d/object/Da3dObject.h"
 #include "model3d/object/pack_names.h"
 #include "render3d/L3DRenderer.h"
+#include "render3d/scene/model_instances.h"
 #include "sound/LSeManager.h"
-
-namespace {
-
-// The resource record of the directory; the first model of a directory registers it and loads
-// its effect data. An empty directory is fatal (the renderer names no resource "").
-const L3D_RENDERER_NNID* directoryResource(L3DRenderer& renderer, const char* directory,
-                                           uint32_t pack) {
-    if (const L3D_RENDERER_NNID* known = renderer.names.FindNnid(directory)) return known;
-    const L3D_RENDERER_NNID* added = renderer.names.AddNnid(directory);
-    char effects[mirel::DPATH_SIZE];
-    mirel::DPathMake(effects, directory, "effdata", nullptr);
-    if (renderer.effectManager) renderer.effectManager->LoadData(added, pack, effects);
-    return added;
-}
-
-}  // namespace
 
 void Da3dObject::load(const char16_t* path, Da3dObject& object, System& system,
                       const L3D_SEGROUPLIST& groups) {
@@ -50,12 +33,7 @@ void Da3dObject::load(const char16_t* path, Da3dObject& object, System& system,
     object.data->Load(stream);
     stream.Close();
 
-    char directory[mirel::DPATH_SIZE];
-    mirel::DPathSplit(name.c_str(), directory, nullptr, nullptr);
-    L3DRenderer& renderer = *system.renderer();
-    const L3D_RENDERER_NNID* resource = directoryResource(renderer, directory, pack);
-    object.instance =
-        renderer.CreateObjectInstance(object.data, {0, LResManager::GetNnidName, resource});
+    object.instance = l3dCreateModelInstance(*system.renderer(), object.data, name.c_str(), pack);
     if (groups.count > 0) object.instance->SetSeGroups(groups);
 }
 
