@@ -36,8 +36,7 @@ const L3D_OBJDATA_TEXAREA* findArea(DList<L3D_OBJDATA_TEXAREA>& areas, const cha
 
 // The area of that name among the given areas, then among the model's.
 const L3D_OBJDATA_TEXAREA* findTexArea(L3DObjectInstance& instance,
-                                        DList<L3D_OBJDATA_TEXAREA>& areas,
-                                        const L3D_NAMEREF& name) {
+                                       DList<L3D_OBJDATA_TEXAREA>& areas, const L3D_NAMEREF& name) {
     const Token wanted(name);
     if (const L3D_OBJDATA_TEXAREA* area = findArea(areas, wanted.text)) return area;
     return findArea(instance.model->texAreas, wanted.text);
@@ -182,8 +181,7 @@ void L3DAnimInstance::__CreateEvents(L3DObjectInstance& instance, L3D_OBJINST_EV
     }
     // Events of one frame keep their file order: same-frame collision switches decide hits,
     // which lock-step peers must agree on.
-    std::stable_sort(set.events.Get(), set.events.Get() + set.count,
-                     [](const L3DEventInstance& a, const L3DEventInstance& b) {
-                         return a.frame < b.frame;
-                     });
+    std::stable_sort(
+        set.events.Get(), set.events.Get() + set.count,
+        [](const L3DEventInstance& a, const L3DEventInstance& b) { return a.frame < b.frame; });
 }

@@ -91,9 +91,9 @@ void playEffect(L3DEventInstance& event, L3DObjectInstance& instance, uint32_t s
     // The record's user pair is a name inside the model; effects only carry their user words,
     // and a name does not fit two 32-bit words here: they get 0.
     const uint32_t user[2] = {0, 0};
-    effects->Play(event.effectData, event.effectIndex, startDelay, record.lifetime,
-                  record.position, record.rotation, record.scale, user, &instance,
-                  event.attach->floats(), event.trailA ? event.trailA->floats() : nullptr,
+    effects->Play(event.effectData, event.effectIndex, startDelay, record.lifetime, record.position,
+                  record.rotation, record.scale, user, &instance, event.attach->floats(),
+                  event.trailA ? event.trailA->floats() : nullptr,
                   event.trailB ? event.trailB->floats() : nullptr);
 }
 
@@ -161,8 +161,7 @@ void runTexAnim(L3D_OBJINST_TSR& running) {
 
 }  // namespace
 
-bool L3DObjectInstance::_workEvent(L3DEventInstance& event, uint32_t& target,
-                                   uint32_t startDelay) {
+bool L3DObjectInstance::_workEvent(L3DEventInstance& event, uint32_t& target, uint32_t startDelay) {
     switch (event.kind) {
     case L3DEventTexSet:
         setTexture(event);

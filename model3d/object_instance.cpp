@@ -193,7 +193,8 @@ void L3DObjectInstance::SetCurrentAnim(const rcptr<L3DAnimInstance>& anim, uint3
     if (restarting) stopOwned(*this);
 
     if (anim) {
-        if (restarting) forEach(parts, [](const rcptr<L3DPartInstance>& part) { markForReset(*part); });
+        if (restarting)
+            forEach(parts, [](const rcptr<L3DPartInstance>& part) { markForReset(*part); });
         currentPartGroup.Reset();
         for (auto it = partGroups._GetFirstNode(); it != partGroups._GetEndNode(); it = it.Next()) {
             if (it.GetRef()->group.Get() == anim->anim->partGroup.Get()) {
@@ -207,7 +208,8 @@ void L3DObjectInstance::SetCurrentAnim(const rcptr<L3DAnimInstance>& anim, uint3
         }
         if (anim->events.count > 0) {
             rewindSet(anim->events);
-            for (auto it = eventSets._GetFirstNode(); it != eventSets._GetEndNode(); it = it.Next()) {
+            for (auto it = eventSets._GetFirstNode(); it != eventSets._GetEndNode();
+                 it = it.Next()) {
                 if (it.GetRef().Get() == &anim->events) {
                     eventSets.Erase(it);
                     break;
@@ -271,9 +273,8 @@ void L3DObjectInstance::ForwardAnimFrame() {
         forEach(parts, [&](const rcptr<L3DPartInstance>& part) { part->Update(world, placement); });
     }
     _PlaceFreeSpheres(world);
-    forEach(eventSets, [&](const rcptr<L3D_OBJINST_EVENTSET>& set) {
-        l3dAdvanceEventSet(*this, *set);
-    });
+    forEach(eventSets,
+            [&](const rcptr<L3D_OBJINST_EVENTSET>& set) { l3dAdvanceEventSet(*this, *set); });
     l3dRunResidentEvents(*this);
     bounds.Update(collGroups);
     forEach(parts, [](const rcptr<L3DPartInstance>& part) { part->_UploadVertices(); });

@@ -130,8 +130,9 @@ void L3DRenderer::_QueueBlended(L3DPartDraw& part, L3D_PARTINST_MAT& record, uin
 
     float position[3];
     l3dTransformPoint(part.centre, view, position);
-    const uint32_t flags =
-        l3dBlendTypeReadsFrameBuffer(optionOf(record).blendType) ? 0 : L3DZsdElementDesc::FlagKeepOrder;
+    const uint32_t flags = l3dBlendTypeReadsFrameBuffer(optionOf(record).blendType)
+                               ? 0
+                               : L3DZsdElementDesc::FlagKeepOrder;
     RegistZsdElementArgs(position, record.vertexCount, record.vertices.Get(), skinPositions.Items(),
                          mesh.indices.Get(), mesh.primitiveCount * 3, _DrawPasses, queued, flags);
 }

@@ -54,8 +54,8 @@ TEST_F(EventSetTest, FrameZeroFiresFirstAndGoToRestartsInTheSameStep) {
     ModelNames names;
     ModelEvent goTo = modelEvent(L3DEventGoFrame, 30);
     goTo.word = 10;
-    const std::vector<ModelEvent> events{texAnim(names, 0), texAnim(names, 30),
-                                         texAnim(names, 10), goTo};
+    const std::vector<ModelEvent> events{texAnim(names, 0), texAnim(names, 30), texAnim(names, 10),
+                                         goTo};
     playWalk(events, names);
     ASSERT_EQ(walk_->events.count, 4u);
     EXPECT_EQ(walk_->events.events[2].frame, 30);
@@ -164,7 +164,8 @@ TEST_F(EventSetTest, AGroupIndexOutsideTheInstancesGroupsPlaysWithNoGroup) {
         groups.groups[0] = group;
         instance_->SetSeGroups(groups);
         instance_->ForwardAnimFrame();
-        EXPECT_EQ(playingSounds(group), index == 0 ? std::vector<uint32_t>{1} : std::vector<uint32_t>{});
+        EXPECT_EQ(playingSounds(group),
+                  index == 0 ? std::vector<uint32_t>{1} : std::vector<uint32_t>{});
     }
     renderer_->_StopVoices();
     instance_.Reset();
@@ -243,8 +244,8 @@ TEST_F(EventSetTest, WavesFollowTheSineTableAndShortPeriodsStayStill) {
             instance_->ForwardAnimFrame();
             float u = 0.0f, v = 0.0f;
             if (period > 1) {
-                const float turn = 2.0f * kPi * static_cast<float>(step % period) /
-                                   static_cast<float>(period - 1);
+                const float turn =
+                    2.0f * kPi * static_cast<float>(step % period) / static_cast<float>(period - 1);
                 u = 2.0f * std::sin(turn);
                 v = 3.0f * std::cos(turn);
             }

@@ -18,7 +18,8 @@ ModelFile figureModel() {
     head.name = "head";
     model.parts = {torso, head};
     model.partGroups = {ModelPartGroup{
-        "group", {ModelPartGroupMember{1, "", 0, 0, {}, {}}, ModelPartGroupMember{2, "", 1, 1, {}, {}}}}};
+        "group",
+        {ModelPartGroupMember{1, "", 0, 0, {}, {}}, ModelPartGroupMember{2, "", 1, 1, {}, {}}}}};
     model.collGroups = {ModelCollGroup{"guard", "", 3, 0, {ModelSphere{1, 0, {0, 0, 0}, 1.0f}}}};
 
     ModelAnim walk;
@@ -87,13 +88,13 @@ mirel::rcptr<L3DObjectInstance> ObjectTest::create(const ModelFile& model) {
     return renderer_->CreateObjectInstance(loadModel(model), {0, nullptr, resource_});
 }
 
-mirel::LSeManager::_GROUPINFO* ObjectTest::loadSounds(uint32_t effects,
-                                                      const std::string& flags) {
+mirel::LSeManager::_GROUPINFO* ObjectTest::loadSounds(uint32_t effects, const std::string& flags) {
     packs_.pack->files["se/boom.wav"] = countingWave(1, 22050, 2000);
     std::vector<SeGroupSection> sections{{"@prop", {{"count", std::to_string(effects)}}}};
     for (uint32_t i = 0; i < effects; ++i)
-        sections.push_back({"@se" + std::to_string(i),
-                            {{"name", "boom"}, {"count", "1"}, {"flags", flags.empty() ? "0" : flags}}});
+        sections.push_back(
+            {"@se" + std::to_string(i),
+             {{"name", "boom"}, {"count", "1"}, {"flags", flags.empty() ? "0" : flags}}});
     packs_.pack->files["se/group.prp"] = seGroupFile(sections);
     return renderer_->seManager->LoadGroup(packs_.index, "se/group", nullptr, 0);
 }
@@ -119,6 +120,8 @@ L3DPartInstance& ObjectTest::part(L3DObjectInstance& instance, uint32_t index) {
     return *it.GetRef();
 }
 
-L3DAnimState& ObjectTest::arm(L3DObjectInstance& instance) { return part(instance, 0).bones[0].node; }
+L3DAnimState& ObjectTest::arm(L3DObjectInstance& instance) {
+    return part(instance, 0).bones[0].node;
+}
 
 }  // namespace tessera::test

@@ -230,9 +230,8 @@ TEST_F(ObjectInstanceTest, NewGroupsAreReferencedBeforeTheOldOnesGo) {
 
 TEST_F(ObjectInstanceTest, TheRendererListsItsInstancesAndReleasesTheRest) {
     const ModelFile model = figureModel();
-    mirel::rcptr<L3DObjectInstance> instances[3] = {ObjectTest::create(model),
-                                                    ObjectTest::create(model),
-                                                    ObjectTest::create(model)};
+    mirel::rcptr<L3DObjectInstance> instances[3] = {
+        ObjectTest::create(model), ObjectTest::create(model), ObjectTest::create(model)};
     instances[1].Reset();
     std::vector<L3DObjectInstance*> listed;
     for (auto it = renderer_->instances._GetFirstNode(); it != renderer_->instances._GetEndNode();

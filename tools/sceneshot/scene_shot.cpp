@@ -92,12 +92,12 @@ SceneShot::SceneShot(const Options& options, mirel::DFile& shaders)
     : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.options = options;
-    l3dSetClientSizeQuery([width = options.width, height = options.height](
-                              HWND, uint32_t& w, uint32_t& h) {
-        w = width;
-        h = height;
-        return true;
-    });
+    l3dSetClientSizeQuery(
+        [width = options.width, height = options.height](HWND, uint32_t& w, uint32_t& h) {
+            w = width;
+            h = height;
+            return true;
+        });
     Direct3DConfig config;
     config.adapters = {softwareAdapterProfile()};
     config.rasterThreads = 1;

@@ -45,7 +45,8 @@ protected:
 };
 
 TEST_F(ObjectLoadTest, ADirectoryIsRegisteredAndItsEffectDataLoadedOnce) {
-    for (const char* path : {"chr/a/body.dgo", "chr/a/head.dgo", "chr/b/body.dgo"}) writeModel(path);
+    for (const char* path : {"chr/a/body.dgo", "chr/a/head.dgo", "chr/b/body.dgo"})
+        writeModel(path);
     System& system = startSystem();
     const uint32_t names = renderer().names.nnidCount();
     Da3dObject body, head, other;
@@ -135,8 +136,9 @@ TEST_F(ObjectLoadTest, MissingModelsAreReportedAndTopLevelModelsAreFatal) {
     System& system = startSystem();
     Da3dObject object;
     EXPECT_THROW(Da3dObject::load(u"chr/a/none", object, system, {}), FatalReport);
-    EXPECT_TRUE(reported(0, u"Error: [Da3dObject::load]  Object Data \"chr/a/none.dgo\" isn't "
-                            u"exist."));
+    EXPECT_TRUE(reported(0,
+                         u"Error: [Da3dObject::load]  Object Data \"chr/a/none.dgo\" isn't "
+                         u"exist."));
     EXPECT_THROW(Da3dObject::load(u"body", object, system, {}), LExceptGame);
     EXPECT_FALSE(object.instance);
 }

@@ -180,8 +180,8 @@ TEST(Sceneshot, TheFlagWavesAndItsEventStartsAnEffect) {
     // The flag moves from frame to frame; the effect only appears once its event has fired.
     EXPECT_NE(frames[1].argb, frames[2].argb);
     const sceneshot::Frame& last = frames.back();
-    EXPECT_TRUE(matchesGolden({last.width, last.height, last.argb}, "tools/sceneshot",
-                              "post_frame12"));
+    EXPECT_TRUE(
+        matchesGolden({last.width, last.height, last.argb}, "tools/sceneshot", "post_frame12"));
 }
 
 TEST(Sceneshot, TheProgramWritesItsFrames) {
@@ -200,8 +200,8 @@ TEST(Sceneshot, TheProgramWritesItsFrames) {
         ASSERT_TRUE(frame) << name;
         EXPECT_EQ(frame->width, 80u);
     }
-    EXPECT_NE(std::system(("'" + sceneshot + "' '" + dir.path() + "' chr/none '" +
-                           dir.file("out") + "' --shaders '" + shaders + "' 2>/dev/null")
+    EXPECT_NE(std::system(("'" + sceneshot + "' '" + dir.path() + "' chr/none '" + dir.file("out") +
+                           "' --shaders '" + shaders + "' 2>/dev/null")
                               .c_str()),
               0);
     EXPECT_NE(std::system(("'" + sceneshot + "' only-two args 2>/dev/null").c_str()), 0);
