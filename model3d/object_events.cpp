@@ -70,7 +70,7 @@ void setTexture(L3DEventInstance& event) {
 }
 
 void playSound(L3DEventInstance& event, L3DObjectInstance& instance) {
-    if (instance.status & L3DObjectInstance::StatusMuted) return;
+    if ((instance.status & L3DObjectInstance::StatusMuted) || !instance.renderer) return;
     L3DRenderer& renderer = *instance.renderer;
     if (!renderer.seManager) return;
     LSeManager::_GROUPINFO* group = nullptr;
@@ -85,7 +85,8 @@ void playSound(L3DEventInstance& event, L3DObjectInstance& instance) {
 }
 
 void playEffect(L3DEventInstance& event, L3DObjectInstance& instance, uint32_t startDelay) {
-    L3DEffectManager* effects = instance.renderer->effectManager.Get();
+    L3DEffectManager* effects =
+        instance.renderer ? instance.renderer->effectManager.Get() : nullptr;
     if (!event.effectData || !effects) return;
     const auto& record = static_cast<const L3D_OBJDATA_EVENT_EFFECT&>(*event.event);
     // The record's user pair is a name inside the model; effects only carry their user words,
