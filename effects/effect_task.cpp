@@ -415,7 +415,8 @@ bool L3DEffectManager::_TaskPart(L3D_EFFECT_WORKPART* work) {
         work->pendingJump = -1;
         work->cursor = firstEventAt(part, work->frame);
     } else {
-        ++work->frame;
+        // A part held at the last frame by the jump cap wraps round instead of overflowing.
+        work->frame = static_cast<int32_t>(static_cast<uint32_t>(work->frame) + 1u);
     }
 
     bool imageChanged = false;

@@ -74,29 +74,28 @@ void ComposeLocal(const LVec& pivot, const LVec& scale, const LQuat& rotation,
     LMat r;
     LQuat::ToMatrix(rotation, r);
     const float scales[3] = {scale.x, scale.y, scale.z};
-    const float moved[3] = {-pivot.x * scale.x, -pivot.y * scale.y, -pivot.z * scale.z};
+    const float pivotScaled[3] = {-pivot.x * scale.x, -pivot.y * scale.y, -pivot.z * scale.z};
     const float translations[3] = {translation.x, translation.y, translation.z};
     for (int i = 0; i < 3; ++i) {
         for (int j = 0; j < 3; ++j) out.m[i][j] = scales[i] * r.m[i][j];
         out.m[i][3] = 0.0f;
     }
     for (int j = 0; j < 3; ++j)
-        out.m[3][j] =
-            moved[0] * r.m[0][j] + moved[1] * r.m[1][j] + moved[2] * r.m[2][j] + translations[j];
+        out.m[3][j] = pivotScaled[0] * r.m[0][j] + pivotScaled[1] * r.m[1][j] +
+                      pivotScaled[2] * r.m[2][j] + translations[j];
     out.m[3][3] = 1.0f;
 }
 
 }  // namespace
 
-L3DCubicKey l3dCalcCubicKey(float dp, float dc, float dn, float vp, float vc, float vd,
-                            float ve) {
+L3DCubicKey l3dCalcCubicKey(float dp, float dc, float dn, float vp, float vc, float vd, float ve) {
     const float m1 = dp == 0.0f ? vd - vc : (dp * (vd - vc) + dc * (vc - vp)) / (dp + dc);
     const float m2 = dn == 0.0f ? 0.0f : (dn * (vd - vc) + dc * (ve - vd)) / (dc + dn);
     return {2.0f * vc - 2.0f * vd + m2 + m1, 3.0f * vd - 3.0f * vc - 2.0f * m1 - m2, m1, vc};
 }
 
-bool L3DKeySegments::Build(DList<L3D_ANIMDATA_KEY>& keys, const LVec& pivotPoint,
-                           uint32_t endFrame, uint32_t loopFrame, L3DKeyScratch& scratch) {
+bool L3DKeySegments::Build(DList<L3D_ANIMDATA_KEY>& keys, const LVec& pivotPoint, uint32_t endFrame,
+                           uint32_t loopFrame, L3DKeyScratch& scratch) {
     pivot = pivotPoint;
     pivotMatrix = LMat::Identity();
     pivotMatrix.m[3][0] = -pivot.x;
@@ -111,7 +110,8 @@ bool L3DKeySegments::Build(DList<L3D_ANIMDATA_KEY>& keys, const LVec& pivotPoint
     // Items: the start key when the first key is later than frame 0, the keys, W1 and W2.
     scratch.Reserve(int64_t{keyCount} + 3);
     L3D_ANIMDATA_KEY** items = scratch.Items();
-    L3D_ANIMDATA_KEY start = {0, 0, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f}};
+    L3D_ANIMDATA_KEY start = {
+        0, 0, {0.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f}};
     uint32_t count = 0;
     if (keys._GetFirstRef()->frame != 0) items[count++] = &start;
     uint32_t afterLoop = 0;  // the item of the first key later than L; 0: none (never a key's)
@@ -131,9 +131,9 @@ bool L3DKeySegments::Build(DList<L3D_ANIMDATA_KEY>& keys, const LVec& pivotPoint
     } else {
         const L3D_ANIMDATA_KEY& looped = *items[afterLoop];
         wraps[0] = MovedTo(looped, looped.frame + period);
-        wraps[1] = afterLoop == last ? MovedTo(looped, looped.frame + 2 * period)
-                                     : MovedTo(*items[afterLoop + 1],
-                                               items[afterLoop + 1]->frame + period);
+        wraps[1] = afterLoop == last
+                       ? MovedTo(looped, looped.frame + 2 * period)
+                       : MovedTo(*items[afterLoop + 1], items[afterLoop + 1]->frame + period);
     }
     items[count++] = &wraps[0];
     items[count++] = &wraps[1];
@@ -170,8 +170,8 @@ bool L3DKeySegments::Build(DList<L3D_ANIMDATA_KEY>& keys, const LVec& pivotPoint
 void L3DKeyPose::Evaluate(const L3DKeySegments* keys, uint32_t k, float t) {
     if (!keys) l3dError(DSjis<"[L3DPartInstance::_calcInterpolatedKey] モーションがない">());
     if (k >= keys->segmentCount)
-        l3dError(DSjis<"[L3DPartInstance::_calcInterpolatedKey] モーションキーが異常(%u/%u)">(),
-                 k, keys->segmentCount);
+        l3dError(DSjis<"[L3DPartInstance::_calcInterpolatedKey] モーションキーが異常(%u/%u)">(), k,
+                 keys->segmentCount);
     const L3D_ANIMINST_SEGMENT& segment = keys->segments[k];
     const bool curved = (segment.flags & L3D_ANIMDATA_KEY::FlagCurved) != 0;
     const float t2 = t * t, t3 = t2 * t;

@@ -3,6 +3,7 @@
 // once), holds, lifetimes and start delays, and the fatal errors of a step.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,11 @@ TEST_F(EffectTimelineFlow, ASelfJumpToItsOwnTimeEndsTheStepAfterEventCountPlusOn
     EXPECT_EQ(frames, (std::vector<int32_t>{0, 1, 2, 2, 2}));
     EXPECT_EQ(states[4][0].position[0], 5.0f);
     EXPECT_EQ(occurrences(log_.text(), "5 time jumps in one step at frame 2"), 3u);
+
+    // Held at the last frame there is, the next step wraps round.
+    constexpr int32_t kLast = std::numeric_limits<int32_t>::max();
+    play(loadRoot({jump(0, kLast, -1), jump(kLast, kLast, -1)}));
+    EXPECT_EQ(this->frames(2), (Frames{{kLast}, {std::numeric_limits<int32_t>::min()}}));
 }
 
 TEST_F(EffectTimelineFlow, AChildJumpReachesEveryChildOfThatRecordAtItsNextStep) {

@@ -68,6 +68,9 @@ TEST_F(AnimInstanceTest, MorphTracksLoopLikeTheKeysOrStopAtTheLastShape) {
          {{0, 3.0f}, {4, -1.0f}, {8, 3.0f}, {12, -1.0f}, {16, 3.0f}, {20, -1.0f}, {18, 1.0f}}},
         // A first key on frame 0 without a map is the unmorphed shape.
         {{{0, 0}, {2, 1}}, 10, 10, {{0, 1.0f}, {1, 2.0f}, {2, 3.0f}}},
+        // Two keys on one frame: the second blends over 2^32 frames (the step divisor is
+        // taken in float), never dividing by zero.
+        {{{3, 1}, {3, 2}}, 30, 30, {{3, 3.0f}, {4, 3.0f}, {60, 3.0f}}},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
@@ -77,6 +80,13 @@ TEST_F(AnimInstanceTest, MorphTracksLoopLikeTheKeysOrStopAtTheLastShape) {
         for (const auto& [frame, height] : c.expected)
             EXPECT_NEAR(y[frame], height, 1e-5) << "frame " << frame;
     }
+}
+
+TEST_F(AnimInstanceTest, AnAnimationWithoutAPartGroupIsFatal) {
+    ModelFile model = limbModel();
+    model.anims[0].partGroup = 0;
+    expectFatal([&] { play(model); },
+                "[L3DAnimInstance::_Create] Animation \"anim\" names no part group");
 }
 
 TEST_F(AnimInstanceTest, MovedPiecesAreListedOnce) {

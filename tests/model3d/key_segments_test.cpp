@@ -93,8 +93,15 @@ TEST(KeySegments, InterpolationTable) {
          {key(0, 0.0f, 0.0f), key(10, 10.0f, 20.0f), key(20, 20.0f, 40.0f)},
          20,
          0,
-         {{0, 0, 0}, {5, 5, 10}, {10, 10, 20}, {20, 20, 40}, {25, 15, 30}, {30, 10, 20},
-          {40, 20, 40}, {50, 10, 20}, {65, 15, 30}}},
+         {{0, 0, 0},
+          {5, 5, 10},
+          {10, 10, 20},
+          {20, 20, 40},
+          {25, 15, 30},
+          {30, 10, 20},
+          {40, 20, 40},
+          {50, 10, 20},
+          {65, 15, 30}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,7 +127,7 @@ TEST(KeySegments, SegmentsOfTheLoopExample) {
     // The last segment is curved: it ends at W1, the key at 10 moved to 30, with the slope
     // towards W2, the key at 20 moved to 40.
     const L3DCubicKey x = l3dCalcCubicKey(10, 10, 10, 10, 20, 10, 20);
-    const float (&k)[4][3] = s.segments[2].position;
+    const float(&k)[4][3] = s.segments[2].position;
     EXPECT_EQ(k[0][0], x.k3);
     EXPECT_EQ(k[1][0], x.k2);
     EXPECT_EQ(k[2][0], x.k1);
@@ -161,9 +168,9 @@ TEST(KeySegments, HermiteCoefficientsAgainstHandValues) {
 
 TEST(KeySegments, CurvedSegmentsPassThroughTheirKeys) {
     const uint32_t curved = L3D_ANIMDATA_KEY::FlagCurved;
-    Motion motion({key(0, 0.0f, 0.0f, curved), key(4, 2.0f, 60.0f, curved),
-                   key(12, 10.0f, 100.0f, curved)},
-                  12, 0);
+    Motion motion(
+        {key(0, 0.0f, 0.0f, curved), key(4, 2.0f, 60.0f, curved), key(12, 10.0f, 100.0f, curved)},
+        12, 0);
     uint32_t shown = 0;
     const float keyX[] = {0.0f, 2.0f, 10.0f}, keyAngle[] = {0.0f, 60.0f, 100.0f};
     const uint32_t keyFrame[] = {0, 4, 12};

@@ -32,7 +32,9 @@ TEST_F(PartInstanceTest, OnlyThePartsOwnKeyHidesIt) {
             forward();
             const bool hidden = (part().draw.flags & L3DPartDraw::FlagHidden) != 0;
             EXPECT_EQ(hidden, c.hides && frame < 5) << "frame " << frame;
-            if (c.motion > 0) EXPECT_EQ(bone(c.motion).key.keyFlags & 1u, 0u);
+            if (c.motion > 0) {
+                EXPECT_EQ(bone(c.motion).key.keyFlags & 1u, 0u);
+            }
         }
     }
 }
@@ -186,6 +188,45 @@ TEST_F(PartInstanceTest, RestoreBringsBackMorphedPositionsAndOnRequestTexCoords)
         EXPECT_TRUE(piece.flags & L3DPieceCopyChanged);
         EXPECT_TRUE(collGroup(0).enabled());
     }
+}
+
+TEST_F(PartInstanceTest, MorphMapsAndEmptyPiecesAreSafeWithAnyRunTimeMeshOrder) {
+    // Run-time meshes in another order than the source meshes: a morph entry of source mesh 1
+    // corner 5 would land past piece 1's three vertices, and is refused.
+    ModelFile model = limbModel();
+    ModelPart& body = model.parts[0];
+    ModelMesh six;
+    six.corners.assign(6, {0, 0, 0, 0});
+    six.indices = {0, 1, 2, 3, 4, 5};
+    six.primitiveCount = 2;
+    body.meshes = {ModelMesh{}, six};
+    ModelRuntimeMesh sixVertices;
+    sixVertices.meshIndex = 1;
+    sixVertices.vertices.assign(6, ModelVertex{});
+    sixVertices.indices = {0, 1, 2, 3, 4, 5};
+    sixVertices.primitiveCount = 2;
+    body.runtimes = {sixVertices, ModelRuntimeMesh{}};
+    body.morphMaps = {{"far", {{1, 5, {}}}}};
+    expectFatal([&] { play(model, nullptr); },
+                "[L3DPartInstance::_Create] Part \"body\": morph map \"far\" names vertex 5 of "
+                "piece 1, which the part does not have");
+
+    // A piece without vertices gets no buffers (a buffer of no bytes cannot be made) and
+    // draws nothing.
+    ModelFile empty = limbModel();
+    ModelMesh none;
+    none.corners.clear();
+    none.indices.clear();
+    none.primitiveCount = 0;
+    empty.parts[0].meshes = {none};
+    empty.parts[0].runtimes[0].vertices.clear();
+    empty.parts[0].runtimes[0].indices.clear();
+    empty.parts[0].runtimes[0].primitiveCount = 0;
+    renderer_ = std::make_unique<L3DRenderer>();
+    renderer_->device = mirel::rcptr<L3DDevice>::NonOwning(&createWindowed());
+    play(empty, "anim", 1);
+    EXPECT_EQ(part().piece(0).vertexCount, 0u);
+    EXPECT_FALSE(part().piece(0).vertexBuffer);
 }
 
 TEST_F(PartInstanceTest, GetMatTakesTheFirstNameEqualButForCase) {
