@@ -3,6 +3,7 @@
 // a kind, and the kind's own fields. What each does when it fires belongs to the instances.
 #include <cstdint>
 
+#include "effects/L3DEffectWork.h"
 #include "foundation/rcptr.h"
 #include "model3d/model_pool.h"
 
@@ -36,8 +37,8 @@ struct L3D_OBJDATA_EVENT_SE : L3D_OBJDATA_EVENT {
     L3D_NAMEREF boneName;
 };
 
-// The lifetime of an effect that plays until stopped, and of effects of older files.
-inline constexpr uint32_t L3DEffectEndless = 0xFFFFFFFF;
+// Lifetimes are the effect manager's: L3DEffectEndless plays until stopped, and is also the
+// lifetime of effects of older files.
 
 struct L3D_OBJDATA_EVENT_EFFECT : L3D_OBJDATA_EVENT {
     uint32_t effectNumber = 0;

@@ -69,6 +69,8 @@ public:
     uint32_t materialFlags = 0;
 
     L3DObjectInstance() = default;
+    // _Release: the instance leaves its renderer's list when its last handle goes.
+    ~L3DObjectInstance();
     // Sub-instances point back here: the instance stays where it was made.
     L3DObjectInstance(const L3DObjectInstance&) = delete;
     L3DObjectInstance& operator=(const L3DObjectInstance&) = delete;

@@ -57,6 +57,7 @@ void L3DAnimInstance::_Create(const rcptr<L3DAnimData>& data,
         if (_BindMotion(record, member.Get())) ++motionCount;
         _BindBoneMotions(part, part->bones, part->boneCount);
     }
+    __CreateEvents(*instance, events, anim->events, anim->texAreas);
 }
 
 void L3DAnimInstance::_BindBoneMotions(const rcptr<L3DPartInstance>& part,

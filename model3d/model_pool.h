@@ -6,8 +6,7 @@
 #include "foundation/DString.h"
 #include "render3d/L3DShaderOption.h"
 
-// A name inside a record's string pool, or {null, 0} for no name.
-using L3D_NAMEREF = L3DNameRef;
+// Names inside a record's string pool are L3D_NAMEREF ({null, 0} for no name).
 
 // The bytes of a pool as stored: references may point past an inner NUL, so the pool keeps
 // the byte count it was read with, not the length up to its first NUL.

@@ -86,6 +86,12 @@ void L3DRenderer::_CreateCore(const rcptr<L3DDevice>& deviceHandle,
 void L3DRenderer::Release() {
     effectManager.Reset();
     seManager.reset();
+    // An instance's release takes it out of the list; one that stays is unlinked here, so
+    // that the walk always ends.
+    while (rcptr<L3DObjectInstance> first = instances._GetFirstRef()) {
+        if (instanceRelease) instanceRelease(*first);
+        if (instances._GetFirstRef() == first) instances.Erase(instances._GetFirstNode());
+    }
     names = LResManager();
     systemNnid = nullptr;
     zsd.Release();
@@ -100,6 +106,15 @@ void L3DRenderer::Release() {
     }
     soundManager.Reset();
     device.Reset();
+}
+
+void L3DRenderer::ReleaseObjectInstance(const L3DObjectInstance* instance) {
+    for (auto it = instances._GetFirstNode(); it != instances._GetEndNode(); it = it.Next()) {
+        if (it.GetRef().Get() == instance) {
+            instances.Erase(it);
+            return;
+        }
+    }
 }
 
 void L3DRenderer::_StopVoices() {

@@ -10,6 +10,7 @@
 
 #include "foundation/DBuffer.h"
 #include "foundation/DFile.h"
+#include "foundation/DList.h"
 #include "foundation/rcptr.h"
 #include "render3d/L3DRandom.h"
 #include "render3d/L3DRendererVertex.h"
@@ -26,6 +27,9 @@
 
 class L3DDevice;
 class L3DEffectManager;
+class L3DObjectData;
+class L3DObjectInstance;
+struct L3DTextureContext;
 struct L3D_ANIMINST_MAT;
 struct L3DPartDraw;
 struct L3D_PARTINST_MAT;
@@ -73,6 +77,12 @@ public:
     // Frees what Create and the frames made, the effect manager first; afterwards the renderer
     // is fit only for destruction.
     void Release();
+    // Object instances: a new instance of the model with the texture context, initialised and
+    // appended to the instance list (render3d/scene, over the model library); and the removal
+    // of an instance from that list (nothing when it is not there).
+    mirel::rcptr<L3DObjectInstance> CreateObjectInstance(const mirel::rcptr<L3DObjectData>& model,
+                                                         const L3DTextureContext& context);
+    void ReleaseObjectInstance(const L3DObjectInstance* instance);
     // Stops every playing sound effect, then frees every playing effect instance.
     void StopAll();
     void _StopVoices();
@@ -176,6 +186,13 @@ public:
     mirel::DBuffer<uint32_t, 32> passBones;  // the bone-index list of the piece being drawn
     LResManager names;
     L3D_RENDERER_NNID* systemNnid = nullptr;
+    // Every live object instance, in creation order, held without a count: an instance leaves
+    // the list when its last handle goes. Release destroys what is left through
+    // instanceRelease, which CreateObjectInstance installs (the instances' code lies above
+    // this library).
+    mirel::DList<L3DObjectInstance> instances;
+    using InstanceRelease = void (*)(L3DObjectInstance& instance);
+    InstanceRelease instanceRelease = nullptr;
 
 private:
     static float texlightFactor(const L3D_RENDERER_SHADEROPT& option);

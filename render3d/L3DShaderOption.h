@@ -5,11 +5,10 @@
 // string block, so the records own nothing.
 #include <cstdint>
 
+#include "render3d/text/text_token.h"
+
 // A name inside the model data's string block, or {null, 0}.
-struct L3DNameRef {
-    const char* text = nullptr;
-    uint32_t length = 0;
-};
+using L3DNameRef = L3D_NAMEREF;
 
 // The shader kinds; 6 to 9 are the renderer's own shaders and have no option class.
 enum L3DShaderKind : uint32_t {

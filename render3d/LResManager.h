@@ -8,6 +8,11 @@
 #include <memory>
 #include <vector>
 
+#include "foundation/rcptr.h"
+
+class L3DObjectInstance;
+struct L3DTexture;
+
 struct L3D_RENDERER_NNID {
     static constexpr uint32_t NameCapacity = 264;
     char name[NameCapacity] = {};
@@ -34,6 +39,14 @@ public:
     L3D_RENDERER_NNID* FindNnid(const char* name) const;
     // Fatal when the name is not registered.
     L3D_RENDERER_NNID* GetNnid(const char* name) const;
+
+    // The texture callback of instances made by the engines' loader (render3d/scene): the
+    // texture of the name inside the directory of the instance's resource record, tried as
+    // it is and with the image extensions "dgt:dgi:png:jpg:jpeg:bmp" in the default pack;
+    // empty (and logged) when no file exists, empty for an empty name. An instance without a
+    // resource record is fatal.
+    static void GetNnidName(mirel::rcptr<L3DTexture>& texture, L3DObjectInstance& instance,
+                            const char* name, uint32_t flags);
 
     uint32_t nnidCount() const { return nnidCount_; }
     L3D_RENDERER_NNID* bucket(uint32_t hash) const { return nnidBuckets_[hash]; }

@@ -77,6 +77,21 @@ std::span<const L3DRenderStateRow> l3dBlendTypeStates(uint32_t blendType) {
     return blendType < kTypes.size() ? kTypes[blendType] : Rows{};
 }
 
+bool l3dBlendTypeReadsFrameBuffer(uint32_t blendType) {
+    switch (blendType) {
+    case 1:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 10:
+    case 11:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool l3dBlendTypeZeroesAlpha(uint32_t blendType) {
     switch (blendType) {
     case 0:

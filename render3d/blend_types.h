@@ -14,6 +14,10 @@ struct L3DRenderStateRow {
 // The rows of one blend type; a type past 13 has none and draws with the defaults.
 std::span<const L3DRenderStateRow> l3dBlendTypeStates(uint32_t blendType);
 
+// Types that blend with what the frame buffer holds (1, 3, 4, 5, 6, 10, 11): drawn after the
+// opaque pieces, their triangles sorted back to front.
+bool l3dBlendTypeReadsFrameBuffer(uint32_t blendType);
+
 // Types whose passes write 0 into the colours' fourth component.
 bool l3dBlendTypeZeroesAlpha(uint32_t blendType);
 

@@ -8,6 +8,7 @@
 #include "render3d/L3DDevice.h"
 #include "render3d/L3DPartDraw.h"
 #include "render3d/L3DRenderer.h"
+#include "render3d/blend_types.h"
 #include "render3d/diagnostics/diagnostics.h"
 #include "render3d/shader_pass.h"
 
@@ -19,22 +20,6 @@ namespace {
 // Blend types drawn at once even when they blend (alpha-tested cut-outs among them).
 bool drawnAtOnce(uint32_t blendType) {
     return blendType == 0 || blendType == 7 || blendType == 8 || blendType == 12;
-}
-
-// Blend types whose triangles the depth-sorted pass orders back to front.
-bool sortsTriangles(uint32_t blendType) {
-    switch (blendType) {
-    case 1:
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-    case 10:
-    case 11:
-        return true;
-    default:
-        return false;
-    }
 }
 
 const L3D_RENDERER_SHADEROPT& optionOf(const L3D_PARTINST_MAT& record) {
@@ -145,8 +130,9 @@ void L3DRenderer::_QueueBlended(L3DPartDraw& part, L3D_PARTINST_MAT& record, uin
 
     float position[3];
     l3dTransformPoint(part.centre, view, position);
-    const uint32_t flags =
-        sortsTriangles(optionOf(record).blendType) ? 0 : L3DZsdElementDesc::FlagKeepOrder;
+    const uint32_t flags = l3dBlendTypeReadsFrameBuffer(optionOf(record).blendType)
+                               ? 0
+                               : L3DZsdElementDesc::FlagKeepOrder;
     RegistZsdElementArgs(position, record.vertexCount, record.vertices.Get(), skinPositions.Items(),
                          mesh.indices.Get(), mesh.primitiveCount * 3, _DrawPasses, queued, flags);
 }

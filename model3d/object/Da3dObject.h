@@ -7,15 +7,37 @@
 
 #include "foundation/rcptr.h"
 #include "model3d/L3DObjectData.h"
-#include "model3d/L3DSeGroupList.h"
+#include "model3d/L3DObjectInstance.h"
+#include "render3d/L3DSeGroupList.h"
 #include "render3d/L3DTexture.h"
 #include "sound/LSeManager.h"
 
 class System;
 
+// The engines' handle pair of a model: its data and one drawable instance of it (either may be
+// empty).
 class Da3dObject {
 public:
     using SeGroup = mirel::LSeManager::_GROUPINFO;
+
+    mirel::rcptr<L3DObjectData> data;
+    mirel::rcptr<L3DObjectInstance> instance;
+
+    // Loads "<path>.dgo" of the default pack into the object's data and makes its instance
+    // through the System's renderer. The model's directory becomes a resource name of the
+    // renderer, and the first model of a directory loads the directory's effect data
+    // "<directory>/effdata"; texture names of the instance resolve inside that directory. A
+    // non-empty group list goes to the instance. A missing file is a level-0 report; a model at
+    // the top of the pack (no directory) is fatal.
+    static void load(const char16_t* path, Da3dObject& object, System& system,
+                     const L3D_SEGROUPLIST& groups);
+    // load with the groups of a list text (see loadSeGroupList; null: none); the instance keeps
+    // its own references to them.
+    static void loadWithSeGroups(const char16_t* groupText, System& system, Da3dObject& object,
+                                 const char16_t* path);
+    // The target shares the source's data and gets a new instance of it, made through the
+    // source instance's renderer with its texture context and its sound-effect groups.
+    static void assign(const Da3dObject& source, Da3dObject& target);
 
     // The texture of that name in the default pack, from the System's renderer (loaded on
     // first use; nonzero flags ask for mip levels). Empty without a renderer.

@@ -5,7 +5,6 @@
 // wrong command line.
 #include <bit>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "effects/L3DEffectManager.h"
@@ -16,24 +15,9 @@
 #include "render3d/adapters.h"
 #include "render3d/diagnostics/diagnostics.h"
 #include "tools/console/console_log.h"
+#include "tools/console/directory_pack.h"
 
 namespace {
-
-// The unnamed pack's files are the files below the directory.
-class DirectoryPack : public mirel::LFmOverride {
-public:
-    void SetDirectory(std::string directory) { directory_ = std::move(directory); }
-    bool Exists(const char* name) override {
-        return std::filesystem::is_regular_file(directory_ + "/" + name);
-    }
-    void Open(mirel::DFile& file, const char* path, uint32_t flags) override {
-        const std::string full = directory_ + "/" + path;
-        if (!file.Open(full.c_str(), flags)) l3dError("cannot open \"%s\"", full.c_str());
-    }
-
-private:
-    std::string directory_;
-};
 
 void printDefinition(const L3DEffectManager& manager) {
     std::printf("definition \"%s\": %u images, %u image definitions, %u models\n", manager.name,
@@ -106,7 +90,7 @@ int main(int argc, char** argv) {
     {
         L3DDevice device;
         device.Create(0, nullptr, 0, 0, 0, 0, L3DDevice::OptionCheckMipmap);
-        mirel::rcptr<DirectoryPack> pack;
+        mirel::rcptr<tools::console::DirectoryPack> pack;
         pack.Create();
         pack->SetDirectory(argv[1]);
         lfmRegistOverride(pack);
