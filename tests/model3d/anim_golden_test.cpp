@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/d3d9/memory_presenter.h"
 #include "tests/foundation/support/memory_stream.h"
 #include "tests/model3d/instance_fixture.h"
+#include "tests/platform/d3d9/support/presented_frames.h"
 #include "tests/render3d/support/built_shader_archive.h"
 #include "tests/support/golden_image.h"
 
@@ -112,16 +112,7 @@ protected:
         InstanceTest::SetUp();
         clientWidth_ = kWidth;
         clientHeight_ = kHeight;
-        presenter_ = [this](HWND) {
-            return std::make_unique<MemoryPresenter>([this](const PresentedFrame& f) {
-                frame_ = {f.width, f.height, {}};
-                for (UINT y = 0; y < f.height; ++y) {
-                    const auto* row = reinterpret_cast<const uint32_t*>(
-                        reinterpret_cast<const uint8_t*>(f.pixels) + y * f.pitch);
-                    frame_.argb.insert(frame_.argb.end(), row, row + f.width);
-                }
-            });
-        };
+        presenter_ = [this](HWND) { return lastFramePresenter(frame_); };
         L3DDevice& device = createWindowed();
         mirel::DFile archive;
         attachMemory(archive, builtShaderArchive(), "sys/renderer.csa");

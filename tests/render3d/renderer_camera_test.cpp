@@ -7,29 +7,11 @@
 #include "platform/d3d9/d3d9_enums.h"
 #include "render3d/L3DPartDraw.h"
 #include "tests/render3d/renderer_fixture.h"
+#include "tests/render3d/support/matrices.h"
 #include "tests/render3d/support/part_builder.h"
 
 namespace tessera::test {
 namespace {
-
-LMat translation(float x, float y, float z) {
-    LMat m = LMat::Identity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
-
-// A perspective projection for a 4:3 view (x scaled by 0.75 of y).
-LMat projection43() {
-    LMat p{};
-    p.m[0][0] = 0.75f;
-    p.m[1][1] = 1.0f;
-    p.m[2][2] = 1.0f;
-    p.m[2][3] = 1.0f;
-    p.m[3][2] = -0.5f;
-    return p;
-}
 
 class RendererDraw : public RendererTest {
 protected:
