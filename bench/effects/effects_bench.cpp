@@ -118,7 +118,7 @@ public:
         mirel::DFile archive;
         archive.Open(TESSERA_RENDERER_CSA, mirel::DFile::OpenRead);
         renderer_.Create(mirel::rcptr<L3DDevice>::NonOwning(&device_), {}, archive);
-        renderer_.SetViewProjection(LMat::Identity(), tessera::test::projection43());
+        renderer_.SetViewProjection(LMat::Identity(), tessera::test::perspective43());
 
         L3DEffectManager& effects = *renderer_.effectManager;
         effects.SetProp(pack, "effect/effdef");

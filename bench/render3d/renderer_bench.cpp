@@ -23,7 +23,7 @@
 #include "tests/render3d/support/matrices.h"
 
 using namespace platform::d3d9;
-using tessera::test::projection43;
+using tessera::test::perspective43;
 using tessera::test::translation;
 
 namespace {
@@ -67,7 +67,7 @@ public:
         mirel::DFile archive;
         archive.Open(TESSERA_RENDERER_CSA, mirel::DFile::OpenRead);
         renderer_.Create(mirel::rcptr<L3DDevice>::NonOwning(&device_), {}, archive);
-        renderer_.SetViewProjection(translation(0, 0, 8), projection43());
+        renderer_.SetViewProjection(translation(0, 0, 8), perspective43());
         const float light[3] = {0, 0, 1};
         renderer_.SetLightDir(light);
 

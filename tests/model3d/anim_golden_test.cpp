@@ -11,6 +11,7 @@
 #include "tests/model3d/instance_fixture.h"
 #include "tests/platform/d3d9/support/presented_frames.h"
 #include "tests/render3d/support/built_shader_archive.h"
+#include "tests/render3d/support/matrices.h"
 #include "tests/support/golden_image.h"
 
 namespace tessera::test {
@@ -119,11 +120,7 @@ protected:
         renderer_ = std::make_unique<L3DRenderer>();
         renderer_->_CreateCore(mirel::rcptr<L3DDevice>::NonOwning(&device), {}, archive);
         // The eye at the origin looking along +z; x from -2 to 2 and y from -1.5 to 1.5.
-        LMat projection = LMat::Identity();
-        projection.m[0][0] = 0.5f;
-        projection.m[1][1] = 1.0f / 1.5f;
-        projection.m[2][2] = 0.1f;
-        renderer_->SetViewProjection(LMat::Identity(), projection);
+        renderer_->SetViewProjection(LMat::Identity(), parallel43());
         const float light[3] = {-0.3f, -0.5f, -0.8f};
         renderer_->SetLightDir(light);
     }

@@ -38,7 +38,7 @@ TEST_F(RendererDraw, CameraLightAndFogAreStored) {
     L3DRenderer& renderer = make();
     renderer.cacheFlags = 7;
     const LMat view = translation(0, 0, 5);
-    const LMat projection = projection43();
+    const LMat projection = perspective43();
     renderer.SetViewProjection(view, projection);
     EXPECT_EQ(renderer.cacheFlags, 0u);
     const LMat product = view * projection;
@@ -68,7 +68,7 @@ TEST_F(RendererDraw, BeginObjectSetsFogTheNolightShaderAndItsRegisters) {
     renderer.fogParams[1] = 2.0f;
     const LMat world = translation(1, 2, 3);
     const LMat view = translation(0, 0, 10);
-    const LMat projection = projection43();
+    const LMat projection = perspective43();
     recorder().setEnabled(true);
     renderer.BeginObject(world, view, projection);
     EXPECT_EQ(wantedRenderState(D3DRS_FOGENABLE), 1u);
@@ -88,7 +88,7 @@ TEST_F(RendererDraw, BeginObjectSetsFogTheNolightShaderAndItsRegisters) {
 
 TEST_F(RendererDraw, OutlineRegistersWithAndWithoutWeights) {
     L3DRenderer& renderer = make();
-    renderer.SetViewProjection(translation(0, 0, 4), projection43());
+    renderer.SetViewProjection(translation(0, 0, 4), perspective43());
     renderer.fogParams[0] = 0.5f;
     renderer.fogParams[1] = 0.25f;
     const LMat world = translation(1, 0, 0);

@@ -85,11 +85,7 @@ protected:
         L3DRenderer& renderer = createRenderer(device, builtShaderArchive());
         // The eye at the origin looking along +z; x from -2 to 2 and y from -1.5 to 1.5 fill the
         // view, depth 0 to 10.
-        LMat projection = LMat::Identity();
-        projection.m[0][0] = 0.5f;
-        projection.m[1][1] = 1.0f / 1.5f;
-        projection.m[2][2] = 0.1f;
-        renderer.SetViewProjection(LMat::Identity(), projection);
+        renderer.SetViewProjection(LMat::Identity(), parallel43());
         const float light[3] = {-0.3f, -0.5f, -0.8f};
         renderer.SetLightDir(light);
     }

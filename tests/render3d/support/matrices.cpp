@@ -23,13 +23,21 @@ LMat rotation(int axis, float degrees) {
     return m;
 }
 
-LMat projection43() {
+LMat perspective43() {
     LMat p{};
     p.m[0][0] = 0.75f;
     p.m[1][1] = 1.0f;
     p.m[2][2] = 1.0f;
     p.m[2][3] = 1.0f;
     p.m[3][2] = -0.5f;
+    return p;
+}
+
+LMat parallel43() {
+    LMat p = LMat::Identity();
+    p.m[0][0] = 0.5f;
+    p.m[1][1] = 1.0f / 1.5f;
+    p.m[2][2] = 0.1f;
     return p;
 }
 
