@@ -6,12 +6,12 @@
 // (target: within 3x).
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cmath>
 #include <optional>
 #include <vector>
 
 #include "bench/support/bench_device.h"
+#include "bench/support/time_against.h"
 #include "effects/L3DEffectDraw.h"
 #include "effects/L3DEffectManager.h"
 #include "foundation/DApplication.h"
@@ -24,11 +24,10 @@
 #include "render3d/LQuat.h"
 #include "render3d/adapters.h"
 #include "render3d/window_client_size.h"
+#include "tests/render3d/support/matrices.h"
 #include "tests/support/temp_dir.h"
 #include "tools/writers/effect_writers.h"
 #include "tools/writers/png_writer.h"
-
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -119,13 +118,7 @@ public:
         mirel::DFile archive;
         archive.Open(TESSERA_RENDERER_CSA, mirel::DFile::OpenRead);
         renderer_.Create(mirel::rcptr<L3DDevice>::NonOwning(&device_), {}, archive);
-        LMat projection{};
-        projection.m[0][0] = 0.75f;
-        projection.m[1][1] = 1.0f;
-        projection.m[2][2] = 1.0f;
-        projection.m[2][3] = 1.0f;
-        projection.m[3][2] = -0.5f;
-        renderer_.SetViewProjection(LMat::Identity(), projection);
+        renderer_.SetViewProjection(LMat::Identity(), tessera::test::perspective43());
 
         L3DEffectManager& effects = *renderer_.effectManager;
         effects.SetProp(pack, "effect/effdef");
@@ -246,22 +239,8 @@ private:
 
 void EffectsAgainstPlainQuads(benchmark::State& state) {
     Scene scene;
-    double effectSeconds = 0.0;
-    double plainSeconds = 0.0;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        scene.effectFrame();
-        const auto t1 = Clock::now();
-        scene.plainFrame();
-        const auto t2 = Clock::now();
-        const double effect = std::chrono::duration<double>(t1 - t0).count();
-        effectSeconds += effect;
-        plainSeconds += std::chrono::duration<double>(t2 - t1).count();
-        state.SetIterationTime(effect);
-    }
-    state.counters["plain_us"] =
-        benchmark::Counter(plainSeconds * 1e6 / static_cast<double>(state.iterations()));
-    state.counters["ratio"] = benchmark::Counter(effectSeconds / plainSeconds);
+    tessera::bench::timeAgainst(
+        state, [&] { scene.effectFrame(); }, [&] { scene.plainFrame(); }, "plain_us");
     state.counters["quads"] = benchmark::Counter(scene.effectQuads());
 }
 BENCHMARK(EffectsAgainstPlainQuads)->UseManualTime()->Unit(benchmark::kMicrosecond);

@@ -4,11 +4,11 @@
 // (target: within 1.3x).
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <memory>
 #include <vector>
 
 #include "bench/support/bench_device.h"
+#include "bench/support/time_against.h"
 #include "foundation/DFile.h"
 #include "platform/d3d9/adapter_profile.h"
 #include "platform/d3d9/d3d9_enums.h"
@@ -20,22 +20,16 @@
 #include "render3d/adapters.h"
 #include "render3d/shader_pass.h"
 #include "render3d/window_client_size.h"
+#include "tests/render3d/support/matrices.h"
 
 using namespace platform::d3d9;
-using Clock = std::chrono::steady_clock;
+using tessera::test::perspective43;
+using tessera::test::translation;
 
 namespace {
 
 constexpr uint32_t kParts = 200;
 constexpr uint32_t kTriangles = 10;
-
-LMat translation(float x, float y, float z) {
-    LMat m = LMat::Identity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
 
 // A strip of 10 triangles along x, its vertices weighted between the part's two bones.
 struct Mesh {
@@ -73,13 +67,7 @@ public:
         mirel::DFile archive;
         archive.Open(TESSERA_RENDERER_CSA, mirel::DFile::OpenRead);
         renderer_.Create(mirel::rcptr<L3DDevice>::NonOwning(&device_), {}, archive);
-        LMat projection{};
-        projection.m[0][0] = 0.75f;
-        projection.m[1][1] = 1.0f;
-        projection.m[2][2] = 1.0f;
-        projection.m[2][3] = 1.0f;
-        projection.m[3][2] = -0.5f;
-        renderer_.SetViewProjection(translation(0, 0, 8), projection);
+        renderer_.SetViewProjection(translation(0, 0, 8), perspective43());
         const float light[3] = {0, 0, 1};
         renderer_.SetLightDir(light);
 
@@ -179,22 +167,8 @@ private:
 
 void RendererAgainstDevice(benchmark::State& state) {
     Scene scene;
-    double rendererSeconds = 0.0;
-    double deviceSeconds = 0.0;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        scene.drawThroughRenderer();
-        const auto t1 = Clock::now();
-        scene.drawDirect();
-        const auto t2 = Clock::now();
-        const double renderer = std::chrono::duration<double>(t1 - t0).count();
-        rendererSeconds += renderer;
-        deviceSeconds += std::chrono::duration<double>(t2 - t1).count();
-        state.SetIterationTime(renderer);
-    }
-    state.counters["device_us"] =
-        benchmark::Counter(deviceSeconds * 1e6 / static_cast<double>(state.iterations()));
-    state.counters["ratio"] = benchmark::Counter(rendererSeconds / deviceSeconds);
+    tessera::bench::timeAgainst(
+        state, [&] { scene.drawThroughRenderer(); }, [&] { scene.drawDirect(); }, "device_us");
 }
 BENCHMARK(RendererAgainstDevice)->UseManualTime()->Unit(benchmark::kMicrosecond);
 

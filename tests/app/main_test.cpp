@@ -2,18 +2,18 @@
 // folder without game data, and with the exit probe's entry.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "tests/engine/startup/settings_fixture.h"
+#include "tests/support/external_tools.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
 #include "tools/writers/apfc_writer.h"
 
 namespace {
 
+using tessera::test::commandExitStatus;
 using tessera::test::readFileBytes;
 using tessera::test::TempDir;
 
@@ -27,9 +27,9 @@ struct ProgramRun {
 ProgramRun RunProgram(const std::string& environment, const std::string& program) {
     TempDir dir;
     const std::string errors = dir.file("stderr.txt");
-    const int status = std::system((environment + " '" + program + "' 2>'" + errors + "'").c_str());
-    EXPECT_TRUE(WIFEXITED(status));
-    return {WEXITSTATUS(status), readFileBytes(errors)};
+    const int exitCode = commandExitStatus(environment + " '" + program + "' 2>'" + errors + "'");
+    EXPECT_NE(exitCode, -1) << "the program did not exit normally";
+    return {exitCode, readFileBytes(errors)};
 }
 
 // A headless start in a home of its own: application data, settings and the single-instance

@@ -3,13 +3,12 @@
 // the run after a fixed number of frames and capturing every 20th frame of each engine run.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "tests/engine/startup/settings_fixture.h"
+#include "tests/support/external_tools.h"
 #include "tests/support/golden_image.h"
 #include "tests/support/temp_dir.h"
 
@@ -37,9 +36,8 @@ DemoRun runDemo(const TempDir& home, const std::string& captures, int frames) {
         std::getenv("TESSERA_DEMO_GAME_DIR") + "' TESSERA_RUN_FRAMES=" + std::to_string(frames) +
         " TESSERA_CAPTURE_DIR='" + captures +
         "' TESSERA_CAPTURE_SPAN=19 '" TESSERA_APP_PATH "' 2>'" + home.file("stderr.txt") + "'";
-    const int status = std::system(command.c_str());
     DemoRun run;
-    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    run.exitCode = commandExitStatus(command);
     run.log = readFileBytes(home.file("data/TesseraDemo/tessera.log"));
     run.errors = readFileBytes(home.file("stderr.txt"));
     return run;

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "foundation/DFile.h"
-#include "platform/d3d9/memory_presenter.h"
+#include "tests/platform/d3d9/support/presented_frames.h"
 #include "tests/render3d/support/built_shader_archive.h"
 #include "tools/writers/png_writer.h"
 
@@ -12,16 +12,7 @@ namespace tessera::test {
 
 void EffectDrawTest::SetUp() {
     EffectTest::SetUp();
-    presenter_ = [this](HWND) {
-        return std::make_unique<MemoryPresenter>([this](const PresentedFrame& f) {
-            frame_ = {f.width, f.height, {}};
-            for (UINT y = 0; y < f.height; ++y) {
-                const auto* row = reinterpret_cast<const uint32_t*>(
-                    reinterpret_cast<const uint8_t*>(f.pixels) + y * f.pitch);
-                frame_.argb.insert(frame_.argb.end(), row, row + f.width);
-            }
-        });
-    };
+    presenter_ = [this](HWND) { return lastFramePresenter(frame_); };
 }
 
 void EffectDrawTest::createRenderer(const LMat& view, const LMat& projection) {

@@ -9,6 +9,7 @@
 
 #include "tests/effects/effect_draw_fixture.h"
 #include "tests/effects/timeline_fixture.h"
+#include "tests/render3d/support/matrices.h"
 #include "tests/render3d/support/part_builder.h"
 
 namespace tessera::test {
@@ -113,11 +114,7 @@ protected:
         clientHeight_ = kHeight;
         // The eye at the origin looking along +z; x from -2 to 2 and y from -1.5 to 1.5 fill
         // the view, depth 0 to 10.
-        LMat projection = LMat::Identity();
-        projection.m[0][0] = 0.5f;
-        projection.m[1][1] = 1.0f / 1.5f;
-        projection.m[2][2] = 0.1f;
-        createRenderer(LMat::Identity(), projection);
+        createRenderer(LMat::Identity(), parallel43());
         const float light[3] = {-0.3f, -0.5f, -0.8f};
         renderer_.SetLightDir(light);
         setPropTextured(discDefinition(), 16, discTexture());

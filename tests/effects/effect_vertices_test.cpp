@@ -2,11 +2,11 @@
 // definition models and colour packing.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "effects/L3DEffectDraw.h"
 #include "tests/effects/effect_draw_fixture.h"
+#include "tests/render3d/support/matrices.h"
 
 namespace tessera::test {
 namespace {
@@ -15,24 +15,6 @@ using tools::writers::EffectDefinition;
 using tools::writers::EffectImageDef;
 
 constexpr float kLeft = 0.25f, kTop = 0.5f, kRight = 0.75f, kBottom = 1.0f;
-
-LMat translation(float x, float y, float z) {
-    LMat m = LMat::Identity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
-
-LMat rotationZ(float degrees) {
-    const float a = degrees * 3.14159265f / 180.0f;
-    LMat m = LMat::Identity();
-    m.m[0][0] = std::cos(a);
-    m.m[0][1] = std::sin(a);
-    m.m[1][0] = -std::sin(a);
-    m.m[1][1] = std::cos(a);
-    return m;
-}
 
 class EffectVertices : public EffectDrawTest {
 protected:
@@ -251,7 +233,7 @@ TEST_F(EffectVertices, FacingQuadStaysFacingTheCameraUnderInstanceRotation) {
             L3D_EFFECT_WORKPART* work =
                 addPart(instance_, 0, -4, placement(3, turn, turn * 0.5f, 1, 2, 3));
             work->scale[0] = 1.5f;
-            work->rotationMatrix = rotationZ(partTurn);
+            work->rotationMatrix = rotation(2, partTurn);
             const L3DEffectGeometry g = build(*work);
             ASSERT_EQ(g.vertexCount, 4u);
             LVec centre;
@@ -259,7 +241,7 @@ TEST_F(EffectVertices, FacingQuadStaysFacingTheCameraUnderInstanceRotation) {
             LMat::Multiply(work->world, renderer_.view, viewWorld);
             LMat::TransformCoord({0, 0, 0}, viewWorld, centre);
             // Corner k of the unit quad, scaled by (3, 2) and turned within the screen.
-            const LMat turnInScreen = rotationZ(partTurn);
+            const LMat turnInScreen = rotation(2, partTurn);
             const float cornerX[4] = {-0.5f, -0.5f, 0.5f, 0.5f};
             const float cornerY[4] = {0.5f, -0.5f, 0.5f, -0.5f};
             for (uint32_t k = 0; k < 4; ++k) {

@@ -1,7 +1,6 @@
 #include "tests/engine/engine_fixture.h"
 
 #include <chrono>
-#include <cstring>
 
 #include "foundation/pack/pack_registry.h"
 #include "framework/image/image.h"
@@ -13,6 +12,7 @@
 #include "render3d/adapters.h"
 #include "render3d/diagnostics/diagnostics.h"
 #include "render3d/window_client_size.h"
+#include "tests/platform/d3d9/support/presented_frames.h"
 
 namespace tessera::test {
 
@@ -123,15 +123,7 @@ System& EngineTest::startSystem(int32_t displayKind, bool withSession) {
     config.makePresenter = [this](HWND) {
         return std::make_unique<MemoryPresenter>([this](const PresentedFrame& frame) {
             log_.add("P");
-            presented_.width = frame.width;
-            presented_.height = frame.height;
-            presented_.argb.resize(size_t{frame.width} * frame.height);
-            for (UINT y = 0; y < frame.height; ++y) {
-                const auto* row =
-                    reinterpret_cast<const uint8_t*>(frame.pixels) + size_t{y} * frame.pitch;
-                std::memcpy(&presented_.argb[size_t{y} * frame.width], row,
-                            size_t{frame.width} * 4);
-            }
+            presented_ = copyPresentedFrame(frame);
             if (onPresent_) onPresent_();
         });
     };

@@ -7,10 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "platform/d3d9/memory_presenter.h"
 #include "tests/foundation/support/memory_stream.h"
 #include "tests/model3d/instance_fixture.h"
+#include "tests/platform/d3d9/support/presented_frames.h"
 #include "tests/render3d/support/built_shader_archive.h"
+#include "tests/render3d/support/matrices.h"
 #include "tests/support/golden_image.h"
 
 namespace tessera::test {
@@ -112,27 +113,14 @@ protected:
         InstanceTest::SetUp();
         clientWidth_ = kWidth;
         clientHeight_ = kHeight;
-        presenter_ = [this](HWND) {
-            return std::make_unique<MemoryPresenter>([this](const PresentedFrame& f) {
-                frame_ = {f.width, f.height, {}};
-                for (UINT y = 0; y < f.height; ++y) {
-                    const auto* row = reinterpret_cast<const uint32_t*>(
-                        reinterpret_cast<const uint8_t*>(f.pixels) + y * f.pitch);
-                    frame_.argb.insert(frame_.argb.end(), row, row + f.width);
-                }
-            });
-        };
+        presenter_ = [this](HWND) { return lastFramePresenter(frame_); };
         L3DDevice& device = createWindowed();
         mirel::DFile archive;
         attachMemory(archive, builtShaderArchive(), "sys/renderer.csa");
         renderer_ = std::make_unique<L3DRenderer>();
         renderer_->_CreateCore(mirel::rcptr<L3DDevice>::NonOwning(&device), {}, archive);
         // The eye at the origin looking along +z; x from -2 to 2 and y from -1.5 to 1.5.
-        LMat projection = LMat::Identity();
-        projection.m[0][0] = 0.5f;
-        projection.m[1][1] = 1.0f / 1.5f;
-        projection.m[2][2] = 0.1f;
-        renderer_->SetViewProjection(LMat::Identity(), projection);
+        renderer_->SetViewProjection(LMat::Identity(), parallel43());
         const float light[3] = {-0.3f, -0.5f, -0.8f};
         renderer_->SetLightDir(light);
     }

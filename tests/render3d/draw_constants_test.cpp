@@ -4,15 +4,11 @@
 
 #include <cmath>
 
+#include "tests/render3d/support/matrices.h"
+
 namespace {
 
-LMat translation(float x, float y, float z) {
-    LMat m = LMat::Identity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
+using tessera::test::translation;
 
 LMat numbered(float base) {
     LMat m;

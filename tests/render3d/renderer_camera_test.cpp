@@ -7,29 +7,11 @@
 #include "platform/d3d9/d3d9_enums.h"
 #include "render3d/L3DPartDraw.h"
 #include "tests/render3d/renderer_fixture.h"
+#include "tests/render3d/support/matrices.h"
 #include "tests/render3d/support/part_builder.h"
 
 namespace tessera::test {
 namespace {
-
-LMat translation(float x, float y, float z) {
-    LMat m = LMat::Identity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
-
-// A perspective projection for a 4:3 view (x scaled by 0.75 of y).
-LMat projection43() {
-    LMat p{};
-    p.m[0][0] = 0.75f;
-    p.m[1][1] = 1.0f;
-    p.m[2][2] = 1.0f;
-    p.m[2][3] = 1.0f;
-    p.m[3][2] = -0.5f;
-    return p;
-}
 
 class RendererDraw : public RendererTest {
 protected:
@@ -56,7 +38,7 @@ TEST_F(RendererDraw, CameraLightAndFogAreStored) {
     L3DRenderer& renderer = make();
     renderer.cacheFlags = 7;
     const LMat view = translation(0, 0, 5);
-    const LMat projection = projection43();
+    const LMat projection = perspective43();
     renderer.SetViewProjection(view, projection);
     EXPECT_EQ(renderer.cacheFlags, 0u);
     const LMat product = view * projection;
@@ -86,7 +68,7 @@ TEST_F(RendererDraw, BeginObjectSetsFogTheNolightShaderAndItsRegisters) {
     renderer.fogParams[1] = 2.0f;
     const LMat world = translation(1, 2, 3);
     const LMat view = translation(0, 0, 10);
-    const LMat projection = projection43();
+    const LMat projection = perspective43();
     recorder().setEnabled(true);
     renderer.BeginObject(world, view, projection);
     EXPECT_EQ(wantedRenderState(D3DRS_FOGENABLE), 1u);
@@ -106,7 +88,7 @@ TEST_F(RendererDraw, BeginObjectSetsFogTheNolightShaderAndItsRegisters) {
 
 TEST_F(RendererDraw, OutlineRegistersWithAndWithoutWeights) {
     L3DRenderer& renderer = make();
-    renderer.SetViewProjection(translation(0, 0, 4), projection43());
+    renderer.SetViewProjection(translation(0, 0, 4), perspective43());
     renderer.fogParams[0] = 0.5f;
     renderer.fogParams[1] = 0.25f;
     const LMat world = translation(1, 0, 0);

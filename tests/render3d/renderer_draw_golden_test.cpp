@@ -5,14 +5,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <memory>
 #include <vector>
 
 #include "platform/d3d9/d3d9_enums.h"
-#include "platform/d3d9/memory_presenter.h"
 #include "render3d/L3DPartDraw.h"
+#include "tests/platform/d3d9/support/presented_frames.h"
 #include "tests/render3d/renderer_fixture.h"
+#include "tests/render3d/support/matrices.h"
 #include "tests/render3d/support/part_builder.h"
 #include "tests/support/golden_image.h"
 
@@ -20,26 +20,6 @@ namespace tessera::test {
 namespace {
 
 constexpr uint32_t kWidth = 160, kHeight = 120;
-constexpr float kPi = 3.14159265f;
-
-LMat translation(float x, float y, float z) {
-    LMat m = LMat::Identity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
-
-LMat rotation(int axis, float degrees) {
-    const float a = degrees * kPi / 180.0f, c = std::cos(a), s = std::sin(a);
-    const int i = (axis + 1) % 3, j = (axis + 2) % 3;
-    LMat m = LMat::Identity();
-    m.m[i][i] = c;
-    m.m[i][j] = s;
-    m.m[j][i] = -s;
-    m.m[j][j] = c;
-    return m;
-}
 
 // A box of half size h around the origin with a normal per face, faces wound to be front
 // faces where they face the eye. The lower half follows palette slot 1 (bone byte 1), the
@@ -100,25 +80,12 @@ protected:
         RendererTest::SetUp();
         clientWidth_ = kWidth;
         clientHeight_ = kHeight;
-        presenter_ = [this](HWND) {
-            return std::make_unique<MemoryPresenter>([this](const PresentedFrame& f) {
-                frame_ = {f.width, f.height, {}};
-                for (UINT y = 0; y < f.height; ++y) {
-                    const auto* row = reinterpret_cast<const uint32_t*>(
-                        reinterpret_cast<const uint8_t*>(f.pixels) + y * f.pitch);
-                    frame_.argb.insert(frame_.argb.end(), row, row + f.width);
-                }
-            });
-        };
+        presenter_ = [this](HWND) { return lastFramePresenter(frame_); };
         L3DDevice& device = createWindowed();
         L3DRenderer& renderer = createRenderer(device, builtShaderArchive());
         // The eye at the origin looking along +z; x from -2 to 2 and y from -1.5 to 1.5 fill the
         // view, depth 0 to 10.
-        LMat projection = LMat::Identity();
-        projection.m[0][0] = 0.5f;
-        projection.m[1][1] = 1.0f / 1.5f;
-        projection.m[2][2] = 0.1f;
-        renderer.SetViewProjection(LMat::Identity(), projection);
+        renderer.SetViewProjection(LMat::Identity(), parallel43());
         const float light[3] = {-0.3f, -0.5f, -0.8f};
         renderer.SetLightDir(light);
     }

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/memory_presenter.h"
 #include "render3d/L3DAnimInstMat.h"
 #include "render3d/shader_pass.h"
+#include "tests/platform/d3d9/support/presented_frames.h"
 #include "tests/render3d/renderer_fixture.h"
+#include "tests/render3d/support/matrices.h"
 #include "tests/support/golden_image.h"
 
 namespace tessera::test {
@@ -72,23 +73,12 @@ Sphere makeSphere() {
     return s;
 }
 
-// Rotation about z for row vectors.
-LMat turnZ(float degrees) {
-    const float a = degrees * kPi / 180.0f;
-    LMat m = LMat::Identity();
-    m.m[0][0] = std::cos(a);
-    m.m[0][1] = std::sin(a);
-    m.m[1][0] = -std::sin(a);
-    m.m[1][1] = std::cos(a);
-    return m;
-}
-
 // The upper bone: turned 25 degrees about z around the sphere's bottom, bending the top left.
 LMat bentBone() {
     LMat up = LMat::Identity(), down = LMat::Identity();
     up.m[3][1] = 1.0f;
     down.m[3][1] = -1.0f;
-    return up * turnZ(25.0f) * down;
+    return up * rotation(2, 25.0f) * down;
 }
 
 class RendererGolden : public RendererTest {
@@ -96,16 +86,7 @@ protected:
     void SetUp() override {
         RendererTest::SetUp();
         clientWidth_ = clientHeight_ = kSize;
-        presenter_ = [this](HWND) {
-            return std::make_unique<MemoryPresenter>([this](const PresentedFrame& f) {
-                frame_ = {f.width, f.height, {}};
-                for (UINT y = 0; y < f.height; ++y) {
-                    const auto* row = reinterpret_cast<const uint32_t*>(
-                        reinterpret_cast<const uint8_t*>(f.pixels) + y * f.pitch);
-                    frame_.argb.insert(frame_.argb.end(), row, row + f.width);
-                }
-            });
-        };
+        presenter_ = [this](HWND) { return lastFramePresenter(frame_); };
         L3DDevice& device = createWindowed();
         L3DRenderer& r = createRenderer(device, builtShaderArchive());
         // Camera at z = -3 looking along +z; 60 degrees, near 0.5, far 10.
@@ -317,7 +298,7 @@ constexpr Kind kKinds[] = {
 
 // Rigid spheres turned by 20 degrees; skinned ones whose upper half is bent to the left.
 TEST_F(RendererGolden, LitSpherePerKindRigidAndSkinned) {
-    const LMat world = turnZ(20.0f);
+    const LMat world = rotation(2, 20.0f);
     for (const Kind& kind : kKinds) {
         EXPECT_TRUE(matchesGolden(draw(kind.type, world), "render3d", kind.name));
         const Frame skinned = draw(kind.type, world, {world, bentBone() * world});
@@ -327,7 +308,7 @@ TEST_F(RendererGolden, LitSpherePerKindRigidAndSkinned) {
 
 // Bones equal to the world matrix give the rigid image; a turned bone moves its vertices.
 TEST_F(RendererGolden, IdentityBonesGiveTheRigidImage) {
-    const LMat world = turnZ(20.0f);
+    const LMat world = rotation(2, 20.0f);
     for (uint32_t type : {uint32_t{L3DShaderNormal}, uint32_t{L3DShaderTexhighlight}}) {
         const Frame rigid = draw(type, world);
         const Frame same = draw(type, world, {world, world});

@@ -7,18 +7,11 @@
 #include "render3d/L3DPartDraw.h"
 #include "tests/foundation/support/debug_capture.h"
 #include "tests/render3d/renderer_fixture.h"
+#include "tests/render3d/support/matrices.h"
 #include "tests/render3d/support/part_builder.h"
 
 namespace tessera::test {
 namespace {
-
-LMat translation(float x, float y, float z) {
-    LMat m = LMat::Identity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
 
 const float kWhite[4] = {1, 1, 1, 1};
 

@@ -4,16 +4,11 @@
 
 #include "tests/foundation/support/debug_capture.h"
 #include "tests/foundation/support/pack_fixture.h"
+#include "tests/render3d/support/matrices.h"
 
 namespace {
 
-LMat translation(float x, float y, float z) {
-    LMat m = LMat::Identity();
-    m.m[3][0] = x;
-    m.m[3][1] = y;
-    m.m[3][2] = z;
-    return m;
-}
+using tessera::test::translation;
 
 class VertexPosesTest : public testing::Test {
 protected:

@@ -1,5 +1,7 @@
 #include "tests/support/external_tools.h"
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -20,6 +22,11 @@ bool runCommand(const std::string& commandLine) {
     const int status = std::system(quiet.c_str());
     if (status != 0) ADD_FAILURE() << "command failed (" << status << "): " << commandLine;
     return status == 0;
+}
+
+int commandExitStatus(const std::string& commandLine) {
+    const int status = std::system(commandLine.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace tessera::test

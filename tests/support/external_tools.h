@@ -1,5 +1,6 @@
 #pragma once
-// Running external tools (sox, lame, Xvfb) from tests: presence checks that fail under CI.
+// Running external tools (sox, lame, Xvfb) and the programs under test from tests: presence
+// checks that fail under CI, and exit statuses.
 #include <string>
 
 namespace tessera::test {
@@ -10,6 +11,10 @@ bool toolAvailable(const std::string& tool);
 
 // Runs a shell command line quietly; true when it exits with 0 (the failure is reported).
 bool runCommand(const std::string& commandLine);
+
+// Runs a shell command line as it is (its output goes where it says): the exit status, or -1
+// when the shell did not exit normally.
+int commandExitStatus(const std::string& commandLine);
 
 }  // namespace tessera::test
 

@@ -13,6 +13,7 @@
 #include "render3d/diagnostics/diagnostics.h"
 #include "render3d/window_client_size.h"
 #include "tests/foundation/support/image_fixtures.h"
+#include "tests/platform/d3d9/support/presented_frames.h"
 #include "tools/writers/apfc_writer.h"
 
 namespace tessera::test {
@@ -45,14 +46,8 @@ void Sprite2Test::SetUp() {
     config.adapters = {softwareAdapterProfile()};
     config.rasterThreads = 1;
     config.makePresenter = [this](HWND) {
-        return std::make_unique<MemoryPresenter>([this](const PresentedFrame& frame) {
-            frame_.assign(size_t{frame.width} * frame.height, 0);
-            for (UINT y = 0; y < frame.height; ++y) {
-                const auto* row =
-                    reinterpret_cast<const uint8_t*>(frame.pixels) + size_t{y} * frame.pitch;
-                std::memcpy(&frame_[size_t{y} * frame.width], row, size_t{frame.width} * 4);
-            }
-        });
+        return std::make_unique<MemoryPresenter>(
+            [this](const PresentedFrame& frame) { frame_ = copyPresentedFrame(frame).argb; });
     };
     IDirect3D9* direct3d = new IDirect3D9(std::move(config));
     l3dInit(direct3d);

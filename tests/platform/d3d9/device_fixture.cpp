@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/d3d9/memory_presenter.h"
+#include "tests/platform/d3d9/support/presented_frames.h"
 
 namespace tessera::test {
 
@@ -26,13 +27,7 @@ void DeviceTest::createDevice(UINT width, UINT height, std::vector<AdapterProfil
     config.rasterThreads = rasterThreads_;
     config.makePresenter = [this](HWND) {
         return std::make_unique<MemoryPresenter>([this](const PresentedFrame& frame) {
-            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(frame.width) * frame.height);
-            for (UINT y = 0; y < frame.height; ++y)
-                std::memcpy(&pixels[static_cast<std::size_t>(y) * frame.width],
-                            reinterpret_cast<const std::uint8_t*>(frame.pixels) +
-                                std::size_t{y} * frame.pitch,
-                            frame.width * 4);
-            frames_.push_back(std::move(pixels));
+            frames_.push_back(copyPresentedFrame(frame).argb);
         });
     };
     d3d_ = new IDirect3D9(std::move(config));

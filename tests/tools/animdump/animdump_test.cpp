@@ -2,10 +2,10 @@
 // animation, an unreadable file or a wrong command line give their exit status.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "tests/model3d/support/anim_models.h"
+#include "tests/support/external_tools.h"
 #include "tests/support/fixture_paths.h"
 #include "tests/support/temp_dir.h"
 
@@ -14,11 +14,6 @@ namespace {
 
 using namespace tools::writers;
 
-int run(const std::string& commandLine) {
-    const int status = std::system(commandLine.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 TEST(Animdump, PrintsNodesAndSpheresPerFrame) {
     const std::string animdump = requiredEnv("ANIMDUMP");
     TempDir dir;
@@ -26,7 +21,9 @@ TEST(Animdump, PrintsNodesAndSpheresPerFrame) {
     model.anims[0].motions[2].keys = {ModelKey{0}, ModelKey{10, 0, {2, 0, 0}}};
     model.collGroups = {ModelCollGroup{"arm", "", 3, 1, {ModelSphere{1, 2, {0, 1, 0}, 0.5f}}}};
     dir.write("limb.dgo", writeModelFile(model));
-    ASSERT_EQ(run(animdump + " " + dir.file("limb.dgo") + " anim 6 > " + dir.file("out.txt")), 0);
+    ASSERT_EQ(commandExitStatus(animdump + " " + dir.file("limb.dgo") + " anim 6 > " +
+                                dir.file("out.txt")),
+              0);
     const std::string out = readFileBytes(dir.file("out.txt"));
     // Frame 5: the lower bone halfway, its sphere with it, the type-3 bounding sphere around it.
     const size_t frame5 = out.find("frame 5\n");
@@ -47,11 +44,11 @@ TEST(Animdump, RefusalsAndWrongCommandLines) {
     dir.write("limb.dgo", writeModelFile(limbModel()));
     dir.write("bad.dgo", "L3DO");
     const std::string quiet = " >/dev/null 2>&1";
-    EXPECT_EQ(run(animdump + " " + dir.file("limb.dgo") + " walk" + quiet), 1);
-    EXPECT_EQ(run(animdump + " " + dir.file("bad.dgo") + " anim" + quiet), 1);
-    EXPECT_EQ(run(animdump + " " + dir.file("missing.dgo") + " anim" + quiet), 1);
-    EXPECT_EQ(run(animdump + " " + dir.file("limb.dgo") + quiet), 2);
-    EXPECT_EQ(run(animdump + " " + dir.file("limb.dgo") + " anim 1x" + quiet), 2);
+    EXPECT_EQ(commandExitStatus(animdump + " " + dir.file("limb.dgo") + " walk" + quiet), 1);
+    EXPECT_EQ(commandExitStatus(animdump + " " + dir.file("bad.dgo") + " anim" + quiet), 1);
+    EXPECT_EQ(commandExitStatus(animdump + " " + dir.file("missing.dgo") + " anim" + quiet), 1);
+    EXPECT_EQ(commandExitStatus(animdump + " " + dir.file("limb.dgo") + quiet), 2);
+    EXPECT_EQ(commandExitStatus(animdump + " " + dir.file("limb.dgo") + " anim 1x" + quiet), 2);
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 // was loaded; a refused file exits with status 1 and its reason on standard error.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
+#include "tests/support/external_tools.h"
 #include "tests/support/fixture_paths.h"
 #include "tests/support/temp_dir.h"
 #include "tools/writers/effect_writers.h"
@@ -14,11 +14,6 @@ namespace tessera::test {
 namespace {
 
 using namespace tools::writers;
-
-int run(const std::string& commandLine) {
-    const int status = std::system(commandLine.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 TEST(Effectdump, PrintsTheLoadedDefinitionAndData) {
     const std::string effectdump = requiredEnv("EFFECTDUMP");
@@ -38,9 +33,9 @@ TEST(Effectdump, PrintsTheLoadedDefinitionAndData) {
     data.roots[0].rootPart.events = {scale};
     dir.write("data.dat", effectDataFile(data));
 
-    ASSERT_EQ(
-        run(effectdump + " " + dir.path() + " def data > " + dir.file("out.txt") + " 2>/dev/null"),
-        0);
+    ASSERT_EQ(commandExitStatus(effectdump + " " + dir.path() + " def data > " +
+                                dir.file("out.txt") + " 2>/dev/null"),
+              0);
     const std::string out = readFileBytes(dir.file("out.txt"));
     EXPECT_NE(out.find("definition \"def\": 1 images, 1 image definitions, 0 models"),
               std::string::npos)
@@ -57,10 +52,11 @@ TEST(Effectdump, RefusedFilesAndWrongCommandLines) {
     EffectDefinition definition;
     definition.version = 1;
     dir.write("def.dat", effectDefinitionFile(definition));
-    EXPECT_EQ(run(effectdump + " " + dir.path() + " def 2> " + dir.file("err.txt") + " >/dev/null"),
+    EXPECT_EQ(commandExitStatus(effectdump + " " + dir.path() + " def 2> " + dir.file("err.txt") +
+                                " >/dev/null"),
               1);
     EXPECT_NE(readFileBytes(dir.file("err.txt")).find("のバージョンが異常"), std::string::npos);
-    EXPECT_EQ(run(effectdump + " only-a-directory 2>/dev/null"), 2);
+    EXPECT_EQ(commandExitStatus(effectdump + " only-a-directory 2>/dev/null"), 2);
 }
 
 }  // namespace
