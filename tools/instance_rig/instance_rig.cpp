@@ -5,7 +5,6 @@
 #include "foundation/DStr.h"
 #include "model3d/L3DPartGroupInstance.h"
 #include "model3d/L3DPartInstance.h"
-#include "render3d/LQuat.h"
 
 using namespace mirel;
 
@@ -111,39 +110,9 @@ void play(L3DObjectInstance& instance, L3DAnimInstance& anim) {
     });
 }
 
-LMat worldMatrix(const L3DObjectInstance& instance) {
-    const L3DWorldBlock& p = instance.placement;
-    LMat scale;
-    LMat::Scaling(scale, p.scale[0], p.scale[1], p.scale[2]);
-    LMat rotation;
-    LQuat::ToMatrix(LQuat{p.rotation[0], p.rotation[1], p.rotation[2], p.rotation[3]}, rotation);
-    LMat world;
-    LMat::Multiply(scale, rotation, world);
-    for (int i = 0; i < 3; ++i) world.m[3][i] = p.position[i];
-    return world;
-}
-
 void forward(L3DObjectInstance& instance) {
-    const LMat world = worldMatrix(instance);
-    if (instance.currentPartGroup) {
-        each(instance.currentPartGroup->levels, [&](const rcptr<L3D_PARTGROUPINST_DATASET>& level) {
-            for (uint32_t i = 0; i < level->count; ++i) {
-                const L3D_PARTGROUPINST_LINK& link = level->links[i];
-                if (link.parentBone)
-                    link.part->Update(link.parentBone->node.world, link.parentBone->node.block);
-                else if (link.parentPart)
-                    link.part->Update(link.parentPart->root.world, link.parentPart->root.block);
-                else
-                    link.part->Update(world, instance.placement);
-            }
-        });
-    } else {
-        each(instance.parts,
-             [&](const rcptr<L3DPartInstance>& part) { part->Update(world, instance.placement); });
-    }
-    instance._PlaceFreeSpheres(world);
-    instance.bounds.Update(instance.collGroups);
-    each(instance.parts, [](const rcptr<L3DPartInstance>& part) { part->_UploadVertices(); });
+    // The rig binds no event sets, so the instance's own frame runs exactly the rig's steps.
+    instance.ForwardAnimFrame();
 }
 
 namespace {

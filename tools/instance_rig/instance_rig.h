@@ -25,10 +25,8 @@ mirel::rcptr<L3DObjectInstance> makeInstance(const mirel::rcptr<L3DObjectData>& 
 mirel::rcptr<L3DAnimInstance> play(L3DObjectInstance& instance, const char* name);
 // Binds the animation instance as `play` does.
 void play(L3DObjectInstance& instance, L3DAnimInstance& anim);
-// One frame.
+// One frame, as the instance advances (no event sets are bound, so none run).
 void forward(L3DObjectInstance& instance);
-// The instance's world matrix: scale x rotation x translation of its placement.
-LMat worldMatrix(const L3DObjectInstance& instance);
 
 // FNV-1a over every sphere centre of every collision group and every bounding sphere (centre
 // and radius), each × 1024 rounded half away from zero, as the engines convert them.
