@@ -68,52 +68,16 @@ rcptr<L3DAnimInstance> play(L3DObjectInstance& instance, const char* name) {
         if (!data && DStrEqualsNoCase(anim->name.Text(), name) == 0) data = anim;
     });
     if (!data) return {};
-    rcptr<L3DAnimInstance> anim;
-    anim.Create();
-    anim->_Create(data, rcptr<L3DObjectInstance>::NonOwning(&instance));
-    instance.anims.AddTail(anim);
+    rcptr<L3DAnimInstance> anim = instance.FindAnimInstance(data);
     play(instance, *anim);
     return anim;
 }
 
 void play(L3DObjectInstance& instance, L3DAnimInstance& anim) {
-    instance._ResetCollGroups();
-    each(instance.parts, [](const rcptr<L3DPartInstance>& part) { markForReset(*part); });
-    instance.currentPartGroup.Reset();
-    each(instance.partGroups, [&](const rcptr<L3DPartGroupInstance>& group) {
-        if (!instance.currentPartGroup && group->group == anim.anim->partGroup)
-            instance.currentPartGroup = group;
-    });
-    for (uint32_t i = 0; i < anim.motionCount; ++i) {
-        L3D_ANIMINST_MOT& record = anim.motions[i];
-        for (uint32_t k = 0; k < record.overrideCount; ++k) {
-            L3D_ANIMINST_OVERRIDE& entry = record.overrides[k];
-            if (entry.piece->texture == entry.piece->material->texture1)
-                entry.piece->texture = entry.apply->texture1;
-            entry.piece->material = entry.apply;
-        }
-        if (record.keys.segmentCount == 0 && record.trackCount == 0) continue;
-        L3DAnimState& node =
-            record.boneInstance ? record.boneInstance->node : record.partInstance->root;
-        if (node.motion == &record) continue;
-        node.motion = &record;
-        node.flags |= L3DAnimState::FlagResetPose;
-    }
-    each(instance.parts, [](const rcptr<L3DPartInstance>& part) {
-        L3DAnimState& root = part->root;
-        if (root.flags & L3DAnimState::FlagResetPose) {
-            part->_Restore();
-            for (int i = 0; i < 3; ++i)
-                root.reference[i] = root.motion ? root.motion->pivot[i] : 0.0f;
-        }
-        part->_ResetPose();
-    });
+    instance.SetCurrentAnim(rcptr<L3DAnimInstance>::NonOwning(&anim), 1);
 }
 
-void forward(L3DObjectInstance& instance) {
-    // The rig binds no event sets, so the instance's own frame runs exactly the rig's steps.
-    instance.ForwardAnimFrame();
-}
+void forward(L3DObjectInstance& instance) { instance.ForwardAnimFrame(); }
 
 namespace {
 

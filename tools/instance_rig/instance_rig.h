@@ -1,9 +1,9 @@
 #pragma once
-// An object instance put together and stepped from its parts, for the programs that look at
-// animation alone (animdump, the model tests, the animation benchmark): the sub-instances in
-// the order an instance builds them, an animation made current from its start, and one frame
-// in the order an instance advances (parts by part-group level, free spheres, bounding
-// spheres, uploads). Events, sounds and effects are not run.
+// An object instance put together from its parts, for the programs that look at animation
+// alone (animdump, the model tests, the animation benchmark): the sub-instances in the order an
+// instance builds them, without the model's own events and without the muted first frame that
+// `L3DObjectInstance::Init` runs, so that frame 0 is the first frame the caller steps. Making an
+// animation current and stepping a frame are the instance's own operations.
 #include <cstdint>
 
 #include "foundation/rcptr.h"
@@ -20,12 +20,12 @@ namespace tools::rig {
 mirel::rcptr<L3DObjectInstance> makeInstance(const mirel::rcptr<L3DObjectData>& model,
                                              const mirel::rcptr<L3DRenderer>& renderer,
                                              const L3DTextureContext& context = {});
-// The instance of the animation of that name, made current from its start: every node to its
-// rest pose and rewound, its motions bound, its override materials applied.
+// The instance of the animation of that name, made current with a restart
+// (`SetCurrentAnim(anim, 1)`); null when the model has no such animation.
 mirel::rcptr<L3DAnimInstance> play(L3DObjectInstance& instance, const char* name);
-// Binds the animation instance as `play` does.
+// Makes the animation instance current as `play` does.
 void play(L3DObjectInstance& instance, L3DAnimInstance& anim);
-// One frame, as the instance advances (no event sets are bound, so none run).
+// One frame: `ForwardAnimFrame`.
 void forward(L3DObjectInstance& instance);
 
 // FNV-1a over every sphere centre of every collision group and every bounding sphere (centre
