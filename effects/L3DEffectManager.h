@@ -143,6 +143,8 @@ private:
     void readModels(mirel::DFile& file, const char* path);
     void dropDefinition();
     void _LoadData(L3D_EFFECT_DATA& data);
+    // The key's entry in the key table, or keyCount when it has none.
+    uint32_t findKey(const void* key) const;
     void registerKey(L3D_EFFECT_WORKROOT* instance, const void* key);
     void unregisterKey(L3D_EFFECT_WORKROOT* instance);
     void unloadSeGroups(L3D_EFFECT_DATA& data);

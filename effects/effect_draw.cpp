@@ -141,39 +141,36 @@ void L3DEffectManager::_DrawBatch(L3DRenderer* renderer, const L3D_RENDERER_VERT
                                   uint32_t vertexCount, const uint16_t* indices,
                                   uint32_t indexCount, void* key) {
     const auto& imageKey = *static_cast<const L3D_EFFECT_IMAGEKEY*>(key);
-    mirel::rcptr<L3DDevice> device = renderer->device;
-    device->ResetStates();
-    device->SetStateRender(D3DRS_CULLMODE, D3DCULL_NONE);
-    device->SetStateRender(D3DRS_ALPHABLENDENABLE, TRUE);
-    device->SetStateRender(D3DRS_SEPARATEALPHABLENDENABLE, TRUE);
+    L3DDevice& device = *renderer->device;
+    device.ResetStates();
+    device.SetStateRender(D3DRS_CULLMODE, D3DCULL_NONE);
+    device.SetStateRender(D3DRS_ALPHABLENDENABLE, TRUE);
+    device.SetStateRender(D3DRS_SEPARATEALPHABLENDENABLE, TRUE);
     renderer->BeginObject(LMat::Identity(), LMat::Identity(), renderer->projection);
     if (imageKey.blend >= L3DEffectBlendCount)
         l3dError(mirel::DSjis<"[L3DEffectManager::Draw] 未対応のblend(%d)">(),
                  static_cast<int>(imageKey.blend));
     const L3DEffectBlendStates& blend = l3dEffectBlendStates(imageKey.blend);
-    device->SetStateRender(D3DRS_SRCBLEND, blend.srcBlend);
-    device->SetStateRender(D3DRS_DESTBLEND, blend.destBlend);
-    device->SetStateRender(D3DRS_SRCBLENDALPHA, blend.srcBlendAlpha);
-    device->SetStateRender(D3DRS_DESTBLENDALPHA, blend.destBlendAlpha);
+    device.SetStateRender(D3DRS_SRCBLEND, blend.srcBlend);
+    device.SetStateRender(D3DRS_DESTBLEND, blend.destBlend);
+    device.SetStateRender(D3DRS_SRCBLENDALPHA, blend.srcBlendAlpha);
+    device.SetStateRender(D3DRS_DESTBLENDALPHA, blend.destBlendAlpha);
     if (blend.alphaFunc != 0) {
-        device->SetStateRender(D3DRS_ALPHATESTENABLE, TRUE);
-        device->SetStateRender(D3DRS_ALPHAFUNC, blend.alphaFunc);
-        device->SetStateRender(D3DRS_ALPHAREF, blend.alphaRef);
+        device.SetStateRender(D3DRS_ALPHATESTENABLE, TRUE);
+        device.SetStateRender(D3DRS_ALPHAFUNC, blend.alphaFunc);
+        device.SetStateRender(D3DRS_ALPHAREF, blend.alphaRef);
     }
-    if (!blend.depthWrite) device->SetStateRender(D3DRS_ZWRITEENABLE, FALSE);
-    device->SetStateTexture(0, imageKey.texture);
-    device->ApplyStates();
-    device->DrawIndexedUP(sizeof(L3D_RENDERER_VERTEX), D3DPT_TRIANGLELIST, vertexCount,
-                          indexCount / 3, indices, vertices);
+    if (!blend.depthWrite) device.SetStateRender(D3DRS_ZWRITEENABLE, FALSE);
+    device.SetStateTexture(0, imageKey.texture);
+    device.ApplyStates();
+    device.DrawIndexedUP(sizeof(L3D_RENDERER_VERTEX), D3DPT_TRIANGLELIST, vertexCount,
+                         indexCount / 3, indices, vertices);
 }
 
 void L3DEffectManager::releaseDrawArrays() {
     zsdCount = 0;
     zsdBlocks.clear();
-    std::destroy_at(&zsdParts);
-    std::construct_at(&zsdParts);
-    std::destroy_at(&batchVertices);
-    std::construct_at(&batchVertices);
-    std::destroy_at(&batchIndices);
-    std::construct_at(&batchIndices);
+    zsdParts.Free();
+    batchVertices.Free();
+    batchIndices.Free();
 }

@@ -14,12 +14,6 @@ namespace {
 
 constexpr uint32_t kMaxKeys = 0xFFFFFFFE;
 
-template <class Buffer>
-void freeBuffer(Buffer& buffer) {
-    std::destroy_at(&buffer);
-    std::construct_at(&buffer);
-}
-
 }  // namespace
 
 L3DEffectManager::~L3DEffectManager() { Release(); }
@@ -40,7 +34,7 @@ void L3DEffectManager::Release() {
     releaseDrawArrays();
     trackers.Release();
     keyCount = 0;
-    freeBuffer(keys);
+    keys.Free();
     instances.Release();
     parts.Release();
     dataList._EraseAllNodes();
@@ -123,9 +117,14 @@ void L3DEffectManager::Play(const L3D_EFFECT_DATA* data, uint32_t index, uint32_
         registerKey(instance, key);
 }
 
-void L3DEffectManager::registerKey(L3D_EFFECT_WORKROOT* instance, const void* key) {
+uint32_t L3DEffectManager::findKey(const void* key) const {
     uint32_t entry = 0;
     while (entry < keyCount && keys[static_cast<int32_t>(entry)].key != key) ++entry;
+    return entry;
+}
+
+void L3DEffectManager::registerKey(L3D_EFFECT_WORKROOT* instance, const void* key) {
+    const uint32_t entry = findKey(key);
     if (entry == keyCount) {
         if (keyCount >= kMaxKeys)
             l3dError("%s", DSjis<"[L3DEffectManager::Play] キーリストの最大数に達しました">());
@@ -174,8 +173,7 @@ void L3DEffectManager::_FreeRoot(L3D_EFFECT_WORKROOT* instance) {
 }
 
 void L3DEffectManager::StopByKey(const void* key) {
-    uint32_t entry = 0;
-    while (entry < keyCount && keys[static_cast<int32_t>(entry)].key != key) ++entry;
+    const uint32_t entry = findKey(key);
     if (entry == keyCount) return;
     L3D_EFFECT_WORKROOT* instance = keys[static_cast<int32_t>(entry)].first;
     while (instance) {

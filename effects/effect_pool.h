@@ -25,8 +25,7 @@ public:
     void Release() {
         freeCount_ = 0;
         blocks_.clear();
-        std::destroy_at(&freeStack_);
-        std::construct_at(&freeStack_);
+        freeStack_.Free();
     }
 
     uint32_t freeCount() const { return freeCount_; }

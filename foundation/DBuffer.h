@@ -44,6 +44,11 @@ public:
     T* Items() const { return items_.Get(); }
     T& operator[](int32_t i) const { return items_[i]; }
     int32_t Capacity() const { return capacity_; }
+    // Releases the storage: the capacity goes back to 0, as after construction.
+    void Free() {
+        items_.Reset();
+        capacity_ = 0;
+    }
 
 protected:
     rcptr<T> items_;

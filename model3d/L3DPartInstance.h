@@ -109,9 +109,6 @@ public:
     void _RestorePositions();
     void _RestoreTexCoords();
 
-    // The pose of segment k of the node's motion at t into its local values and matrix.
-    void _calcInterpolatedKey(uint32_t k, L3DAnimState& node, float t);
-
     // Calls visit(bone instance) for every bone, a bone before its children.
     template <class Visit>
     void forEachBone(Visit visit) {

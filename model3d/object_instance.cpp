@@ -208,13 +208,6 @@ void L3DObjectInstance::SetCurrentAnim(const rcptr<L3DAnimInstance>& anim, uint3
         }
         if (anim->events.count > 0) {
             rewindSet(anim->events);
-            for (auto it = eventSets._GetFirstNode(); it != eventSets._GetEndNode();
-                 it = it.Next()) {
-                if (it.GetRef().Get() == &anim->events) {
-                    eventSets.Erase(it);
-                    break;
-                }
-            }
             eventSets.AddTail(rcptr<L3D_OBJINST_EVENTSET>::NonOwning(&anim->events));
         }
     } else {

@@ -99,10 +99,6 @@ void L3DPartInstance::_UploadVertices() {
     }
 }
 
-void L3DPartInstance::_calcInterpolatedKey(uint32_t k, L3DAnimState& node, float t) {
-    node.key.Evaluate(node.motion ? &node.motion->keys : nullptr, k, t);
-}
-
 void L3DAnimState::Rewind() {
     flags |= FlagFirstUpdate;
     key.Rewind(motion ? &motion->keys : nullptr);

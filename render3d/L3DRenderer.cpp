@@ -23,13 +23,6 @@ constexpr uint32_t kConstructionSeed = 4357;
 
 uint32_t calendarSeconds() { return static_cast<uint32_t>(std::time(nullptr)); }
 
-// Drops a store's entries; it can grow again afterwards.
-template <class Buffer>
-void freeBuffer(Buffer& buffer) {
-    std::destroy_at(&buffer);
-    std::construct_at(&buffer);
-}
-
 }  // namespace
 
 L3DRenderer::TimeSource L3DRenderer::timeSource = calendarSeconds;
@@ -95,10 +88,10 @@ void L3DRenderer::Release() {
     names = LResManager();
     systemNnid = nullptr;
     zsd.Release();
-    freeBuffer(skinPositions);
-    freeBuffer(skinMatrices);
+    skinPositions.Free();
+    skinMatrices.Free();
     alphaRecords.Release();
-    freeBuffer(boneMatrices);
+    boneMatrices.Free();
     for (int32_t kind = 0; kind < kL3DShaderKinds; ++kind) {
         for (int32_t variant = 0; variant < kL3DShaderVariants; ++variant)
             vertexShaders[kind * kL3DShaderVariants + variant].Reset();

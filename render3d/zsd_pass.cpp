@@ -2,19 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "render3d/diagnostics/diagnostics.h"
 #include "render3d/radix_sort.h"
 
 namespace {
-
-// Empties a buffer: capacity 0, storage released.
-template <class Buffer>
-void freeBuffer(Buffer& buffer) {
-    std::destroy_at(&buffer);
-    std::construct_at(&buffer);
-}
 
 template <class Chunks>
 void clearList(Chunks& chunks) {
@@ -216,16 +208,16 @@ void L3DZsdPass::Release() {
     head = nullptr;
     groupCount = 0;
     freeGroupCount = 0;
-    freeBuffer(freeGroups);
+    freeGroups.Free();
     clearList(groupChunks);
     freeElementCount = 0;
-    freeBuffer(freeElements);
+    freeElements.Free();
     clearList(elementChunks);
-    freeBuffer(sortGroups);
-    freeBuffer(sortKeys);
-    freeBuffer(triangleKeys);
-    freeBuffer(sortedIndices);
+    sortGroups.Free();
+    sortKeys.Free();
+    triangleKeys.Free();
+    sortedIndices.Free();
     sortedIndexCount = 0;
-    freeBuffer(batchVertices);
-    freeBuffer(batchIndices);
+    batchVertices.Free();
+    batchIndices.Free();
 }

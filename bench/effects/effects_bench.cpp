@@ -22,8 +22,6 @@
 #include "render3d/L3DDevice.h"
 #include "render3d/L3DRenderer.h"
 #include "render3d/LQuat.h"
-#include "render3d/adapters.h"
-#include "render3d/window_client_size.h"
 #include "tests/render3d/support/matrices.h"
 #include "tests/support/temp_dir.h"
 #include "tools/writers/effect_writers.h"
@@ -148,10 +146,7 @@ public:
     }
     ~Scene() {
         renderer_.Release();
-        device_.ReleaseAll();
-        l3dTerm();
-        l3dReleaseDirect3D();
-        l3dSetClientSizeQuery(nullptr);
+        tessera::bench::releaseBenchDevice(device_);
         lfmReleasePacks();
         mirel::DApplication::SetCurrent(nullptr);
         platform::os::overrideModuleFileName(std::nullopt);

@@ -10,16 +10,13 @@
 #include "bench/support/bench_device.h"
 #include "bench/support/time_against.h"
 #include "foundation/DFile.h"
-#include "platform/d3d9/adapter_profile.h"
 #include "platform/d3d9/d3d9_enums.h"
 #include "platform/d3d9/direct3d9.h"
 #include "render3d/L3DAnimInstMat.h"
 #include "render3d/L3DDevice.h"
 #include "render3d/L3DPartDraw.h"
 #include "render3d/L3DRenderer.h"
-#include "render3d/adapters.h"
 #include "render3d/shader_pass.h"
-#include "render3d/window_client_size.h"
 #include "tests/render3d/support/matrices.h"
 
 using namespace platform::d3d9;
@@ -121,10 +118,7 @@ public:
         vertexBuffer_.Reset();
         indexBuffer_.Reset();
         renderer_.Release();
-        device_.ReleaseAll();
-        l3dTerm();
-        l3dReleaseDirect3D();
-        l3dSetClientSizeQuery(nullptr);
+        tessera::bench::releaseBenchDevice(device_);
     }
 
     void drawThroughRenderer() {

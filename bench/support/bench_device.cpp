@@ -25,4 +25,11 @@ void createBenchDevice(L3DDevice& device, uint32_t width, uint32_t height, unsig
     device.Create(0, reinterpret_cast<HWND>(0x1000), 0, 0, 0, 0, L3DDevice::OptionPreferWindow);
 }
 
+void releaseBenchDevice(L3DDevice& device) {
+    device.ReleaseAll();
+    l3dTerm();
+    l3dReleaseDirect3D();
+    l3dSetClientSizeQuery(nullptr);
+}
+
 }  // namespace tessera::bench

@@ -11,12 +11,9 @@
 
 #include "bench/support/bench_device.h"
 #include "engine/sprite/device_set.h"
-#include "platform/d3d9/adapter_profile.h"
 #include "platform/d3d9/d3d9_enums.h"
 #include "platform/d3d9/direct3d9.h"
 #include "render3d/L3DDevice.h"
-#include "render3d/adapters.h"
-#include "render3d/window_client_size.h"
 
 using namespace platform::d3d9;
 
@@ -40,10 +37,7 @@ public:
     ~BackendScene() {
         table_.imageRelease(image_);
         sprite2DestroyDeviceSet(&table_);
-        device_.ReleaseAll();
-        l3dTerm();
-        l3dReleaseDirect3D();
-        l3dSetClientSizeQuery(nullptr);
+        tessera::bench::releaseBenchDevice(device_);
     }
 
     void drawThroughBackend() {

@@ -12,13 +12,10 @@
 
 #include "bench/support/bench_device.h"
 #include "foundation/DApplication.h"
-#include "platform/d3d9/adapter_profile.h"
 #include "platform/d3d9/direct3d9.h"
 #include "platform/os/module_path.h"
 #include "render3d/L3DDevice.h"
-#include "render3d/adapters.h"
 #include "render3d/posteffect/PostEffect.h"
-#include "render3d/window_client_size.h"
 
 namespace {
 
@@ -55,10 +52,7 @@ public:
     ~Bench() {
         device_.device()->EndScene();
         effect_.release();
-        device_.ReleaseAll();
-        l3dTerm();
-        l3dReleaseDirect3D();
-        l3dSetClientSizeQuery(nullptr);
+        tessera::bench::releaseBenchDevice(device_);
         mirel::DApplication::SetCurrent(nullptr);
     }
     bool ready() const { return ready_; }
