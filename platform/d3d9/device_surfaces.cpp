@@ -5,6 +5,7 @@
 #include "platform/d3d9/device.h"
 #include "platform/d3d9/format_info.h"
 #include "platform/d3d9/pixel_output.h"
+#include "platform/d3d9/tile_workers.h"
 
 namespace platform::d3d9 {
 namespace {
@@ -21,11 +22,18 @@ bool surfaceRect(const IDirect3DSurface9& surface, const RECT* rect, RECT& out) 
            out.bottom <= static_cast<LONG>(surface.height());
 }
 
-void fillRect(IDirect3DSurface9& surface, const RECT& rect, std::uint32_t value) {
-    for (LONG y = rect.top; y < rect.bottom; ++y) {
-        std::uint32_t* row = surface.texels() + static_cast<std::size_t>(y) * surface.width();
-        std::fill(row + rect.left, row + rect.right, value);
-    }
+// Fills the rectangle in bands of rows shared out among the tile workers.
+void fillRect(IDirect3DSurface9& surface, const RECT& rect, std::uint32_t value,
+              TileWorkers& workers) {
+    constexpr LONG kBandRows = 64;
+    const auto bands = static_cast<unsigned>((rect.bottom - rect.top + kBandRows - 1) / kBandRows);
+    workers.run(bands, [&](unsigned band) {
+        const LONG top = rect.top + static_cast<LONG>(band) * kBandRows;
+        for (LONG y = top; y < std::min(rect.bottom, top + kBandRows); ++y) {
+            std::uint32_t* row = surface.texels() + static_cast<std::size_t>(y) * surface.width();
+            std::fill(row + rect.left, row + rect.right, value);
+        }
+    });
 }
 
 // Texels written to a colour surface: X8R8G8B8 keeps its unused byte at 0xFF.
@@ -61,7 +69,8 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
                       std::min(r.y2, whole.y2)};
             area.right = std::min<LONG>(area.right, static_cast<LONG>(surface.width()));
             area.bottom = std::min<LONG>(area.bottom, static_cast<LONG>(surface.height()));
-            if (area.left < area.right && area.top < area.bottom) fillRect(surface, area, value);
+            if (area.left < area.right && area.top < area.bottom)
+                fillRect(surface, area, value, *workers_);
         };
         if (flags & D3DCLEAR_TARGET)
             clearSurface(*renderTarget_, storedColour(*renderTarget_, colour));
@@ -230,7 +239,7 @@ HRESULT IDirect3DDevice9::ColorFill(IDirect3DSurface9* surface, const RECT* rect
     if (!surface || surface->pool() != D3DPOOL_DEFAULT ||
         !isColourTargetFormat(surface->desc().Format) || !surfaceRect(*surface, rect, area))
         return D3DERR_INVALIDCALL;
-    fillRect(*surface, area, storedColour(*surface, colour));
+    fillRect(*surface, area, storedColour(*surface, colour), *workers_);
     return D3D_OK;
 }
 

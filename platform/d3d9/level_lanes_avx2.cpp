@@ -167,7 +167,8 @@ void storeLanes8(const Channels8& colours, const LaneRows& out) {
     for (int k = 0; k < 4; ++k) _mm256_storeu_ps(out.channel[k], colours.c[k]);
 }
 
-void pointLanes8(const LevelTexels& level, const float* u, const float* v, const LaneRows& out) {
+[[gnu::flatten]] void pointLanes8(const LevelTexels& level, const float* u, const float* v,
+                                  const LaneRows& out) {
     const __m256 tu = _mm256_mul_ps(limitLanes8(_mm256_loadu_ps(u), level.addressU),
                                     _mm256_set1_ps(static_cast<float>(level.width)));
     const __m256 tv = _mm256_mul_ps(limitLanes8(_mm256_loadu_ps(v), level.addressV),
@@ -298,7 +299,8 @@ Channels8 filterRow8(const LevelTexels& level, const BilinearSetup8& s, const Ro
     return s.readsRight ? mixLanes8(left, unpackLanes8(level, row.right), s.wx) : left;
 }
 
-void bilinearLanes8(const LevelTexels& level, const float* u, const float* v, const LaneRows& out) {
+[[gnu::flatten]] void bilinearLanes8(const LevelTexels& level, const float* u, const float* v,
+                                     const LaneRows& out) {
     const BilinearSetup8 s = setUpBilinear8(level, u, v);
     RowTexels8 top, bottom;
     if (s.readsPairs && s.readsBelow && s.sharesFootprints) {

@@ -84,6 +84,69 @@ unsigned passing(unsigned mask, Test test) {
 
 bool inRange(DWORD value, DWORD first, DWORD last) { return value >= first && value <= last; }
 
+// The depth test (and write) of a quad whose four pixels are all covered, on depths of at most
+// 24 bits: quantiseDepth and compareValues lane by lane. Returns the pixels that pass.
+unsigned depthTestWholeQuad(const OutputState& state, const QuadTarget& target,
+                            const float (&z)[4]) {
+    const __m128d one = _mm_set1_pd(1.0), zero = _mm_setzero_pd();
+    const __m128d scale =
+        _mm_set1_pd(static_cast<double>((std::uint32_t{1} << target.depthBits) - 1));
+    const __m128d rounding = _mm_set1_pd(4503599627370496.0);  // 2^52, as in quantiseDepth
+    const auto quantise = [&](__m128 pair) {
+        const __m128d depth = _mm_cvtps_pd(pair);
+        // depth > 0 ? min(depth, 1) : 0, NaN reading 0.
+        const __m128d clamped = _mm_and_pd(_mm_cmpgt_pd(depth, zero), _mm_min_pd(depth, one));
+        return _mm_cvttpd_epi32(
+            _mm_sub_pd(_mm_add_pd(_mm_mul_pd(clamped, scale), rounding), rounding));
+    };
+    const __m128 depths = _mm_loadu_ps(z);
+    // Pixels 0, 1 (the top row) and 2, 3 (the bottom one); values below 2^24 compare alike as
+    // signed and unsigned.
+    const __m128i depth =
+        _mm_unpacklo_epi64(quantise(depths), quantise(_mm_movehl_ps(depths, depths)));
+    std::uint32_t* top = target.depth;
+    std::uint32_t* bottom = target.depth + target.depthPitch;
+    const __m128i stored =
+        _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(top)),
+                           _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bottom)));
+    const __m128i less = _mm_cmplt_epi32(depth, stored), equal = _mm_cmpeq_epi32(depth, stored);
+    const __m128i all = _mm_set1_epi32(-1);
+    __m128i pass;
+    switch (state.depthFunction) {
+    case D3DCMP_NEVER:
+        pass = _mm_setzero_si128();
+        break;
+    case D3DCMP_LESS:
+        pass = less;
+        break;
+    case D3DCMP_EQUAL:
+        pass = equal;
+        break;
+    case D3DCMP_LESSEQUAL:
+        pass = _mm_or_si128(less, equal);
+        break;
+    case D3DCMP_GREATER:
+        pass = _mm_andnot_si128(_mm_or_si128(less, equal), all);
+        break;
+    case D3DCMP_NOTEQUAL:
+        pass = _mm_andnot_si128(equal, all);
+        break;
+    case D3DCMP_GREATEREQUAL:
+        pass = _mm_andnot_si128(less, all);
+        break;
+    default:
+        pass = all;
+        break;
+    }
+    if (state.depthWrite) {
+        const __m128i written =
+            _mm_or_si128(_mm_and_si128(pass, depth), _mm_andnot_si128(pass, stored));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(top), written);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(bottom), _mm_unpackhi_epi64(written, written));
+    }
+    return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(pass)));
+}
+
 }  // namespace
 
 OutputState::OutputState(const StateStore& s)
@@ -150,7 +213,9 @@ void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFra
     const auto texel = [](std::uint32_t* topLeft, std::size_t pitch, unsigned p) {
         return topLeft + (p >> 1) * pitch + (p & 1);
     };
-    if (state.depthTest) {
+    if (state.depthTest && mask == 0xF && target.depthBits <= 24) {
+        mask = depthTestWholeQuad(state, target, fragment.z);
+    } else if (state.depthTest) {
         mask = passing(mask, [&](unsigned p) {
             std::uint32_t& stored = *texel(target.depth, target.depthPitch, p);
             const std::uint32_t depth = quantiseDepth(fragment.z[p], target.depthBits);
@@ -190,6 +255,13 @@ void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFra
     const __m128i keep = _mm_set1_epi32(static_cast<int>(~written));
     __m128i out = _mm_or_si128(_mm_andnot_si128(keep, argb), _mm_and_si128(keep, dest));
     if (target.opaque) out = _mm_or_si128(out, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+    if (mask == 0xF) {
+        // Pixels 0 and 1 make the top row, 2 and 3 the bottom one.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(target.colour), out);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(target.colour + target.colourPitch),
+                         _mm_unpackhi_epi64(out, out));
+        return;
+    }
     alignas(16) std::uint32_t pixels[4];
     _mm_store_si128(reinterpret_cast<__m128i*>(pixels), out);
     for (unsigned p = 0; p < 4; ++p)

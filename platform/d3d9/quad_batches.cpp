@@ -13,10 +13,8 @@ void TrianglePipeline::loadStageCoordinates(const Quad& quad, std::uint32_t firs
     for (UINT s = 0; s < stages_.count(); ++s) {
         if (!samplers_[s]) continue;
         const int base = kTexAttribute + 4 * texCoordSet_[s];
-        for (int p = 0; p < 4; ++p) {
-            lanes.u[s][firstLane + p] = quad.attr[p][base];
-            lanes.v[s][firstLane + p] = quad.attr[p][base + 1];
-        }
+        std::copy_n(quad.attr[base], 4, lanes.u[s] + firstLane);
+        std::copy_n(quad.attr[base + 1], 4, lanes.v[s] + firstLane);
     }
 }
 
@@ -39,11 +37,9 @@ void TrianglePipeline::shadeQuadsWithStages(const Quad* quads, int count, StageC
                     std::fill_n(in.texture[s].c[k], 4, 1.0f);
             }
         }
-        for (int p = 0; p < 4; ++p) {
-            for (int k = 0; k < 4; ++k) {
-                in.diffuse.c[k][p] = quad.attr[p][k];
-                in.specular.c[k][p] = quad.attr[p][4 + k];
-            }
+        for (int k = 0; k < 4; ++k) {
+            std::copy_n(quad.attr[k], 4, in.diffuse.c[k]);
+            std::copy_n(quad.attr[4 + k], 4, in.specular.c[k]);
         }
         LaneColours colour;
         if (fastPath_ == FastPath::modulate) {
@@ -99,12 +95,10 @@ public:
         kept.y = quad.y;
         kept.mask = quad.mask;
         std::copy_n(quad.z, 4, kept.z);
-        for (int p = 0; p < 4; ++p) {
-            if constexpr (keepsColours)
-                std::copy_n(quad.attr[p], kColourAttributes, kept.attr[p]);
-            else
-                kept.attr[p][kFogAttribute] = quad.attr[p][kFogAttribute];
-        }
+        if constexpr (keepsColours)
+            std::copy_n(&quad.attr[0][0], 4 * kColourAttributes, &kept.attr[0][0]);
+        else
+            std::copy_n(quad.attr[kFogAttribute], 4, kept.attr[kFogAttribute]);
         if (count_ == kQuads) endTriangle();
     }
     void endTriangle() override {
@@ -153,15 +147,9 @@ namespace {
 
 // Copies attribute block `first` (four components) of the quad's four pixels into lanes
 // lane..lane+3 of `into`: one row of four floats per component.
-void transposeAttribute(const Quad& quad, int first, std::uint32_t lane,
-                        float (&into)[4][shader::kLanes]) {
-    for (int c = 0; c < 4; ++c) {
-        float* row = into[c] + lane;
-        row[0] = quad.attr[0][first + c];
-        row[1] = quad.attr[1][first + c];
-        row[2] = quad.attr[2][first + c];
-        row[3] = quad.attr[3][first + c];
-    }
+void copyAttribute(const Quad& quad, int first, std::uint32_t lane,
+                   float (&into)[4][shader::kLanes]) {
+    for (int c = 0; c < 4; ++c) std::copy_n(quad.attr[first + c], 4, into[c] + lane);
 }
 
 }  // namespace
@@ -172,12 +160,12 @@ void TrianglePipeline::loadShaderInputs(const Quad& quad, std::uint32_t firstLan
     for (std::uint32_t bits = shaderColourInputs_ & ((1u << shader::kPixelColourInputs) - 1);
          bits != 0; bits &= bits - 1) {
         const int v = std::countr_zero(bits);
-        transposeAttribute(quad, 4 * v, firstLane, lanes.colours[v].c);
+        copyAttribute(quad, 4 * v, firstLane, lanes.colours[v].c);
     }
     for (std::uint32_t bits = shaderTexcoordInputs_ & ((1u << shader::kPixelTexcoordInputs) - 1);
          bits != 0; bits &= bits - 1) {
         const int t = std::countr_zero(bits);
-        transposeAttribute(quad, kTexAttribute + 4 * t, firstLane, lanes.texcoords[t].c);
+        copyAttribute(quad, kTexAttribute + 4 * t, firstLane, lanes.texcoords[t].c);
     }
 }
 

@@ -39,7 +39,9 @@ struct Quad {
     int x, y;       // the top-left pixel; x and y are even
     unsigned mask;  // bit i set: pixel i is covered; 0 (x, y), 1 (x+1, y), 2 (x, y+1), 3 (x+1, y+1)
     float z[4];
-    float attr[4][kMaxAttributes];  // also for uncovered pixels (for derivatives)
+    // Attribute k of pixel p is attr[k][p], so that each attribute's four pixels are one
+    // row; also for uncovered pixels (for derivatives).
+    alignas(16) float attr[kMaxAttributes][4];
 };
 
 class QuadSink {

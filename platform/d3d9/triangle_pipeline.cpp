@@ -266,7 +266,7 @@ void TrianglePipeline::copyQuad(const Quad& quad, bool add) {
     for (int p = 0; p < 4; ++p) {
         if (!(quad.mask & (1u << p))) continue;
         const std::uint32_t source =
-            samplers_[0]->texelBits(quad.attr[p][base], quad.attr[p][base + 1]);
+            samplers_[0]->texelBits(quad.attr[base][p], quad.attr[base + 1][p]);
         std::uint32_t& target = texels[static_cast<std::size_t>(quad.y + (p >> 1)) * width +
                                        static_cast<std::size_t>(quad.x + (p & 1))];
         std::uint32_t result = source;
@@ -296,7 +296,7 @@ void TrianglePipeline::outputQuad(const Quad& quad, const LaneColours& colour) {
     QuadFragment fragment;
     std::copy_n(&colour.c[0][0], 16, &fragment.colour[0][0]);
     std::copy_n(quad.z, 4, fragment.z);
-    for (int p = 0; p < 4; ++p) fragment.fog[p] = quad.attr[p][kFogAttribute];
+    std::copy_n(quad.attr[kFogAttribute], 4, fragment.fog);
     fragment.mask = quad.mask;
     const auto x = static_cast<std::size_t>(quad.x), y = static_cast<std::size_t>(quad.y);
     IDirect3DSurface9* depth = targets_.depth;

@@ -334,14 +334,18 @@ private:
     }
 
     // Notes the temporaries that are read in a component no earlier instruction wrote: those
-    // start each run at zero, the others need no clearing.
+    // start each run at zero, the others need no clearing. texld reads only x and y of its
+    // coordinates (every sampler is 2D), so texture coordinates built in .xy of a temporary
+    // need none.
     void trackTemporaries(const Instruction& instruction) {
         const uint32_t rows = matrixRows(instruction.opcode);
         for (uint32_t s = 0; s < instruction.sourceCount; ++s) {
             const SourceOperand& source = instruction.sources[s];
             if (source.type != RegisterType::Temp) continue;
+            const uint32_t components = instruction.opcode == Opcode::Tex ? 2 : 4;
             uint32_t read = 0;
-            for (uint32_t k = 0; k < 4; ++k) read |= 1u << swizzleComponent(source.swizzle, k);
+            for (uint32_t k = 0; k < components; ++k)
+                read |= 1u << swizzleComponent(source.swizzle, k);
             const uint32_t count = s == 1 && rows ? rows : 1;
             for (uint32_t row = 0; row < count; ++row)
                 if (read & ~writtenTempComponents_[source.index + row])

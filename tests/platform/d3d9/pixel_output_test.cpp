@@ -335,6 +335,12 @@ TEST(WriteQuad, MatchesEachPixelWrittenAlone) {
         {"depth greater, no depth write",
          {{D3DRS_ZFUNC, D3DCMP_GREATER}, {D3DRS_ZWRITEENABLE, FALSE}},
          false},
+        {"depth less", {{D3DRS_ZFUNC, D3DCMP_LESS}}, false},
+        {"depth equal", {{D3DRS_ZFUNC, D3DCMP_EQUAL}}, false},
+        {"depth not equal", {{D3DRS_ZFUNC, D3DCMP_NOTEQUAL}}, false},
+        {"depth greater or equal", {{D3DRS_ZFUNC, D3DCMP_GREATEREQUAL}}, false},
+        {"depth never", {{D3DRS_ZFUNC, D3DCMP_NEVER}}, false},
+        {"depth always", {{D3DRS_ZFUNC, D3DCMP_ALWAYS}}, false},
         {"no depth test", {{D3DRS_ZENABLE, D3DZB_FALSE}, {D3DRS_ZFUNC, D3DCMP_NEVER}}, false},
         {"write mask", {{D3DRS_COLORWRITEENABLE, 0xA}}, true},
         {"alpha blend",
@@ -361,77 +367,84 @@ TEST(WriteQuad, MatchesEachPixelWrittenAlone) {
          true},
     };
     // Lane p is pixel p; the rows are red, green, blue, alpha.
-    const QuadFragment fragment{{{0.2f, 1.25f, 0.5f, kNaN},
-                                 {0.9f, -0.5f, 0.5f, 0.4f},
-                                 {kNaN, 0.3f, 0.5f, 0.7f},
-                                 {0.6f, 0.35f, 0.9f, 0.55f}},
-                                {0.25f, 0.5f, 0.75f, 2.0f},
-                                {0.25f, -1.0f, 0.5f, kNaN},
-                                0xBu};
+    const QuadFragment partial{{{0.2f, 1.25f, 0.5f, kNaN},
+                                {0.9f, -0.5f, 0.5f, 0.4f},
+                                {kNaN, 0.3f, 0.5f, 0.7f},
+                                {0.6f, 0.35f, 0.9f, 0.55f}},
+                               {-0.25f, 0.5f, 0.75f, 2.0f},
+                               {0.25f, -1.0f, 0.5f, kNaN},
+                               0xBu};
     const std::uint32_t destinations[4] = {0xA0306090, 0x10F0C020, 0xFF000000, 0x7F7F7F80};
     constexpr std::uint32_t kStoredDepth = 0x800000;  // about 0.5 in 24 bits
     const std::size_t offsets[4] = {2, 3, 6, 7};
 
-    for (const Case& c : cases) {
-        StateStore store;
-        store.setDefaults(true);
-        for (const auto& [state, value] : c.states) store.render[state] = value;
-        const OutputState state(store);
-        std::vector<std::uint32_t> colours(8, 0x5A5A5A5A), depths(8, kStoredDepth);
-        for (int p = 0; p < 4; ++p) colours[offsets[p]] = destinations[p];
-        writeQuad(state, {colours.data() + 2, 4, c.opaque, depths.data() + 2, 4, 24}, fragment);
+    // Pixel 2 uncovered, and every pixel covered (whole quads take their own path).
+    QuadFragment whole = partial;
+    whole.mask = 0xF;
+    for (const QuadFragment& fragment : {partial, whole}) {
+        for (const Case& c : cases) {
+            StateStore store;
+            store.setDefaults(true);
+            for (const auto& [state, value] : c.states) store.render[state] = value;
+            const OutputState state(store);
+            std::vector<std::uint32_t> colours(8, 0x5A5A5A5A), depths(8, kStoredDepth);
+            for (int p = 0; p < 4; ++p) colours[offsets[p]] = destinations[p];
+            writeQuad(state, {colours.data() + 2, 4, c.opaque, depths.data() + 2, 4, 24}, fragment);
 
-        const Colour fogColour = colourFromArgb(store.render[D3DRS_FOGCOLOR] | 0xFF000000u);
-        for (int p = 0; p < 4; ++p) {
-            float rgba[4] = {fragment.colour[0][p], fragment.colour[1][p], fragment.colour[2][p],
-                             fragment.colour[3][p]};
-            if (state.fog) {
-                const float f = fragment.fog[p] > 0.0f ? std::min(fragment.fog[p], 1.0f) : 0.0f;
-                const float fc[3] = {fogColour.r, fogColour.g, fogColour.b};
-                for (int k = 0; k < 3; ++k) rgba[k] = rgba[k] * f + fc[k] * (1.0f - f);
-            }
-            const double z = std::clamp(static_cast<double>(fragment.z[p]), 0.0, 1.0);
-            const auto depth = static_cast<std::uint32_t>(std::nearbyint(z * 16777215.0));
-            const bool drawn =
-                (fragment.mask & (1u << p)) &&
-                (!state.alphaTest ||
-                 compare(state.alphaFunction, toByte(rgba[3]), state.alphaReference)) &&
-                (!state.depthTest || compare(state.depthFunction, depth, kStoredDepth));
-            const std::uint32_t d = destinations[p];
-            std::uint32_t expected = d;
-            if (drawn) {
-                const Colour dc = colourFromArgb(d);
-                const float dest[4] = {dc.r, dc.g, dc.b, c.opaque ? 1.0f : dc.a};
-                std::uint32_t bytes[4];
-                for (int k = 0; k < 4; ++k) {
-                    if (!state.blend) {
-                        bytes[k] = toByte(rgba[k]);
-                        continue;
-                    }
-                    const auto clamped = [](float v) {
-                        return std::isnan(v) ? v : std::clamp(v, 0.0f, 1.0f);
-                    };
-                    const Blend b = k == 3 ? Blend{state.blendOpAlpha, state.srcBlendAlpha,
-                                                   state.destBlendAlpha}
-                                           : Blend{state.blendOp, state.srcBlend, state.destBlend};
-                    bytes[k] = toByte(
-                        blendChannel(b, clamped(rgba[k]), clamped(rgba[3]), dest[k], dest[3]));
+            const Colour fogColour = colourFromArgb(store.render[D3DRS_FOGCOLOR] | 0xFF000000u);
+            for (int p = 0; p < 4; ++p) {
+                float rgba[4] = {fragment.colour[0][p], fragment.colour[1][p],
+                                 fragment.colour[2][p], fragment.colour[3][p]};
+                if (state.fog) {
+                    const float f = fragment.fog[p] > 0.0f ? std::min(fragment.fog[p], 1.0f) : 0.0f;
+                    const float fc[3] = {fogColour.r, fogColour.g, fogColour.b};
+                    for (int k = 0; k < 3; ++k) rgba[k] = rgba[k] * f + fc[k] * (1.0f - f);
                 }
-                const std::uint32_t argb =
-                    (bytes[3] << 24) | (bytes[0] << 16) | (bytes[1] << 8) | bytes[2];
-                const DWORD m = state.writeMask;
-                const std::uint32_t written =
-                    (m & 1 ? 0x00FF0000u : 0u) | (m & 2 ? 0x0000FF00u : 0u) |
-                    (m & 4 ? 0x000000FFu : 0u) | (m & 8 ? 0xFF000000u : 0u);
-                expected = (argb & written) | (d & ~written) | (c.opaque ? 0xFF000000u : 0u);
+                const double z = std::clamp(static_cast<double>(fragment.z[p]), 0.0, 1.0);
+                const auto depth = static_cast<std::uint32_t>(std::nearbyint(z * 16777215.0));
+                const bool drawn =
+                    (fragment.mask & (1u << p)) &&
+                    (!state.alphaTest ||
+                     compare(state.alphaFunction, toByte(rgba[3]), state.alphaReference)) &&
+                    (!state.depthTest || compare(state.depthFunction, depth, kStoredDepth));
+                const std::uint32_t d = destinations[p];
+                std::uint32_t expected = d;
+                if (drawn) {
+                    const Colour dc = colourFromArgb(d);
+                    const float dest[4] = {dc.r, dc.g, dc.b, c.opaque ? 1.0f : dc.a};
+                    std::uint32_t bytes[4];
+                    for (int k = 0; k < 4; ++k) {
+                        if (!state.blend) {
+                            bytes[k] = toByte(rgba[k]);
+                            continue;
+                        }
+                        const auto clamped = [](float v) {
+                            return std::isnan(v) ? v : std::clamp(v, 0.0f, 1.0f);
+                        };
+                        const Blend b = k == 3
+                                            ? Blend{state.blendOpAlpha, state.srcBlendAlpha,
+                                                    state.destBlendAlpha}
+                                            : Blend{state.blendOp, state.srcBlend, state.destBlend};
+                        bytes[k] = toByte(
+                            blendChannel(b, clamped(rgba[k]), clamped(rgba[3]), dest[k], dest[3]));
+                    }
+                    const std::uint32_t argb =
+                        (bytes[3] << 24) | (bytes[0] << 16) | (bytes[1] << 8) | bytes[2];
+                    const DWORD m = state.writeMask;
+                    const std::uint32_t written =
+                        (m & 1 ? 0x00FF0000u : 0u) | (m & 2 ? 0x0000FF00u : 0u) |
+                        (m & 4 ? 0x000000FFu : 0u) | (m & 8 ? 0xFF000000u : 0u);
+                    expected = (argb & written) | (d & ~written) | (c.opaque ? 0xFF000000u : 0u);
+                }
+                EXPECT_EQ(colours[offsets[p]], expected)
+                    << c.name << ", mask " << fragment.mask << ", pixel " << p;
+                const bool depthWritten = drawn && state.depthWrite;
+                EXPECT_EQ(depths[offsets[p]], depthWritten ? depth : kStoredDepth)
+                    << c.name << ", mask " << fragment.mask << ", pixel " << p;
             }
-            EXPECT_EQ(colours[offsets[p]], expected) << c.name << ", pixel " << p;
-            const bool depthWritten = drawn && state.depthWrite;
-            EXPECT_EQ(depths[offsets[p]], depthWritten ? depth : kStoredDepth)
-                << c.name << ", pixel " << p;
+            for (std::size_t i : {std::size_t{0}, std::size_t{1}, std::size_t{4}, std::size_t{5}})
+                EXPECT_EQ(colours[i], 0x5A5A5A5Au) << c.name << ": outside the quad";
         }
-        for (std::size_t i : {std::size_t{0}, std::size_t{1}, std::size_t{4}, std::size_t{5}})
-            EXPECT_EQ(colours[i], 0x5A5A5A5Au) << c.name << ": outside the quad";
     }
 }
 

@@ -157,5 +157,22 @@ TEST(ShaderDecoder, MatrixRulesAreEnforced) {
     EXPECT_TRUE(decodeShader(assembled("vs_2_0\nm4x4 r0, r1, c252\n")).shader);
 }
 
+// A temporary starts each batch at zero when some component is read before being written;
+// texld reads only x and y of its coordinates.
+TEST(ShaderDecoder, TemporariesReadBeforeWrittenAreNoted) {
+    const struct {
+        const char* body;
+        uint32_t expected;
+    } cases[] = {
+        {"add r0.xy, t0, c0\ntexld r0, r0, s0\nmov oC0, r0\n", 0},
+        {"add r0.xy, t0, c0\ntexld r1, r0.zwzw, s0\nmov oC0, r1\n", 1u << 0},
+        {"add r0.xy, t0, c0\nmov oC0, r0\n", 1u << 0},
+        {"mov r2.x, c0\nmul oC0, r2.x, r3\n", 1u << 3},
+    };
+    for (const auto& c : cases) {
+        const std::string text = std::string("ps_2_0\ndcl t0.xy\ndcl_2d s0\n") + c.body;
+        EXPECT_EQ(decoded(text.c_str()).tempsReadBeforeWritten, c.expected) << c.body;
+    }
+}
 }  // namespace
 }  // namespace tessera::test
