@@ -4,14 +4,10 @@
 
 namespace platform::d3d9 {
 
-namespace {
-
-void bilinearLanes(const LevelTexels& level, const float u[4], const float v[4],
-                   const LaneRows& out) {
-    bilinearFromSetup(level, setUpBilinear(level, u, v), out);
+bool hasAvx512() {
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+           __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq");
 }
-
-}  // namespace
 
 const LevelLaneKernels& sse2LevelLaneKernels() {
     static const LevelLaneKernels kernels{eachQuad<pointLanes>, eachQuad<bilinearLanes>};
@@ -20,8 +16,10 @@ const LevelLaneKernels& sse2LevelLaneKernels() {
 
 const LevelLaneKernels& levelLaneKernels() {
     // A function pointer chosen once rather than an ifunc, which sanitizer builds cannot run.
-    static const LevelLaneKernels& kernels =
-        __builtin_cpu_supports("avx2") ? avx2LevelLaneKernels() : sse2LevelLaneKernels();
+    static const LevelLaneKernels& kernels = hasAvx512() ? avx512LevelLaneKernels()
+                                             : __builtin_cpu_supports("avx2")
+                                                 ? avx2LevelLaneKernels()
+                                                 : sse2LevelLaneKernels();
     return kernels;
 }
 

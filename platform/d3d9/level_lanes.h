@@ -2,8 +2,9 @@
 // Filtering of one texture level for whole 2x2 quads (four lanes each, as a quad or a pixel
 // shader batch holds them): the same arithmetic as TextureSampler's one-pixel path, in the same
 // order and precision, so every lane gets the bits that path gives. The kernels come in an SSE2
-// build (four lanes at a time) and an AVX2 build (eight: two quads) chosen at run time; both
-// give the same bits.
+// build (four lanes at a time), an AVX2 build (eight: two quads) and an AVX-512 build
+// (sixteen: four quads), the widest the processor has chosen at run time; all give the same
+// bits.
 #include <cstddef>
 #include <cstdint>
 
@@ -53,6 +54,10 @@ const LevelLaneKernels& levelLaneKernels();
 
 // Each build on its own, for tests that compare them.
 const LevelLaneKernels& sse2LevelLaneKernels();
-const LevelLaneKernels& avx2LevelLaneKernels();  // only on a processor with AVX2
+const LevelLaneKernels& avx2LevelLaneKernels();    // only on a processor with AVX2
+const LevelLaneKernels& avx512LevelLaneKernels();  // only where hasAvx512()
+
+// Whether the processor has the AVX-512 parts the sixteen-lane kernels use (F, VL, BW, DQ).
+bool hasAvx512();
 
 }  // namespace platform::d3d9

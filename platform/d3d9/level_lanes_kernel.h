@@ -219,6 +219,12 @@ void bilinearFromSetup(const LevelTexels& level, const BilinearSetup& s, const L
     storeLanes(s.readsBelow ? mixLanes(top, bilinearRow(level, s, s.y1), s.wy) : top, out);
 }
 
+// inline: not every build that includes this uses it.
+inline void bilinearLanes(const LevelTexels& level, const float u[4], const float v[4],
+                          const LaneRows& out) {
+    bilinearFromSetup(level, setUpBilinear(level, u, v), out);
+}
+
 // Runs the four-lane `kernel` over each of `quads` quads.
 template <void (*kernel)(const LevelTexels&, const float*, const float*, const LaneRows&)>
 void eachQuad(const LevelTexels& level, const float* u, const float* v, std::size_t quads,

@@ -14,6 +14,36 @@ __m128i colourBytes(__m128 channels) {
         _mm_add_ps(_mm_mul_ps(clamped, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
 }
 
+// The four pixels' colours as ARGB bytes.
+__m128i packArgb(const __m128 (&channel)[4]) {
+    return _mm_or_si128(
+        _mm_or_si128(_mm_slli_epi32(colourBytes(channel[3]), 24),
+                     _mm_slli_epi32(colourBytes(channel[0]), 16)),
+        _mm_or_si128(_mm_slli_epi32(colourBytes(channel[1]), 8), colourBytes(channel[2])));
+}
+
+// Pixel p of the quad whose top-left pixel is at `topLeft`.
+std::uint32_t* pixelAt(std::uint32_t* topLeft, std::size_t pitch, unsigned p) {
+    return topLeft + (p >> 1) * pitch + (p & 1);
+}
+
+// Stores the covered pixels of `argb` (alpha set to 0xFF on an opaque target). Only covered
+// pixels are written: the others may lie past the target's edge.
+void storePixels(const QuadTarget& target, unsigned mask, __m128i argb) {
+    if (target.opaque) argb = _mm_or_si128(argb, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+    if (mask == 0xF) {
+        // Pixels 0 and 1 make the top row, 2 and 3 the bottom one.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(target.colour), argb);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(target.colour + target.colourPitch),
+                         _mm_unpackhi_epi64(argb, argb));
+        return;
+    }
+    alignas(16) std::uint32_t pixels[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(pixels), argb);
+    for (unsigned p = 0; p < 4; ++p)
+        if (mask & (1u << p)) *pixelAt(target.colour, target.colourPitch, p) = pixels[p];
+}
+
 // std::clamp(v, 0, 1) lane by lane, NaN passing through as it does there.
 __m128 clampKeepingNaN(__m128 v) {
     const __m128 one = _mm_set1_ps(1.0f);
@@ -168,6 +198,7 @@ OutputState::OutputState(const StateStore& s)
     destBlendAlpha = separate ? s.render[D3DRS_DESTBLENDALPHA] : destBlend;
     blendOpAlpha = separate ? s.render[D3DRS_BLENDOPALPHA] : blendOp;
     plainWrite = !blend && writeMask == 0xF;
+    storesOnly = plainWrite && !fog && !alphaTest && !depthTest;
 }
 
 HRESULT validateOutputStates(const StateStore& states) {
@@ -210,14 +241,11 @@ void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFra
                                  state.alphaReference);
         });
     }
-    const auto texel = [](std::uint32_t* topLeft, std::size_t pitch, unsigned p) {
-        return topLeft + (p >> 1) * pitch + (p & 1);
-    };
     if (state.depthTest && mask == 0xF && target.depthBits <= 24) {
         mask = depthTestWholeQuad(state, target, fragment.z);
     } else if (state.depthTest) {
         mask = passing(mask, [&](unsigned p) {
-            std::uint32_t& stored = *texel(target.depth, target.depthPitch, p);
+            std::uint32_t& stored = *pixelAt(target.depth, target.depthPitch, p);
             const std::uint32_t depth = quantiseDepth(fragment.z[p], target.depthBits);
             if (!compareValues(state.depthFunction, depth, stored)) return false;
             if (state.depthWrite) stored = depth;
@@ -231,7 +259,7 @@ void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFra
     alignas(16) std::uint32_t destination[4] = {};
     if (!state.plainWrite)
         for (unsigned p = 0; p < 4; ++p)
-            if (mask & (1u << p)) destination[p] = *texel(target.colour, target.colourPitch, p);
+            if (mask & (1u << p)) destination[p] = *pixelAt(target.colour, target.colourPitch, p);
     const __m128i dest = _mm_load_si128(reinterpret_cast<const __m128i*>(destination));
 
     if (state.blend) {
@@ -245,27 +273,20 @@ void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFra
         channel[3] = blendChannels(state.blendOpAlpha, state.srcBlendAlpha, state.destBlendAlpha,
                                    s[3], s[3], d[3], d[3]);
     }
-    const __m128i argb = _mm_or_si128(
-        _mm_or_si128(_mm_slli_epi32(colourBytes(channel[3]), 24),
-                     _mm_slli_epi32(colourBytes(channel[0]), 16)),
-        _mm_or_si128(_mm_slli_epi32(colourBytes(channel[1]), 8), colourBytes(channel[2])));
+    const __m128i argb = packArgb(channel);
     const std::uint32_t written =
         (state.writeMask & 1 ? 0x00FF0000u : 0u) | (state.writeMask & 2 ? 0x0000FF00u : 0u) |
         (state.writeMask & 4 ? 0x000000FFu : 0u) | (state.writeMask & 8 ? 0xFF000000u : 0u);
     const __m128i keep = _mm_set1_epi32(static_cast<int>(~written));
     __m128i out = _mm_or_si128(_mm_andnot_si128(keep, argb), _mm_and_si128(keep, dest));
-    if (target.opaque) out = _mm_or_si128(out, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
-    if (mask == 0xF) {
-        // Pixels 0 and 1 make the top row, 2 and 3 the bottom one.
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(target.colour), out);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(target.colour + target.colourPitch),
-                         _mm_unpackhi_epi64(out, out));
-        return;
-    }
-    alignas(16) std::uint32_t pixels[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(pixels), out);
-    for (unsigned p = 0; p < 4; ++p)
-        if (mask & (1u << p)) *texel(target.colour, target.colourPitch, p) = pixels[p];
+    storePixels(target, mask, out);
+}
+
+void storeQuadColours(const QuadTarget& target, unsigned mask, const float* const rows[4]) {
+    if (mask == 0) return;
+    const __m128 channel[4] = {_mm_loadu_ps(rows[0]), _mm_loadu_ps(rows[1]), _mm_loadu_ps(rows[2]),
+                               _mm_loadu_ps(rows[3])};
+    storePixels(target, mask, packArgb(channel));
 }
 
 }  // namespace platform::d3d9

@@ -61,6 +61,7 @@ struct OutputState {
     DWORD srcBlendAlpha, destBlendAlpha, blendOpAlpha;
     DWORD writeMask;  // bits 0..3: red, green, blue, alpha
     bool plainWrite;  // no blending and every channel written: the colour replaces the pixel
+    bool storesOnly;  // a plain write without fog or tests: storeQuadColours does it all
 };
 
 // Checks the render states the pipeline interprets for values it implements.
@@ -90,5 +91,9 @@ struct QuadTarget {
 // alone. Fog mixes the fog colour in by 1 - fog factor (clamped to [0, 1], NaN as 0) and
 // keeps alpha.
 void writeQuad(const OutputState& state, const QuadTarget& target, const QuadFragment& fragment);
+
+// What writeQuad does where the state's storesOnly holds: the covered pixels of the quad get
+// its colours, `rows` pointing at the red, green, blue and alpha of pixels 0..3.
+void storeQuadColours(const QuadTarget& target, unsigned mask, const float* const rows[4]);
 
 }  // namespace platform::d3d9

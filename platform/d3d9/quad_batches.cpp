@@ -173,6 +173,15 @@ void TrianglePipeline::shadeQuadsWithPixelShader(const Quad* quads, int count,
                                                  shader::PixelLanes& lanes) {
     QuadSamplers samplers(samplers_);
     pixelShader_->run(lanes, static_cast<std::uint32_t>(4 * count), samplers);
+    if (output_.storesOnly) {
+        // Straight from the shader's colour lanes into the target.
+        for (int q = 0; q < count; ++q) {
+            const float* const rows[4] = {lanes.colour.c[0] + 4 * q, lanes.colour.c[1] + 4 * q,
+                                          lanes.colour.c[2] + 4 * q, lanes.colour.c[3] + 4 * q};
+            storeQuadColours(quadTarget(quads[q]), quads[q].mask, rows);
+        }
+        return;
+    }
     for (int q = 0; q < count; ++q) {
         LaneColours colour;
         for (int k = 0; k < 4; ++k) std::copy_n(lanes.colour.c[k] + 4 * q, 4, colour.c[k]);

@@ -35,8 +35,8 @@ void walkQuadsAvx2(const TriangleSetup& s, const PixelRect& clip, QuadSink& sink
         __m256d quadStart[3];
         for (int e = 0; e < 3; ++e) {
             const double at = rowStart[e] + static_cast<double>(first - s.left) * s.stepX[e];
-            quadStart[e] = _mm256_setr_pd(at, at + s.stepX[e], at + s.stepY[e],
-                                          at + s.stepX[e] + s.stepY[e]);
+            quadStart[e] =
+                _mm256_setr_pd(at, at + s.stepX[e], at + s.stepY[e], at + s.stepX[e] + s.stepY[e]);
         }
         for (std::int64_t qx = first; qx < end; qx += 4) {
             __m256d left[3], right[3];
@@ -78,10 +78,9 @@ void walkQuadsAvx2(const TriangleSetup& s, const PixelRect& clip, QuadSink& sink
             // Attribute k of the eight pixels: (w0 * a0 + w1 * a1 + w2 * a2) * correction.
             for (int u = 0; u < s.usedCount; ++u) {
                 const int k = s.used[u];
-                const __m256 sum =
-                    _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(w[0], weighted[0][k]),
-                                                _mm256_mul_ps(w[1], weighted[1][k])),
-                                  _mm256_mul_ps(w[2], weighted[2][k]));
+                const __m256 sum = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(w[0], weighted[0][k]),
+                                                               _mm256_mul_ps(w[1], weighted[1][k])),
+                                                 _mm256_mul_ps(w[2], weighted[2][k]));
                 const __m256 value = _mm256_mul_ps(sum, perspective);
                 _mm_store_ps(quads[0].attr[k], _mm256_castps256_ps128(value));
                 _mm_store_ps(quads[1].attr[k], _mm256_extractf128_ps(value, 1));

@@ -298,15 +298,18 @@ void TrianglePipeline::outputQuad(const Quad& quad, const LaneColours& colour) {
     std::copy_n(quad.z, 4, fragment.z);
     std::copy_n(quad.attr[kFogAttribute], 4, fragment.fog);
     fragment.mask = quad.mask;
+    writeQuad(output_, quadTarget(quad), fragment);
+}
+
+QuadTarget TrianglePipeline::quadTarget(const Quad& quad) const {
     const auto x = static_cast<std::size_t>(quad.x), y = static_cast<std::size_t>(quad.y);
     IDirect3DSurface9* depth = targets_.depth;
-    const QuadTarget target{targets_.colour->texels() + y * targets_.colour->width() + x,
-                            targets_.colour->width(),
-                            targetOpaque_,
-                            depth ? depth->texels() + y * depth->width() + x : nullptr,
-                            depth ? depth->width() : 0,
-                            depthBits_};
-    writeQuad(output_, target, fragment);
+    return {targets_.colour->texels() + y * targets_.colour->width() + x,
+            targets_.colour->width(),
+            targetOpaque_,
+            depth ? depth->texels() + y * depth->width() + x : nullptr,
+            depth ? depth->width() : 0,
+            depthBits_};
 }
 
 }  // namespace platform::d3d9

@@ -90,6 +90,8 @@ private:
     // Fog, alpha test, depth test and write, blending of the covered pixels of a quad, whose
     // colours `colour` holds as rows of red, green, blue and alpha.
     void outputQuad(const Quad& quad, const LaneColours& colour);
+    // Where the quad's pixels lie in the targets.
+    QuadTarget quadTarget(const Quad& quad) const;
     // Queues a triangle for rasterisation; the copy and add shortcuts first try to pair it
     // with the one before into a mapped rectangle.
     void queueTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVertex& c);

@@ -42,10 +42,10 @@ void rowQuads(const TriangleSetup& setup, const double (&rowStart)[3], std::int6
 // copy must not stand in for the SSE2 walk's.
 static inline unsigned clipMask(std::int64_t x, std::int64_t y, const PixelRect& clip) {
     const auto in = [](std::int64_t p, int low, int high) { return p >= low && p < high; };
-    const unsigned rows = (in(y, clip.top, clip.bottom) ? 0x3u : 0u) |
-                          (in(y + 1, clip.top, clip.bottom) ? 0xCu : 0u);
-    const unsigned columns = (in(x, clip.left, clip.right) ? 0x5u : 0u) |
-                             (in(x + 1, clip.left, clip.right) ? 0xAu : 0u);
+    const unsigned rows =
+        (in(y, clip.top, clip.bottom) ? 0x3u : 0u) | (in(y + 1, clip.top, clip.bottom) ? 0xCu : 0u);
+    const unsigned columns =
+        (in(x, clip.left, clip.right) ? 0x5u : 0u) | (in(x + 1, clip.left, clip.right) ? 0xAu : 0u);
     return rows & columns;
 }
 

@@ -95,6 +95,10 @@ void bilinearKernel(benchmark::State& state, const LevelLaneKernels& (*kernels)(
         state.SkipWithError("no AVX2");
         return;
     }
+    if (kernels == avx512LevelLaneKernels && !hasAvx512()) {
+        state.SkipWithError("no AVX-512");
+        return;
+    }
     const SamplerScene scene(D3DTEXF_LINEAR);
     const LevelTexels level = scene.level();
     const LevelQuadsFunction bilinear = kernels().bilinear;
@@ -126,3 +130,4 @@ BENCHMARK(sampleQuads)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(bilinearKernel, sse2, sse2LevelLaneKernels)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(bilinearKernel, avx2, avx2LevelLaneKernels)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(bilinearKernel, avx512, avx512LevelLaneKernels)->Unit(benchmark::kMillisecond);

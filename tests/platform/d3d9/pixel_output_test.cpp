@@ -342,6 +342,7 @@ TEST(WriteQuad, MatchesEachPixelWrittenAlone) {
         {"depth never", {{D3DRS_ZFUNC, D3DCMP_NEVER}}, false},
         {"depth always", {{D3DRS_ZFUNC, D3DCMP_ALWAYS}}, false},
         {"no depth test", {{D3DRS_ZENABLE, D3DZB_FALSE}, {D3DRS_ZFUNC, D3DCMP_NEVER}}, false},
+        {"no depth test, opaque", {{D3DRS_ZENABLE, D3DZB_FALSE}}, true},
         {"write mask", {{D3DRS_COLORWRITEENABLE, 0xA}}, true},
         {"alpha blend",
          {{D3DRS_ALPHABLENDENABLE, TRUE},
@@ -390,6 +391,16 @@ TEST(WriteQuad, MatchesEachPixelWrittenAlone) {
             std::vector<std::uint32_t> colours(8, 0x5A5A5A5A), depths(8, kStoredDepth);
             for (int p = 0; p < 4; ++p) colours[offsets[p]] = destinations[p];
             writeQuad(state, {colours.data() + 2, 4, c.opaque, depths.data() + 2, 4, 24}, fragment);
+            if (state.storesOnly) {
+                // The shortcut for such states stores what writeQuad wrote.
+                std::vector<std::uint32_t> stored(8, 0x5A5A5A5A);
+                for (int p = 0; p < 4; ++p) stored[offsets[p]] = destinations[p];
+                const float* const rows[4] = {fragment.colour[0], fragment.colour[1],
+                                              fragment.colour[2], fragment.colour[3]};
+                storeQuadColours({stored.data() + 2, 4, c.opaque, nullptr, 0, 0}, fragment.mask,
+                                 rows);
+                EXPECT_EQ(stored, colours) << c.name << ", mask " << fragment.mask;
+            }
 
             const Colour fogColour = colourFromArgb(store.render[D3DRS_FOGCOLOR] | 0xFF000000u);
             for (int p = 0; p < 4; ++p) {

@@ -63,8 +63,8 @@ TEST(QuadWalk, Avx2MatchesSse2) {
                 vertex.x = std::round(vertex.x);
                 vertex.y = std::round(vertex.y);
             }
-        const AttributeMask attributes =
-            (static_cast<AttributeMask>(random()) << 32 | random()) & attributeRange(0, kMaxAttributes);
+        const AttributeMask attributes = (static_cast<AttributeMask>(random()) << 32 | random()) &
+                                         attributeRange(0, kMaxAttributes);
         const int left = static_cast<int>(random() % 8), top = static_cast<int>(random() % 8);
         const PixelRect clip{left, top, left + 1 + static_cast<int>(random() % 72),
                              top + 1 + static_cast<int>(random() % 72)};

@@ -182,10 +182,10 @@ TEST(SamplerQuad, EveryLaneMatchesTheOnePixelSampler) {
         const RandomTexture texture(c.width, c.height, c.levels, c.format, random);
         const TextureSampler sampler(*texture, samplerStates(c));
         int mismatches = 0;
-        // Batches of one to five quads, sampled in one call, each quad at its own level of
+        // Batches of one to seven quads, sampled in one call, each quad at its own level of
         // detail.
-        for (int trial = 0; trial < 500 && mismatches < 5; ++trial) {
-            constexpr int kMostQuads = 5;
+        for (int trial = 0; trial < 700 && mismatches < 5; ++trial) {
+            constexpr int kMostQuads = 7;
             const int quads = 1 + trial % kMostQuads;
             float u[4 * kMostQuads], v[4 * kMostQuads];
             const UINT first = std::min(c.maxMipLevel, c.levels - 1);
@@ -211,38 +211,57 @@ TEST(SamplerQuad, EveryLaneMatchesTheOnePixelSampler) {
     }
 }
 
-TEST(SamplerQuad, Avx2KernelsMatchSse2) {
-    if (!__builtin_cpu_supports("avx2")) GTEST_SKIP() << "no AVX2 on this processor";
-    std::mt19937 random(7);
-    std::vector<std::uint32_t> texels(13 * 9);
-    for (auto& t : texels) t = static_cast<std::uint32_t>(random());
-    const DWORD modes[] = {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, D3DTADDRESS_BORDER};
-    for (DWORD addressU : modes) {
-        for (DWORD addressV : modes) {
-            for (bool opaque : {false, true}) {
-                const LevelTexels level{texels.data(), 13,         9,     addressU,
-                                        addressV,      0x11223344, opaque};
-                for (int trial = 0; trial < 500; ++trial) {
-                    // Up to five quads: eight-lane pairs and a single quad after them.
-                    constexpr int kMostQuads = 5;
-                    const int quads = 1 + trial % kMostQuads;
-                    float u[4 * kMostQuads], v[4 * kMostQuads];
-                    mixedQuads(random, 13, 9, quads, u, v);
-                    for (bool linear : {false, true}) {
-                        float sse2[4][4 * kMostQuads] = {}, avx2[4][4 * kMostQuads] = {};
-                        (linear ? sse2LevelLaneKernels().bilinear : sse2LevelLaneKernels().point)(
-                            level, u, v, quads, LaneRows{{sse2[0], sse2[1], sse2[2], sse2[3]}});
-                        (linear ? avx2LevelLaneKernels().bilinear : avx2LevelLaneKernels().point)(
-                            level, u, v, quads, LaneRows{{avx2[0], avx2[1], avx2[2], avx2[3]}});
-                        ASSERT_EQ(std::memcmp(sse2, avx2, sizeof sse2), 0)
-                            << "address " << addressU << "/" << addressV
-                            << (linear ? " linear" : " point") << ", " << quads << " quads";
+// The eight- and sixteen-lane builds against the four-lane one, where the processor runs them.
+TEST(SamplerQuad, WideKernelsMatchSse2) {
+    struct Build {
+        const char* name;
+        bool available;
+        const LevelLaneKernels& (*kernels)();
+    };
+    const Build builds[] = {{"AVX2", __builtin_cpu_supports("avx2") != 0, avx2LevelLaneKernels},
+                            {"AVX-512", hasAvx512(), avx512LevelLaneKernels}};
+    int compared = 0;
+    for (const Build& build : builds) {
+        if (!build.available) continue;
+        ++compared;
+        std::mt19937 random(7);
+        std::vector<std::uint32_t> texels(13 * 9);
+        for (auto& t : texels) t = static_cast<std::uint32_t>(random());
+        const DWORD modes[] = {D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP, D3DTADDRESS_BORDER};
+        for (DWORD addressU : modes) {
+            for (DWORD addressV : modes) {
+                for (bool opaque : {false, true}) {
+                    const LevelTexels level{texels.data(), 13,         9,     addressU,
+                                            addressV,      0x11223344, opaque};
+                    for (int trial = 0; trial < 700; ++trial) {
+                        // Up to seven quads: groups of four, pairs and single quads after them.
+                        constexpr int kMostQuads = 7;
+                        const int quads = 1 + trial % kMostQuads;
+                        float u[4 * kMostQuads], v[4 * kMostQuads];
+                        // Every fourth batch all magnified, where whole groups share footprints.
+                        if (trial % 4 == 0)
+                            for (int q = 0; q < quads; ++q)
+                                magnifiedQuad(random, 13, 9, 2 + trial % 3, u + 4 * q, v + 4 * q);
+                        else
+                            mixedQuads(random, 13, 9, quads, u, v);
+                        for (bool linear : {false, true}) {
+                            float sse2[4][4 * kMostQuads] = {}, wide[4][4 * kMostQuads] = {};
+                            const LevelLaneKernels& narrow = sse2LevelLaneKernels();
+                            const LevelLaneKernels& other = build.kernels();
+                            (linear ? narrow.bilinear : narrow.point)(
+                                level, u, v, quads, LaneRows{{sse2[0], sse2[1], sse2[2], sse2[3]}});
+                            (linear ? other.bilinear : other.point)(
+                                level, u, v, quads, LaneRows{{wide[0], wide[1], wide[2], wide[3]}});
+                            ASSERT_EQ(std::memcmp(sse2, wide, sizeof sse2), 0)
+                                << build.name << ", address " << addressU << "/" << addressV
+                                << (linear ? " linear" : " point") << ", " << quads << " quads";
+                        }
                     }
                 }
             }
         }
     }
+    if (compared == 0) GTEST_SKIP() << "neither AVX2 nor AVX-512 on this processor";
 }
-
 }  // namespace
 }  // namespace tessera::test
