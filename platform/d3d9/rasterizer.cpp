@@ -25,6 +25,9 @@ struct Edge {
     }
 };
 
+// Triangles at most this many pixels wide skip the search for each row's span.
+constexpr std::int64_t kNarrowTriangle = 8;
+
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
 }
@@ -74,6 +77,7 @@ bool setUpTriangle(const RasterVertex& a, const RasterVertex& b0, const RasterVe
     s.left &= ~std::int64_t{1};
     s.top &= ~std::int64_t{1};
 
+    s.attributes = attributes;
     s.usedCount = 0;
     for (AttributeMask bits = attributes; bits != 0; bits &= bits - 1)
         s.used[s.usedCount++] = std::countr_zero(bits);
@@ -90,23 +94,34 @@ bool setUpTriangle(const RasterVertex& a, const RasterVertex& b0, const RasterVe
         // Integer values: "value + bias >= 0" is "value >= -bias".
         s.minimum[e] = static_cast<double>(-edges[e].bias);
         s.start[e] = static_cast<double>(edges[e].value(s.left * kSubpixel, s.top * kSubpixel));
+        s.inverseStepX[e] = s.stepX[e] != 0.0 ? 1.0 / s.stepX[e] : 0.0;
     }
     return true;
 }
 
 // The pixel columns of a pair of rows where every edge may pass, a little wide: the quads
-// outside them are skipped, those inside tested exactly.
+// outside them are skipped, those inside tested exactly. The column of an edge's crossing is
+// found with a multiplication by the step's inverse rather than a division: the result may
+// be one off, which the margin of one column either side absorbs.
 void rowQuads(const TriangleSetup& s, const double (&rowStart)[3], std::int64_t& firstQuad,
               std::int64_t& end) {
+    // Narrow triangles test every quad of their rows: fewer than finding the span would cost.
+    if (s.right - s.left <= kNarrowTriangle) {
+        firstQuad = s.left;
+        end = s.right;
+        return;
+    }
     const auto left = static_cast<double>(s.left);
     double first = left, last = static_cast<double>(s.right);
     for (int e = 0; e < 3; ++e) {
         // The larger of the edge's values at the left column of the two rows.
         const double value = std::max(rowStart[e], rowStart[e] + s.stepY[e]);
         if (s.stepX[e] > 0.0)
-            first = std::max(first, left + std::floor((s.minimum[e] - value) / s.stepX[e]) - 1.0);
+            first = std::max(first,
+                             left + std::floor((s.minimum[e] - value) * s.inverseStepX[e]) - 1.0);
         else if (s.stepX[e] < 0.0)
-            last = std::min(last, left + std::ceil((value - s.minimum[e]) / -s.stepX[e]) + 1.0);
+            last =
+                std::min(last, left + std::ceil((s.minimum[e] - value) * s.inverseStepX[e]) + 1.0);
         else if (value < s.minimum[e])
             last = first;
     }
@@ -134,7 +149,8 @@ void walkQuadsSse2(const TriangleSetup& s, const PixelRect& clip, QuadSink& sink
         threshold[e] = _mm_set1_pd(s.minimum[e]);
     }
 
-    Quad quad{};
+    thread_local QuadScratch<1> scratch;
+    Quad& quad = scratch.prepare(s.attributes)[0];
     bool emitted = false;
     for (std::int64_t qy = s.top; qy < s.bottom; qy += 2) {
         std::int64_t first, end;

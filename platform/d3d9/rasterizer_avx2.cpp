@@ -25,7 +25,8 @@ void walkQuadsAvx2(const TriangleSetup& s, const PixelRect& clip, QuadSink& sink
         threshold[e] = _mm256_set1_pd(s.minimum[e]);
     }
 
-    Quad quads[2] = {};
+    thread_local QuadScratch<2> scratch;
+    Quad* quads = scratch.prepare(s.attributes);
     bool emitted = false;
     for (std::int64_t qy = s.top; qy < s.bottom; qy += 2) {
         std::int64_t first, end;

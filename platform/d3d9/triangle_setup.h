@@ -3,6 +3,8 @@
 // (rasterizer.cpp, one quad a step) and the AVX2 walk (rasterizer_avx2.cpp, two quads a step).
 // Both evaluate the same expressions in the same precision, so they hand the sink the same
 // quads with the same bits.
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 
 #include "platform/d3d9/rasterizer.h"
@@ -18,9 +20,11 @@ struct TriangleSetup {
     // them and every sum of them with the steps exactly: stepping gives the values a per-pixel
     // evaluation would, in any order.
     double start[3], stepX[3], stepY[3], minimum[3];
+    double inverseStepX[3];  // 1 / stepX, where stepX is not 0
     double inverseArea;
     // The attributes interpolated, and per vertex each pre-multiplied by rhw (so that it
     // interpolates linearly on screen), z and rhw.
+    AttributeMask attributes;
     int used[kMaxAttributes];
     int usedCount;
     float weighted[3][kMaxAttributes];
@@ -37,6 +41,22 @@ bool setUpTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVer
 // pixels of the triangle: from column `first` (even), up to `end`; the others are skipped.
 void rowQuads(const TriangleSetup& setup, const double (&rowStart)[3], std::int64_t& first,
               std::int64_t& end);
+
+// The quads a walk fills and hands to the sink, kept per thread and walk from triangle to
+// triangle: the attributes outside a triangle's set must read 0, and rather than clearing the
+// whole quads for every triangle only those a triangle before wrote are cleared.
+template <int N>
+struct QuadScratch {
+    Quad quads[N] = {};
+    AttributeMask written = 0;
+
+    Quad* prepare(AttributeMask attributes) {
+        for (AttributeMask stale = written & ~attributes; stale != 0; stale &= stale - 1)
+            for (Quad& quad : quads) std::fill_n(quad.attr[std::countr_zero(stale)], 4, 0.0f);
+        written = attributes;
+        return quads;
+    }
+};
 
 // Coverage bits of quad (x, y) left by the clip rectangle. Internal linkage: the AVX2 walk's
 // copy must not stand in for the SSE2 walk's.
