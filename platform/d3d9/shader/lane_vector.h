@@ -5,7 +5,7 @@
 
 namespace platform::d3d9::shader {
 
-constexpr uint32_t kLanes = 16;
+constexpr uint32_t kLanes = 64;
 
 struct alignas(64) LaneVector {
     float c[4][kLanes];
