@@ -18,6 +18,7 @@ TileWorkers::TileWorkers(unsigned threads) {
         workers_.push_back(std::move(worker));
     }
     ranOn_.assign(this->threads(), 0);
+    shares_ = std::vector<Share>(this->threads());
 }
 
 TileWorkers::~TileWorkers() {
@@ -52,15 +53,41 @@ uint32_t TileWorkers::workerMain(void* argument) {
     }
 }
 
+namespace {
+
+// Takes the front tile (for the share's owner) or the back one (for any other thread) of the
+// unclaimed tiles of a share; false when none are left. Claiming needs no ordering beyond the
+// range's own: run() waits on the mutex for every thread, which publishes the pixels they drew.
+bool claimTile(std::atomic<uint64_t>& unclaimed, bool front, unsigned& tile) {
+    uint64_t range = unclaimed.load(std::memory_order_relaxed);
+    for (;;) {
+        const auto first = static_cast<uint32_t>(range), end = static_cast<uint32_t>(range >> 32);
+        if (first >= end) return false;
+        const uint64_t rest = front ? range + 1 : range - (uint64_t{1} << 32);
+        if (unclaimed.compare_exchange_weak(range, rest, std::memory_order_relaxed)) {
+            tile = front ? first : end - 1;
+            return true;
+        }
+    }
+}
+
+}  // namespace
+
+unsigned TileWorkers::firstTileOf(unsigned index) const {
+    return static_cast<unsigned>(uint64_t{tileCount_} * index / threads());
+}
+
 void TileWorkers::runShare(unsigned index) {
-    ranOn_[index] = index < tileCount_ ? platform::os::currentThreadId() : 0;
-    if (index >= tileCount_) return;
-    (*work_)(index);
-    // Claiming needs no ordering beyond the counter's own: run() waits on the mutex for
-    // every thread, which publishes the pixels they drew.
-    for (unsigned tile = nextTile_.fetch_add(1, std::memory_order_relaxed); tile < tileCount_;
-         tile = nextTile_.fetch_add(1, std::memory_order_relaxed))
-        (*work_)(tile);
+    const unsigned first = firstTileOf(index);
+    const bool owns = first < firstTileOf(index + 1);
+    ranOn_[index] = owns ? platform::os::currentThreadId() : 0;
+    if (owns) (*work_)(first);
+    unsigned tile;
+    while (claimTile(shares_[index].unclaimed, true, tile)) (*work_)(tile);
+    for (unsigned other = 1; other < threads(); ++other) {
+        std::atomic<uint64_t>& unclaimed = shares_[(index + other) % threads()].unclaimed;
+        while (claimTile(unclaimed, false, tile)) (*work_)(tile);
+    }
 }
 
 unsigned TileWorkers::threadsUsedLastRun() const {
@@ -84,7 +111,11 @@ void TileWorkers::run(unsigned tileCount, const std::function<void(unsigned tile
     {
         std::lock_guard<std::mutex> lock(mutex_);
         tileCount_ = tileCount;
-        nextTile_.store(threads(), std::memory_order_relaxed);
+        // Each share's first tile is its owner's alone, so it is not among those to claim.
+        for (unsigned i = 0; i < threads(); ++i)
+            shares_[i].unclaimed.store(uint64_t{firstTileOf(i + 1)} << 32 |
+                                           std::min(firstTileOf(i) + 1, firstTileOf(i + 1)),
+                                       std::memory_order_relaxed);
         work_ = &work;
         floatMode_ = platform::os::floatMode();
         pending_ = static_cast<unsigned>(workers_.size());

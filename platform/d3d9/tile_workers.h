@@ -1,10 +1,13 @@
 #pragma once
-// A fixed set of threads that share out the tiles of a draw. Thread i (thread 0 is the
-// caller) starts on tile i, so every thread takes part when there are enough tiles; after
-// that each thread claims the next unclaimed tile as it becomes free, so a thread held up by
-// heavy tiles leaves the rest to the others. Which thread draws a tile may change from run to
-// run; what a tile draws does not, since tiles share no pixels. run() returns when every tile
-// is done. Every worker computes with the caller's floating-point mode of that run.
+// A fixed set of threads that share out the tiles of a draw. Each thread owns a contiguous
+// share of the tiles (thread 0, the caller, the first) and draws it from the front, so that
+// pass after pass a thread draws the same part of a target and finds what it drew last still
+// in its own caches. A thread done with its share takes tiles from the back of the others',
+// so a thread held up by heavy tiles leaves the rest to the others; only the first tile of a
+// share is always its owner's, so every thread takes part when there are enough tiles. Which
+// thread draws a tile may change from run to run; what a tile draws does not, since tiles
+// share no pixels. run() returns when every tile is done. Every worker computes with the
+// caller's floating-point mode of that run.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -39,7 +42,15 @@ private:
         unsigned index;  // 1.. (0 is the caller)
         platform::os::Thread thread;
     };
+    // The tiles of a share not claimed yet, [front, back), as back << 32 | front. Each on a
+    // cache line of its own, as the threads claim from them all the time.
+    struct alignas(64) Share {
+        std::atomic<uint64_t> unclaimed{0};
+    };
     static uint32_t workerMain(void* worker);
+    // The first tile of share `index` of a run of `tileCount` tiles; share i ends where i + 1
+    // begins.
+    unsigned firstTileOf(unsigned index) const;
     void runShare(unsigned index);
 
     std::vector<std::unique_ptr<Worker>> workers_;
@@ -50,7 +61,7 @@ private:
     unsigned pending_ = 0;     // workers still busy with the current run
     bool stopping_ = false;
     unsigned tileCount_ = 0;
-    std::atomic<unsigned> nextTile_{0};  // the first tile no thread has claimed yet
+    std::vector<Share> shares_;  // one per thread
     const std::function<void(unsigned)>* work_ = nullptr;
     uint32_t floatMode_ = 0;       // the caller's MXCSR, taken by every worker for the run
     std::vector<uint32_t> ranOn_;  // per share: the id of the thread that ran a tile of it, or 0

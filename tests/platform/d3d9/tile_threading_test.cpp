@@ -1,7 +1,11 @@
-// Tile-parallel rasterisation: frames do not depend on the number of threads, and the tiles
-// of a large draw really are shared between threads.
+// Tile-parallel rasterisation: frames do not depend on the number of threads, the tiles of a
+// large draw really are shared between threads, and every tile runs once however they share.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "platform/d3d9/tile_workers.h"
@@ -90,6 +94,54 @@ TEST_F(TileThreading, TilesOfALargeDrawRunOnSeveralThreads) {
     renderScene(8);
     // 300 x 200 spans 5 x 4 tiles, shared out among the eight threads.
     EXPECT_EQ(threadsUsed_, 8u);
+}
+
+// Runs of every size, over and over on the same workers, with a few slow tiles that send the
+// other threads to take tiles from the slow thread's share: each tile runs exactly once.
+TEST(TileWorkers, EveryTileRunsExactlyOnce) {
+    for (const unsigned threads : {2u, 3u, 8u}) {
+        platform::d3d9::TileWorkers workers(threads);
+        for (int round = 0; round < 3; ++round) {
+            for (const unsigned tiles : {0u, 1u, 2u, 7u, 8u, 9u, 64u, 301u}) {
+                std::vector<std::atomic<int>> runs(tiles);
+                workers.run(tiles, [&](unsigned tile) {
+                    if (tile % 13 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    runs[tile].fetch_add(1, std::memory_order_relaxed);
+                });
+                for (unsigned tile = 0; tile < tiles; ++tile)
+                    ASSERT_EQ(runs[tile].load(), 1)
+                        << "tile " << tile << " of " << tiles << " on " << threads << " threads";
+            }
+        }
+    }
+}
+
+// Each thread draws a contiguous share and begins it itself; when one thread is held up on
+// its first tile, the others finish the rest of its share.
+TEST(TileWorkers, ThreadsBeginTheirOwnSharesAndFinishOthers) {
+    constexpr unsigned kThreads = 4, kTiles = 40;
+    platform::d3d9::TileWorkers workers(kThreads);
+    std::vector<std::thread::id> ranOn(kTiles);
+    std::atomic<unsigned> done{0};
+    workers.run(kTiles, [&](unsigned tile) {
+        ranOn[tile] = std::this_thread::get_id();
+        if (tile == 0) {
+            // The caller's share is tiles 0..9: the others take its other nine.
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (done.load() < kTiles - 1 && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::yield();
+        }
+        done.fetch_add(1);
+    });
+    EXPECT_EQ(done.load(), kTiles);
+    std::vector<std::thread::id> firsts;
+    for (unsigned share = 0; share < kThreads; ++share)
+        firsts.push_back(ranOn[share * kTiles / kThreads]);
+    std::sort(firsts.begin(), firsts.end());
+    EXPECT_EQ(std::unique(firsts.begin(), firsts.end()), firsts.end())
+        << "a thread began another's share";
+    for (unsigned tile = 1; tile < kTiles / kThreads; ++tile)
+        EXPECT_NE(ranOn[tile], ranOn[0]) << "tile " << tile << " waited for its held-up owner";
 }
 
 // Whichever thread claims a tile computes it in the caller's floating-point mode of that run,
