@@ -38,6 +38,14 @@ ShadedVertex lerp(const ShadedVertex& from, const ShadedVertex& to, float t) {
     return v;
 }
 
+// The planes a vertex lies outside of, a bit each.
+unsigned outsidePlanes(const ShadedVertex& v) {
+    unsigned planes = 0;
+    for (int plane = 0; plane < kPlaneCount; ++plane)
+        if (!(planeDistance(v, plane) >= 0)) planes |= 1u << plane;
+    return planes;
+}
+
 bool finite(const ShadedVertex& v) {
     for (float c : v.position)
         if (!std::isfinite(c)) return false;
@@ -49,6 +57,16 @@ bool finite(const ShadedVertex& v) {
 int clipTriangle(const ShadedVertex& a, const ShadedVertex& b, const ShadedVertex& c,
                  ShadedVertex out[kMaxClippedVertices]) {
     if (!finite(a) || !finite(b) || !finite(c)) return 0;
+    // Most triangles lie inside every plane, which hand them on unchanged; one outside a
+    // single plane with all three corners leaves nothing.
+    const unsigned outA = outsidePlanes(a), outB = outsidePlanes(b), outC = outsidePlanes(c);
+    if ((outA | outB | outC) == 0) {
+        out[0] = a;
+        out[1] = b;
+        out[2] = c;
+        return 3;
+    }
+    if ((outA & outB & outC) != 0) return 0;
     ShadedVertex buffers[2][kMaxClippedVertices];
     ShadedVertex* current = buffers[0];
     ShadedVertex* next = buffers[1];

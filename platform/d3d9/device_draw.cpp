@@ -98,41 +98,45 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
             std::span<const shader::Float4>(vertexConstants_.data(), vertexConstantsUsed_), layout);
 
     // Triangles go in chunks: the distinct vertices of a chunk are shaded once, in batches,
-    // then its triangles are queued; the whole draw is rasterised at the end.
+    // then its triangles are queued; the whole draw is rasterised at the end. A chunk's vertex
+    // numbers span at most 65536 (16-bit indices) or 3 * kChunkTriangles (none), so a table
+    // over that span gives each its slot among the shaded vertices.
     constexpr UINT kChunkTriangles = 1024;
-    std::vector<std::int64_t>& numbers = drawBuffers_.numbers;
+    constexpr std::uint32_t kUnshaded = ~std::uint32_t{0};
+    std::vector<std::int64_t>& corners = drawBuffers_.corners;
+    std::vector<std::uint32_t>& slots = drawBuffers_.slots;
     std::vector<const std::uint8_t*>& addresses = drawBuffers_.addresses;
     std::vector<ShadedVertex>& shaded = drawBuffers_.shaded;
     for (UINT chunk = 0; chunk < primitiveCount; chunk += kChunkTriangles) {
         const UINT end = std::min(primitiveCount, chunk + kChunkTriangles);
-        numbers.clear();
+        corners.clear();
         for (UINT t = chunk; t < end; ++t) {
             UINT at[3];
             trianglePositions(type, t, at);
-            for (UINT p : at) numbers.push_back(vertexNumber(source.indices, source.baseVertex, p));
+            for (UINT p : at) corners.push_back(vertexNumber(source.indices, source.baseVertex, p));
         }
-        std::sort(numbers.begin(), numbers.end());
-        numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-        addresses.resize(numbers.size());
-        for (std::size_t i = 0; i < numbers.size(); ++i)
-            addresses[i] = source.vertices + static_cast<std::size_t>(numbers[i]) * source.stride;
-        shaded.resize(numbers.size());
+        const auto [lowest, highest] = std::minmax_element(corners.begin(), corners.end());
+        const std::int64_t first = *lowest;
+        slots.assign(static_cast<std::size_t>(*highest - first + 1), kUnshaded);
+        addresses.clear();
+        for (std::int64_t n : corners) {
+            std::uint32_t& slot = slots[static_cast<std::size_t>(n - first)];
+            if (slot != kUnshaded) continue;
+            slot = static_cast<std::uint32_t>(addresses.size());
+            addresses.push_back(source.vertices + static_cast<std::size_t>(n) * source.stride);
+        }
+        shaded.resize(addresses.size());
         if (shaderVertices) {
             shaderVertices->process(addresses.data(), addresses.size(), shaded.data());
         } else {
             for (std::size_t i = 0; i < addresses.size(); ++i)
                 fetchFixedFunctionVertex(addresses[i], layout, shaded[i]);
         }
-        auto vertex = [&](UINT position) -> const ShadedVertex& {
-            const std::int64_t n = vertexNumber(source.indices, source.baseVertex, position);
-            return shaded[static_cast<std::size_t>(
-                std::lower_bound(numbers.begin(), numbers.end(), n) - numbers.begin())];
+        const auto vertex = [&](std::size_t corner) -> const ShadedVertex& {
+            return shaded[slots[static_cast<std::size_t>(corners[corner] - first)]];
         };
-        for (UINT t = chunk; t < end; ++t) {
-            UINT at[3];
-            trianglePositions(type, t, at);
-            pipeline.drawTriangle(vertex(at[0]), vertex(at[1]), vertex(at[2]));
-        }
+        for (std::size_t corner = 0; corner < corners.size(); corner += 3)
+            pipeline.drawTriangle(vertex(corner), vertex(corner + 1), vertex(corner + 2));
     }
     pipeline.draw(*workers_);
     return D3D_OK;

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "tests/platform/d3d9/device_fixture.h"
 
@@ -131,6 +133,38 @@ TEST_F(Rasterization, StripsAndFansKeepOneWinding) {
     // rim vertices (the left side).
     EXPECT_EQ(counts[9 * 16 + 6], 1);
     EXPECT_EQ(counts[15 * 16 + 4], 1);
+}
+
+// An indexed draw of more triangles than the device shades vertices for at once, whose
+// indices reuse vertices across those chunks and lie scattered over a large buffer: every
+// triangle still gets its own three vertices.
+TEST_F(Rasterization, IndexedDrawsFindEveryTrianglesVertices) {
+    constexpr int kPixels = 16 * 16, kTriangles = 1500, kPool = 40000;
+    // Vertex j of pixel p's triangle (around its centre, covering only it) sits at a place of
+    // its own in the pool; the rest of the pool is never read.
+    const auto place = [](int p, int j) { return (p * 151 + j * 13331) % kPool; };
+    std::vector<SpriteVertex> pool(kPool, SpriteVertex{});
+    for (int p = 0; p < kPixels; ++p) {
+        const float x = static_cast<float>(p % 16), y = static_cast<float>(p / 16);
+        const float corners[3][2] = {{x - 0.5f, y - 0.5f}, {x + 1, y - 0.5f}, {x - 0.5f, y + 1}};
+        for (int j = 0; j < 3; ++j)
+            pool[place(p, j)] = {corners[j][0], corners[j][1], 0, 1, 0x01010101, 0, 0, 0, 0};
+    }
+    std::vector<std::uint16_t> indices;
+    for (int t = 0; t < kTriangles; ++t) {
+        const int p = t * 97 % kPixels;
+        for (int j = 0; j < 3; ++j) indices.push_back(static_cast<std::uint16_t>(place(p, j)));
+    }
+    ASSERT_EQ(
+        device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, kPool, kTriangles, indices.data(),
+                                        D3DFMT_INDEX16, pool.data(), sizeof(SpriteVertex)),
+        D3D_OK);
+    const std::vector<int> counts = hits();
+    for (int p = 0; p < kPixels; ++p) {
+        int expected = 0;
+        for (int t = 0; t < kTriangles; ++t) expected += t * 97 % kPixels == p;
+        EXPECT_EQ(counts[static_cast<std::size_t>(p)], expected) << "pixel " << p;
+    }
 }
 
 TEST_F(Rasterization, ClipSpaceTrianglesAreClippedAtNearAndFar) {
