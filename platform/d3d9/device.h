@@ -176,8 +176,9 @@ private:
     // What draws work in, kept so that its storage is reused from draw to draw.
     struct DrawBuffers {
         TileQueues tiles;
-        std::vector<std::int64_t> corners;  // the vertex number of each corner of a chunk
-        std::vector<std::uint32_t> slots;   // per number from the chunk's lowest: its vertex
+        std::vector<std::int64_t> corners;           // the vertex number of each corner of a chunk
+        std::vector<std::uint32_t> slots;            // per number of the chunk's table: its vertex
+        std::vector<std::uint32_t> cornerSlots;      // the vertex of each corner of a chunk
         std::vector<const std::uint8_t*> addresses;  // of the chunk's distinct vertices
         std::vector<ShadedVertex> shaded;
     };

@@ -99,12 +99,15 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
 
     // Triangles go in chunks: the distinct vertices of a chunk are shaded once, in batches,
     // then its triangles are queued; the whole draw is rasterised at the end. A chunk's vertex
-    // numbers span at most 65536 (16-bit indices) or 3 * kChunkTriangles (none), so a table
-    // over that span gives each its slot among the shaded vertices.
+    // numbers lie within kReach of each other (16-bit indices, or consecutive positions), save
+    // the first vertex of a long fan: a table over their span gives each number its slot among
+    // the shaded vertices, and a number outside it is shaded for each corner it stands at.
     constexpr UINT kChunkTriangles = 1024;
+    constexpr std::int64_t kReach = 65536 + 3 * kChunkTriangles;
     constexpr std::uint32_t kUnshaded = ~std::uint32_t{0};
     std::vector<std::int64_t>& corners = drawBuffers_.corners;
     std::vector<std::uint32_t>& slots = drawBuffers_.slots;
+    std::vector<std::uint32_t>& cornerSlots = drawBuffers_.cornerSlots;
     std::vector<const std::uint8_t*>& addresses = drawBuffers_.addresses;
     std::vector<ShadedVertex>& shaded = drawBuffers_.shaded;
     for (UINT chunk = 0; chunk < primitiveCount; chunk += kChunkTriangles) {
@@ -116,14 +119,21 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
             for (UINT p : at) corners.push_back(vertexNumber(source.indices, source.baseVertex, p));
         }
         const auto [lowest, highest] = std::minmax_element(corners.begin(), corners.end());
-        const std::int64_t first = *lowest;
-        slots.assign(static_cast<std::size_t>(*highest - first + 1), kUnshaded);
+        const std::int64_t first = std::max(*lowest, corners.back() - kReach),
+                           last = std::min(*highest, corners.back() + kReach);
+        slots.assign(static_cast<std::size_t>(last - first + 1), kUnshaded);
+        cornerSlots.clear();
         addresses.clear();
         for (std::int64_t n : corners) {
-            std::uint32_t& slot = slots[static_cast<std::size_t>(n - first)];
-            if (slot != kUnshaded) continue;
-            slot = static_cast<std::uint32_t>(addresses.size());
-            addresses.push_back(source.vertices + static_cast<std::size_t>(n) * source.stride);
+            std::uint32_t* slot =
+                n >= first && n <= last ? &slots[static_cast<std::size_t>(n - first)] : nullptr;
+            if (!slot || *slot == kUnshaded) {
+                if (slot) *slot = static_cast<std::uint32_t>(addresses.size());
+                cornerSlots.push_back(static_cast<std::uint32_t>(addresses.size()));
+                addresses.push_back(source.vertices + static_cast<std::size_t>(n) * source.stride);
+            } else {
+                cornerSlots.push_back(*slot);
+            }
         }
         shaded.resize(addresses.size());
         if (shaderVertices) {
@@ -132,11 +142,9 @@ HRESULT IDirect3DDevice9::drawTriangles(D3DPRIMITIVETYPE type, UINT primitiveCou
             for (std::size_t i = 0; i < addresses.size(); ++i)
                 fetchFixedFunctionVertex(addresses[i], layout, shaded[i]);
         }
-        const auto vertex = [&](std::size_t corner) -> const ShadedVertex& {
-            return shaded[slots[static_cast<std::size_t>(corners[corner] - first)]];
-        };
-        for (std::size_t corner = 0; corner < corners.size(); corner += 3)
-            pipeline.drawTriangle(vertex(corner), vertex(corner + 1), vertex(corner + 2));
+        for (std::size_t corner = 0; corner < cornerSlots.size(); corner += 3)
+            pipeline.drawTriangle(shaded[cornerSlots[corner]], shaded[cornerSlots[corner + 1]],
+                                  shaded[cornerSlots[corner + 2]]);
     }
     pipeline.draw(*workers_);
     return D3D_OK;

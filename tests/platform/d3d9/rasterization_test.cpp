@@ -167,6 +167,19 @@ TEST_F(Rasterization, IndexedDrawsFindEveryTrianglesVertices) {
     }
 }
 
+// A fan long enough that its first vertex lies far from the rest of a late chunk's: the last
+// triangle, the only one with an area, still covers every pixel once.
+TEST_F(Rasterization, LongFansKeepTheirFirstVertex) {
+    constexpr int kTriangles = 70000;
+    std::vector<SpriteVertex> fan(kTriangles + 2, SpriteVertex{-1, -1, 0, 1, 0x01010101});
+    fan[kTriangles] = {40, -1, 0, 1, 0x01010101};
+    fan[kTriangles + 1] = {-1, 40, 0, 1, 0x01010101};
+    ASSERT_EQ(
+        device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, kTriangles, fan.data(), sizeof(SpriteVertex)),
+        D3D_OK);
+    for (int count : hits()) EXPECT_EQ(count, 1);
+}
+
 TEST_F(Rasterization, ClipSpaceTrianglesAreClippedAtNearAndFar) {
     device_->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
     struct V {
