@@ -56,6 +56,21 @@ struct Wide {
         return mask;
     }
 
+    // Lane index[l] of v in each lane l (indices in [0, W)); the compilers' own shuffles of a
+    // variable mask differ, the instructions do not.
+    template <typename V>
+    static V permute(V v, I index) {
+        if constexpr (W == 8) {
+            return reinterpret_cast<V>(_mm256_permutevar8x32_epi32(
+                reinterpret_cast<__m256i>(v), reinterpret_cast<__m256i>(index)));
+        } else {
+            static_assert(W == 16);
+            // The zero-masked form, as with the gathers below.
+            return reinterpret_cast<V>(_mm512_maskz_permutexvar_epi32(
+                0xFFFF, reinterpret_cast<__m512i>(index), reinterpret_cast<__m512i>(v)));
+        }
+    }
+
     static F load(const float* p) {
         F v;
         std::memcpy(&v, p, sizeof v);
@@ -153,8 +168,11 @@ struct Wide {
             return pairs;
         } else {
             Pairs pairs;
-            for (int lane = 0; lane < W; ++lane)
-                std::memcpy(&pairs[lane], level.texels + index[lane], sizeof(std::uint64_t));
+            for (int lane = 0; lane < W; ++lane) {
+                std::uint64_t pair;
+                std::memcpy(&pair, level.texels + index[lane], sizeof pair);
+                pairs[lane] = pair;
+            }
             return pairs;
         }
     }
@@ -233,8 +251,8 @@ struct Wide {
         s.readsRight = !all(s.wx == 0.0f);
         s.readsBelow = !all(s.wy == 0.0f);
         s.readsPairs = s.readsRight && all((s.x >= 0) & (s.x < level.width - 1));
-        s.sharesFootprints = all((s.x == __builtin_shuffle(s.x, spreadMask(0))) &
-                                 (s.y == __builtin_shuffle(s.y, spreadMask(0))));
+        s.sharesFootprints =
+            all((s.x == permute(s.x, spreadMask(0))) & (s.y == permute(s.y, spreadMask(0))));
         return s;
     }
 
@@ -273,16 +291,17 @@ struct Wide {
             pairs[2 * q] = pairAt(level, s.x[lane], s.y0[lane] & ~(s.y0[lane] >> 31));
             pairs[2 * q + 1] = pairAt(level, s.x[lane], s.y1[lane] & ~(s.y1[lane] >> 31));
         }
-        I rowOfLane{};
-        for (int lane = 0; lane < W; ++lane)
-            rowOfLane[lane] = (lane & 2) ? W + (lane & ~3) : lane & ~3;
-        const I border = __builtin_shuffle(s.y0 >> 31, s.y1 >> 31, rowOfLane);
+        I bottomLanes{};  // lanes 2 and 3 of each quad, which take the bottom pair
+        for (int lane = 0; lane < W; ++lane) bottomLanes[lane] = (lane & 2) ? -1 : 0;
+        const I quadStart = spreadMask(0);
+        const I border = (permute(s.y1 >> 31, quadStart) & bottomLanes) |
+                         (permute(s.y0 >> 31, quadStart) & ~bottomLanes);
         const Channels corners =
             unpack(level, withBorder(level, reinterpret_cast<U>(pairs), border));
         Channels spread[4];
         for (int corner = 0; corner < 4; ++corner)
             for (int k = 0; k < 4; ++k)
-                spread[corner].c[k] = __builtin_shuffle(corners.c[k], spreadMask(corner));
+                spread[corner].c[k] = permute(corners.c[k], spreadMask(corner));
         store(mix(mix(spread[0], spread[1], s.wx), mix(spread[2], spread[3], s.wx), s.wy), out);
     }
 

@@ -171,9 +171,10 @@ TEST_F(Rasterization, IndexedDrawsFindEveryTrianglesVertices) {
 // triangle, the only one with an area, still covers every pixel once.
 TEST_F(Rasterization, LongFansKeepTheirFirstVertex) {
     constexpr int kTriangles = 70000;
-    std::vector<SpriteVertex> fan(kTriangles + 2, SpriteVertex{-1, -1, 0, 1, 0x01010101});
-    fan[kTriangles] = {40, -1, 0, 1, 0x01010101};
-    fan[kTriangles + 1] = {-1, 40, 0, 1, 0x01010101};
+    std::vector<SpriteVertex> fan(kTriangles + 2,
+                                  SpriteVertex{-1, -1, 0, 1, 0x01010101, 0, 0, 0, 0});
+    fan[kTriangles] = {40, -1, 0, 1, 0x01010101, 0, 0, 0, 0};
+    fan[kTriangles + 1] = {-1, 40, 0, 1, 0x01010101, 0, 0, 0, 0};
     ASSERT_EQ(
         device_->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, kTriangles, fan.data(), sizeof(SpriteVertex)),
         D3D_OK);
