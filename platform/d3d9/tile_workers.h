@@ -48,7 +48,7 @@ private:
         std::atomic<uint64_t> unclaimed{0};
     };
     static uint32_t workerMain(void* worker);
-    // The first tile of share `index` of a run of `tileCount` tiles; share i ends where i + 1
+    // The first tile of share `index` of the current run; share i ends where share i + 1
     // begins.
     unsigned firstTileOf(unsigned index) const;
     void runShare(unsigned index);
