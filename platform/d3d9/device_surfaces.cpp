@@ -6,6 +6,7 @@
 #include "platform/d3d9/format_info.h"
 #include "platform/d3d9/pixel_output.h"
 #include "platform/d3d9/tile_workers.h"
+#include "platform/d3d9/tiled_raster.h"
 
 namespace platform::d3d9 {
 namespace {
@@ -22,16 +23,18 @@ bool surfaceRect(const IDirect3DSurface9& surface, const RECT* rect, RECT& out) 
            out.bottom <= static_cast<LONG>(surface.height());
 }
 
-// Fills the rectangle in bands of rows shared out among the tile workers.
+// Fills the rectangle in bands of rows shared out among the tile workers: the rows of the
+// draws' tile rows, so that the threads divide a clear as they divide the draws after it.
 void fillRect(IDirect3DSurface9& surface, const RECT& rect, std::uint32_t value,
               TileWorkers& workers) {
-    constexpr LONG kBandRows = 64;
-    const auto bands = static_cast<unsigned>((rect.bottom - rect.top + kBandRows - 1) / kBandRows);
-    workers.run(bands, [&](unsigned band) {
-        const LONG top = rect.top + static_cast<LONG>(band) * kBandRows;
-        for (LONG y = top; y < std::min(rect.bottom, top + kBandRows); ++y) {
-            std::uint32_t* row = surface.texels() + static_cast<std::size_t>(y) * surface.width();
-            std::fill(row + rect.left, row + rect.right, value);
+    const LONG firstRow = rect.top / kTileSize;
+    const auto rows = static_cast<unsigned>((rect.bottom - 1) / kTileSize - firstRow + 1);
+    workers.run(rows, [&](unsigned band) {
+        const LONG row = firstRow + static_cast<LONG>(band);
+        const LONG bottom = std::min<LONG>(rect.bottom, (row + 1) * kTileSize);
+        for (LONG y = std::max<LONG>(rect.top, row * kTileSize); y < bottom; ++y) {
+            std::uint32_t* line = surface.texels() + static_cast<std::size_t>(y) * surface.width();
+            std::fill(line + rect.left, line + rect.right, value);
         }
     });
 }

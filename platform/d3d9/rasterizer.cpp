@@ -131,6 +131,12 @@ void rowQuads(const TriangleSetup& s, const double (&rowStart)[3], std::int64_t&
     end = last < static_cast<double>(s.right) ? static_cast<std::int64_t>(last) + 1 : s.right;
 }
 
+void clearAttributes(Quad* quads, int count, AttributeMask stale) {
+    for (; stale != 0; stale &= stale - 1)
+        for (int q = 0; q < count; ++q)
+            std::fill_n(quads[q].attr[std::countr_zero(stale)], 4, 0.0f);
+}
+
 void walkQuadsSse2(const TriangleSetup& s, const PixelRect& clip, QuadSink& sink) {
     __m128 weighted[3][kMaxAttributes];
     for (int i = 0; i < 3; ++i)

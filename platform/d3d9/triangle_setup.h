@@ -3,8 +3,6 @@
 // (rasterizer.cpp, one quad a step) and the AVX2 walk (rasterizer_avx2.cpp, two quads a step).
 // Both evaluate the same expressions in the same precision, so they hand the sink the same
 // quads with the same bits.
-#include <algorithm>
-#include <bit>
 #include <cstdint>
 
 #include "platform/d3d9/rasterizer.h"
@@ -42,6 +40,10 @@ bool setUpTriangle(const RasterVertex& a, const RasterVertex& b, const RasterVer
 void rowQuads(const TriangleSetup& setup, const double (&rowStart)[3], std::int64_t& first,
               std::int64_t& end);
 
+// Sets attributes `stale` of `count` quads to 0. Defined with the SSE2 walk: the AVX2 walk's
+// file instantiates no shared library templates, whose one kept copy could be its AVX2 one.
+void clearAttributes(Quad* quads, int count, AttributeMask stale);
+
 // The quads a walk fills and hands to the sink, kept per thread and walk from triangle to
 // triangle: the attributes outside a triangle's set must read 0, and rather than clearing the
 // whole quads for every triangle only those a triangle before wrote are cleared.
@@ -51,8 +53,7 @@ struct QuadScratch {
     AttributeMask written = 0;
 
     Quad* prepare(AttributeMask attributes) {
-        for (AttributeMask stale = written & ~attributes; stale != 0; stale &= stale - 1)
-            for (Quad& quad : quads) std::fill_n(quad.attr[std::countr_zero(stale)], 4, 0.0f);
+        clearAttributes(quads, N, written & ~attributes);
         written = attributes;
         return quads;
     }
