@@ -30,7 +30,9 @@ struct LaneColours {
 struct LaneRows {
     float* channel[4];
 
-    LaneRows advanced(std::size_t lanes) const {
+    // Always inlined: the AVX2 and AVX-512 builds call it too, and an out-of-line copy the
+    // linker kept from one of them could run on a processor without those instructions.
+    [[gnu::always_inline]] LaneRows advanced(std::size_t lanes) const {
         return {{channel[0] + lanes, channel[1] + lanes, channel[2] + lanes, channel[3] + lanes}};
     }
 };
